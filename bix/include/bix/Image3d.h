@@ -1,0 +1,77 @@
+#ifndef BIX_IMAGE3D_H
+#define BIX_IMAGE3D_H
+
+#include <bix/Resolution.h>
+#include <bix/Types.h>
+#include <bix/Vector3d.h>
+
+#include <cstddef>
+#include <vector>
+
+namespace bix {
+
+// A 3D image: contiguous voxels, x fastest, then y, then z; an offset in
+// microns and a resolution in pixels per micron. Voxel counts are formed in
+// 64 bits, so images of more than 2^32 voxels index correctly.
+template <class T>
+class Image3d {
+public:
+  using value_type = T;
+  using iterator = T*;
+  using const_iterator = const T*;
+
+  // An empty image. Null arguments give offset (0, 0, 0) and an undefined
+  // resolution.
+  explicit Image3d(const Vector3d<float>* offset = nullptr, const Resolution* resolution = nullptr);
+  // An image of the given size, every voxel zero.
+  explicit Image3d(const Vector3d<unsigned>& size, const Vector3d<float>* offset = nullptr,
+                   const Resolution* resolution = nullptr);
+  Image3d(const Image3d&) = default;
+  Image3d(Image3d&&) noexcept = default;
+  Image3d& operator=(const Image3d&) = default;
+  Image3d& operator=(Image3d&&) noexcept = default;
+  virtual ~Image3d();
+
+  // Resizes to sx x sy x sz voxels, all zero; previous contents are dropped.
+  void MakeRoom(unsigned sx, unsigned sy, unsigned sz);
+  void MakeRoom(const Vector3d<unsigned>& size) { MakeRoom(size.x, size.y, size.z); }
+  // Sets every voxel to v.
+  void Fill(const T& v);
+
+  const Vector3d<unsigned>& GetSize() const { return m_size; }
+  std::size_t GetVoxelCount() const { return m_data.size(); }
+  bool IsEmpty() const { return m_data.empty(); }
+  const Vector3d<float>& GetOffset() const { return m_offset; }
+  void SetOffset(const Vector3d<float>& offset) { m_offset = offset; }
+  const Resolution& GetResolution() const { return m_resolution; }
+  void SetResolution(const Resolution& resolution) { m_resolution = resolution; }
+
+  // Null when the image is empty.
+  T* GetFirstVoxelAddr() { return m_data.empty() ? nullptr : m_data.data(); }
+  const T* GetFirstVoxelAddr() const { return m_data.empty() ? nullptr : m_data.data(); }
+  T* begin() { return m_data.data(); }
+  T* end() { return m_data.data() + m_data.size(); }
+  const T* begin() const { return m_data.data(); }
+  const T* end() const { return m_data.data() + m_data.size(); }
+
+  std::size_t Index(unsigned x, unsigned y, unsigned z) const {
+    return (static_cast<std::size_t>(z) * m_size.y + y) * m_size.x + x;
+  }
+  T& GetVoxel(unsigned x, unsigned y, unsigned z) { return m_data[Index(x, y, z)]; }
+  const T& GetVoxel(unsigned x, unsigned y, unsigned z) const { return m_data[Index(x, y, z)]; }
+
+private:
+  Vector3d<float> m_offset;
+  Resolution m_resolution;
+  Vector3d<unsigned> m_size;
+  std::vector<T> m_data;
+};
+
+#define BIX_DECLARE_IMAGE3D(T) extern template class Image3d<T>;
+BIX_FOR_EACH_VOXEL_TYPE(BIX_DECLARE_IMAGE3D)
+BIX_FOR_EACH_EXTRA_LABEL_TYPE(BIX_DECLARE_IMAGE3D)
+#undef BIX_DECLARE_IMAGE3D
+
+}  // namespace bix
+
+#endif

@@ -1,0 +1,85 @@
+#ifndef BIX_LUT_H
+#define BIX_LUT_H
+
+#include <bix/RGB.h>
+
+#include <cmath>
+#include <cstddef>
+#include <type_traits>
+#include <vector>
+
+namespace bix {
+
+// A look-up table from values of T to values of U. Init(count, lo, hi) lays
+// `count` entries evenly over [lo, hi]: entry i stands for the value
+// lo + i * (hi - lo) / (count - 1). Get(v) clamps v into [lo, hi] and reads
+// the nearest entry; an integer table with one entry per value is indexed
+// directly. The Create* calls fill every entry from the value it stands for.
+// Arguments that make no sense raise LibException with a message.
+template <class T, class U>
+class LUT {
+public:
+  LUT() = default;
+
+  void Init(long count, T lo, T hi);
+
+  // Maps [imin, imax] onto [omin, omax] along t^(1/gamma), t running from 0
+  // to 1 over the input range; values outside the input range clamp to the
+  // ends. With imin == imax the table is a step: below imin gives omin, the
+  // rest omax. omin may exceed omax (an inverted ramp).
+  void CreateGamma(T imin, T imax, float gamma, U omin, U omax);
+  // `inside` for values in [lo, hi], `outside` for the others.
+  void CreateThresholding(T lo, T hi, U outside, U inside);
+  // The line k * v + q, clamped to [omin, omax].
+  void CreateAffine(float k, float q, U omin, U omax);
+
+  void Set(long index, const U& value);
+
+  U Get(T v) const { return m_table[IndexOf(v)]; }
+
+  long GetCount() const { return static_cast<long>(m_table.size()); }
+  T GetLow() const { return m_lo; }
+  T GetHigh() const { return m_hi; }
+  // The value that entry `index` stands for.
+  double GetEntryValue(long index) const;
+
+private:
+  std::size_t IndexOf(T v) const {
+    if constexpr (std::is_integral_v<T>) {
+      if (m_direct) {
+        if (v <= m_lo) return 0;
+        if (v >= m_hi) return m_last;
+        return static_cast<std::size_t>(static_cast<long long>(v) - static_cast<long long>(m_lo));
+      }
+    }
+    const double p = (static_cast<double>(v) - m_lo_d) * m_scale + 0.5;
+    if (!(p > 0.0)) return 0;  // also NaN
+    if (p >= static_cast<double>(m_last)) return m_last;
+    return static_cast<std::size_t>(p);
+  }
+
+  // A table that was never initialised has one entry for the value 0, so Get
+  // is always safe.
+  std::vector<U> m_table{U()};
+  T m_lo = T();
+  T m_hi = T();
+  double m_lo_d = 0.0;
+  double m_scale = 0.0;
+  std::size_t m_last = 0;
+  bool m_direct = false;
+};
+
+#define BIX_FOR_EACH_LUT_PAIR(M)          \
+  M(unsigned char, unsigned char)         \
+  M(unsigned short, unsigned char)        \
+  M(int, unsigned char)                   \
+  M(float, unsigned char)                 \
+  M(unsigned char, bix::RGB_generic<unsigned char>)
+
+#define BIX_DECLARE_LUT(T, U) extern template class LUT<T, U>;
+BIX_FOR_EACH_LUT_PAIR(BIX_DECLARE_LUT)
+#undef BIX_DECLARE_LUT
+
+}  // namespace bix
+
+#endif

@@ -1,0 +1,14 @@
+#ifndef BIX_BIX_H
+#define BIX_BIX_H
+
+#include <bix/Algorithms.h>
+#include <bix/Exceptions.h>
+#include <bix/Image3d.h>
+#include <bix/LUT.h>
+#include <bix/LabeledImage3d.h>
+#include <bix/RGB.h>
+#include <bix/Resolution.h>
+#include <bix/VOI.h>
+#include <bix/Vector3d.h>
+
+#endif

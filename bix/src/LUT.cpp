@@ -1,0 +1,132 @@
+#include <bix/Exceptions.h>
+#include <bix/LUT.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+
+namespace bix {
+
+namespace {
+
+// Entries beyond this count are refused: a table of 2^28 entries already
+// takes hundreds of megabytes and no display mapping needs more.
+constexpr long kMaxEntries = 1L << 28;
+
+template <class V>
+std::string Text(const V& v) {
+  std::ostringstream s;
+  if constexpr (std::is_arithmetic_v<V>)
+    s << +v;  // unary + prints char-sized values as numbers
+  else
+    s << "(" << +v.red << ", " << +v.green << ", " << +v.blue << ")";
+  return s.str();
+}
+
+// Converts a computed output level to U, clamped into [lo, hi] and, for
+// integer outputs, rounded to the nearest level.
+template <class U>
+U ToOutput(double v, double lo, double hi) {
+  v = std::min(std::max(v, lo), hi);
+  if constexpr (std::is_integral_v<U>) v = std::floor(v + 0.5);
+  return static_cast<U>(v);
+}
+
+template <class U>
+void RequireNumericOutput(const char* operation) {
+  if constexpr (!std::is_arithmetic_v<U>)
+    throw LibException(std::string("LUT::") + operation + ": the table's entries are not numbers");
+}
+
+}  // namespace
+
+template <class T, class U>
+void LUT<T, U>::Init(long count, T lo, T hi) {
+  if (count < 1 || count > kMaxEntries)
+    throw LibException("LUT::Init: the entry count " + std::to_string(count) +
+                       " is outside [1, " + std::to_string(kMaxEntries) + "]");
+  if (!(lo <= hi))
+    throw LibException("LUT::Init: the range [" + Text(lo) + ", " + Text(hi) + "] is empty");
+  m_table.assign(static_cast<std::size_t>(count), U());
+  m_lo = lo;
+  m_hi = hi;
+  m_lo_d = static_cast<double>(lo);
+  m_last = static_cast<std::size_t>(count - 1);
+  const double span = static_cast<double>(hi) - static_cast<double>(lo);
+  m_scale = (count > 1 && span > 0.0) ? static_cast<double>(count - 1) / span : 0.0;
+  if constexpr (std::is_integral_v<T>)
+    m_direct = static_cast<long long>(hi) - static_cast<long long>(lo) == count - 1;
+}
+
+template <class T, class U>
+double LUT<T, U>::GetEntryValue(long index) const {
+  if (m_last == 0) return m_lo_d;
+  const double span = static_cast<double>(m_hi) - m_lo_d;
+  return m_lo_d + span * static_cast<double>(index) / static_cast<double>(m_last);
+}
+
+template <class T, class U>
+void LUT<T, U>::CreateGamma(T imin, T imax, float gamma, U omin, U omax) {
+  RequireNumericOutput<U>("CreateGamma");
+  if constexpr (std::is_arithmetic_v<U>) {
+    if (!(gamma > 0.f) || !std::isfinite(gamma))
+      throw LibException("LUT::CreateGamma: gamma must be positive, got " + Text(gamma));
+    if (!(imin <= imax))
+      throw LibException("LUT::CreateGamma: input minimum " + Text(imin) +
+                         " exceeds input maximum " + Text(imax));
+    const double lo = imin, hi = imax, o0 = omin, o1 = omax;
+    const double olo = std::min(o0, o1), ohi = std::max(o0, o1);
+    const double inverse = 1.0 / static_cast<double>(gamma);
+    for (std::size_t i = 0; i < m_table.size(); ++i) {
+      const double p = GetEntryValue(static_cast<long>(i));
+      double t;
+      if (hi == lo)
+        t = p < lo ? 0.0 : 1.0;
+      else
+        t = std::min(std::max((p - lo) / (hi - lo), 0.0), 1.0);
+      if (inverse != 1.0) t = std::pow(t, inverse);
+      m_table[i] = ToOutput<U>(o0 + (o1 - o0) * t, olo, ohi);
+    }
+  }
+}
+
+template <class T, class U>
+void LUT<T, U>::CreateThresholding(T lo, T hi, U outside, U inside) {
+  if (!(lo <= hi))
+    throw LibException("LUT::CreateThresholding: lower threshold " + Text(lo) +
+                       " exceeds upper threshold " + Text(hi));
+  const double l = lo, h = hi;
+  for (std::size_t i = 0; i < m_table.size(); ++i) {
+    const double p = GetEntryValue(static_cast<long>(i));
+    m_table[i] = (l <= p && p <= h) ? inside : outside;
+  }
+}
+
+template <class T, class U>
+void LUT<T, U>::CreateAffine(float k, float q, U omin, U omax) {
+  RequireNumericOutput<U>("CreateAffine");
+  if constexpr (std::is_arithmetic_v<U>) {
+    if (!std::isfinite(k) || !std::isfinite(q))
+      throw LibException("LUT::CreateAffine: slope and offset must be finite");
+    if (!(omin <= omax))
+      throw LibException("LUT::CreateAffine: output minimum " + Text(omin) +
+                         " exceeds output maximum " + Text(omax));
+    for (std::size_t i = 0; i < m_table.size(); ++i) {
+      const double p = GetEntryValue(static_cast<long>(i));
+      m_table[i] = ToOutput<U>(static_cast<double>(k) * p + static_cast<double>(q), omin, omax);
+    }
+  }
+}
+
+template <class T, class U>
+void LUT<T, U>::Set(long index, const U& value) {
+  if (index < 0 || index >= GetCount())
+    throw LibException("LUT::Set: index " + std::to_string(index) + " outside the table of " +
+                       std::to_string(GetCount()) + " entries");
+  m_table[static_cast<std::size_t>(index)] = value;
+}
+
+#define BIX_INSTANTIATE_LUT(T, U) template class LUT<T, U>;
+BIX_FOR_EACH_LUT_PAIR(BIX_INSTANTIATE_LUT)
+
+}  // namespace bix

@@ -1,0 +1,51 @@
+#ifndef ORV_EVENTS_H
+#define ORV_EVENTS_H
+
+#include <orv/orv_export.h>
+
+#include <wx/event.h>
+
+namespace orv {
+
+class orv_MappingEvent;
+class orv_OverlayingEvent;
+
+// Sent by a mapping module to its frame when the mapping changed.
+wxDECLARE_EXPORTED_EVENT(ORV_EXPORT, orv_EVT_MAPPING_CHANGED, orv_MappingEvent);
+// Sent by an overlaying module to its frame when the overlay changed.
+wxDECLARE_EXPORTED_EVENT(ORV_EXPORT, orv_EVT_OVERLAYING_CHANGED, orv_OverlayingEvent);
+
+class ORV_EXPORT orv_MappingEvent : public wxEvent {
+public:
+  // `updateVolume`: carry the change to the volume rendering as well (false
+  // for the live previews of the levels and thresholding dialogs).
+  explicit orv_MappingEvent(bool updateVolume = true);
+
+  bool GetUpdateVolume() const { return m_updateVolume; }
+  void SetUpdateVolume(bool updateVolume) { m_updateVolume = updateVolume; }
+  wxEvent* Clone() const override { return new orv_MappingEvent(*this); }
+
+private:
+  bool m_updateVolume;
+};
+
+class ORV_EXPORT orv_OverlayingEvent : public wxEvent {
+public:
+  // Both flags are false for ordinary setting changes and true after the
+  // label data were reloaded.
+  explicit orv_OverlayingEvent(bool dataChanged = false, bool reload = false);
+
+  bool GetDataChanged() const { return m_dataChanged; }
+  bool GetReload() const { return m_reload; }
+  void SetDataChanged(bool v) { m_dataChanged = v; }
+  void SetReload(bool v) { m_reload = v; }
+  wxEvent* Clone() const override { return new orv_OverlayingEvent(*this); }
+
+private:
+  bool m_dataChanged;
+  bool m_reload;
+};
+
+}  // namespace orv
+
+#endif

@@ -1,0 +1,24 @@
+#ifndef ORV_PALETTE_H
+#define ORV_PALETTE_H
+
+#include <orv/orv_export.h>
+
+#include <bix/RGB.h>
+
+#include <vector>
+
+namespace orv {
+
+enum orv_PaletteKind {
+  PALETTE_LABELS = 0,      // 13-colour label cycle
+  PALETTE_SATURATION = 1,  // gray with blue at 0 and red at 255
+  PALETTE_PERIODIC = 2,    // six colour gradients around the hue circle
+  PALETTE_OVERLAY = 3,     // 14-colour overlay palette
+};
+
+// The colours of palette `kind`; any other kind gives a 256-step gray ramp.
+ORV_EXPORT std::vector<bix::RGB_generic<unsigned char>> MakePalette(int kind);
+
+}  // namespace orv
+
+#endif

@@ -1,0 +1,68 @@
+#include <orv/orv_palette.h>
+
+namespace orv {
+
+namespace {
+
+using Colour = bix::RGB_generic<unsigned char>;
+
+// Appends n entries running from `from` to `to`, both ends included; each
+// channel is truncated, entry j lying at t = j / (n - 1) (single precision).
+void AppendGradient(std::vector<Colour>& palette, Colour from, Colour to, int n) {
+  for (int j = 0; j < n; ++j) {
+    const float t = static_cast<float>(j) / static_cast<float>(n - 1);
+    auto channel = [t](unsigned char a, unsigned char b) {
+      return static_cast<unsigned char>(a + (static_cast<float>(b) - a) * t);
+    };
+    palette.emplace_back(channel(from.red, to.red), channel(from.green, to.green),
+                         channel(from.blue, to.blue));
+  }
+}
+
+std::vector<Colour> GrayRamp() {
+  std::vector<Colour> ramp;
+  for (int i = 0; i < 256; ++i) {
+    const auto v = static_cast<unsigned char>(i);
+    ramp.emplace_back(v, v, v);
+  }
+  return ramp;
+}
+
+}  // namespace
+
+std::vector<Colour> MakePalette(int kind) {
+  std::vector<Colour> palette;
+  switch (kind) {
+    case PALETTE_LABELS:
+      palette = {{0, 0, 0},     {255, 0, 0},   {0, 255, 0},   {0, 0, 255},   {255, 255, 0},
+                 {0, 255, 255}, {255, 0, 255}, {128, 0, 0},   {0, 128, 0},   {0, 0, 128},
+                 {128, 128, 0}, {0, 128, 128}, {128, 0, 128}};
+      break;
+    case PALETTE_SATURATION:
+      palette = GrayRamp();
+      palette.front() = Colour(0, 0, 255);
+      palette.back() = Colour(255, 0, 0);
+      break;
+    case PALETTE_PERIODIC: {
+      const Colour blue(0, 0, 255), cyan(0, 255, 255), green(0, 255, 0), yellow(255, 255, 0),
+          red(255, 0, 0), magenta(255, 0, 255);
+      AppendGradient(palette, blue, cyan, 43);
+      AppendGradient(palette, cyan, green, 43);
+      AppendGradient(palette, green, yellow, 43);
+      AppendGradient(palette, yellow, red, 42);
+      AppendGradient(palette, red, magenta, 43);
+      AppendGradient(palette, magenta, blue, 42);
+      break;
+    }
+    case PALETTE_OVERLAY:
+      palette = {{255, 255, 255}, {255, 0, 0},     {0, 255, 0},   {0, 0, 255},   {255, 0, 255},
+                 {0, 255, 255},   {128, 0, 0},     {0, 128, 0},   {0, 0, 128},   {128, 128, 255},
+                 {128, 128, 0},   {128, 0, 255},   {255, 128, 255}, {128, 128, 128}};
+      break;
+    default:
+      palette = GrayRamp();
+  }
+  return palette;
+}
+
+}  // namespace orv

@@ -1,0 +1,161 @@
+#include <bix/Exceptions.h>
+#include <bix/LUT.h>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+
+TEST(LUT, GammaOneIsTheClampedLine) {
+  bix::LUT<unsigned short, unsigned char> lut;
+  lut.Init(65536, 0, 65535);
+  lut.CreateGamma(1000, 2000, 1.f, 0, 255);
+  EXPECT_EQ(lut.Get(0), 0);
+  EXPECT_EQ(lut.Get(999), 0);
+  EXPECT_EQ(lut.Get(1000), 0);
+  EXPECT_EQ(lut.Get(1250), 64);  // 63.75 rounds up
+  EXPECT_EQ(lut.Get(1500), 128);  // 127.5 rounds up
+  EXPECT_EQ(lut.Get(1996), 254);  // 253.98
+  EXPECT_EQ(lut.Get(2000), 255);
+  EXPECT_EQ(lut.Get(65535), 255);
+}
+
+TEST(LUT, GammaTwoAtHandComputedPoints) {
+  bix::LUT<unsigned char, unsigned char> lut;
+  lut.Init(256, 0, 255);
+  lut.CreateGamma(0, 255, 2.f, 0, 255);
+  EXPECT_EQ(lut.Get(0), 0);
+  EXPECT_EQ(lut.Get(1), 16);    // 255 * sqrt(1/255) = 15.97
+  EXPECT_EQ(lut.Get(16), 64);   // 63.87
+  EXPECT_EQ(lut.Get(64), 128);  // 127.75
+  EXPECT_EQ(lut.Get(200), 226);  // 225.83
+  EXPECT_EQ(lut.Get(255), 255);
+}
+
+TEST(LUT, GammaWithEqualInputEndsIsAStepAndOutputMayBeInverted) {
+  bix::LUT<unsigned char, unsigned char> lut;
+  lut.Init(256, 0, 255);
+  lut.CreateGamma(100, 100, 1.f, 0, 255);
+  EXPECT_EQ(lut.Get(99), 0);
+  EXPECT_EQ(lut.Get(100), 255);
+  lut.CreateGamma(0, 255, 1.f, 255, 0);
+  EXPECT_EQ(lut.Get(0), 255);
+  EXPECT_EQ(lut.Get(255), 0);
+  EXPECT_EQ(lut.Get(51), 204);
+}
+
+TEST(LUT, ThresholdingGivesInsideAndOutsideLevels) {
+  bix::LUT<unsigned short, unsigned char> lut;
+  lut.Init(65536, 0, 65535);
+  lut.CreateThresholding(10, 20, 0, 255);
+  EXPECT_EQ(lut.Get(9), 0);
+  EXPECT_EQ(lut.Get(10), 255);
+  EXPECT_EQ(lut.Get(15), 255);
+  EXPECT_EQ(lut.Get(20), 255);
+  EXPECT_EQ(lut.Get(21), 0);
+  lut.CreateThresholding(10, 20, 7, 3);
+  EXPECT_EQ(lut.Get(15), 3);
+  EXPECT_EQ(lut.Get(30), 7);
+}
+
+TEST(LUT, AffineZeroTableAndClampedLine) {
+  bix::LUT<unsigned short, unsigned char> zero;
+  zero.Init(65536, 0, 65535);
+  zero.CreateAffine(0.f, 0.f, 0, 255);
+  for (unsigned v : {0u, 1u, 300u, 65535u}) EXPECT_EQ(zero.Get(static_cast<unsigned short>(v)), 0);
+
+  bix::LUT<unsigned char, unsigned char> line;
+  line.Init(256, 0, 255);
+  line.CreateAffine(2.f, 10.f, 20, 250);
+  EXPECT_EQ(line.Get(0), 20);
+  EXPECT_EQ(line.Get(100), 210);
+  EXPECT_EQ(line.Get(200), 250);
+}
+
+TEST(LUT, TablesWithFewerEntriesReadTheNearestEntry) {
+  bix::LUT<float, unsigned char> lut;
+  lut.Init(101, 0.f, 1.f);
+  lut.CreateGamma(0.f, 1.f, 1.f, 0, 100);
+  EXPECT_EQ(lut.Get(0.5f), 50);
+  EXPECT_EQ(lut.Get(0.504f), 50);
+  EXPECT_EQ(lut.Get(0.506f), 51);
+  EXPECT_EQ(lut.Get(-3.f), 0);
+  EXPECT_EQ(lut.Get(7.f), 100);
+  EXPECT_EQ(lut.Get(NAN), 0);
+  EXPECT_EQ(lut.Get(-INFINITY), 0);
+  EXPECT_EQ(lut.Get(INFINITY), 100);
+  EXPECT_EQ(lut.GetCount(), 101);
+  EXPECT_DOUBLE_EQ(lut.GetEntryValue(25), 0.25);
+}
+
+TEST(LUT, IntegerTablesSpanningTheWholeTypeDoNotOverflow) {
+  bix::LUT<int, unsigned char> lut;
+  lut.Init(1000, INT_MIN, INT_MAX);
+  lut.CreateGamma(INT_MIN, INT_MAX, 1.f, 0, 255);
+  EXPECT_EQ(lut.Get(INT_MIN), 0);
+  EXPECT_EQ(lut.Get(INT_MAX), 255);
+  EXPECT_NEAR(lut.Get(0), 128, 1);
+
+  bix::LUT<int, unsigned char> direct;
+  direct.Init(256, -128, 127);
+  direct.CreateGamma(-128, 127, 1.f, 0, 255);
+  EXPECT_EQ(direct.Get(-1000), 0);
+  EXPECT_EQ(direct.Get(-128), 0);
+  EXPECT_EQ(direct.Get(-127), 1);
+  EXPECT_EQ(direct.Get(127), 255);
+}
+
+TEST(LUT, PaletteTablesSetAndGetColours) {
+  bix::LUT<unsigned char, bix::RGB_generic<unsigned char>> palette;
+  palette.Init(256, 0, 255);
+  palette.Set(200, bix::RGB_generic<unsigned char>(1, 2, 3));
+  EXPECT_EQ(palette.Get(200), bix::RGB_generic<unsigned char>(1, 2, 3));
+  EXPECT_EQ(palette.Get(199), bix::RGB_generic<unsigned char>(0, 0, 0));
+  palette.CreateThresholding(10, 20, {0, 0, 0}, {255, 0, 0});
+  EXPECT_EQ(palette.Get(15), bix::RGB_generic<unsigned char>(255, 0, 0));
+}
+
+TEST(LUT, AnUninitialisedTableIsSafeToRead) {
+  const bix::LUT<unsigned short, unsigned char> lut;
+  EXPECT_EQ(lut.Get(12345), 0);
+}
+
+TEST(LUT, InvalidArgumentsRaiseLibExceptionWithAMessage) {
+  bix::LUT<unsigned char, unsigned char> lut;
+  EXPECT_THROW(lut.Init(0, 0, 255), bix::LibException);
+  EXPECT_THROW(lut.Init(-5, 0, 255), bix::LibException);
+  EXPECT_THROW(lut.Init(1L << 40, 0, 255), bix::LibException);
+  EXPECT_THROW(lut.Init(10, 200, 100), bix::LibException);
+  lut.Init(256, 0, 255);
+  EXPECT_THROW(lut.CreateGamma(200, 100, 1.f, 0, 255), bix::LibException);
+  EXPECT_THROW(lut.CreateGamma(0, 255, 0.f, 0, 255), bix::LibException);
+  EXPECT_THROW(lut.CreateGamma(0, 255, -1.f, 0, 255), bix::LibException);
+  EXPECT_THROW(lut.CreateGamma(0, 255, NAN, 0, 255), bix::LibException);
+  EXPECT_THROW(lut.CreateThresholding(20, 10, 0, 255), bix::LibException);
+  EXPECT_THROW(lut.CreateAffine(1.f, 0.f, 255, 0), bix::LibException);
+  EXPECT_THROW(lut.CreateAffine(INFINITY, 0.f, 0, 255), bix::LibException);
+  EXPECT_THROW(lut.Set(256, 0), bix::LibException);
+  EXPECT_THROW(lut.Set(-1, 0), bix::LibException);
+
+  bix::LUT<float, unsigned char> floats;
+  EXPECT_THROW(floats.Init(10, NAN, 1.f), bix::LibException);
+
+  bix::LUT<unsigned char, bix::RGB_generic<unsigned char>> palette;
+  palette.Init(256, 0, 255);
+  EXPECT_THROW(palette.CreateGamma(0, 255, 1.f, {}, {}), bix::LibException);
+
+  try {
+    lut.CreateGamma(200, 100, 1.f, 0, 255);
+  } catch (const bix::LibException& e) {
+    EXPECT_STREQ(e.what(), "LUT::CreateGamma: input minimum 200 exceeds input maximum 100");
+  }
+}
+
+TEST(LUT, AFailedCallLeavesTheTableAsItWas) {
+  bix::LUT<unsigned char, unsigned char> lut;
+  lut.Init(256, 0, 255);
+  lut.CreateGamma(0, 255, 1.f, 0, 255);
+  EXPECT_THROW(lut.CreateGamma(0, 255, 0.f, 0, 255), bix::LibException);
+  EXPECT_THROW(lut.Init(0, 0, 255), bix::LibException);
+  EXPECT_EQ(lut.Get(100), 100);
+}
