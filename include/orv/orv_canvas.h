@@ -1,0 +1,237 @@
+#ifndef ORV_CANVAS_H
+#define ORV_CANVAS_H
+
+#include <orv/orv_export.h>
+#include <orv/orv_events.h>
+#include <orv/orv_types.h>
+
+#include <bix/VOI.h>
+#include <bix/Vector3d.h>
+
+#include <wx/bitmap.h>
+#include <wx/event.h>
+#include <wx/frame.h>
+#include <wx/iconbndl.h>
+#include <wx/panel.h>
+
+namespace orv {
+
+class orv_DrWin3d;
+class orv_OrthoscopeCanvas;
+class orv_Mouse3dEvent;
+
+wxDECLARE_EXPORTED_EVENT(ORV_EXPORT, orv_EVT_MOUSE3D, orv_Mouse3dEvent);
+
+// The canvas's editable state as one record (the preferences dialog edits a
+// copy). Fill it with GetSettings before use.
+struct ORV_EXPORT orv_CanvasSettings {
+  bool labels = false;
+  bool shown[3] = {true, true, true};  // XY, XZ, YZ
+  orv_ProjectionContent content[3] = {CONTENT_CUT, CONTENT_CUT, CONTENT_CUT};
+  int zoomLevel = 0;
+  bix::Vector3d<float> cut;
+  bix::Vector3d<float> baseZoom;
+  int pointerStyle = POINTER_ON_SIDES;
+  wxColour pointerColour = wxColour(0, 255, 0, 255);
+  bool reversed[3] = {false, false, false};  // x, y, z
+};
+
+// A mouse event in a cut window, with the image-space point under the mouse.
+class ORV_EXPORT orv_Mouse3dEvent : public wxEvent {
+public:
+  orv_Mouse3dEvent(orv_DrWin3d* window, const wxMouseEvent& mouse);
+
+  orv_DrWin3d* GetWindow() const { return m_window; }
+  const wxMouseEvent& GetMouseEvent() const { return m_mouse; }
+  // Horizontal and vertical coordinates from the mouse position, depth from
+  // the cut point, in image order (x, y, z), microns.
+  bix::Vector3d<float> GetPosition3d() const;
+  wxEvent* Clone() const override { return new orv_Mouse3dEvent(*this); }
+
+private:
+  orv_DrWin3d* m_window;
+  wxMouseEvent m_mouse;
+};
+
+// One cut window. It reads and writes the canvas's shared state through its
+// own axes: horizontal h, vertical v and depth d (axis indices 0 = x, 1 = y,
+// 2 = z), and paints from a cached bitmap.
+class ORV_EXPORT orv_DrWin3d : public wxWindow {
+public:
+  orv_DrWin3d(orv_OrthoscopeCanvas* canvas, unsigned h, unsigned v, unsigned d);
+
+  virtual wxSize GetOptimalSize() const;
+  virtual orv_ProjectionType GetProjectionType() const = 0;
+  virtual orv_ProjectionType GetDepthAxisMask() const = 0;
+  virtual orv_ProjectionType GetVerticalAxisMask() const = 0;
+  virtual orv_ProjectionType GetHorizontalAxisMask() const = 0;
+  // From image order (x, y, z) to window order (h, v, d) and back.
+  virtual bix::Vector3d<float> PermuteAxes(const bix::Vector3d<float>& p) const = 0;
+
+  float WindowToHorizontal(int column) const;
+  float WindowToVertical(int row) const;
+  // Moves the cut's h and v coordinates there, clamped to the image box.
+  void SetCutAt(float h, float v);
+  // Centres the visible box on (h, v) as far as the image box allows.
+  void CenterAt(float h, float v);
+  bool IsInside(const wxPoint& p) const;
+  // The last painted picture, pointer and label included.
+  wxImage GetBitmapImage() const;
+
+  unsigned HorizontalAxis() const { return m_h; }
+  unsigned VerticalAxis() const { return m_v; }
+  unsigned DepthAxis() const { return m_d; }
+  orv_OrthoscopeCanvas* GetCanvas() const { return m_canvas; }
+
+private:
+  void OnPaint(wxPaintEvent& event);
+  void OnEraseBackground(wxEraseEvent& event);
+  void OnKeyDown(wxKeyEvent& event);
+  void OnMouse(wxMouseEvent& event);
+  void OnSetFocus(wxFocusEvent& event);
+  void OnKillFocus(wxFocusEvent& event);
+  void DrawPointer(wxDC& dc) const;
+  void DrawLabel(wxDC& dc) const;
+
+  orv_OrthoscopeCanvas* m_canvas;
+  unsigned m_h, m_v, m_d;
+  wxBitmap m_bitmap;
+};
+
+class ORV_EXPORT orv_DrWinXY : public orv_DrWin3d {
+public:
+  explicit orv_DrWinXY(orv_OrthoscopeCanvas* canvas) : orv_DrWin3d(canvas, 0, 1, 2) {}
+  orv_ProjectionType GetProjectionType() const override { return PROJ_XY; }
+  orv_ProjectionType GetDepthAxisMask() const override { return static_cast<orv_ProjectionType>(6); }
+  orv_ProjectionType GetVerticalAxisMask() const override { return static_cast<orv_ProjectionType>(5); }
+  orv_ProjectionType GetHorizontalAxisMask() const override { return static_cast<orv_ProjectionType>(3); }
+  bix::Vector3d<float> PermuteAxes(const bix::Vector3d<float>& p) const override { return p; }
+};
+
+class ORV_EXPORT orv_DrWinXZ : public orv_DrWin3d {
+public:
+  explicit orv_DrWinXZ(orv_OrthoscopeCanvas* canvas) : orv_DrWin3d(canvas, 0, 2, 1) {}
+  orv_ProjectionType GetProjectionType() const override { return PROJ_XZ; }
+  orv_ProjectionType GetDepthAxisMask() const override { return static_cast<orv_ProjectionType>(5); }
+  orv_ProjectionType GetVerticalAxisMask() const override { return static_cast<orv_ProjectionType>(6); }
+  orv_ProjectionType GetHorizontalAxisMask() const override { return static_cast<orv_ProjectionType>(3); }
+  bix::Vector3d<float> PermuteAxes(const bix::Vector3d<float>& p) const override {
+    return bix::Vector3d<float>(p.x, p.z, p.y);
+  }
+};
+
+class ORV_EXPORT orv_DrWinYZ : public orv_DrWin3d {
+public:
+  explicit orv_DrWinYZ(orv_OrthoscopeCanvas* canvas) : orv_DrWin3d(canvas, 2, 1, 0) {}
+  orv_ProjectionType GetProjectionType() const override { return PROJ_YZ; }
+  orv_ProjectionType GetDepthAxisMask() const override { return static_cast<orv_ProjectionType>(3); }
+  orv_ProjectionType GetVerticalAxisMask() const override { return static_cast<orv_ProjectionType>(5); }
+  orv_ProjectionType GetHorizontalAxisMask() const override { return static_cast<orv_ProjectionType>(6); }
+  bix::Vector3d<float> PermuteAxes(const bix::Vector3d<float>& p) const override {
+    return bix::Vector3d<float>(p.z, p.y, p.x);
+  }
+};
+
+// The panel with the three cut windows and the state they share: image box,
+// visible box, zoom, cut point, reversed axes, shown windows and contents,
+// pointer style. What is drawn inside a window comes from a derived canvas.
+// All geometry is in microns; zoom is screen pixels per micron.
+class ORV_EXPORT orv_OrthoscopeCanvas : public wxPanel {
+  friend class orv_DrWin3d;
+
+public:
+  orv_OrthoscopeCanvas(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size);
+  ~orv_OrthoscopeCanvas() override;
+
+  virtual void ReverseAxis(int axis) = 0;
+  virtual void Draw(wxDC& dc, orv_ProjectionType window) = 0;
+  virtual void GetIcons(wxIconBundle& icons);
+  virtual bix::Vector3d<unsigned> GetImageSize() = 0;
+  virtual void Save3dData(const wxString& path) = 0;
+  virtual void SaveActualView(const char* path, int border, orv_ProjectionType windows) = 0;
+  virtual void SaveGalleryView(const char* path, int first, int last, int step, bool labels,
+                               int columns, int border) = 0;
+  virtual wxSize GetOptimalSize();
+  virtual void OnCutChange(orv_ProjectionType windows);
+  virtual void OnVis3dChange(orv_ProjectionType windows);
+  virtual void OnContentChange(orv_ProjectionType windows);
+  virtual void MappingChanged(orv_MappingEvent& event);
+  virtual void OverlayingChanged(orv_OverlayingEvent& event);
+  virtual void OnDataChange();
+  virtual void OnMouse3d(orv_Mouse3dEvent& event);
+  virtual void UpdateVolVis();
+  virtual void UpdateIsosurface();
+  virtual void InfoFrame_UpdatePixelInfo() = 0;
+  virtual void InfoFrame_UpdateImageInfo() = 0;
+  virtual void InfoFrame_UpdateCutAndVisBoxInfo() = 0;
+
+  orv_ProjectionContent GetContent(orv_ProjectionType window) const;
+  void ChangeContent(orv_ProjectionContent content, orv_ProjectionType windows);
+  bool IsDrWinShown(orv_ProjectionType windows) const;
+  void ShowDrWin(orv_ProjectionType windows, bool show);
+  void ZoomIn();
+  void ZoomOut();
+  void NormalZoom();
+  // Moves the cut point to p if p lies strictly inside the image box.
+  void ChangeCut(const bix::Vector3d<float>& p);
+  // Centres the XY and XZ windows on the cut point; notifies nobody.
+  void CenterView();
+  bool IsAxisReversed(unsigned axis) const;
+  // Flips axis 0, 1 or 2 and returns the new flag; false for other axes.
+  bool ToggleAxisReverse(int axis);
+  bool GetInfoFlag() const { return m_labels; }
+  void ToggleInfoFlag() { m_labels = !m_labels; }
+  orv_CutPointerStyle GetPointerStyle() const { return m_pointer; }
+  void SetPointerStyle(const orv_CutPointerStyle& style) { m_pointer = style; }
+  void GetSettings(orv_CanvasSettings& settings) const;
+  void SetSettings(const orv_CanvasSettings& settings);
+  wxFrame* InfoFrame_Get() const { return m_infoFrame; }
+  bool InfoFrame_IsShown() const { return m_infoFrame && m_infoFrame->IsShown(); }
+  void InfoFrame_Move();
+
+  // Read access to the shared state (microns, pixels per micron).
+  const bix::VOI<float>& GetImageBox() const { return m_imageBox; }
+  const bix::VOI<float>& GetVisibleBox() const { return m_visibleBox; }
+  const bix::Vector3d<float>& GetZoom() const { return m_zoom; }
+  const bix::Vector3d<float>& GetBaseZoom() const { return m_baseZoom; }
+  int GetZoomLevel() const { return m_zoomLevel; }
+  const bix::Vector3d<float>& GetCut() const { return m_cut; }
+  const bix::Vector3d<float>& GetScrollStep() const { return m_scrollStep; }
+  const bix::Vector3d<float>& GetVoxelStep() const { return m_voxelStep; }
+  int GetBorder() const { return m_border; }
+  orv_DrWin3d* GetDrWin(orv_ProjectionType window) const;
+
+protected:
+  void CenterViewIfOut();
+  void RecomputeVisible();
+
+  bix::VOI<float> m_imageBox;
+  bix::VOI<float> m_visibleBox;
+  bix::Vector3d<float> m_zoom;
+  bix::Vector3d<float> m_baseZoom;
+  int m_zoomLevel = 0;
+  bix::Vector3d<float> m_cut;
+  bix::Vector3d<float> m_scrollStep;
+  bix::Vector3d<float> m_voxelStep;
+  bool m_reversed[3] = {false, false, false};
+  orv_DrWin3d* m_win[3] = {nullptr, nullptr, nullptr};  // XY, XZ, YZ
+  bool m_labels = false;
+  bool m_shown[3] = {true, true, true};
+  orv_ProjectionContent m_content[3] = {CONTENT_CUT, CONTENT_CUT, CONTENT_CUT};
+  int m_border = 0;
+  orv_CutPointerStyle m_pointer;
+  wxFrame* m_volumeFrame = nullptr;
+  wxFrame* m_infoFrame = nullptr;
+
+private:
+  void OnSize(wxSizeEvent& event);
+  void OnPaint(wxPaintEvent& event);
+  void OnMouse3dEvent(orv_Mouse3dEvent& event);
+};
+
+// Index 0, 1, 2 of window XY, XZ, YZ; -1 for anything else.
+ORV_EXPORT int WindowIndex(orv_ProjectionType window);
+
+}  // namespace orv
+
+#endif

@@ -1,0 +1,96 @@
+#ifndef ORV_IMAGECANVAS_H
+#define ORV_IMAGECANVAS_H
+
+#include <orv/orv_buffer2d.h>
+#include <orv/orv_canvas.h>
+#include <orv/orv_mapper.h>
+
+#include <bix/Image3d.h>
+
+#include <wx/bitmap.h>
+#include <wx/icon.h>
+
+namespace orv {
+
+// The image canvas's settings: the same content as the canvas's.
+struct ORV_EXPORT orv_ImageCanvasSettings : orv_CanvasSettings {};
+
+// The canvas bound to one 3D image and one mapper. Each cut window's cut is
+// resampled at the window's zoom (one voxel per screen pixel), mapped to RGB
+// and turned into a bitmap, mirrored and rotated as the axes require. Each
+// stage is cached per window and redone only when a change invalidates it.
+template <class T>
+class ORV_EXPORT orv_ImageOrthoscopeCanvas : public orv_OrthoscopeCanvas {
+public:
+  using RGBBuffer = Buffer2d<bix::RGB_generic<unsigned char>>;
+
+  // The mapper is not owned; the image is deleted with the canvas when
+  // `ownsImage` is true. A null image draws nothing.
+  orv_ImageOrthoscopeCanvas(wxWindow* parent, const orv_Mapper<T>& mapper, bix::Image3d<T>* image,
+                            bool ownsImage, int id = wxID_ANY, const wxPoint& pos = wxDefaultPosition,
+                            const wxSize& size = wxDefaultSize);
+  ~orv_ImageOrthoscopeCanvas() override;
+
+  void ReverseAxis(int axis) override;
+  void Draw(wxDC& dc, orv_ProjectionType window) override;
+  void GetIcons(wxIconBundle& icons) override;
+  bix::Vector3d<unsigned> GetImageSize() override;
+  void Save3dData(const wxString& path) override;
+  void SaveActualView(const char* path, int border, orv_ProjectionType windows) override;
+  void SaveGalleryView(const char* path, int first, int last, int step, bool labels, int columns,
+                       int border) override;
+  void OnCutChange(orv_ProjectionType windows) override;
+  void OnVis3dChange(orv_ProjectionType windows) override;
+  void OnContentChange(orv_ProjectionType windows) override;
+  void MappingChanged(orv_MappingEvent& event) override;
+  void OnDataChange() override;
+  void UpdateVolVis() override;
+  void InfoFrame_UpdatePixelInfo() override;
+  void InfoFrame_UpdateImageInfo() override;
+  void InfoFrame_UpdateCutAndVisBoxInfo() override;
+
+  void GetSettings(orv_ImageCanvasSettings& settings) const { orv_OrthoscopeCanvas::GetSettings(settings); }
+  void SetSettings(const orv_ImageCanvasSettings& settings) { orv_OrthoscopeCanvas::SetSettings(settings); }
+
+  // How often each window's cut was resampled, mapped, and its projection
+  // computed: lets hosts and tests see that work is not repeated.
+  unsigned long GetExtractionCount(orv_ProjectionType window) const;
+  unsigned long GetMappingCount(orv_ProjectionType window) const;
+  unsigned long GetProjectionCount(orv_ProjectionType window) const;
+
+protected:
+  virtual void MakeDirtyAndRefresh(orv_ProjectionType windows);
+  // The voxel shown at window pixel (x, y) and its displayed colour; both are
+  // left unchanged for another window or a pixel outside the picture.
+  void GetColourInfo(orv_ProjectionType window, int x, int y, wxString& value, wxColour& colour) const;
+  wxString GetImageTypeName() const;
+  // Fills `icon` (w x h) with the XY view, letter-boxed with transparent margins.
+  void CreateIcon(wxIcon& icon, int w, int h, const wxBitmap& bitmap, const RGBBuffer& buffer) const;
+
+  const RGBBuffer& GetBuffer(int index) const { return m_buffer[index]; }
+  const bix::Image3d<T>& GetSlice(int index) const { return m_slice[index]; }
+
+private:
+  void TakeGeometry();
+  void ExtractCut(int index);
+  void RebuildPicture(int index);
+  const bix::Image3d<T>& Projection(int index);
+
+  bix::Image3d<T> m_slice[3];
+  bix::Image3d<T> m_projection[3];
+  RGBBuffer m_buffer[3];
+  wxBitmap m_picture[3];
+  bool m_cutDirty[3] = {true, true, true};
+  bool m_pictureDirty[3] = {false, false, false};
+  bool m_projectionDirty[3] = {true, true, true};
+  const orv_Mapper<T>* m_mapper;
+  bix::Image3d<T>* m_image;
+  bool m_ownsImage;
+  unsigned long m_extractions[3] = {0, 0, 0};
+  unsigned long m_mappings[3] = {0, 0, 0};
+  unsigned long m_projections[3] = {0, 0, 0};
+};
+
+}  // namespace orv
+
+#endif

@@ -1,0 +1,47 @@
+#ifndef ORV_SRC_CANVAS_LAYOUT_H
+#define ORV_SRC_CANVAS_LAYOUT_H
+
+// The arithmetic of the canvas, kept apart from the windows so that it can be
+// tested exhaustively: zoom levels, the placement of the three cut windows,
+// and where the pointer goes.
+
+#include <bix/VOI.h>
+
+#include <wx/gdicmn.h>
+
+namespace orv {
+
+// Pixels per micron at zoom `level`: base * (level + 1) above 0,
+// base / (1 - level) below 0.
+float ZoomForLevel(float base, int level);
+
+struct CanvasLayoutInput {
+  int border = 0;                        // outer minus client size of a window
+  bool shown[3] = {true, true, true};    // XY, XZ, YZ
+  wxSize client;                         // the canvas's client size
+  bix::VOI<float> image;                 // image box
+  bix::VOI<float> visible;               // visible box before the layout
+  bix::Vector3d<float> zoom;             // pixels per micron
+};
+
+struct CanvasLayout {
+  bool placed = false;      // false: zero client size, nothing changes at all
+  bool arranged = false;    // windows, visible box and scroll steps computed
+  wxRect window[3];         // XY, XZ, YZ in canvas client pixels (outer size)
+  bix::VOI<float> visible;  // the new visible box
+  bix::Vector3d<float> scrollStep;
+};
+
+// Lays the shown windows out in the client area: XY top left, XZ below it with
+// XY's width, YZ right of it with XY's height, one-pixel gaps. When no window
+// is shown the result is `placed` with the old visible box.
+CanvasLayout ComputeCanvasLayout(const CanvasLayoutInput& in);
+
+// The pointer's pixel in a window of w x h pixels: the cut's (h, v) relative
+// to the visible offset, scaled and rounded, mirrored on reversed axes.
+wxPoint PointerPixel(float cutH, float cutV, float visibleH, float visibleV, float zoomH,
+                     float zoomV, wxSize bitmap, bool reversedH, bool reversedV);
+
+}  // namespace orv
+
+#endif

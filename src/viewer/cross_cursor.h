@@ -1,0 +1,17 @@
+#ifndef ORV_SRC_CROSS_CURSOR_H
+#define ORV_SRC_CROSS_CURSOR_H
+
+#include <wx/cursor.h>
+#include <wx/image.h>
+
+namespace orv {
+
+// The 15 x 15 picture of the cut windows' cursor: white cross arms outlined
+// in black, transparent elsewhere (masked), the centre pixel left open.
+wxImage CrossCursorImage();
+// The cursor made from it, hot spot (8, 8).
+const wxCursor& CrossCursor();
+
+}  // namespace orv
+
+#endif

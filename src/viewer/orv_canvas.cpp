@@ -1,0 +1,247 @@
+#include <orv/orv_canvas.h>
+#include <orv/orv_ids.h>
+
+#include "canvas_layout.h"
+
+#include <wx/dcclient.h>
+
+namespace orv {
+
+int WindowIndex(orv_ProjectionType window) {
+  switch (window) {
+    case PROJ_XY: return 0;
+    case PROJ_XZ: return 1;
+    case PROJ_YZ: return 2;
+    default: return -1;
+  }
+}
+
+namespace {
+const orv_ProjectionType kWindows[3] = {PROJ_XY, PROJ_XZ, PROJ_YZ};
+}
+
+orv_OrthoscopeCanvas::orv_OrthoscopeCanvas(wxWindow* parent, int id, const wxPoint& pos,
+                                           const wxSize& size)
+    : wxPanel(parent, id, pos, size, 0),
+      m_imageBox(bix::Vector3d<float>(0, 0, 0), bix::Vector3d<float>(20, 20, 7)),
+      m_zoom(10, 10, 10),
+      m_baseZoom(10, 10, 10),
+      m_scrollStep(1, 1, 1),
+      m_voxelStep(0.1f, 0.1f, 0.2f) {
+  m_win[0] = new orv_DrWinXY(this);
+  m_win[1] = new orv_DrWinXZ(this);
+  m_win[2] = new orv_DrWinYZ(this);
+  m_border = m_win[0]->GetSize().x - m_win[0]->GetClientSize().x;
+  Bind(wxEVT_SIZE, &orv_OrthoscopeCanvas::OnSize, this);
+  Bind(wxEVT_PAINT, &orv_OrthoscopeCanvas::OnPaint, this);
+  Bind(orv_EVT_MOUSE3D, &orv_OrthoscopeCanvas::OnMouse3dEvent, this);
+  RecomputeVisible();
+  Show();
+}
+
+orv_OrthoscopeCanvas::~orv_OrthoscopeCanvas() {
+  if (m_volumeFrame) m_volumeFrame->Destroy();
+}
+
+orv_DrWin3d* orv_OrthoscopeCanvas::GetDrWin(orv_ProjectionType window) const {
+  const int i = WindowIndex(window);
+  return i < 0 ? nullptr : m_win[i];
+}
+
+void orv_OrthoscopeCanvas::GetIcons(wxIconBundle&) {}
+
+wxSize orv_OrthoscopeCanvas::GetOptimalSize() {
+  const wxSize xy = m_win[0]->GetOptimalSize(), xz = m_win[1]->GetOptimalSize(),
+               yz = m_win[2]->GetOptimalSize();
+  int height = 0, width = 0;
+  if (m_shown[0] || m_shown[2]) height += xy.y + 6;
+  if (m_shown[1]) height += xz.y + 6;
+  if (m_shown[0] || m_shown[1]) width += xy.x + 6;
+  if (m_shown[2]) width += yz.x + 6;
+  return wxSize(width, height);
+}
+
+void orv_OrthoscopeCanvas::OnCutChange(orv_ProjectionType) {
+  Refresh(false);
+  InfoFrame_UpdateCutAndVisBoxInfo();
+}
+
+void orv_OrthoscopeCanvas::OnVis3dChange(orv_ProjectionType windows) { OnCutChange(windows); }
+
+void orv_OrthoscopeCanvas::OnContentChange(orv_ProjectionType) { Refresh(false); }
+
+void orv_OrthoscopeCanvas::MappingChanged(orv_MappingEvent&) { Refresh(false); }
+
+void orv_OrthoscopeCanvas::OverlayingChanged(orv_OverlayingEvent&) { Refresh(false); }
+
+void orv_OrthoscopeCanvas::OnDataChange() {
+  InfoFrame_Move();
+  InfoFrame_UpdateImageInfo();
+  InfoFrame_UpdateCutAndVisBoxInfo();
+}
+
+void orv_OrthoscopeCanvas::OnMouse3d(orv_Mouse3dEvent&) { InfoFrame_UpdatePixelInfo(); }
+
+void orv_OrthoscopeCanvas::UpdateVolVis() {}
+
+void orv_OrthoscopeCanvas::UpdateIsosurface() {}
+
+orv_ProjectionContent orv_OrthoscopeCanvas::GetContent(orv_ProjectionType window) const {
+  const int i = WindowIndex(window);
+  if (i >= 0) return m_content[i];
+  const bool all = m_content[0] == CONTENT_AUTOFOCUS && m_content[1] == CONTENT_AUTOFOCUS &&
+                   m_content[2] == CONTENT_AUTOFOCUS;
+  return all ? CONTENT_AUTOFOCUS : CONTENT_CUT;
+}
+
+void orv_OrthoscopeCanvas::ChangeContent(orv_ProjectionContent content, orv_ProjectionType windows) {
+  for (int i = 0; i < 3; ++i)
+    if (windows & kWindows[i]) m_content[i] = content;
+  OnContentChange(windows);
+}
+
+bool orv_OrthoscopeCanvas::IsDrWinShown(orv_ProjectionType windows) const {
+  for (int i = 0; i < 3; ++i)
+    if ((windows & kWindows[i]) && !m_shown[i]) return false;
+  return true;
+}
+
+void orv_OrthoscopeCanvas::ShowDrWin(orv_ProjectionType windows, bool show) {
+  for (int i = 0; i < 3; ++i)
+    if (windows & kWindows[i]) m_shown[i] = show;
+  RecomputeVisible();
+  // The layout gives the windows new sizes and the visible box a new extent:
+  // the cuts must be taken again, not only repainted.
+  OnVis3dChange(PROJ_ALL);
+  Refresh(true);
+  InfoFrame_Move();
+  InfoFrame_UpdatePixelInfo();
+}
+
+void orv_OrthoscopeCanvas::ZoomIn() {
+  ++m_zoomLevel;
+  RecomputeVisible();
+  OnVis3dChange(PROJ_ALL);
+  InfoFrame_Move();
+}
+
+void orv_OrthoscopeCanvas::ZoomOut() {
+  --m_zoomLevel;
+  RecomputeVisible();
+  OnVis3dChange(PROJ_ALL);
+  InfoFrame_Move();
+}
+
+void orv_OrthoscopeCanvas::NormalZoom() {
+  m_zoomLevel = 0;
+  RecomputeVisible();
+  OnVis3dChange(PROJ_ALL);
+  InfoFrame_Move();
+}
+
+void orv_OrthoscopeCanvas::ChangeCut(const bix::Vector3d<float>& p) {
+  if (!p.InOO(m_imageBox.offset, m_imageBox.End())) return;
+  m_cut = p;
+  OnCutChange(PROJ_ALL);
+}
+
+void orv_OrthoscopeCanvas::CenterView() {
+  m_win[0]->CenterAt(m_cut.x, m_cut.y);
+  m_win[1]->CenterAt(m_cut.x, m_cut.z);
+}
+
+void orv_OrthoscopeCanvas::CenterViewIfOut() {
+  if (!m_cut.InCC(m_visibleBox.offset, m_visibleBox.End())) CenterView();
+}
+
+bool orv_OrthoscopeCanvas::IsAxisReversed(unsigned axis) const { return axis < 3 && m_reversed[axis]; }
+
+bool orv_OrthoscopeCanvas::ToggleAxisReverse(int axis) {
+  if (static_cast<unsigned>(axis) > 2) return false;
+  m_reversed[axis] = !m_reversed[axis];
+  ReverseAxis(axis);
+  Refresh(true);
+  InfoFrame_UpdatePixelInfo();
+  wxUpdateUIEvent iconRefresh(ID_ICON_REFRESH);
+  iconRefresh.SetEventObject(this);
+  GetEventHandler()->ProcessEvent(iconRefresh);
+  return m_reversed[axis];
+}
+
+void orv_OrthoscopeCanvas::GetSettings(orv_CanvasSettings& s) const {
+  s.labels = m_labels;
+  for (int i = 0; i < 3; ++i) {
+    s.shown[i] = m_shown[i];
+    s.content[i] = m_content[i];
+    s.reversed[i] = m_reversed[i];
+  }
+  s.zoomLevel = m_zoomLevel;
+  s.cut = m_cut;
+  s.baseZoom = m_baseZoom;
+  s.pointerStyle = m_pointer.style;
+  s.pointerColour = m_pointer.colour;
+}
+
+void orv_OrthoscopeCanvas::SetSettings(const orv_CanvasSettings& s) {
+  m_labels = s.labels;
+  for (int i = 0; i < 3; ++i) {
+    m_shown[i] = s.shown[i];
+    m_content[i] = s.content[i];
+    m_reversed[i] = s.reversed[i];
+  }
+  m_zoomLevel = s.zoomLevel;
+  m_cut = s.cut;
+  m_baseZoom = s.baseZoom;
+  m_pointer.style = s.pointerStyle;
+  m_pointer.colour = s.pointerColour;
+  if (!m_cut.InOO(m_imageBox.offset, m_imageBox.End())) m_cut = m_imageBox.offset + m_imageBox.size * 0.5f;
+  RecomputeVisible();
+  OnVis3dChange(PROJ_ALL);
+}
+
+void orv_OrthoscopeCanvas::InfoFrame_Move() {
+  if (!InfoFrame_IsShown()) return;
+  const wxWindow* anchor = m_win[0];
+  if (m_shown[2] && !m_shown[0] && !m_shown[1]) anchor = m_win[2];
+  if (m_shown[1] && !m_shown[0] && !m_shown[2]) anchor = m_win[1];
+  const wxRect r = anchor->GetRect();
+  m_infoFrame->Move(ClientToScreen(r.GetPosition() + r.GetSize()));
+}
+
+void orv_OrthoscopeCanvas::RecomputeVisible() {
+  for (unsigned a = 0; a < 3; ++a) m_zoom[a] = ZoomForLevel(m_baseZoom[a], m_zoomLevel);
+  CanvasLayoutInput in;
+  in.border = m_border;
+  for (int i = 0; i < 3; ++i) in.shown[i] = m_shown[i];
+  in.client = GetClientSize();
+  in.image = m_imageBox;
+  in.visible = m_visibleBox;
+  in.zoom = m_zoom;
+  const CanvasLayout layout = ComputeCanvasLayout(in);
+  if (!layout.placed) return;
+  if (layout.arranged) {
+    m_visibleBox = layout.visible;
+    m_scrollStep = layout.scrollStep;
+    for (int i = 0; i < 3; ++i) m_win[i]->SetSize(layout.window[i]);
+  }
+  for (int i : {0, 2, 1}) m_win[i]->Show(m_shown[i]);
+}
+
+void orv_OrthoscopeCanvas::OnSize(wxSizeEvent&) {
+  RecomputeVisible();
+  OnVis3dChange(PROJ_ALL);
+  InfoFrame_Move();
+}
+
+void orv_OrthoscopeCanvas::OnPaint(wxPaintEvent&) {
+  wxPaintDC dc(this);
+  for (orv_DrWin3d* w : m_win)
+    if (w) w->Refresh(true);
+}
+
+void orv_OrthoscopeCanvas::OnMouse3dEvent(orv_Mouse3dEvent& event) {
+  OnMouse3d(event);
+  event.Skip();
+}
+
+}  // namespace orv

@@ -1,0 +1,258 @@
+#include <orv/orv_canvas.h>
+
+#include "canvas_layout.h"
+#include "cross_cursor.h"
+
+#include <wx/dcclient.h>
+#include <wx/dcmemory.h>
+#include <wx/utils.h>
+
+#include <algorithm>
+
+namespace orv {
+
+wxDEFINE_EVENT(orv_EVT_MOUSE3D, orv_Mouse3dEvent);
+
+orv_Mouse3dEvent::orv_Mouse3dEvent(orv_DrWin3d* window, const wxMouseEvent& mouse)
+    : wxEvent(mouse.GetId(), orv_EVT_MOUSE3D), m_window(window), m_mouse(mouse) {
+  SetEventObject(window);
+}
+
+bix::Vector3d<float> orv_Mouse3dEvent::GetPosition3d() const {
+  const bix::Vector3d<float> inWindowOrder(m_window->WindowToHorizontal(m_mouse.GetX()),
+                                           m_window->WindowToVertical(m_mouse.GetY()),
+                                           m_window->GetCanvas()->GetCut()[m_window->DepthAxis()]);
+  return m_window->PermuteAxes(inWindowOrder);
+}
+
+orv_DrWin3d::orv_DrWin3d(orv_OrthoscopeCanvas* canvas, unsigned h, unsigned v, unsigned d)
+    : wxWindow(canvas, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_SUNKEN),
+      m_canvas(canvas),
+      m_h(h),
+      m_v(v),
+      m_d(d),
+      m_bitmap(10, 10) {
+  SetBackgroundStyle(wxBG_STYLE_PAINT);
+  Bind(wxEVT_PAINT, &orv_DrWin3d::OnPaint, this);
+  Bind(wxEVT_ERASE_BACKGROUND, &orv_DrWin3d::OnEraseBackground, this);
+  Bind(wxEVT_KEY_DOWN, &orv_DrWin3d::OnKeyDown, this);
+  Bind(wxEVT_SET_FOCUS, &orv_DrWin3d::OnSetFocus, this);
+  Bind(wxEVT_KILL_FOCUS, &orv_DrWin3d::OnKillFocus, this);
+  for (wxEventType type :
+       {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP, wxEVT_LEFT_DCLICK, wxEVT_MIDDLE_DOWN, wxEVT_MIDDLE_UP,
+        wxEVT_MIDDLE_DCLICK, wxEVT_RIGHT_DOWN, wxEVT_RIGHT_UP, wxEVT_RIGHT_DCLICK, wxEVT_AUX1_DOWN,
+        wxEVT_AUX1_UP, wxEVT_AUX1_DCLICK, wxEVT_AUX2_DOWN, wxEVT_AUX2_UP, wxEVT_AUX2_DCLICK,
+        wxEVT_MOTION, wxEVT_ENTER_WINDOW, wxEVT_LEAVE_WINDOW, wxEVT_MOUSEWHEEL})
+    Bind(wxEventTypeTag<wxMouseEvent>(type), &orv_DrWin3d::OnMouse, this);
+}
+
+wxSize orv_DrWin3d::GetOptimalSize() const {
+  const orv_OrthoscopeCanvas& c = *m_canvas;
+  return wxSize(static_cast<int>(c.m_zoom[m_h] * c.m_imageBox.size[m_h]),
+                static_cast<int>(c.m_zoom[m_v] * c.m_imageBox.size[m_v]));
+}
+
+// The picture fills the client area, so mirroring uses the client size: with
+// the outer size a reversed axis would report positions shifted by the border.
+float orv_DrWin3d::WindowToHorizontal(int column) const {
+  const orv_OrthoscopeCanvas& c = *m_canvas;
+  const int col = c.m_reversed[m_h] ? GetClientSize().x - column - 1 : column;
+  return col / c.m_zoom[m_h] + c.m_visibleBox.offset[m_h];
+}
+
+float orv_DrWin3d::WindowToVertical(int row) const {
+  const orv_OrthoscopeCanvas& c = *m_canvas;
+  const int r = c.m_reversed[m_v] ? GetClientSize().y - row - 1 : row;
+  return r / c.m_zoom[m_v] + c.m_visibleBox.offset[m_v];
+}
+
+void orv_DrWin3d::SetCutAt(float h, float v) {
+  orv_OrthoscopeCanvas& c = *m_canvas;
+  const unsigned axes[2] = {m_h, m_v};
+  const float values[2] = {h, v};
+  for (int k = 0; k < 2; ++k) {
+    const unsigned a = axes[k];
+    float value = std::max(values[k], c.m_imageBox.offset[a]);
+    value = std::min(value, c.m_imageBox.offset[a] + c.m_imageBox.size[a]);
+    c.m_cut[a] = value;
+  }
+}
+
+void orv_DrWin3d::CenterAt(float h, float v) {
+  orv_OrthoscopeCanvas& c = *m_canvas;
+  const unsigned axes[2] = {m_h, m_v};
+  const float values[2] = {h, v};
+  for (int k = 0; k < 2; ++k) {
+    const unsigned a = axes[k];
+    const float o = c.m_imageBox.offset[a], s = c.m_imageBox.size[a], w = c.m_visibleBox.size[a];
+    c.m_visibleBox.offset[a] = std::min(std::max(values[k] - w * 0.5f, o), o + s - w);
+  }
+}
+
+bool orv_DrWin3d::IsInside(const wxPoint& p) const {
+  const wxSize s = GetClientSize();
+  return p.x >= 0 && p.x < s.x && p.y >= 0 && p.y < s.y;
+}
+
+wxImage orv_DrWin3d::GetBitmapImage() const { return m_bitmap.ConvertToImage(); }
+
+void orv_DrWin3d::OnPaint(wxPaintEvent&) {
+  wxPaintDC screen(this);
+  const wxSize size = GetClientSize();
+  if (size.x <= 0 || size.y <= 0) return;
+  if (m_bitmap.GetWidth() != size.x || m_bitmap.GetHeight() != size.y)
+    m_bitmap.Create(size.x, size.y, wxBITMAP_SCREEN_DEPTH);
+  wxMemoryDC dc(m_bitmap);
+  dc.SetBackground(*wxBLACK_BRUSH);
+  dc.Clear();
+  m_canvas->Draw(dc, GetProjectionType());
+  DrawPointer(dc);
+  if (m_canvas->m_labels) DrawLabel(dc);
+  screen.Blit(0, 0, size.x, size.y, &dc, 0, 0, wxCOPY);
+  dc.SelectObject(wxNullBitmap);
+}
+
+void orv_DrWin3d::OnEraseBackground(wxEraseEvent&) {}
+
+void orv_DrWin3d::DrawPointer(wxDC& dc) const {
+  const orv_OrthoscopeCanvas& c = *m_canvas;
+  const orv_CutPointerStyle& pointer = c.m_pointer;
+  if (pointer.style == POINTER_NONE) return;
+  const wxSize size = m_bitmap.GetSize();
+  const wxPoint p = PointerPixel(c.m_cut[m_h], c.m_cut[m_v], c.m_visibleBox.offset[m_h],
+                                 c.m_visibleBox.offset[m_v], c.m_zoom[m_h], c.m_zoom[m_v], size,
+                                 c.m_reversed[m_h], c.m_reversed[m_v]);
+  const int w = size.x, h = size.y;
+  wxPenStyle penStyle = wxPENSTYLE_SOLID;
+  if (pointer.style == POINTER_DOTTED_CROSS) penStyle = wxPENSTYLE_DOT;
+  if (pointer.style == POINTER_DASHED_CROSS) penStyle = wxPENSTYLE_SHORT_DASH;
+  dc.SetPen(wxPen(pointer.colour, 1, penStyle));
+  switch (pointer.style) {
+    case POINTER_ON_SIDES_CIRCLE:
+      dc.SetBrush(*wxTRANSPARENT_BRUSH);
+      dc.DrawCircle(p.x + 1, p.y + 1, 10);
+      [[fallthrough]];
+    case POINTER_ON_SIDES:
+      dc.DrawLine(0, p.y, 10, p.y);
+      dc.DrawLine(w - 10, p.y, w, p.y);
+      dc.DrawLine(p.x, 0, p.x, 10);
+      dc.DrawLine(p.x, h - 10, p.x, h);
+      break;
+    case POINTER_DOTTED_CROSS:
+    case POINTER_DASHED_CROSS:
+    case POINTER_SOLID_CROSS:
+      dc.DrawLine(0, p.y, w, p.y);
+      dc.DrawLine(p.x, 0, p.x, h);
+      break;
+    default:
+      break;
+  }
+  dc.SetPen(wxNullPen);
+  dc.SetBrush(wxNullBrush);
+}
+
+void orv_DrWin3d::DrawLabel(wxDC& dc) const {
+  static const char* const kNames[3] = {"XY", "XZ", "YZ"};
+  dc.SetFont(wxFontInfo(10).Family(wxFONTFAMILY_SWISS).Bold());
+  dc.SetTextForeground(*wxWHITE);
+  dc.DrawText(kNames[WindowIndex(GetProjectionType())], 5, 5);
+}
+
+void orv_DrWin3d::OnKeyDown(wxKeyEvent& event) {
+  orv_OrthoscopeCanvas& c = *m_canvas;
+  wxPoint mouse(-1, -1);
+  wxPoint screen;
+  if (wxFindWindowAtPointer(screen) == this) mouse = ScreenToClient(screen);
+  const bool inside = mouse.x >= 0 && IsInside(mouse);
+  float& visH = c.m_visibleBox.offset[m_h];
+  float& visV = c.m_visibleBox.offset[m_v];
+  const float lowH = c.m_imageBox.offset[m_h], lowV = c.m_imageBox.offset[m_v];
+  const float highH = lowH + c.m_imageBox.size[m_h] - c.m_visibleBox.size[m_h];
+  const float highV = lowV + c.m_imageBox.size[m_v] - c.m_visibleBox.size[m_v];
+  float& cutD = c.m_cut[m_d];
+  const float halfVoxel = 0.5f * c.m_voxelStep[m_d];
+  const float firstD = c.m_imageBox.offset[m_d] + halfVoxel;
+  const float lastD = c.m_imageBox.offset[m_d] + c.m_imageBox.size[m_d] - halfVoxel;
+
+  switch (event.GetKeyCode()) {
+    case WXK_LEFT:
+      if (visH > lowH) {
+        visH = std::max(visH - c.m_scrollStep[m_h], lowH);
+        c.OnVis3dChange(GetHorizontalAxisMask());
+      }
+      return;
+    case WXK_RIGHT:
+      if (visH < highH) {
+        visH = std::min(visH + c.m_scrollStep[m_h], highH);
+        c.OnVis3dChange(GetHorizontalAxisMask());
+      }
+      return;
+    case WXK_UP:
+      if (visV > lowV) {
+        visV = std::max(visV - c.m_scrollStep[m_v], lowV);
+        c.OnVis3dChange(GetVerticalAxisMask());
+      }
+      return;
+    case WXK_DOWN:
+      if (visV < highV) {
+        visV = std::min(visV + c.m_scrollStep[m_v], highV);
+        c.OnVis3dChange(GetVerticalAxisMask());
+      }
+      return;
+    case WXK_PAGEUP:
+      if (cutD > firstD) {
+        cutD = std::max(cutD - c.m_voxelStep[m_d], firstD);
+        c.OnCutChange(GetProjectionType());
+      }
+      return;
+    case WXK_PAGEDOWN:
+      if (cutD < lastD) {
+        cutD = std::min(cutD + c.m_voxelStep[m_d], lastD);
+        c.OnCutChange(GetProjectionType());
+      }
+      return;
+    case WXK_SPACE:
+      if (inside) {
+        SetCutAt(WindowToHorizontal(mouse.x), WindowToVertical(mouse.y));
+        c.OnCutChange(GetDepthAxisMask());
+      }
+      return;
+    case '/':
+      if (!event.AltDown()) break;
+      c.m_labels = !c.m_labels;
+      c.Refresh(false);
+      return;
+    case 'C':
+    case 'c':
+      if (event.ControlDown()) break;
+      if (event.AltDown()) {
+        c.CenterView();
+        c.OnVis3dChange(PROJ_ALL);
+      } else if (inside) {
+        CenterAt(WindowToHorizontal(mouse.x), WindowToVertical(mouse.y));
+        c.OnVis3dChange(PROJ_ALL);
+      }
+      return;
+    default:
+      break;
+  }
+  event.Skip();
+}
+
+void orv_DrWin3d::OnMouse(wxMouseEvent& event) {
+  orv_Mouse3dEvent event3d(this, event);
+  m_canvas->GetEventHandler()->ProcessEvent(event3d);
+  event.Skip();
+}
+
+void orv_DrWin3d::OnSetFocus(wxFocusEvent& event) {
+  SetCursor(CrossCursor());
+  event.Skip();
+}
+
+void orv_DrWin3d::OnKillFocus(wxFocusEvent& event) {
+  SetCursor(wxNullCursor);
+  event.Skip();
+}
+
+}  // namespace orv
