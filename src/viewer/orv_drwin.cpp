@@ -5,6 +5,7 @@
 
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
+#include <wx/graphics.h>
 #include <wx/utils.h>
 
 #include <algorithm>
@@ -126,6 +127,8 @@ void orv_DrWin3d::DrawPointer(wxDC& dc) const {
   wxPenStyle penStyle = wxPENSTYLE_SOLID;
   if (pointer.style == POINTER_DOTTED_CROSS) penStyle = wxPENSTYLE_DOT;
   if (pointer.style == POINTER_DASHED_CROSS) penStyle = wxPENSTYLE_SHORT_DASH;
+  // Crisp one-pixel lines: antialiasing would blend the line ends into the picture.
+  if (wxGraphicsContext* gc = dc.GetGraphicsContext()) gc->SetAntialiasMode(wxANTIALIAS_NONE);
   dc.SetPen(wxPen(pointer.colour, 1, penStyle));
   switch (pointer.style) {
     case POINTER_ON_SIDES_CIRCLE:

@@ -93,6 +93,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   delete wxLog::SetActiveTarget(new wxLogStderr);
+  wxInitAllImageHandlers();
   wxSetAssertHandler(OnAssert);
   XSetErrorHandler(OnXError);
   UnexpectedDialogHook fallbackHook;
