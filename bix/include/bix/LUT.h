@@ -47,9 +47,11 @@ private:
   std::size_t IndexOf(T v) const {
     if constexpr (std::is_integral_v<T>) {
       if (m_direct) {
-        if (v <= m_lo) return 0;
-        if (v >= m_hi) return m_last;
-        return static_cast<std::size_t>(static_cast<long long>(v) - static_cast<long long>(m_lo));
+        // Branch-free clamp: voxel data give the predictor nothing to learn.
+        long long i = static_cast<long long>(v) - static_cast<long long>(m_lo);
+        i = i < 0 ? 0 : i;
+        i = i > static_cast<long long>(m_last) ? static_cast<long long>(m_last) : i;
+        return static_cast<std::size_t>(i);
       }
     }
     const double p = (static_cast<double>(v) - m_lo_d) * m_scale + 0.5;

@@ -1,0 +1,183 @@
+// Interactive costs of the cut viewer: what one user action recomputes and
+// repaints on three cut windows of about 700 x 700 pixels, for a 1024 x 1024
+// x 256 and a 256^3 16-bit stack (the cost must follow the window area, not
+// the stack size). Needs an X display: run it through scripts/bench.
+
+#include <orv/orv_imagecanvas.h>
+
+#include <benchmark/benchmark.h>
+
+#include <wx/evtloop.h>
+#include <wx/wx.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+using Stack = bix::Image3d<unsigned short>;
+using RGB8 = bix::RGB_generic<unsigned char>;
+
+class TableMapper : public orv::orv_Mapper<unsigned short> {
+public:
+  TableMapper() : m_table(65536) {
+    for (int v = 0; v < 65536; ++v) m_table[v] = static_cast<unsigned char>(v >> 8);
+  }
+  void Map(const unsigned short* v, orv::Buffer2d<RGB8>& out) const override {
+    ++calls;
+    const std::size_t n = static_cast<std::size_t>(out.width) * out.height;
+    for (std::size_t i = 0; i < n; ++i) {
+      const unsigned char g = m_table[v[i]];
+      out.data[i] = RGB8(g, g, g);
+    }
+  }
+
+  mutable long calls = 0;
+
+private:
+  std::vector<unsigned char> m_table;
+};
+
+
+std::unique_ptr<Stack> MakeStack(unsigned nx, unsigned ny, unsigned nz) {
+  const bix::Resolution res(bix::Vector3d<float>(1, 1, 1));
+  auto s = std::make_unique<Stack>(bix::Vector3d<unsigned>(nx, ny, nz), nullptr, &res);
+  std::uint32_t state = 7;
+  for (unsigned short& v : *s) {
+    state = state * 1664525u + 1013904223u;
+    v = static_cast<unsigned short>(state >> 16);
+  }
+  return s;
+}
+
+void Pump() {
+  wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+  while (loop->Pending()) loop->Dispatch();
+  wxTheApp->ProcessPendingEvents();
+  wxTheApp->ProcessIdle();
+}
+
+// One viewer: a frame whose canvas holds three ~700 x 700 windows at zoom level 2.
+struct Viewer {
+  explicit Viewer(std::unique_ptr<Stack> stack) {
+    frame = new wxFrame(nullptr, wxID_ANY, "bench");
+    frame->SetClientSize(1414, 1414);
+    canvas = new orv::orv_ImageOrthoscopeCanvas<unsigned short>(frame, mapper, stack.release(), true);
+    canvas->SetSize(frame->GetClientSize());
+    frame->Show();
+    frame->Raise();
+    canvas->ZoomIn();
+    canvas->ZoomIn();
+    for (int i = 0; i < 400 && !(frame->IsActive() && canvas->GetDrWin(orv::PROJ_XY)->IsShownOnScreen()); ++i) {
+      Pump();
+      wxMilliSleep(5);
+    }
+    PaintAll();
+    mapsBefore = mapper.calls;
+  }
+  ~Viewer() {
+    frame->Destroy();
+    for (int i = 0; i < 10; ++i) {
+      Pump();
+      wxTheApp->ProcessIdle();
+    }
+  }
+  void PaintAll() {
+    for (auto w : {orv::PROJ_XY, orv::PROJ_XZ, orv::PROJ_YZ}) {
+      canvas->GetDrWin(w)->Refresh(false);
+      canvas->GetDrWin(w)->Update();
+    }
+  }
+  void Key(orv::orv_ProjectionType window, int code) {
+    wxKeyEvent key(wxEVT_KEY_DOWN);
+    key.m_keyCode = code;
+    key.SetEventObject(canvas->GetDrWin(window));
+    canvas->GetDrWin(window)->GetEventHandler()->ProcessEvent(key);
+  }
+  TableMapper mapper;
+  long mapsBefore = 0;
+  wxFrame* frame;
+  orv::orv_ImageOrthoscopeCanvas<unsigned short>* canvas;
+};
+
+std::unique_ptr<Stack> StackFor(int which) { return which == 0 ? MakeStack(1024, 1024, 256) : MakeStack(256, 256, 256); }
+
+void Report(benchmark::State& state, Viewer& v) {
+  const wxSize xy = v.canvas->GetDrWin(orv::PROJ_XY)->GetClientSize();
+  state.counters["window_px"] = xy.x * xy.y;
+  state.counters["maps_per_action"] = static_cast<double>(v.mapper.calls - v.mapsBefore) / state.iterations();
+  state.SetLabel(state.range(0) == 0 ? "1024x1024x256" : "256x256x256");
+}
+
+void BM_PageDownInXY(benchmark::State& state) {
+  Viewer v(StackFor(static_cast<int>(state.range(0))));
+  int i = 0;
+  for (auto _ : state) {
+    v.Key(orv::PROJ_XY, (i++ / 50) % 2 ? WXK_PAGEUP : WXK_PAGEDOWN);
+    v.PaintAll();
+  }
+  Report(state, v);
+}
+
+void BM_ScrollInXY(benchmark::State& state) {
+  Viewer v(StackFor(static_cast<int>(state.range(0))));
+  int i = 0;
+  for (auto _ : state) {
+    v.Key(orv::PROJ_XY, (i++ % 2) ? WXK_LEFT : WXK_RIGHT);
+    v.PaintAll();
+  }
+  Report(state, v);
+}
+
+void BM_MappingChange(benchmark::State& state) {
+  Viewer v(StackFor(static_cast<int>(state.range(0))));
+  for (auto _ : state) {
+    orv::orv_MappingEvent changed(false);
+    v.canvas->MappingChanged(changed);
+    v.PaintAll();
+  }
+  Report(state, v);
+}
+
+void BM_ZoomStep(benchmark::State& state) {
+  Viewer v(StackFor(static_cast<int>(state.range(0))));
+  int i = 0;
+  for (auto _ : state) {
+    if (i++ % 2)
+      v.canvas->ZoomOut();
+    else
+      v.canvas->ZoomIn();
+    v.PaintAll();
+  }
+  Report(state, v);
+}
+
+BENCHMARK(BM_PageDownInXY)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScrollInXY)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MappingChange)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZoomStep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+class BenchApp : public wxApp {
+public:
+  bool OnInit() override { return true; }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (!wxGetEnv("DISPLAY", nullptr)) {
+    fprintf(stderr, "orv_canvas_bench needs an X display: run scripts/bench\n");
+    return 2;
+  }
+  wxApp::SetInstance(new BenchApp);
+  if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) return 2;
+  wxGUIEventLoop loop;
+  wxEventLoopBase::SetActive(&loop);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  wxEventLoopBase::SetActive(nullptr);
+  wxTheApp->OnExit();
+  wxEntryCleanup();
+  return 0;
+}
