@@ -181,3 +181,12 @@ int main(int argc, char** argv) {
   wxEntryCleanup();
   return 0;
 }
+namespace {
+// The floor: repainting the three windows from their cached pictures.
+void BM_RepaintOnly(benchmark::State& state) {
+  Viewer v(StackFor(static_cast<int>(state.range(0))));
+  for (auto _ : state) v.PaintAll();
+  Report(state, v);
+}
+BENCHMARK(BM_RepaintOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+}  // namespace

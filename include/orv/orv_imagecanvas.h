@@ -80,6 +80,7 @@ private:
   bix::Image3d<T> m_projection[3];
   RGBBuffer m_buffer[3];
   wxBitmap m_picture[3];
+  wxImage m_scratch[3];  // reused storage of mirrored and rotated pictures
   bool m_cutDirty[3] = {true, true, true};
   bool m_pictureDirty[3] = {false, false, false};
   bool m_projectionDirty[3] = {true, true, true};

@@ -233,11 +233,10 @@ void orv_OrthoscopeCanvas::OnSize(wxSizeEvent&) {
   InfoFrame_Move();
 }
 
-void orv_OrthoscopeCanvas::OnPaint(wxPaintEvent&) {
-  wxPaintDC dc(this);
-  for (orv_DrWin3d* w : m_win)
-    if (w) w->Refresh(true);
-}
+// The panel itself shows nothing. Invalidating the panel already invalidates
+// the cut windows inside it; refreshing them again from here would queue a
+// second repaint of every window for each one painted.
+void orv_OrthoscopeCanvas::OnPaint(wxPaintEvent&) { wxPaintDC dc(this); }
 
 void orv_OrthoscopeCanvas::OnMouse3dEvent(orv_Mouse3dEvent& event) {
   OnMouse3d(event);

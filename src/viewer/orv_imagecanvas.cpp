@@ -119,9 +119,9 @@ void orv_ImageOrthoscopeCanvas<T>::RebuildPicture(int i) {
   ++m_mappings[i];
   wxImage picture;
   switch (kWindows[i]) {
-    case PROJ_XY: picture = OrientPicture(buffer, false, m_reversed[0], m_reversed[1]); break;
-    case PROJ_XZ: picture = OrientPicture(buffer, false, m_reversed[0], m_reversed[2]); break;
-    default: picture = OrientPicture(buffer, true, m_reversed[2], m_reversed[1]); break;
+    case PROJ_XY: picture = OrientPicture(buffer, false, m_reversed[0], m_reversed[1], m_scratch[i]); break;
+    case PROJ_XZ: picture = OrientPicture(buffer, false, m_reversed[0], m_reversed[2], m_scratch[i]); break;
+    default: picture = OrientPicture(buffer, true, m_reversed[2], m_reversed[1], m_scratch[i]); break;
   }
   m_picture[i] = wxBitmap(picture, wxBITMAP_SCREEN_DEPTH);
   if (kWindows[i] == PROJ_XY) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using bix::Image3d;
 using bix::Resolution;
 using bix::Vector3d;
@@ -138,4 +140,35 @@ TEST(CopyToImage, ColourVoxelsAreCopiedWhole) {
   bix::CopyToImage(source, dst);
   EXPECT_EQ(dst.GetVoxel(0, 0, 0), RGB());
   EXPECT_EQ(dst.GetVoxel(3, 0, 0), RGB(1, 2, 60000));
+}
+
+// The fast paths (row copies, strides, reuse of the previous plane, row or
+// column voxel when zoomed in) must agree with sampling every voxel on its own.
+TEST(CopyToImage, FastPathsAgreeWithPerVoxelSampling) {
+  const Image3d<int> source = Coded({9, 7, 5}, {1, 1, 1});
+  auto reference = [&](const Image3d<int>& dst, unsigned i, unsigned j, unsigned k) {
+    const Vector3d<float>& o = dst.GetOffset();
+    const Vector3d<float>& r = dst.GetResolution().GetRes();
+    const unsigned idx[3] = {i, j, k};
+    int v[3];
+    for (unsigned a = 0; a < 3; ++a) {
+      const double p = static_cast<double>(o[a]) + idx[a] / static_cast<double>(r[a]);
+      v[a] = static_cast<int>(std::floor(p + 1e-4));
+      if (v[a] < 0 || v[a] >= static_cast<int>(source.GetSize()[a])) return 0;
+    }
+    return v[0] + 10 * v[1] + 100 * v[2];
+  };
+  const float zooms[] = {0.5f, 1.f, 3.f, 1.f / 3.f, 2.5f};
+  const Vector3d<unsigned> shapes[] = {{12, 10, 8}, {1, 10, 8}, {12, 1, 8}, {12, 10, 1}};
+  for (float zx : zooms)
+    for (float zyz : {1.f, 3.f, 0.5f})
+      for (const Vector3d<unsigned>& shape : shapes) {
+        Image3d<int> dst = Grid<int>(shape, {-1.5f, 0.25f, 0.5f}, {zx, zyz, zyz});
+        bix::CopyToImage(source, dst);
+        int wrong = 0;
+        for (unsigned k = 0; k < shape.z; ++k)
+          for (unsigned j = 0; j < shape.y; ++j)
+            for (unsigned i = 0; i < shape.x; ++i) wrong += dst.GetVoxel(i, j, k) != reference(dst, i, j, k);
+        EXPECT_EQ(wrong, 0) << "zoom " << zx << "/" << zyz << " shape " << shape.x << "x" << shape.y << "x" << shape.z;
+      }
 }

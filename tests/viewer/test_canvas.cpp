@@ -360,6 +360,19 @@ TEST_F(CanvasTest, OnlyWhatChangedIsRecomputed) {
   EXPECT_EQ(mapper.calls, beforeReverse);
 }
 
+TEST_F(CanvasTest, ACanvasNotificationRepaintsTheCutWindowsByItself) {
+  Open(Octants());
+  PaintAll();
+  orvtest::Pump();
+  const unsigned long before = canvas->GetExtractionCount(PROJ_YZ);
+  canvas->ChangeCut(Vector3d<float>(10.5f, 30.5f, 20.5f));  // only the canvas is refreshed
+  EXPECT_TRUE(orvtest::PumpUntil([&] { return canvas->GetExtractionCount(PROJ_YZ) > before; }));
+  EXPECT_TRUE(orvtest::PumpUntil([&] {
+    const wxImage yz = Win(PROJ_YZ)->GetBitmapImage();
+    return yz.GetRed(1, 1) == 30 * OctantValue(10, 1, 1);
+  }));
+}
+
 TEST_F(CanvasTest, AutofocusIsComputedOncePerDataChange) {
   Open(Octants());
   canvas->ChangeContent(orv::CONTENT_AUTOFOCUS, PROJ_XY);
