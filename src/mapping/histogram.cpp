@@ -1,0 +1,324 @@
+#include <orv/histogram.h>
+
+#include <wx/busyinfo.h>
+#include <wx/filefn.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <iomanip>
+#include <limits>
+#include <string>
+#include <type_traits>
+
+namespace orv {
+
+namespace {
+
+template <class T>
+const char* TypeName();
+template <>
+const char* TypeName<unsigned char>() { return "unsigned char"; }
+template <>
+const char* TypeName<unsigned short>() { return "unsigned short"; }
+template <>
+const char* TypeName<int>() { return "int"; }
+template <>
+const char* TypeName<float>() { return "float"; }
+
+// Centre values as the file shows them: 8-bit values as numbers, floats with
+// enough digits to read back the same float.
+template <class T>
+void WriteValue(std::ostream& out, T v) {
+  if constexpr (std::is_same_v<T, unsigned char>)
+    out << static_cast<int>(v);
+  else if constexpr (std::is_floating_point_v<T>)
+    out << std::setprecision(std::numeric_limits<T>::max_digits10) << v;
+  else
+    out << v;
+}
+
+template <class T>
+bool ReadValue(std::istream& in, T& v) {
+  if constexpr (std::is_floating_point_v<T>) {
+    in >> v;
+    return static_cast<bool>(in) && std::isfinite(v);
+  } else {
+    long long wide = 0;
+    in >> wide;
+    if (!in || wide < std::numeric_limits<T>::min() || wide > std::numeric_limits<T>::max()) return false;
+    v = static_cast<T>(wide);
+    return true;
+  }
+}
+
+// One count: digits up to a blank or the end of the file; line ends are
+// skipped; 1 to 19 digits; the value wraps into 32 bits.
+bool ReadCount(std::istream& in, unsigned& count) {
+  std::uint32_t value = 0;
+  int digits = 0;
+  for (int c = in.get(); c != std::char_traits<char>::eof(); c = in.get()) {
+    if (c == '\n' || c == '\r') continue;
+    if (c == ' ') break;
+    if (c < '0' || c > '9' || ++digits > 19) return false;
+    value = value * 10u + static_cast<std::uint32_t>(c - '0');
+  }
+  count = value;
+  return digits > 0;
+}
+
+}  // namespace
+
+template <class T>
+Histogram<T>::Histogram(const Histogram& other) {
+  *this = other;
+}
+
+template <class T>
+Histogram<T>& Histogram<T>::operator=(const Histogram& other) {
+  if (this == &other) return *this;
+  m_n = other.m_n;
+  m_counts.reset(m_n ? new unsigned[m_n] : nullptr);
+  m_centres.reset(m_n ? new T[m_n] : nullptr);
+  std::copy(other.m_counts.get(), other.m_counts.get() + m_n, m_counts.get());
+  std::copy(other.m_centres.get(), other.m_centres.get() + m_n, m_centres.get());
+  return *this;
+}
+
+template <class T>
+void Histogram<T>::Init(const T& lo, const T& hi, unsigned n) {
+  m_n = n;
+  m_counts.reset(n ? new unsigned[n]() : nullptr);
+  m_centres.reset(n ? new T[n] : nullptr);
+  if (n == 1) {
+    m_centres[0] = static_cast<T>((static_cast<double>(lo) + static_cast<double>(hi)) * 0.5);
+    return;
+  }
+  const double step = (static_cast<double>(hi) - static_cast<double>(lo)) / (n - 1);
+  for (unsigned i = 0; i < n; ++i) m_centres[i] = static_cast<T>(static_cast<double>(lo) + step * i);
+}
+
+template <class T>
+void Histogram<T>::CreateSubHist(const Histogram& src, T lo, T hi) {
+  if (src.empty()) {
+    Init(T(), T(), 0);
+    return;
+  }
+  const unsigned a = src.GetBinPos(lo), b = std::max(a, src.GetBinPos(hi));
+  m_n = b - a + 1;
+  m_counts.reset(new unsigned[m_n]);
+  m_centres.reset(new T[m_n]);
+  std::copy(src.m_counts.get() + a, src.m_counts.get() + b + 1, m_counts.get());
+  std::copy(src.m_centres.get() + a, src.m_centres.get() + b + 1, m_centres.get());
+}
+
+template <class T>
+void Histogram<T>::Fill(const T& lo, const T& hi, unsigned n, const T* first, const T* last,
+                        std::size_t stride) {
+  Init(lo, hi, n);
+  if (m_n == 0 || last <= first || stride == 0) return;
+  const std::size_t count = (static_cast<std::size_t>(last - first) + stride - 1) / stride;
+  unsigned* counts = m_counts.get();
+  if constexpr (std::is_integral_v<T>) {
+    const long long f = m_centres[0], top = static_cast<long long>(m_n) - 1;
+    if (static_cast<long long>(m_centres[m_n - 1]) - f == top) {
+      // One bin per value: the bin is the value's offset, clamped.
+      for (std::size_t k = 0; k < count; ++k) {
+        long long i = static_cast<long long>(first[k * stride]) - f;
+        i = i < 0 ? 0 : (i > top ? top : i);
+        ++counts[i];
+      }
+      return;
+    }
+  }
+  for (std::size_t k = 0; k < count; ++k) ++counts[GetBinPos(first[k * stride])];
+}
+
+template <class T>
+unsigned Histogram<T>::GetBinPos(T x) const {
+  if (m_n == 0) return 0;
+  const T f = m_centres[0], l = m_centres[m_n - 1];
+  if (!(x > f)) return 0;  // also NaN
+  if (x >= l) return m_n - 1;
+  if constexpr (std::is_integral_v<T>) {
+    if (static_cast<long long>(l) - static_cast<long long>(f) == static_cast<long long>(m_n) - 1)
+      return static_cast<unsigned>(static_cast<long long>(x) - static_cast<long long>(f));
+  }
+  const double pos = (static_cast<double>(x) - static_cast<double>(f)) /
+                     (static_cast<double>(l) - static_cast<double>(f)) * (m_n - 1);
+  return std::min(static_cast<unsigned>(pos), m_n - 1);
+}
+
+template <class T>
+void Histogram<T>::Clear() {
+  std::fill(begin(), end(), 0u);
+}
+
+template <class T>
+unsigned Histogram<T>::GetSum() const {
+  unsigned sum = 0;
+  for (unsigned c : *this) sum += c;
+  return sum;
+}
+
+template <class T>
+unsigned Histogram<T>::FindFirstNonZero() const {
+  for (unsigned i = 0; i < m_n; ++i)
+    if (m_counts[i]) return i;
+  return m_n - 1;
+}
+
+template <class T>
+unsigned Histogram<T>::FindLastNonZero() const {
+  for (unsigned i = m_n; i > 0; --i)
+    if (m_counts[i - 1]) return i - 1;
+  return 0;
+}
+
+template <class T>
+unsigned Histogram<T>::FindLeftPercentil(double p) const {
+  const unsigned sum = GetSum();
+  if (m_n == 0 || sum == 0) return 0;
+  double fraction = 0.0;
+  for (unsigned i = 0; i < m_n; ++i) {
+    fraction += static_cast<double>(m_counts[i]) / sum;
+    if (fraction >= p) return i;
+  }
+  return m_n - 1;
+}
+
+template <class T>
+unsigned Histogram<T>::FindRightPercentil(double p) const {
+  const unsigned sum = GetSum();
+  if (m_n == 0) return 0;
+  if (sum == 0) return m_n - 1;
+  double fraction = 0.0;
+  for (unsigned i = m_n; i > 0; --i) {
+    fraction += static_cast<double>(m_counts[i - 1]) / sum;
+    if (fraction >= p) return i - 1;
+  }
+  return 0;
+}
+
+template <class T>
+bool Histogram<T>::operator==(const Histogram& other) const {
+  if (m_n != other.m_n) return false;
+  return m_n == 0 || (GetLeftCenter() == other.GetLeftCenter() && GetRightCenter() == other.GetRightCenter());
+}
+
+template <class T>
+Histogram<T>& Histogram<T>::operator+=(const Histogram& other) {
+  const unsigned n = std::min(m_n, other.m_n);
+  for (unsigned i = 0; i < n; ++i) m_counts[i] += other.m_counts[i];
+  return *this;
+}
+
+template <class T>
+bool Histogram<T>::Save(const wxString& path) const {
+  if (m_n == 0) return false;
+  unsigned first = FindFirstNonZero(), last = FindLastNonZero();
+  if (first == m_n - 1) last = m_n - 1;  // no counts below the last bin
+  const wxString temporary = path + ".part";
+  {
+    std::ofstream out(temporary.fn_str(), std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out << TypeName<T>() << '\n' << m_n << ' ' << first << ' ' << last << ' ' << '\n';
+    WriteValue(out, GetLeftCenter());
+    out << ' ';
+    WriteValue(out, GetRightCenter());
+    out << '\n';
+    for (unsigned i = first; i <= last; ++i) out << m_counts[i] << ' ';
+    out.flush();
+    if (!out) {
+      out.close();
+      wxRemoveFile(temporary);
+      return false;
+    }
+  }
+  if (!wxRenameFile(temporary, path, true)) {
+    wxRemoveFile(temporary);
+    return false;
+  }
+  return true;
+}
+
+template <class T>
+bool Histogram<T>::Load(const wxString& path) {
+  std::ifstream in(path.fn_str(), std::ios::binary);
+  if (!in) return false;
+  char line[99];
+  in.getline(line, sizeof line);  // at most 98 characters
+  if (!in) return false;
+  std::string name(line);
+  if (!name.empty() && name.back() == '\r') name.pop_back();
+  if (name != TypeName<T>()) return false;
+
+  unsigned long long n = 0, first = 0, last = 0;
+  in >> n >> first >> last;
+  if (!in || n == 0 || n > kMaxBins || first > last || last >= n) return false;
+  T lo, hi;
+  if (!ReadValue(in, lo) || !ReadValue(in, hi) || !(lo <= hi)) return false;
+
+  Histogram<T> loaded;
+  loaded.Init(lo, hi, static_cast<unsigned>(n));
+  for (unsigned long long i = first; i <= last; ++i)
+    if (!ReadCount(in, loaded.m_counts[i])) return false;
+  *this = loaded;
+  return true;
+}
+
+template <class T>
+void HistogramSet<T>::CreateFromImage(const bix::Image3d<T>& image) {
+  wxBusyInfo busy("Creating histogram...");
+  const T* first = image.begin();
+  const T* last = image.end();
+  if constexpr (std::is_same_v<T, unsigned char> || std::is_same_v<T, unsigned short>) {
+    m_histogram.Fill(0, std::numeric_limits<T>::max(), std::numeric_limits<T>::max() + 1u, first, last, 1);
+  } else {
+    // The data range: every finite voxel value.
+    bool any = false;
+    T lo = T(), hi = T();
+    for (const T* p = first; p < last; ++p) {
+      if constexpr (std::is_floating_point_v<T>)
+        if (!std::isfinite(*p)) continue;
+      if (!any || *p < lo) lo = *p;
+      if (!any || *p > hi) hi = *p;
+      any = true;
+    }
+    unsigned n = 256;
+    if constexpr (std::is_integral_v<T>) {
+      const long long span = static_cast<long long>(hi) - static_cast<long long>(lo) + 1;
+      n = any ? static_cast<unsigned>(std::min<long long>(span, Histogram<T>::kMaxBins)) : 0;
+    } else if (!any) {
+      n = 0;
+    }
+    m_histogram.Fill(lo, hi, n, first, last, 1);
+  }
+}
+
+template <class C>
+void HistogramSet<bix::RGB_generic<C>>::CreateFromImage(const bix::Image3d<bix::RGB_generic<C>>& image) {
+  static const char* const kMessages[3] = {"Creating histogram (red)...", "Creating histogram (green)...",
+                                           "Creating histogram (blue)..."};
+  std::unique_ptr<wxBusyInfo> busy[3];
+  const C* first = reinterpret_cast<const C*>(image.begin());
+  const C* last = reinterpret_cast<const C*>(image.end());
+  for (int k = 0; k < 3; ++k) {
+    busy[k] = std::make_unique<wxBusyInfo>(kMessages[k]);
+    m_channels[k].Fill(0, std::numeric_limits<C>::max(), std::numeric_limits<C>::max() + 1u, first + k, last + k, 3);
+  }
+}
+
+template class Histogram<unsigned char>;
+template class Histogram<unsigned short>;
+template class Histogram<int>;
+template class Histogram<float>;
+template class HistogramSet<unsigned char>;
+template class HistogramSet<unsigned short>;
+template class HistogramSet<int>;
+template class HistogramSet<float>;
+template class HistogramSet<bix::RGB_generic<unsigned char>>;
+template class HistogramSet<bix::RGB_generic<unsigned short>>;
+
+}  // namespace orv

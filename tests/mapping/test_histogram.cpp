@@ -1,0 +1,296 @@
+#include "gui_test.h"
+
+#include <orv/histogram.h>
+
+#include <wx/ffile.h>
+#include <wx/filename.h>
+
+#include <fstream>
+#include <sstream>
+
+using orv::Histogram;
+using orv::HistogramSet;
+
+namespace {
+
+// A file in a fresh temporary folder, removed with it.
+class TempFile {
+public:
+  TempFile() {
+    m_dir = wxFileName::CreateTempFileName("orvhist");
+    wxRemoveFile(m_dir);
+    wxMkdir(m_dir);
+    m_path = m_dir + "/hist.txt";
+  }
+  ~TempFile() { wxFileName::Rmdir(m_dir, wxPATH_RMDIR_RECURSIVE); }
+  const wxString& path() const { return m_path; }
+  std::string Read() const {
+    std::ifstream in(m_path.fn_str(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  void Write(const std::string& text) const { std::ofstream(m_path.fn_str(), std::ios::binary) << text; }
+
+private:
+  wxString m_dir, m_path;
+};
+
+template <class T>
+std::vector<T> Centres(const Histogram<T>& h) {
+  std::vector<T> c;
+  for (unsigned i = 0; i < h.size(); ++i) c.push_back(h.GetBinCenter(i));
+  return c;
+}
+
+}  // namespace
+
+TEST(Histogram, BinLayoutAndPositions) {
+  Histogram<unsigned char> bytes;
+  bytes.Init(0, 255, 256);
+  for (int v = 0; v < 256; ++v) {
+    ASSERT_EQ(bytes.GetBinCenter(v), v);
+    ASSERT_EQ(bytes.GetBinPos(static_cast<unsigned char>(v)), static_cast<unsigned>(v));
+  }
+
+  Histogram<int> ints;
+  ints.Init(0, 10, 4);
+  EXPECT_EQ(Centres(ints), (std::vector<int>{0, 3, 6, 10}));
+  EXPECT_EQ(ints.GetBinPos(5), 1u);
+  EXPECT_EQ(ints.GetBinPos(-100), 0u);
+  EXPECT_EQ(ints.GetBinPos(100), 3u);
+
+  Histogram<int> one;
+  one.Init(5, 9, 1);
+  EXPECT_EQ(Centres(one), (std::vector<int>{7}));
+  EXPECT_EQ(one.GetBinPos(-5), 0u);
+  EXPECT_EQ(one.GetBinPos(100), 0u);
+
+  Histogram<float> floats;
+  floats.Init(0.f, 1.f, 3);
+  EXPECT_EQ(Centres(floats), (std::vector<float>{0.f, 0.5f, 1.f}));
+  EXPECT_EQ(floats.GetBinPos(0.74f), 1u);
+  EXPECT_EQ(floats.GetBinPos(NAN), 0u);
+
+  Histogram<unsigned short> shifted;  // one bin per value from 100
+  shifted.Init(100, 199, 100);
+  EXPECT_EQ(shifted.GetBinPos(150), 50u);
+  shifted.GetBin(150) += 2;
+  EXPECT_EQ(shifted[50], 2u);
+}
+
+TEST(Histogram, CountsSumsAndNonZeroBins) {
+  Histogram<unsigned short> h;
+  EXPECT_TRUE(h.empty());
+  h.Init(0, 9, 10);
+  const unsigned short values[] = {3, 3, 7, 0, 65000};
+  h.Fill(0, 9, 10, values, values + 5, 1);
+  EXPECT_EQ(h[3], 2u);
+  EXPECT_EQ(h[9], 1u);  // above the last centre counts into the last bin
+  EXPECT_EQ(h.GetSum(), 5u);
+  EXPECT_EQ(h.FindFirstNonZero(), 0u);
+  EXPECT_EQ(h.FindLastNonZero(), 9u);
+  h.Clear();
+  EXPECT_EQ(h.GetSum(), 0u);
+  EXPECT_EQ(h.FindFirstNonZero(), 9u);
+  EXPECT_EQ(h.FindLastNonZero(), 0u);
+  EXPECT_EQ(h.GetBinCenter(9), 9);
+}
+
+TEST(Histogram, Percentiles) {
+  Histogram<unsigned char> h;
+  h.Init(0, 255, 256);
+  h[10] = 2;  // 0.2 % of the voxels
+  h[100] = 996;
+  h[200] = 2;
+  EXPECT_EQ(h.FindLeftPercentil(0.001), 10u);
+  EXPECT_EQ(h.FindRightPercentil(0.001), 200u);
+  EXPECT_EQ(h.FindLeftPercentil(0.003), 100u);
+  EXPECT_EQ(h.FindRightPercentil(0.5), 100u);
+  EXPECT_EQ(h.FindLeftPercentil(2.0), 255u);
+  EXPECT_EQ(h.FindRightPercentil(2.0), 0u);
+  h.Clear();
+  EXPECT_EQ(h.FindLeftPercentil(0.001), 0u);
+  EXPECT_EQ(h.FindRightPercentil(0.001), 255u);
+}
+
+TEST(Histogram, SubHistogramsComparisonAndAddition) {
+  Histogram<unsigned short> h;
+  h.Init(0, 99, 100);
+  for (unsigned i = 0; i < 100; ++i) h[i] = i;
+  Histogram<unsigned short> sub;
+  sub.CreateSubHist(h, 10, 19);
+  ASSERT_EQ(sub.size(), 10u);
+  EXPECT_EQ(sub.GetLeftCenter(), 10);
+  EXPECT_EQ(sub.GetRightCenter(), 19);
+  EXPECT_EQ(sub[0], 10u);
+
+  Histogram<unsigned short> copy = h;  // deep copy
+  copy[5] = 1000;
+  EXPECT_EQ(h[5], 5u);
+  EXPECT_TRUE(copy == h);  // same layout, different counts
+  EXPECT_FALSE(sub == h);
+  copy.Init(0, 98, 100);
+  EXPECT_TRUE(copy != h);
+
+  sub += h;  // only the first ten bins
+  EXPECT_EQ(sub[0], 10u);
+  EXPECT_EQ(sub[9], 19u + 9u);
+}
+
+TEST(HistogramFile, SaveWritesTheWorkedExampleByteForByte) {
+  Histogram<unsigned char> h;
+  h.Init(0, 255, 256);
+  h[2] = 5;
+  h[4] = 1;
+  TempFile file;
+  ASSERT_TRUE(h.Save(file.path()));
+  EXPECT_EQ(file.Read(), "unsigned char\n256 2 4 \n0 255\n5 0 1 ");
+
+  h.Clear();
+  ASSERT_TRUE(h.Save(file.path()));
+  EXPECT_EQ(file.Read(), "unsigned char\n256 255 255 \n0 255\n0 ");
+
+  Histogram<float> f;
+  f.Init(0.1f, 2.5f, 3);
+  f[1] = 7;
+  ASSERT_TRUE(f.Save(file.path()));
+  EXPECT_EQ(file.Read(), "float\n3 1 1 \n0.100000001 2.5\n7 ");
+
+  EXPECT_FALSE(Histogram<int>().Save(file.path()));
+  EXPECT_FALSE(h.Save("/nonexistent-folder/h.txt"));
+}
+
+TEST(HistogramFile, LoadRoundTripsAndRecomputesCentres) {
+  Histogram<unsigned short> h;
+  h.Init(100, 1099, 1000);
+  h[3] = 70000;
+  h[500] = 4000000000u;
+  TempFile file;
+  ASSERT_TRUE(h.Save(file.path()));
+  Histogram<unsigned short> loaded;
+  ASSERT_TRUE(loaded.Load(file.path()));
+  EXPECT_TRUE(loaded == h);
+  EXPECT_EQ(std::vector<unsigned>(loaded.begin(), loaded.end()), std::vector<unsigned>(h.begin(), h.end()));
+
+  Histogram<float> f;
+  f.Init(0.1f, 2.7f, 256);
+  f[200] = 3;
+  ASSERT_TRUE(f.Save(file.path()));
+  Histogram<float> g;
+  ASSERT_TRUE(g.Load(file.path()));
+  EXPECT_TRUE(g == f) << "float centres survive the file";
+
+  // Windows line ends are accepted; line ends between counts are skipped.
+  file.Write("int\r\n4 0 3 \r\n0 30\r\n1 2 \n3 4 ");
+  Histogram<int> i;
+  ASSERT_TRUE(i.Load(file.path()));
+  EXPECT_EQ(Centres(i), (std::vector<int>{0, 10, 20, 30}));
+  EXPECT_EQ(i[3], 4u);
+  // The last count may end with the file instead of a blank.
+  file.Write("int\n2 0 1 \n0 1\n5 6");
+  ASSERT_TRUE(i.Load(file.path()));
+  EXPECT_EQ(i[1], 6u);
+}
+
+TEST(HistogramFile, LoadRejectsMalformedFilesAndKeepsTheHistogram) {
+  TempFile file;
+  const std::string bad[] = {
+      "",                                             // empty file
+      "unsigned short\n256 2 4 \n0 255\n5 0 1 ",     // wrong type
+      "unsigned char \n256 2 4 \n0 255\n5 0 1 ",     // not exactly the name
+      "unsigned char\n0 0 0 \n0 255\n",              // zero bins
+      "unsigned char\n99999999999 0 0 \n0 255\n1 ",  // absurd bin count
+      "unsigned char\n256 4 2 \n0 255\n1 1 1 ",      // first > last
+      "unsigned char\n256 2 256 \n0 255\n1 ",        // last >= n
+      "unsigned char\n256 2 4 \n0 255\n5 0 ",        // truncated counts
+      "unsigned char\n256 2 4 \n0 255\n5  0 1 ",     // two blanks: an empty number
+      "unsigned char\n256 2 4 \n0 255\n5 12a 1 ",    // a non-digit
+      "unsigned char\n256 2 4 \n0 255\n5 -1 1 ",     // a sign
+      "unsigned char\n256 2 2 \n0 255\n12345678901234567890 ",  // 20 digits
+      "unsigned char\n256 2 4 \n0 300\n5 0 1 ",      // centre out of range
+      "unsigned char\n256 2 4 \n200 100\n5 0 1 ",    // centres inverted
+      "unsigned char\nx 2 4 \n0 255\n5 0 1 ",        // non-digit header
+      "float\n3 0 0 \nnan 1\n1 ",                    // not a number
+      std::string(200, 'u') + "\n",                  // a line longer than any type name
+  };
+  Histogram<unsigned char> h;
+  h.Init(0, 9, 10);
+  h[4] = 42;
+  for (const std::string& text : bad) {
+    file.Write(text);
+    if (text.rfind("float", 0) == 0) {
+      Histogram<float> f;
+      EXPECT_FALSE(f.Load(file.path()));
+      EXPECT_TRUE(f.empty());
+      continue;
+    }
+    EXPECT_FALSE(h.Load(file.path())) << text.substr(0, 60);
+    EXPECT_EQ(h.size(), 10u);
+    EXPECT_EQ(h[4], 42u);
+  }
+  EXPECT_FALSE(h.Load("/nonexistent-folder/h.txt"));
+
+  // A 100 MB file of digits is refused without reading it all.
+  {
+    std::ofstream big(file.path().fn_str(), std::ios::binary);
+    const std::string chunk(1 << 20, '7');
+    for (int i = 0; i < 100; ++i) big << chunk;
+  }
+  EXPECT_FALSE(h.Load(file.path()));
+  EXPECT_EQ(h[4], 42u);
+  // A header line of digits then a huge count line is refused as well.
+  {
+    std::ofstream big(file.path().fn_str(), std::ios::binary);
+    big << "unsigned char\n256 0 0 \n0 255\n" << std::string(30 << 20, '9');
+  }
+  EXPECT_FALSE(h.Load(file.path()));
+}
+
+TEST(HistogramSet, FromImagesOfEveryType) {
+  bix::Image3d<unsigned short> gray(bix::Vector3d<unsigned>(4, 2, 1));
+  gray.GetVoxel(1, 0, 0) = 65535;
+  gray.GetVoxel(2, 1, 0) = 300;
+  const HistogramSet<unsigned short> set(gray);
+  EXPECT_EQ(set.Get().size(), 65536u);
+  EXPECT_EQ(set.Get()[0], 6u);
+  EXPECT_EQ(set.Get()[65535], 1u);
+  EXPECT_EQ(set.Get()[300], 1u);
+
+  bix::Image3d<bix::RGB_generic<unsigned char>> rgb(bix::Vector3d<unsigned>(3, 1, 1));
+  rgb.GetVoxel(0, 0, 0) = {1, 2, 3};
+  rgb.GetVoxel(2, 0, 0) = {1, 200, 255};
+  const HistogramSet<bix::RGB_generic<unsigned char>> colours(rgb);
+  EXPECT_EQ(colours[0][1], 2u);
+  EXPECT_EQ(colours[1][200], 1u);
+  EXPECT_EQ(colours.Get(2)[255], 1u);
+  EXPECT_EQ(colours[2][0], 1u);
+  EXPECT_EQ(colours[2].GetSum(), 3u);
+
+  bix::Image3d<int> ints(bix::Vector3d<unsigned>(3, 1, 1));
+  ints.Fill(7);
+  HistogramSet<int> sevens(ints);
+  ASSERT_EQ(sevens.Get().size(), 1u);  // one bin for a constant image
+  EXPECT_EQ(sevens.Get().GetLeftCenter(), 7);
+  ints.GetVoxel(0, 0, 0) = -3;
+  sevens.CreateFromImage(ints);
+  EXPECT_EQ(sevens.Get().size(), 11u);
+  EXPECT_EQ(sevens.Get()[0], 1u);
+  ints.GetVoxel(1, 0, 0) = 2000000000;  // a huge span is capped
+  sevens.CreateFromImage(ints);
+  EXPECT_EQ(sevens.Get().size(), Histogram<int>::kMaxBins);
+  EXPECT_EQ(sevens.Get().GetRightCenter(), 2000000000);
+
+  bix::Image3d<float> floats(bix::Vector3d<unsigned>(4, 1, 1));
+  floats.GetVoxel(0, 0, 0) = -1.f;
+  floats.GetVoxel(1, 0, 0) = 3.f;
+  floats.GetVoxel(2, 0, 0) = NAN;
+  const HistogramSet<float> fset(floats);
+  EXPECT_EQ(fset.Get().size(), 256u);
+  EXPECT_EQ(fset.Get().GetLeftCenter(), -1.f);
+  EXPECT_EQ(fset.Get().GetRightCenter(), 3.f);
+  EXPECT_EQ(fset.Get().GetSum(), 4u);
+
+  EXPECT_TRUE(HistogramSet<float>().IsEmpty());
+  EXPECT_TRUE(HistogramSet<bix::RGB_generic<unsigned short>>().IsEmpty());
+}
