@@ -3,6 +3,7 @@
 // x 256 and a 256^3 16-bit stack (the cost must follow the window area, not
 // the stack size). Needs an X display: run it through scripts/bench.
 
+#include <orv/histogram.h>
 #include <orv/orv_imagecanvas.h>
 
 #include <benchmark/benchmark.h>
@@ -189,4 +190,33 @@ void BM_RepaintOnly(benchmark::State& state) {
   Report(state, v);
 }
 BENCHMARK(BM_RepaintOnly)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+}  // namespace
+
+namespace {
+// Histogram sets (they show a busy notice, hence this GUI program).
+void BM_HistogramSet16(benchmark::State& state) {
+  const std::unique_ptr<Stack> stack = MakeStack(1024, 1024, 256);
+  for (auto _ : state) {
+    orv::HistogramSet<unsigned short> set(*stack);
+    benchmark::DoNotOptimize(set.Get()[0]);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * stack->GetVoxelCount() * 2));
+}
+BENCHMARK(BM_HistogramSet16)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_HistogramSetRGB8(benchmark::State& state) {
+  bix::Image3d<RGB8> stack(bix::Vector3d<unsigned>(1024, 1024, 64));
+  std::uint32_t seed = 3;
+  for (RGB8& v : stack) {
+    seed = seed * 1664525u + 1013904223u;
+    v = RGB8(static_cast<unsigned char>(seed >> 24), static_cast<unsigned char>(seed >> 16),
+             static_cast<unsigned char>(seed >> 8));
+  }
+  for (auto _ : state) {
+    orv::HistogramSet<RGB8> set(stack);
+    benchmark::DoNotOptimize(set[0][0]);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * stack.GetVoxelCount() * 3));
+}
+BENCHMARK(BM_HistogramSetRGB8)->Unit(benchmark::kMillisecond)->Iterations(3);
 }  // namespace

@@ -123,6 +123,13 @@ void Histogram<T>::Fill(const T& lo, const T& hi, unsigned n, const T* first, co
   if constexpr (std::is_integral_v<T>) {
     const long long f = m_centres[0], top = static_cast<long long>(m_n) - 1;
     if (static_cast<long long>(m_centres[m_n - 1]) - f == top) {
+      if constexpr (sizeof(T) <= 2 && std::is_unsigned_v<T>) {
+        if (f == 0 && top == std::numeric_limits<T>::max()) {
+          // The whole range of the type: every value is its own bin.
+          for (std::size_t k = 0; k < count; ++k) ++counts[first[k * stride]];
+          return;
+        }
+      }
       // One bin per value: the bin is the value's offset, clamped.
       for (std::size_t k = 0; k < count; ++k) {
         long long i = static_cast<long long>(first[k * stride]) - f;
