@@ -107,6 +107,12 @@ bool SendMouse(wxWindow* window, wxEventType type, wxPoint at, int modifiers) {
   return window->GetEventHandler()->ProcessEvent(event);
 }
 
+void ClickButton(wxWindow* dialog, int id) {
+  wxCommandEvent click(wxEVT_BUTTON, id);
+  click.SetEventObject(dialog->FindWindow(id));
+  dialog->ProcessWindowEvent(click);
+}
+
 TestModalHook::TestModalHook(const char* file, int line, const char* func)
     : wxTestingModalHook(file, line, func),
       m_where(std::string(file ? file : "?") + ":" + std::to_string(line)) {}

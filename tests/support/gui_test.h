@@ -78,6 +78,24 @@ private:
   int m_answer;
 };
 
+// Expects a modal dialog of type D and lets `answer` drive it; its result is
+// what ShowModal returns. The dialog is never shown: call InitDialog() to fill
+// its fields from the bound variables.
+template <class D>
+class ExpectDialog : public wxExpectModalBase<D, ExpectDialog<D>> {
+public:
+  explicit ExpectDialog(std::function<int(D*)> answer) : m_answer(std::move(answer)) {}
+
+protected:
+  int OnInvoked(D* dialog) const override { return m_answer(dialog); }
+
+private:
+  std::function<int(D*)> m_answer;
+};
+
+// Clicks a button of a dialog by sending the command its handler receives.
+void ClickButton(wxWindow* dialog, int id);
+
 // While alive, wx assertions are recorded here instead of failing the test.
 class AssertCapture {
 public:
