@@ -5,9 +5,9 @@
 #include "gray_mapper.h"
 #include "sample_volume.h"
 
+#include <orv/orv_frame.h>
 #include <orv/orv_imagecanvas.h>
 
-#include <wx/display.h>
 #include <wx/wx.h>
 
 #include <memory>
@@ -26,7 +26,7 @@ private:
   bool SaveSnapshot();
 
   std::unique_ptr<orvview::LinearGrayMapper> m_mapper;
-  wxFrame* m_frame = nullptr;
+  orv::orv_OrthoscopeFrame* m_frame = nullptr;
   Canvas* m_canvas = nullptr;
   wxString m_snapshot;
   bool m_failed = false;
@@ -45,14 +45,12 @@ bool ViewerApp::OnInit() {
   wxInitAllImageHandlers();
   std::unique_ptr<bix::Image3d<unsigned short>> image = orvview::MakeSampleVolume();
   m_mapper = std::make_unique<orvview::LinearGrayMapper>(*image);
-  m_frame = new wxFrame(nullptr, wxID_ANY, "orv-view: sample stack (256 x 256 x 64, 0.2 x 0.2 x 0.5 um)");
+  m_frame = new orv::orv_OrthoscopeFrame(nullptr, wxID_ANY,
+                                         "orv-view: sample stack (256 x 256 x 64, 0.2 x 0.2 x 0.5 um)");
   m_canvas = new Canvas(m_frame, *m_mapper, image.release(), true);
+  m_frame->SetCanvas(m_canvas);
   m_canvas->ZoomIn();  // the sample is small: show it at twice its pixel size
-
-  const wxRect screen = wxDisplay(0u).GetClientArea();
-  wxSize size = m_canvas->GetOptimalSize();
-  size.DecTo(wxSize(screen.width - 40, screen.height - 80));
-  m_frame->SetClientSize(size);
+  m_frame->ResizeFrameIfRequired();
   m_frame->Show();
   if (!m_snapshot.empty()) CallAfter(&ViewerApp::TakeSnapshotWhenShown);
   return true;

@@ -188,6 +188,11 @@ public:
   wxFrame* InfoFrame_Get() const { return m_infoFrame; }
   bool InfoFrame_IsShown() const { return m_infoFrame && m_infoFrame->IsShown(); }
   void InfoFrame_Move();
+  // Shows or hides the info window (the voxel under the mouse).
+  void InfoFrame_Show(bool show);
+  // Opens the 3D volume window with the given icons.
+  void ShowVolVis(const wxIconBundle& icons);
+  void RefreshVolVisIcon(const wxIconBundle& icons);
 
   // Read access to the shared state (microns, pixels per micron).
   const bix::VOI<float>& GetImageBox() const { return m_imageBox; }

@@ -4,6 +4,7 @@
 #include "canvas_layout.h"
 
 #include <wx/dcclient.h>
+#include <wx/log.h>
 
 namespace orv {
 
@@ -206,6 +207,24 @@ void orv_OrthoscopeCanvas::InfoFrame_Move() {
   if (m_shown[1] && !m_shown[0] && !m_shown[2]) anchor = m_win[1];
   const wxRect r = anchor->GetRect();
   m_infoFrame->Move(ClientToScreen(r.GetPosition() + r.GetSize()));
+}
+
+// The info window and the volume window are not part of the viewer yet: say
+// so instead of silently doing nothing.
+void orv_OrthoscopeCanvas::InfoFrame_Show(bool show) {
+  if (!show) {
+    if (m_infoFrame) m_infoFrame->Hide();
+    return;
+  }
+  wxLogError("The info window is not available in this version of the viewer.");
+}
+
+void orv_OrthoscopeCanvas::ShowVolVis(const wxIconBundle&) {
+  wxLogError("3D volume visualization is not available in this version of the viewer.");
+}
+
+void orv_OrthoscopeCanvas::RefreshVolVisIcon(const wxIconBundle& icons) {
+  if (m_volumeFrame) m_volumeFrame->SetIcons(icons);
 }
 
 void orv_OrthoscopeCanvas::RecomputeVisible() {

@@ -1,0 +1,79 @@
+#ifndef ORV_FRAME_H
+#define ORV_FRAME_H
+
+#include <orv/orv_canvas.h>
+#include <orv/orv_export.h>
+#include <orv/orv_ids.h>
+
+#include <wx/frame.h>
+#include <wx/menu.h>
+
+#include <deque>
+
+namespace orv {
+
+// A module that plugs into a viewer frame: the frame pushes it onto its chain
+// of event handlers, so it sees the frame's commands first, and asks it once
+// for a menu over a block of command ids above the frame's.
+class ORV_EXPORT orv_ExtensionModule : public wxEvtHandler {
+public:
+  explicit orv_ExtensionModule(wxFrame* frame = nullptr) : m_frame(frame) {}
+
+  // Takes ids lastId + 1 upward, leaves lastId at the last one taken, binds
+  // its handlers to them and returns a new menu (or null).
+  virtual wxMenu* CreateMenu(int& lastId) = 0;
+
+  int GetMenuId(int k) const { return m_menuId + k; }
+  wxFrame* GetFrame() const { return m_frame; }
+  void SetFrame(wxFrame* frame) { m_frame = frame; }
+
+protected:
+  int m_menuId = 0;
+  wxFrame* m_frame;
+};
+
+// The top-level window of one viewer: the canvas, the "&View" menu, the
+// status bar and the extension modules.
+class ORV_EXPORT orv_OrthoscopeFrame : public wxFrame {
+public:
+  orv_OrthoscopeFrame(wxWindow* parent, int id, const wxString& title, const wxPoint& pos = wxDefaultPosition,
+                      const wxSize& size = wxDefaultSize, long style = wxDEFAULT_FRAME_STYLE);
+  ~orv_OrthoscopeFrame() override;
+
+  orv_OrthoscopeCanvas* GetCanvas() const { return m_canvas; }
+  // Replaces (destroys) any previous canvas and sizes the new one to the
+  // client area.
+  void SetCanvas(orv_OrthoscopeCanvas* canvas);
+  // An owned module gets a menu under `title` and is deleted with the frame;
+  // every module is pushed onto the event handler chain.
+  void AddExtensionModule(orv_ExtensionModule* module, const wxString& title, bool owned);
+  // Appends a copy of a host's menu (ids, labels, help strings, kinds).
+  void AppendMenu(const wxMenu* menu, const wxString& title);
+  void RefreshIcon();
+  // Fits the frame to the canvas when "Auto adjust frame size" is checked.
+  void ResizeFrameIfRequired();
+
+private:
+  void BuildMenu();
+  void AdjustFrameSize();
+  void OnZoom(wxCommandEvent& event);
+  void OnAdjustFrame(wxCommandEvent& event);
+  void OnAutofocusAll(wxCommandEvent& event);
+  void OnAutofocusWindow(wxCommandEvent& event);
+  void OnShowInfo(wxCommandEvent& event);
+  void OnShowWindow(wxCommandEvent& event);
+  void OnReverse(wxCommandEvent& event);
+  void OnVolume(wxCommandEvent& event);
+  void OnNotYetAvailable(wxCommandEvent& event);
+  void OnUpdateUI(wxUpdateUIEvent& event);
+
+  int m_lastMenuId = FIRST_MODULE_ID;
+  std::deque<bool> m_moduleOwned;
+  orv_OrthoscopeCanvas* m_canvas = nullptr;
+
+  wxDECLARE_EVENT_TABLE();
+};
+
+}  // namespace orv
+
+#endif

@@ -1,0 +1,216 @@
+#include <orv/orv_frame.h>
+
+#include <wx/accel.h>
+#include <wx/display.h>
+#include <wx/log.h>
+
+namespace orv {
+
+wxBEGIN_EVENT_TABLE(orv_OrthoscopeFrame, wxFrame)
+  EVT_MENU(ID_ZOOM_IN, orv_OrthoscopeFrame::OnZoom)
+  EVT_MENU(ID_ZOOM_OUT, orv_OrthoscopeFrame::OnZoom)
+  EVT_MENU(ID_NORMAL_ZOOM, orv_OrthoscopeFrame::OnZoom)
+  EVT_MENU(ID_ADJUST_FRAME, orv_OrthoscopeFrame::OnAdjustFrame)
+  EVT_MENU(ID_AUTOFOCUS, orv_OrthoscopeFrame::OnAutofocusAll)
+  EVT_MENU_RANGE(ID_AUTOFOCUS_XY, ID_AUTOFOCUS_YZ, orv_OrthoscopeFrame::OnAutofocusWindow)
+  EVT_MENU(ID_SHOW_INFO, orv_OrthoscopeFrame::OnShowInfo)
+  EVT_MENU_RANGE(ID_SHOW_XY, ID_SHOW_YZ, orv_OrthoscopeFrame::OnShowWindow)
+  EVT_MENU_RANGE(ID_REVERSE_X, ID_REVERSE_Z, orv_OrthoscopeFrame::OnReverse)
+  EVT_MENU(ID_VOLUME_VISUALIZATION, orv_OrthoscopeFrame::OnVolume)
+  EVT_MENU_RANGE(ID_SAVE_3D_DATA, ID_SAVE_GALLERY, orv_OrthoscopeFrame::OnNotYetAvailable)
+  EVT_MENU(ID_PREFERENCES, orv_OrthoscopeFrame::OnNotYetAvailable)
+  EVT_UPDATE_UI_RANGE(6011, 6025, orv_OrthoscopeFrame::OnUpdateUI)
+wxEND_EVENT_TABLE()
+
+namespace {
+const orv_ProjectionType kWindows[3] = {PROJ_XY, PROJ_XZ, PROJ_YZ};
+}
+
+orv_OrthoscopeFrame::orv_OrthoscopeFrame(wxWindow* parent, int id, const wxString& title, const wxPoint& pos,
+                                         const wxSize& size, long style)
+    : wxFrame(parent, id, title, pos, size, style) {
+  BuildMenu();
+  CreateStatusBar(1);
+  wxAcceleratorEntry entries[2];
+  entries[0].Set(wxACCEL_CTRL, WXK_NUMPAD_ADD, ID_ZOOM_IN);
+  entries[1].Set(wxACCEL_CTRL, WXK_NUMPAD_SUBTRACT, ID_ZOOM_OUT);
+  SetAcceleratorTable(wxAcceleratorTable(2, entries));
+  Bind(wxEVT_MOVE, [this](wxMoveEvent& event) {
+    if (m_canvas) m_canvas->InfoFrame_Move();
+    event.Skip();
+  });
+  Bind(orv_EVT_MAPPING_CHANGED, [this](orv_MappingEvent& event) {
+    if (m_canvas) m_canvas->MappingChanged(event);
+  });
+  Bind(orv_EVT_OVERLAYING_CHANGED, [this](orv_OverlayingEvent& event) {
+    if (m_canvas) m_canvas->OverlayingChanged(event);
+  });
+  SetMinSize(wxSize(200, 200));
+  ResizeFrameIfRequired();
+}
+
+void orv_OrthoscopeFrame::BuildMenu() {
+  auto* view = new wxMenu;
+  view->Append(ID_SAVE_3D_DATA, "Save 3d data...\tCtrl+S", "Save original 3d image data");
+  view->Append(ID_SAVE_VIEW, "Save view...\tCtrl+V", "Save current view for publication purposes");
+  view->Append(ID_SAVE_GALLERY, "Save gallery...\tCtrl+I", "Save slices of 3d data in chosen increment");
+  view->AppendSeparator();
+  view->Append(ID_ADJUST_FRAME, "Adjust frame size\tCtrl+E", "Adjust frame size according to the visible image");
+  view->AppendCheckItem(ID_AUTO_ADJUST_FRAME, "Auto adjust frame size", "Automatically adjust frame on zooming");
+  view->AppendSeparator();
+  view->Append(ID_VOLUME_VISUALIZATION, "3D volume visualization\tV", "Show 3D visualization");
+  view->AppendSeparator();
+  view->Append(ID_ZOOM_IN, "Zoom In\tF2", "Zoom in");
+  view->Append(ID_ZOOM_OUT, "Zoom Out\tF3", "Zoom out");
+  view->Append(ID_NORMAL_ZOOM, "Normal Zoom\t1", "Normal zoom");
+  view->AppendSeparator();
+  view->AppendCheckItem(ID_AUTOFOCUS, "Auto Focus\tA", "Auto focus");
+  view->AppendSeparator();
+  view->AppendCheckItem(ID_SHOW_INFO, "Show info\tI", "Show/hide info window");
+  view->AppendSeparator();
+
+  auto* windows = new wxMenu;
+  windows->AppendCheckItem(ID_SHOW_XY, "Show XY", "Show/hide XY window");
+  windows->AppendCheckItem(ID_SHOW_XZ, "Show XZ", "Show/hide XZ window");
+  windows->AppendCheckItem(ID_SHOW_YZ, "Show YZ", "Show/hide YZ window");
+  view->Append(ID_WINDOW_MENU, "Window", windows, "Show/hide window");
+
+  auto* axes = new wxMenu;
+  axes->AppendCheckItem(ID_REVERSE_X, "Reverse X\tF9", "Reverse X axis");
+  axes->AppendCheckItem(ID_REVERSE_Y, "Reverse Y\tF10", "Reverse Y axis");
+  axes->AppendCheckItem(ID_REVERSE_Z, "Reverse Z\tF11", "Reverse Z axis");
+  view->Append(ID_AXIS_MENU, "Axis", axes, "Axis options");
+
+  auto* autofocus = new wxMenu;
+  autofocus->AppendCheckItem(ID_AUTOFOCUS_XY, "Window XY", "Autofocus in XY windows on/off");
+  autofocus->AppendCheckItem(ID_AUTOFOCUS_XZ, "Window XZ", "Autofocus in XZ windows on/off");
+  autofocus->AppendCheckItem(ID_AUTOFOCUS_YZ, "Window YZ", "Autofocus in YZ windows on/off");
+  view->Append(ID_AUTOFOCUS_MENU, "Autofocus", autofocus, "Switch autofocus on/off");
+  view->AppendSeparator();
+  view->Append(ID_PREFERENCES, "Preferences\tCtrl-P", "Change screen options");
+
+  for (int checked : {ID_AUTO_ADJUST_FRAME, ID_SHOW_XY, ID_SHOW_XZ, ID_SHOW_YZ}) view->Check(checked, true);
+  for (int unchecked : {ID_AUTOFOCUS_XY, ID_AUTOFOCUS_XZ, ID_AUTOFOCUS_YZ}) view->Check(unchecked, false);
+
+  auto* bar = new wxMenuBar;
+  bar->Append(view, "&View");
+  SetMenuBar(bar);
+}
+
+orv_OrthoscopeFrame::~orv_OrthoscopeFrame() {
+  while (!m_moduleOwned.empty()) {
+    PopEventHandler(m_moduleOwned.back());
+    m_moduleOwned.pop_back();
+  }
+  if (wxWindow* parent = GetParent()) {
+    wxUpdateUIEvent closing(ID_VIEWER_CLOSING);
+    closing.SetEventObject(this);
+    closing.SetClientData(this);
+    parent->ProcessWindowEvent(closing);
+  }
+}
+
+void orv_OrthoscopeFrame::SetCanvas(orv_OrthoscopeCanvas* canvas) {
+  if (m_canvas && m_canvas != canvas) m_canvas->Destroy();
+  m_canvas = canvas;
+  if (m_canvas) m_canvas->SetSize(GetClientSize());
+}
+
+void orv_OrthoscopeFrame::AddExtensionModule(orv_ExtensionModule* module, const wxString& title, bool owned) {
+  if (owned) {
+    if (wxMenu* menu = module->CreateMenu(m_lastMenuId)) GetMenuBar()->Append(menu, title);
+  }
+  PushEventHandler(module);
+  if (!module->GetFrame()) module->SetFrame(this);
+  m_moduleOwned.push_back(owned);
+}
+
+void orv_OrthoscopeFrame::AppendMenu(const wxMenu* menu, const wxString& title) {
+  wxASSERT(menu);
+  if (!menu) return;
+  auto* copy = new wxMenu;
+  for (const wxMenuItem* item : menu->GetMenuItems()) {
+    if (item->IsSeparator())
+      copy->AppendSeparator();
+    else
+      copy->Append(item->GetId(), item->GetItemLabel(), item->GetHelp(),
+                   item->IsSubMenu() ? wxITEM_NORMAL : item->GetKind());
+  }
+  GetMenuBar()->Append(copy, title);
+}
+
+void orv_OrthoscopeFrame::RefreshIcon() {
+  if (!m_canvas) return;
+  wxIconBundle icons;
+  m_canvas->GetIcons(icons);
+  SetIcons(icons);
+  m_canvas->RefreshVolVisIcon(icons);
+}
+
+void orv_OrthoscopeFrame::ResizeFrameIfRequired() {
+  if (GetMenuBar()->IsChecked(ID_AUTO_ADJUST_FRAME)) AdjustFrameSize();
+}
+
+void orv_OrthoscopeFrame::AdjustFrameSize() {
+  if (!m_canvas) return;
+  wxSize size = ClientToWindowSize(m_canvas->GetOptimalSize());
+  size.IncTo(wxSize(100, 100));
+  size.DecTo(wxGetClientDisplayRect().GetSize());
+  if (!IsMaximized()) SetSize(size);
+}
+
+void orv_OrthoscopeFrame::OnZoom(wxCommandEvent& event) {
+  if (event.GetId() == ID_ZOOM_IN) m_canvas->ZoomIn();
+  if (event.GetId() == ID_ZOOM_OUT) m_canvas->ZoomOut();
+  if (event.GetId() == ID_NORMAL_ZOOM) m_canvas->NormalZoom();
+  ResizeFrameIfRequired();
+}
+
+void orv_OrthoscopeFrame::OnAdjustFrame(wxCommandEvent&) { AdjustFrameSize(); }
+
+void orv_OrthoscopeFrame::OnAutofocusAll(wxCommandEvent& event) {
+  m_canvas->ChangeContent(event.IsChecked() ? CONTENT_AUTOFOCUS : CONTENT_CUT, PROJ_ALL);
+}
+
+void orv_OrthoscopeFrame::OnAutofocusWindow(wxCommandEvent& event) {
+  m_canvas->ChangeContent(event.IsChecked() ? CONTENT_AUTOFOCUS : CONTENT_CUT,
+                          kWindows[event.GetId() - ID_AUTOFOCUS_XY]);
+}
+
+void orv_OrthoscopeFrame::OnShowInfo(wxCommandEvent& event) { m_canvas->InfoFrame_Show(event.IsChecked()); }
+
+void orv_OrthoscopeFrame::OnShowWindow(wxCommandEvent& event) {
+  const orv_ProjectionType window = kWindows[event.GetId() - ID_SHOW_XY];
+  m_canvas->ShowDrWin(window, !m_canvas->IsDrWinShown(window));
+}
+
+void orv_OrthoscopeFrame::OnReverse(wxCommandEvent& event) {
+  m_canvas->ToggleAxisReverse(event.GetId() - ID_REVERSE_X);
+}
+
+void orv_OrthoscopeFrame::OnVolume(wxCommandEvent&) { m_canvas->ShowVolVis(GetIcons()); }
+
+void orv_OrthoscopeFrame::OnNotYetAvailable(wxCommandEvent& event) {
+  const wxString what = event.GetId() == ID_PREFERENCES ? "The preferences dialog" : "Saving";
+  wxLogError("%s is not available in this version of the viewer.", what);
+}
+
+void orv_OrthoscopeFrame::OnUpdateUI(wxUpdateUIEvent& event) {
+  if (!m_canvas) return;
+  const int id = event.GetId();
+  if (id >= ID_SHOW_XY && id <= ID_SHOW_YZ) {
+    event.Check(m_canvas->IsDrWinShown(kWindows[id - ID_SHOW_XY]));
+  } else if (id == ID_AUTOFOCUS) {
+    event.Check(m_canvas->GetContent(PROJ_ALL) == CONTENT_AUTOFOCUS);
+  } else if (id == ID_SHOW_INFO) {
+    event.Check(m_canvas->InfoFrame_IsShown());
+  } else if (id >= ID_REVERSE_X && id <= ID_REVERSE_Z) {
+    event.Check(m_canvas->IsAxisReversed(id - ID_REVERSE_X));
+  } else if (id >= ID_AUTOFOCUS_XY && id <= ID_AUTOFOCUS_YZ) {
+    event.Check(m_canvas->GetContent(kWindows[id - ID_AUTOFOCUS_XY]) == CONTENT_AUTOFOCUS);
+  } else if (id == ID_ICON_REFRESH) {
+    RefreshIcon();
+  }
+}
+
+}  // namespace orv
