@@ -139,7 +139,24 @@ void Histogram<T>::Fill(const T& lo, const T& hi, unsigned n, const T* first, co
       return;
     }
   }
-  for (std::size_t k = 0; k < count; ++k) ++counts[GetBinPos(first[k * stride])];
+  // The general case, in blocks: the bin positions of a block are computed
+  // without branches (so the compiler can vectorise the arithmetic), then
+  // counted. Same formula and clamps as GetBinPos.
+  const double f = static_cast<double>(m_centres[0]), l = static_cast<double>(m_centres[m_n - 1]);
+  const double top = m_n - 1, span = l - f;
+  constexpr std::size_t kBlock = 1024;
+  unsigned bins[kBlock];
+  for (std::size_t start = 0; start < count; start += kBlock) {
+    const std::size_t end = std::min(count, start + kBlock);
+    for (std::size_t k = start; k < end; ++k) {
+      const double x = static_cast<double>(first[k * stride]);
+      double pos = (x - f) / span * top;
+      pos = x > f ? pos : 0.0;  // also NaN
+      pos = x >= l ? top : pos;
+      bins[k - start] = static_cast<unsigned>(pos);
+    }
+    for (std::size_t k = 0; k < end - start; ++k) ++counts[bins[k]];
+  }
 }
 
 template <class T>
@@ -283,16 +300,17 @@ void HistogramSet<T>::CreateFromImage(const bix::Image3d<T>& image) {
   if constexpr (std::is_same_v<T, unsigned char> || std::is_same_v<T, unsigned short>) {
     m_histogram.Fill(0, std::numeric_limits<T>::max(), std::numeric_limits<T>::max() + 1u, first, last, 1);
   } else {
-    // The data range: every finite voxel value.
-    bool any = false;
-    T lo = T(), hi = T();
+    // The data range: every finite voxel value. Written without early exits
+    // so that the compiler can vectorise the scan.
+    T lo = std::numeric_limits<T>::max(), hi = std::numeric_limits<T>::lowest();
     for (const T* p = first; p < last; ++p) {
-      if constexpr (std::is_floating_point_v<T>)
-        if (!std::isfinite(*p)) continue;
-      if (!any || *p < lo) lo = *p;
-      if (!any || *p > hi) hi = *p;
-      any = true;
+      const T v = *p;
+      bool finite = true;
+      if constexpr (std::is_floating_point_v<T>) finite = v - v == T(0);  // false for inf and NaN
+      lo = (finite && v < lo) ? v : lo;
+      hi = (finite && v > hi) ? v : hi;
     }
+    const bool any = lo <= hi;
     unsigned n = 256;
     if constexpr (std::is_integral_v<T>) {
       const long long span = static_cast<long long>(hi) - static_cast<long long>(lo) + 1;
