@@ -75,7 +75,7 @@ public:
   // Centres the visible box on (h, v) as far as the image box allows.
   void CenterAt(float h, float v);
   bool IsInside(const wxPoint& p) const;
-  // The last painted picture, pointer and label included.
+  // The picture the window shows, pointer and label included.
   wxImage GetBitmapImage() const;
 
   unsigned HorizontalAxis() const { return m_h; }
@@ -90,12 +90,13 @@ private:
   void OnMouse(wxMouseEvent& event);
   void OnSetFocus(wxFocusEvent& event);
   void OnKillFocus(wxFocusEvent& event);
-  void DrawPointer(wxDC& dc) const;
+  // Background, the canvas's picture, pointer and label, for a client area of `size`.
+  void Render(wxDC& dc, const wxSize& size) const;
+  void DrawPointer(wxDC& dc, const wxSize& size) const;
   void DrawLabel(wxDC& dc) const;
 
   orv_OrthoscopeCanvas* m_canvas;
   unsigned m_h, m_v, m_d;
-  wxBitmap m_bitmap;
 };
 
 class ORV_EXPORT orv_DrWinXY : public orv_DrWin3d {

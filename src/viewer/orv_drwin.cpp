@@ -31,8 +31,7 @@ orv_DrWin3d::orv_DrWin3d(orv_OrthoscopeCanvas* canvas, unsigned h, unsigned v, u
       m_canvas(canvas),
       m_h(h),
       m_v(v),
-      m_d(d),
-      m_bitmap(10, 10) {
+      m_d(d) {
   SetBackgroundStyle(wxBG_STYLE_PAINT);
   Bind(wxEVT_PAINT, &orv_DrWin3d::OnPaint, this);
   Bind(wxEVT_ERASE_BACKGROUND, &orv_DrWin3d::OnEraseBackground, this);
@@ -95,31 +94,40 @@ bool orv_DrWin3d::IsInside(const wxPoint& p) const {
   return p.x >= 0 && p.x < s.x && p.y >= 0 && p.y < s.y;
 }
 
-wxImage orv_DrWin3d::GetBitmapImage() const { return m_bitmap.ConvertToImage(); }
-
-void orv_DrWin3d::OnPaint(wxPaintEvent&) {
-  wxPaintDC screen(this);
+// The picture is painted straight onto the window (GTK double-buffers the
+// paint already); the same drawing into a bitmap gives what the window shows.
+wxImage orv_DrWin3d::GetBitmapImage() const {
   const wxSize size = GetClientSize();
-  if (size.x <= 0 || size.y <= 0) return;
-  if (m_bitmap.GetWidth() != size.x || m_bitmap.GetHeight() != size.y)
-    m_bitmap.Create(size.x, size.y, wxBITMAP_SCREEN_DEPTH);
-  wxMemoryDC dc(m_bitmap);
+  if (size.x <= 0 || size.y <= 0) return wxImage();
+  wxBitmap bitmap(size.x, size.y, wxBITMAP_SCREEN_DEPTH);
+  {
+    wxMemoryDC dc(bitmap);
+    Render(dc, size);
+  }
+  return bitmap.ConvertToImage();
+}
+
+void orv_DrWin3d::Render(wxDC& dc, const wxSize& size) const {
   dc.SetBackground(*wxBLACK_BRUSH);
   dc.Clear();
   m_canvas->Draw(dc, GetProjectionType());
-  DrawPointer(dc);
+  DrawPointer(dc, size);
   if (m_canvas->m_labels) DrawLabel(dc);
-  screen.Blit(0, 0, size.x, size.y, &dc, 0, 0, wxCOPY);
-  dc.SelectObject(wxNullBitmap);
+}
+
+void orv_DrWin3d::OnPaint(wxPaintEvent&) {
+  wxPaintDC dc(this);
+  const wxSize size = GetClientSize();
+  if (size.x <= 0 || size.y <= 0) return;
+  Render(dc, size);
 }
 
 void orv_DrWin3d::OnEraseBackground(wxEraseEvent&) {}
 
-void orv_DrWin3d::DrawPointer(wxDC& dc) const {
+void orv_DrWin3d::DrawPointer(wxDC& dc, const wxSize& size) const {
   const orv_OrthoscopeCanvas& c = *m_canvas;
   const orv_CutPointerStyle& pointer = c.m_pointer;
   if (pointer.style == POINTER_NONE) return;
-  const wxSize size = m_bitmap.GetSize();
   const wxPoint p = PointerPixel(c.m_cut[m_h], c.m_cut[m_v], c.m_visibleBox.offset[m_h],
                                  c.m_visibleBox.offset[m_v], c.m_zoom[m_h], c.m_zoom[m_v], size,
                                  c.m_reversed[m_h], c.m_reversed[m_v]);
