@@ -326,12 +326,21 @@ template <class C>
 void HistogramSet<bix::RGB_generic<C>>::CreateFromImage(const bix::Image3d<bix::RGB_generic<C>>& image) {
   static const char* const kMessages[3] = {"Creating histogram (red)...", "Creating histogram (green)...",
                                            "Creating histogram (blue)..."};
+  // The three channels are counted in one pass over the voxels, so the three
+  // notices go up together and stay until the set is done.
   std::unique_ptr<wxBusyInfo> busy[3];
-  const C* first = reinterpret_cast<const C*>(image.begin());
-  const C* last = reinterpret_cast<const C*>(image.end());
+  constexpr C top = std::numeric_limits<C>::max();
   for (int k = 0; k < 3; ++k) {
     busy[k] = std::make_unique<wxBusyInfo>(kMessages[k]);
-    m_channels[k].Fill(0, std::numeric_limits<C>::max(), std::numeric_limits<C>::max() + 1u, first + k, last + k, 3);
+    m_channels[k].Init(0, top, top + 1u);
+  }
+  unsigned* red = m_channels[0].begin();
+  unsigned* green = m_channels[1].begin();
+  unsigned* blue = m_channels[2].begin();
+  for (const bix::RGB_generic<C>& v : image) {
+    ++red[v.red];
+    ++green[v.green];
+    ++blue[v.blue];
   }
 }
 

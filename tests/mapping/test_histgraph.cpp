@@ -97,6 +97,9 @@ TEST(HistGraph, PaintsFrameGridAndBars) {
   orvtest::PaintNow(graph);
   const wxImage screen = orvtest::GrabClientArea(graph);
   EXPECT_EQ(RunAbove(screen, 36, 51, *wxBLACK), 50);
+  // The graph does not own the histogram: it must go before `h` does.
+  frame->Destroy();
+  orvtest::PumpUntil([] { return wxTopLevelWindows.empty(); });
 }
 
 TEST(GradStripe, ColoursLeftBetweenAndRightOfTheMarkers) {
