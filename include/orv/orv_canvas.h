@@ -9,6 +9,7 @@
 #include <bix/Vector3d.h>
 
 #include <wx/bitmap.h>
+#include <wx/cursor.h>
 #include <wx/event.h>
 #include <wx/frame.h>
 #include <wx/iconbndl.h>
@@ -97,6 +98,7 @@ private:
 
   orv_OrthoscopeCanvas* m_canvas;
   unsigned m_h, m_v, m_d;
+  wxCursor m_crossCursor;
 };
 
 class ORV_EXPORT orv_DrWinXY : public orv_DrWin3d {

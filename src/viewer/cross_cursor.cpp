@@ -31,9 +31,4 @@ wxImage CrossCursorImage() {
   return image;
 }
 
-const wxCursor& CrossCursor() {
-  static const wxCursor cursor(CrossCursorImage());
-  return cursor;
-}
-
 }  // namespace orv

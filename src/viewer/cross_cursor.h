@@ -7,10 +7,9 @@
 namespace orv {
 
 // The 15 x 15 picture of the cut windows' cursor: white cross arms outlined
-// in black, transparent elsewhere (masked), the centre pixel left open.
+// in black, transparent elsewhere (masked), the centre pixel left open;
+// hot spot (8, 8).
 wxImage CrossCursorImage();
-// The cursor made from it, hot spot (8, 8).
-const wxCursor& CrossCursor();
 
 }  // namespace orv
 

@@ -257,7 +257,10 @@ void orv_DrWin3d::OnMouse(wxMouseEvent& event) {
 }
 
 void orv_DrWin3d::OnSetFocus(wxFocusEvent& event) {
-  SetCursor(CrossCursor());
+  // Made on first use: a cursor outliving the toolkit (a static) would be
+  // released after the display is gone.
+  if (!m_crossCursor.IsOk()) m_crossCursor = wxCursor(CrossCursorImage());
+  SetCursor(m_crossCursor);
   event.Skip();
 }
 

@@ -307,6 +307,16 @@ TEST_F(CanvasTest, CentringAndLabelKeys) {
   EXPECT_GT(white, 5) << "the window name is drawn in white at (5, 5)";
 }
 
+TEST_F(CanvasTest, AFocusedCutWindowShowsTheCrossCursor) {
+  Open(Octants());
+  EXPECT_FALSE(Win(PROJ_XZ)->GetCursor().IsOk());
+  ASSERT_TRUE(orvtest::FocusAndWait(Win(PROJ_XZ)));
+  EXPECT_TRUE(Win(PROJ_XZ)->GetCursor().IsOk());
+  ASSERT_TRUE(orvtest::FocusAndWait(Win(PROJ_YZ)));
+  EXPECT_FALSE(Win(PROJ_XZ)->GetCursor().IsOk());
+  EXPECT_TRUE(Win(PROJ_YZ)->GetCursor().IsOk());
+}
+
 TEST_F(CanvasTest, MouseEventsReachAHostAsMouse3dEvents) {
   Open(Octants());
   std::vector<std::pair<orv::orv_DrWin3d*, Vector3d<float>>> seen;

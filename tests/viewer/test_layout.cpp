@@ -1,4 +1,5 @@
 #include "canvas_layout.h"
+#include "cross_cursor.h"
 
 #include <gtest/gtest.h>
 
@@ -112,4 +113,19 @@ TEST(Pointer, PixelRoundsAndMirrors) {
   EXPECT_EQ(orv::PointerPixel(4.5f, 3.25f, 0, 0, 10, 10, wxSize(100, 80), false, false), wxPoint(45, 33));
   EXPECT_EQ(orv::PointerPixel(4.5f, 3.25f, 0, 0, 10, 10, wxSize(100, 80), true, true), wxPoint(54, 46));
   EXPECT_EQ(orv::PointerPixel(12.f, 7.f, 10, 5, 2, 2, wxSize(10, 10), false, false), wxPoint(4, 4));
+}
+
+TEST(CrossCursor, WhiteArmsOutlinedInBlackWithAnOpenCentre) {
+  const wxImage cursor = orv::CrossCursorImage();
+  ASSERT_EQ(cursor.GetWidth(), 15);
+  ASSERT_EQ(cursor.GetHeight(), 15);
+  auto rgb = [&](int x, int y) { return wxColour(cursor.GetRed(x, y), cursor.GetGreen(x, y), cursor.GetBlue(x, y)); };
+  EXPECT_EQ(rgb(7, 2), *wxWHITE);   // vertical arm
+  EXPECT_EQ(rgb(12, 7), *wxWHITE);  // horizontal arm
+  EXPECT_EQ(rgb(6, 2), *wxBLACK);   // its outline
+  EXPECT_EQ(rgb(7, 0), *wxBLACK);   // the arm's end is outlined too
+  EXPECT_TRUE(cursor.IsTransparent(7, 7));  // open centre
+  EXPECT_TRUE(cursor.IsTransparent(0, 0));
+  EXPECT_EQ(cursor.GetOptionInt(wxIMAGE_OPTION_CUR_HOTSPOT_X), 8);
+  EXPECT_EQ(cursor.GetOptionInt(wxIMAGE_OPTION_CUR_HOTSPOT_Y), 8);
 }
