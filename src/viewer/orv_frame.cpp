@@ -159,7 +159,10 @@ void orv_OrthoscopeFrame::AdjustFrameSize() {
   if (!IsMaximized()) SetSize(size);
 }
 
+// The commands below act on the canvas; a host may show a frame before it
+// sets one, and then they do nothing.
 void orv_OrthoscopeFrame::OnZoom(wxCommandEvent& event) {
+  if (!m_canvas) return;
   if (event.GetId() == ID_ZOOM_IN) m_canvas->ZoomIn();
   if (event.GetId() == ID_ZOOM_OUT) m_canvas->ZoomOut();
   if (event.GetId() == ID_NORMAL_ZOOM) m_canvas->NormalZoom();
@@ -169,26 +172,36 @@ void orv_OrthoscopeFrame::OnZoom(wxCommandEvent& event) {
 void orv_OrthoscopeFrame::OnAdjustFrame(wxCommandEvent&) { AdjustFrameSize(); }
 
 void orv_OrthoscopeFrame::OnAutofocusAll(wxCommandEvent& event) {
+  if (!m_canvas) return;
   m_canvas->ChangeContent(event.IsChecked() ? CONTENT_AUTOFOCUS : CONTENT_CUT, PROJ_ALL);
 }
 
 void orv_OrthoscopeFrame::OnAutofocusWindow(wxCommandEvent& event) {
+  if (!m_canvas) return;
   m_canvas->ChangeContent(event.IsChecked() ? CONTENT_AUTOFOCUS : CONTENT_CUT,
                           kWindows[event.GetId() - ID_AUTOFOCUS_XY]);
 }
 
-void orv_OrthoscopeFrame::OnShowInfo(wxCommandEvent& event) { m_canvas->InfoFrame_Show(event.IsChecked()); }
+void orv_OrthoscopeFrame::OnShowInfo(wxCommandEvent& event) {
+  if (!m_canvas) return;
+  m_canvas->InfoFrame_Show(event.IsChecked());
+}
 
 void orv_OrthoscopeFrame::OnShowWindow(wxCommandEvent& event) {
+  if (!m_canvas) return;
   const orv_ProjectionType window = kWindows[event.GetId() - ID_SHOW_XY];
   m_canvas->ShowDrWin(window, !m_canvas->IsDrWinShown(window));
 }
 
 void orv_OrthoscopeFrame::OnReverse(wxCommandEvent& event) {
+  if (!m_canvas) return;
   m_canvas->ToggleAxisReverse(event.GetId() - ID_REVERSE_X);
 }
 
-void orv_OrthoscopeFrame::OnVolume(wxCommandEvent&) { m_canvas->ShowVolVis(GetIcons()); }
+void orv_OrthoscopeFrame::OnVolume(wxCommandEvent&) {
+  if (!m_canvas) return;
+  m_canvas->ShowVolVis(GetIcons());
+}
 
 void orv_OrthoscopeFrame::OnNotYetAvailable(wxCommandEvent& event) {
   const wxString what = event.GetId() == ID_PREFERENCES ? "The preferences dialog" : "Saving";

@@ -266,6 +266,30 @@ TEST_F(FrameTest, MappingEventsReachTheCanvasAndTheIconFollowsTheXYView) {
   EXPECT_EQ(frame->GetIcons().GetIconCount(), 2u);
 }
 
+TEST_F(FrameTest, CommandsWithoutACanvasDoNothing) {
+  frame = new orv_OrthoscopeFrame(nullptr, wxID_ANY, "empty");
+  for (int id : {ID_ZOOM_IN, ID_ZOOM_OUT, ID_NORMAL_ZOOM, ID_ADJUST_FRAME, ID_AUTOFOCUS, ID_AUTOFOCUS_XY, ID_SHOW_XZ,
+                 ID_REVERSE_X, ID_SHOW_INFO, ID_VOLUME_VISUALIZATION})
+    Command(id, true);
+  frame->DoMenuUpdates();
+  frame->RefreshIcon();
+  EXPECT_EQ(frame->GetCanvas(), nullptr);
+}
+
+TEST_F(FrameTest, CanvasesOfEmptyAndSingleVoxelImagesPaint) {
+  for (bix::Vector3d<unsigned> n : {bix::Vector3d<unsigned>(0, 0, 0), bix::Vector3d<unsigned>(1, 1, 1),
+                                    bix::Vector3d<unsigned>(1, 300, 1)}) {
+    Open(n);
+    canvas->ChangeContent(CONTENT_AUTOFOCUS, PROJ_YZ);
+    for (auto w : {PROJ_XY, PROJ_XZ, PROJ_YZ}) orvtest::PaintNow(canvas->GetDrWin(w));
+    Command(ID_ZOOM_IN);
+    Command(ID_REVERSE_Z);
+    for (auto w : {PROJ_XY, PROJ_XZ, PROJ_YZ}) orvtest::PaintNow(canvas->GetDrWin(w));
+    frame->Destroy();
+    orvtest::PumpUntil([] { return wxTopLevelWindows.empty(); });
+  }
+}
+
 TEST_F(FrameTest, AppendMenuCopiesAHostsItems) {
   Open();
   wxMenu host;
