@@ -1,0 +1,21 @@
+#ifndef ORV_ORV_H
+#define ORV_ORV_H
+
+// Everything a host may use, in one include.
+#include <orv/histgraph.h>
+#include <orv/histogram.h>
+#include <orv/orv_buffer2d.h>
+#include <orv/orv_canvas.h>
+#include <orv/orv_events.h>
+#include <orv/orv_frame.h>
+#include <orv/orv_ids.h>
+#include <orv/orv_imagecanvas.h>
+#include <orv/orv_mapper.h>
+#include <orv/orv_palette.h>
+#include <orv/orv_stringio.h>
+#include <orv/orv_types.h>
+#include <orv/orv_voxel.h>
+#include <orv/range_dialogs.h>
+#include <orv/validators.h>
+
+#endif
