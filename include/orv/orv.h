@@ -17,5 +17,6 @@
 #include <orv/orv_voxel.h>
 #include <orv/range_dialogs.h>
 #include <orv/validators.h>
+#include <orv/variable_textctrl.h>
 
 #endif

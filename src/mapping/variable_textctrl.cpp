@@ -1,0 +1,126 @@
+#include <orv/variable_textctrl.h>
+
+#include <algorithm>
+#include <limits>
+#include <type_traits>
+
+namespace orv {
+
+wxDEFINE_EVENT(orv_EVT_VARIABLE_TEXTCTRL, orv_VariableTextCtrlEvent);
+
+template <class T>
+T StepIncrement(T lowest, T highest, int steps) {
+  steps = std::max(steps, 1);
+  if constexpr (std::is_integral_v<T>) {
+    const long long span = static_cast<long long>(highest) - static_cast<long long>(lowest) + 1;
+    return static_cast<T>(std::max<long long>(span / steps, 1));
+  } else {
+    return static_cast<T>((static_cast<double>(highest) - static_cast<double>(lowest)) / steps);
+  }
+}
+
+template <class T>
+VariableTextCtrl<T>::VariableTextCtrl(wxWindow* parent, wxWindowID id, const wxPoint& pos)
+    : wxTextCtrl(parent, id, "", pos, wxSize(40, -1), wxTE_RIGHT | wxTE_PROCESS_ENTER) {
+  SetMaxLength(5);
+  Bind(wxEVT_TEXT_ENTER, &VariableTextCtrl::OnEnter, this);
+  Bind(wxEVT_KILL_FOCUS, &VariableTextCtrl::OnKillFocus, this);
+  Bind(wxEVT_KEY_DOWN, &VariableTextCtrl::OnKeyDown, this);
+}
+
+template <class T>
+void VariableTextCtrl<T>::Attach(T* variable, T lowest, T highest, T defaultValue, int steps) {
+  m_variable = variable;
+  m_lowest = lowest;
+  m_highest = highest;
+  m_default = defaultValue;
+  m_steps = std::max(steps, 1);
+  m_increment = StepIncrement(lowest, highest, m_steps);
+  if (m_variable) ShowValue(*m_variable);
+}
+
+template <class T>
+void VariableTextCtrl<T>::ShowValue(T value) {
+  if constexpr (std::is_integral_v<T>)
+    ChangeValue(wxString::Format("%lld", static_cast<long long>(value)));
+  else if constexpr (std::is_same_v<T, double>)
+    ChangeValue(wxString::Format("%2.2f", value));
+  else
+    ChangeValue(wxString::Format("%g", static_cast<double>(value)));
+  DiscardEdits();  // a shown value is not a user's edit
+}
+
+template <class T>
+bool VariableTextCtrl<T>::ReadValue(T& value) const {
+  const wxString text = GetValue().Strip(wxString::both);
+  if constexpr (std::is_integral_v<T>) {
+    long long v = 0;
+    if (!text.ToLongLong(&v, 10) || v < std::numeric_limits<T>::min() || v > std::numeric_limits<T>::max())
+      return false;
+    value = static_cast<T>(v);
+  } else {
+    double v = 0;
+    if (!text.ToDouble(&v) || !(v == v)) return false;
+    value = static_cast<T>(v);
+  }
+  return true;
+}
+
+template <class T>
+void VariableTextCtrl<T>::Report(T value) {
+  orv_VariableTextCtrlEvent event(GetId(), static_cast<double>(value));
+  event.SetEventObject(this);
+  if (wxWindow* parent = GetParent()) parent->ProcessWindowEvent(event);
+}
+
+template <class T>
+void VariableTextCtrl<T>::Commit() {
+  if (!IsModified()) return;
+  T value{};
+  if (!ReadValue(value)) {
+    if (m_variable) ShowValue(*m_variable);
+    return;
+  }
+  value = std::min(std::max(value, m_lowest), m_highest);
+  ShowValue(value);
+  Report(value);
+}
+
+template <class T>
+void VariableTextCtrl<T>::OnEnter(wxCommandEvent&) {
+  Commit();
+}
+
+template <class T>
+void VariableTextCtrl<T>::OnKillFocus(wxFocusEvent& event) {
+  Commit();
+  event.Skip();
+}
+
+template <class T>
+void VariableTextCtrl<T>::OnKeyDown(wxKeyEvent& event) {
+  const int key = event.GetKeyCode();
+  T value{};
+  if ((key != WXK_UP && key != WXK_DOWN) || !ReadValue(value)) {
+    event.Skip();
+    return;
+  }
+  // In double precision, so unsigned values cannot wrap below zero.
+  const double step = key == WXK_UP ? static_cast<double>(m_increment) : -static_cast<double>(m_increment);
+  const double moved = std::min(std::max(static_cast<double>(value) + step, static_cast<double>(m_lowest)),
+                                static_cast<double>(m_highest));
+  value = static_cast<T>(moved);
+  ShowValue(value);
+  Report(value);
+}
+
+#define ORV_INSTANTIATE_VARIABLE_TEXTCTRL(T)                 \
+  template T StepIncrement<T>(T, T, int);                    \
+  template class VariableTextCtrl<T>;
+ORV_INSTANTIATE_VARIABLE_TEXTCTRL(unsigned char)
+ORV_INSTANTIATE_VARIABLE_TEXTCTRL(unsigned short)
+ORV_INSTANTIATE_VARIABLE_TEXTCTRL(int)
+ORV_INSTANTIATE_VARIABLE_TEXTCTRL(float)
+ORV_INSTANTIATE_VARIABLE_TEXTCTRL(double)
+
+}  // namespace orv
