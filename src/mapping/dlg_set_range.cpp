@@ -162,22 +162,27 @@ void SetRGBRangeDlg<T>::OnUpdateApply(wxUpdateUIEvent& event) {
   event.Enable(enable);
 }
 
-bool GetFloatRangeFromUser(wxWindow* parent, float min_limit, float max_limit, float& min, float& max) {
-  float newMin = min, newMax = max;
-  SetFloatRangeDlg dialog(parent, min_limit, max_limit, &newMin, &newMax);
+namespace {
+
+// Runs a range dialog on copies, so the caller's range changes only on OK.
+template <class Dialog, class V>
+bool RunRangeDialog(wxWindow* parent, V min_limit, V max_limit, V& min, V& max) {
+  V newMin = min, newMax = max;
+  Dialog dialog(parent, min_limit, max_limit, &newMin, &newMax);
   if (dialog.ShowModal() != wxID_OK) return false;
   min = newMin;
   max = newMax;
   return true;
 }
 
+}  // namespace
+
+bool GetFloatRangeFromUser(wxWindow* parent, float min_limit, float max_limit, float& min, float& max) {
+  return RunRangeDialog<SetFloatRangeDlg>(parent, min_limit, max_limit, min, max);
+}
+
 bool GetLongRangeFromUser(wxWindow* parent, long min_limit, long max_limit, long& min, long& max) {
-  long newMin = min, newMax = max;
-  SetLongRangeDlg dialog(parent, min_limit, max_limit, &newMin, &newMax);
-  if (dialog.ShowModal() != wxID_OK) return false;
-  min = newMin;
-  max = newMax;
-  return true;
+  return RunRangeDialog<SetLongRangeDlg>(parent, min_limit, max_limit, min, max);
 }
 
 template class SetRangeDlgBase<float>;
