@@ -16,6 +16,7 @@
 #include <orv/orv_types.h>
 #include <orv/orv_voxel.h>
 #include <orv/range_dialogs.h>
+#include <orv/triangles.h>
 #include <orv/validators.h>
 #include <orv/variable_textctrl.h>
 

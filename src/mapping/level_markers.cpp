@@ -24,7 +24,8 @@ int PointerStep(int x, int width, int steps) {
 }
 
 int MarkerPixel(int position, int width, int steps) {
-  return steps > 1 ? position * (width - 4) / (steps - 1) : 0;
+  // Rounded, so that PointerStep of a marker's pixel gives its position back.
+  return steps > 1 ? static_cast<int>(std::lround(static_cast<double>(position) * (width - 4) / (steps - 1))) : 0;
 }
 
 int NearestMarker(int q, int lower, int upper, bool hasGamma, int gammaPosition) {

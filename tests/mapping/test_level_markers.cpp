@@ -31,6 +31,8 @@ TEST(LevelMarkers, PointerAndPixelPositions) {
   EXPECT_EQ(MarkerPixel(255, 260, 256), 256);
   EXPECT_EQ(MarkerPixel(0, 260, 256), 0);
   EXPECT_EQ(MarkerPixel(51, 260, 256), 51);
+  for (int p = 0; p < 256; ++p) ASSERT_EQ(PointerStep(MarkerPixel(p, 260, 256) + 2, 260, 256), p) << p;
+  for (int p = 0; p < 16; ++p) ASSERT_EQ(PointerStep(MarkerPixel(p, 260, 16) + 2, 260, 16), p) << p;
 }
 
 TEST(LevelMarkers, APressTakesTheNearestMarker) {
