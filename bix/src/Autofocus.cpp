@@ -1,5 +1,7 @@
 #include <bix/Algorithms.h>
 
+#include "ProjectionGeometry.h"
+
 #include <cstdint>
 #include <limits>
 
@@ -102,24 +104,6 @@ private:
   const T* m_first;
   Vector3d<unsigned> m_size;
 };
-
-// Prepares the projection image: in-plane offset of the source, depth offset
-// 0, the source's resolution, one voxel deep. False when the source is empty.
-template <class T>
-bool PrepareProjection(const Image3d<T>& source, Image3d<T>& destination, unsigned depthAxis) {
-  Vector3d<unsigned> size = source.GetSize();
-  Vector3d<float> offset = source.GetOffset();
-  if (source.IsEmpty()) {
-    size = Vector3d<unsigned>(0, 0, 0);
-  } else {
-    size[depthAxis] = 1;
-  }
-  offset[depthAxis] = 0.f;
-  destination.SetOffset(offset);
-  destination.SetResolution(source.GetResolution());
-  destination.MakeRoom(size);
-  return !source.IsEmpty();
-}
 
 // Keeps, per ray of a plane, the voxel with the best score seen so far.
 template <class T, class Acc>

@@ -1,5 +1,7 @@
 #include <bix/Algorithms.h>
 
+#include "ProjectionGeometry.h"
+
 namespace bix {
 
 namespace {
@@ -38,28 +40,12 @@ void KeepOutline(L* plane, std::size_t width, std::size_t height) {
   }
 }
 
-template <class L, class B>
-bool PrepareLabelProjection(const LabeledImage3d<L, B>& labels, Image3d<L>& destination,
-                            unsigned depthAxis) {
-  Vector3d<unsigned> size = labels.GetSize();
-  Vector3d<float> offset = labels.GetOffset();
-  if (labels.IsEmpty())
-    size = Vector3d<unsigned>(0, 0, 0);
-  else
-    size[depthAxis] = 1;
-  offset[depthAxis] = 0.f;
-  destination.SetOffset(offset);
-  destination.SetResolution(labels.GetResolution());
-  destination.MakeRoom(size);
-  return !labels.IsEmpty();
-}
-
 }  // namespace
 
 template <class L, class B>
 void Get_Labeled_AF_XY(const LabeledImage3d<L, B>& labels, Image3d<L>& destination,
                        const std::vector<B>& visibility, bool form) {
-  if (!PrepareLabelProjection(labels, destination, 2)) return;
+  if (!PrepareProjection(labels, destination, 2)) return;
   const LabelFilter<L, B> filter(visibility);
   const Vector3d<unsigned> s = labels.GetSize();
   const std::size_t plane = static_cast<std::size_t>(s.x) * s.y;
@@ -74,7 +60,7 @@ void Get_Labeled_AF_XY(const LabeledImage3d<L, B>& labels, Image3d<L>& destinati
 template <class L, class B>
 void Get_Labeled_AF_XZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destination,
                        const std::vector<B>& visibility, bool form) {
-  if (!PrepareLabelProjection(labels, destination, 1)) return;
+  if (!PrepareProjection(labels, destination, 1)) return;
   const LabelFilter<L, B> filter(visibility);
   const Vector3d<unsigned> s = labels.GetSize();
   L* out = destination.GetFirstVoxelAddr();
@@ -91,7 +77,7 @@ void Get_Labeled_AF_XZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destinati
 template <class L, class B>
 void Get_Labeled_AF_YZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destination,
                        const std::vector<B>& visibility, bool form) {
-  if (!PrepareLabelProjection(labels, destination, 0)) return;
+  if (!PrepareProjection(labels, destination, 0)) return;
   const LabelFilter<L, B> filter(visibility);
   const Vector3d<unsigned> s = labels.GetSize();
   L* out = destination.GetFirstVoxelAddr();

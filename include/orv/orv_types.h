@@ -15,6 +15,9 @@ enum orv_ProjectionType {
   PROJ_ALL = 7,
 };
 
+// The three cut windows in index order 0, 1, 2.
+inline constexpr orv_ProjectionType kCutWindows[3] = {PROJ_XY, PROJ_XZ, PROJ_YZ};
+
 inline orv_ProjectionType operator|(orv_ProjectionType a, orv_ProjectionType b) {
   return static_cast<orv_ProjectionType>(static_cast<int>(a) | static_cast<int>(b));
 }

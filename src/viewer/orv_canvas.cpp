@@ -17,10 +17,6 @@ int WindowIndex(orv_ProjectionType window) {
   }
 }
 
-namespace {
-const orv_ProjectionType kWindows[3] = {PROJ_XY, PROJ_XZ, PROJ_YZ};
-}
-
 orv_OrthoscopeCanvas::orv_OrthoscopeCanvas(wxWindow* parent, int id, const wxPoint& pos,
                                            const wxSize& size)
     : wxPanel(parent, id, pos, size, 0),
@@ -97,19 +93,19 @@ orv_ProjectionContent orv_OrthoscopeCanvas::GetContent(orv_ProjectionType window
 
 void orv_OrthoscopeCanvas::ChangeContent(orv_ProjectionContent content, orv_ProjectionType windows) {
   for (int i = 0; i < 3; ++i)
-    if (windows & kWindows[i]) m_content[i] = content;
+    if (windows & kCutWindows[i]) m_content[i] = content;
   OnContentChange(windows);
 }
 
 bool orv_OrthoscopeCanvas::IsDrWinShown(orv_ProjectionType windows) const {
   for (int i = 0; i < 3; ++i)
-    if ((windows & kWindows[i]) && !m_shown[i]) return false;
+    if ((windows & kCutWindows[i]) && !m_shown[i]) return false;
   return true;
 }
 
 void orv_OrthoscopeCanvas::ShowDrWin(orv_ProjectionType windows, bool show) {
   for (int i = 0; i < 3; ++i)
-    if (windows & kWindows[i]) m_shown[i] = show;
+    if (windows & kCutWindows[i]) m_shown[i] = show;
   RecomputeVisible();
   // The layout gives the windows new sizes and the visible box a new extent:
   // the cuts must be taken again, not only repainted.

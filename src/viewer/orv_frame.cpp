@@ -22,10 +22,6 @@ wxBEGIN_EVENT_TABLE(orv_OrthoscopeFrame, wxFrame)
   EVT_UPDATE_UI_RANGE(6011, 6025, orv_OrthoscopeFrame::OnUpdateUI)
 wxEND_EVENT_TABLE()
 
-namespace {
-const orv_ProjectionType kWindows[3] = {PROJ_XY, PROJ_XZ, PROJ_YZ};
-}
-
 orv_OrthoscopeFrame::orv_OrthoscopeFrame(wxWindow* parent, int id, const wxString& title, const wxPoint& pos,
                                          const wxSize& size, long style)
     : wxFrame(parent, id, title, pos, size, style) {
@@ -179,7 +175,7 @@ void orv_OrthoscopeFrame::OnAutofocusAll(wxCommandEvent& event) {
 void orv_OrthoscopeFrame::OnAutofocusWindow(wxCommandEvent& event) {
   if (!m_canvas) return;
   m_canvas->ChangeContent(event.IsChecked() ? CONTENT_AUTOFOCUS : CONTENT_CUT,
-                          kWindows[event.GetId() - ID_AUTOFOCUS_XY]);
+                          kCutWindows[event.GetId() - ID_AUTOFOCUS_XY]);
 }
 
 void orv_OrthoscopeFrame::OnShowInfo(wxCommandEvent& event) {
@@ -189,7 +185,7 @@ void orv_OrthoscopeFrame::OnShowInfo(wxCommandEvent& event) {
 
 void orv_OrthoscopeFrame::OnShowWindow(wxCommandEvent& event) {
   if (!m_canvas) return;
-  const orv_ProjectionType window = kWindows[event.GetId() - ID_SHOW_XY];
+  const orv_ProjectionType window = kCutWindows[event.GetId() - ID_SHOW_XY];
   m_canvas->ShowDrWin(window, !m_canvas->IsDrWinShown(window));
 }
 
@@ -212,7 +208,7 @@ void orv_OrthoscopeFrame::OnUpdateUI(wxUpdateUIEvent& event) {
   if (!m_canvas) return;
   const int id = event.GetId();
   if (id >= ID_SHOW_XY && id <= ID_SHOW_YZ) {
-    event.Check(m_canvas->IsDrWinShown(kWindows[id - ID_SHOW_XY]));
+    event.Check(m_canvas->IsDrWinShown(kCutWindows[id - ID_SHOW_XY]));
   } else if (id == ID_AUTOFOCUS) {
     event.Check(m_canvas->GetContent(PROJ_ALL) == CONTENT_AUTOFOCUS);
   } else if (id == ID_SHOW_INFO) {
@@ -220,7 +216,7 @@ void orv_OrthoscopeFrame::OnUpdateUI(wxUpdateUIEvent& event) {
   } else if (id >= ID_REVERSE_X && id <= ID_REVERSE_Z) {
     event.Check(m_canvas->IsAxisReversed(id - ID_REVERSE_X));
   } else if (id >= ID_AUTOFOCUS_XY && id <= ID_AUTOFOCUS_YZ) {
-    event.Check(m_canvas->GetContent(kWindows[id - ID_AUTOFOCUS_XY]) == CONTENT_AUTOFOCUS);
+    event.Check(m_canvas->GetContent(kCutWindows[id - ID_AUTOFOCUS_XY]) == CONTENT_AUTOFOCUS);
   } else if (id == ID_ICON_REFRESH) {
     RefreshIcon();
   }

@@ -11,10 +11,6 @@
 
 namespace orv {
 
-namespace {
-const orv_ProjectionType kWindows[3] = {PROJ_XY, PROJ_XZ, PROJ_YZ};
-}
-
 template <class T>
 orv_ImageOrthoscopeCanvas<T>::orv_ImageOrthoscopeCanvas(wxWindow* parent, const orv_Mapper<T>& mapper,
                                                          bix::Image3d<T>* image, bool ownsImage, int id,
@@ -73,10 +69,10 @@ void orv_ImageOrthoscopeCanvas<T>::ExtractCut(int i) {
   const wxSize client = m_win[i]->GetClientSize();
   const unsigned cw = static_cast<unsigned>(std::max(client.x, 0));
   const unsigned ch = static_cast<unsigned>(std::max(client.y, 0));
-  const bool yz = kWindows[i] == PROJ_YZ;
+  const bool yz = kCutWindows[i] == PROJ_YZ;
   const unsigned bw = yz ? ch : cw, bh = yz ? cw : ch;
   if (m_buffer[i].width != bw || m_buffer[i].height != bh) {
-    switch (kWindows[i]) {
+    switch (kCutWindows[i]) {
       case PROJ_XY: m_slice[i].MakeRoom(cw, ch, 1); break;
       case PROJ_XZ: m_slice[i].MakeRoom(cw, 1, ch); break;
       default: m_slice[i].MakeRoom(1, ch, cw); break;
@@ -97,7 +93,7 @@ template <class T>
 const bix::Image3d<T>& orv_ImageOrthoscopeCanvas<T>::Projection(int i) {
   if (m_projectionDirty[i]) {
     m_projectionDirty[i] = false;
-    switch (kWindows[i]) {
+    switch (kCutWindows[i]) {
       case PROJ_XY: bix::Get_AF_XY(*m_image, m_projection[i]); break;
       case PROJ_XZ: bix::Get_AF_XZ(*m_image, m_projection[i]); break;
       default: bix::Get_AF_YZ(*m_image, m_projection[i]); break;
@@ -118,13 +114,13 @@ void orv_ImageOrthoscopeCanvas<T>::RebuildPicture(int i) {
   m_mapper->Map(m_slice[i].GetFirstVoxelAddr(), buffer);
   ++m_mappings[i];
   wxImage picture;
-  switch (kWindows[i]) {
+  switch (kCutWindows[i]) {
     case PROJ_XY: picture = OrientPicture(buffer, false, m_reversed[0], m_reversed[1], m_scratch[i]); break;
     case PROJ_XZ: picture = OrientPicture(buffer, false, m_reversed[0], m_reversed[2], m_scratch[i]); break;
     default: picture = OrientPicture(buffer, true, m_reversed[2], m_reversed[1], m_scratch[i]); break;
   }
   m_picture[i] = wxBitmap(picture, wxBITMAP_SCREEN_DEPTH);
-  if (kWindows[i] == PROJ_XY) {
+  if (kCutWindows[i] == PROJ_XY) {
     wxUpdateUIEvent iconRefresh(ID_ICON_REFRESH);
     iconRefresh.SetEventObject(this);
     GetEventHandler()->ProcessEvent(iconRefresh);
@@ -161,7 +157,7 @@ void orv_ImageOrthoscopeCanvas<T>::ReverseAxis(int axis) {
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::MakeDirtyAndRefresh(orv_ProjectionType windows) {
   for (int i = 0; i < 3; ++i)
-    if (windows & kWindows[i]) m_cutDirty[i] = true;
+    if (windows & kCutWindows[i]) m_cutDirty[i] = true;
   Refresh(false);
 }
 
