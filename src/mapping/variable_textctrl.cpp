@@ -19,10 +19,29 @@ T StepIncrement(T lowest, T highest, int steps) {
   }
 }
 
+namespace {
+
+// The longest text a value of T is shown with: five characters hold every
+// 8- and 16-bit value and every gamma ("10.00"); int and float values need
+// more (GTK drops a text longer than the limit, so the limit must hold them
+// all), and a wider field to show them.
+template <class T>
+int FieldCharacters() {
+  if constexpr (std::is_same_v<T, int>)
+    return 11;  // "-2147483648"
+  else if constexpr (std::is_same_v<T, float>)
+    return 12;  // "%g": "-1.23457e+38"
+  else
+    return 5;
+}
+
+}  // namespace
+
 template <class T>
 VariableTextCtrl<T>::VariableTextCtrl(wxWindow* parent, wxWindowID id, const wxPoint& pos)
-    : wxTextCtrl(parent, id, "", pos, wxSize(40, -1), wxTE_RIGHT | wxTE_PROCESS_ENTER) {
-  SetMaxLength(5);
+    : wxTextCtrl(parent, id, "", pos, wxSize(FieldCharacters<T>() > 5 ? 80 : 40, -1),
+                 wxTE_RIGHT | wxTE_PROCESS_ENTER) {
+  SetMaxLength(FieldCharacters<T>());
   Bind(wxEVT_TEXT_ENTER, &VariableTextCtrl::OnEnter, this);
   Bind(wxEVT_KILL_FOCUS, &VariableTextCtrl::OnKillFocus, this);
   Bind(wxEVT_KEY_DOWN, &VariableTextCtrl::OnKeyDown, this);
