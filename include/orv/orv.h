@@ -2,8 +2,12 @@
 #define ORV_ORV_H
 
 // Everything a host may use, in one include.
+#include <orv/channel_dialog.h>
 #include <orv/histgraph.h>
 #include <orv/histogram.h>
+#include <orv/level_records.h>
+#include <orv/levels_dialog.h>
+#include <orv/minmax_ctrl.h>
 #include <orv/orv_buffer2d.h>
 #include <orv/orv_canvas.h>
 #include <orv/orv_events.h>
@@ -16,6 +20,7 @@
 #include <orv/orv_types.h>
 #include <orv/orv_voxel.h>
 #include <orv/range_dialogs.h>
+#include <orv/thresholding_dialog.h>
 #include <orv/triangles.h>
 #include <orv/validators.h>
 #include <orv/variable_textctrl.h>
