@@ -1,4 +1,7 @@
+#include <bix/Exceptions.h>
 #include <bix/Image3d.h>
+
+#include "io/SaveImageFile.h"
 
 #include <algorithm>
 
@@ -31,6 +34,28 @@ void Image3d<T>::MakeRoom(unsigned sx, unsigned sy, unsigned sz) {
 template <class T>
 void Image3d<T>::Fill(const T& v) {
   std::fill(m_data.begin(), m_data.end(), v);
+}
+
+template <class T>
+void Image3d<T>::SaveImage(const std::string& name, FileFormat format, bool compress,
+                           const VOI<float>* region) const {
+  io::VoxelBox whole;
+  whole.first = reinterpret_cast<const unsigned char*>(GetFirstVoxelAddr());
+  whole.size = m_size;
+  whole.type = io::StoredTypeOf<T>::value;
+  whole.rowStride = whole.RowBytes();
+  whole.planeStride = whole.PlaneBytes();
+  whole.offset = m_offset;
+  whole.resolution = m_resolution;
+  io::SaveImageFile(name, format, compress, whole, region);
+}
+
+template <class T>
+void Image3d<T>::SaveImage(const std::string& name, int format, bool compress,
+                           const VOI<float>* region) const {
+  if (format < FORMAT_AUTO || format > FORMAT_BIX)
+    throw IOException("'" + name + "': unknown file format value " + std::to_string(format));
+  SaveImage(name, static_cast<FileFormat>(format), compress, region);
 }
 
 #define BIX_INSTANTIATE_IMAGE3D(T) template class Image3d<T>;

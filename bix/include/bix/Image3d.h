@@ -1,11 +1,14 @@
 #ifndef BIX_IMAGE3D_H
 #define BIX_IMAGE3D_H
 
+#include <bix/FileFormat.h>
 #include <bix/Resolution.h>
 #include <bix/Types.h>
+#include <bix/VOI.h>
 #include <bix/Vector3d.h>
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace bix {
@@ -59,6 +62,20 @@ public:
   }
   T& GetVoxel(unsigned x, unsigned y, unsigned z) { return m_data[Index(x, y, z)]; }
   const T& GetVoxel(unsigned x, unsigned y, unsigned z) const { return m_data[Index(x, y, z)]; }
+
+  // Writes the image, or with `region` (a box in microns) only the voxels
+  // that box touches, clamped to the image. The file is written beside `name`
+  // under a temporary name and renamed over it when complete, so a failure
+  // leaves any previous file of that name as it was. `compress` selects
+  // deflate (TIFF), gzip (ICS) or zlib (BIX). Raises IOException naming the
+  // file and the fault: a name FORMAT_AUTO cannot place, an empty image, a
+  // region that misses the image, a write that fails.
+  void SaveImage(const std::string& name, FileFormat format = FORMAT_AUTO, bool compress = true,
+                 const VOI<float>* region = nullptr) const;
+  // The same with the format as its number (0 chooses from the name), for
+  // callers that pass a plain value.
+  void SaveImage(const std::string& name, int format, bool compress = true,
+                 const VOI<float>* region = nullptr) const;
 
 private:
   Vector3d<float> m_offset;

@@ -1,0 +1,38 @@
+#ifndef BIX_IO_ICSFILE_H
+#define BIX_IO_ICSFILE_H
+
+#include <libics.h>
+
+#include <string>
+
+namespace bix::io {
+
+// Raises IOException "'name': what (libics: <its text for error>)" unless
+// `error` is IcsErr_Ok.
+void CheckIcs(Ics_Error error, const std::string& name, const std::string& what);
+
+// Owns an ICS handle: IcsClose frees it (and, when writing, writes the
+// files), so every way out must call it.
+struct IcsHandle {
+  ICS* ics = nullptr;
+  IcsHandle() = default;
+  IcsHandle(const IcsHandle&) = delete;
+  IcsHandle& operator=(const IcsHandle&) = delete;
+  ~IcsHandle() {
+    if (ics) IcsClose(ics);
+  }
+  // Closes now and reports what IcsClose says.
+  Ics_Error Close() {
+    ICS* closing = ics;
+    ics = nullptr;
+    return IcsClose(closing);
+  }
+};
+
+// The numbering of ICS dimensions: channels (colour) may come first, then x,
+// y and z.
+bool IsChannelDimension(const char* order);
+
+}  // namespace bix::io
+
+#endif

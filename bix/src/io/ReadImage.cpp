@@ -1,0 +1,116 @@
+// The reading entry points: the stored type decides how planes reach the
+// image. A file of exactly T's type is read straight into the image's
+// memory; the few widening reads (signed 8/16-bit and unsigned 32-bit files
+// as int, integer files as unsigned int labels) go through a plane buffer
+// and refuse values that do not fit rather than wrap them.
+
+#include "IOError.h"
+#include "ImageReader.h"
+
+#include <bix/ImageIO.h>
+
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <type_traits>
+#include <vector>
+
+namespace bix {
+
+namespace {
+
+template <class T>
+using Converter = void (*)(const unsigned char* source, T* destination, std::size_t count,
+                           const std::string& name);
+
+template <class S, class T>
+void Widen(const unsigned char* source, T* destination, std::size_t count, const std::string& name) {
+  for (std::size_t i = 0; i < count; ++i) {
+    S v;
+    std::memcpy(&v, source + i * sizeof(S), sizeof(S));
+    const bool fits = std::is_signed_v<S> ? (v >= 0 || std::is_signed_v<T>)
+                                          : std::uint64_t(v) <= std::uint64_t(std::numeric_limits<T>::max());
+    if (!fits)
+      io::Fail(name, "holds the value " + std::to_string(v) + ", which " +
+                         (std::is_signed_v<T> ? "is too large for int" : "a label image cannot hold"));
+    destination[i] = static_cast<T>(v);
+  }
+}
+
+// The conversion reading `stored` as T needs, or null when T is the stored
+// type itself. Raises IOException when T cannot take the file's voxels.
+template <class T>
+Converter<T> ConverterFor(const io::StoredType& stored, const std::string& name) {
+  if (stored == io::StoredTypeOf<T>::value) return nullptr;
+  if (stored.channels == 1) {
+    if constexpr (std::is_same_v<T, int>) {
+      switch (stored.numeric) {
+        case io::NUM_S8: return &Widen<std::int8_t, int>;
+        case io::NUM_S16: return &Widen<std::int16_t, int>;
+        case io::NUM_U32: return &Widen<std::uint32_t, int>;
+        default: break;
+      }
+    }
+    if constexpr (std::is_same_v<T, unsigned int>) {
+      switch (stored.numeric) {
+        case io::NUM_U8: return &Widen<std::uint8_t, unsigned>;
+        case io::NUM_S8: return &Widen<std::int8_t, unsigned>;
+        case io::NUM_U16: return &Widen<std::uint16_t, unsigned>;
+        case io::NUM_S16: return &Widen<std::int16_t, unsigned>;
+        case io::NUM_S32: return &Widen<std::int32_t, unsigned>;
+        default: break;
+      }
+    }
+  }
+  const VoxelType natural = io::NaturalVoxelType(stored, name);
+  io::Fail(name, "holds " + io::Describe(stored) + " voxels, which read as " + VoxelTypeName(natural) +
+                     ", not as " + io::StoredTypeOf<T>::name);
+}
+
+}  // namespace
+
+const char* VoxelTypeName(VoxelType type) {
+  switch (type) {
+    case VOXEL_UCHAR: return "unsigned char";
+    case VOXEL_USHORT: return "unsigned short";
+    case VOXEL_INT: return "int";
+    case VOXEL_FLOAT: return "float";
+    case VOXEL_RGB8: return "RGB_generic<unsigned char>";
+    case VOXEL_RGB16: return "RGB_generic<unsigned short>";
+  }
+  return "unknown";
+}
+
+VoxelType ReadImageType(const std::string& name) {
+  const auto reader = io::OpenImageFile(name);
+  return io::NaturalVoxelType(reader->GetInfo().type, name);
+}
+
+template <class T>
+void ReadImage(const std::string& name, Image3d<T>& out, const ProgressCallback& progress) {
+  const auto reader = io::OpenImageFile(name);
+  const io::ImageInfo& info = reader->GetInfo();
+  const Converter<T> convert = ConverterFor<T>(info.type, name);
+  Image3d<T> image(info.size, &info.offset, &info.resolution);
+  const std::size_t planeVoxels = std::size_t(info.size.x) * info.size.y;
+  std::vector<unsigned char> buffer(convert ? std::size_t(info.PlaneBytes()) : 0);
+  for (unsigned z = 0; z < info.size.z; ++z) {
+    T* plane = image.GetFirstVoxelAddr() + z * planeVoxels;
+    if (convert) {
+      reader->ReadPlane(buffer.data());
+      convert(buffer.data(), plane, planeVoxels, name);
+    } else {
+      reader->ReadPlane(reinterpret_cast<unsigned char*>(plane));
+    }
+    if (progress && !progress(double(z + 1) / info.size.z)) io::Fail(name, "reading cancelled");
+  }
+  out = std::move(image);
+}
+
+#define BIX_INSTANTIATE_READIMAGE(T) \
+  template void ReadImage<T>(const std::string&, Image3d<T>&, const ProgressCallback&);
+BIX_FOR_EACH_VOXEL_TYPE(BIX_INSTANTIATE_READIMAGE)
+BIX_FOR_EACH_EXTRA_LABEL_TYPE(BIX_INSTANTIATE_READIMAGE)
+#undef BIX_INSTANTIATE_READIMAGE
+
+}  // namespace bix

@@ -1,0 +1,41 @@
+#ifndef BIX_IO_TIFFDESCRIPTION_H
+#define BIX_IO_TIFFDESCRIPTION_H
+
+#include <bix/Resolution.h>
+#include <bix/Vector3d.h>
+
+#include <string>
+
+namespace bix::io {
+
+// The keys of an ImageJ ImageDescription ("ImageJ=1.53t\nimages=20\n...")
+// that tell geometry. Counts are 0 and numbers NaN when absent.
+struct ImageJDescription {
+  bool present = false;
+  unsigned long images = 0, channels = 0, slices = 0, frames = 0;
+  std::string unit;
+  double spacing;  // z spacing in `unit`
+  Vector3d<double> origin;  // "xorigin" etc.: the pixel position of the coordinate origin
+  ImageJDescription();
+};
+ImageJDescription ParseImageJDescription(const std::string& text);
+
+// The description we write: ImageJ's keys, so that ImageJ, Fiji and our
+// reader agree on the z spacing, the unit and the offset.
+std::string ComposeImageJDescription(unsigned pages, const Resolution& resolution,
+                                     const Vector3d<float>& offset);
+
+// PhysicalSizeX/Y/Z of the Pixels element of an OME-XML description,
+// converted to microns by PhysicalSizeXUnit etc. (default µm); NaN where
+// absent or in a unit that is no length. `present` is false for any text
+// that is no OME-XML.
+struct OmeDescription {
+  bool present = false;
+  Vector3d<double> voxelMicrons;
+  OmeDescription();
+};
+OmeDescription ParseOmeDescription(const std::string& text);
+
+}  // namespace bix::io
+
+#endif

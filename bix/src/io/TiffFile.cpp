@@ -1,0 +1,49 @@
+#include "TiffFile.h"
+
+#include "IOError.h"
+
+#include <cstdarg>
+#include <fcntl.h>
+#include <cstdio>
+
+namespace bix::io {
+
+TiffFile::TiffFile(const std::string& path, const char* mode, const std::string& name)
+    : m_name(name) {
+  TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+  TIFFOpenOptionsSetErrorHandlerExtR(options, &TiffFile::OnError, this);
+  TIFFOpenOptionsSetWarningHandlerExtR(options, &TiffFile::OnWarning, this);
+  // libtiff's own buffers (compressed strips, tiles) never need more; the
+  // image data goes straight into our memory.
+  TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(1) << 30);
+  m_tif = TIFFOpenExt(path.c_str(), mode, options);
+  TIFFOpenOptionsFree(options);
+  if (!m_tif) Fail(mode[0] == 'r' ? "is not a readable TIFF file" : "cannot be written");
+}
+
+TiffFile::~TiffFile() {
+  if (m_tif) TIFFClose(m_tif);
+}
+
+int TiffFile::OnError(TIFF*, void* self, const char* module, const char* format, va_list args) {
+  char text[512];
+  std::vsnprintf(text, sizeof text, format, args);
+  std::string& error = static_cast<TiffFile*>(self)->m_error;
+  error = module && *module ? std::string(module) + ": " + text : std::string(text);
+  return 1;
+}
+
+void TiffFile::Fail(const std::string& what) {
+  io::Fail(m_name, m_error.empty() ? what : what + " (libtiff: " + m_error + ")");
+}
+
+void TiffFile::Close() {
+  TIFF* tif = m_tif;
+  m_tif = nullptr;
+  // TIFFClose reports nothing; flush first so that a failing write is seen.
+  const bool flushed = TIFFGetMode(tif) == O_RDONLY || TIFFFlush(tif);
+  TIFFClose(tif);
+  if (!flushed) Fail("cannot be written");
+}
+
+}  // namespace bix::io

@@ -1,0 +1,327 @@
+// TIFF stacks: one page per z slice, every page of one size and sample type.
+// Reduced-resolution pages (thumbnails) are skipped. Strips and tiles,
+// contiguous and separate planes, either byte order and every codec libtiff
+// has are read; libtiff undoes predictors and byte order. Uncompressed strips
+// are read straight into the image's memory.
+
+#include "ImageReader.h"
+#include "IOError.h"
+#include "TiffDescription.h"
+#include "TiffFile.h"
+#include "Units.h"
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+namespace bix::io {
+
+namespace {
+
+struct PageLayout {
+  std::uint32_t width = 0, height = 0;
+  std::uint16_t samples = 1, bits = 1, format = SAMPLEFORMAT_UINT, photometric = PHOTOMETRIC_MINISBLACK;
+  std::uint16_t planar = PLANARCONFIG_CONTIG, compression = COMPRESSION_NONE;
+  bool tiled = false;
+  std::uint32_t tileWidth = 0, tileHeight = 0, rowsPerStrip = 0;
+  std::uint64_t storedBytes = 0;  // the page's strip or tile byte counts summed
+};
+
+std::string PageText(std::size_t index) { return "page " + std::to_string(index + 1); }
+
+// How far the page's codec can expand its data, bounding what a header may
+// claim before memory is taken for it.
+std::uint64_t MaxRatio(std::uint16_t compression) {
+  switch (compression) {
+    case COMPRESSION_NONE: return 1;
+    case COMPRESSION_ADOBE_DEFLATE: case COMPRESSION_DEFLATE: return kDeflateRatio;
+    case COMPRESSION_PACKBITS: return 64;
+    case COMPRESSION_LZW: return 4096;  // one 12-bit code stands for at most 4096 bytes
+    default: return 1 << 16;
+  }
+}
+
+// Checks that the file starts a page at all: libtiff's own message for a
+// zero first-page offset says nothing a user can act on.
+void CheckHasPages(const std::string& name) {
+  unsigned char h[16] = {};
+  std::ifstream file(name, std::ios::binary);
+  file.read(reinterpret_cast<char*>(h), sizeof h);
+  const bool little = h[0] == 'I';
+  auto load = [&](int at, int bytes) {
+    std::uint64_t v = 0;
+    for (int i = 0; i < bytes; ++i) v |= std::uint64_t(h[at + i]) << (8 * (little ? i : bytes - 1 - i));
+    return v;
+  };
+  const bool big = load(2, 2) == 43;
+  if (file.gcount() < (big ? 16 : 8)) Fail(name, "is truncated: its TIFF header is incomplete");
+  if ((big ? load(8, 8) : load(4, 4)) == 0) Fail(name, "holds no pages");
+}
+
+class TiffReader : public ImageReader {
+public:
+  explicit TiffReader(const std::string& name);
+  void ReadPlane(unsigned char* destination) override;
+
+private:
+  PageLayout ReadLayout(std::size_t index);
+  void CheckSameAsFirst(const PageLayout& page, std::size_t index) const;
+  StoredType TypeOf(const PageLayout& page, std::size_t index) const;
+  void ReadGeometry(const PageLayout& first, const std::string& description);
+  void GoToPage(std::size_t index);
+  // Reads sample plane `sample` (0 for contiguous pixels) of the current page
+  // into `out`, `samples` samples per pixel.
+  void ReadChunks(unsigned sample, unsigned samples, unsigned char* out);
+
+  TiffFile m_file;
+  std::vector<tdir_t> m_pages;  // the directories holding z planes
+  PageLayout m_layout;
+  std::size_t m_next = 0;
+  tdir_t m_current = 0;
+  std::vector<unsigned char> m_buffer;
+};
+
+TiffReader::TiffReader(const std::string& name)
+    // "m": read() straight into our memory rather than copy out of a mapping.
+    : ImageReader(name), m_file((CheckHasPages(name), name), "rm", name) {
+  TIFF* tif = m_file.get();
+  std::string description;
+  for (tdir_t dir = 0;; ++dir) {
+    std::uint32_t subfile = 0;
+    if (!TIFFGetField(tif, TIFFTAG_SUBFILETYPE, &subfile) || !(subfile & FILETYPE_REDUCEDIMAGE)) {
+      const PageLayout page = ReadLayout(m_pages.size());
+      if (m_pages.empty()) {
+        m_layout = page;
+        m_info.type = TypeOf(page, 0);
+        char* text = nullptr;
+        if (TIFFGetField(tif, TIFFTAG_IMAGEDESCRIPTION, &text) && text) description = text;
+      } else {
+        CheckSameAsFirst(page, m_pages.size());
+      }
+      CheckDataFits(name, Vector3d<unsigned>(page.width, page.height, 1), m_info.type,
+                    page.storedBytes, MaxRatio(page.compression));
+      m_pages.push_back(dir);
+    }
+    if (TIFFLastDirectory(tif)) break;
+    if (!TIFFReadDirectory(tif)) m_file.Fail("directory " + std::to_string(dir + 2) + " cannot be read");
+  }
+  if (m_pages.empty()) Fail(name, "holds only reduced-resolution pages");
+  if (m_pages.size() > 0xffffffffu) Fail(name, "holds more pages than an image can have slices");
+  m_info.size = Vector3d<unsigned>(m_layout.width, m_layout.height, unsigned(m_pages.size()));
+  // Pages may share data, so their byte counts can add up to more than the
+  // file: the file's own size bounds the whole.
+  CheckDataFits(name, m_info.size, m_info.type, FileSize(name), MaxRatio(m_layout.compression));
+  ReadGeometry(m_layout, description);
+  m_current = TIFFCurrentDirectory(tif);
+  GoToPage(0);
+}
+
+PageLayout TiffReader::ReadLayout(std::size_t index) {
+  TIFF* tif = m_file.get();
+  PageLayout p;
+  if (!TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &p.width) || !TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &p.height) ||
+      p.width == 0 || p.height == 0)
+    Fail(m_name, PageText(index) + " has no width or height");
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &p.samples);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &p.bits);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &p.format);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &p.planar);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &p.compression);
+  if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &p.photometric))
+    p.photometric = p.samples == 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
+  std::uint32_t depth = 1;
+  if (TIFFGetField(tif, TIFFTAG_IMAGEDEPTH, &depth) && depth > 1)
+    Fail(m_name, PageText(index) + " is a volume of depth " + std::to_string(depth) +
+                     "; only stacks of 2D pages are read");
+  if (p.samples == 1) p.planar = PLANARCONFIG_CONTIG;
+  p.tiled = TIFFIsTiled(tif);
+  if (p.tiled) {
+    TIFFGetField(tif, TIFFTAG_TILEWIDTH, &p.tileWidth);
+    TIFFGetField(tif, TIFFTAG_TILELENGTH, &p.tileHeight);
+    if (p.tileWidth == 0 || p.tileHeight == 0) Fail(m_name, PageText(index) + " has tiles of no size");
+  } else {
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &p.rowsPerStrip);
+    p.rowsPerStrip = std::min(std::max(p.rowsPerStrip, 1u), p.height);
+  }
+  if (!TIFFIsCODECConfigured(p.compression))
+    Fail(m_name, PageText(index) + " uses compression " + std::to_string(p.compression) +
+                     ", which this build of libtiff cannot decode");
+  const std::uint32_t chunks = p.tiled ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+  for (std::uint32_t i = 0; i < chunks; ++i) {
+    int error = 0;
+    const std::uint64_t bytes = TIFFGetStrileByteCountWithErr(tif, i, &error);
+    if (error) m_file.Fail(PageText(index) + " has no byte count for strip or tile " + std::to_string(i));
+    p.storedBytes += bytes;
+  }
+  return p;
+}
+
+StoredType TiffReader::TypeOf(const PageLayout& p, std::size_t index) const {
+  const std::string page = PageText(index);
+  if (p.bits != 8 && p.bits != 16 && p.bits != 32)
+    Fail(m_name, page + " has " + std::to_string(p.bits) +
+                     " bits per sample; only 8, 16 and 32 bits are read");
+  StoredType t;
+  switch (p.format) {
+    case SAMPLEFORMAT_UINT: case SAMPLEFORMAT_VOID:
+      t.numeric = p.bits == 8 ? NUM_U8 : (p.bits == 16 ? NUM_U16 : NUM_U32);
+      break;
+    case SAMPLEFORMAT_INT:
+      t.numeric = p.bits == 8 ? NUM_S8 : (p.bits == 16 ? NUM_S16 : NUM_S32);
+      break;
+    case SAMPLEFORMAT_IEEEFP:
+      if (p.bits != 32)
+        Fail(m_name, page + " holds " + std::to_string(p.bits) +
+                         "-bit floating-point samples; only 32-bit floats are read");
+      t.numeric = NUM_F32;
+      break;
+    default:
+      Fail(m_name, page + " holds complex or unknown samples (sample format " +
+                       std::to_string(p.format) + ")");
+  }
+  t.channels = p.samples;
+  const bool grey = p.samples == 1 && p.photometric == PHOTOMETRIC_MINISBLACK;
+  const bool rgb = p.samples == 3 && p.photometric == PHOTOMETRIC_RGB;
+  if (p.samples != 1 && p.samples != 3)
+    Fail(m_name, page + " has " + std::to_string(p.samples) +
+                     " samples per pixel; only 1 (grey) and 3 (RGB) are read");
+  if (!grey && !rgb)
+    Fail(m_name, page + " has photometric interpretation " + std::to_string(p.photometric) +
+                     "; only min-is-black grey and RGB are read");
+  NaturalVoxelType(t, m_name);
+  return t;
+}
+
+void TiffReader::CheckSameAsFirst(const PageLayout& p, std::size_t index) const {
+  const PageLayout& f = m_layout;
+  if (p.width != f.width || p.height != f.height)
+    Fail(m_name, PageText(index) + " is " + std::to_string(p.width) + " x " + std::to_string(p.height) +
+                     ", the first page is " + std::to_string(f.width) + " x " + std::to_string(f.height));
+  const StoredType t = TypeOf(p, index);
+  if (t != m_info.type)
+    Fail(m_name, PageText(index) + " holds " + Describe(t) + " samples, the first page " +
+                     Describe(m_info.type));
+}
+
+// Voxel size from, in order of trust: OME-XML physical sizes; the resolution
+// tags (inch, centimetre, or ImageJ's unitless pixels per description unit)
+// with ImageJ's z spacing; ImageJ's origins give the offset. Without a z
+// spacing an ImageJ file has ImageJ's default of one unit, any other file
+// square voxels.
+void TiffReader::ReadGeometry(const PageLayout&, const std::string& description) {
+  TIFF* tif = m_file.get();
+  const ImageJDescription ij = ParseImageJDescription(description);
+  const OmeDescription ome = ParseOmeDescription(description);
+  if (ij.present && (ij.channels > 1 || ij.frames > 1))
+    Fail(m_name, "is an ImageJ hyperstack of " + std::to_string(std::max(ij.channels, 1ul)) +
+                     " channels and " + std::to_string(std::max(ij.frames, 1ul)) +
+                     " frames; only single-channel z stacks are read");
+  if (ij.present && ij.images != 0 && ij.images != m_pages.size())
+    Fail(m_name, "its description promises " + std::to_string(ij.images) +
+                     " images but the file has " + std::to_string(m_pages.size()) + " pages");
+
+  std::uint16_t unit = RESUNIT_INCH;  // the TIFF default when the tag is absent
+  TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
+  const double descriptionUnit = ij.present ? MicronsPerUnit(ij.unit) : 0.0;
+  const double tagUnit = unit == RESUNIT_INCH ? 25400.0
+                         : unit == RESUNIT_CENTIMETER ? 10000.0
+                         : descriptionUnit;
+  Vector3d<double> voxel(NAN, NAN, NAN);
+  float xres = 0, yres = 0;
+  if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xres) && TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yres) &&
+      xres > 0 && yres > 0 && tagUnit > 0) {
+    voxel.x = tagUnit / xres;
+    voxel.y = tagUnit / yres;
+  }
+  // ImageJ's spacing is in its calibration unit, which is the tags' unit
+  // when the description names none.
+  const double spacingUnit = descriptionUnit > 0 ? descriptionUnit : (unit != RESUNIT_NONE ? tagUnit : 0.0);
+  if (ij.spacing > 0 && spacingUnit > 0) voxel.z = ij.spacing * spacingUnit;
+  else if (ij.present && descriptionUnit > 0) voxel.z = descriptionUnit;
+  else voxel.z = voxel.x;
+  for (unsigned a = 0; a < 3; ++a)
+    if (ome.voxelMicrons[a] > 0) voxel[a] = ome.voxelMicrons[a];
+  if (ome.present && !(ome.voxelMicrons.z > 0) && ome.voxelMicrons.x > 0) voxel.z = voxel.x;
+  m_info.resolution = ResolutionFromSpacing(voxel.x, voxel.y, voxel.z);
+
+  const Vector3d<float>& res = m_info.resolution.GetRes();
+  for (unsigned a = 0; a < 3; ++a) {
+    const double offset = -ij.origin[a] / res[a];
+    m_info.offset[a] = std::isfinite(float(offset)) ? float(offset) : 0.f;
+  }
+}
+
+void TiffReader::GoToPage(std::size_t index) {
+  const tdir_t dir = m_pages[index];
+  TIFF* tif = m_file.get();
+  // Reading on from the current directory is O(1); setting one walks the chain.
+  const bool ok = dir == m_current ? true
+                  : dir == m_current + 1 ? TIFFReadDirectory(tif) != 0
+                                          : TIFFSetDirectory(tif, dir) != 0;
+  if (!ok) m_file.Fail(PageText(index) + " cannot be read");
+  m_current = dir;
+}
+
+void TiffReader::ReadPlane(unsigned char* destination) {
+  if (m_next >= m_pages.size()) Fail(m_name, "has no more pages");
+  GoToPage(m_next);
+  const unsigned sampleBytes = m_layout.bits / 8;
+  if (m_layout.planar == PLANARCONFIG_CONTIG) {
+    ReadChunks(0, m_layout.samples, destination);
+  } else {
+    // Separate planes: each colour is a plane of its own; interleave them.
+    const std::size_t pixels = std::size_t(m_layout.width) * m_layout.height;
+    std::vector<unsigned char> plane(pixels * sampleBytes);
+    for (unsigned s = 0; s < m_layout.samples; ++s) {
+      ReadChunks(s, 1, plane.data());
+      unsigned char* out = destination + s * sampleBytes;
+      const std::size_t step = std::size_t(sampleBytes) * m_layout.samples;
+      for (std::size_t i = 0; i < pixels; ++i, out += step)
+        std::memcpy(out, plane.data() + i * sampleBytes, sampleBytes);
+    }
+  }
+  ++m_next;
+}
+
+void TiffReader::ReadChunks(unsigned sample, unsigned samples, unsigned char* out) {
+  TIFF* tif = m_file.get();
+  const PageLayout& p = m_layout;
+  const std::size_t pixelBytes = std::size_t(samples) * (p.bits / 8);
+  const std::size_t rowBytes = pixelBytes * p.width;
+  const std::string page = PageText(m_next);
+  if (!p.tiled) {
+    const std::uint32_t strips = (p.height + p.rowsPerStrip - 1) / p.rowsPerStrip;
+    for (std::uint32_t i = 0; i < strips; ++i) {
+      const std::uint32_t first = i * p.rowsPerStrip;
+      const tmsize_t bytes = tmsize_t(std::min(p.rowsPerStrip, p.height - first) * rowBytes);
+      if (TIFFReadEncodedStrip(tif, sample * strips + i, out + first * rowBytes, bytes) != bytes)
+        m_file.Fail(page + ", strip " + std::to_string(i + 1) + " cannot be read");
+    }
+    return;
+  }
+  const tmsize_t tileBytes = TIFFTileSize(tif);
+  const std::size_t tileRowBytes = pixelBytes * p.tileWidth;
+  if (tileBytes <= 0 || std::size_t(tileBytes) < tileRowBytes * p.tileHeight)
+    m_file.Fail(page + " has tiles of an impossible size");
+  m_buffer.resize(std::size_t(tileBytes));
+  for (std::uint32_t y = 0; y < p.height; y += p.tileHeight) {
+    for (std::uint32_t x = 0; x < p.width; x += p.tileWidth) {
+      const ttile_t tile = TIFFComputeTile(tif, x, y, 0, std::uint16_t(sample));
+      if (TIFFReadEncodedTile(tif, tile, m_buffer.data(), tileBytes) != tileBytes)
+        m_file.Fail(page + ", tile " + std::to_string(tile + 1) + " cannot be read");
+      const std::size_t copy = pixelBytes * std::min(p.tileWidth, p.width - x);
+      const std::uint32_t rows = std::min(p.tileHeight, p.height - y);
+      for (std::uint32_t r = 0; r < rows; ++r)
+        std::memcpy(out + (y + r) * rowBytes + x * pixelBytes, m_buffer.data() + r * tileRowBytes, copy);
+    }
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<ImageReader> OpenTiff(const std::string& name) {
+  return std::make_unique<TiffReader>(name);
+}
+
+}  // namespace bix::io
