@@ -118,7 +118,7 @@ template <class T>
 }
 
 // Runs a shell command; returns its standard output, or sets `ok` false.
-inline std::string Run(const std::string& command, bool* ok = nullptr) {
+inline std::string RunCommand(const std::string& command, bool* ok = nullptr) {
   std::string out;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) {
@@ -135,7 +135,7 @@ inline std::string Run(const std::string& command, bool* ok = nullptr) {
 
 inline bool HaveTool(const std::string& tool) {
   bool ok = false;
-  Run("command -v " + tool + " >/dev/null 2>&1", &ok);
+  RunCommand("command -v " + tool + " >/dev/null 2>&1", &ok);
   return ok;
 }
 

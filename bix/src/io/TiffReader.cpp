@@ -26,6 +26,8 @@ struct PageLayout {
   bool tiled = false;
   std::uint32_t tileWidth = 0, tileHeight = 0, rowsPerStrip = 0;
   std::uint64_t storedBytes = 0;  // the page's strip or tile byte counts summed
+  float xres = 0, yres = 0;        // 0 when absent
+  std::uint16_t resolutionUnit = RESUNIT_INCH;  // the TIFF default when the tag is absent
 };
 
 std::string PageText(std::size_t index) { return "page " + std::to_string(index + 1); }
@@ -144,6 +146,9 @@ PageLayout TiffReader::ReadLayout(std::size_t index) {
     TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &p.rowsPerStrip);
     p.rowsPerStrip = std::min(std::max(p.rowsPerStrip, 1u), p.height);
   }
+  if (!TIFFGetField(tif, TIFFTAG_XRESOLUTION, &p.xres) || !TIFFGetField(tif, TIFFTAG_YRESOLUTION, &p.yres))
+    p.xres = p.yres = 0;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &p.resolutionUnit);
   if (!TIFFIsCODECConfigured(p.compression))
     Fail(m_name, PageText(index) + " uses compression " + std::to_string(p.compression) +
                      ", which this build of libtiff cannot decode");
@@ -209,8 +214,7 @@ void TiffReader::CheckSameAsFirst(const PageLayout& p, std::size_t index) const 
 // with ImageJ's z spacing; ImageJ's origins give the offset. Without a z
 // spacing an ImageJ file has ImageJ's default of one unit, any other file
 // square voxels.
-void TiffReader::ReadGeometry(const PageLayout&, const std::string& description) {
-  TIFF* tif = m_file.get();
+void TiffReader::ReadGeometry(const PageLayout& first, const std::string& description) {
   const ImageJDescription ij = ParseImageJDescription(description);
   const OmeDescription ome = ParseOmeDescription(description);
   if (ij.present && (ij.channels > 1 || ij.frames > 1))
@@ -221,18 +225,15 @@ void TiffReader::ReadGeometry(const PageLayout&, const std::string& description)
     Fail(m_name, "its description promises " + std::to_string(ij.images) +
                      " images but the file has " + std::to_string(m_pages.size()) + " pages");
 
-  std::uint16_t unit = RESUNIT_INCH;  // the TIFF default when the tag is absent
-  TIFFGetFieldDefaulted(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
+  const std::uint16_t unit = first.resolutionUnit;
   const double descriptionUnit = ij.present ? MicronsPerUnit(ij.unit) : 0.0;
   const double tagUnit = unit == RESUNIT_INCH ? 25400.0
                          : unit == RESUNIT_CENTIMETER ? 10000.0
                          : descriptionUnit;
   Vector3d<double> voxel(NAN, NAN, NAN);
-  float xres = 0, yres = 0;
-  if (TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xres) && TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yres) &&
-      xres > 0 && yres > 0 && tagUnit > 0) {
-    voxel.x = tagUnit / xres;
-    voxel.y = tagUnit / yres;
+  if (first.xres > 0 && first.yres > 0 && tagUnit > 0) {
+    voxel.x = tagUnit / first.xres;
+    voxel.y = tagUnit / first.yres;
   }
   // ImageJ's spacing is in its calibration unit, which is the tags' unit
   // when the description names none.

@@ -1,0 +1,117 @@
+// Saving replaces a file only once the new one is complete: a save that
+// fails, however far it got, leaves the previous file byte for byte and no
+// temporary files behind.
+
+#include "io_test_support.h"
+
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using namespace iotest;
+using bix::Image3d;
+using bix::Resolution;
+
+namespace {
+
+struct Target {
+  bix::FileFormat format;
+  std::vector<std::string> files;  // the first is the name saved to
+};
+const Target kTargets[] = {{bix::FORMAT_TIFF, {"a.tif"}},
+                           {bix::FORMAT_ICS, {"a.ics"}},
+                           {bix::FORMAT_ICS_V1, {"a.ics", "a.ids"}},
+                           {bix::FORMAT_BIX, {"a.bix"}}};
+
+std::vector<std::string> Contents(const ScratchDir& dir, const std::vector<std::string>& files) {
+  std::vector<std::string> bytes;
+  for (const std::string& f : files) bytes.push_back(FileBytes(dir / f));
+  return bytes;
+}
+
+// Limits the size of any file this process writes, so that a save fails
+// part way as on a full disk; writes past the limit fail with EFBIG instead
+// of raising SIGXFSZ.
+class FileSizeLimit {
+public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    m_handler = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &m_old);
+    rlimit limit = m_old;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &m_old);
+    std::signal(SIGXFSZ, m_handler);
+  }
+
+private:
+  rlimit m_old;
+  void (*m_handler)(int);
+};
+
+TEST(AtomicSave, AWriteThatFailsPartWayKeepsThePreviousFile) {
+  ScratchDir dir;
+  const Resolution res(Vector3d<float>(1, 1, 1));
+  const auto old = MakeImage<unsigned short>(Vector3d<unsigned>(8, 8, 2), Vector3d<float>(), res);
+  const auto big = MakeImage<unsigned short>(Vector3d<unsigned>(256, 256, 8), Vector3d<float>(), res);
+  for (const Target& t : kTargets) {
+    SCOPED_TRACE(t.files[0] + " format " + std::to_string(t.format));
+    old.SaveImage(dir / t.files[0], t.format, false);
+    const std::vector<std::string> before = Contents(dir, t.files);
+    const std::vector<std::string> listing = dir.List();
+    std::string error;
+    {
+      FileSizeLimit limit(64 * 1024);  // a quarter of a slice of the new image
+      error = IOErrorOf([&] { big.SaveImage(dir / t.files[0], t.format, false); });
+    }
+    EXPECT_EQ(error.rfind("'" + (dir / t.files[0]) + "': cannot be written", 0), 0u) << error;
+    EXPECT_EQ(Contents(dir, t.files), before);
+    EXPECT_EQ(dir.List(), listing) << "temporary files were left behind";
+    Image3d<unsigned short> back;
+    bix::ReadImage(dir / t.files[0], back);
+    EXPECT_TRUE(SameVoxels(back, old));
+  }
+}
+
+TEST(AtomicSave, ARefusedRegionKeepsThePreviousFile) {
+  ScratchDir dir;
+  const auto image = MakeImage<float>(Vector3d<unsigned>(4, 4, 4), Vector3d<float>(), Resolution());
+  const bix::VOI<float> outside(Vector3d<float>(-10, -10, -10), Vector3d<float>(5, 5, 5));
+  for (const Target& t : kTargets) {
+    image.SaveImage(dir / t.files[0], t.format, true);
+    const std::vector<std::string> before = Contents(dir, t.files);
+    const std::vector<std::string> listing = dir.List();
+    EXPECT_NE(IOErrorOf([&] { image.SaveImage(dir / t.files[0], t.format, true, &outside); }), "");
+    EXPECT_EQ(Contents(dir, t.files), before);
+    EXPECT_EQ(dir.List(), listing);
+  }
+}
+
+TEST(AtomicSave, TargetsThatCannotBeReplacedAreReported) {
+  ScratchDir dir;
+  const auto image = MakeImage<unsigned char>(Vector3d<unsigned>(2, 2, 2), Vector3d<float>(), Resolution());
+  std::filesystem::create_directory(dir / "d.tif");
+  EXPECT_EQ(IOErrorOf([&] { image.SaveImage(dir / "d.tif"); }),
+            "'" + (dir / "d.tif") + "': cannot replace '" + (dir / "d.tif") + "': Is a directory");
+  EXPECT_EQ(dir.List(), std::vector<std::string>{"d.tif"});
+  EXPECT_EQ(IOErrorOf([&] { image.SaveImage(dir / "missing/a.bix"); }),
+            "'" + (dir / "missing/a.bix") +
+                "': cannot be written: no new file can be made in its directory (No such file or directory)");
+}
+
+TEST(AtomicSave, ReplacingKeepsThePermissionsOfTheOldFile) {
+  ScratchDir dir;
+  const auto image = MakeImage<unsigned char>(Vector3d<unsigned>(2, 2, 2), Vector3d<float>(), Resolution());
+  image.SaveImage(dir / "p.bix");
+  ASSERT_EQ(::chmod((dir / "p.bix").c_str(), 0640), 0);
+  image.SaveImage(dir / "p.bix", bix::FORMAT_BIX, false);
+  struct stat st;
+  ASSERT_EQ(::stat((dir / "p.bix").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(FileBytes(dir / "p.bix").size(), 72u + 8);
+}
+
+}  // namespace

@@ -1,0 +1,423 @@
+// TIFF files: what we write as libtiff's tiffinfo and ImageMagick's identify
+// see it, files in other programs' styles, and malformed files.
+
+#include "io_test_support.h"
+#include "tiff_test_files.h"
+
+#include <regex>
+
+using namespace iotest;
+using bix::Image3d;
+using bix::Resolution;
+
+namespace {
+
+int Count(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// --- What independent readers see in our files --------------------------
+
+template <class T>
+void CheckTiffinfo(const char* bits, const char* format, int samples) {
+  if (!HaveTool("tiffinfo")) GTEST_SKIP() << "tiffinfo (Debian package libtiff-tools) is not installed";
+  ScratchDir dir;
+  const Resolution res(Vector3d<float>(2, 4, 0.5f));
+  const auto image = MakeImage<T>(Vector3d<unsigned>(7, 5, 3), Vector3d<float>(), res);
+  for (bool compress : {false, true}) {
+    const std::string path = dir / "s.tif";
+    image.SaveImage(path, bix::FORMAT_TIFF, compress);
+    bool ok = false;
+    const std::string info = RunCommand("tiffinfo '" + path + "' 2>&1", &ok);
+    ASSERT_TRUE(ok) << info;
+    EXPECT_EQ(Count(info, "TIFF Directory at offset"), 3) << info;
+    EXPECT_EQ(Count(info, "Image Width: 7 Image Length: 5"), 3) << info;
+    EXPECT_EQ(Count(info, std::string("Bits/Sample: ") + bits + "\n"), 3) << info;
+    EXPECT_EQ(Count(info, std::string("Sample Format: ") + format + "\n"), 3) << info;
+    EXPECT_EQ(Count(info, "Samples/Pixel: " + std::to_string(samples) + "\n"), 3) << info;
+    EXPECT_EQ(Count(info, "Resolution: 2, 4 (unitless)"), 3) << info;
+    EXPECT_EQ(Count(info, compress ? "Compression Scheme: AdobeDeflate" : "Compression Scheme: None"), 3) << info;
+    EXPECT_NE(info.find("ImageDescription: ImageJ=1.11a\nimages=3\nslices=3\nunit=micron\nspacing=2\nloop=false\n"),
+              std::string::npos)
+        << info;
+    EXPECT_EQ(info.find("error"), std::string::npos) << info;
+  }
+}
+
+TEST(TiffOurFiles, TiffinfoSeesPagesSamplesAndResolution) {
+  CheckTiffinfo<unsigned char>("8", "unsigned integer", 1);
+  CheckTiffinfo<unsigned short>("16", "unsigned integer", 1);
+  CheckTiffinfo<int>("32", "signed integer", 1);
+  CheckTiffinfo<unsigned int>("32", "unsigned integer", 1);
+  CheckTiffinfo<float>("32", "IEEE floating point", 1);
+  CheckTiffinfo<RGB_generic<unsigned char>>("8", "unsigned integer", 3);
+  CheckTiffinfo<RGB_generic<unsigned short>>("16", "unsigned integer", 3);
+}
+
+TEST(TiffOurFiles, IdentifyReadsGreyAndRgbStacks) {
+  if (!HaveTool("identify")) GTEST_SKIP() << "identify (Debian package imagemagick) is not installed";
+  ScratchDir dir;
+  const Resolution res(Vector3d<float>(2, 2, 1));
+  Image3d<unsigned char> grey(Vector3d<unsigned>(7, 5, 3), nullptr, &res);
+  Image3d<RGB_generic<unsigned char>> rgb(Vector3d<unsigned>(7, 5, 3), nullptr, &res);
+  unsigned i = 0;
+  for (auto& v : grey) v = static_cast<unsigned char>(i++);
+  i = 0;
+  for (auto& v : rgb) {
+    v = RGB_generic<unsigned char>(static_cast<unsigned char>(i), static_cast<unsigned char>(2 * i),
+                                   static_cast<unsigned char>(255 - i));
+    ++i;
+  }
+  for (bool compress : {false, true}) {
+    grey.SaveImage(dir / "g.tif", bix::FORMAT_TIFF, compress);
+    rgb.SaveImage(dir / "c.tif", bix::FORMAT_TIFF, compress);
+    const std::string format = " -format '%w %h %z %[colorspace] %[pixel:p{1,2}]\\n' ";
+    bool ok = false;
+    // Voxel (1, 2) of slice z has index 35 z + 15.
+    EXPECT_EQ(RunCommand("identify" + format + "'" + (dir / "g.tif") + "' 2>&1", &ok),
+              "7 5 8 Gray gray(15)\n7 5 8 Gray gray(50)\n7 5 8 Gray gray(85)\n");
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(RunCommand("identify" + format + "'" + (dir / "c.tif") + "' 2>&1", &ok),
+              "7 5 8 sRGB srgb(15,30,240)\n7 5 8 sRGB srgb(50,100,205)\n7 5 8 sRGB srgb(85,170,170)\n");
+    EXPECT_TRUE(ok);
+  }
+}
+
+// --- Files in other programs' styles ------------------------------------
+
+Image3d<unsigned char> ReadUChar(const std::string& path) {
+  Image3d<unsigned char> image;
+  bix::ReadImage(path, image);
+  return image;
+}
+
+TEST(TiffOtherFiles, ImageJSpacingAndUnitGiveTheVoxelSize) {
+  ScratchDir dir;
+  TiffPage page;
+  page.xres = 2;  // ImageJ: pixels per unit, unit in the description
+  page.yres = 4;
+  std::vector<TiffPage> pages = Pages(3, page);
+  pages[0].description = "ImageJ=1.53t\nimages=3\nslices=3\nunit=micron\nspacing=0.5\nloop=false\n";
+  ASSERT_TRUE(WriteTiffFile(dir / "ij.tif", "w", pages));
+  EXPECT_EQ(ReadUChar(dir / "ij.tif").GetResolution(), Resolution(Vector3d<float>(2, 4, 2)));
+
+  // Nanometres, ImageJ's escaped micro sign, and ImageJ's default depth of
+  // one unit when the spacing is left out.
+  pages[0].description = "ImageJ=1.53t\nimages=3\nslices=3\nunit=nm\nspacing=250\n";
+  pages[0].xres = pages[0].yres = 0.01f;  // 100 nm pixels
+  ASSERT_TRUE(WriteTiffFile(dir / "nm.tif", "w", pages));
+  EXPECT_EQ(ReadUChar(dir / "nm.tif").GetResolution(), Resolution(Vector3d<float>(10, 10, 4)));
+  pages[0].description = "ImageJ=1.53t\nimages=3\nslices=3\nunit=\\u00B5m\n";
+  pages[0].xres = pages[0].yres = 2;
+  ASSERT_TRUE(WriteTiffFile(dir / "mu.tif", "w", pages));
+  EXPECT_EQ(ReadUChar(dir / "mu.tif").GetResolution(), Resolution(Vector3d<float>(2, 2, 1)));
+}
+
+TEST(TiffOtherFiles, ImageJOriginsGiveTheOffset) {
+  ScratchDir dir;
+  TiffPage page;
+  page.xres = page.yres = 2;
+  std::vector<TiffPage> pages = Pages(2, page);
+  pages[0].description = "ImageJ=1.53t\nimages=2\nslices=2\nunit=micron\nspacing=4\nxorigin=10\nyorigin=-3\nzorigin=1\n";
+  ASSERT_TRUE(WriteTiffFile(dir / "o.tif", "w", pages));
+  // Pixel 10 lies at x = 0, so pixel 0 at -10 pixels = -5 microns.
+  EXPECT_EQ(ReadUChar(dir / "o.tif").GetOffset(), Vector3d<float>(-5, 1.5f, -4));
+}
+
+TEST(TiffOtherFiles, OmeXmlPhysicalSizesWinOverTheTags) {
+  ScratchDir dir;
+  TiffPage page;
+  page.xres = page.yres = 72;
+  page.resolutionUnit = RESUNIT_INCH;
+  std::vector<TiffPage> pages = Pages(2, page);
+  pages[0].description =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<OME xmlns=\"http://www.openmicroscopy.org/Schemas/OME/2016-06\"><Image ID=\"Image:0\">"
+      "<Pixels BigEndian=\"false\" DimensionOrder=\"XYZCT\" ID=\"Pixels:0\" PhysicalSizeX=\"0.25\" "
+      "PhysicalSizeXUnit=\"\xc2\xb5m\" PhysicalSizeY=\"0.5\" PhysicalSizeZ=\"1.5\" SizeC=\"1\" SizeT=\"1\" "
+      "SizeX=\"4\" SizeY=\"3\" SizeZ=\"2\" Type=\"uint8\"><TiffData/></Pixels></Image></OME>";
+  ASSERT_TRUE(WriteTiffFile(dir / "ome.tif", "w", pages));
+  EXPECT_EQ(ReadUChar(dir / "ome.tif").GetResolution(), Resolution(Vector3d<float>(4, 2, 1 / 1.5f)));
+
+  pages[0].description =
+      "<?xml version=\"1.0\"?><ome:OME xmlns:ome=\"x\"><ome:Image><ome:Pixels PhysicalSizeX='100' "
+      "PhysicalSizeXUnit='nm' PhysicalSizeY = '100' PhysicalSizeYUnit='nm' PhysicalSizeZ='0.5' "
+      "PhysicalSizeZUnit='mm'/></ome:Image></ome:OME>";
+  ASSERT_TRUE(WriteTiffFile(dir / "ome2.tif", "w", pages));
+  EXPECT_EQ(ReadUChar(dir / "ome2.tif").GetResolution(), Resolution(Vector3d<float>(10, 10, 1 / 500.f)));
+}
+
+TEST(TiffOtherFiles, CentimetreAndInchTagsWithoutDescription) {
+  ScratchDir dir;
+  TiffPage page;
+  page.xres = 10000;  // pixels per centimetre: 1 micron
+  page.yres = 5000;
+  page.resolutionUnit = RESUNIT_CENTIMETER;
+  ASSERT_TRUE(WriteTiffFile(dir / "cm.tif", "w", Pages(2, page)));
+  // No spacing given: square voxels.
+  EXPECT_EQ(ReadUChar(dir / "cm.tif").GetResolution(), Resolution(Vector3d<float>(1, 0.5f, 1)));
+  page.xres = page.yres = 25400;
+  page.resolutionUnit = RESUNIT_INCH;
+  ASSERT_TRUE(WriteTiffFile(dir / "in.tif", "w", Pages(2, page)));
+  EXPECT_EQ(ReadUChar(dir / "in.tif").GetResolution(), Resolution(Vector3d<float>(1, 1, 1)));
+  page.xres = 0;
+  ASSERT_TRUE(WriteTiffFile(dir / "none.tif", "w", Pages(2, page)));
+  EXPECT_FALSE(ReadUChar(dir / "none.tif").GetResolution().IsDefined());
+}
+
+// Reads `path` as T and checks every voxel against DefaultValue.
+template <class T, class C = T>
+void ExpectDefaultValues(const std::string& path, unsigned w, unsigned h, unsigned d, unsigned channels,
+                         std::uint64_t mask) {
+  Image3d<T> image;
+  bix::ReadImage(path, image);
+  ASSERT_EQ(image.GetSize(), Vector3d<unsigned>(w, h, d));
+  for (unsigned z = 0; z < d; ++z)
+    for (unsigned y = 0; y < h; ++y)
+      for (unsigned x = 0; x < w; ++x)
+        for (unsigned s = 0; s < channels; ++s) {
+          C got;
+          if constexpr (std::is_arithmetic_v<T>) got = image.GetVoxel(x, y, z);
+          else got = image.GetVoxel(x, y, z).GetComponent(s);
+          ASSERT_EQ(got, static_cast<C>(DefaultValue(z, x, y, s) & mask)) << x << "," << y << "," << z << "," << s;
+        }
+}
+
+TEST(TiffOtherFiles, PlanarRgbIsInterleaved) {
+  ScratchDir dir;
+  TiffPage page;
+  page.width = 5;
+  page.height = 4;
+  page.samples = 3;
+  page.planar = PLANARCONFIG_SEPARATE;
+  page.rowsPerStrip = 3;
+  ASSERT_TRUE(WriteTiffFile(dir / "p8.tif", "w", Pages(3, page)));
+  EXPECT_EQ(bix::ReadImageType(dir / "p8.tif"), bix::VOXEL_RGB8);
+  ExpectDefaultValues<RGB_generic<unsigned char>, unsigned char>(dir / "p8.tif", 5, 4, 3, 3, 0xff);
+  page.bits = 16;
+  page.compression = COMPRESSION_ADOBE_DEFLATE;
+  ASSERT_TRUE(WriteTiffFile(dir / "p16.tif", "w", Pages(2, page)));
+  ExpectDefaultValues<RGB_generic<unsigned short>, unsigned short>(dir / "p16.tif", 5, 4, 2, 3, 0xffff);
+}
+
+TEST(TiffOtherFiles, TilesCoverPartialEdges) {
+  ScratchDir dir;
+  TiffPage page;
+  page.width = 37;
+  page.height = 18;
+  page.bits = 16;
+  page.tile = 16;
+  page.compression = COMPRESSION_ADOBE_DEFLATE;
+  ASSERT_TRUE(WriteTiffFile(dir / "t.tif", "w", Pages(2, page)));
+  ExpectDefaultValues<unsigned short>(dir / "t.tif", 37, 18, 2, 1, 0xffff);
+  page.samples = 3;
+  page.bits = 8;
+  page.planar = PLANARCONFIG_SEPARATE;
+  ASSERT_TRUE(WriteTiffFile(dir / "tp.tif", "w", Pages(2, page)));
+  ExpectDefaultValues<RGB_generic<unsigned char>, unsigned char>(dir / "tp.tif", 37, 18, 2, 3, 0xff);
+}
+
+TEST(TiffOtherFiles, BigEndianFilesAndStripsOfAnyHeight) {
+  ScratchDir dir;
+  TiffPage page;
+  page.width = 6;
+  page.height = 5;
+  page.rowsPerStrip = 2;  // the last strip holds one row
+  page.bits = 16;
+  ASSERT_TRUE(WriteTiffFile(dir / "be16.tif", "wb", Pages(3, page)));
+  EXPECT_EQ(FileBytes(dir / "be16.tif").substr(0, 2), "MM");
+  ExpectDefaultValues<unsigned short>(dir / "be16.tif", 6, 5, 3, 1, 0xffff);
+  page.bits = 32;
+  page.compression = COMPRESSION_LZW;
+  page.predictor = PREDICTOR_HORIZONTAL;
+  ASSERT_TRUE(WriteTiffFile(dir / "be32.tif", "wb", Pages(2, page)));
+  EXPECT_EQ(bix::ReadImageType(dir / "be32.tif"), bix::VOXEL_INT);  // 32-bit unsigned
+  ExpectDefaultValues<int>(dir / "be32.tif", 6, 5, 2, 1, 0xffffffff);
+
+  page.format = SAMPLEFORMAT_IEEEFP;
+  page.predictor = 0;
+  ASSERT_TRUE(WriteTiffFile(dir / "bef.tif", "wb", Pages(2, page)));
+  Image3d<float> f;
+  bix::ReadImage(dir / "bef.tif", f);
+  EXPECT_EQ(f.GetVoxel(5, 4, 1), float(DefaultValue(1, 5, 4, 0)) * 0.25f);
+}
+
+TEST(TiffOtherFiles, BigTiffIsRead) {
+  ScratchDir dir;
+  TiffPage page;
+  page.bits = 16;
+  ASSERT_TRUE(WriteTiffFile(dir / "big.tif", "w8", Pages(2, page)));
+  EXPECT_EQ(FileBytes(dir / "big.tif").substr(0, 4), std::string("II+\0", 4));
+  ExpectDefaultValues<unsigned short>(dir / "big.tif", 4, 3, 2, 1, 0xffff);
+}
+
+TEST(TiffOtherFiles, SignedSamplesReadAsInt) {
+  ScratchDir dir;
+  TiffPage page;
+  page.format = SAMPLEFORMAT_INT;
+  auto negative = [](unsigned p, unsigned x, unsigned y, unsigned) -> std::uint64_t {
+    return std::uint64_t(std::int64_t(x) - 2 - 10 * std::int64_t(y) - 100 * p);
+  };
+  for (std::uint16_t bits : {8, 16}) {
+    page.bits = bits;
+    ASSERT_TRUE(WriteTiffFile(dir / "s.tif", "w", Pages(2, page), negative));
+    EXPECT_EQ(bix::ReadImageType(dir / "s.tif"), bix::VOXEL_INT);
+    Image3d<int> image;
+    bix::ReadImage(dir / "s.tif", image);
+    EXPECT_EQ(image.GetVoxel(0, 0, 0), -2);
+    EXPECT_EQ(image.GetVoxel(3, 2, 1), bits == 8 ? -119 : -119);
+    EXPECT_EQ(image.GetVoxel(1, 1, 0), -11);
+  }
+}
+
+TEST(TiffOtherFiles, ReducedResolutionPagesAreSkipped) {
+  ScratchDir dir;
+  TiffPage page, thumbnail;
+  thumbnail.width = thumbnail.height = 2;
+  thumbnail.subfileType = FILETYPE_REDUCEDIMAGE;
+  ASSERT_TRUE(WriteTiffFile(dir / "th.tif", "w", {page, thumbnail, page},
+                            [](unsigned p, unsigned x, unsigned y, unsigned s) {
+                              return DefaultValue(p == 2 ? 1 : p, x, y, s);
+                            }));
+  ExpectDefaultValues<unsigned char>(dir / "th.tif", 4, 3, 2, 1, 0xff);
+}
+
+// --- Malformed files ------------------------------------------------------
+
+std::string ReadError(const std::string& path) {
+  return IOErrorOf([&] {
+    Image3d<unsigned char> image;
+    bix::ReadImage(path, image);
+  });
+}
+
+TEST(TiffBadFiles, TruncatedFilesAreReported) {
+  ScratchDir dir;
+  const auto image = MakeImage<unsigned char>(Vector3d<unsigned>(64, 64, 4), Vector3d<float>(), Resolution());
+  for (bool compress : {false, true}) {
+    const std::string path = dir / (compress ? "c.tif" : "r.tif");
+    image.SaveImage(path, bix::FORMAT_TIFF, compress);
+    const std::string bytes = FileBytes(path);
+    // Cut into the data of the last pages, keeping the directories (written
+    // after each page's data) of the first.
+    WriteBytes(path, bytes.substr(0, bytes.size() * 6 / 10));
+    const std::string error = ReadError(path);
+    EXPECT_EQ(error.rfind("'" + path + "': ", 0), 0u) << error;
+    EXPECT_FALSE(error.empty());
+  }
+  WriteBytes(dir / "h.tif", std::string("II*\0\x08", 5));
+  EXPECT_EQ(ReadError(dir / "h.tif"), "'" + (dir / "h.tif") + "': is truncated: its TIFF header is incomplete");
+}
+
+TEST(TiffBadFiles, NoPages) {
+  ScratchDir dir;
+  WriteBytes(dir / "z.tif", std::string("II*\0\0\0\0\0", 8));
+  EXPECT_EQ(ReadError(dir / "z.tif"), "'" + (dir / "z.tif") + "': holds no pages");
+  WriteBytes(dir / "zb.tif", std::string("MM\0*\0\0\0\0", 8));
+  EXPECT_EQ(ReadError(dir / "zb.tif"), "'" + (dir / "zb.tif") + "': holds no pages");
+}
+
+TEST(TiffBadFiles, PagesOfDifferentSizesOrTypes) {
+  ScratchDir dir;
+  TiffPage a, b;
+  b.height = 2;
+  ASSERT_TRUE(WriteTiffFile(dir / "s.tif", "w", {a, a, b}));
+  EXPECT_EQ(ReadError(dir / "s.tif"), "'" + (dir / "s.tif") + "': page 3 is 4 x 2, the first page is 4 x 3");
+  b = a;
+  b.bits = 16;
+  ASSERT_TRUE(WriteTiffFile(dir / "t.tif", "w", {a, b}));
+  EXPECT_EQ(ReadError(dir / "t.tif"),
+            "'" + (dir / "t.tif") + "': page 2 holds 16-bit unsigned samples, the first page 8-bit unsigned");
+}
+
+TEST(TiffBadFiles, UnsupportedSamples) {
+  ScratchDir dir;
+  TiffPage page;
+  page.bits = 12;
+  ASSERT_TRUE(WriteTiffFile(dir / "12.tif", "w", {page}));
+  EXPECT_EQ(ReadError(dir / "12.tif"),
+            "'" + (dir / "12.tif") + "': page 1 has 12 bits per sample; only 8, 16 and 32 bits are read");
+  page.bits = 64;
+  page.format = SAMPLEFORMAT_IEEEFP;
+  ASSERT_TRUE(WriteTiffFile(dir / "64.tif", "w", {page}));
+  EXPECT_EQ(ReadError(dir / "64.tif"),
+            "'" + (dir / "64.tif") + "': page 1 has 64 bits per sample; only 8, 16 and 32 bits are read");
+  page.bits = 16;
+  ASSERT_TRUE(WriteTiffFile(dir / "half.tif", "w", {page}));
+  EXPECT_EQ(ReadError(dir / "half.tif"), "'" + (dir / "half.tif") +
+                                             "': page 1 holds 16-bit floating-point samples; only 32-bit floats are read");
+  page = TiffPage();
+  page.samples = 4;
+  ASSERT_TRUE(WriteTiffFile(dir / "rgba.tif", "w", {page}));
+  EXPECT_EQ(ReadError(dir / "rgba.tif"), "'" + (dir / "rgba.tif") +
+                                             "': page 1 has 4 samples per pixel; only 1 (grey) and 3 (RGB) are read");
+  page.samples = 1;
+  page.photometric = PHOTOMETRIC_MINISWHITE;
+  ASSERT_TRUE(WriteTiffFile(dir / "white.tif", "w", {page}));
+  EXPECT_EQ(ReadError(dir / "white.tif"), "'" + (dir / "white.tif") +
+                                              "': page 1 has photometric interpretation 0; only min-is-black grey and RGB are read");
+  page.photometric = PHOTOMETRIC_SEPARATED;
+  ASSERT_TRUE(WriteTiffFile(dir / "cmyk.tif", "w", {page}));
+  EXPECT_NE(ReadError(dir / "cmyk.tif").find("photometric interpretation 5"), std::string::npos);
+  page = TiffPage();
+  page.samples = 3;
+  page.bits = 32;
+  ASSERT_TRUE(WriteTiffFile(dir / "rgb32.tif", "w", {page}));
+  EXPECT_NE(ReadError(dir / "rgb32.tif").find("32-bit RGB voxels (3 channels) are not supported"), std::string::npos);
+}
+
+// A header that claims a huge page over a few bytes of data must be refused
+// before the image is allocated, not after.
+TEST(TiffBadFiles, DimensionsClaimingMoreDataThanTheFileHolds) {
+  ScratchDir dir;
+  const std::string path = dir / "huge.tif";
+  TIFF* tif = TIFFOpen(path.c_str(), "w");
+  ASSERT_NE(tif, nullptr);
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 100000u);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 100000u);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 16);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+  TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 100000u);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+  char bytes[16] = {};
+  ASSERT_GE(TIFFWriteRawStrip(tif, 0, bytes, sizeof bytes), 0);
+  TIFFWriteDirectory(tif);
+  TIFFClose(tif);
+  // libtiff may re-estimate a short byte count from the file's size, so the
+  // refusal names the page's count or the whole file's size.
+  const std::string error = ReadError(path);
+  EXPECT_EQ(error.rfind("'" + path + "': claims 100000 x 100000 x 1 voxels of 16-bit unsigned, more data than its ", 0), 0u)
+      << error;
+}
+
+TEST(TiffBadFiles, DescriptionsThatDoNotMatchThePages) {
+  ScratchDir dir;
+  std::vector<TiffPage> pages = Pages(3, TiffPage());
+  pages[0].description = "ImageJ=1.53t\nimages=1000\nslices=1000\nunit=micron\n";
+  ASSERT_TRUE(WriteTiffFile(dir / "lie.tif", "w", pages));
+  EXPECT_EQ(ReadError(dir / "lie.tif"),
+            "'" + (dir / "lie.tif") + "': its description promises 1000 images but the file has 3 pages");
+  pages[0].description = "ImageJ=1.53t\nimages=3\nchannels=3\nslices=1\nhyperstack=true\n";
+  ASSERT_TRUE(WriteTiffFile(dir / "hyper.tif", "w", pages));
+  EXPECT_EQ(ReadError(dir / "hyper.tif"), "'" + (dir / "hyper.tif") +
+                                              "': is an ImageJ hyperstack of 3 channels and 1 frames; only single-channel z stacks are read");
+  // Garbage numbers in a description are ignored, not trusted.
+  pages[0].description = "ImageJ=\nimages=3\nspacing=nan\nunit=parsec\nxorigin=1e999\n";
+  pages[0].xres = pages[0].yres = 2;
+  ASSERT_TRUE(WriteTiffFile(dir / "junk.tif", "w", pages));
+  const Image3d<unsigned char> image = ReadUChar(dir / "junk.tif");
+  EXPECT_FALSE(image.GetResolution().IsDefined());
+  EXPECT_EQ(image.GetOffset(), Vector3d<float>(0, 0, 0));
+}
+
+TEST(TiffBadFiles, NotATiffAtAll) {
+  ScratchDir dir;
+  const char garbage[] = "II*\0garbage that is not a directory";
+  WriteBytes(dir / "x.tif", std::string(garbage, sizeof garbage - 1));
+  const std::string error = ReadError(dir / "x.tif");
+  EXPECT_EQ(error.rfind("'" + (dir / "x.tif") + "': is not a readable TIFF file", 0), 0u) << error;
+}
+
+}  // namespace
