@@ -3,14 +3,17 @@
 
 // Everything a host may use, in one include.
 #include <orv/channel_dialog.h>
+#include <orv/gray_mapping.h>
 #include <orv/histgraph.h>
 #include <orv/histogram.h>
 #include <orv/level_records.h>
 #include <orv/levels_dialog.h>
+#include <orv/mapping_module.h>
 #include <orv/minmax_ctrl.h>
 #include <orv/orv_buffer2d.h>
 #include <orv/orv_canvas.h>
 #include <orv/orv_events.h>
+#include <orv/orv_factory.h>
 #include <orv/orv_frame.h>
 #include <orv/orv_ids.h>
 #include <orv/orv_imagecanvas.h>
@@ -20,6 +23,7 @@
 #include <orv/orv_types.h>
 #include <orv/orv_voxel.h>
 #include <orv/range_dialogs.h>
+#include <orv/rgb_mapping.h>
 #include <orv/thresholding_dialog.h>
 #include <orv/triangles.h>
 #include <orv/validators.h>

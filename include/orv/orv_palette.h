@@ -5,6 +5,8 @@
 
 #include <bix/RGB.h>
 
+#include <wx/string.h>
+
 #include <vector>
 
 namespace orv {
@@ -18,6 +20,13 @@ enum orv_PaletteKind {
 
 // The colours of palette `kind`; any other kind gives a 256-step gray ramp.
 ORV_EXPORT std::vector<bix::RGB_generic<unsigned char>> MakePalette(int kind);
+
+// Reads a palette file: one colour per line (at most 256 lines), red, green
+// and blue as decimal integers separated by single blanks, commas or colons
+// (only the low 8 bits of each are kept; further tokens are ignored). False,
+// with `palette` unchanged, when the file cannot be read, holds no line, or
+// a line has fewer than three numbers.
+ORV_EXPORT bool LoadPaletteFile(const wxString& path, std::vector<bix::RGB_generic<unsigned char>>& palette);
 
 }  // namespace orv
 

@@ -1,5 +1,11 @@
 #include <orv/orv_palette.h>
 
+#include <wx/filename.h>
+#include <wx/textfile.h>
+#include <wx/tokenzr.h>
+
+#include <algorithm>
+
 namespace orv {
 
 namespace {
@@ -63,6 +69,26 @@ std::vector<Colour> MakePalette(int kind) {
       palette = GrayRamp();
   }
   return palette;
+}
+
+bool LoadPaletteFile(const wxString& path, std::vector<bix::RGB_generic<unsigned char>>& palette) {
+  wxTextFile file;
+  if (!wxFileName::FileExists(path) || !file.Open(path)) return false;
+  const size_t lines = std::min<size_t>(file.GetLineCount(), 256);
+  if (lines == 0) return false;  // an empty palette cannot colour anything
+  std::vector<bix::RGB_generic<unsigned char>> loaded(lines);
+  for (size_t i = 0; i < lines; ++i) {
+    // Adjacent delimiters give an empty token, which is no number.
+    wxStringTokenizer tokens(file[i].Strip(wxString::both), " :,", wxTOKEN_RET_EMPTY);
+    long rgb[3];
+    for (long& channel : rgb)
+      if (!tokens.HasMoreTokens() || !tokens.GetNextToken().ToLong(&channel, 10)) return false;
+    loaded[i] = bix::RGB_generic<unsigned char>(static_cast<unsigned char>(rgb[0] & 0xff),
+                                                static_cast<unsigned char>(rgb[1] & 0xff),
+                                                static_cast<unsigned char>(rgb[2] & 0xff));
+  }
+  palette = std::move(loaded);
+  return true;
 }
 
 }  // namespace orv

@@ -1,0 +1,339 @@
+#include <orv/gray_mapping.h>
+
+#include <orv/levels_dialog.h>
+#include <orv/orv_palette.h>
+#include <orv/range_dialogs.h>
+#include <orv/thresholding_dialog.h>
+
+#include "mapping_support.h"
+#include "stretches.h"
+
+#include <bix/Exceptions.h>
+
+#include <wx/filedlg.h>
+#include <wx/log.h>
+#include <wx/msgdlg.h>
+
+#include <algorithm>
+#include <type_traits>
+
+namespace orv {
+
+template <class T>
+orv_GrayMappingModule<T>::orv_GrayMappingModule(wxFrame* frame, const HistogramSet<T>& histograms)
+    : Base(frame, histograms, 0.001, 5),
+      m_rangeLow(histograms.Get().empty() ? T() : histograms.Get().GetLeftCenter()),
+      m_rangeHigh(histograms.Get().empty() ? T() : histograms.Get().GetRightCenter()) {
+  ResetMapping();
+  m_palette.Init(256, 0, 255);
+  m_levels = Levels(m_rangeLow, m_rangeHigh, 1.0, 0, 255);
+  m_thresholds = ThresParams<T>{m_rangeLow, m_rangeHigh};
+  UpdateLUT();
+}
+
+template <class T>
+void orv_GrayMappingModule<T>::Map(const T* voxels, Buffer2d<Colour>& out) const {
+  const std::size_t n = static_cast<std::size_t>(out.width) * out.height;
+  Colour* pixel = out.data;
+  if (m_paletteMode == MENU_GRAY) {
+    for (std::size_t i = 0; i < n; ++i) {
+      const unsigned char v = m_lut.Get(voxels[i]);
+      pixel[i] = Colour(v, v, v);
+    }
+  } else {
+    for (std::size_t i = 0; i < n; ++i) pixel[i] = m_palette.Get(m_lut.Get(voxels[i]));
+  }
+}
+
+template <class T>
+bool orv_GrayMappingModule<T>::HasData() const {
+  return this->m_histograms.Get().size() >= 1;
+}
+
+template <class T>
+Histogram<T> orv_GrayMappingModule<T>::RangeHistogram() const {
+  Histogram<T> sub;
+  sub.CreateSubHist(this->m_histograms.Get(), m_rangeLow, m_rangeHigh);
+  return sub;
+}
+
+template <class T>
+void orv_GrayMappingModule<T>::UpdateLUT() {
+  RunTableOperation([&] {
+    m_lut.CreateGamma(m_levels.in_min, m_levels.in_max, static_cast<float>(m_levels.gamma), m_levels.out_min,
+                      m_levels.out_max);
+  });
+}
+
+template <class T>
+void orv_GrayMappingModule<T>::DoThresholding() {
+  RunTableOperation([&] { m_lut.CreateThresholding(m_thresholds.lower, m_thresholds.upper, 0, 255); });
+}
+
+template <class T>
+void orv_GrayMappingModule<T>::RestoreMapping() {
+  if (this->m_stretchMode == Base::MENU_THRESHOLD)
+    DoThresholding();
+  else
+    UpdateLUT();
+}
+
+template <class T>
+void orv_GrayMappingModule<T>::ResetMapping() {
+  const Histogram<T>& histogram = this->m_histograms.Get();
+  if (histogram.size() > 1) {
+    m_lut.Init(histogram.size(), histogram.GetLeftCenter(), histogram.GetRightCenter());
+  } else if constexpr (std::is_same_v<T, unsigned char> || std::is_same_v<T, unsigned short>) {
+    m_lut.Init(static_cast<long>(std::numeric_limits<T>::max()) + 1, 0, std::numeric_limits<T>::max());
+  } else {
+    // One value (or none): a one-entry table at that value, which the
+    // levels map as a step, so the image shows instead of failing.
+    const T value = histogram.empty() ? T() : histogram.GetLeftCenter();
+    m_lut.Init(1, value, value);
+  }
+  switch (this->m_stretchMode) {
+    case Base::MENU_NO_STRETCH:
+      SetIdentity();
+      break;
+    case Base::MENU_LINEAR:
+      SetLinearStretch();
+      break;
+    case Base::MENU_SMART:
+      SetSmartStretch();
+      break;
+    case Base::MENU_PERCENTIL:
+      SetPercentilStretch();
+      break;
+    case Base::MENU_LEVELS:
+      // Both ends held inside the range, which keeps them in order.
+      m_levels.in_min = std::clamp(m_levels.in_min, m_rangeLow, m_rangeHigh);
+      m_levels.in_max = std::clamp(m_levels.in_max, m_rangeLow, m_rangeHigh);
+      UpdateLUT();
+      break;
+    case Base::MENU_THRESHOLD:
+      m_thresholds.lower = std::clamp(m_thresholds.lower, m_rangeLow, m_rangeHigh);
+      m_thresholds.upper = std::clamp(m_thresholds.upper, m_rangeLow, m_rangeHigh);
+      DoThresholding();
+      break;
+    default:
+      break;
+  }
+}
+
+template <class T>
+void orv_GrayMappingModule<T>::SetIdentity() {
+  m_levels = Levels(m_rangeLow, m_rangeHigh, 1.0, 0, 255);
+  UpdateLUT();
+}
+
+template <class T>
+void orv_GrayMappingModule<T>::SetLinearStretch() {
+  const auto [lo, hi] = LinearStretchRange(RangeHistogram());
+  m_levels = Levels(lo, hi, 1.0, 0, 255);
+  wxLogDebug("linear stretch %s %s", NumberText(lo), NumberText(hi));
+  UpdateLUT();
+}
+
+template <class T>
+void orv_GrayMappingModule<T>::SetSmartStretch() {}
+
+template <class T>
+void orv_GrayMappingModule<T>::SetPercentilStretch() {
+  const auto [lo, hi] = PercentilStretchRange(RangeHistogram(), this->m_percentil);
+  m_levels = Levels(lo, hi, 1.0, 0, 255);
+  wxLogDebug("percentil stretch %s %s", NumberText(lo), NumberText(hi));
+  UpdateLUT();
+}
+
+template <class T>
+void orv_GrayMappingModule<T>::SetRange() {
+  if (!HasData()) return;
+  const Histogram<T>& histogram = this->m_histograms.Get();
+  const T first = histogram.GetLeftCenter(), last = histogram.GetRightCenter();
+  if (!(first < last)) {
+    wxLogMessage("The image holds a single value: there is no range to choose from.");
+    return;
+  }
+  bool accepted;
+  if constexpr (std::is_floating_point_v<T>) {
+    float low = m_rangeLow, high = m_rangeHigh;
+    accepted = GetFloatRangeFromUser(this->m_frame, first, last, low, high);
+    if (accepted) m_rangeLow = low, m_rangeHigh = high;
+  } else {
+    long low = m_rangeLow, high = m_rangeHigh;
+    accepted = GetLongRangeFromUser(this->m_frame, first, last, low, high);
+    if (accepted) m_rangeLow = static_cast<T>(low), m_rangeHigh = static_cast<T>(high);
+  }
+  if (accepted) ResetMapping();
+}
+
+template <class T>
+void orv_GrayMappingModule<T>::SetBitdepth() {
+  if (!HasData()) return;
+  const int bits = AskBitDepth(this->m_frame, static_cast<double>(m_rangeLow), static_cast<double>(m_rangeHigh),
+                               static_cast<double>(this->m_histograms.Get().GetRightCenter()));
+  if (bits <= 0) return;
+  m_rangeHigh = static_cast<T>(BitDepthMaximum(bits));
+  ResetMapping();
+}
+
+template <class T>
+void orv_GrayMappingModule<T>::OnHistogramChange(const HistogramSet<T>& histograms) {
+  this->m_histograms = histograms;
+  const Histogram<T>& h = this->m_histograms.Get();
+  if (!h.empty()) {
+    m_rangeLow = std::max(m_rangeLow, h.GetLeftCenter());
+    m_rangeHigh = std::min(m_rangeHigh, h.GetRightCenter());
+  }
+  ResetMapping();
+}
+
+template <class T>
+bool orv_GrayMappingModule<T>::SetLevelsStretch() {
+  if (!HasData()) return false;
+  Histogram<T> sub = RangeHistogram();
+  std::vector<Histogram<T>*> histograms{&sub};
+  const std::vector<Levels> params{m_levels};
+  LevelsWidget<T, unsigned char> dialog(this->m_frame, wxID_ANY, histograms, params, ChannelNames({"Gray"}),
+                                        "Adjust Levels", wxDefaultPosition, wxDefaultSize, kLevelDialogStyle);
+  const bool accepted = dialog.ShowModal() == wxID_OK;
+  if (accepted) {
+    std::vector<Levels> result;
+    dialog.GetParams(result);
+    m_levels = result.front();
+  }
+  if (accepted)
+    UpdateLUT();
+  else
+    RestoreMapping();  // undoes the previews
+  return accepted;
+}
+
+template <class T>
+bool orv_GrayMappingModule<T>::SetThreshold() {
+  if (!HasData()) return false;
+  Histogram<T> sub = RangeHistogram();
+  std::vector<Histogram<T>*> histograms{&sub};
+  const std::vector<ThresParams<T>> params{m_thresholds};
+  ThresholdingDialog<T> dialog(this->m_frame, wxID_ANY, histograms, params, ChannelNames({"Gray"}),
+                               "Adjust Thresholds", wxDefaultPosition, wxDefaultSize, kLevelDialogStyle);
+  const bool accepted = dialog.ShowModal() == wxID_OK;
+  if (accepted) {
+    std::vector<ThresParams<T>> result;
+    dialog.GetParams(result);
+    m_thresholds = result.front();
+    DoThresholding();
+  } else {
+    RestoreMapping();
+  }
+  return accepted;
+}
+
+template <class T>
+void orv_GrayMappingModule<T>::OnPreviewLevels(orv_LevelsEvent& event) {
+  const Levels preview(event.GetParams());
+  RunTableOperation([&] {
+    m_lut.CreateGamma(preview.in_min, preview.in_max, static_cast<float>(preview.gamma), preview.out_min,
+                      preview.out_max);
+  });
+  this->SendMappingChanged(false);
+}
+
+template <class T>
+void orv_GrayMappingModule<T>::OnPreviewThresholding(orv_ThresholdingEvent& event) {
+  const T lower = TruncateTo<T>(event.GetLower()), upper = TruncateTo<T>(event.GetUpper());
+  RunTableOperation([&] { m_lut.CreateThresholding(lower, upper, 0, 255); });
+  this->SendMappingChanged(false);
+}
+
+template <class T>
+wxMenu* orv_GrayMappingModule<T>::CreateMenu(int& lastId) {
+  wxMenu* menu = Base::CreateMenu(lastId);
+  const int b = this->GetMenuId(0);
+  if constexpr (std::is_same_v<T, unsigned char> || std::is_same_v<T, unsigned short>)
+    menu->Insert(1, b + Base::MENU_BITDEPTH, "Set bitdepth...", "Set \"real\" image bitdepth");
+  menu->AppendSeparator();
+  menu->AppendCheckItem(b + MENU_GRAY, "Gray", "View the data as labels");
+  menu->AppendCheckItem(b + MENU_SATURATION, "Saturation", "Show saturated values in colours");
+  menu->AppendCheckItem(b + MENU_LABELS, "Labels", "View the data as labels");
+  menu->AppendCheckItem(b + MENU_PERIODIC, "Periodic", "View the data with a periodic palette");
+  menu->AppendCheckItem(b + MENU_PALETTE_FILE, "Palette...", "Select custom palette");
+  this->Bind(wxEVT_UPDATE_UI, &orv_GrayMappingModule::OnUpdateUI, this, b + MENU_GRAY, b + MENU_PALETTE_FILE);
+  this->Bind(orv_EVT_LEVELS_PREVIEW, &orv_GrayMappingModule::OnPreviewLevels, this);
+  this->Bind(orv_EVT_THRESHOLDING_PREVIEW, &orv_GrayMappingModule::OnPreviewThresholding, this);
+  return menu;
+}
+
+template <class T>
+void orv_GrayMappingModule<T>::OnMapping(wxCommandEvent& event) {
+  Base::OnMapping(event);
+  const int k = event.GetId() - this->GetMenuId(0);
+  if (k >= MENU_GRAY && k <= MENU_PALETTE_FILE) m_paletteMode = k;
+  switch (k) {
+    case MENU_SATURATION:
+      SetPal(MakePalette(PALETTE_SATURATION));
+      break;
+    case MENU_LABELS:
+      SetPal(MakePalette(PALETTE_LABELS));
+      break;
+    case MENU_PERIODIC:
+      SetPal(MakePalette(PALETTE_PERIODIC));
+      break;
+    case MENU_PALETTE_FILE: {
+      const wxString path = wxFileSelector("Load palette", "", "", "pal",
+                                           "Palettes (*.pal)|*.pal| Text files (*.txt)|*.txt|All files (*.*)|*.*",
+                                           wxFD_OPEN | wxFD_FILE_MUST_EXIST, this->m_frame);
+      std::vector<Colour> colours;
+      if (!path.empty() && LoadPaletteFile(path, colours)) SetPal(colours);
+      break;
+    }
+    default:
+      break;
+  }
+  this->FinishCommand(event);
+}
+
+template <class T>
+void orv_GrayMappingModule<T>::OnUpdateUI(wxUpdateUIEvent& event) {
+  event.Check(event.GetId() - this->GetMenuId(0) == m_paletteMode);
+}
+
+template <class T>
+void orv_GrayMappingModule<T>::SetPal(const std::vector<Colour>& colours) {
+  if (colours.empty()) return;
+  try {
+    for (long i = 0; i < 256; ++i) m_palette.Set(i, colours[static_cast<std::size_t>(i) % colours.size()]);
+  } catch (const bix::LibException& e) {
+    wxMessageBox(e.what());
+  }
+}
+
+template <class T>
+void orv_GrayMappingModule<T>::LogNotImplemented(const char* operation) const {
+  wxLogError("%s: Not implemented",
+             wxString::Format("orv::orv_GrayMappingModule<%s>::%s", CppTypeName<T>(), operation));
+}
+
+template <class T>
+void orv_GrayMappingModule<T>::ReadFromConfig(wxFileConfig&) {
+  LogNotImplemented("ReadFromConfig");
+}
+template <class T>
+void orv_GrayMappingModule<T>::WriteToConfig(wxFileConfig&) {
+  LogNotImplemented("WriteToConfig");
+}
+template <class T>
+void orv_GrayMappingModule<T>::ReadLevelsFromConfig(wxFileConfig&) {
+  LogNotImplemented("ReadLevelsFromConfig");
+}
+template <class T>
+void orv_GrayMappingModule<T>::WriteLevelsToConfig(wxFileConfig&) {
+  LogNotImplemented("WriteLevelsToConfig");
+}
+
+template class orv_GrayMappingModule<unsigned char>;
+template class orv_GrayMappingModule<unsigned short>;
+template class orv_GrayMappingModule<int>;
+template class orv_GrayMappingModule<float>;
+
+}  // namespace orv

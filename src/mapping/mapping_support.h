@@ -1,0 +1,73 @@
+#ifndef ORV_SRC_MAPPING_SUPPORT_H
+#define ORV_SRC_MAPPING_SUPPORT_H
+
+// Small pieces the gray and RGB mapping modules share.
+
+#include <wx/arrstr.h>
+#include <wx/dialog.h>
+#include <wx/msgdlg.h>
+#include <wx/string.h>
+
+#include <exception>
+#include <initializer_list>
+#include <type_traits>
+
+class wxWindow;
+
+namespace orv {
+
+// The style of the levels and thresholding dialogs the modules open.
+constexpr long kLevelDialogStyle = wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER | wxCLIP_CHILDREN;
+
+// Runs a look-up table operation; a refusal by the table is shown to the
+// user, and the module goes on with the table as it was left.
+template <class Operation>
+void RunTableOperation(Operation operation) {
+  try {
+    operation();
+  } catch (const std::exception& e) {
+    wxMessageBox(e.what(), wxMessageBoxCaptionStr, wxOK | wxCENTRE);
+  }
+}
+
+inline wxArrayString ChannelNames(std::initializer_list<const char*> names) {
+  wxArrayString array;
+  for (const char* name : names) array.Add(name);
+  return array;
+}
+
+// A voxel value as text, for log messages.
+template <class T>
+wxString NumberText(T value) {
+  if constexpr (std::is_floating_point_v<T>)
+    return wxString::Format("%g", static_cast<double>(value));
+  else
+    return wxString::Format("%lld", static_cast<long long>(value));
+}
+
+// The C++ spelling of a gray voxel type, as in qualified operation names.
+template <class T>
+const char* CppTypeName() {
+  if constexpr (std::is_same_v<T, unsigned char>)
+    return "unsigned char";
+  else if constexpr (std::is_same_v<T, unsigned short>)
+    return "unsigned short";
+  else if constexpr (std::is_same_v<T, int>)
+    return "int";
+  else
+    return "float";
+}
+
+// Binary digits of the integer part of v (at least 1).
+int BinaryDigits(double v);
+// The largest value of `bits` bits: 2^bits - 1.
+double BitDepthMaximum(int bits);
+// Asks for the "real" bit depth of the data: offered from the digits the
+// range's low end needs (so the new high end never falls below it) up to the
+// digits of the histogram's last value, starting at the digits of the range's
+// high end. Returns 0 when the user cancelled or kept the current depth.
+int AskBitDepth(wxWindow* parent, double rangeLow, double rangeHigh, double lastValue);
+
+}  // namespace orv
+
+#endif
