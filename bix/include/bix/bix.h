@@ -3,7 +3,9 @@
 
 #include <bix/Algorithms.h>
 #include <bix/Exceptions.h>
+#include <bix/FileFormat.h>
 #include <bix/Image3d.h>
+#include <bix/ImageIO.h>
 #include <bix/LUT.h>
 #include <bix/LabeledImage3d.h>
 #include <bix/RGB.h>

@@ -223,7 +223,8 @@ void TiffReader::ReadGeometry(const PageLayout& first, const std::string& descri
                      " frames; only single-channel z stacks are read");
   if (ij.present && ij.images != 0 && ij.images != m_pages.size())
     Fail(m_name, "its description promises " + std::to_string(ij.images) +
-                     " images but the file has " + std::to_string(m_pages.size()) + " pages");
+                     " images but the file has " + std::to_string(m_pages.size()) +
+                     (m_pages.size() == 1 ? " page" : " pages"));
 
   const std::uint16_t unit = first.resolutionUnit;
   const double descriptionUnit = ij.present ? MicronsPerUnit(ij.unit) : 0.0;
