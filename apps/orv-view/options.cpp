@@ -1,0 +1,89 @@
+#include "options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+
+namespace orvview {
+
+namespace {
+
+// A positive, finite number written in full (no trailing characters).
+bool ParsePositive(const std::string& text, float& value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  const double v = std::strtod(text.c_str(), &end);
+  if (errno != 0 || *end != '\0' || !std::isfinite(v) || !(v > 0.0) || v > 1e30) return false;
+  value = static_cast<float>(v);
+  return value > 0.0f;
+}
+
+bool ParseVoxelSize(const std::string& text, bix::Vector3d<float>& size) {
+  std::vector<std::string> parts;
+  std::stringstream in(text);
+  for (std::string part; std::getline(in, part, ',');) parts.push_back(part);
+  if (parts.size() != 3 || text.back() == ',') return false;
+  return ParsePositive(parts[0], size.x) && ParsePositive(parts[1], size.y) && ParsePositive(parts[2], size.z);
+}
+
+}  // namespace
+
+int StretchMenuOffset(const std::string& name) {
+  if (name == "none") return 2;
+  if (name == "linear") return 3;
+  if (name == "smart") return 4;
+  if (name == "percentil") return 5;
+  return -1;
+}
+
+std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& options) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else if (arg == "--version") {
+      options.version = true;
+    } else if (arg == "--snapshot") {
+      if (!hasValue) return "--snapshot needs the name of a PNG file";
+      options.snapshot = args[++i];
+    } else if (arg == "--voxel-size") {
+      if (!hasValue || !ParseVoxelSize(args[i + 1], options.voxelSize))
+        return "--voxel-size needs three positive sizes in microns per voxel, such as 0.2,0.2,0.5";
+      options.hasVoxelSize = true;
+      ++i;
+    } else if (arg == "--stretch") {
+      if (!hasValue || StretchMenuOffset(args[i + 1]) < 0)
+        return "--stretch needs one of none, linear, smart, percentil";
+      options.stretch = args[++i];
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return "unknown option " + arg;
+    } else if (options.image.empty()) {
+      options.image = arg;
+    } else {
+      return "only one image can be opened, got " + options.image + " and " + arg;
+    }
+  }
+  return "";
+}
+
+std::string Usage() {
+  return "usage: orv-view [IMAGE] [--voxel-size X,Y,Z] [--stretch MODE] [--snapshot FILE.png]\n"
+         "                [--help] [--version]\n"
+         "\n"
+         "Shows a 3D image as three orthogonal cuts (XY, XZ, YZ).\n"
+         "\n"
+         "  IMAGE               a TIFF stack (.tif, .tiff, one page per z slice), an ICS\n"
+         "                      file (.ics, with its .ids) or a .bix file; without IMAGE\n"
+         "                      the built-in sample stack is shown\n"
+         "  --voxel-size X,Y,Z  the voxel size in microns, overriding the file's\n"
+         "  --stretch MODE      the intensity mapping on opening: none, linear (default),\n"
+         "                      smart, percentil\n"
+         "  --snapshot FILE.png save a picture of the three cuts and exit\n"
+         "  --help              show this text\n"
+         "  --version           show the version\n";
+}
+
+}  // namespace orvview

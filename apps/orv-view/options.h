@@ -1,0 +1,34 @@
+#ifndef ORV_VIEW_OPTIONS_H
+#define ORV_VIEW_OPTIONS_H
+
+#include <bix/Vector3d.h>
+
+#include <string>
+#include <vector>
+
+namespace orvview {
+
+// What the command line asks of orv-view.
+struct ViewerOptions {
+  std::string image;  // empty: the built-in sample stack
+  bool hasVoxelSize = false;
+  bix::Vector3d<float> voxelSize;  // microns per voxel along x, y, z
+  std::string snapshot;            // save a picture of the cuts here and exit
+  std::string stretch = "linear";  // the mapping applied on opening
+  bool help = false;
+  bool version = false;
+};
+
+// The "&Mapping" menu offset of a stretch name ("none", "linear", "smart",
+// "percentil"); -1 for any other name.
+int StretchMenuOffset(const std::string& name);
+
+// Parses the arguments after the program name. Returns an empty string on
+// success, otherwise what is wrong, in words for the user.
+std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& options);
+
+std::string Usage();
+
+}  // namespace orvview
+
+#endif

@@ -1,0 +1,30 @@
+# Runs the orv-view program as a user would and checks its exit status and
+# messages: --help, --version, a bad option, an unreadable file under
+# --snapshot, and a snapshot of the built-in sample.
+# Arguments: -DVIEWER=<orv-view> -DWORK_DIR=<scratch folder>
+
+function(expect_run expected_rc expected_text)
+  execute_process(COMMAND ${VIEWER} ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL expected_rc)
+    message(FATAL_ERROR "orv-view ${ARGN}: exit status ${rc}, expected ${expected_rc}\n${out}${err}")
+  endif()
+  string(FIND "${out}${err}" "${expected_text}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "orv-view ${ARGN}: no '${expected_text}' in\n${out}${err}")
+  endif()
+endfunction()
+
+file(REMOVE_RECURSE ${WORK_DIR})
+file(MAKE_DIRECTORY ${WORK_DIR})
+expect_run(0 "usage: orv-view [IMAGE]" --help)
+expect_run(0 "orv-view " --version)
+expect_run(2 "unknown option --bogus" --bogus)
+file(WRITE ${WORK_DIR}/broken.tif "II*")
+expect_run(1 "${WORK_DIR}/broken.tif" ${WORK_DIR}/broken.tif --snapshot ${WORK_DIR}/never.png)
+if(EXISTS ${WORK_DIR}/never.png)
+  message(FATAL_ERROR "a failed open still wrote a snapshot")
+endif()
+expect_run(0 "snapshot of the three cuts saved to" --snapshot ${WORK_DIR}/sample.png)
+if(NOT EXISTS ${WORK_DIR}/sample.png)
+  message(FATAL_ERROR "no snapshot written")
+endif()
