@@ -2,6 +2,7 @@
 #include <orv/orv_ids.h>
 
 #include "canvas_layout.h"
+#include "info_frame.h"
 
 #include <wx/dcclient.h>
 #include <wx/log.h>
@@ -205,16 +206,24 @@ void orv_OrthoscopeCanvas::InfoFrame_Move() {
   m_infoFrame->Move(ClientToScreen(r.GetPosition() + r.GetSize()));
 }
 
-// The info window and the volume window are not part of the viewer yet: say
-// so instead of silently doing nothing.
+// Made on first demand and then only shown and hidden; it goes with the
+// canvas, its parent. Showing it refreshes every text, which are left alone
+// while it is hidden.
 void orv_OrthoscopeCanvas::InfoFrame_Show(bool show) {
   if (!show) {
     if (m_infoFrame) m_infoFrame->Hide();
     return;
   }
-  wxLogError("The info window is not available in this version of the viewer.");
+  if (!m_infoFrame) m_infoFrame = CreateInfoFrame(this);
+  m_infoFrame->Show();
+  InfoFrame_Move();
+  InfoFrame_UpdatePixelInfo();
+  InfoFrame_UpdateImageInfo();
+  InfoFrame_UpdateCutAndVisBoxInfo();
 }
 
+// The volume window is not part of the viewer yet: say so instead of
+// silently doing nothing.
 void orv_OrthoscopeCanvas::ShowVolVis(const wxIconBundle&) {
   wxLogError("3D volume visualization is not available in this version of the viewer.");
 }

@@ -3,6 +3,7 @@
 #include <orv/orv_voxel.h>
 
 #include "canvas_pictures.h"
+#include "info_frame.h"
 
 #include <bix/Algorithms.h>
 #include <bix/Types.h>
@@ -198,16 +199,46 @@ void orv_ImageOrthoscopeCanvas<T>::OnDataChange() {
   InfoFrame_UpdateCutAndVisBoxInfo();
 }
 
-// The volume window and the info window are not part of this canvas yet:
-// with no such window there is nothing to update.
+// The volume window is not part of this canvas yet: with no such window
+// there is nothing to update.
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::UpdateVolVis() {}
+
+// The info window is written only while it is shown (showing it refreshes
+// everything), and the pixel page only while it is the current one.
 template <class T>
-void orv_ImageOrthoscopeCanvas<T>::InfoFrame_UpdatePixelInfo() {}
+void orv_ImageOrthoscopeCanvas<T>::InfoFrame_UpdatePixelInfo() {
+  if (!InfoFrame_IsShown() || !InfoFrameShowsPixelPage(m_infoFrame)) return;
+  InfoPointer pointer;
+  if (!m_image || !LocateInfoPointer(*this, wxGetMousePosition(), pointer)) {
+    ShowInfoPixel(m_infoFrame, nullptr);
+    return;
+  }
+  InfoPixel pixel;
+  pixel.position = pointer.position;
+  pixel.voxel = InfoVoxelIndex(pointer.position, m_image->GetOffset(), m_image->GetResolution().GetRes());
+  GetColourInfo(pointer.window->GetProjectionType(), pointer.client.x, pointer.client.y, pixel.value, pixel.colour);
+  ShowInfoPixel(m_infoFrame, &pixel);
+}
+
 template <class T>
-void orv_ImageOrthoscopeCanvas<T>::InfoFrame_UpdateImageInfo() {}
+void orv_ImageOrthoscopeCanvas<T>::InfoFrame_UpdateImageInfo() {
+  if (!InfoFrame_IsShown()) return;
+  InfoImage image;
+  image.type = GetImageTypeName();
+  if (m_image) {
+    image.size = m_image->GetSize();
+    image.resolution = m_image->GetResolution();
+  }
+  image.box = m_imageBox;
+  ShowInfoImage(m_infoFrame, image);
+}
+
 template <class T>
-void orv_ImageOrthoscopeCanvas<T>::InfoFrame_UpdateCutAndVisBoxInfo() {}
+void orv_ImageOrthoscopeCanvas<T>::InfoFrame_UpdateCutAndVisBoxInfo() {
+  if (!InfoFrame_IsShown()) return;
+  ShowInfoView(m_infoFrame, m_visibleBox, m_cut);
+}
 
 // Saving arrives with the saving dialogs; until then these write nothing.
 template <class T>
