@@ -32,6 +32,14 @@ void Image3d<T>::MakeRoom(unsigned sx, unsigned sy, unsigned sz) {
 }
 
 template <class T>
+void Image3d<T>::MakeRoomUninitialized(const Vector3d<unsigned>& size) {
+  m_size = size;
+  m_data.clear();
+  m_data.shrink_to_fit();
+  m_data.resize(static_cast<std::size_t>(size.x) * size.y * size.z);
+}
+
+template <class T>
 void Image3d<T>::Fill(const T& v) {
   std::fill(m_data.begin(), m_data.end(), v);
 }

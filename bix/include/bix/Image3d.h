@@ -2,6 +2,7 @@
 #define BIX_IMAGE3D_H
 
 #include <bix/FileFormat.h>
+#include <bix/ImageAllocator.h>
 #include <bix/Resolution.h>
 #include <bix/Types.h>
 #include <bix/VOI.h>
@@ -38,6 +39,9 @@ public:
   // Resizes to sx x sy x sz voxels, all zero; previous contents are dropped.
   void MakeRoom(unsigned sx, unsigned sy, unsigned sz);
   void MakeRoom(const Vector3d<unsigned>& size) { MakeRoom(size.x, size.y, size.z); }
+  // Resizes like MakeRoom but leaves the voxel values unspecified, for a
+  // reader that overwrites every voxel: fresh memory is then written once.
+  void MakeRoomUninitialized(const Vector3d<unsigned>& size);
   // Sets every voxel to v.
   void Fill(const T& v);
 
@@ -81,7 +85,7 @@ private:
   Vector3d<float> m_offset;
   Resolution m_resolution;
   Vector3d<unsigned> m_size;
-  std::vector<T> m_data;
+  std::vector<T, ImageAllocator<T>> m_data;
 };
 
 #define BIX_DECLARE_IMAGE3D(T) extern template class Image3d<T>;

@@ -91,7 +91,8 @@ void ReadImage(const std::string& name, Image3d<T>& out, const ProgressCallback&
   const auto reader = io::OpenImageFile(name);
   const io::ImageInfo& info = reader->GetInfo();
   const Converter<T> convert = ConverterFor<T>(info.type, name);
-  Image3d<T> image(info.size, &info.offset, &info.resolution);
+  Image3d<T> image(&info.offset, &info.resolution);
+  image.MakeRoomUninitialized(info.size);
   const std::size_t planeVoxels = std::size_t(info.size.x) * info.size.y;
   std::vector<unsigned char> buffer(convert ? std::size_t(info.PlaneBytes()) : 0);
   for (unsigned z = 0; z < info.size.z; ++z) {
