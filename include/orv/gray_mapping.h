@@ -6,6 +6,8 @@
 
 #include <bix/LUT.h>
 
+#include <cstdint>
+#include <type_traits>
 #include <vector>
 
 namespace orv {
@@ -66,6 +68,11 @@ private:
   // The histogram of the values within the range.
   Histogram<T> RangeHistogram() const;
   void LogNotImplemented(const char* operation) const;
+  // The display tables follow the intensity table, the palette and the
+  // palette mode; every change of those marks them for rebuilding.
+  void RebuildDisplayTables() const;
+  // 8- and 16-bit voxels map through one packed colour per voxel value.
+  static constexpr bool kVoxelTable = std::is_same_v<T, unsigned char> || std::is_same_v<T, unsigned short>;
 
   T m_rangeLow;
   T m_rangeHigh;
@@ -74,6 +81,9 @@ private:
   bix::LUT<unsigned char, Colour> m_palette;
   Levels m_levels;
   ThresParams<T> m_thresholds;
+  mutable bool m_displayDirty = true;
+  mutable std::uint32_t m_colours[256] = {};      // intensity to packed colour
+  mutable std::vector<std::uint32_t> m_voxelColours;  // voxel value to packed colour
 };
 
 }  // namespace orv

@@ -69,6 +69,9 @@ private:
   // histogram, then rebuilds the tables.
   template <class Pick>
   void Stretch(const char* name, Pick pick);
+  // Per channel, the displayed byte of every channel value (0 for a hidden
+  // channel); rebuilt after any change of the tables or the show flags.
+  void RebuildDisplayTables() const;
 
   Voxel m_rangeLow;
   Voxel m_rangeHigh;
@@ -77,6 +80,8 @@ private:
   std::vector<ThresParams<C>> m_thresholds;
   Table m_luts[3];
   Table m_hidden;
+  mutable bool m_displayDirty = true;
+  mutable std::vector<unsigned char> m_channelBytes[3];
 };
 
 }  // namespace orv

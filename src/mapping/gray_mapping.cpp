@@ -6,6 +6,7 @@
 #include <orv/thresholding_dialog.h>
 
 #include "mapping_support.h"
+#include "packed_rgb.h"
 #include "stretches.h"
 
 #include <bix/Exceptions.h>
@@ -32,16 +33,30 @@ orv_GrayMappingModule<T>::orv_GrayMappingModule(wxFrame* frame, const HistogramS
 }
 
 template <class T>
+void orv_GrayMappingModule<T>::RebuildDisplayTables() const {
+  for (int i = 0; i < 256; ++i) {
+    const auto v = static_cast<unsigned char>(i);
+    const Colour c = m_paletteMode == MENU_GRAY ? Colour(v, v, v) : m_palette.Get(v);
+    m_colours[i] = PackRGB(c.red, c.green, c.blue);
+  }
+  if constexpr (kVoxelTable) {
+    m_voxelColours.resize(static_cast<std::size_t>(std::numeric_limits<T>::max()) + 1);
+    for (std::size_t v = 0; v < m_voxelColours.size(); ++v) m_voxelColours[v] = m_colours[m_lut.Get(static_cast<T>(v))];
+  }
+  m_displayDirty = false;
+}
+
+template <class T>
 void orv_GrayMappingModule<T>::Map(const T* voxels, Buffer2d<Colour>& out) const {
+  if (m_displayDirty) RebuildDisplayTables();
   const std::size_t n = static_cast<std::size_t>(out.width) * out.height;
-  Colour* pixel = out.data;
-  if (m_paletteMode == MENU_GRAY) {
-    for (std::size_t i = 0; i < n; ++i) {
-      const unsigned char v = m_lut.Get(voxels[i]);
-      pixel[i] = Colour(v, v, v);
-    }
+  if constexpr (kVoxelTable) {
+    const std::uint32_t* colourOf = m_voxelColours.data();
+    WritePacked(n, out.data, [=](std::size_t i) { return colourOf[voxels[i]]; });
   } else {
-    for (std::size_t i = 0; i < n; ++i) pixel[i] = m_palette.Get(m_lut.Get(voxels[i]));
+    const std::uint32_t* colourOf = m_colours;
+    const auto intensity = m_lut.GetReader();
+    WritePacked(n, out.data, [=](std::size_t i) { return colourOf[intensity.Get(voxels[i])]; });
   }
 }
 
@@ -59,6 +74,7 @@ Histogram<T> orv_GrayMappingModule<T>::RangeHistogram() const {
 
 template <class T>
 void orv_GrayMappingModule<T>::UpdateLUT() {
+  m_displayDirty = true;
   RunTableOperation([&] {
     m_lut.CreateGamma(m_levels.in_min, m_levels.in_max, static_cast<float>(m_levels.gamma), m_levels.out_min,
                       m_levels.out_max);
@@ -67,6 +83,7 @@ void orv_GrayMappingModule<T>::UpdateLUT() {
 
 template <class T>
 void orv_GrayMappingModule<T>::DoThresholding() {
+  m_displayDirty = true;
   RunTableOperation([&] { m_lut.CreateThresholding(m_thresholds.lower, m_thresholds.upper, 0, 255); });
 }
 
@@ -80,6 +97,7 @@ void orv_GrayMappingModule<T>::RestoreMapping() {
 
 template <class T>
 void orv_GrayMappingModule<T>::ResetMapping() {
+  m_displayDirty = true;
   const Histogram<T>& histogram = this->m_histograms.Get();
   if (histogram.size() > 1) {
     m_lut.Init(histogram.size(), histogram.GetLeftCenter(), histogram.GetRightCenter());
@@ -232,6 +250,7 @@ bool orv_GrayMappingModule<T>::SetThreshold() {
 template <class T>
 void orv_GrayMappingModule<T>::OnPreviewLevels(orv_LevelsEvent& event) {
   const Levels preview(event.GetParams());
+  m_displayDirty = true;
   RunTableOperation([&] {
     m_lut.CreateGamma(preview.in_min, preview.in_max, static_cast<float>(preview.gamma), preview.out_min,
                       preview.out_max);
@@ -242,6 +261,7 @@ void orv_GrayMappingModule<T>::OnPreviewLevels(orv_LevelsEvent& event) {
 template <class T>
 void orv_GrayMappingModule<T>::OnPreviewThresholding(orv_ThresholdingEvent& event) {
   const T lower = TruncateTo<T>(event.GetLower()), upper = TruncateTo<T>(event.GetUpper());
+  m_displayDirty = true;
   RunTableOperation([&] { m_lut.CreateThresholding(lower, upper, 0, 255); });
   this->SendMappingChanged(false);
 }
@@ -268,7 +288,10 @@ template <class T>
 void orv_GrayMappingModule<T>::OnMapping(wxCommandEvent& event) {
   Base::OnMapping(event);
   const int k = event.GetId() - this->GetMenuId(0);
-  if (k >= MENU_GRAY && k <= MENU_PALETTE_FILE) m_paletteMode = k;
+  if (k >= MENU_GRAY && k <= MENU_PALETTE_FILE) {
+    m_paletteMode = k;
+    m_displayDirty = true;
+  }
   switch (k) {
     case MENU_SATURATION:
       SetPal(MakePalette(PALETTE_SATURATION));
@@ -301,6 +324,7 @@ void orv_GrayMappingModule<T>::OnUpdateUI(wxUpdateUIEvent& event) {
 template <class T>
 void orv_GrayMappingModule<T>::SetPal(const std::vector<Colour>& colours) {
   if (colours.empty()) return;
+  m_displayDirty = true;
   try {
     for (long i = 0; i < 256; ++i) m_palette.Set(i, colours[static_cast<std::size_t>(i) % colours.size()]);
   } catch (const bix::LibException& e) {

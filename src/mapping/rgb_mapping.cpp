@@ -5,6 +5,7 @@
 #include <orv/thresholding_dialog.h>
 
 #include "mapping_support.h"
+#include "packed_rgb.h"
 #include "stretches.h"
 
 #include <wx/frame.h>
@@ -37,16 +38,27 @@ orv_RGBMappingModule<C>::orv_RGBMappingModule(wxFrame* frame, const HistogramSet
 }
 
 template <class C>
-void orv_RGBMappingModule<C>::Map(const Voxel* voxels, Buffer2d<bix::RGB_generic<unsigned char>>& out) const {
-  const Table& red = m_show[0] ? m_luts[0] : m_hidden;
-  const Table& green = m_show[1] ? m_luts[1] : m_hidden;
-  const Table& blue = m_show[2] ? m_luts[2] : m_hidden;
-  const std::size_t n = static_cast<std::size_t>(out.width) * out.height;
-  bix::RGB_generic<unsigned char>* pixel = out.data;
-  for (std::size_t i = 0; i < n; ++i) {
-    const Voxel& v = voxels[i];
-    pixel[i] = bix::RGB_generic<unsigned char>(red.Get(v.red), green.Get(v.green), blue.Get(v.blue));
+void orv_RGBMappingModule<C>::RebuildDisplayTables() const {
+  constexpr std::size_t count = static_cast<std::size_t>(std::numeric_limits<C>::max()) + 1;
+  for (int c = 0; c < 3; ++c) {
+    const Table& table = m_show[c] ? m_luts[c] : m_hidden;
+    m_channelBytes[c].resize(count);
+    for (std::size_t v = 0; v < count; ++v) m_channelBytes[c][v] = table.Get(static_cast<C>(v));
   }
+  m_displayDirty = false;
+}
+
+template <class C>
+void orv_RGBMappingModule<C>::Map(const Voxel* voxels, Buffer2d<bix::RGB_generic<unsigned char>>& out) const {
+  if (m_displayDirty) RebuildDisplayTables();
+  const unsigned char* red = m_channelBytes[0].data();
+  const unsigned char* green = m_channelBytes[1].data();
+  const unsigned char* blue = m_channelBytes[2].data();
+  const std::size_t n = static_cast<std::size_t>(out.width) * out.height;
+  WritePacked(n, out.data, [=](std::size_t i) {
+    const Voxel& v = voxels[i];
+    return PackRGB(red[v.red], green[v.green], blue[v.blue]);
+  });
 }
 
 template <class C>
@@ -66,6 +78,7 @@ Histogram<C> orv_RGBMappingModule<C>::RangeHistogram(int channel) const {
 
 template <class C>
 void orv_RGBMappingModule<C>::UpdateChannelLUT(Table& table, const Levels& levels) {
+  m_displayDirty = true;
   RunTableOperation([&] {
     table.CreateGamma(levels.in_min, levels.in_max, static_cast<float>(levels.gamma), levels.out_min,
                       levels.out_max);
@@ -84,6 +97,7 @@ void orv_RGBMappingModule<C>::DoChannelThresholding(Table& table, const ThresPar
     UpdateChannelLUT(table, m_levels[channel]);
     return;
   }
+  m_displayDirty = true;
   RunTableOperation([&] { table.CreateThresholding(thresholds.lower, thresholds.upper, 0, 255); });
 }
 
@@ -95,6 +109,7 @@ void orv_RGBMappingModule<C>::DoThresholding() {
 template <class C>
 void orv_RGBMappingModule<C>::ResetMapping() {
   constexpr C top = std::numeric_limits<C>::max();
+  m_displayDirty = true;
   for (Table& table : m_luts) table.Init(static_cast<long>(top) + 1, 0, top);
   m_hidden.Init(static_cast<long>(top) + 1, 0, top);
   m_hidden.CreateAffine(0.0f, 0.0f, 0, 255);
@@ -284,6 +299,7 @@ void orv_RGBMappingModule<C>::OnMapping(wxCommandEvent& event) {
   const int k = event.GetId() - this->GetMenuId(0);
   if (k == MENU_SHOW_RGB) std::fill(std::begin(m_show), std::end(m_show), true);
   if (k >= MENU_RED && k <= MENU_BLUE) m_show[k - MENU_RED] = event.IsChecked();
+  m_displayDirty = true;
   this->FinishCommand(event);
 }
 
@@ -331,6 +347,7 @@ void orv_RGBMappingModule<C>::ReadFromConfig(wxFileConfig& config) {
   for (int c = 0; c < 3; ++c) m_rangeLow.GetComponent(c) = readChannel(wxString("RGBMAP_MIN_") + kChannelKey[c], 0);
   for (int c = 0; c < 3; ++c) m_rangeHigh.GetComponent(c) = readChannel(wxString("RGBMAP_MAX_") + kChannelKey[c], top);
   for (int c = 0; c < 3; ++c) config.Read(wxString("RGBMAP_SHOW_") + kChannelKey[c], &m_show[c], true);
+  m_displayDirty = true;
   for (int c = 0; c < 3; ++c) {
     m_thresholds[c].lower = readChannel(wxString("RGBMAP_THRES_") + kThresholdKey[c] + "MIN", 0);
     m_thresholds[c].upper = readChannel(wxString("RGBMAP_THRES_") + kThresholdKey[c] + "MAX", top);

@@ -559,3 +559,25 @@ TEST(RGBMapping, ConfigurationRoundTrip8And16Bit) {
   ConfigurationRoundTrip<unsigned char>(250);
   ConfigurationRoundTrip<unsigned short>(60000);
 }
+
+TEST(Mapping, RowsOfAnyLengthMapPixelByPixel) {
+  // Pixels are written eight at a time: rows of other lengths end pixel by pixel.
+  Viewer<unsigned short> gray(RowImage<unsigned short>({0, 100, 4000}));
+  Viewer<RGB8> rgb(RowImage<RGB8>({RGB8(0, 0, 0), RGB8(250, 200, 100)}));
+  gray.Command(3);
+  rgb.Command(3);
+  for (unsigned n : {1u, 7u, 8u, 9u, 17u, 23u}) {
+    std::vector<unsigned short> values;
+    std::vector<RGB8> colours;
+    for (unsigned i = 0; i < n; ++i) {
+      values.push_back(static_cast<unsigned short>(i * 211));
+      colours.push_back(RGB8(static_cast<unsigned char>(i * 13), static_cast<unsigned char>(i * 7), 99));
+    }
+    const auto mapped = gray.Map(values);
+    const auto mappedRGB = rgb.Map(colours);
+    for (unsigned i = 0; i < n; ++i) {
+      EXPECT_EQ(mapped[i], gray.Map(values[i])) << n << " " << i;
+      EXPECT_EQ(mappedRGB[i], rgb.Map(colours[i])) << n << " " << i;
+    }
+  }
+}

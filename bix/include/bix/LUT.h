@@ -35,7 +35,54 @@ public:
 
   void Set(long index, const U& value);
 
-  U Get(T v) const { return m_table[IndexOf(v)]; }
+  // What Get needs, copied out of the table. A pixel loop that reads
+  // through a local Reader keeps it in registers while it stores pixels
+  // (a byte store could alias the table's own members and force reloads).
+  class Reader {
+  public:
+    U Get(T v) const { return m_entries[IndexOf(v)]; }
+
+  private:
+    friend class LUT;
+    std::size_t IndexOf(T v) const {
+      if constexpr (std::is_integral_v<T>) {
+        if (m_direct) {
+          // Branch-free clamp: voxel data give the predictor nothing to learn.
+          long long i = static_cast<long long>(v) - m_lo_i;
+          i = i < 0 ? 0 : i;
+          i = i > static_cast<long long>(m_last) ? static_cast<long long>(m_last) : i;
+          return static_cast<std::size_t>(i);
+        }
+      }
+      const double p = (static_cast<double>(v) - m_lo_d) * m_scale + 0.5;
+      if (!(p > 0.0)) return 0;  // also NaN
+      if (p >= static_cast<double>(m_last)) return m_last;
+      return static_cast<std::size_t>(p);
+    }
+
+    const U* m_entries;
+    long long m_lo_i;
+    double m_lo_d;
+    double m_scale;
+    std::size_t m_last;
+    bool m_direct;
+  };
+
+  Reader GetReader() const {
+    Reader r;
+    r.m_entries = m_table.data();
+    if constexpr (std::is_integral_v<T>)
+      r.m_lo_i = static_cast<long long>(m_lo);
+    else
+      r.m_lo_i = 0;
+    r.m_lo_d = m_lo_d;
+    r.m_scale = m_scale;
+    r.m_last = m_last;
+    r.m_direct = m_direct;
+    return r;
+  }
+
+  U Get(T v) const { return GetReader().Get(v); }
 
   long GetCount() const { return static_cast<long>(m_table.size()); }
   T GetLow() const { return m_lo; }
@@ -44,22 +91,6 @@ public:
   double GetEntryValue(long index) const;
 
 private:
-  std::size_t IndexOf(T v) const {
-    if constexpr (std::is_integral_v<T>) {
-      if (m_direct) {
-        // Branch-free clamp: voxel data give the predictor nothing to learn.
-        long long i = static_cast<long long>(v) - static_cast<long long>(m_lo);
-        i = i < 0 ? 0 : i;
-        i = i > static_cast<long long>(m_last) ? static_cast<long long>(m_last) : i;
-        return static_cast<std::size_t>(i);
-      }
-    }
-    const double p = (static_cast<double>(v) - m_lo_d) * m_scale + 0.5;
-    if (!(p > 0.0)) return 0;  // also NaN
-    if (p >= static_cast<double>(m_last)) return m_last;
-    return static_cast<std::size_t>(p);
-  }
-
   // A table that was never initialised has one entry for the value 0, so Get
   // is always safe.
   std::vector<U> m_table{U()};
