@@ -1,5 +1,7 @@
 #include <orv/histogram.h>
 
+#include "parallel_count.h"
+
 #include <wx/busyinfo.h>
 #include <wx/filefn.h>
 
@@ -119,23 +121,26 @@ void Histogram<T>::Fill(const T& lo, const T& hi, unsigned n, const T* first, co
   Init(lo, hi, n);
   if (m_n == 0 || last <= first || stride == 0) return;
   const std::size_t count = (static_cast<std::size_t>(last - first) + stride - 1) / stride;
-  unsigned* counts = m_counts.get();
   if constexpr (std::is_integral_v<T>) {
     const long long f = m_centres[0], top = static_cast<long long>(m_n) - 1;
     if (static_cast<long long>(m_centres[m_n - 1]) - f == top) {
       if constexpr (sizeof(T) <= 2 && std::is_unsigned_v<T>) {
         if (f == 0 && top == std::numeric_limits<T>::max()) {
           // The whole range of the type: every value is its own bin.
-          for (std::size_t k = 0; k < count; ++k) ++counts[first[k * stride]];
+          CountInParallel(count, m_n, m_counts.get(), [=](std::size_t begin, std::size_t end, unsigned* counts) {
+            for (std::size_t k = begin; k < end; ++k) ++counts[first[k * stride]];
+          });
           return;
         }
       }
       // One bin per value: the bin is the value's offset, clamped.
-      for (std::size_t k = 0; k < count; ++k) {
-        long long i = static_cast<long long>(first[k * stride]) - f;
-        i = i < 0 ? 0 : (i > top ? top : i);
-        ++counts[i];
-      }
+      CountInParallel(count, m_n, m_counts.get(), [=](std::size_t begin, std::size_t end, unsigned* counts) {
+        for (std::size_t k = begin; k < end; ++k) {
+          long long i = static_cast<long long>(first[k * stride]) - f;
+          i = i < 0 ? 0 : (i > top ? top : i);
+          ++counts[i];
+        }
+      });
       return;
     }
   }
@@ -144,19 +149,21 @@ void Histogram<T>::Fill(const T& lo, const T& hi, unsigned n, const T* first, co
   // counted. Same formula and clamps as GetBinPos.
   const double f = static_cast<double>(m_centres[0]), l = static_cast<double>(m_centres[m_n - 1]);
   const double top = m_n - 1, span = l - f;
-  constexpr std::size_t kBlock = 1024;
-  unsigned bins[kBlock];
-  for (std::size_t start = 0; start < count; start += kBlock) {
-    const std::size_t end = std::min(count, start + kBlock);
-    for (std::size_t k = start; k < end; ++k) {
-      const double x = static_cast<double>(first[k * stride]);
-      double pos = (x - f) / span * top;
-      pos = x > f ? pos : 0.0;  // also NaN
-      pos = x >= l ? top : pos;
-      bins[k - start] = static_cast<unsigned>(pos);
+  CountInParallel(count, m_n, m_counts.get(), [=](std::size_t begin, std::size_t end, unsigned* counts) {
+    constexpr std::size_t kBlock = 1024;
+    unsigned bins[kBlock];
+    for (std::size_t start = begin; start < end; start += kBlock) {
+      const std::size_t stop = std::min(end, start + kBlock);
+      for (std::size_t k = start; k < stop; ++k) {
+        const double x = static_cast<double>(first[k * stride]);
+        double pos = (x - f) / span * top;
+        pos = x > f ? pos : 0.0;  // also NaN
+        pos = x >= l ? top : pos;
+        bins[k - start] = static_cast<unsigned>(pos);
+      }
+      for (std::size_t k = 0; k < stop - start; ++k) ++counts[bins[k]];
     }
-    for (std::size_t k = 0; k < end - start; ++k) ++counts[bins[k]];
-  }
+  });
 }
 
 template <class T>
@@ -334,14 +341,20 @@ void HistogramSet<bix::RGB_generic<C>>::CreateFromImage(const bix::Image3d<bix::
     busy[k] = std::make_unique<wxBusyInfo>(kMessages[k]);
     m_channels[k].Init(0, top, top + 1u);
   }
-  unsigned* red = m_channels[0].begin();
-  unsigned* green = m_channels[1].begin();
-  unsigned* blue = m_channels[2].begin();
-  for (const bix::RGB_generic<C>& v : image) {
-    ++red[v.red];
-    ++green[v.green];
-    ++blue[v.blue];
-  }
+  // One table of the three channels side by side, so every core counts all
+  // three in one pass over its voxels.
+  constexpr std::size_t bins = std::size_t(top) + 1;
+  std::vector<unsigned> counts(3 * bins, 0u);
+  const bix::RGB_generic<C>* voxels = image.begin();
+  CountInParallel(image.GetVoxelCount(), 3 * bins, counts.data(),
+                  [=](std::size_t begin, std::size_t end, unsigned* table) {
+                    for (std::size_t k = begin; k < end; ++k) {
+                      ++table[voxels[k].red];
+                      ++table[bins + voxels[k].green];
+                      ++table[2 * bins + voxels[k].blue];
+                    }
+                  });
+  for (int k = 0; k < 3; ++k) std::copy(counts.begin() + k * bins, counts.begin() + (k + 1) * bins, m_channels[k].begin());
 }
 
 template class Histogram<unsigned char>;

@@ -294,3 +294,48 @@ TEST(HistogramSet, FromImagesOfEveryType) {
   EXPECT_TRUE(HistogramSet<float>().IsEmpty());
   EXPECT_TRUE(HistogramSet<bix::RGB_generic<unsigned short>>().IsEmpty());
 }
+
+namespace {
+
+// A large image (counted on several cores) and its histogram counted here,
+// one voxel at a time, with the bin rule of GetBinPos.
+template <class T, class Make>
+void ExpectLargeImageCountedExactly(Make make) {
+  bix::Image3d<T> image(bix::Vector3d<unsigned>(2048, 1024, 5));  // 10.5 million voxels
+  std::uint32_t r = 17;
+  for (T& v : image) {
+    r = r * 1664525u + 1013904223u;
+    v = make(r);
+  }
+  const HistogramSet<T> set(image);
+  const Histogram<T>& h = set.Get();
+  std::vector<unsigned> expected(h.size(), 0u);
+  for (const T& v : image) ++expected[h.GetBinPos(v)];
+  ASSERT_EQ(std::vector<unsigned>(h.begin(), h.end()), expected);
+  EXPECT_EQ(h.GetSum(), image.GetVoxelCount());
+}
+
+}  // namespace
+
+TEST(HistogramSet, LargeImagesAreCountedExactlyOnEveryCore) {
+  ExpectLargeImageCountedExactly<unsigned char>([](std::uint32_t r) { return static_cast<unsigned char>(r >> 24); });
+  ExpectLargeImageCountedExactly<unsigned short>([](std::uint32_t r) { return static_cast<unsigned short>(r >> 16); });
+  ExpectLargeImageCountedExactly<int>([](std::uint32_t r) { return static_cast<int>(r >> 20) - 2000; });
+  ExpectLargeImageCountedExactly<float>([](std::uint32_t r) { return static_cast<float>(r >> 8) * 0.37f; });
+
+  bix::Image3d<bix::RGB_generic<unsigned short>> rgb(bix::Vector3d<unsigned>(2048, 1024, 3));
+  std::uint32_t r = 5;
+  for (auto& v : rgb) {
+    r = r * 1664525u + 1013904223u;
+    v = bix::RGB_generic<unsigned short>(r >> 16, r & 0xffff, (r >> 8) & 0xfff);
+  }
+  const HistogramSet<bix::RGB_generic<unsigned short>> set(rgb);
+  std::vector<unsigned> expected[3] = {std::vector<unsigned>(65536), std::vector<unsigned>(65536),
+                                       std::vector<unsigned>(65536)};
+  for (const auto& v : rgb) {
+    ++expected[0][v.red];
+    ++expected[1][v.green];
+    ++expected[2][v.blue];
+  }
+  for (int c = 0; c < 3; ++c) EXPECT_EQ(std::vector<unsigned>(set[c].begin(), set[c].end()), expected[c]) << c;
+}
