@@ -392,6 +392,26 @@ TEST(TiffBadFiles, DimensionsClaimingMoreDataThanTheFileHolds) {
       << error;
 }
 
+TEST(TiffBadFiles, TilesFarLargerThanThePage) {
+  ScratchDir dir;
+  const std::string path = dir / "tile.tif";
+  TIFF* tif = TIFFOpen(path.c_str(), "w");
+  ASSERT_NE(tif, nullptr);
+  TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 4u);
+  TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 3u);
+  TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+  TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+  TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+  TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ADOBE_DEFLATE);
+  TIFFSetField(tif, TIFFTAG_TILEWIDTH, 65536u);
+  TIFFSetField(tif, TIFFTAG_TILELENGTH, 65536u);
+  char bytes[16] = {};
+  ASSERT_GE(TIFFWriteRawTile(tif, 0, bytes, sizeof bytes), 0);
+  TIFFWriteDirectory(tif);
+  TIFFClose(tif);
+  EXPECT_EQ(ReadError(path), "'" + path + "': page 1 has tiles of 65536 x 65536 pixels, far larger than the page");
+}
+
 TEST(TiffBadFiles, DescriptionsThatDoNotMatchThePages) {
   ScratchDir dir;
   std::vector<TiffPage> pages = Pages(3, TiffPage());

@@ -13,9 +13,9 @@ TiffFile::TiffFile(const std::string& path, const char* mode, const std::string&
   TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
   TIFFOpenOptionsSetErrorHandlerExtR(options, &TiffFile::OnError, this);
   TIFFOpenOptionsSetWarningHandlerExtR(options, &TiffFile::OnWarning, this);
-  // libtiff's own buffers (compressed strips, tiles) never need more; the
-  // image data goes straight into our memory.
-  TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(1) << 30);
+  // libtiff's own buffers hold one compressed strip or tile at a time; the
+  // image data go straight into our memory.
+  TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t(256) << 20);
   m_tif = TIFFOpenExt(path.c_str(), mode, options);
   TIFFOpenOptionsFree(options);
   if (!m_tif) Fail(mode[0] == 'r' ? "is not a readable TIFF file" : "cannot be written");

@@ -30,6 +30,9 @@ struct PageLayout {
   std::uint16_t resolutionUnit = RESUNIT_INCH;  // the TIFF default when the tag is absent
 };
 
+// Tiles up to this size are taken whatever the page size.
+constexpr std::uint64_t kMaxTileBytes = 64 << 20;
+
 std::string PageText(std::size_t index) { return "page " + std::to_string(index + 1); }
 
 // How far the page's codec can expand its data, bounding what a header may
@@ -306,6 +309,11 @@ void TiffReader::ReadChunks(unsigned sample, unsigned samples, unsigned char* ou
   const std::size_t tileRowBytes = pixelBytes * p.tileWidth;
   if (tileBytes <= 0 || std::size_t(tileBytes) < tileRowBytes * p.tileHeight)
     m_file.Fail(page + " has tiles of an impossible size");
+  // Tiles may overhang the page, but a tile far larger than the page it
+  // covers only claims memory.
+  if (std::uint64_t(tileBytes) > std::max<std::uint64_t>(kMaxTileBytes, 2 * rowBytes * p.height))
+    Fail(m_name, page + " has tiles of " + std::to_string(p.tileWidth) + " x " + std::to_string(p.tileHeight) +
+                     " pixels, far larger than the page");
   m_buffer.resize(std::size_t(tileBytes));
   for (std::uint32_t y = 0; y < p.height; y += p.tileHeight) {
     for (std::uint32_t x = 0; x < p.width; x += p.tileWidth) {
