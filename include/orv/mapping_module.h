@@ -94,6 +94,9 @@ protected:
   void FinishCommand(wxCommandEvent& event);
   // Tells the frame that the mapping changed.
   void SendMappingChanged(bool updateVolume);
+  // Runs the stretch of the mode in force again when it is one of the menu
+  // stretches (no, linear, smart, percentil); false for levels and threshold.
+  bool RerunStretch();
 
   HistogramSet<T> m_histograms;
   int m_stretchMode = MENU_NO_STRETCH;

@@ -109,32 +109,16 @@ void orv_GrayMappingModule<T>::ResetMapping() {
     const T value = histogram.empty() ? T() : histogram.GetLeftCenter();
     m_lut.Init(1, value, value);
   }
-  switch (this->m_stretchMode) {
-    case Base::MENU_NO_STRETCH:
-      SetIdentity();
-      break;
-    case Base::MENU_LINEAR:
-      SetLinearStretch();
-      break;
-    case Base::MENU_SMART:
-      SetSmartStretch();
-      break;
-    case Base::MENU_PERCENTIL:
-      SetPercentilStretch();
-      break;
-    case Base::MENU_LEVELS:
-      // Both ends held inside the range, which keeps them in order.
-      m_levels.in_min = std::clamp(m_levels.in_min, m_rangeLow, m_rangeHigh);
-      m_levels.in_max = std::clamp(m_levels.in_max, m_rangeLow, m_rangeHigh);
-      UpdateLUT();
-      break;
-    case Base::MENU_THRESHOLD:
-      m_thresholds.lower = std::clamp(m_thresholds.lower, m_rangeLow, m_rangeHigh);
-      m_thresholds.upper = std::clamp(m_thresholds.upper, m_rangeLow, m_rangeHigh);
-      DoThresholding();
-      break;
-    default:
-      break;
+  if (this->RerunStretch()) return;
+  if (this->m_stretchMode == Base::MENU_LEVELS) {
+    // Both ends held inside the range, which keeps them in order.
+    m_levels.in_min = std::clamp(m_levels.in_min, m_rangeLow, m_rangeHigh);
+    m_levels.in_max = std::clamp(m_levels.in_max, m_rangeLow, m_rangeHigh);
+    UpdateLUT();
+  } else if (this->m_stretchMode == Base::MENU_THRESHOLD) {
+    m_thresholds.lower = std::clamp(m_thresholds.lower, m_rangeLow, m_rangeHigh);
+    m_thresholds.upper = std::clamp(m_thresholds.upper, m_rangeLow, m_rangeHigh);
+    DoThresholding();
   }
 }
 

@@ -92,6 +92,26 @@ void orv_MappingModule<T>::OnUpdateUI(wxUpdateUIEvent& event) {
 }
 
 template <class T>
+bool orv_MappingModule<T>::RerunStretch() {
+  switch (m_stretchMode) {
+    case MENU_NO_STRETCH:
+      SetIdentity();
+      return true;
+    case MENU_LINEAR:
+      SetLinearStretch();
+      return true;
+    case MENU_SMART:
+      SetSmartStretch();
+      return true;
+    case MENU_PERCENTIL:
+      SetPercentilStretch();
+      return true;
+    default:
+      return false;
+  }
+}
+
+template <class T>
 void orv_MappingModule<T>::SendMappingChanged(bool updateVolume) {
   orv_MappingEvent changed(updateVolume);
   changed.SetEventObject(this);

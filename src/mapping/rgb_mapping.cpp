@@ -118,28 +118,11 @@ void orv_RGBMappingModule<C>::ResetMapping() {
     for (C* value : {&m_levels[c].in_min, &m_levels[c].in_max, &m_thresholds[c].lower, &m_thresholds[c].upper})
       *value = std::clamp(*value, low, high);
   }
-  switch (this->m_stretchMode) {
-    case Base::MENU_NO_STRETCH:
-      SetIdentity();
-      break;
-    case Base::MENU_LINEAR:
-      SetLinearStretch();
-      break;
-    case Base::MENU_SMART:
-      SetSmartStretch();
-      break;
-    case Base::MENU_PERCENTIL:
-      SetPercentilStretch();
-      break;
-    case Base::MENU_LEVELS:
-      UpdateLUTs();
-      break;
-    case Base::MENU_THRESHOLD:
-      DoThresholding();
-      break;
-    default:
-      break;
-  }
+  if (this->RerunStretch()) return;
+  if (this->m_stretchMode == Base::MENU_LEVELS)
+    UpdateLUTs();
+  else if (this->m_stretchMode == Base::MENU_THRESHOLD)
+    DoThresholding();
 }
 
 template <class C>

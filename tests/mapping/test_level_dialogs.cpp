@@ -10,6 +10,7 @@
 #include <memory>
 
 using orvtest::ExpectMessageBox;
+using orvtest::TypeAndEnter;
 
 namespace {
 
@@ -85,15 +86,6 @@ void Check(wxCheckBox* box, bool on) {
   e.SetEventObject(box);
   e.SetInt(on);
   box->GetEventHandler()->ProcessEvent(e);
-}
-
-template <class Field>
-void TypeAndEnter(Field* field, const wxString& text) {
-  field->ChangeValue(text);
-  field->MarkDirty();
-  wxCommandEvent enter(wxEVT_TEXT_ENTER, field->GetId());
-  enter.SetEventObject(field);
-  field->GetEventHandler()->ProcessEvent(enter);
 }
 
 orv::TLevelsParams<float, float> AsFloat(const Levels8& p) {

@@ -278,11 +278,7 @@ TEST(GrayMapping, CancelledLevelsKeepThePreviousMappingAndCheckMark) {
   const auto before = v.Map(Bytes(0, 255));
   v.recorder.volumeFlags.clear();
   wxTEST_DIALOG(v.Command(6), ExpectDialog<Levels8Dialog>([&](auto* d) {
-                  auto* field = d->GetInputControl()->GetLowerField();
-                  field->ChangeValue("100");
-                  field->MarkDirty();
-                  wxCommandEvent enter(wxEVT_TEXT_ENTER, field->GetId());
-                  field->GetEventHandler()->ProcessEvent(enter);
+                  orvtest::TypeAndEnter(d->GetInputControl()->GetLowerField(), "100");
                   EXPECT_EQ(v.Gray(100), 0) << "the preview reaches the mapping";
                   return int(wxID_CANCEL);
                 }));

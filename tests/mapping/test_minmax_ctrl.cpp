@@ -27,14 +27,6 @@ struct ControlFrame {
     frame->Destroy();
     orvtest::PumpUntil([] { return wxTopLevelWindows.empty(); });
   }
-  template <class Field>
-  void TypeAndEnter(Field* field, const wxString& text) {
-    field->ChangeValue(text);
-    field->MarkDirty();
-    wxCommandEvent enter(wxEVT_TEXT_ENTER, field->GetId());
-    enter.SetEventObject(field);
-    field->GetEventHandler()->ProcessEvent(enter);
-  }
   void Mouse(wxEventType type, int position, bool down) {
     orv::Triangles* markers = control->GetMarkers();
     wxMouseEvent e(type);
@@ -89,7 +81,7 @@ TEST(VariableMinMaxCtrl, TypedLimitsReachTheRecordAndTheParent) {
   Levels levels;
   f.control->Attach(&levels.low, &levels.high, &levels.gamma, 0, 255, 256);
 
-  f.TypeAndEnter(f.control->GetLowerField(), "50");
+  orvtest::TypeAndEnter(f.control->GetLowerField(), "50");
   EXPECT_EQ(levels.low, 50);
   EXPECT_EQ(f.changes, 1);
   EXPECT_EQ(f.control->GetMarkers()->GetLower(), 50);
@@ -97,21 +89,21 @@ TEST(VariableMinMaxCtrl, TypedLimitsReachTheRecordAndTheParent) {
   EXPECT_EQ(f.control->GetMarkers()->GetGammaPosition(), 125) << "gamma 1: halfway";
 
   // The lower limit cannot pass the upper one here.
-  f.TypeAndEnter(f.control->GetLowerField(), "240");
+  orvtest::TypeAndEnter(f.control->GetLowerField(), "240");
   EXPECT_EQ(levels.low, 200);
   EXPECT_EQ(f.control->GetLowerField()->GetValue(), "200");
-  f.TypeAndEnter(f.control->GetUpperField(), "10");
+  orvtest::TypeAndEnter(f.control->GetUpperField(), "10");
   EXPECT_EQ(levels.high, 200);
-  f.TypeAndEnter(f.control->GetLowerField(), "0");
+  orvtest::TypeAndEnter(f.control->GetLowerField(), "0");
 
   // 300 is no 8-bit value: the field shows the variable again, nothing changes.
   const int before = f.changes;
-  f.TypeAndEnter(f.control->GetUpperField(), "300");
+  orvtest::TypeAndEnter(f.control->GetUpperField(), "300");
   EXPECT_EQ(f.control->GetUpperField()->GetValue(), "200");
   EXPECT_EQ(levels.high, 200);
   EXPECT_EQ(f.changes, before);
 
-  f.TypeAndEnter(f.control->GetGammaField(), "0.1");
+  orvtest::TypeAndEnter(f.control->GetGammaField(), "0.1");
   EXPECT_DOUBLE_EQ(levels.gamma, 0.1);
   EXPECT_EQ(f.control->GetMarkers()->GetGammaPosition(), 200) << "gamma 0.1 sits on the upper marker";
 }
@@ -169,7 +161,7 @@ TEST(VariableMinMaxCtrl, AnOutputControlMayInvertTheRange) {
   EXPECT_EQ(high, 40);
   f.Drag(0, 200);
   EXPECT_EQ(low, 200) << "the lower limit passes the upper one";
-  f.TypeAndEnter(f.control->GetUpperField(), "10");
+  orvtest::TypeAndEnter(f.control->GetUpperField(), "10");
   EXPECT_EQ(high, 10);
   EXPECT_GT(f.control->GetMappingStripe()->GetLower(), f.control->GetMappingStripe()->GetUpper());
 }
@@ -203,7 +195,7 @@ TEST(VariableMinMaxCtrl, WideIntegerAndFloatRangesKeepTheirValues) {
     f.control->Attach(&low, &high, nullptr, -70000, 1234567, 1234567 + 70000 + 1);
     EXPECT_EQ(f.control->GetLowerField()->GetValue(), "-70000");
     EXPECT_EQ(f.control->GetUpperField()->GetValue(), "1234567");
-    f.TypeAndEnter(f.control->GetLowerField(), "-12345");
+    orvtest::TypeAndEnter(f.control->GetLowerField(), "-12345");
     EXPECT_EQ(low, -12345);
     EXPECT_EQ(high, 1234567) << "the untouched field is written back whole";
     EXPECT_EQ(f.control->GetMarkers()->GetLower(), 70000 - 12345);
@@ -218,7 +210,7 @@ TEST(VariableMinMaxCtrl, WideIntegerAndFloatRangesKeepTheirValues) {
     EXPECT_EQ(f.control->ValueToStep(2.5f), 255);
     EXPECT_FLOAT_EQ(f.control->StepToValue(255), 2.5f);
     EXPECT_FLOAT_EQ(f.control->StepToValue(0), -1.5f);
-    f.TypeAndEnter(f.control->GetUpperField(), "0.5");
+    orvtest::TypeAndEnter(f.control->GetUpperField(), "0.5");
     EXPECT_FLOAT_EQ(high, 0.5f) << "floating-point values are not rounded to integers";
     EXPECT_EQ(f.control->GetMarkers()->GetUpper(), 128);  // (0.5 + 1.5) / 4 * 255 = 127.5
     f.Drag(0, 51);

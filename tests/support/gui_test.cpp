@@ -107,6 +107,14 @@ bool SendMouse(wxWindow* window, wxEventType type, wxPoint at, int modifiers) {
   return window->GetEventHandler()->ProcessEvent(event);
 }
 
+void TypeAndEnter(wxTextCtrl* field, const wxString& text) {
+  field->ChangeValue(text);
+  field->MarkDirty();
+  wxCommandEvent enter(wxEVT_TEXT_ENTER, field->GetId());
+  enter.SetEventObject(field);
+  field->GetEventHandler()->ProcessEvent(enter);
+}
+
 void ClickButton(wxWindow* dialog, int id) {
   wxCommandEvent click(wxEVT_BUTTON, id);
   click.SetEventObject(dialog->FindWindow(id));

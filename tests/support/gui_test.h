@@ -95,6 +95,9 @@ private:
 
 // Clicks a button of a dialog by sending the command its handler receives.
 void ClickButton(wxWindow* dialog, int id);
+// Replaces a text field's text as typing would (marking it edited) and
+// presses Enter in it.
+void TypeAndEnter(wxTextCtrl* field, const wxString& text);
 
 // While alive, wx assertions are recorded here instead of failing the test.
 class AssertCapture {
