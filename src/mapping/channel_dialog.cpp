@@ -48,9 +48,9 @@ bool HistogramChannelDialog<T, Record>::AllSelected() const {
 
 template <class T, class Record>
 void HistogramChannelDialog<T, Record>::Start(const wxArrayString& channel_names, wxWindowID resetId) {
-  m_typeChoice = wxDynamicCast(FindWindow(ID_TYPE_CHOICE), wxChoice);
-  m_channelChoice = wxDynamicCast(FindWindow(ID_CHANNEL_CHOICE), wxChoice);
-  m_previewBox = wxDynamicCast(FindWindow(ID_PREVIEW), wxCheckBox);
+  m_typeChoice = dynamic_cast<wxChoice*>(FindWindow(ID_TYPE_CHOICE));
+  m_channelChoice = dynamic_cast<wxChoice*>(FindWindow(ID_CHANNEL_CHOICE));
+  m_previewBox = dynamic_cast<wxCheckBox*>(FindWindow(ID_PREVIEW));
   m_typeChoice->SetSelection(m_graph->GetType());
   m_channelChoice->Append(channel_names);
   PrepareAll();

@@ -254,7 +254,7 @@ TEST(GrayMapping, BitDepthTwelveOnSixteenBitData) {
                   EXPECT_EQ(d->GetTitle(), "Image Bit Depth");
                   wxSpinCtrl* spin = nullptr;
                   for (wxWindow* child : d->GetChildren())
-                    if (auto* s = wxDynamicCast(child, wxSpinCtrl)) spin = s;
+                    if (auto* s = dynamic_cast<wxSpinCtrl*>(child)) spin = s;
                   EXPECT_NE(spin, nullptr);
                   if (!spin) return int(wxID_CANCEL);
                   offered = spin->GetValue();
