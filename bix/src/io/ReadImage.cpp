@@ -6,6 +6,7 @@
 
 #include "IOError.h"
 #include "ImageReader.h"
+#include "PagePrefault.h"
 
 #include <bix/ImageIO.h>
 
@@ -94,6 +95,7 @@ void ReadImage(const std::string& name, Image3d<T>& out, const ProgressCallback&
   Image3d<T> image(&info.offset, &info.resolution);
   image.MakeRoomUninitialized(info.size);
   const std::size_t planeVoxels = std::size_t(info.size.x) * info.size.y;
+  const io::PagePrefault prefault(image.GetFirstVoxelAddr(), image.GetVoxelCount() * sizeof(T));
   std::vector<unsigned char> buffer(convert ? std::size_t(info.PlaneBytes()) : 0);
   for (unsigned z = 0; z < info.size.z; ++z) {
     T* plane = image.GetFirstVoxelAddr() + z * planeVoxels;
