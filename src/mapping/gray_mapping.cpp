@@ -197,19 +197,15 @@ bool orv_GrayMappingModule<T>::SetLevelsStretch() {
   if (!HasData()) return false;
   Histogram<T> sub = RangeHistogram();
   std::vector<Histogram<T>*> histograms{&sub};
-  const std::vector<Levels> params{m_levels};
-  LevelsWidget<T, unsigned char> dialog(this->m_frame, wxID_ANY, histograms, params, ChannelNames({"Gray"}),
-                                        "Adjust Levels", wxDefaultPosition, wxDefaultSize, kLevelDialogStyle);
-  const bool accepted = dialog.ShowModal() == wxID_OK;
+  std::vector<Levels> records{m_levels};
+  const bool accepted = RunRecordDialog<LevelsWidget<T, unsigned char>>(this->m_frame, histograms, records,
+                                                                        ChannelNames({"Gray"}), "Adjust Levels");
   if (accepted) {
-    std::vector<Levels> result;
-    dialog.GetParams(result);
-    m_levels = result.front();
-  }
-  if (accepted)
+    m_levels = records.front();
     UpdateLUT();
-  else
+  } else {
     RestoreMapping();  // undoes the previews
+  }
   return accepted;
 }
 
@@ -218,14 +214,11 @@ bool orv_GrayMappingModule<T>::SetThreshold() {
   if (!HasData()) return false;
   Histogram<T> sub = RangeHistogram();
   std::vector<Histogram<T>*> histograms{&sub};
-  const std::vector<ThresParams<T>> params{m_thresholds};
-  ThresholdingDialog<T> dialog(this->m_frame, wxID_ANY, histograms, params, ChannelNames({"Gray"}),
-                               "Adjust Thresholds", wxDefaultPosition, wxDefaultSize, kLevelDialogStyle);
-  const bool accepted = dialog.ShowModal() == wxID_OK;
+  std::vector<ThresParams<T>> records{m_thresholds};
+  const bool accepted = RunRecordDialog<ThresholdingDialog<T>>(this->m_frame, histograms, records,
+                                                               ChannelNames({"Gray"}), "Adjust Thresholds");
   if (accepted) {
-    std::vector<ThresParams<T>> result;
-    dialog.GetParams(result);
-    m_thresholds = result.front();
+    m_thresholds = records.front();
     DoThresholding();
   } else {
     RestoreMapping();

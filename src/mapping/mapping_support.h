@@ -11,6 +11,7 @@
 #include <exception>
 #include <initializer_list>
 #include <type_traits>
+#include <vector>
 
 class wxWindow;
 
@@ -28,6 +29,20 @@ void RunTableOperation(Operation operation) {
   } catch (const std::exception& e) {
     wxMessageBox(e.what(), wxMessageBoxCaptionStr, wxOK | wxCENTRE);
   }
+}
+
+// Shows a levels or thresholding dialog modally over the channels'
+// histograms; on OK its records replace `records` (a dialog of one channel
+// gives three copies, of which the caller keeps what it needs). Returns
+// whether the user accepted.
+template <class Dialog, class Histograms, class Record>
+bool RunRecordDialog(wxWindow* parent, Histograms& histograms, std::vector<Record>& records,
+                     const wxArrayString& names, const char* title) {
+  Dialog dialog(parent, wxID_ANY, histograms, records, names, title, wxDefaultPosition, wxDefaultSize,
+                kLevelDialogStyle);
+  if (dialog.ShowModal() != wxID_OK) return false;
+  dialog.GetParams(records);
+  return true;
 }
 
 inline wxArrayString ChannelNames(std::initializer_list<const char*> names) {

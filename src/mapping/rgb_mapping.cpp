@@ -212,14 +212,11 @@ bool orv_RGBMappingModule<C>::SetLevelsStretch() {
   if (!HasData()) return false;
   Histogram<C> subs[3] = {RangeHistogram(0), RangeHistogram(1), RangeHistogram(2)};
   std::vector<Histogram<C>*> histograms{&subs[0], &subs[1], &subs[2]};
-  LevelsWidget<C, unsigned char> dialog(this->m_frame, wxID_ANY, histograms, m_levels,
-                                        ChannelNames({"Red", "Green", "Blue"}), "Adjust Levels", wxDefaultPosition,
-                                        wxDefaultSize, kLevelDialogStyle);
-  if (dialog.ShowModal() != wxID_OK) {
-    ResetMapping();
+  if (!RunRecordDialog<LevelsWidget<C, unsigned char>>(this->m_frame, histograms, m_levels,
+                                                       ChannelNames({"Red", "Green", "Blue"}), "Adjust Levels")) {
+    ResetMapping();  // undoes the previews
     return false;
   }
-  dialog.GetParams(m_levels);
   UpdateLUTs();
   return true;
 }
@@ -229,14 +226,11 @@ bool orv_RGBMappingModule<C>::SetThreshold() {
   if (!HasData()) return false;
   Histogram<C> subs[3] = {RangeHistogram(0), RangeHistogram(1), RangeHistogram(2)};
   std::vector<Histogram<C>*> histograms{&subs[0], &subs[1], &subs[2]};
-  ThresholdingDialog<C> dialog(this->m_frame, wxID_ANY, histograms, m_thresholds,
-                               ChannelNames({"Red", "Green", "Blue"}), "Adjust Thresholds", wxDefaultPosition,
-                               wxDefaultSize, kLevelDialogStyle);
-  if (dialog.ShowModal() != wxID_OK) {
+  if (!RunRecordDialog<ThresholdingDialog<C>>(this->m_frame, histograms, m_thresholds,
+                                              ChannelNames({"Red", "Green", "Blue"}), "Adjust Thresholds")) {
     ResetMapping();
     return false;
   }
-  dialog.GetParams(m_thresholds);
   DoThresholding();
   return true;
 }
