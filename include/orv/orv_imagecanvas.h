@@ -10,7 +10,11 @@
 #include <wx/bitmap.h>
 #include <wx/icon.h>
 
+#include <memory>
+
 namespace orv {
+
+class CutPicture;
 
 // The image canvas's settings: the same content as the canvas's.
 struct ORV_EXPORT orv_ImageCanvasSettings : orv_CanvasSettings {};
@@ -79,8 +83,7 @@ private:
   bix::Image3d<T> m_slice[3];
   bix::Image3d<T> m_projection[3];
   RGBBuffer m_buffer[3];
-  wxBitmap m_picture[3];
-  wxImage m_scratch[3];  // reused storage of mirrored and rotated pictures
+  std::unique_ptr<CutPicture> m_picture[3];
   bool m_cutDirty[3] = {true, true, true};
   bool m_pictureDirty[3] = {false, false, false};
   bool m_projectionDirty[3] = {true, true, true};

@@ -3,6 +3,7 @@
 #include <orv/orv_voxel.h>
 
 #include "canvas_pictures.h"
+#include "cut_picture.h"
 #include "info_frame.h"
 
 #include <bix/Algorithms.h>
@@ -17,6 +18,7 @@ orv_ImageOrthoscopeCanvas<T>::orv_ImageOrthoscopeCanvas(wxWindow* parent, const 
                                                          bix::Image3d<T>* image, bool ownsImage, int id,
                                                          const wxPoint& pos, const wxSize& size)
     : orv_OrthoscopeCanvas(parent, id, pos, size), m_mapper(&mapper), m_image(image), m_ownsImage(ownsImage) {
+  for (auto& picture : m_picture) picture = std::make_unique<CutPicture>();
   if (!m_image) return;
   TakeGeometry();
   const bix::Vector3d<unsigned>& n = m_image->GetSize();
@@ -58,7 +60,7 @@ void orv_ImageOrthoscopeCanvas<T>::Draw(wxDC& dc, orv_ProjectionType window) {
     dc.SetTextForeground(*wxGREEN);
     if (m_cutDirty[i] && m_win[i]->IsShown()) ExtractCut(i);
     if (m_pictureDirty[i]) RebuildPicture(i);
-    if (m_picture[i].IsOk()) dc.DrawBitmap(m_picture[i], 0, 0, false);
+    m_picture[i]->Draw(dc);
   }
   InfoFrame_UpdatePixelInfo();
 }
@@ -109,18 +111,16 @@ void orv_ImageOrthoscopeCanvas<T>::RebuildPicture(int i) {
   m_pictureDirty[i] = false;
   RGBBuffer& buffer = m_buffer[i];
   if (buffer.IsEmpty()) {
-    m_picture[i] = wxBitmap();
+    m_picture[i]->Clear();
     return;
   }
   m_mapper->Map(m_slice[i].GetFirstVoxelAddr(), buffer);
   ++m_mappings[i];
-  wxImage picture;
   switch (kCutWindows[i]) {
-    case PROJ_XY: picture = OrientPicture(buffer, false, m_reversed[0], m_reversed[1], m_scratch[i]); break;
-    case PROJ_XZ: picture = OrientPicture(buffer, false, m_reversed[0], m_reversed[2], m_scratch[i]); break;
-    default: picture = OrientPicture(buffer, true, m_reversed[2], m_reversed[1], m_scratch[i]); break;
+    case PROJ_XY: m_picture[i]->Fill(buffer, false, m_reversed[0], m_reversed[1]); break;
+    case PROJ_XZ: m_picture[i]->Fill(buffer, false, m_reversed[0], m_reversed[2]); break;
+    default: m_picture[i]->Fill(buffer, true, m_reversed[2], m_reversed[1]); break;
   }
-  m_picture[i] = wxBitmap(picture, wxBITMAP_SCREEN_DEPTH);
   if (kCutWindows[i] == PROJ_XY) {
     wxUpdateUIEvent iconRefresh(ID_ICON_REFRESH);
     iconRefresh.SetEventObject(this);
@@ -149,9 +149,7 @@ void orv_ImageOrthoscopeCanvas<T>::ReverseAxis(int axis) {
       m_pictureDirty[f.window] = true;
       continue;
     }
-    if (!m_picture[f.window].IsOk()) continue;
-    m_picture[f.window] = wxBitmap(m_picture[f.window].ConvertToImage().Mirror(f.horizontally),
-                                   wxBITMAP_SCREEN_DEPTH);
+    m_picture[f.window]->Mirror(f.horizontally);
   }
 }
 
@@ -297,7 +295,7 @@ template <class T>
 void orv_ImageOrthoscopeCanvas<T>::GetIcons(wxIconBundle& icons) {
   for (int size : {16, 32}) {
     wxIcon icon;
-    CreateIcon(icon, size, size, m_picture[0], m_buffer[0]);
+    CreateIcon(icon, size, size, wxBitmap(), m_buffer[0]);
     icons.AddIcon(icon);
   }
 }
