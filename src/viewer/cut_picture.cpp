@@ -50,14 +50,23 @@ void CutPicture::Fill(const RGB8Buffer& buffer, bool transpose, bool mirrorH, bo
   }
   cairo_surface_flush(m_surface);
   const bix::RGB_generic<unsigned char>* data = buffer.data;
+  // The surface's rows, looked up once rather than through cairo per row.
+  unsigned char* const pixels = cairo_image_surface_get_data(m_surface);
+  const std::size_t stride = static_cast<std::size_t>(cairo_image_surface_get_stride(m_surface));
+  auto row = [=](int r) { return reinterpret_cast<std::uint32_t*>(pixels + static_cast<std::size_t>(r) * stride); };
   if (!transpose) {
     for (int r = 0; r < h; ++r) {
-      const bix::RGB_generic<unsigned char>* src = data + static_cast<std::size_t>(mirrorV ? h - 1 - r : r) * bw;
-      std::uint32_t* dst = Row(r);
-      if (mirrorH)
-        for (int c = 0; c < w; ++c) dst[c] = XRGB(src[w - 1 - c]);
-      else
-        for (int c = 0; c < w; ++c) dst[c] = XRGB(src[c]);
+      const unsigned char* __restrict src =
+          &data[static_cast<std::size_t>(mirrorV ? h - 1 - r : r) * bw].red;
+      std::uint32_t* __restrict dst = row(r);
+      if (mirrorH) {
+        for (int c = 0; c < w; ++c) {
+          const unsigned char* p = src + 3 * (w - 1 - c);
+          dst[c] = std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2];
+        }
+      } else {
+        for (int c = 0; c < w; ++c, src += 3) dst[c] = std::uint32_t(src[0]) << 16 | std::uint32_t(src[1]) << 8 | src[2];
+      }
     }
   } else {
     // Transposing in tiles keeps both the rows read and the rows written in
@@ -68,11 +77,11 @@ void CutPicture::Fill(const RGB8Buffer& buffer, bool transpose, bool mirrorH, bo
       for (int c0 = 0; c0 < w; c0 += kTile) {
         const int c1 = std::min(c0 + kTile, w);
         for (int r = r0; r < r1; ++r) {
-          const int row = mirrorV ? h - 1 - r : r;
-          std::uint32_t* dst = Row(r);
+          const int source = mirrorV ? h - 1 - r : r;
+          std::uint32_t* dst = row(r);
           for (int c = c0; c < c1; ++c) {
             const int col = mirrorH ? w - 1 - c : c;
-            dst[c] = XRGB(data[static_cast<std::size_t>(col) * bw + row]);
+            dst[c] = XRGB(data[static_cast<std::size_t>(col) * bw + source]);
           }
         }
       }
