@@ -157,3 +157,22 @@ TEST(OrvViewOpen, UnreadableFilesRaiseAClearError) {
   }
   EXPECT_TRUE(wxTopLevelWindows.empty()) << "no frame is left behind";
 }
+
+TEST(OrvViewOpen, LargeFilesAreReadUnderAProgressDialogThatGoesAway) {
+  TempDir dir;
+  const std::string path = dir.File("large.tif");
+  {
+    bix::Image3d<unsigned short> image(bix::Vector3d<unsigned>(4096, 4096, 3));  // 96 MiB
+    unsigned short v = 0;
+    for (unsigned short& voxel : image) voxel = v++;
+    image.SaveImage(path, bix::FORMAT_AUTO, false);
+  }
+  ViewerOptions options;
+  options.image = path;
+  OpenedViewer v(options);
+  orvtest::Pump();
+  EXPECT_EQ(wxTopLevelWindows.GetCount(), 1u) << "only the viewer is left";
+  auto* canvas = dynamic_cast<orv::orv_ImageOrthoscopeCanvas<unsigned short>*>(v.frame->GetCanvas());
+  ASSERT_NE(canvas, nullptr);
+  EXPECT_EQ(canvas->GetImageSize(), bix::Vector3d<unsigned>(4096, 4096, 3));
+}
