@@ -71,7 +71,7 @@ private:
   // The display tables follow the intensity table, the palette and the
   // palette mode; every change of those marks them for rebuilding.
   void RebuildDisplayTables() const;
-  // 8- and 16-bit voxels map through one intensity byte per voxel value.
+  // 8- and 16-bit voxels map through tables indexed by the voxel value.
   static constexpr bool kVoxelTable = std::is_same_v<T, unsigned char> || std::is_same_v<T, unsigned short>;
 
   T m_rangeLow;
@@ -83,7 +83,8 @@ private:
   ThresParams<T> m_thresholds;
   mutable bool m_displayDirty = true;
   mutable std::uint32_t m_colours[256] = {};      // intensity to packed colour
-  mutable std::vector<unsigned char> m_voxelIntensity;  // voxel value to intensity
+  mutable std::vector<unsigned char> m_voxelIntensity;  // 16-bit voxel value to intensity
+  mutable std::uint32_t m_byteColours[256] = {};       // 8-bit voxel value to packed colour
 };
 
 }  // namespace orv

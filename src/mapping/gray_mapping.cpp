@@ -39,7 +39,9 @@ void orv_GrayMappingModule<T>::RebuildDisplayTables() const {
     const Colour c = m_paletteMode == MENU_GRAY ? Colour(v, v, v) : m_palette.Get(v);
     m_colours[i] = PackRGB(c.red, c.green, c.blue);
   }
-  if constexpr (kVoxelTable) {
+  if constexpr (std::is_same_v<T, unsigned char>) {
+    for (int v = 0; v < 256; ++v) m_byteColours[v] = m_colours[m_lut.Get(static_cast<T>(v))];
+  } else if constexpr (kVoxelTable) {
     m_voxelIntensity.resize(static_cast<std::size_t>(std::numeric_limits<T>::max()) + 1);
     for (std::size_t v = 0; v < m_voxelIntensity.size(); ++v) m_voxelIntensity[v] = m_lut.Get(static_cast<T>(v));
   }
@@ -51,7 +53,11 @@ void orv_GrayMappingModule<T>::Map(const T* voxels, Buffer2d<Colour>& out) const
   if (m_displayDirty) RebuildDisplayTables();
   const std::size_t n = static_cast<std::size_t>(out.width) * out.height;
   const std::uint32_t* colourOf = m_colours;
-  if constexpr (kVoxelTable) {
+  if constexpr (std::is_same_v<T, unsigned char>) {
+    // 8 bits: one packed colour per voxel value, 1 KiB.
+    const std::uint32_t* byteColour = m_byteColours;
+    WritePacked(n, out.data, [=](std::size_t i) { return byteColour[voxels[i]]; });
+  } else if constexpr (kVoxelTable) {
     // Bytes per voxel value (64 KiB for 16 bits) stay in the nearest caches
     // better than colours would.
     const unsigned char* intensity = m_voxelIntensity.data();
