@@ -5,6 +5,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace orv {
 
@@ -65,7 +66,15 @@ void CutPicture::Fill(const RGB8Buffer& buffer, bool transpose, bool mirrorH, bo
           dst[c] = std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2];
         }
       } else {
-        for (int c = 0; c < w; ++c, src += 3) dst[c] = std::uint32_t(src[0]) << 16 | std::uint32_t(src[1]) << 8 | src[2];
+        // Four bytes loaded at once and byte-reversed put red, green, blue
+        // where cairo wants them; the last pixel of a row is read on its own
+        // so that no byte past the buffer is touched.
+        for (int c = 0; c + 1 < w; ++c, src += 3) {
+          std::uint32_t v;
+          std::memcpy(&v, src, 4);
+          dst[c] = __builtin_bswap32(v) >> 8;
+        }
+        dst[w - 1] = std::uint32_t(src[0]) << 16 | std::uint32_t(src[1]) << 8 | src[2];
       }
     }
   } else {

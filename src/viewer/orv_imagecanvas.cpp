@@ -75,10 +75,11 @@ void orv_ImageOrthoscopeCanvas<T>::ExtractCut(int i) {
   const bool yz = kCutWindows[i] == PROJ_YZ;
   const unsigned bw = yz ? ch : cw, bh = yz ? cw : ch;
   if (m_buffer[i].width != bw || m_buffer[i].height != bh) {
+    // Every voxel is resampled below: no need to zero the new slice first.
     switch (kCutWindows[i]) {
-      case PROJ_XY: m_slice[i].MakeRoom(cw, ch, 1); break;
-      case PROJ_XZ: m_slice[i].MakeRoom(cw, 1, ch); break;
-      default: m_slice[i].MakeRoom(1, ch, cw); break;
+      case PROJ_XY: m_slice[i].MakeRoomUninitialized(bix::Vector3d<unsigned>(cw, ch, 1)); break;
+      case PROJ_XZ: m_slice[i].MakeRoomUninitialized(bix::Vector3d<unsigned>(cw, 1, ch)); break;
+      default: m_slice[i].MakeRoomUninitialized(bix::Vector3d<unsigned>(1, ch, cw)); break;
     }
     m_buffer[i].Resize(bw, bh);
   }
