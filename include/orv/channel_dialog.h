@@ -80,6 +80,8 @@ protected:
 private:
   std::size_t ChannelCount() const;
   bool AllSelected() const;
+  // Gives every channel the record of "All".
+  void SpreadAll();
   void PrepareAll();
   void OnType(wxCommandEvent& event);
   void OnChannel(wxCommandEvent& event);

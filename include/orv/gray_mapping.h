@@ -60,6 +60,10 @@ public:
   const bix::LUT<unsigned char, Colour>& GetPaletteLUT() const { return m_palette; }
 
 private:
+  // Rebuild the intensity table from a levels record or two thresholds
+  // (the module's own, or a dialog's preview, which is not stored).
+  void ApplyLevels(const Levels& levels);
+  void ApplyThresholds(T lower, T upper);
   void UpdateLUT();
   void DoThresholding();
   // Rebuilds the table of the mode in force (after a cancelled dialog's previews).
@@ -71,8 +75,6 @@ private:
   // The display tables follow the intensity table, the palette and the
   // palette mode; every change of those marks them for rebuilding.
   void RebuildDisplayTables() const;
-  // 8- and 16-bit voxels map through tables indexed by the voxel value.
-  static constexpr bool kVoxelTable = std::is_same_v<T, unsigned char> || std::is_same_v<T, unsigned short>;
 
   T m_rangeLow;
   T m_rangeHigh;

@@ -42,6 +42,11 @@ std::size_t HistogramChannelDialog<T, Record>::ChannelCount() const {
 }
 
 template <class T, class Record>
+void HistogramChannelDialog<T, Record>::SpreadAll() {
+  for (std::size_t c = 0; c < ChannelCount(); ++c) m_params[c] = *All_params;
+}
+
+template <class T, class Record>
 bool HistogramChannelDialog<T, Record>::AllSelected() const {
   return m_channelChoice->GetStringSelection() == kAll;
 }
@@ -105,7 +110,7 @@ template <class T, class Record>
 void HistogramChannelDialog<T, Record>::DoPreview() {
   const Record* record = nullptr;
   if (AllSelected() && All_params) {
-    for (std::size_t c = 0; c < ChannelCount(); ++c) m_params[c] = *All_params;
+    SpreadAll();
     record = All_params;
   } else {
     const int c = m_channelChoice->GetSelection();
@@ -170,8 +175,7 @@ template <class T, class Record>
 void HistogramChannelDialog<T, Record>::OnOK(wxCommandEvent&) {
   if (!AcceptControls()) return;
   // A value taken from the fields only now still belongs to every channel.
-  if (AllSelected() && All_params)
-    for (std::size_t c = 0; c < ChannelCount(); ++c) m_params[c] = *All_params;
+  if (AllSelected() && All_params) SpreadAll();
   if (IsModal()) {
     EndModal(wxID_OK);
   } else {

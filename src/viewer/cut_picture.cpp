@@ -23,12 +23,13 @@ CutPicture::~CutPicture() { Clear(); }
 void CutPicture::Clear() {
   if (m_surface) cairo_surface_destroy(m_surface);
   m_surface = nullptr;
+  m_pixels = nullptr;
   m_width = m_height = 0;
+  m_stride = 0;
 }
 
 std::uint32_t* CutPicture::Row(int r) const {
-  unsigned char* data = cairo_image_surface_get_data(m_surface);
-  return reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(r) * cairo_image_surface_get_stride(m_surface));
+  return reinterpret_cast<std::uint32_t*>(m_pixels + static_cast<std::size_t>(r) * m_stride);
 }
 
 void CutPicture::Fill(const RGB8Buffer& buffer, bool transpose, bool mirrorH, bool mirrorV) {
@@ -48,24 +49,19 @@ void CutPicture::Fill(const RGB8Buffer& buffer, bool transpose, bool mirrorH, bo
     }
     m_width = w;
     m_height = h;
+    m_pixels = cairo_image_surface_get_data(m_surface);
+    m_stride = static_cast<std::size_t>(cairo_image_surface_get_stride(m_surface));
   }
   cairo_surface_flush(m_surface);
   const bix::RGB_generic<unsigned char>* data = buffer.data;
-  // The surface's rows, looked up once rather than through cairo per row.
-  unsigned char* const pixels = cairo_image_surface_get_data(m_surface);
-  const std::size_t stride = static_cast<std::size_t>(cairo_image_surface_get_stride(m_surface));
-  auto row = [=](int r) { return reinterpret_cast<std::uint32_t*>(pixels + static_cast<std::size_t>(r) * stride); };
   if (!transpose) {
     for (int r = 0; r < h; ++r) {
-      const unsigned char* __restrict src =
-          &data[static_cast<std::size_t>(mirrorV ? h - 1 - r : r) * bw].red;
-      std::uint32_t* __restrict dst = row(r);
+      const bix::RGB_generic<unsigned char>* line = data + static_cast<std::size_t>(mirrorV ? h - 1 - r : r) * bw;
+      std::uint32_t* __restrict dst = Row(r);
       if (mirrorH) {
-        for (int c = 0; c < w; ++c) {
-          const unsigned char* p = src + 3 * (w - 1 - c);
-          dst[c] = std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2];
-        }
+        for (int c = 0; c < w; ++c) dst[c] = XRGB(line[w - 1 - c]);
       } else {
+        const unsigned char* __restrict src = &line[0].red;
         // Four bytes loaded at once and byte-reversed put red, green, blue
         // where cairo wants them; the last pixel of a row is read on its own
         // so that no byte past the buffer is touched.
@@ -74,7 +70,7 @@ void CutPicture::Fill(const RGB8Buffer& buffer, bool transpose, bool mirrorH, bo
           std::memcpy(&v, src, 4);
           dst[c] = __builtin_bswap32(v) >> 8;
         }
-        dst[w - 1] = std::uint32_t(src[0]) << 16 | std::uint32_t(src[1]) << 8 | src[2];
+        dst[w - 1] = XRGB(line[w - 1]);
       }
     }
   } else {
@@ -87,7 +83,7 @@ void CutPicture::Fill(const RGB8Buffer& buffer, bool transpose, bool mirrorH, bo
         const int c1 = std::min(c0 + kTile, w);
         for (int r = r0; r < r1; ++r) {
           const int source = mirrorV ? h - 1 - r : r;
-          std::uint32_t* dst = row(r);
+          std::uint32_t* dst = Row(r);
           for (int c = c0; c < c1; ++c) {
             const int col = mirrorH ? w - 1 - c : c;
             dst[c] = XRGB(data[static_cast<std::size_t>(col) * bw + source]);

@@ -11,6 +11,7 @@
 
 #include <wx/dc.h>
 
+#include <cstddef>
 #include <cstdint>
 
 typedef struct _cairo_surface cairo_surface_t;
@@ -46,6 +47,8 @@ private:
   std::uint32_t* Row(int r) const;
 
   cairo_surface_t* m_surface = nullptr;
+  unsigned char* m_pixels = nullptr;  // the surface's data and row stride
+  std::size_t m_stride = 0;
   int m_width = 0, m_height = 0;
 };
 

@@ -4,6 +4,7 @@
 
 #include "gui_test.h"
 
+#include "../bix/io_test_support.h"
 #include "open_image.h"
 #include "options.h"
 
@@ -57,17 +58,6 @@ TEST(OrvViewOptions, ParsesWhatTheUsageSays) {
 
 namespace {
 
-struct TempDir {
-  TempDir() {
-    path = wxFileName::CreateTempFileName("orv-view-test");
-    wxRemoveFile(path);
-    wxMkdir(path);
-  }
-  ~TempDir() { wxFileName::Rmdir(path, wxPATH_RMDIR_RECURSIVE); }
-  std::string File(const char* name) const { return (path + "/" + name).utf8_string(); }
-  wxString path;
-};
-
 struct OpenedViewer {
   explicit OpenedViewer(const ViewerOptions& options) : frame(orvview::OpenViewer(options)) {}
   ~OpenedViewer() {
@@ -105,26 +95,26 @@ void ExpectOpensAs(const std::string& path) {
 }  // namespace
 
 TEST(OrvViewOpen, EveryVoxelTypeOpensWithItsOwnType) {
-  TempDir dir;
-  SaveStack<unsigned char>(dir.File("u8.tif"), 3, 200);
-  SaveStack<unsigned short>(dir.File("u16.ics"), 3, 60000);
-  SaveStack<int>(dir.File("i32.bix"), -5, 70000);
-  SaveStack<float>(dir.File("f32.tif"), -0.5f, 2.5f);
-  SaveStack<bix::RGB_generic<unsigned char>>(dir.File("rgb8.tif"), {1, 2, 3}, {200, 100, 50});
-  SaveStack<bix::RGB_generic<unsigned short>>(dir.File("rgb16.bix"), {1, 2, 3}, {2000, 1000, 500});
-  ExpectOpensAs<unsigned char>(dir.File("u8.tif"));
-  ExpectOpensAs<unsigned short>(dir.File("u16.ics"));
-  ExpectOpensAs<int>(dir.File("i32.bix"));
-  ExpectOpensAs<float>(dir.File("f32.tif"));
-  ExpectOpensAs<bix::RGB_generic<unsigned char>>(dir.File("rgb8.tif"));
-  ExpectOpensAs<bix::RGB_generic<unsigned short>>(dir.File("rgb16.bix"));
+  iotest::ScratchDir dir;
+  SaveStack<unsigned char>(dir / "u8.tif", 3, 200);
+  SaveStack<unsigned short>(dir / "u16.ics", 3, 60000);
+  SaveStack<int>(dir / "i32.bix", -5, 70000);
+  SaveStack<float>(dir / "f32.tif", -0.5f, 2.5f);
+  SaveStack<bix::RGB_generic<unsigned char>>(dir / "rgb8.tif", {1, 2, 3}, {200, 100, 50});
+  SaveStack<bix::RGB_generic<unsigned short>>(dir / "rgb16.bix", {1, 2, 3}, {2000, 1000, 500});
+  ExpectOpensAs<unsigned char>(dir / "u8.tif");
+  ExpectOpensAs<unsigned short>(dir / "u16.ics");
+  ExpectOpensAs<int>(dir / "i32.bix");
+  ExpectOpensAs<float>(dir / "f32.tif");
+  ExpectOpensAs<bix::RGB_generic<unsigned char>>(dir / "rgb8.tif");
+  ExpectOpensAs<bix::RGB_generic<unsigned short>>(dir / "rgb16.bix");
 }
 
 TEST(OrvViewOpen, VoxelSizeOverridesTheFile) {
-  TempDir dir;
-  SaveStack<unsigned short>(dir.File("stack.tif"), 1, 2);
+  iotest::ScratchDir dir;
+  SaveStack<unsigned short>(dir / "stack.tif", 1, 2);
   ViewerOptions options;
-  options.image = dir.File("stack.tif");
+  options.image = (dir / "stack.tif");
   OpenedViewer asStored(options);
   EXPECT_EQ(asStored.frame->GetCanvas()->GetImageBox().size, bix::Vector3d<float>(1.5f, 1.25f, 2.0f))
       << "6 x 5 x 4 voxels of 0.25 x 0.25 x 0.5 um";
@@ -139,13 +129,13 @@ TEST(OrvViewOpen, VoxelSizeOverridesTheFile) {
 }
 
 TEST(OrvViewOpen, UnreadableFilesRaiseAClearError) {
-  TempDir dir;
-  const std::string garbage = dir.File("garbage.tif");
+  iotest::ScratchDir dir;
+  const std::string garbage = dir / "garbage.tif";
   {
     wxFile f(wxString::FromUTF8(garbage), wxFile::write);
     f.Write("II*\0garbage", 11);
   }
-  for (const std::string& path : {garbage, dir.File("missing.tif"), dir.File("notes.txt")}) {
+  for (const std::string& path : {garbage, (dir / "missing.tif"), (dir / "notes.txt")}) {
     ViewerOptions options;
     options.image = path;
     try {
@@ -159,8 +149,8 @@ TEST(OrvViewOpen, UnreadableFilesRaiseAClearError) {
 }
 
 TEST(OrvViewOpen, LargeFilesAreReadUnderAProgressDialogThatGoesAway) {
-  TempDir dir;
-  const std::string path = dir.File("large.tif");
+  iotest::ScratchDir dir;
+  const std::string path = (dir / "large.tif");
   {
     bix::Image3d<unsigned short> image(bix::Vector3d<unsigned>(4096, 4096, 3));  // 96 MiB
     unsigned short v = 0;
