@@ -81,11 +81,13 @@ struct Viewer {
       wxTheApp->ProcessIdle();
     }
   }
+  // What the event loop does after a user action: all three windows painted
+  // in one pass of the toolkit. Update() first waits for the X server to
+  // finish every earlier request, so each measured action also pays for the
+  // server putting the previous action's pixels on the screen.
   void PaintAll() {
-    for (auto w : {orv::PROJ_XY, orv::PROJ_XZ, orv::PROJ_YZ}) {
-      canvas->GetDrWin(w)->Refresh(false);
-      canvas->GetDrWin(w)->Update();
-    }
+    for (auto w : {orv::PROJ_XY, orv::PROJ_XZ, orv::PROJ_YZ}) canvas->GetDrWin(w)->Refresh(false);
+    canvas->Update();
   }
   void Key(orv::orv_ProjectionType window, int code) {
     wxKeyEvent key(wxEVT_KEY_DOWN);

@@ -1,22 +1,14 @@
 #include "cut_picture.h"
 
+#include "oriented_pixels.h"
+
 #include <wx/graphics.h>
 
 #include <cairo.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace orv {
-
-namespace {
-
-// Cairo's RGB24: one 32-bit word per pixel, red in bits 16-23.
-inline std::uint32_t XRGB(const bix::RGB_generic<unsigned char>& c) {
-  return std::uint32_t(c.red) << 16 | std::uint32_t(c.green) << 8 | c.blue;
-}
-
-}  // namespace
 
 CutPicture::~CutPicture() { Clear(); }
 
@@ -53,45 +45,7 @@ void CutPicture::Fill(const RGB8Buffer& buffer, bool transpose, bool mirrorH, bo
     m_stride = static_cast<std::size_t>(cairo_image_surface_get_stride(m_surface));
   }
   cairo_surface_flush(m_surface);
-  const bix::RGB_generic<unsigned char>* data = buffer.data;
-  if (!transpose) {
-    for (int r = 0; r < h; ++r) {
-      const bix::RGB_generic<unsigned char>* line = data + static_cast<std::size_t>(mirrorV ? h - 1 - r : r) * bw;
-      std::uint32_t* __restrict dst = Row(r);
-      if (mirrorH) {
-        for (int c = 0; c < w; ++c) dst[c] = XRGB(line[w - 1 - c]);
-      } else {
-        const unsigned char* __restrict src = &line[0].red;
-        // Four bytes loaded at once and byte-reversed put red, green, blue
-        // where cairo wants them; the last pixel of a row is read on its own
-        // so that no byte past the buffer is touched.
-        for (int c = 0; c + 1 < w; ++c, src += 3) {
-          std::uint32_t v;
-          std::memcpy(&v, src, 4);
-          dst[c] = __builtin_bswap32(v) >> 8;
-        }
-        dst[w - 1] = XRGB(line[w - 1]);
-      }
-    }
-  } else {
-    // Transposing in tiles keeps both the rows read and the rows written in
-    // cache: picture (c, r) is buffer element (row r, of buffer row c).
-    constexpr int kTile = 32;
-    for (int r0 = 0; r0 < h; r0 += kTile) {
-      const int r1 = std::min(r0 + kTile, h);
-      for (int c0 = 0; c0 < w; c0 += kTile) {
-        const int c1 = std::min(c0 + kTile, w);
-        for (int r = r0; r < r1; ++r) {
-          const int source = mirrorV ? h - 1 - r : r;
-          std::uint32_t* dst = Row(r);
-          for (int c = c0; c < c1; ++c) {
-            const int col = mirrorH ? w - 1 - c : c;
-            dst[c] = XRGB(data[static_cast<std::size_t>(col) * bw + source]);
-          }
-        }
-      }
-    }
-  }
+  WriteOrientedPixels(buffer, transpose, mirrorH, mirrorV, m_pixels, m_stride);
   cairo_surface_mark_dirty(m_surface);
 }
 
