@@ -19,7 +19,8 @@ inline std::uint32_t XRGB(const Pixel& c) {
   return std::uint32_t(c.red) << 16 | std::uint32_t(c.green) << 8 | c.blue;
 }
 
-// Where picture pixels come from and go to.
+// Where picture pixels come from and go to. Passed by value: pixel stores
+// through a pointer could otherwise overwrite the fields, forcing reloads.
 struct Picture {
   const Pixel* data;
   int bw;    // buffer row length
@@ -45,7 +46,7 @@ struct Picture {
   }
 };
 
-void WritePlain(const Picture& p) {
+void WritePlain(Picture p) {
   if (!p.transpose) {
     for (int r = 0; r < p.h; ++r) {
       const Pixel* line = p.data + std::size_t(p.SourceRow(r)) * p.bw;
@@ -86,7 +87,7 @@ __attribute__((target("ssse3"))) inline __m128i Expand4(const Pixel* pixels, __m
   return _mm_shuffle_epi8(bytes, order);
 }
 
-__attribute__((target("ssse3"))) void WriteVectorised(const Picture& p) {
+__attribute__((target("ssse3"))) void WriteVectorised(Picture p) {
   // Byte k of the result takes byte order[k] of the source (-128: zero).
   const __m128i forward = _mm_setr_epi8(2, 1, 0, -128, 5, 4, 3, -128, 8, 7, 6, -128, 11, 10, 9, -128);
   const __m128i reversed = _mm_setr_epi8(11, 10, 9, -128, 8, 7, 6, -128, 5, 4, 3, -128, 2, 1, 0, -128);
