@@ -1,10 +1,11 @@
 #ifndef ORV_SRC_PARALLEL_COUNT_H
 #define ORV_SRC_PARALLEL_COUNT_H
 
-// Histogram counting on every core: the voxels are split into one run per
-// core, each run is counted into its own table, and the tables are added.
-// A scattered increment per voxel is the whole cost of a histogram, and one
-// core cannot do it at the speed memory delivers the voxels.
+// Passes over all voxels on every core: the voxels are split into one run
+// per core, and each run works on its own data. Histograms count each run
+// into its own table and add the tables; a range scan keeps one extreme per
+// run. One core cannot do a scattered increment per voxel at the speed
+// memory delivers the voxels.
 
 #include <algorithm>
 #include <cstddef>
@@ -13,30 +14,39 @@
 
 namespace orv {
 
+// Splits 0..total-1 into `runs` consecutive runs and calls run(r, begin, end)
+// for each, run 0 on the calling thread and the others on threads of their own.
+template <class Run>
+void ForEachRun(std::size_t total, std::size_t runs, Run run) {
+  std::vector<std::thread> workers;
+  const std::size_t chunk = total / runs;
+  for (std::size_t r = 1; r < runs; ++r) {
+    const std::size_t begin = r * chunk, end = r + 1 == runs ? total : begin + chunk;
+    workers.emplace_back([=, &run] { run(r, begin, end); });
+  }
+  run(std::size_t(0), std::size_t(0), runs == 1 ? total : chunk);
+  for (std::thread& worker : workers) worker.join();
+}
+
+// How many runs a pass over `total` voxels is worth: one per core, but a
+// small image is not worth a thread.
+inline std::size_t RunsFor(std::size_t total) {
+  constexpr std::size_t kMinVoxelsPerThread = std::size_t(1) << 21;
+  const std::size_t cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
+  return std::min(cores, std::max<std::size_t>(1, total / kMinVoxelsPerThread));
+}
+
 // countRun(begin, end, table) adds the voxels begin..end-1 to `table`
 // (`bins` entries, zeroed). `into` receives the sum of all runs.
 template <class CountRun>
 void CountInParallel(std::size_t total, std::size_t bins, unsigned* into, CountRun countRun) {
-  // Small images are not worth a thread; huge tables are not worth a copy
-  // per core (an int histogram may have 2^24 bins).
-  constexpr std::size_t kMinVoxelsPerThread = std::size_t(1) << 21;
+  // Huge tables are not worth a copy per core (an int histogram may have 2^24 bins).
   constexpr std::size_t kMaxBins = std::size_t(1) << 20;
-  const std::size_t cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
-  const std::size_t threads = std::min(cores, std::max<std::size_t>(1, total / kMinVoxelsPerThread));
-  if (threads < 2 || bins > kMaxBins) {
-    countRun(std::size_t(0), total, into);
-    return;
-  }
-  std::vector<std::vector<unsigned>> tables(threads - 1, std::vector<unsigned>(bins, 0u));
-  std::vector<std::thread> workers;
-  const std::size_t chunk = total / threads;
-  for (std::size_t t = 1; t < threads; ++t) {
-    const std::size_t begin = t * chunk, end = t + 1 == threads ? total : begin + chunk;
-    unsigned* table = tables[t - 1].data();
-    workers.emplace_back([=, &countRun] { countRun(begin, end, table); });
-  }
-  countRun(std::size_t(0), chunk, into);
-  for (std::thread& worker : workers) worker.join();
+  const std::size_t runs = bins > kMaxBins ? 1 : RunsFor(total);
+  std::vector<std::vector<unsigned>> tables(runs - 1, std::vector<unsigned>(bins, 0u));
+  ForEachRun(total, runs, [&](std::size_t r, std::size_t begin, std::size_t end) {
+    countRun(begin, end, r == 0 ? into : tables[r - 1].data());
+  });
   for (const std::vector<unsigned>& table : tables)
     for (std::size_t b = 0; b < bins; ++b) into[b] += table[b];
 }

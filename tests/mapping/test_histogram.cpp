@@ -5,7 +5,9 @@
 #include <wx/ffile.h>
 #include <wx/filename.h>
 
+#include <cmath>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 using orv::Histogram;
@@ -338,4 +340,69 @@ TEST(HistogramSet, LargeImagesAreCountedExactlyOnEveryCore) {
     ++expected[2][v.blue];
   }
   for (int c = 0; c < 3; ++c) EXPECT_EQ(std::vector<unsigned>(set[c].begin(), set[c].end()), expected[c]) << c;
+}
+
+// Voxels exactly on and a few steps around every bin boundary, where a fast
+// position computation could round to the other side: every voxel is counted
+// in the bin GetBinPos gives it, for contiguous and strided voxels, and values
+// outside the range (infinities, NaN) land in the end bins.
+TEST(Histogram, VoxelsOnBinBoundariesAreCountedWhereGetBinPosPutsThem) {
+  struct Layout {
+    float lo, hi;
+    unsigned n;
+  };
+  // The first two are ranges where multiplying by the inverse of the bin width
+  // and dividing by it put a voxel in different bins.
+  for (const Layout& layout : {Layout{78.0849609375f, 2068.722412109375f, 3},
+                               Layout{48.959228515625f, 2569.197998046875f, 7}, Layout{-0.37f, 1234.567f, 2},
+                               Layout{-0.37f, 1234.567f, 256}, Layout{-0.37f, 1234.567f, 4099}}) {
+    const float lo = layout.lo, hi = layout.hi;
+    const unsigned n = layout.n;
+    std::vector<float> voxels = {INFINITY, -INFINITY, NAN, lo, hi};
+    for (unsigned b = 0; b < n; ++b) {
+      const double boundary = static_cast<double>(lo) + (static_cast<double>(hi) - lo) * b / (n - 1);
+      float v = static_cast<float>(boundary);
+      for (int i = 0; i < 3; ++i) v = std::nextafter(v, -INFINITY);
+      for (int i = 0; i < 7; ++i, v = std::nextafter(v, INFINITY)) voxels.push_back(v);
+    }
+    for (std::size_t stride : {std::size_t(1), std::size_t(3)}) {
+      Histogram<float> h;
+      h.Fill(lo, hi, n, voxels.data(), voxels.data() + voxels.size(), stride);
+      std::vector<unsigned> expected(n, 0u);
+      for (std::size_t k = 0; k < voxels.size(); k += stride) ++expected[h.GetBinPos(voxels[k])];
+      EXPECT_EQ(std::vector<unsigned>(h.begin(), h.end()), expected) << n << " bins, stride " << stride;
+    }
+  }
+}
+
+// The data range of a float image skips infinities and NaN and orders
+// negative values and zeros as numbers do, however the voxels are split
+// between cores.
+TEST(HistogramSet, FloatDataRangeIgnoresNonFiniteValues) {
+  bix::Image3d<float> image(bix::Vector3d<unsigned>(1024, 1024, 5));  // several runs
+  image.Fill(-0.0f);
+  image.GetVoxel(3, 0, 0) = -INFINITY;
+  image.GetVoxel(4, 9, 1) = -5.5f;
+  image.GetVoxel(5, 1023, 4) = NAN;
+  image.GetVoxel(6, 1000, 4) = 2.25f;
+  image.GetVoxel(7, 100, 2) = INFINITY;
+  image.GetVoxel(8, 100, 3) = -std::numeric_limits<float>::denorm_min();
+  const HistogramSet<float> set(image);
+  EXPECT_EQ(set.Get().GetLeftCenter(), -5.5f);
+  EXPECT_EQ(set.Get().GetRightCenter(), 2.25f);
+  EXPECT_EQ(set.Get().GetSum(), image.GetVoxelCount());
+
+  bix::Image3d<float> nothing(bix::Vector3d<unsigned>(2, 1, 1));
+  nothing.Fill(NAN);
+  nothing.GetVoxel(1, 0, 0) = INFINITY;
+  EXPECT_EQ(HistogramSet<float>(nothing).Get().size(), 0u);
+
+  bix::Image3d<int> extremes(bix::Vector3d<unsigned>(1024, 1024, 5));
+  extremes.Fill(0);
+  extremes.GetVoxel(1, 2, 3) = std::numeric_limits<int>::min();
+  extremes.GetVoxel(1023, 1023, 4) = std::numeric_limits<int>::max();
+  const HistogramSet<int> ints(extremes);
+  EXPECT_EQ(ints.Get().GetLeftCenter(), std::numeric_limits<int>::min());
+  EXPECT_EQ(ints.Get().GetRightCenter(), std::numeric_limits<int>::max());
+  EXPECT_EQ(ints.Get().GetSum(), extremes.GetVoxelCount());
 }
