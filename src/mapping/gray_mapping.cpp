@@ -58,14 +58,14 @@ void orv_GrayMappingModule<T>::Map(const T* voxels, Buffer2d<Colour>& out) const
   if constexpr (std::is_same_v<T, unsigned char>) {
     // 8 bits: one packed colour per voxel value, 1 KiB.
     const std::uint32_t* byteColour = m_byteColours;
-    WritePacked(n, out.data, [=](std::size_t i) { return byteColour[voxels[i]]; });
+    WritePackedOnAllCores(n, out.data, [=](std::size_t i) { return byteColour[voxels[i]]; });
   } else if constexpr (std::is_same_v<T, unsigned short>) {
     // Bytes per voxel value (64 KiB) stay in the nearest caches better than colours would.
     const unsigned char* intensity = m_voxelIntensity.data();
-    WritePacked(n, out.data, [=](std::size_t i) { return colourOf[intensity[voxels[i]]]; });
+    WritePackedOnAllCores(n, out.data, [=](std::size_t i) { return colourOf[intensity[voxels[i]]]; });
   } else {
     const auto intensity = m_lut.GetReader();
-    WritePacked(n, out.data, [=](std::size_t i) { return colourOf[intensity.Get(voxels[i])]; });
+    WritePackedOnAllCores(n, out.data, [=](std::size_t i) { return colourOf[intensity.Get(voxels[i])]; });
   }
 }
 

@@ -1,6 +1,6 @@
 #include <orv/histogram.h>
 
-#include "parallel_count.h"
+#include "parallel_runs.h"
 
 #include <wx/busyinfo.h>
 #include <wx/filefn.h>

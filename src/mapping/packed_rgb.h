@@ -7,6 +7,8 @@
 // that captures by value: a byte store may alias anything reached through a
 // reference, which would make the compiler reload it for every pixel.
 
+#include "parallel_runs.h"
+
 #include <bix/RGB.h>
 
 #include <cstdint>
@@ -45,6 +47,18 @@ inline void WritePacked(std::size_t n, bix::RGB_generic<unsigned char>* out, Col
     bytes[1] = static_cast<unsigned char>(a >> 8);
     bytes[2] = static_cast<unsigned char>(a >> 16);
   }
+}
+
+// WritePacked on every core for slices large enough to be worth it; the
+// runs start on whole groups of eight pixels.
+template <class ColourOf>
+inline void WritePackedOnAllCores(std::size_t n, bix::RGB_generic<unsigned char>* out, ColourOf colourOf) {
+  constexpr std::size_t kMinGroupsPerRun = std::size_t(1) << 14;  // 131072 pixels
+  const std::size_t groups = n / 8, runs = RunsFor(groups, kMinGroupsPerRun);
+  ForEachRun(groups, runs, [=](std::size_t r, std::size_t first, std::size_t last) {
+    const std::size_t begin = first * 8, end = r + 1 == runs ? n : last * 8;
+    WritePacked(end - begin, out + begin, [=](std::size_t i) { return colourOf(begin + i); });
+  });
 }
 
 }  // namespace orv

@@ -55,7 +55,7 @@ void orv_RGBMappingModule<C>::Map(const Voxel* voxels, Buffer2d<bix::RGB_generic
   const unsigned char* green = m_channelBytes[1].data();
   const unsigned char* blue = m_channelBytes[2].data();
   const std::size_t n = static_cast<std::size_t>(out.width) * out.height;
-  WritePacked(n, out.data, [=](std::size_t i) {
+  WritePackedOnAllCores(n, out.data, [=](std::size_t i) {
     const Voxel& v = voxels[i];
     return PackRGB(red[v.red], green[v.green], blue[v.blue]);
   });

@@ -577,3 +577,39 @@ TEST(Mapping, RowsOfAnyLengthMapPixelByPixel) {
     }
   }
 }
+
+// Slices of a window's size are mapped on every core in runs: the runs meet
+// and end exactly, the same pixels as mapping the slice in short pieces.
+TEST(Mapping, LargeSlicesMapAsTheirPiecesDo) {
+  Viewer<unsigned short> gray(RowImage<unsigned short>({0, 100, 4000}));
+  Viewer<float> floats(RowImage<float>({-1.f, 0.5f, 7.f}));
+  Viewer<RGB8> rgb(RowImage<RGB8>({RGB8(0, 0, 0), RGB8(250, 200, 100)}));
+  gray.Command(3);
+  floats.Command(3);
+  rgb.Command(3);
+  for (unsigned n : {262151u, 1048576u}) {
+    std::vector<unsigned short> values(n);
+    std::vector<float> reals(n);
+    std::vector<RGB8> colours(n);
+    std::uint32_t r = n;
+    for (unsigned i = 0; i < n; ++i) {
+      r = r * 1664525u + 1013904223u;
+      values[i] = static_cast<unsigned short>(r >> 20);
+      reals[i] = static_cast<float>(r >> 8) * 6e-7f - 1.f;
+      colours[i] = RGB8(static_cast<unsigned char>(r >> 24), static_cast<unsigned char>(r >> 16), 99);
+    }
+    const auto mapped = gray.Map(values);
+    const auto mappedReals = floats.Map(reals);
+    const auto mappedRGB = rgb.Map(colours);
+    constexpr unsigned kPiece = 4093;
+    for (unsigned start = 0; start < n; start += kPiece) {
+      const unsigned end = std::min(n, start + kPiece);
+      const auto piece = gray.Map(std::vector<unsigned short>(values.begin() + start, values.begin() + end));
+      const auto pieceReals = floats.Map(std::vector<float>(reals.begin() + start, reals.begin() + end));
+      const auto pieceRGB = rgb.Map(std::vector<RGB8>(colours.begin() + start, colours.begin() + end));
+      ASSERT_TRUE(std::equal(piece.begin(), piece.end(), mapped.begin() + start)) << n << " " << start;
+      ASSERT_TRUE(std::equal(pieceReals.begin(), pieceReals.end(), mappedReals.begin() + start)) << n << " " << start;
+      ASSERT_TRUE(std::equal(pieceRGB.begin(), pieceRGB.end(), mappedRGB.begin() + start)) << n << " " << start;
+    }
+  }
+}

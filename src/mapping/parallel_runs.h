@@ -1,11 +1,11 @@
-#ifndef ORV_SRC_PARALLEL_COUNT_H
-#define ORV_SRC_PARALLEL_COUNT_H
+#ifndef ORV_SRC_PARALLEL_RUNS_H
+#define ORV_SRC_PARALLEL_RUNS_H
 
 // Passes over all voxels on every core: the voxels are split into one run
 // per core, and each run works on its own data. Histograms count each run
 // into its own table and add the tables; a range scan keeps one extreme per
-// run. One core cannot do a scattered increment per voxel at the speed
-// memory delivers the voxels.
+// run; mapping writes each run's pixels. One core cannot do a scattered
+// increment or a table look-up per voxel at the speed memory delivers them.
 
 #include <algorithm>
 #include <cstddef>
@@ -28,12 +28,11 @@ void ForEachRun(std::size_t total, std::size_t runs, Run run) {
   for (std::thread& worker : workers) worker.join();
 }
 
-// How many runs a pass over `total` voxels is worth: one per core, but a
-// small image is not worth a thread.
-inline std::size_t RunsFor(std::size_t total) {
-  constexpr std::size_t kMinVoxelsPerThread = std::size_t(1) << 21;
+// How many runs a pass over `total` voxels is worth: one per core, but no
+// run shorter than `minPerRun` (starting a thread costs tens of microseconds).
+inline std::size_t RunsFor(std::size_t total, std::size_t minPerRun = std::size_t(1) << 21) {
   const std::size_t cores = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
-  return std::min(cores, std::max<std::size_t>(1, total / kMinVoxelsPerThread));
+  return std::min(cores, std::max<std::size_t>(1, total / minPerRun));
 }
 
 // countRun(begin, end, table) adds the voxels begin..end-1 to `table`
