@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -22,7 +23,11 @@ void ForEachRun(std::size_t total, std::size_t runs, Run run) {
   const std::size_t chunk = total / runs;
   for (std::size_t r = 1; r < runs; ++r) {
     const std::size_t begin = r * chunk, end = r + 1 == runs ? total : begin + chunk;
-    workers.emplace_back([=, &run] { run(r, begin, end); });
+    try {
+      workers.emplace_back([=, &run] { run(r, begin, end); });
+    } catch (const std::system_error&) {
+      run(r, begin, end);  // no thread to be had (a process limit): this one does the run
+    }
   }
   run(std::size_t(0), std::size_t(0), runs == 1 ? total : chunk);
   for (std::thread& worker : workers) worker.join();
