@@ -64,8 +64,13 @@ void orv_GrayMappingModule<T>::Map(const T* voxels, Buffer2d<Colour>& out) const
     const unsigned char* intensity = m_voxelIntensity.data();
     WritePackedOnAllCores(n, out.data, [=](std::size_t i) { return colourOf[intensity[voxels[i]]]; });
   } else {
-    const auto intensity = m_lut.GetReader();
-    WritePackedOnAllCores(n, out.data, [=](std::size_t i) { return colourOf[intensity.Get(voxels[i])]; });
+    // int and float: a voxel's table position takes arithmetic, done for
+    // many voxels at a time.
+    const auto& lut = m_lut;
+    WriteIntensityColoursOnAllCores(n, out.data, colourOf, [&lut, voxels](std::size_t begin, std::size_t count,
+                                                                          unsigned char* bytes) {
+      lut.GetMany(voxels + begin, count, bytes);
+    });
   }
 }
 

@@ -11,6 +11,7 @@
 
 #include <bix/RGB.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -49,15 +50,41 @@ inline void WritePacked(std::size_t n, bix::RGB_generic<unsigned char>* out, Col
   }
 }
 
-// WritePacked on every core for slices large enough to be worth it; the
-// runs start on whole groups of eight pixels.
-template <class ColourOf>
-inline void WritePackedOnAllCores(std::size_t n, bix::RGB_generic<unsigned char>* out, ColourOf colourOf) {
+// Calls write(begin, end) for consecutive runs of the n pixels, on every
+// core for slices large enough to be worth it; runs start on whole groups
+// of eight pixels.
+template <class Write>
+inline void ForEachPixelRun(std::size_t n, Write write) {
   constexpr std::size_t kMinGroupsPerRun = std::size_t(1) << 14;  // 131072 pixels
   const std::size_t groups = n / 8, runs = RunsFor(groups, kMinGroupsPerRun);
   ForEachRun(groups, runs, [=](std::size_t r, std::size_t first, std::size_t last) {
-    const std::size_t begin = first * 8, end = r + 1 == runs ? n : last * 8;
+    write(first * 8, r + 1 == runs ? n : last * 8);
+  });
+}
+
+// WritePacked on every core.
+template <class ColourOf>
+inline void WritePackedOnAllCores(std::size_t n, bix::RGB_generic<unsigned char>* out, ColourOf colourOf) {
+  ForEachPixelRun(n, [=](std::size_t begin, std::size_t end) {
     WritePacked(end - begin, out + begin, [=](std::size_t i) { return colourOf(begin + i); });
+  });
+}
+
+// The same for pixels whose colour is colourOf[intensity] and whose
+// intensities are computed a block at a time: intensitiesOf(begin, count,
+// bytes) writes those of pixels begin..begin+count-1.
+template <class IntensitiesOf>
+inline void WriteIntensityColoursOnAllCores(std::size_t n, bix::RGB_generic<unsigned char>* out,
+                                            const std::uint32_t* colourOf, IntensitiesOf intensitiesOf) {
+  ForEachPixelRun(n, [=](std::size_t begin, std::size_t end) {
+    constexpr std::size_t kBlock = 1024;
+    unsigned char bytes[kBlock];
+    for (std::size_t start = begin; start < end; start += kBlock) {
+      const std::size_t count = std::min(kBlock, end - start);
+      intensitiesOf(start, count, bytes);
+      const unsigned char* intensity = bytes;
+      WritePacked(count, out + start, [=](std::size_t i) { return colourOf[intensity[i]]; });
+    }
   });
 }
 

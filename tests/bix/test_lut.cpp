@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cmath>
+#include <vector>
 
 TEST(LUT, GammaOneIsTheClampedLine) {
   bix::LUT<unsigned short, unsigned char> lut;
@@ -158,4 +159,53 @@ TEST(LUT, AFailedCallLeavesTheTableAsItWas) {
   EXPECT_THROW(lut.CreateGamma(0, 255, 0.f, 0, 255), bix::LibException);
   EXPECT_THROW(lut.Init(0, 0, 255), bix::LibException);
   EXPECT_EQ(lut.Get(100), 100);
+}
+
+namespace {
+
+// GetMany against Get, value by value, over more values than one block.
+template <class T>
+void ExpectManyAsGet(const bix::LUT<T, unsigned char>& lut, const std::vector<T>& values) {
+  std::vector<unsigned char> many(values.size());
+  lut.GetMany(values.data(), values.size(), many.data());
+  for (std::size_t k = 0; k < values.size(); ++k)
+    ASSERT_EQ(many[k], lut.Get(values[k])) << "value " << +values[k] << " at " << k;
+}
+
+}  // namespace
+
+// The vectorised reading of many values agrees with Get: clamps at both
+// ends, NaN and infinities, direct integer tables and tables with fewer
+// entries than values, the whole int range.
+TEST(LUT, GetManyReadsWhatGetReads) {
+  std::vector<float> reals = {NAN, INFINITY, -INFINITY, -1e30f, 1e30f, -0.0f};
+  std::vector<int> ints = {INT_MIN, INT_MAX, -1, 0};
+  for (int i = -500; i < 3000; ++i) {
+    reals.push_back(static_cast<float>(i) * 0.37f);
+    ints.push_back(i * 3 - 7);
+  }
+  bix::LUT<float, unsigned char> realTable;
+  realTable.Init(256, -3.5f, 700.25f);
+  realTable.CreateGamma(-3.5f, 700.25f, 0.6f, 255, 0);
+  ExpectManyAsGet(realTable, reals);
+
+  bix::LUT<int, unsigned char> direct;
+  direct.Init(1001, -20, 980);  // one entry per value
+  direct.CreateGamma(-20, 980, 1.7f, 3, 250);
+  ExpectManyAsGet(direct, ints);
+  bix::LUT<int, unsigned char> coarse;
+  coarse.Init(77, -20, 8000);
+  coarse.CreateThresholding(100, 5000, 0, 255);
+  ExpectManyAsGet(coarse, ints);
+  bix::LUT<int, unsigned char> whole;
+  whole.Init(256, INT_MIN, INT_MAX);
+  whole.CreateAffine(1.f / 16777216, 128.f, 0, 255);
+  ExpectManyAsGet(whole, ints);
+
+  bix::LUT<unsigned short, unsigned char> shorts;
+  shorts.Init(65536, 0, 65535);
+  shorts.CreateGamma(100, 4000, 1.f, 0, 255);
+  std::vector<unsigned short> all(65536);
+  for (int v = 0; v < 65536; ++v) all[v] = static_cast<unsigned short>(v);
+  ExpectManyAsGet(shorts, all);
 }

@@ -83,6 +83,8 @@ public:
   }
 
   U Get(T v) const { return GetReader().Get(v); }
+  // out[k] = Get(v[k]) for k < n, the positions computed many at a time.
+  void GetMany(const T* v, std::size_t n, U* out) const;
 
   long GetCount() const { return static_cast<long>(m_table.size()); }
   T GetLow() const { return m_lo; }
