@@ -172,3 +172,32 @@ TEST(CopyToImage, FastPathsAgreeWithPerVoxelSampling) {
         EXPECT_EQ(wrong, 0) << "zoom " << zx << "/" << zyz << " shape " << shape.x << "x" << shape.y << "x" << shape.z;
       }
 }
+
+// Window-sized cuts of each orientation, zoomed far in (every source voxel
+// repeated over many rows and planes) and far out: every voxel samples what
+// the per-voxel rule gives.
+TEST(CopyToImage, WindowSizedCutsSampleEveryVoxel) {
+  const Image3d<int> source = Coded({9, 7, 5}, {1, 1, 1});
+  const Vector3d<unsigned> shapes[] = {{1, 613, 601}, {613, 1, 601}, {613, 601, 1}, {300, 250, 7}};
+  for (float zoom : {67.f, 0.013f}) {
+    for (const Vector3d<unsigned>& shape : shapes) {
+      const Vector3d<float> offset(-0.5f, 0.25f, -0.75f);
+      Image3d<int> dst = Grid<int>(shape, offset, {zoom, zoom, zoom});
+      bix::CopyToImage(source, dst);
+      int wrong = 0;
+      for (unsigned k = 0; k < shape.z; ++k)
+        for (unsigned j = 0; j < shape.y; ++j)
+          for (unsigned i = 0; i < shape.x; ++i) {
+            const unsigned idx[3] = {i, j, k};
+            int v[3], expected = 0;
+            for (unsigned a = 0; a < 3 && expected == 0; ++a) {
+              v[a] = static_cast<int>(std::floor(static_cast<double>(offset[a]) + idx[a] / static_cast<double>(zoom) + 1e-4));
+              if (v[a] < 0 || v[a] >= static_cast<int>(source.GetSize()[a])) expected = -1;
+            }
+            expected = expected < 0 ? 0 : v[0] + 10 * v[1] + 100 * v[2];
+            wrong += dst.GetVoxel(i, j, k) != expected;
+          }
+      EXPECT_EQ(wrong, 0) << "zoom " << zoom << " shape " << shape.x << "x" << shape.y << "x" << shape.z;
+    }
+  }
+}
