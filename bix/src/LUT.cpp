@@ -1,5 +1,6 @@
 #include <bix/Exceptions.h>
 #include <bix/LUT.h>
+#include <bix/VectorClones.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -39,39 +40,12 @@ void RequireNumericOutput(const char* operation) {
     throw LibException(std::string("LUT::") + operation + ": the table's entries are not numbers");
 }
 
-// Processors with AVX2 get their own copy of the index arithmetic: the
-// compiler vectorises it four or eight values at a time.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define BIX_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define BIX_VECTOR_CLONES
-#endif
-
-// The entry indices of v[0..n-1], computed as LUT::Reader does but without
-// branches (the clamps are selections), so that the loop vectorises. Entry
-// counts stay below 2^31 (kMaxEntries), so an index fits an int.
-template <class T>
-BIX_VECTOR_CLONES void EntryIndices(const T* v, std::size_t n, bool direct, long long lo, double loD, double scale,
-                                    std::size_t last, std::int32_t* index) {
-  if constexpr (std::is_integral_v<T>) {
-    if (direct) {
-      const long long top = static_cast<long long>(last);
-      for (std::size_t k = 0; k < n; ++k) {
-        long long i = static_cast<long long>(v[k]) - lo;
-        i = i < 0 ? 0 : i;
-        i = i > top ? top : i;
-        index[k] = static_cast<std::int32_t>(i);
-      }
-      return;
-    }
-  }
-  const double top = static_cast<double>(last);
-  for (std::size_t k = 0; k < n; ++k) {
-    double p = (static_cast<double>(v[k]) - loD) * scale + 0.5;
-    p = p > 0.0 ? p : 0.0;  // also NaN
-    p = p >= top ? top : p;
-    index[k] = static_cast<std::int32_t>(p);
-  }
+// The entry indices of v[0..n-1]. Processors with AVX2 get their own copy,
+// which the compiler vectorises four or eight values at a time. The reader
+// comes by value so that its fields stay in registers while indices are stored.
+template <class Reader, class T>
+BIX_VECTOR_CLONES void EntryIndices(Reader reader, const T* v, std::size_t n, std::int32_t* index) {
+  for (std::size_t k = 0; k < n; ++k) index[k] = static_cast<std::int32_t>(reader.IndexOf(v[k]));
 }
 
 }  // namespace
@@ -166,12 +140,11 @@ template <class T, class U>
 void LUT<T, U>::GetMany(const T* v, std::size_t n, U* out) const {
   constexpr std::size_t kBlock = 1024;
   std::int32_t index[kBlock];
-  const U* entries = m_table.data();
+  const Reader reader = GetReader();
   for (std::size_t start = 0; start < n; start += kBlock) {
     const std::size_t count = std::min(kBlock, n - start);
-    EntryIndices(v + start, count, m_direct, m_direct ? static_cast<long long>(m_lo) : 0, m_lo_d, m_scale, m_last,
-                 index);
-    for (std::size_t k = 0; k < count; ++k) out[start + k] = entries[index[k]];
+    EntryIndices(reader, v + start, count, index);
+    for (std::size_t k = 0; k < count; ++k) out[start + k] = reader.m_entries[index[k]];
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include "parallel_runs.h"
 
+#include <bix/VectorClones.h>
+
 #include <wx/busyinfo.h>
 #include <wx/filefn.h>
 
@@ -72,14 +74,6 @@ bool ReadCount(std::istream& in, unsigned& count) {
   return digits > 0;
 }
 
-// Processors with AVX2 get their own copy of the arithmetic loops: the
-// compiler vectorises their double-precision work four voxels at a time.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define ORV_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define ORV_VECTOR_CLONES
-#endif
-
 // The bin positions of n voxels v[0], v[step], ... of a histogram whose
 // first and last centres are f and l (top + 1 bins), as GetBinPos computes
 // them but with the division done as a multiplication by scale. Written
@@ -87,8 +81,8 @@ bool ReadCount(std::istream& in, unsigned& count) {
 // Marks the positions within `hair` of a whole number, where the two ways may
 // round to different bins; returns whether there are any.
 template <bool kContiguous, class T>
-ORV_VECTOR_CLONES bool BinPositions(const T* v, std::size_t step, std::size_t n, double f, double l, double top, double scale,
-                  double hair, unsigned* bins, unsigned char* recheck) {
+BIX_VECTOR_CLONES bool BinPositions(const T* v, std::size_t step, std::size_t n, double f, double l, double top,
+                                    double scale, double hair, unsigned* bins, unsigned char* recheck) {
   int any = 0;
   for (std::size_t k = 0; k < n; ++k) {
     const double x = static_cast<double>(kContiguous ? v[k] : v[k * step]);
@@ -109,7 +103,7 @@ ORV_VECTOR_CLONES bool BinPositions(const T* v, std::size_t step, std::size_t n,
 // is none. Written without early exits so that the compiler vectorises the
 // scan; floats are compared through integer keys of the same order (a float
 // comparison that must respect NaN and signed zeros is not vectorised).
-ORV_VECTOR_CLONES void FiniteRange(const int* v, std::size_t n, int& low, int& high) {
+BIX_VECTOR_CLONES void FiniteRange(const int* v, std::size_t n, int& low, int& high) {
   int lo = std::numeric_limits<int>::max(), hi = std::numeric_limits<int>::lowest();
   for (std::size_t k = 0; k < n; ++k) {
     lo = std::min(lo, v[k]);
@@ -123,7 +117,7 @@ ORV_VECTOR_CLONES void FiniteRange(const int* v, std::size_t n, int& low, int& h
 // floats have their magnitude bits flipped. The mapping is its own inverse.
 inline std::int32_t OrderedKey(std::int32_t bits) { return bits ^ ((bits >> 31) & 0x7fffffff); }
 
-ORV_VECTOR_CLONES void FiniteRange(const float* v, std::size_t n, float& low, float& high) {
+BIX_VECTOR_CLONES void FiniteRange(const float* v, std::size_t n, float& low, float& high) {
   constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max(), kMin = std::numeric_limits<std::int32_t>::min();
   std::int32_t lo = kMax, hi = kMin;
   for (std::size_t k = 0; k < n; ++k) {
@@ -226,7 +220,6 @@ void Histogram<T>::Fill(const T& lo, const T& hi, unsigned n, const T* first, co
   const double f = static_cast<double>(m_centres[0]), l = static_cast<double>(m_centres[m_n - 1]);
   const double top = m_n - 1, span = l - f, scale = top / span;
   const double hair = (top + 1) * 1e-12;  // a thousand times the possible difference
-  const unsigned lastBin = m_n - 1;
   CountInParallel(count, m_n, m_counts.get(), [=](std::size_t begin, std::size_t end, unsigned* counts) {
     constexpr std::size_t kBlock = 1024;
     unsigned bins[kBlock];
@@ -242,8 +235,7 @@ void Histogram<T>::Fill(const T& lo, const T& hi, unsigned n, const T* first, co
         std::memcpy(&marks, recheck + w, 8);
         if (!marks) continue;
         for (std::size_t k = w; k < std::min(n, w + 8); ++k)
-          if (recheck[k])
-            bins[k] = std::min(static_cast<unsigned>((static_cast<double>(block[k * stride]) - f) / span * top), lastBin);
+          if (recheck[k]) bins[k] = GetBinPos(block[k * stride]);
       }
       for (std::size_t k = 0; k < n; ++k) ++counts[bins[k]];
     }

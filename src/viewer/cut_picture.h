@@ -25,11 +25,9 @@ public:
   CutPicture(const CutPicture&) = delete;
   CutPicture& operator=(const CutPicture&) = delete;
 
-  // The picture of `buffer` in one pass. Without `transpose` picture pixel
-  // (c, r) shows buffer element (c, r); with it (the YZ window, whose buffer
-  // runs along y first) it shows element (r, c), so the picture is
-  // buffer.height wide. `mirrorH` and `mirrorV` then flip the picture's
-  // columns and rows. The surface is reused while its size fits; an empty
+  // The picture of `buffer` in one pass, oriented as WriteOrientedPixels
+  // says (the YZ window's buffer is transposed, so its picture is
+  // buffer.height wide). The surface is reused while its size fits; an empty
   // buffer leaves no picture.
   void Fill(const RGB8Buffer& buffer, bool transpose, bool mirrorH, bool mirrorV);
   // Mirrors the picture in place (a reversed axis).

@@ -42,24 +42,28 @@ public:
   public:
     U Get(T v) const { return m_entries[IndexOf(v)]; }
 
-  private:
-    friend class LUT;
+    // The entry Get reads. Written without branches (the clamps are
+    // selections): voxel data give the predictor nothing to learn, and a loop
+    // over many values vectorises (GetMany). Entry counts stay below 2^31,
+    // so a position converts through an int, which vectorises too.
     std::size_t IndexOf(T v) const {
       if constexpr (std::is_integral_v<T>) {
         if (m_direct) {
-          // Branch-free clamp: voxel data give the predictor nothing to learn.
           long long i = static_cast<long long>(v) - m_lo_i;
           i = i < 0 ? 0 : i;
           i = i > static_cast<long long>(m_last) ? static_cast<long long>(m_last) : i;
           return static_cast<std::size_t>(i);
         }
       }
-      const double p = (static_cast<double>(v) - m_lo_d) * m_scale + 0.5;
-      if (!(p > 0.0)) return 0;  // also NaN
-      if (p >= static_cast<double>(m_last)) return m_last;
-      return static_cast<std::size_t>(p);
+      const double last = static_cast<double>(m_last);
+      double p = (static_cast<double>(v) - m_lo_d) * m_scale + 0.5;
+      p = p > 0.0 ? p : 0.0;  // also NaN
+      p = p >= last ? last : p;
+      return static_cast<std::size_t>(static_cast<int>(p));
     }
 
+  private:
+    friend class LUT;
     const U* m_entries;
     long long m_lo_i;
     double m_lo_d;
