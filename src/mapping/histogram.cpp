@@ -76,21 +76,22 @@ bool ReadCount(std::istream& in, unsigned& count) {
 
 // The bin positions of n voxels v[0], v[step], ... of a histogram whose
 // first and last centres are f and l (top + 1 bins), as GetBinPos computes
-// them but with the division done as a multiplication by scale. Written
-// without branches so that the compiler can vectorise it (contiguous voxels).
-// Marks the positions within `hair` of a whole number, where the two ways may
-// round to different bins; returns whether there are any.
-template <bool kContiguous, class T>
-BIX_VECTOR_CLONES bool BinPositions(const T* v, std::size_t step, std::size_t n, double f, double l, double top,
-                                    double scale, double hair, unsigned* bins, unsigned char* recheck) {
+// them but with the division done as a multiplication by scale, in the
+// precision of Real. Written without branches so that the compiler can
+// vectorise it (contiguous voxels). Marks the positions within `hair` of a
+// whole number, where the two ways may round to different bins; returns
+// whether there are any.
+template <bool kContiguous, class Real, class T>
+BIX_VECTOR_CLONES bool BinPositions(const T* v, std::size_t step, std::size_t n, Real f, Real l, Real top,
+                                    Real scale, Real hair, unsigned* bins, unsigned char* recheck) {
   int any = 0;
   for (std::size_t k = 0; k < n; ++k) {
-    const double x = static_cast<double>(kContiguous ? v[k] : v[k * step]);
-    double pos = (x - f) * scale;
-    pos = x > f ? pos : 0.0;  // also NaN
+    const Real x = static_cast<Real>(kContiguous ? v[k] : v[k * step]);
+    Real pos = std::min((x - f) * scale, top);
+    pos = x > f ? pos : Real(0);  // also NaN
     pos = x >= l ? top : pos;
     const int bin = static_cast<int>(pos);
-    const double part = pos - bin;
+    const Real part = pos - static_cast<Real>(bin);
     const int close = ((part < hair) | (part > 1 - hair)) & (x > f) & (x < l);
     recheck[k] = static_cast<unsigned char>(close);
     any |= close;
@@ -117,16 +118,20 @@ BIX_VECTOR_CLONES void FiniteRange(const int* v, std::size_t n, int& low, int& h
 // floats have their magnitude bits flipped. The mapping is its own inverse.
 inline std::int32_t OrderedKey(std::int32_t bits) { return bits ^ ((bits >> 31) & 0x7fffffff); }
 
+// The floats' bits read in place as integers.
+typedef std::int32_t FloatBits __attribute__((may_alias));
+
 BIX_VECTOR_CLONES void FiniteRange(const float* v, std::size_t n, float& low, float& high) {
   constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max(), kMin = std::numeric_limits<std::int32_t>::min();
+  const FloatBits* bits = reinterpret_cast<const FloatBits*>(v);
   std::int32_t lo = kMax, hi = kMin;
   for (std::size_t k = 0; k < n; ++k) {
-    std::int32_t bits;
-    std::memcpy(&bits, v + k, 4);
-    const bool finite = (bits & 0x7f800000) != 0x7f800000;  // not inf or NaN
-    const std::int32_t key = OrderedKey(bits);
-    lo = std::min(lo, finite ? key : kMax);
-    hi = std::max(hi, finite ? key : kMin);
+    const std::int32_t key = OrderedKey(bits[k]);
+    // All ones for inf and NaN, which then count as kMax and kMin; written
+    // as masks, not as a selection, which the compiler would turn into a branch.
+    const std::int32_t infinite = -static_cast<std::int32_t>((bits[k] & 0x7f800000) == 0x7f800000);
+    lo = std::min(lo, (key & ~infinite) | (kMax & infinite));
+    hi = std::max(hi, (key & ~infinite) | (kMin & infinite));
   }
   if (lo > hi) {
     low = std::numeric_limits<float>::max();
@@ -167,6 +172,10 @@ void Histogram<T>::Init(const T& lo, const T& hi, unsigned n) {
   }
   const double step = (static_cast<double>(hi) - static_cast<double>(lo)) / (n - 1);
   for (unsigned i = 0; i < n; ++i) m_centres[i] = static_cast<T>(static_cast<double>(lo) + step * i);
+  // The last centre is hi itself: lo + step x (n - 1) can fall just short of
+  // it (0 + 1 / 49 x 49 is 0.99999..., which truncates to 0; -1e30 + 1e30 is
+  // 0 for hi = -1e-45), which would leave the highest voxels above the range.
+  if (n >= 2) m_centres[n - 1] = hi;
 }
 
 template <class T>
@@ -217,9 +226,20 @@ void Histogram<T>::Fill(const T& lo, const T& hi, unsigned n, const T* first, co
   // counted. Same formula and clamps as GetBinPos, whose division is done as
   // a multiplication: the two can differ only in the last bits, so a position
   // within a hair of a whole number is computed again as GetBinPos does.
+  // Float voxels of histograms with few bins are placed in float arithmetic,
+  // eight at a time: its error, a few 1e-7 of the position, stays far inside
+  // a hair of 1e-6 x bins (one voxel in some thousand is rechecked). Double
+  // arithmetic differs from the division by some 1e-16 of the position.
+  using Fast = std::conditional_t<std::is_same_v<T, float>, float, double>;
   const double f = static_cast<double>(m_centres[0]), l = static_cast<double>(m_centres[m_n - 1]);
   const double top = m_n - 1, span = l - f, scale = top / span;
-  const double hair = (top + 1) * 1e-12;  // a thousand times the possible difference
+  const bool inFloat = std::is_same_v<T, float> && top <= 4096 && span < 1e37;
+  const double hair = (top + 1) * (inFloat ? 1e-6 : 1e-12);
+  auto positions = [=](auto real, const T* block, std::size_t n, unsigned* bins, unsigned char* recheck) {
+    using Real = decltype(real);
+    return stride == 1 ? BinPositions<true, Real>(block, 1, n, f, l, top, scale, hair, bins, recheck)
+                       : BinPositions<false, Real>(block, stride, n, f, l, top, scale, hair, bins, recheck);
+  };
   CountInParallel(count, m_n, m_counts.get(), [=](std::size_t begin, std::size_t end, unsigned* counts) {
     constexpr std::size_t kBlock = 1024;
     unsigned bins[kBlock];
@@ -227,8 +247,7 @@ void Histogram<T>::Fill(const T& lo, const T& hi, unsigned n, const T* first, co
     for (std::size_t start = begin; start < end; start += kBlock) {
       const std::size_t n = std::min(end, start + kBlock) - start;
       const T* block = first + start * stride;
-      const bool any = stride == 1 ? BinPositions<true>(block, 1, n, f, l, top, scale, hair, bins, recheck)
-                                   : BinPositions<false>(block, stride, n, f, l, top, scale, hair, bins, recheck);
+      const bool any = inFloat ? positions(Fast(), block, n, bins, recheck) : positions(0.0, block, n, bins, recheck);
       // Marks are rare: eight are looked at in one word.
       for (std::size_t w = 0; any && w < n; w += 8) {
         std::uint64_t marks;

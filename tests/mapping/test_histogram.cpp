@@ -79,6 +79,18 @@ TEST(Histogram, BinLayoutAndPositions) {
   EXPECT_EQ(shifted.GetBinPos(150), 50u);
   shifted.GetBin(150) += 2;
   EXPECT_EQ(shifted[50], 2u);
+
+  // Layouts whose last centre the formula alone misses in double precision.
+  Histogram<int> fine;
+  fine.Init(0, 1, 50);
+  EXPECT_EQ(fine.GetRightCenter(), 1);
+  EXPECT_EQ(fine.GetBinPos(1), 49u);
+  Histogram<float> wide;
+  wide.Init(-1e30f, -1e-40f, 256);
+  EXPECT_EQ(wide.GetRightCenter(), -1e-40f);
+  Histogram<float> empty;
+  empty.Init(1.f, 2.f, 0);
+  EXPECT_TRUE(empty.empty());
 }
 
 TEST(Histogram, CountsSumsAndNonZeroBins) {
@@ -375,6 +387,32 @@ TEST(Histogram, VoxelsOnBinBoundariesAreCountedWhereGetBinPosPutsThem) {
   }
 }
 
+// Random voxels over ranges of every scale, including ones where positions
+// are computed in float and ones too wide or too finely binned for that:
+// each voxel is counted in the bin GetBinPos gives it.
+TEST(Histogram, RandomFloatsAreCountedWhereGetBinPosPutsThem) {
+  struct Layout {
+    float lo, hi;
+    unsigned n;
+  };
+  for (const Layout& layout : {Layout{-1e-3f, 5e-4f, 256}, Layout{0.f, 1.f, 4097}, Layout{0.f, 1.f, 4098},
+                               Layout{-3e38f, 3e38f, 256}, Layout{-1e36f, 1e36f, 255}, Layout{1e5f, 1e5f + 1, 256},
+                               Layout{1e-39f, 3e-39f, 17}, Layout{-7.f, 65000.f, 256}}) {
+    std::vector<float> voxels = {-NAN, layout.lo, layout.hi, -0.f, std::numeric_limits<float>::max()};
+    std::uint32_t r = 17;
+    const double width = static_cast<double>(layout.hi) - layout.lo;
+    while (voxels.size() < 300000) {
+      r = r * 1664525u + 1013904223u;
+      voxels.push_back(static_cast<float>(layout.lo + width * (r / 4294967296.0 * 1.2 - 0.1)));
+    }
+    Histogram<float> h;
+    h.Fill(layout.lo, layout.hi, layout.n, voxels.data(), voxels.data() + voxels.size(), 1);
+    std::vector<unsigned> expected(layout.n, 0u);
+    for (float v : voxels) ++expected[h.GetBinPos(v)];
+    EXPECT_EQ(std::vector<unsigned>(h.begin(), h.end()), expected) << layout.lo << ".." << layout.hi << ", " << layout.n;
+  }
+}
+
 // The data range of a float image skips infinities and NaN and orders
 // negative values and zeros as numbers do, however the voxels are split
 // between cores.
@@ -387,6 +425,7 @@ TEST(HistogramSet, FloatDataRangeIgnoresNonFiniteValues) {
   image.GetVoxel(6, 1000, 4) = 2.25f;
   image.GetVoxel(7, 100, 2) = INFINITY;
   image.GetVoxel(8, 100, 3) = -std::numeric_limits<float>::denorm_min();
+  image.GetVoxel(9, 100, 3) = -NAN;  // sign bit set: the lowest key of all
   const HistogramSet<float> set(image);
   EXPECT_EQ(set.Get().GetLeftCenter(), -5.5f);
   EXPECT_EQ(set.Get().GetRightCenter(), 2.25f);
@@ -396,6 +435,15 @@ TEST(HistogramSet, FloatDataRangeIgnoresNonFiniteValues) {
   nothing.Fill(NAN);
   nothing.GetVoxel(1, 0, 0) = INFINITY;
   EXPECT_EQ(HistogramSet<float>(nothing).Get().size(), 0u);
+
+  bix::Image3d<float> negative(bix::Vector3d<unsigned>(1024, 1024, 5));
+  negative.Fill(-3.f);
+  negative.GetVoxel(0, 0, 0) = -NAN;
+  negative.GetVoxel(10, 10, 1) = -1e30f;
+  negative.GetVoxel(1023, 1023, 4) = -std::numeric_limits<float>::denorm_min();
+  const HistogramSet<float> below(negative);
+  EXPECT_EQ(below.Get().GetLeftCenter(), -1e30f);
+  EXPECT_EQ(below.Get().GetRightCenter(), -std::numeric_limits<float>::denorm_min());
 
   bix::Image3d<int> extremes(bix::Vector3d<unsigned>(1024, 1024, 5));
   extremes.Fill(0);
