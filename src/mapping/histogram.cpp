@@ -143,6 +143,93 @@ BIX_VECTOR_CLONES void FiniteRange(const float* v, std::size_t n, float& low, fl
   std::memcpy(&high, &highBits, 4);
 }
 
+// One run's counts of int voxels, one per value, over a table that grows
+// to take in the values it meets: the data range is not known in advance,
+// and a separate pass to find it would read the whole image once more.
+class GrowingIntCounts {
+public:
+  // Values spanning more than this make Add give up: a table per core would
+  // be too large, and the caller counts in two passes instead.
+  static constexpr long long kMaxSpan = 1 << 20;
+
+  // Adds v[0..n-1]; false when the run's values span more than kMaxSpan.
+  bool Add(const int* v, std::size_t n) {
+    if (n == 0) return true;
+    int blockLow, blockHigh;
+    FiniteRange(v, n, blockLow, blockHigh);
+    if (m_table.empty() || blockLow < m_base || blockHigh >= m_base + static_cast<long long>(m_table.size()))
+      if (!Grow(blockLow, blockHigh)) return false;
+    m_low = std::min(m_low, blockLow);
+    m_high = std::max(m_high, blockHigh);
+    unsigned* const table = m_table.data() - m_base;  // indexed by value; every value is inside
+    for (std::size_t k = 0; k < n; ++k) ++table[v[k]];
+    return true;
+  }
+
+  bool Empty() const { return m_low > m_high; }
+  int Low() const { return m_low; }
+  int High() const { return m_high; }
+  unsigned Count(int value) const { return m_table[static_cast<std::size_t>(value - m_base)]; }
+
+private:
+  // Takes in low..high with room to spare on the side it grows, so that a
+  // range widening block by block costs few copies.
+  bool Grow(int low, int high) {
+    long long from = low, to = high;
+    if (!m_table.empty()) {
+      from = std::min<long long>(from, m_base);
+      to = std::max<long long>(to, m_base + static_cast<long long>(m_table.size()) - 1);
+    }
+    if (to - from + 1 > kMaxSpan) return false;
+    const long long room = std::min(kMaxSpan - (to - from + 1), std::max(to - from + 1, 4096LL)) / 2;
+    if (!m_table.empty() && low < m_base) from -= room;
+    if (!m_table.empty() && high >= m_base + static_cast<long long>(m_table.size())) to += room;
+    from = std::max<long long>(from, std::numeric_limits<int>::min());
+    to = std::min<long long>(to, std::numeric_limits<int>::max());
+    std::vector<unsigned> table(static_cast<std::size_t>(to - from + 1), 0u);
+    if (!m_table.empty()) std::copy(m_table.begin(), m_table.end(), table.begin() + (m_base - from));
+    m_table.swap(table);
+    m_base = from;
+    return true;
+  }
+
+  std::vector<unsigned> m_table;
+  long long m_base = 0;
+  int m_low = std::numeric_limits<int>::max(), m_high = std::numeric_limits<int>::min();
+};
+
+// The one-bin-per-value histogram of int voxels in one pass over them, each
+// core counting its run; false (h untouched) when the values span more than
+// the growing tables take.
+bool CountIntsInOnePass(const int* first, std::size_t total, Histogram<int>& h) {
+  const std::size_t runs = RunsFor(total);
+  std::vector<GrowingIntCounts> counts(runs);
+  std::vector<char> done(runs, 0);
+  ForEachRun(total, runs, [&](std::size_t r, std::size_t begin, std::size_t end) {
+    constexpr std::size_t kBlock = 4096;  // a range scan, then counting from the first level cache
+    for (std::size_t start = begin; start < end; start += kBlock)
+      if (!counts[r].Add(first + start, std::min(end, start + kBlock) - start)) return;
+    done[r] = 1;
+  });
+  if (std::count(done.begin(), done.end(), 0) != 0) return false;
+  long long low = std::numeric_limits<int>::max(), high = std::numeric_limits<int>::min();
+  for (const GrowingIntCounts& run : counts) {
+    if (run.Empty()) continue;
+    low = std::min<long long>(low, run.Low());
+    high = std::max<long long>(high, run.High());
+  }
+  if (low > high) {
+    h.Init(0, 0, 0);
+    return true;
+  }
+  if (high - low + 1 > Histogram<int>::kMaxBins) return false;
+  h.Init(static_cast<int>(low), static_cast<int>(high), static_cast<unsigned>(high - low + 1));
+  for (const GrowingIntCounts& run : counts)
+    if (!run.Empty())
+      for (long long v = run.Low(); v <= run.High(); ++v) h[static_cast<unsigned>(v - low)] += run.Count(static_cast<int>(v));
+  return true;
+}
+
 }  // namespace
 
 template <class T>
@@ -402,6 +489,8 @@ void HistogramSet<T>::CreateFromImage(const bix::Image3d<T>& image) {
   if constexpr (std::is_same_v<T, unsigned char> || std::is_same_v<T, unsigned short>) {
     m_histogram.Fill(0, std::numeric_limits<T>::max(), std::numeric_limits<T>::max() + 1u, first, last, 1);
   } else {
+    if constexpr (std::is_same_v<T, int>)
+      if (CountIntsInOnePass(first, static_cast<std::size_t>(last - first), m_histogram)) return;
     // The data range: every finite voxel value, one run per core.
     const std::size_t total = static_cast<std::size_t>(last - first), runs = RunsFor(total);
     std::vector<T> runLow(runs), runHigh(runs);

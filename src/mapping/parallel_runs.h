@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -47,12 +48,21 @@ void CountInParallel(std::size_t total, std::size_t bins, unsigned* into, CountR
   // Huge tables are not worth a copy per core (an int histogram may have 2^24 bins).
   constexpr std::size_t kMaxBins = std::size_t(1) << 20;
   const std::size_t runs = bins > kMaxBins ? 1 : RunsFor(total);
-  std::vector<std::vector<unsigned>> tables(runs - 1, std::vector<unsigned>(bins, 0u));
+  if (runs == 1) {
+    countRun(std::size_t(0), total, into);
+    return;
+  }
+  // Each run counts into a table of its own, a cache line away from the
+  // next: two cores incrementing counts on one line would pass it to and fro.
+  constexpr std::size_t kLine = 64 / sizeof(unsigned);
+  const std::size_t pitch = (bins + kLine - 1) / kLine * kLine + kLine;
+  std::vector<unsigned> tables(runs * pitch + kLine, 0u);
+  unsigned* const first = tables.data() + (kLine - reinterpret_cast<std::uintptr_t>(tables.data()) / sizeof(unsigned) % kLine);
   ForEachRun(total, runs, [&](std::size_t r, std::size_t begin, std::size_t end) {
-    countRun(begin, end, r == 0 ? into : tables[r - 1].data());
+    countRun(begin, end, first + r * pitch);
   });
-  for (const std::vector<unsigned>& table : tables)
-    for (std::size_t b = 0; b < bins; ++b) into[b] += table[b];
+  for (std::size_t r = 0; r < runs; ++r)
+    for (std::size_t b = 0; b < bins; ++b) into[b] += first[r * pitch + b];
 }
 
 }  // namespace orv

@@ -5,6 +5,7 @@
 #include <wx/ffile.h>
 #include <wx/filename.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <limits>
@@ -411,6 +412,39 @@ TEST(Histogram, RandomFloatsAreCountedWhereGetBinPosPutsThem) {
     for (float v : voxels) ++expected[h.GetBinPos(v)];
     EXPECT_EQ(std::vector<unsigned>(h.begin(), h.end()), expected) << layout.lo << ".." << layout.hi << ", " << layout.n;
   }
+}
+
+// An int image is counted in one pass, each core's table growing with the
+// values it meets: ranges that widen upwards, downwards, differ between the
+// cores, sit at the ends of the int range, or are too wide for the tables
+// (counted in two passes) all give one exact bin per value.
+TEST(HistogramSet, IntDataRangeCountsEveryValueHoweverTheRangeGrows) {
+  const std::size_t count = 1024 * 1024 * 5;  // several runs
+  auto expectExact = [](const bix::Image3d<int>& image, const char* what) {
+    const HistogramSet<int> set(image);
+    const Histogram<int>& h = set.Get();
+    const auto [low, high] = std::minmax_element(image.begin(), image.end());
+    ASSERT_EQ(h.GetLeftCenter(), *low) << what;
+    ASSERT_EQ(h.GetRightCenter(), *high) << what;
+    ASSERT_EQ(h.size(), static_cast<unsigned>(static_cast<long long>(*high) - *low + 1)) << what;
+    std::vector<unsigned> expected(h.size(), 0u);
+    for (int v : image) ++expected[static_cast<std::size_t>(static_cast<long long>(v) - *low)];
+    EXPECT_EQ(std::vector<unsigned>(h.begin(), h.end()), expected) << what;
+  };
+  bix::Image3d<int> image(bix::Vector3d<unsigned>(1024, 1024, 5));
+  int* v = image.begin();
+  for (std::size_t k = 0; k < count; ++k) v[k] = static_cast<int>(k / 7) - 300000;
+  expectExact(image, "rising");
+  for (std::size_t k = 0; k < count; ++k) v[k] = 300000 - static_cast<int>(k / 7);
+  expectExact(image, "falling");
+  for (std::size_t k = 0; k < count; ++k)
+    v[k] = (k < count / 2 ? std::numeric_limits<int>::min() : -2147000000) + static_cast<int>(k % 1000);
+  expectExact(image, "apart, at the low end");
+  for (std::size_t k = 0; k < count; ++k) v[k] = std::numeric_limits<int>::max() - static_cast<int>(k % 4);
+  expectExact(image, "at the high end");
+  for (std::size_t k = 0; k < count; ++k) v[k] = static_cast<int>(k % 3);
+  v[count / 4] = (1 << 20) + 5;  // one run spans more than its table takes
+  expectExact(image, "too wide for one pass");
 }
 
 // The data range of a float image skips infinities and NaN and orders
