@@ -8,6 +8,7 @@
 #include <wx/string.h>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 
 namespace orv {
@@ -80,6 +81,12 @@ public:
   bool Load(const wxString& path);
 
 private:
+  template <class>
+  friend class HistogramSet;
+  // Fill, with `meanwhile` done on the calling thread while the cores count.
+  void Fill(const T& lo, const T& hi, unsigned n, const T* first, const T* last, std::size_t stride,
+            const std::function<void()>& meanwhile);
+
   unsigned m_n = 0;
   std::unique_ptr<unsigned[]> m_counts;
   std::unique_ptr<T[]> m_centres;

@@ -201,7 +201,7 @@ private:
 // The one-bin-per-value histogram of int voxels in one pass over them, each
 // core counting its run; false (h untouched) when the values span more than
 // the growing tables take.
-bool CountIntsInOnePass(const int* first, std::size_t total, Histogram<int>& h) {
+bool CountIntsInOnePass(const int* first, std::size_t total, Histogram<int>& h, const Meanwhile& meanwhile) {
   const std::size_t runs = RunsFor(total);
   std::vector<GrowingIntCounts> counts(runs);
   std::vector<char> done(runs, 0);
@@ -210,7 +210,7 @@ bool CountIntsInOnePass(const int* first, std::size_t total, Histogram<int>& h) 
     for (std::size_t start = begin; start < end; start += kBlock)
       if (!counts[r].Add(first + start, std::min(end, start + kBlock) - start)) return;
     done[r] = 1;
-  });
+  }, meanwhile);
   if (std::count(done.begin(), done.end(), 0) != 0) return false;
   long long low = std::numeric_limits<int>::max(), high = std::numeric_limits<int>::min();
   for (const GrowingIntCounts& run : counts) {
@@ -282,6 +282,12 @@ void Histogram<T>::CreateSubHist(const Histogram& src, T lo, T hi) {
 template <class T>
 void Histogram<T>::Fill(const T& lo, const T& hi, unsigned n, const T* first, const T* last,
                         std::size_t stride) {
+  Fill(lo, hi, n, first, last, stride, {});
+}
+
+template <class T>
+void Histogram<T>::Fill(const T& lo, const T& hi, unsigned n, const T* first, const T* last, std::size_t stride,
+                        const std::function<void()>& meanwhile) {
   Init(lo, hi, n);
   if (m_n == 0 || last <= first || stride == 0) return;
   const std::size_t count = (static_cast<std::size_t>(last - first) + stride - 1) / stride;
@@ -293,7 +299,7 @@ void Histogram<T>::Fill(const T& lo, const T& hi, unsigned n, const T* first, co
           // The whole range of the type: every value is its own bin.
           CountInParallel(count, m_n, m_counts.get(), [=](std::size_t begin, std::size_t end, unsigned* counts) {
             for (std::size_t k = begin; k < end; ++k) ++counts[first[k * stride]];
-          });
+          }, meanwhile);
           return;
         }
       }
@@ -304,7 +310,7 @@ void Histogram<T>::Fill(const T& lo, const T& hi, unsigned n, const T* first, co
           i = i < 0 ? 0 : (i > top ? top : i);
           ++counts[i];
         }
-      });
+      }, meanwhile);
       return;
     }
   }
@@ -345,7 +351,7 @@ void Histogram<T>::Fill(const T& lo, const T& hi, unsigned n, const T* first, co
       }
       for (std::size_t k = 0; k < n; ++k) ++counts[bins[k]];
     }
-  });
+  }, meanwhile);
 }
 
 template <class T>
@@ -483,20 +489,25 @@ bool Histogram<T>::Load(const wxString& path) {
 
 template <class T>
 void HistogramSet<T>::CreateFromImage(const bix::Image3d<T>& image) {
-  wxBusyInfo busy("Creating histogram...");
+  // The notice goes up while the cores already count.
+  std::unique_ptr<wxBusyInfo> busy;
+  const Meanwhile notice = [&busy] {
+    if (!busy) busy = std::make_unique<wxBusyInfo>("Creating histogram...");
+  };
   const T* first = image.begin();
   const T* last = image.end();
+  if (first == last) notice();
   if constexpr (std::is_same_v<T, unsigned char> || std::is_same_v<T, unsigned short>) {
-    m_histogram.Fill(0, std::numeric_limits<T>::max(), std::numeric_limits<T>::max() + 1u, first, last, 1);
+    m_histogram.Fill(0, std::numeric_limits<T>::max(), std::numeric_limits<T>::max() + 1u, first, last, 1, notice);
   } else {
     if constexpr (std::is_same_v<T, int>)
-      if (CountIntsInOnePass(first, static_cast<std::size_t>(last - first), m_histogram)) return;
+      if (CountIntsInOnePass(first, static_cast<std::size_t>(last - first), m_histogram, notice)) return;
     // The data range: every finite voxel value, one run per core.
     const std::size_t total = static_cast<std::size_t>(last - first), runs = RunsFor(total);
     std::vector<T> runLow(runs), runHigh(runs);
     ForEachRun(total, runs, [&](std::size_t r, std::size_t begin, std::size_t end) {
       FiniteRange(first + begin, end - begin, runLow[r], runHigh[r]);
-    });
+    }, notice);
     const T lo = *std::min_element(runLow.begin(), runLow.end());
     const T hi = *std::max_element(runHigh.begin(), runHigh.end());
     const bool any = lo <= hi;
@@ -516,26 +527,29 @@ void HistogramSet<bix::RGB_generic<C>>::CreateFromImage(const bix::Image3d<bix::
   static const char* const kMessages[3] = {"Creating histogram (red)...", "Creating histogram (green)...",
                                            "Creating histogram (blue)..."};
   // The three channels are counted in one pass over the voxels, so the three
-  // notices go up together and stay until the set is done.
+  // notices go up together, while the cores already count, and stay until
+  // the set is done.
   std::unique_ptr<wxBusyInfo> busy[3];
+  const Meanwhile notices = [&busy] {
+    for (int k = 0; k < 3; ++k) busy[k] = std::make_unique<wxBusyInfo>(kMessages[k]);
+  };
   constexpr C top = std::numeric_limits<C>::max();
-  for (int k = 0; k < 3; ++k) {
-    busy[k] = std::make_unique<wxBusyInfo>(kMessages[k]);
-    m_channels[k].Init(0, top, top + 1u);
-  }
+  for (int k = 0; k < 3; ++k) m_channels[k].Init(0, top, top + 1u);
   // One table of the three channels side by side, so every core counts all
   // three in one pass over its voxels.
   constexpr std::size_t bins = std::size_t(top) + 1;
   std::vector<unsigned> counts(3 * bins, 0u);
   const bix::RGB_generic<C>* voxels = image.begin();
-  CountInParallel(image.GetVoxelCount(), 3 * bins, counts.data(),
-                  [=](std::size_t begin, std::size_t end, unsigned* table) {
-                    for (std::size_t k = begin; k < end; ++k) {
-                      ++table[voxels[k].red];
-                      ++table[bins + voxels[k].green];
-                      ++table[2 * bins + voxels[k].blue];
-                    }
-                  });
+  CountInParallel(
+      image.GetVoxelCount(), 3 * bins, counts.data(),
+      [=](std::size_t begin, std::size_t end, unsigned* table) {
+        for (std::size_t k = begin; k < end; ++k) {
+          ++table[voxels[k].red];
+          ++table[bins + voxels[k].green];
+          ++table[2 * bins + voxels[k].blue];
+        }
+      },
+      notices);
   for (int k = 0; k < 3; ++k) std::copy(counts.begin() + k * bins, counts.begin() + (k + 1) * bins, m_channels[k].begin());
 }
 

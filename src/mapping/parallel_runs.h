@@ -10,19 +10,27 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 namespace orv {
 
+// What the calling thread does while the runs go on: nothing, or GUI work
+// that must stay on it (putting up a busy notice, which takes the window
+// system some milliseconds).
+using Meanwhile = std::function<void()>;
+
 // Splits 0..total-1 into `runs` consecutive runs and calls run(r, begin, end)
-// for each, run 0 on the calling thread and the others on threads of their own.
+// for each: run 0 on the calling thread and the others on threads of their
+// own; with a `meanwhile`, every run on a thread of its own while the calling
+// thread does meanwhile() and then waits for them.
 template <class Run>
-void ForEachRun(std::size_t total, std::size_t runs, Run run) {
+void ForEachRun(std::size_t total, std::size_t runs, Run run, const Meanwhile& meanwhile = {}) {
   std::vector<std::thread> workers;
   const std::size_t chunk = total / runs;
-  for (std::size_t r = 1; r < runs; ++r) {
+  for (std::size_t r = meanwhile ? 0 : 1; r < runs; ++r) {
     const std::size_t begin = r * chunk, end = r + 1 == runs ? total : begin + chunk;
     try {
       workers.emplace_back([=, &run] { run(r, begin, end); });
@@ -30,7 +38,10 @@ void ForEachRun(std::size_t total, std::size_t runs, Run run) {
       run(r, begin, end);  // no thread to be had (a process limit): this one does the run
     }
   }
-  run(std::size_t(0), std::size_t(0), runs == 1 ? total : chunk);
+  if (meanwhile)
+    meanwhile();
+  else
+    run(std::size_t(0), std::size_t(0), runs == 1 ? total : chunk);
   for (std::thread& worker : workers) worker.join();
 }
 
@@ -44,25 +55,23 @@ inline std::size_t RunsFor(std::size_t total, std::size_t minPerRun = std::size_
 // countRun(begin, end, table) adds the voxels begin..end-1 to `table`
 // (`bins` entries, zeroed). `into` receives the sum of all runs.
 template <class CountRun>
-void CountInParallel(std::size_t total, std::size_t bins, unsigned* into, CountRun countRun) {
+void CountInParallel(std::size_t total, std::size_t bins, unsigned* into, CountRun countRun,
+                     const Meanwhile& meanwhile = {}) {
   // Huge tables are not worth a copy per core (an int histogram may have 2^24 bins).
   constexpr std::size_t kMaxBins = std::size_t(1) << 20;
   const std::size_t runs = bins > kMaxBins ? 1 : RunsFor(total);
   if (runs == 1) {
-    countRun(std::size_t(0), total, into);
+    ForEachRun(total, 1, [&](std::size_t, std::size_t begin, std::size_t end) { countRun(begin, end, into); },
+               meanwhile);
     return;
   }
-  // Each run counts into a table of its own, a cache line away from the
-  // next: two cores incrementing counts on one line would pass it to and fro.
-  constexpr std::size_t kLine = 64 / sizeof(unsigned);
-  const std::size_t pitch = (bins + kLine - 1) / kLine * kLine + kLine;
-  std::vector<unsigned> tables(runs * pitch + kLine, 0u);
-  unsigned* const first = tables.data() + (kLine - reinterpret_cast<std::uintptr_t>(tables.data()) / sizeof(unsigned) % kLine);
-  ForEachRun(total, runs, [&](std::size_t r, std::size_t begin, std::size_t end) {
-    countRun(begin, end, first + r * pitch);
-  });
-  for (std::size_t r = 0; r < runs; ++r)
-    for (std::size_t b = 0; b < bins; ++b) into[b] += first[r * pitch + b];
+  std::vector<std::vector<unsigned>> tables(runs - 1, std::vector<unsigned>(bins, 0u));
+  ForEachRun(
+      total, runs,
+      [&](std::size_t r, std::size_t begin, std::size_t end) { countRun(begin, end, r == 0 ? into : tables[r - 1].data()); },
+      meanwhile);
+  for (const std::vector<unsigned>& table : tables)
+    for (std::size_t b = 0; b < bins; ++b) into[b] += table[b];
 }
 
 }  // namespace orv
