@@ -2,8 +2,10 @@
 
 #include <orv/histogram.h>
 
+#include <wx/eventfilter.h>
 #include <wx/ffile.h>
 #include <wx/filename.h>
+#include <wx/frame.h>
 
 #include <algorithm>
 #include <cmath>
@@ -445,6 +447,78 @@ TEST(HistogramSet, IntDataRangeCountsEveryValueHoweverTheRangeGrows) {
   for (std::size_t k = 0; k < count; ++k) v[k] = static_cast<int>(k % 3);
   v[count / 4] = (1 << 20) + 5;  // one run spans more than its table takes
   expectExact(image, "too wide for one pass");
+}
+
+namespace {
+
+// Records the message of every busy notice shown while it exists.
+class BusyNotices : public wxEventFilter {
+public:
+  BusyNotices() { wxEvtHandler::AddFilter(this); }
+  ~BusyNotices() override { wxEvtHandler::RemoveFilter(this); }
+  int FilterEvent(wxEvent& event) override {
+    // A busy notice is a tool frame kept on top; the first event after it is
+    // shown records its message.
+    auto* window = wxDynamicCast(event.GetEventObject(), wxWindow);
+    wxWindow* top = window ? wxGetTopLevelParent(window) : nullptr;
+    if (top && top->IsShown() && top->HasFlag(wxFRAME_TOOL_WINDOW) && top->HasFlag(wxSTAY_ON_TOP) &&
+        std::find(m_seen.begin(), m_seen.end(), top) == m_seen.end()) {
+      m_seen.push_back(top);
+      shown.push_back(LabelIn(top));
+    }
+    return Event_Skip;
+  }
+  std::vector<wxString> shown;
+
+private:
+  std::vector<wxWindow*> m_seen;
+  static wxString LabelIn(wxWindow* window) {
+    for (wxWindow* child : window->GetChildren()) {
+      const wxString label = child->GetLabel().empty() ? LabelIn(child) : child->GetLabel();
+      if (!label.empty()) return label;
+    }
+    return wxString();
+  }
+};
+
+bool AnyBusyNoticeShown() {
+  for (wxWindow* window : wxTopLevelWindows)
+    if (window->IsShown() && window->HasFlag(wxFRAME_TOOL_WINDOW) && window->HasFlag(wxSTAY_ON_TOP)) return true;
+  return false;
+}
+
+}  // namespace
+
+// Each set puts up its notices with their exact messages while it counts
+// and takes them down when done, also for an image that gives an empty
+// histogram, for images counted on several cores and in two passes.
+TEST(HistogramSet, BusyNoticesAreShownWhileCountingAndGoneAfterwards) {
+  const std::vector<wxString> gray = {"Creating histogram..."};
+  auto expectNotices = [](auto build, const std::vector<wxString>& expected, const char* what) {
+    BusyNotices notices;
+    build();
+    EXPECT_EQ(notices.shown, expected) << what;
+    EXPECT_FALSE(AnyBusyNoticeShown()) << what;
+  };
+  bix::Image3d<unsigned short> small(bix::Vector3d<unsigned>(5, 4, 3));
+  small.Fill(7);
+  expectNotices([&] { HistogramSet<unsigned short> set(small); }, gray, "16-bit");
+  bix::Image3d<unsigned char> large(bix::Vector3d<unsigned>(1024, 1024, 5));
+  large.Fill(1);
+  expectNotices([&] { HistogramSet<unsigned char> set(large); }, gray, "8-bit on several cores");
+  bix::Image3d<int> ints(bix::Vector3d<unsigned>(3, 3, 3));
+  ints.Fill(-4);
+  expectNotices([&] { HistogramSet<int> set(ints); }, gray, "int");
+  ints.GetVoxel(0, 0, 0) = std::numeric_limits<int>::min();
+  ints.GetVoxel(1, 0, 0) = std::numeric_limits<int>::max();
+  expectNotices([&] { HistogramSet<int> set(ints); }, gray, "int in two passes");
+  bix::Image3d<float> nothing(bix::Vector3d<unsigned>(2, 2, 2));
+  nothing.Fill(NAN);
+  expectNotices([&] { EXPECT_TRUE(HistogramSet<float>(nothing).IsEmpty()); }, gray, "float without finite voxels");
+  bix::Image3d<bix::RGB_generic<unsigned char>> rgb(bix::Vector3d<unsigned>(4, 4, 4));
+  expectNotices([&] { HistogramSet<bix::RGB_generic<unsigned char>> set(rgb); },
+                {"Creating histogram (red)...", "Creating histogram (green)...", "Creating histogram (blue)..."},
+                "RGB");
 }
 
 // The data range of a float image skips infinities and NaN and orders
