@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iomanip>
 #include <limits>
+#include <new>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -241,8 +242,12 @@ bool CountIntsInOnePass(const int* first, std::size_t total, Histogram<int>& h, 
   std::vector<char> done(runs, 0);
   ForEachRun(total, runs, [&](std::size_t r, std::size_t begin, std::size_t end) {
     constexpr std::size_t kBlock = 4096;  // a range scan, then counting from the first level cache
-    for (std::size_t start = begin; start < end; start += kBlock)
-      if (!counts[r].Add(first + start, std::min(end, start + kBlock) - start)) return;
+    try {
+      for (std::size_t start = begin; start < end; start += kBlock)
+        if (!counts[r].Add(first + start, std::min(end, start + kBlock) - start)) return;
+    } catch (const std::bad_alloc&) {
+      return;  // no memory for a larger table: counted in two passes instead
+    }
     done[r] = 1;
   }, meanwhile);
   if (std::count(done.begin(), done.end(), 0) != 0) return false;

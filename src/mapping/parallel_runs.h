@@ -29,6 +29,14 @@ using Meanwhile = std::function<void()>;
 template <class Run>
 void ForEachRun(std::size_t total, std::size_t runs, Run run, const Meanwhile& meanwhile = {}) {
   std::vector<std::thread> workers;
+  // Joins the threads also when this thread's own work throws (a notice
+  // that cannot be made): a thread destroyed unjoined ends the process.
+  struct JoinAll {
+    std::vector<std::thread>& threads;
+    ~JoinAll() {
+      for (std::thread& thread : threads) thread.join();
+    }
+  } joinAll{workers};
   const std::size_t chunk = total / runs;
   for (std::size_t r = meanwhile ? 0 : 1; r < runs; ++r) {
     const std::size_t begin = r * chunk, end = r + 1 == runs ? total : begin + chunk;
@@ -42,7 +50,6 @@ void ForEachRun(std::size_t total, std::size_t runs, Run run, const Meanwhile& m
     meanwhile();
   else
     run(std::size_t(0), std::size_t(0), runs == 1 ? total : chunk);
-  for (std::thread& worker : workers) worker.join();
 }
 
 // How many runs a pass over `total` voxels is worth: one per core, but no
