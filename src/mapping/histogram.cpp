@@ -128,12 +128,26 @@ __attribute__((target("avx2"))) void CountFloatsEightAtATime(const float* v, std
     const __m256 part = _mm256_sub_ps(pos, _mm256_cvtepi32_ps(bin));
     const __m256 nearEdge = _mm256_or_ps(_mm256_cmp_ps(part, low, _CMP_LT_OQ), _mm256_cmp_ps(part, high, _CMP_GT_OQ));
     int marks = _mm256_movemask_ps(_mm256_and_ps(nearEdge, _mm256_andnot_ps(atTop, above)));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(bins), bin);
-    for (; marks; marks &= marks - 1) {
-      const int j = __builtin_ctz(static_cast<unsigned>(marks));
-      bins[j] = static_cast<int>(exactBin(k + j));
+    if (marks) {
+      _mm256_store_si256(reinterpret_cast<__m256i*>(bins), bin);
+      for (; marks; marks &= marks - 1) {
+        const int j = __builtin_ctz(static_cast<unsigned>(marks));
+        bins[j] = static_cast<int>(exactBin(k + j));
+      }
+      for (int j = 0; j < 8; ++j) ++counts[bins[j]];
+      continue;
     }
-    for (int j = 0; j < 8; ++j) ++counts[bins[j]];
+    // Two bins per 64-bit word, taken out of the register directly: reading
+    // them back from a vector store would wait for the store to complete.
+    const __m128i lowHalf = _mm256_castsi256_si128(bin), highHalf = _mm256_extracti128_si256(bin, 1);
+    const std::uint64_t w[4] = {static_cast<std::uint64_t>(_mm_cvtsi128_si64(lowHalf)),
+                                static_cast<std::uint64_t>(_mm_extract_epi64(lowHalf, 1)),
+                                static_cast<std::uint64_t>(_mm_cvtsi128_si64(highHalf)),
+                                static_cast<std::uint64_t>(_mm_extract_epi64(highHalf, 1))};
+    for (std::uint64_t word : w) {
+      ++counts[static_cast<std::uint32_t>(word)];
+      ++counts[word >> 32];
+    }
   }
   for (; k < n; ++k) ++counts[exactBin(k)];
 }
