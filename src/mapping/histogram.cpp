@@ -248,8 +248,10 @@ public:
       if (!Grow(blockLow, blockHigh)) return false;
     m_low = std::min(m_low, blockLow);
     m_high = std::max(m_high, blockHigh);
-    unsigned* const table = m_table.data() - m_base;  // indexed by value; every value is inside
-    for (std::size_t k = 0; k < n; ++k) ++table[v[k]];
+    // Every value is inside the table; its offset, taken modulo 2^32, is exact.
+    unsigned* const table = m_table.data();
+    const auto base = static_cast<std::uint32_t>(m_base);
+    for (std::size_t k = 0; k < n; ++k) ++table[static_cast<std::uint32_t>(v[k]) - base];
     return true;
   }
 
