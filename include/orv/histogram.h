@@ -83,7 +83,7 @@ public:
 private:
   template <class>
   friend class HistogramSet;
-  // Fill, with `meanwhile` done on the calling thread while the cores count.
+  // Fill, with `meanwhile` done once on the calling thread while the cores count.
   void Fill(const T& lo, const T& hi, unsigned n, const T* first, const T* last, std::size_t stride,
             const std::function<void()>& meanwhile);
 

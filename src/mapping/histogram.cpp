@@ -5,11 +5,11 @@
 #include <bix/VectorClones.h>
 
 #include <wx/busyinfo.h>
+#include <wx/filefn.h>
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
 #endif
-#include <wx/filefn.h>
 
 #include <algorithm>
 #include <cmath>
@@ -244,7 +244,7 @@ public:
     if (n == 0) return true;
     int blockLow, blockHigh;
     FiniteRange(v, n, blockLow, blockHigh);
-    if (m_table.empty() || blockLow < m_base || blockHigh >= m_base + static_cast<long long>(m_table.size()))
+    if (m_table.empty() || blockLow < m_base || blockHigh >= End())
       if (!Grow(blockLow, blockHigh)) return false;
     m_low = std::min(m_low, blockLow);
     m_high = std::max(m_high, blockHigh);
@@ -261,18 +261,21 @@ public:
   unsigned Count(int value) const { return m_table[static_cast<std::size_t>(value - m_base)]; }
 
 private:
+  // One past the highest value the table takes.
+  long long End() const { return m_base + static_cast<long long>(m_table.size()); }
+
   // Takes in low..high with room to spare on the side it grows, so that a
   // range widening block by block costs few copies.
   bool Grow(int low, int high) {
     long long from = low, to = high;
     if (!m_table.empty()) {
       from = std::min<long long>(from, m_base);
-      to = std::max<long long>(to, m_base + static_cast<long long>(m_table.size()) - 1);
+      to = std::max(to, End() - 1);
     }
     if (to - from + 1 > kMaxSpan) return false;
     const long long room = std::min(kMaxSpan - (to - from + 1), std::max(to - from + 1, 4096LL)) / 2;
     if (!m_table.empty() && low < m_base) from -= room;
-    if (!m_table.empty() && high >= m_base + static_cast<long long>(m_table.size())) to += room;
+    if (!m_table.empty() && high >= End()) to += room;
     from = std::max<long long>(from, std::numeric_limits<int>::min());
     to = std::min<long long>(to, std::numeric_limits<int>::max());
     std::vector<unsigned> table(static_cast<std::size_t>(to - from + 1), 0u);
@@ -382,7 +385,10 @@ template <class T>
 void Histogram<T>::Fill(const T& lo, const T& hi, unsigned n, const T* first, const T* last, std::size_t stride,
                         const std::function<void()>& meanwhile) {
   Init(lo, hi, n);
-  if (m_n == 0 || last <= first || stride == 0) return;
+  if (m_n == 0 || last <= first || stride == 0) {
+    if (meanwhile) meanwhile();  // nothing to count, but done all the same
+    return;
+  }
   const std::size_t count = (static_cast<std::size_t>(last - first) + stride - 1) / stride;
   if constexpr (std::is_integral_v<T>) {
     const long long f = m_centres[0], top = static_cast<long long>(m_n) - 1;
@@ -602,7 +608,6 @@ void HistogramSet<T>::CreateFromImage(const bix::Image3d<T>& image) {
   };
   const T* first = image.begin();
   const T* last = image.end();
-  if (first == last) notice();
   if constexpr (std::is_same_v<T, unsigned char> || std::is_same_v<T, unsigned short>) {
     m_histogram.Fill(0, std::numeric_limits<T>::max(), std::numeric_limits<T>::max() + 1u, first, last, 1, notice);
   } else {

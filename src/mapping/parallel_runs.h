@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstdint>
 #include <functional>
 #include <system_error>
 #include <thread>
@@ -67,11 +66,6 @@ void CountInParallel(std::size_t total, std::size_t bins, unsigned* into, CountR
   // Huge tables are not worth a copy per core (an int histogram may have 2^24 bins).
   constexpr std::size_t kMaxBins = std::size_t(1) << 20;
   const std::size_t runs = bins > kMaxBins ? 1 : RunsFor(total);
-  if (runs == 1) {
-    ForEachRun(total, 1, [&](std::size_t, std::size_t begin, std::size_t end) { countRun(begin, end, into); },
-               meanwhile);
-    return;
-  }
   std::vector<std::vector<unsigned>> tables(runs - 1, std::vector<unsigned>(bins, 0u));
   ForEachRun(
       total, runs,
