@@ -12,6 +12,12 @@ namespace {
 // it: offsets and resolutions arrive in single precision.
 constexpr double kBoundarySnap = 1e-4;
 
+}  // namespace
+
+double VoxelIndexAt(double p, double offset, double res) { return std::floor((p - offset) * res + kBoundarySnap); }
+
+namespace {
+
 // For every destination index along one axis, the source index it samples,
 // or -1 outside the source. Indices never decrease along the axis, so the
 // valid ones form one run [first, last).
@@ -31,7 +37,7 @@ AxisMap MapAxis(unsigned dstCount, double dstOffset, double dstRes, unsigned src
   bool second = false;
   for (unsigned i = 0; i < dstCount; ++i) {
     const double p = dstOffset + static_cast<double>(i) / dstRes;
-    const double q = std::floor((p - srcOffset) * srcRes + kBoundarySnap);
+    const double q = VoxelIndexAt(p, srcOffset, srcRes);
     const long long s = (q >= 0.0 && q < static_cast<double>(srcCount)) ? static_cast<long long>(q) : -1;
     m.index[i] = s;
     if (s < 0) continue;

@@ -55,6 +55,8 @@ protected:
   bool GetRealValue(T& value) const;
 
 private:
+  T ValueOfText(const wxString& text, double parsed) const;
+
   T* m_value;
   T m_min, m_max;
   bool m_hasMin, m_hasMax;

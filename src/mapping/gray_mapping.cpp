@@ -210,6 +210,9 @@ void orv_GrayMappingModule<T>::OnHistogramChange(const HistogramSet<T>& histogra
   if (!h.empty()) {
     m_rangeLow = std::max(m_rangeLow, h.GetLeftCenter());
     m_rangeHigh = std::min(m_rangeHigh, h.GetRightCenter());
+    // New data wholly outside the range chosen for the old data: that range
+    // says nothing about it, and an inverted one would map nothing sensibly.
+    if (m_rangeHigh < m_rangeLow) m_rangeLow = h.GetLeftCenter(), m_rangeHigh = h.GetRightCenter();
   }
   ResetMapping();
 }

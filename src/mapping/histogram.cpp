@@ -93,8 +93,10 @@ BIX_VECTOR_CLONES bool BinPositions(const T* v, std::size_t step, std::size_t n,
   for (std::size_t k = 0; k < n; ++k) {
     const Real x = static_cast<Real>(kContiguous ? v[k] : v[k * step]);
     Real pos = std::min((x - f) * scale, top);
-    pos = x > f ? pos : Real(0);  // also NaN
+    // In GetBinPos's order: "at or below the first centre" wins over "at or
+    // above the last" when the two centres are equal.
     pos = x >= l ? top : pos;
+    pos = x > f ? pos : Real(0);  // also NaN
     const int bin = static_cast<int>(pos);
     const Real part = pos - static_cast<Real>(bin);
     const int close = ((part < hair) | (part > 1 - hair)) & (x > f) & (x < l);
@@ -121,7 +123,7 @@ __attribute__((target("avx2"))) void CountFloatsEightAtATime(const float* v, std
   for (; k + 8 <= n; k += 8) {
     const __m256 x = _mm256_loadu_ps(v + k);
     const __m256 above = _mm256_cmp_ps(x, first, _CMP_GT_OQ);  // false for NaN
-    const __m256 atTop = _mm256_cmp_ps(x, last, _CMP_GE_OQ);
+    const __m256 atTop = _mm256_and_ps(_mm256_cmp_ps(x, last, _CMP_GE_OQ), above);  // bin 0 wins if f == l
     __m256 pos = _mm256_min_ps(_mm256_mul_ps(_mm256_sub_ps(x, first), factor), highest);
     pos = _mm256_blendv_ps(_mm256_and_ps(pos, above), highest, atTop);
     const __m256i bin = _mm256_cvttps_epi32(pos);

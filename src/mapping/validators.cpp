@@ -3,6 +3,8 @@
 #include <wx/msgdlg.h>
 #include <wx/textctrl.h>
 
+#include <cmath>
+#include <limits>
 #include <type_traits>
 
 namespace orv {
@@ -142,12 +144,27 @@ RealValidator<T>::RealValidator(T* value, T min, T max, bool hasMin, bool hasMax
 template <class T>
 RealValidator<T>::RealValidator(T* value, const wxString& format) : RealValidator(value, 0, 0, false, false, format) {}
 
+// The value a field's text stands for, in the variable's type. Fields show
+// numbers through the format, "%f" keeping six decimals: the text of the
+// variable's own value or of a limit stands for that exact value, so that a
+// field left as shown neither moves the variable nor falls outside its own
+// limits (0.1f reads back as 0.1, below 0.1f; 0.001953125 shows as 0.001953).
+template <class T>
+T RealValidator<T>::ValueOfText(const wxString& text, double parsed) const {
+  if (m_value && text == FormatReal(m_format, static_cast<double>(*m_value))) return *m_value;
+  if (m_hasMin && text == FormatReal(m_format, static_cast<double>(m_min))) return m_min;
+  if (m_hasMax && text == FormatReal(m_format, static_cast<double>(m_max))) return m_max;
+  if (std::abs(parsed) > static_cast<double>(std::numeric_limits<T>::max()))
+    return parsed < 0 ? -std::numeric_limits<T>::infinity() : std::numeric_limits<T>::infinity();
+  return static_cast<T>(parsed);
+}
+
 template <class T>
 bool RealValidator<T>::GetRealValue(T& value) const {
   wxTextCtrl* field = Field(GetWindow());
   double v = 0;
   if (!field || !field->GetValue().ToDouble(&v)) return false;
-  value = static_cast<T>(v);
+  value = ValueOfText(field->GetValue(), v);
   return true;
 }
 
@@ -160,7 +177,9 @@ bool RealValidator<T>::Validate(wxWindow* parent) {
   double v = 0;
   if (!text.ToDouble(&v))
     return Conflict(field, parent, wxString::Format("The value '%s' cannot be converted to a double", text));
-  const wxString message = BoundMessage<double>(v, m_min, m_max, m_hasMin, m_hasMax, m_format, FormatReal);
+  // Compared in the variable's precision: "0.1" is the float 0.1f, not less.
+  const double value = static_cast<double>(ValueOfText(text, v));
+  const wxString message = BoundMessage<double>(value, m_min, m_max, m_hasMin, m_hasMax, m_format, FormatReal);
   return message.empty() ? true : Conflict(field, parent, message);
 }
 

@@ -2,6 +2,8 @@
 
 #include "../wdr/info_frame_wdr.h"
 
+#include <bix/Algorithms.h>
+
 #include <wx/minifram.h>
 #include <wx/notebook.h>
 #include <wx/stattext.h>
@@ -97,8 +99,7 @@ bix::Vector3d<int> InfoVoxelIndex(const bix::Vector3d<float>& position, const bi
                                   const bix::Vector3d<float>& resolution) {
   bix::Vector3d<int> voxel;
   for (unsigned a = 0; a < 3; ++a)
-    voxel[a] = static_cast<int>((static_cast<double>(position[a]) - static_cast<double>(offset[a])) *
-                                static_cast<double>(resolution[a]));
+    voxel[a] = static_cast<int>(bix::VoxelIndexAt(position[a], offset[a], resolution[a]));
   return voxel;
 }
 
@@ -122,6 +123,9 @@ void ShowInfoPixel(wxFrame* frame, const InfoPixel* pixel) {
   FitInfoFrame(frame);
 }
 
+// Relative error a single-precision resolution may carry (2^-24), with room to spare.
+constexpr double kSinglePrecisionSlack = 1e-6;
+
 void ShowInfoImage(wxFrame* frame, const InfoImage& image) {
   SetText(frame, ID_INFO_IMAGE_TYPE, image.type);
   SetText(frame, ID_INFO_IMAGE_SIZE_PIX, FormatInfoCounts(image.size));
@@ -132,8 +136,11 @@ void ShowInfoImage(wxFrame* frame, const InfoImage& image) {
     for (unsigned a = 0; a < 3; ++a) {
       const double perMicron = res[a];
       microns[a] = image.size[a] / perMicron;
+      // Truncated, but not below what the resolution stands for: 350 nm pixels
+      // are 2.857143 per micron in single precision, 1000 / which is 349.99999.
       // A valid resolution is positive; the clamp keeps an absurdly coarse one a number.
-      nanometres[a] = static_cast<unsigned>(std::min(1000.0 / perMicron, double{UINT_MAX}));
+      const double nm = 1000.0 / perMicron * (1 + kSinglePrecisionSlack);
+      nanometres[a] = static_cast<unsigned>(std::min(nm, double{UINT_MAX}));
     }
     SetText(frame, ID_INFO_IMAGE_SIZE_UM, FormatInfoExtent(microns));
     SetText(frame, ID_INFO_PIXEL_SIZE_NM, FormatInfoCounts(nanometres));

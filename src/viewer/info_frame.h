@@ -63,7 +63,9 @@ wxFrame* CreateInfoFrame(orv_OrthoscopeCanvas* canvas);
 // and upper faces excluded.
 bool LocateInfoPointer(const orv_OrthoscopeCanvas& canvas, const wxPoint& screen, InfoPointer& pointer);
 // The voxel at `position` of an image with this offset and pixels per
-// micron: per axis (position - offset) * resolution, truncated toward zero.
+// micron: per axis (position - offset) * resolution, truncated toward zero
+// after the same snap to a voxel boundary as the drawing, so that it names
+// the voxel drawn under the position.
 bix::Vector3d<int> InfoVoxelIndex(const bix::Vector3d<float>& position, const bix::Vector3d<float>& offset,
                                   const bix::Vector3d<float>& resolution);
 

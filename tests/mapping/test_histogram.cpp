@@ -404,6 +404,38 @@ TEST(Histogram, VoxelsOnBinBoundariesAreCountedWhereGetBinPosPutsThem) {
   }
 }
 
+// A histogram whose first and last centres are equal (a blank float image
+// gets 256 such bins) puts the value itself in bin 0, as GetBinPos does, on
+// every counting path: float contiguous and strided, int, 16-bit.
+TEST(Histogram, EqualFirstAndLastCentresCountTheValueInTheFirstBin) {
+  std::vector<float> floats(300001, 0.f);
+  floats[5] = -0.f;
+  floats[6] = 1.f;
+  floats[7] = -1.f;
+  for (std::size_t stride : {std::size_t(1), std::size_t(2)}) {
+    Histogram<float> h;
+    h.Fill(0.f, 0.f, 256, floats.data(), floats.data() + floats.size(), stride);
+    std::vector<unsigned> expected(256, 0u);
+    for (std::size_t k = 0; k < floats.size(); k += stride) ++expected[h.GetBinPos(floats[k])];
+    EXPECT_EQ(expected[255], 1u);  // the 1.f
+    EXPECT_EQ(std::vector<unsigned>(h.begin(), h.end()), expected) << "stride " << stride;
+  }
+  const std::vector<int> ints(5000, 5);
+  Histogram<int> hi;
+  hi.Fill(5, 5, 10, ints.data(), ints.data() + ints.size(), 1);
+  EXPECT_EQ(hi[0], 5000u);
+  const std::vector<unsigned short> shorts(5000, 9);
+  Histogram<unsigned short> hs;
+  hs.Fill(9, 9, 3, shorts.data(), shorts.data() + shorts.size(), 1);
+  EXPECT_EQ(hs[0], 5000u);
+
+  bix::Image3d<float> blank(bix::Vector3d<unsigned>(512, 512, 2));
+  blank.Fill(0.f);
+  const HistogramSet<float> set(blank);
+  ASSERT_GE(set.Get().size(), 1u);
+  EXPECT_EQ(set.Get()[0], blank.GetVoxelCount());
+}
+
 // Random voxels over ranges of every scale, including ones where positions
 // are computed in float and ones too wide or too finely binned for that:
 // each voxel is counted in the bin GetBinPos gives it.

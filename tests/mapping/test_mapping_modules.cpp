@@ -390,6 +390,24 @@ TEST(GrayMapping, OneValueIntAndFloatImagesStillMap) {
   EXPECT_EQ(real.Gray(1.0f), 255);
 }
 
+// Data that changes to values wholly outside the old range is shown over
+// its own range, in every stretch mode.
+TEST(GrayMapping, NewDataOutsideTheOldRangeTakesItsOwnRange) {
+  for (int offset : {2, 3, 5}) {
+    Viewer<int> v(RowImage<int>({0, 50, 100}));
+    v.Command(offset);
+    std::unique_ptr<bix::Image3d<int>> moved(RowImage<int>({200, 250, 300}));
+    v.module->OnHistogramChange(HistogramSet<int>(*moved));
+    EXPECT_EQ(v.Gray(200), 0) << offset;
+    EXPECT_EQ(v.Gray(300), 255) << offset;
+  }
+  Viewer<float> f(RowImage<float>({-1.f, 1.f}));
+  std::unique_ptr<bix::Image3d<float>> moved(RowImage<float>({5.f, 6.f, 7.f}));
+  f.module->OnHistogramChange(HistogramSet<float>(*moved));
+  EXPECT_EQ(f.Gray(5.f), 0);
+  EXPECT_EQ(f.Gray(7.f), 255);
+}
+
 TEST(GrayMapping, ConfigurationIsNotKeptAndSaysSo) {
   Viewer<unsigned short> v(RowImage<unsigned short>({1, 2}));
   std::vector<wxString> errors;

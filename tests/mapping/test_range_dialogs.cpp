@@ -153,6 +153,60 @@ TEST(RangeDialogs, FloatDialogShowsLimitsAndRefusesAnEmptyRange) {
   dialog->Destroy();
 }
 
+// Float limits and values rarely have a six-decimal text of their own: a
+// dialog accepted as shown keeps the exact limits and values, and a typed
+// limit is the float limit, not a double just below or above it.
+TEST(RangeDialogs, FloatDialogAcceptsItsOwnLimitsAndValuesAsShown) {
+  const float lo = 0.1f, hi = 0.9f;
+  float min = lo, max = hi;
+  bool accepted = false;
+  wxTEST_DIALOG(accepted = orv::GetFloatRangeFromUser(nullptr, lo, hi, min, max),
+                orvtest::ExpectDialog<orv::SetFloatRangeDlg>([](orv::SetFloatRangeDlg* d) {
+                  d->InitDialog();
+                  EXPECT_EQ(d->_min_value_ctrl->GetValue(), "0.100000");
+                  orvtest::ClickButton(d, wxID_OK);
+                  return d->GetReturnCode();
+                }));
+  EXPECT_TRUE(accepted);
+  EXPECT_EQ(min, lo);
+  EXPECT_EQ(max, hi);
+
+  // Limits whose six decimals lie outside them, values between limits.
+  const float tiny = 0.001953125f, third = 1.f / 3, inside = 0.123456789f;
+  min = inside;
+  max = third;
+  wxTEST_DIALOG(accepted = orv::GetFloatRangeFromUser(nullptr, tiny, third, min, max),
+                orvtest::ExpectDialog<orv::SetFloatRangeDlg>([](orv::SetFloatRangeDlg* d) {
+                  d->InitDialog();
+                  EXPECT_EQ(d->_max_value_ctrl->GetValue(), "0.333333");
+                  orvtest::ClickButton(d, wxID_OK);
+                  return d->GetReturnCode();
+                }));
+  EXPECT_TRUE(accepted);
+  EXPECT_EQ(min, inside);
+  EXPECT_EQ(max, third);
+  wxTEST_DIALOG(accepted = orv::GetFloatRangeFromUser(nullptr, tiny, third, min, max),
+                orvtest::ExpectDialog<orv::SetFloatRangeDlg>([](orv::SetFloatRangeDlg* d) {
+                  d->InitDialog();
+                  d->_min_value_ctrl->ChangeValue("0.001953");  // the lower limit as shown
+                  orvtest::ClickButton(d, wxID_OK);
+                  return d->GetReturnCode();
+                }));
+  EXPECT_TRUE(accepted);
+  EXPECT_EQ(min, tiny);
+
+  float f = 0.5f;
+  FieldDialog typed(orv::RealValidator<float>(&f, lo, hi, true, true, ""));
+  EXPECT_TRUE(typed.Validate("0.1"));
+  EXPECT_TRUE(typed.Validate("0.9"));
+  bool ok = true;
+  wxTEST_DIALOG(ok = typed.Validate("0.0999999"),
+                ExpectMessageBox("The value 0.100000 is out of range [0.100000,0.900000]", kConflict));
+  EXPECT_FALSE(ok);
+  wxTEST_DIALOG(ok = typed.Validate("1e39"), ExpectMessageBox("The value inf is out of range [0.100000,0.900000]", kConflict));
+  EXPECT_FALSE(ok);
+}
+
 TEST(RangeDialogs, LongDialogChecksEachFieldFirst) {
   long min = 0, max = 5;
   auto* dialog = new orv::SetLongRangeDlg(nullptr, -10, 10, &min, &max);

@@ -203,6 +203,9 @@ TEST(InfoFrameFormat, VoxelIndicesAreTruncated) {
             Vector3d<int>(4, 4, 3));
   EXPECT_EQ(orv::InfoVoxelIndex(Vector3d<float>(10, -2.5f, 0.1f), offset, Vector3d<float>(2, 3, 10)),
             Vector3d<int>(0, 0, 0));
+  // 0.7f lies a hair below 0.7: still voxel 7 at ten per micron, as drawn.
+  EXPECT_EQ(orv::InfoVoxelIndex(Vector3d<float>(0.7f, 0.7f, 0.69f), Vector3d<float>(0, 0, 0), Vector3d<float>(10, 10, 10)),
+            Vector3d<int>(7, 7, 6));
 }
 
 TEST_F(InfoFrameTest, IsAFloatingToolWindowOfTheCanvasWithThreePages) {
@@ -322,6 +325,12 @@ TEST_F(InfoFrameTest, PixelSizesAreTruncatedNanometres) {
   canvas->OnDataChange();
   EXPECT_EQ(Text(kPixelNm), "333 x 142 x 3333");
   EXPECT_EQ(Text(kSizeUm), "10.000 x 1.286 x 13.333");
+
+  // Pixel sizes given in nanometres come back as given, though 1000 / the
+  // single-precision resolution falls a hair short of them.
+  image_->SetResolution(bix::Resolution(Vector3d<float>(1000.f / 350, 1000.f / 310, 1000.f / 65)));
+  canvas->OnDataChange();
+  EXPECT_EQ(Text(kPixelNm), "350 x 310 x  65");
 }
 
 TEST_F(InfoFrameTest, ThePointerInACutWindowShowsItsVoxel) {
@@ -350,6 +359,24 @@ TEST_F(InfoFrameTest, ThePointerInACutWindowShowsItsVoxel) {
   canvas->ToggleAxisReverse(0);
   PointAt(PROJ_XY, wxPoint(13, 7));
   ExpectPixel("[43.000, 23.500, 40.250]", "[66, 7, 20]", "6", "  6 249   7");
+}
+
+// At ten voxels per micron and an offset of 0.1 most window columns lie
+// on a voxel boundary that single precision puts a hair below or above: the
+// voxel named is the one whose value is shown, column after column.
+TEST_F(InfoFrameTest, TheVoxelNamedIsTheVoxelWhoseValueIsShown) {
+  const bix::Resolution res(Vector3d<float>(10, 10, 10));
+  Open(Ramp(Vector3d<unsigned>(64, 8, 8), Vector3d<float>(0.1f, 0.3f, 0.7f), &res));
+  ShowInfo();
+  for (int column = 0; column < 64; column += 3) {
+    PointAt(PROJ_XY, wxPoint(column, 5));
+    int x = -1, y = -1, z = -1, value = -1;
+    ASSERT_EQ(std::sscanf(Text(kPositionPix).utf8_str(), "[%d, %d, %d]", &x, &y, &z), 3) << Text(kPositionPix);
+    ASSERT_EQ(std::sscanf(Text(kValue).utf8_str(), "%d", &value), 1);
+    EXPECT_EQ(x, column);
+    EXPECT_EQ(y, 5);
+    EXPECT_EQ(value, (x + 3 * y + 7 * z) % 256) << "column " << column << ": " << Text(kPositionPix);
+  }
 }
 
 TEST_F(InfoFrameTest, TheSwatchShowsTheMappedColourOnScreen) {

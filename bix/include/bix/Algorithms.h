@@ -19,6 +19,12 @@ namespace bix {
 template <class T>
 void CopyToImage(const Image3d<T>& source, Image3d<T>& destination);
 
+// The index, along one axis, of the voxel that holds position p (microns) by
+// CopyToImage's rule: floor((p - offset) * res), snapped up within 1/10000 of
+// a voxel below a boundary. Whatever names the voxel under a displayed
+// position uses this, so that it names the voxel that was drawn there.
+double VoxelIndexAt(double p, double offset, double res);
+
 // Extended-depth-of-field projections along z (XY), y (XZ) and x (YZ). Each
 // ray keeps the voxel of the slice that is sharpest there: the largest
 // variance of the 3 x 3 in-plane neighbourhood (edges replicated; luminance
