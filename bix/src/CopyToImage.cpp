@@ -11,10 +11,17 @@ namespace {
 // A position this close below a voxel boundary (in voxels) counts as lying on
 // it: offsets and resolutions arrive in single precision.
 constexpr double kBoundarySnap = 1e-4;
+// Positions far from the origin carry the rounding of single precision at
+// their magnitude (a stage offset of 10000 microns: 1/2000 of a micron), more
+// than kBoundarySnap of a voxel: the snap grows with it, by a few ulps.
+constexpr double kSinglePrecisionUlps = 4.0 / (1 << 24);
 
 }  // namespace
 
-double VoxelIndexAt(double p, double offset, double res) { return std::floor((p - offset) * res + kBoundarySnap); }
+double VoxelIndexAt(double p, double offset, double res) {
+  const double snap = kBoundarySnap + kSinglePrecisionUlps * (std::abs(p) + std::abs(offset)) * std::abs(res);
+  return std::floor((p - offset) * res + snap);
+}
 
 namespace {
 

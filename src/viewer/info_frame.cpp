@@ -107,7 +107,9 @@ bool InfoFrameShowsPixelPage(const wxFrame* frame) { return Notebook(frame)->Get
 
 void ShowInfoPixel(wxFrame* frame, const InfoPixel* pixel) {
   wxWindow* swatch = frame->FindWindow(ID_INFO_COLOUR_SWATCH);
-  if (pixel) {
+  // A pixel without a colour is one the window has no picture for yet (its
+  // first paint, or a resize not yet painted): nothing to tell.
+  if (pixel && pixel->colour.IsOk()) {
     SetText(frame, ID_INFO_POSITION_UM, FormatInfoPoint(pixel->position));
     SetText(frame, ID_INFO_POSITION_PIX, FormatInfoIndex(pixel->voxel));
     SetText(frame, ID_INFO_ORIGINAL_VALUE, pixel->value);

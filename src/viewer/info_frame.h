@@ -73,6 +73,7 @@ bix::Vector3d<int> InfoVoxelIndex(const bix::Vector3d<float>& position, const bi
 bool InfoFrameShowsPixelPage(const wxFrame* frame);
 // Each writes its texts and then fits the window around its content. A null
 // pixel (no voxel under the mouse) shows "---" and hides the colour swatch.
+// "---" in every pixel text when there is no pixel or it has no colour.
 void ShowInfoPixel(wxFrame* frame, const InfoPixel* pixel);
 void ShowInfoImage(wxFrame* frame, const InfoImage& image);
 void ShowInfoView(wxFrame* frame, const bix::VOI<float>& visible, const bix::Vector3d<float>& cut);

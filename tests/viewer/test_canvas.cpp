@@ -2,6 +2,7 @@
 // pointer, keys, mouse, caching, pixel queries and the frame icon.
 
 #include "gui_test.h"
+#include "info_frame.h"
 
 #include <orv/orv_imagecanvas.h>
 #include <orv/orv_voxel.h>
@@ -262,6 +263,21 @@ TEST_F(CanvasTest, PageKeysStopHalfAVoxelInsideTheImage) {
   EXPECT_FLOAT_EQ(canvas->GetCut().x, 39.5f);
 }
 
+// Far from the origin (a z stage position of 10000 microns, 0.2 micron
+// planes) paging visits every plane once, each time at its centre.
+TEST_F(CanvasTest, PagingFarFromTheOriginVisitsEveryPlaneAtItsCentre) {
+  const Vector3d<unsigned> n(4, 4, 2000);
+  const Vector3d<float> offset(0, 0, 10000);
+  const bix::Resolution res(Vector3d<float>(1, 1, 5));
+  Open(std::make_unique<bix::Image3d<unsigned char>>(n, &offset, &res));
+  for (int i = 0; i < 1100; ++i) orvtest::SendKeyDown(Win(PROJ_XY), WXK_PAGEUP);
+  for (unsigned k = 0; k < n.z; ++k) {
+    const double at = (static_cast<double>(canvas->GetCut().z) - offset.z) * 5;
+    ASSERT_NEAR(at, k + 0.5, 0.01) << "plane " << k;
+    orvtest::SendKeyDown(Win(PROJ_XY), WXK_PAGEDOWN);
+  }
+}
+
 TEST_F(CanvasTest, SpaceMovesTheCutOnlyWithTheMouseInside) {
   Open(Octants());
   wxUIActionSimulator simulator;
@@ -305,6 +321,44 @@ TEST_F(CanvasTest, CentringAndLabelKeys) {
   for (int y = 5; y < 20; ++y)
     for (int x = 5; x < 25; ++x) white += orvtest::PixelAt(labelled, x, y) == *wxWHITE;
   EXPECT_GT(white, 5) << "the window name is drawn in white at (5, 5)";
+}
+
+// A view whose visible box is deeper than the image (a single plane seen
+// zoomed out) stays on the image when centred.
+TEST_F(CanvasTest, CentringKeepsAVisibleBoxLargerThanTheImageOnIt) {
+  Open(Octants({80, 60, 1}), wxSize(200, 200));
+  canvas->ZoomOut();
+  ASSERT_GT(canvas->GetVisibleBox().size.z, 1.f);
+  orvtest::SendKeyDown(Win(PROJ_XY), 'C', wxMOD_ALT);
+  EXPECT_EQ(canvas->GetVisibleBox().offset.z, 0.f);
+  EXPECT_EQ(canvas->GetVisibleBox().offset.x, 0.f);
+}
+
+// With the image far from the origin (a stage offset of 10000 microns,
+// 0.325 micron voxels) every column's position names the voxel drawn there.
+TEST_F(CanvasTest, PositionsFarFromTheOriginNameTheVoxelDrawn) {
+  const Vector3d<unsigned> n(512, 8, 4);
+  const Vector3d<float> offset(10000, 0, 0);
+  const bix::Resolution res(Vector3d<float>(1 / 0.325f, 1 / 0.325f, 1 / 0.325f));
+  auto image = std::make_unique<bix::Image3d<unsigned char>>(n, &offset, &res);
+  for (unsigned z = 0; z < n.z; ++z)
+    for (unsigned y = 0; y < n.y; ++y)
+      for (unsigned x = 0; x < n.x; ++x) image->GetVoxel(x, y, z) = static_cast<unsigned char>(x % 256);
+  Open(std::move(image), wxSize(1200, 300));
+  PaintAll();
+  int wrong = 0, columns = 0;
+  for (int c = 0; c < Win(PROJ_XY)->GetClientSize().x; ++c) {
+    wxString value;
+    wxColour colour;
+    canvas->GetColourInfo(PROJ_XY, c, 1, value, colour);
+    if (value.empty()) continue;
+    ++columns;
+    const Vector3d<int> voxel = orv::InfoVoxelIndex(Vector3d<float>(Win(PROJ_XY)->WindowToHorizontal(c), 0, 0),
+                                                    offset, res.GetRes());
+    wrong += value != wxString::Format("%d", voxel.x % 256);
+  }
+  EXPECT_GT(columns, 300);
+  EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(CanvasTest, AFocusedCutWindowShowsTheCrossCursor) {

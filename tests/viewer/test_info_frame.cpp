@@ -379,6 +379,20 @@ TEST_F(InfoFrameTest, TheVoxelNamedIsTheVoxelWhoseValueIsShown) {
   }
 }
 
+// A window asked about before it has a picture of that size (its first
+// paint, or a resize not yet painted) gives no colour: the pixel texts say
+// there is no voxel instead of showing a colour that is not one.
+TEST_F(InfoFrameTest, APixelWithoutAColourShowsNoVoxel) {
+  Open(Octants());
+  ShowInfo();
+  PointAt(PROJ_XY, wxPoint(13, 7));
+  ASSERT_EQ(Text(kValue), "5");
+  orv::InfoPixel pixel;
+  pixel.value = "5";
+  orv::ShowInfoPixel(Info(), &pixel);
+  ExpectNoPixel();
+}
+
 TEST_F(InfoFrameTest, TheSwatchShowsTheMappedColourOnScreen) {
   Open(Octants());
   ShowInfo();

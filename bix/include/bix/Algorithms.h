@@ -14,14 +14,15 @@ namespace bix {
 // source voxel floor((p - source offset) * source resolution); positions
 // outside the source give a zero voxel. Positions are computed in double
 // precision and snapped up when they lie within 1/10000 of a voxel below a
-// voxel boundary, so that boundaries given in single precision do not fall
-// into the previous voxel.
+// voxel boundary (more far from the origin, see VoxelIndexAt), so that
+// boundaries given in single precision do not fall into the previous voxel.
 template <class T>
 void CopyToImage(const Image3d<T>& source, Image3d<T>& destination);
 
 // The index, along one axis, of the voxel that holds position p (microns) by
 // CopyToImage's rule: floor((p - offset) * res), snapped up within 1/10000 of
-// a voxel below a boundary. Whatever names the voxel under a displayed
+// a voxel below a boundary, or within the rounding of single precision at the
+// magnitude of p and offset where that is more. Whatever names the voxel under a displayed
 // position uses this, so that it names the voxel that was drawn there.
 double VoxelIndexAt(double p, double offset, double res);
 
