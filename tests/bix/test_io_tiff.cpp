@@ -272,6 +272,35 @@ TEST(TiffOtherFiles, SignedSamplesReadAsInt) {
   }
 }
 
+// Pages of one stack stored each in their own way: strips of other heights,
+// tiles of other sizes, tiles after strips, separate after contiguous
+// colour planes, compressed after raw. Each page is read as it is stored.
+TEST(TiffOtherFiles, PagesStoredInDifferentWays) {
+  ScratchDir dir;
+  TiffPage strips, tiles16, tiles32, deflated;
+  strips.width = tiles16.width = tiles32.width = deflated.width = 48;
+  strips.height = tiles16.height = tiles32.height = deflated.height = 40;
+  strips.rowsPerStrip = 3;
+  tiles16.tile = 16;
+  tiles32.tile = 32;
+  deflated.rowsPerStrip = 40;
+  deflated.compression = COMPRESSION_ADOBE_DEFLATE;
+  TiffPage single = strips;
+  single.rowsPerStrip = 1;
+  ASSERT_TRUE(WriteTiffFile(dir / "mixed.tif", "w", {single, tiles16, tiles32, strips, deflated}));
+  ExpectDefaultValues<unsigned char>(dir / "mixed.tif", 48, 40, 5, 1, 0xff);
+  // Raw first, then compressed: the data may expand more than the first
+  // page's codec allows, and is still read.
+  ASSERT_TRUE(WriteTiffFile(dir / "rawfirst.tif", "w", {single, deflated, deflated}));
+  ExpectDefaultValues<unsigned char>(dir / "rawfirst.tif", 48, 40, 3, 1, 0xff);
+
+  TiffPage contiguous = tiles16, separate = tiles32;
+  contiguous.samples = separate.samples = 3;
+  separate.planar = PLANARCONFIG_SEPARATE;
+  ASSERT_TRUE(WriteTiffFile(dir / "rgb.tif", "w", {contiguous, separate, contiguous}));
+  ExpectDefaultValues<RGB_generic<unsigned char>, unsigned char>(dir / "rgb.tif", 48, 40, 3, 3, 0xff);
+}
+
 TEST(TiffOtherFiles, ReducedResolutionPagesAreSkipped) {
   ScratchDir dir;
   TiffPage page, thumbnail;
@@ -357,7 +386,15 @@ TEST(TiffBadFiles, UnsupportedSamples) {
   page.photometric = PHOTOMETRIC_MINISWHITE;
   ASSERT_TRUE(WriteTiffFile(dir / "white.tif", "w", {page}));
   EXPECT_EQ(ReadError(dir / "white.tif"), "'" + (dir / "white.tif") +
-                                              "': page 1 has photometric interpretation 0; only min-is-black grey and RGB are read");
+                                              "': page 1 has 1 sample per pixel with photometric interpretation 0; only 1 sample "
+                                              "min-is-black (grey) and 3 samples RGB are read");
+  page.samples = 3;  // three channels as tifffile writes them: not colour
+  page.photometric = PHOTOMETRIC_MINISBLACK;
+  ASSERT_TRUE(WriteTiffFile(dir / "channels.tif", "w", {page}));
+  EXPECT_EQ(ReadError(dir / "channels.tif"), "'" + (dir / "channels.tif") +
+                                                 "': page 1 has 3 samples per pixel with photometric interpretation 1; "
+                                                 "only 1 sample min-is-black (grey) and 3 samples RGB are read");
+  page.samples = 1;
   page.photometric = PHOTOMETRIC_SEPARATED;
   ASSERT_TRUE(WriteTiffFile(dir / "cmyk.tif", "w", {page}));
   EXPECT_NE(ReadError(dir / "cmyk.tif").find("photometric interpretation 5"), std::string::npos);

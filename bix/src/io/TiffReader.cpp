@@ -1,4 +1,6 @@
-// TIFF stacks: one page per z slice, every page of one size and sample type.
+// TIFF stacks: one page per z slice, every page of one size and sample type;
+// each page is read with its own layout (strips or tiles, their sizes, planar
+// configuration, codec), which may differ from page to page.
 // Reduced-resolution pages (thumbnails) are skipped. Strips and tiles,
 // contiguous and separate planes, either byte order and every codec libtiff
 // has are read; libtiff undoes predictors and byte order. Uncompressed strips
@@ -10,6 +12,7 @@
 #include "TiffFile.h"
 #include "Units.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -75,13 +78,13 @@ private:
   StoredType TypeOf(const PageLayout& page, std::size_t index) const;
   void ReadGeometry(const PageLayout& first, const std::string& description);
   void GoToPage(std::size_t index);
-  // Reads sample plane `sample` (0 for contiguous pixels) of the current page
-  // into `out`, `samples` samples per pixel.
-  void ReadChunks(unsigned sample, unsigned samples, unsigned char* out);
+  // Reads sample plane `sample` (0 for contiguous pixels) of the current page,
+  // laid out as `p`, into `out`, `samples` samples per pixel.
+  void ReadChunks(const PageLayout& p, unsigned sample, unsigned samples, unsigned char* out);
 
   TiffFile m_file;
-  std::vector<tdir_t> m_pages;  // the directories holding z planes
-  PageLayout m_layout;
+  std::vector<tdir_t> m_pages;       // the directories holding z planes
+  std::vector<PageLayout> m_layouts;  // and how each of them is stored
   std::size_t m_next = 0;
   tdir_t m_current = 0;
   std::vector<unsigned char> m_buffer;
@@ -92,12 +95,12 @@ TiffReader::TiffReader(const std::string& name)
     : ImageReader(name), m_file((CheckHasPages(name), name), "rm", name) {
   TIFF* tif = m_file.get();
   std::string description;
+  std::uint64_t maxRatio = 1;  // of any page's codec
   for (tdir_t dir = 0;; ++dir) {
     std::uint32_t subfile = 0;
     if (!TIFFGetField(tif, TIFFTAG_SUBFILETYPE, &subfile) || !(subfile & FILETYPE_REDUCEDIMAGE)) {
       const PageLayout page = ReadLayout(m_pages.size());
       if (m_pages.empty()) {
-        m_layout = page;
         m_info.type = TypeOf(page, 0);
         char* text = nullptr;
         if (TIFFGetField(tif, TIFFTAG_IMAGEDESCRIPTION, &text) && text) description = text;
@@ -107,17 +110,20 @@ TiffReader::TiffReader(const std::string& name)
       CheckDataFits(name, Vector3d<unsigned>(page.width, page.height, 1), m_info.type,
                     page.storedBytes, MaxRatio(page.compression));
       m_pages.push_back(dir);
+      m_layouts.push_back(page);
+      maxRatio = std::max(maxRatio, MaxRatio(page.compression));
     }
     if (TIFFLastDirectory(tif)) break;
     if (!TIFFReadDirectory(tif)) m_file.Fail("directory " + std::to_string(dir + 2) + " cannot be read");
   }
   if (m_pages.empty()) Fail(name, "holds only reduced-resolution pages");
   if (m_pages.size() > 0xffffffffu) Fail(name, "holds more pages than an image can have slices");
-  m_info.size = Vector3d<unsigned>(m_layout.width, m_layout.height, unsigned(m_pages.size()));
+  const PageLayout& first = m_layouts.front();
+  m_info.size = Vector3d<unsigned>(first.width, first.height, unsigned(m_pages.size()));
   // Pages may share data, so their byte counts can add up to more than the
   // file: the file's own size bounds the whole.
-  CheckDataFits(name, m_info.size, m_info.type, FileSize(name), MaxRatio(m_layout.compression));
-  ReadGeometry(m_layout, description);
+  CheckDataFits(name, m_info.size, m_info.type, FileSize(name), maxRatio);
+  ReadGeometry(first, description);
   m_current = TIFFCurrentDirectory(tif);
   GoToPage(0);
 }
@@ -195,14 +201,15 @@ StoredType TiffReader::TypeOf(const PageLayout& p, std::size_t index) const {
     Fail(m_name, page + " has " + std::to_string(p.samples) +
                      " samples per pixel; only 1 (grey) and 3 (RGB) are read");
   if (!grey && !rgb)
-    Fail(m_name, page + " has photometric interpretation " + std::to_string(p.photometric) +
-                     "; only min-is-black grey and RGB are read");
+    Fail(m_name, page + " has " + std::to_string(p.samples) + (p.samples == 1 ? " sample" : " samples") +
+                     " per pixel with photometric interpretation " + std::to_string(p.photometric) +
+                     "; only 1 sample min-is-black (grey) and 3 samples RGB are read");
   NaturalVoxelType(t, m_name);
   return t;
 }
 
 void TiffReader::CheckSameAsFirst(const PageLayout& p, std::size_t index) const {
-  const PageLayout& f = m_layout;
+  const PageLayout& f = m_layouts.front();
   if (p.width != f.width || p.height != f.height)
     Fail(m_name, PageText(index) + " is " + std::to_string(p.width) + " x " + std::to_string(p.height) +
                      ", the first page is " + std::to_string(f.width) + " x " + std::to_string(f.height));
@@ -271,17 +278,18 @@ void TiffReader::GoToPage(std::size_t index) {
 void TiffReader::ReadPlane(unsigned char* destination) {
   if (m_next >= m_pages.size()) Fail(m_name, "has no more pages");
   GoToPage(m_next);
-  const unsigned sampleBytes = m_layout.bits / 8;
-  if (m_layout.planar == PLANARCONFIG_CONTIG) {
-    ReadChunks(0, m_layout.samples, destination);
+  const PageLayout& layout = m_layouts[m_next];
+  const unsigned sampleBytes = layout.bits / 8;
+  if (layout.planar == PLANARCONFIG_CONTIG) {
+    ReadChunks(layout, 0, layout.samples, destination);
   } else {
     // Separate planes: each colour is a plane of its own; interleave them.
-    const std::size_t pixels = std::size_t(m_layout.width) * m_layout.height;
+    const std::size_t pixels = std::size_t(layout.width) * layout.height;
     std::vector<unsigned char> plane(pixels * sampleBytes);
-    for (unsigned s = 0; s < m_layout.samples; ++s) {
-      ReadChunks(s, 1, plane.data());
+    for (unsigned s = 0; s < layout.samples; ++s) {
+      ReadChunks(layout, s, 1, plane.data());
       unsigned char* out = destination + s * sampleBytes;
-      const std::size_t step = std::size_t(sampleBytes) * m_layout.samples;
+      const std::size_t step = std::size_t(sampleBytes) * layout.samples;
       for (std::size_t i = 0; i < pixels; ++i, out += step)
         std::memcpy(out, plane.data() + i * sampleBytes, sampleBytes);
     }
@@ -289,9 +297,8 @@ void TiffReader::ReadPlane(unsigned char* destination) {
   ++m_next;
 }
 
-void TiffReader::ReadChunks(unsigned sample, unsigned samples, unsigned char* out) {
+void TiffReader::ReadChunks(const PageLayout& p, unsigned sample, unsigned samples, unsigned char* out) {
   TIFF* tif = m_file.get();
-  const PageLayout& p = m_layout;
   const std::size_t pixelBytes = std::size_t(samples) * (p.bits / 8);
   const std::size_t rowBytes = pixelBytes * p.width;
   const std::string page = PageText(m_next);
