@@ -460,6 +460,30 @@ TEST(TiffBadFiles, DescriptionsThatDoNotMatchThePages) {
   ASSERT_TRUE(WriteTiffFile(dir / "hyper.tif", "w", pages));
   EXPECT_EQ(ReadError(dir / "hyper.tif"), "'" + (dir / "hyper.tif") +
                                               "': is an ImageJ hyperstack of 3 channels and 1 frames; only single-channel z stacks are read");
+  // OME-TIFF of several channels or time points, or of other series or
+  // files besides this z stack: pages that are not z planes are not read as such.
+  auto ome = [](const std::string& sizes) {
+    return "<?xml version=\"1.0\"?><OME xmlns=\"http://www.openmicroscopy.org/Schemas/OME/2016-06\">"
+           "<Image ID=\"Image:0\"><Pixels DimensionOrder=\"XYCZT\" ID=\"Pixels:0\" " +
+           sizes + " SizeX=\"4\" SizeY=\"3\" Type=\"uint8\"><TiffData/></Pixels></Image></OME>";
+  };
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {"SizeC=\"3\" SizeT=\"1\" SizeZ=\"1\"", "is an OME-TIFF of 3 channels and 1 time points; only single-channel z stacks are read"},
+      {"SizeC=\"1\" SizeT=\"3\" SizeZ=\"1\"", "is an OME-TIFF of 1 channels and 3 time points; only single-channel z stacks are read"},
+      {"SizeC=\"1\" SizeT=\"1\" SizeZ=\"10\"", "its OME description promises 10 z planes but the file has 3 pages"},
+      {"SizeC=\"1\" SizeT=\"1\" SizeZ=\"1\"", "its OME description promises 1 z planes but the file has 3 pages"}};
+  for (const auto& [sizes, message] : refused) {
+    pages[0].description = ome(sizes);
+    ASSERT_TRUE(WriteTiffFile(dir / "ome.tif", "w", pages));
+    EXPECT_EQ(ReadError(dir / "ome.tif"), "'" + (dir / "ome.tif") + "': " + message);
+  }
+  // Three channels in the samples of RGB pages are one colour z stack.
+  std::vector<TiffPage> colour = Pages(3, TiffPage());
+  for (TiffPage& page : colour) page.samples = 3;
+  colour[0].description = ome("SizeC=\"3\" SizeT=\"1\" SizeZ=\"3\"");
+  ASSERT_TRUE(WriteTiffFile(dir / "rgb.tif", "w", colour));
+  ExpectDefaultValues<RGB_generic<unsigned char>, unsigned char>(dir / "rgb.tif", 4, 3, 3, 3, 0xff);
+
   // Garbage numbers in a description are ignored, not trusted.
   pages[0].description = "ImageJ=\nimages=3\nspacing=nan\nunit=parsec\nxorigin=1e999\n";
   pages[0].xres = pages[0].yres = 2;

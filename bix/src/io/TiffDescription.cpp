@@ -127,6 +127,9 @@ OmeDescription ParseOmeDescription(const std::string& text) {
     const double microns = unit.empty() ? 1.0 : MicronsPerUnit(unit);
     if (size > 0 && microns > 0) d.voxelMicrons[a] = size * microns;
   }
+  d.sizeC = ParseCount(Attribute(text, tag, end, "SizeC"));
+  d.sizeT = ParseCount(Attribute(text, tag, end, "SizeT"));
+  d.sizeZ = ParseCount(Attribute(text, tag, end, "SizeZ"));
   return d;
 }
 

@@ -29,9 +29,11 @@ std::string ComposeImageJDescription(unsigned pages, const Resolution& resolutio
 // converted to microns by PhysicalSizeXUnit etc. (default µm); NaN where
 // absent or in a unit that is no length. `present` is false for any text
 // that is no OME-XML.
+// SizeC, SizeT and SizeZ of the same element are 0 where absent.
 struct OmeDescription {
   bool present = false;
   Vector3d<double> voxelMicrons;
+  unsigned long sizeC = 0, sizeT = 0, sizeZ = 0;
   OmeDescription();
 };
 OmeDescription ParseOmeDescription(const std::string& text);

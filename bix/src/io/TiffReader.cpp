@@ -236,6 +236,20 @@ void TiffReader::ReadGeometry(const PageLayout& first, const std::string& descri
                      " images but the file has " + std::to_string(m_pages.size()) +
                      (m_pages.size() == 1 ? " page" : " pages"));
 
+  if (ome.present) {
+    // An RGB page holds three of the channels in its samples.
+    const unsigned long channels =
+        ome.sizeC % first.samples == 0 ? ome.sizeC / first.samples : ome.sizeC;
+    if (channels > 1 || ome.sizeT > 1)
+      Fail(m_name, "is an OME-TIFF of " + std::to_string(std::max(channels, 1ul)) + " channels and " +
+                       std::to_string(std::max(ome.sizeT, 1ul)) +
+                       " time points; only single-channel z stacks are read");
+    // More pages: other series in the file; fewer: the rest in other files.
+    if (ome.sizeZ != 0 && ome.sizeZ != m_pages.size())
+      Fail(m_name, "its OME description promises " + std::to_string(ome.sizeZ) + " z planes but the file has " +
+                       std::to_string(m_pages.size()) + (m_pages.size() == 1 ? " page" : " pages"));
+  }
+
   const std::uint16_t unit = first.resolutionUnit;
   const double descriptionUnit = ij.present ? MicronsPerUnit(ij.unit) : 0.0;
   const double tagUnit = unit == RESUNIT_INCH ? 25400.0
