@@ -57,6 +57,28 @@ TEST(IcsFiles, LibicsReadsWhatWeWrite) {
   }
 }
 
+// Upper- and mixed-case names: the data file is named as libics names it
+// (Cell.ICS, Cell.IDS), so both libics and we find it again, and nothing is
+// left in hidden folders.
+TEST(IcsFiles, VersionOneDataFilesFollowTheCaseOfTheHeader) {
+  ScratchDir dir;
+  const auto image = MakeImage<unsigned short>(Vector3d<unsigned>(5, 4, 3), Vector3d<float>(1, -2, 3),
+                                               Resolution(Vector3d<float>(2, 4, 0.5f)));
+  image.SaveImage(dir / "Cell.ICS", bix::FORMAT_ICS_V1, false);
+  image.SaveImage(dir / "Mixed.Ics", bix::FORMAT_ICS_V1, true);
+  EXPECT_EQ(dir.List(), (std::vector<std::string>{"Cell.ICS", "Cell.IDS", "Mixed.Ics", "Mixed.Ids"}));
+  for (const char* name : {"Cell.ICS", "Mixed.Ics"}) {
+    Image3d<unsigned short> back;
+    bix::ReadImage(dir / name, back);
+    EXPECT_TRUE(std::equal(back.begin(), back.end(), image.begin())) << name;
+    ICS* ics = nullptr;
+    ASSERT_EQ(IcsOpen(&ics, (dir / name).c_str(), "r"), IcsErr_Ok) << name;
+    std::vector<unsigned short> data(5 * 4 * 3);
+    EXPECT_EQ(IcsGetData(ics, data.data(), data.size() * 2), IcsErr_Ok) << name;
+    IcsClose(ics);
+  }
+}
+
 TEST(IcsFiles, LibicsReadsOurRgbAsALeadingChannelDimension) {
   ScratchDir dir;
   const auto image = MakeImage<RGB_generic<unsigned char>>(Vector3d<unsigned>(3, 2, 2), Vector3d<float>(),

@@ -4,6 +4,9 @@
 #include "ImageWriters.h"
 #include "TemporaryFiles.h"
 
+#include <libics.h>
+#include <libics_ll.h>
+
 #include <cctype>
 #include <cmath>
 
@@ -19,10 +22,15 @@ std::string Extension(const std::string& name) {
   return ext;
 }
 
-// The name with its extension replaced by `ext`.
-std::string WithExtension(const std::string& name, const std::string& ext) {
-  const std::string old = Extension(name);
-  return name.substr(0, name.size() - old.size()) + ext;
+// The data file of a version 1 header `ics`, named as libics names it when
+// it writes and reads one: Cell.ics gives Cell.ids, Cell.ICS gives Cell.IDS.
+std::string IdsNameOf(const std::string& ics, const std::string& name) {
+  if (ics.size() >= ICS_MAXPATHLEN)
+    Fail(name, "cannot be written as ICS: its path is longer than " + std::to_string(ICS_MAXPATHLEN - 1) +
+                   " characters");
+  char ids[ICS_MAXPATHLEN];
+  IcsGetIdsName(ids, ics.c_str());
+  return ids;
 }
 
 std::string BoxText(const VOI<float>& r) {
@@ -85,7 +93,7 @@ void SaveImageFile(const std::string& name, FileFormat format, bool compress, co
       // end in .ics; the data file of version 1 sits beside it as .ids.
       const std::string ics = Extension(name) == ".ics" ? name : name + ".ics";
       const int version = format == FORMAT_ICS ? 2 : 1;
-      TemporaryFiles files(version == 1 ? std::vector<std::string>{ics, WithExtension(ics, ".ids")}
+      TemporaryFiles files(version == 1 ? std::vector<std::string>{ics, IdsNameOf(ics, name)}
                                         : std::vector<std::string>{ics},
                            name);
       WriteIcs(files.Path(0), name, box, compress, version);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,8 +43,15 @@ TemporaryFiles::TemporaryFiles(const std::vector<std::string>& targets, const st
 }
 
 TemporaryFiles::~TemporaryFiles() {
-  // After a commit the directory is empty; otherwise it holds what was written.
-  for (const std::string& t : m_temporaries) ::unlink(t.c_str());
+  // After a commit the directory is empty; otherwise it holds what was
+  // written, perhaps under names a writing library chose itself: all goes,
+  // so that no hidden copy of the data is left behind.
+  if (DIR* dir = ::opendir(m_directory.c_str())) {
+    while (const dirent* entry = ::readdir(dir))
+      if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+        ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    ::closedir(dir);
+  }
   ::rmdir(m_directory.c_str());
 }
 
