@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <system_error>
 
 #ifndef MADV_POPULATE_WRITE
 #define MADV_POPULATE_WRITE 23  // Linux 5.14 and later
@@ -25,12 +26,16 @@ PagePrefault::PagePrefault(void* data, std::size_t bytes) {
   const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(data) + page - 1) / page * page;
   const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(data) + bytes;
   if (end <= begin) return;
-  m_thread = std::thread([this, begin, end] {
-    for (std::uintptr_t at = begin; at < end && !m_stop.load(std::memory_order_relaxed); at += kChunk) {
-      const std::size_t length = std::min<std::uintptr_t>(kChunk, end - at);
-      if (::madvise(reinterpret_cast<void*>(at), length, MADV_POPULATE_WRITE) != 0) return;  // not supported
-    }
-  });
+  try {
+    m_thread = std::thread([this, begin, end] {
+      for (std::uintptr_t at = begin; at < end && !m_stop.load(std::memory_order_relaxed); at += kChunk) {
+        const std::size_t length = std::min<std::uintptr_t>(kChunk, end - at);
+        if (::madvise(reinterpret_cast<void*>(at), length, MADV_POPULATE_WRITE) != 0) return;  // not supported
+      }
+    });
+  } catch (const std::system_error&) {
+    // No thread to be had (a process limit): reading only goes slower.
+  }
 }
 
 PagePrefault::~PagePrefault() {

@@ -11,8 +11,11 @@
 #include <bix/ImageIO.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <new>
+#include <string>
 #include <type_traits>
 #include <vector>
 
@@ -93,10 +96,18 @@ void ReadImage(const std::string& name, Image3d<T>& out, const ProgressCallback&
   const io::ImageInfo& info = reader->GetInfo();
   const Converter<T> convert = ConverterFor<T>(info.type, name);
   Image3d<T> image(&info.offset, &info.resolution);
-  image.MakeRoomUninitialized(info.size);
   const std::size_t planeVoxels = std::size_t(info.size.x) * info.size.y;
+  std::vector<unsigned char> buffer;
+  try {
+    image.MakeRoomUninitialized(info.size);
+    buffer.resize(convert ? std::size_t(info.PlaneBytes()) : 0);
+  } catch (const std::bad_alloc&) {
+    const double gib = double(planeVoxels) * info.size.z * sizeof(T) / double(1ull << 30);
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f GiB", gib);
+    io::Fail(name, std::string("needs ") + text + " of memory to be read, more than can be had");
+  }
   const io::PagePrefault prefault(image.GetFirstVoxelAddr(), image.GetVoxelCount() * sizeof(T));
-  std::vector<unsigned char> buffer(convert ? std::size_t(info.PlaneBytes()) : 0);
   for (unsigned z = 0; z < info.size.z; ++z) {
     T* plane = image.GetFirstVoxelAddr() + z * planeVoxels;
     if (convert) {
