@@ -304,6 +304,69 @@ TEST(TiffOtherFiles, PagesStoredInDifferentWays) {
   ExpectDefaultValues<RGB_generic<unsigned char>, unsigned char>(dir / "rgb.tif", 48, 40, 3, 3, 0xff);
 }
 
+// A stack as ImageJ saves one over 4 GiB, in miniature: one page, its
+// description counting the images, the planes one after another behind the
+// first page's data; 16-bit samples in the file's byte order. `planes` may
+// be fewer than the description promises.
+std::string ImageJStackBehindOnePage(bool bigEndian, unsigned w, unsigned h, unsigned images, unsigned planes) {
+  std::string file;
+  auto put = [&](std::uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) file += char(v >> (8 * (bigEndian ? bytes - 1 - i : i)));
+  };
+  const std::string description = "ImageJ=1.54f\nimages=" + std::to_string(images) + "\nslices=" +
+                                  std::to_string(images) + "\nunit=micron\nspacing=2.5\nloop=false\n";
+  const unsigned entries = 10, descriptionAt = 8 + 2 + 12 * entries + 4;
+  const unsigned dataAt = descriptionAt + unsigned(description.size()) + 1;
+  file += bigEndian ? "MM" : "II";
+  put(42, 2);
+  put(8, 4);
+  put(entries, 2);
+  auto entry = [&](unsigned tag, unsigned type, unsigned count, std::uint32_t value) {
+    put(tag, 2);
+    put(type, 2);
+    put(count, 4);
+    if (type == 3) {  // SHORT: left-justified in the value field
+      put(value, 2);
+      put(0, 2);
+    } else {
+      put(value, 4);
+    }
+  };
+  entry(256, 4, 1, w);
+  entry(257, 4, 1, h);
+  entry(258, 3, 1, 16);
+  entry(259, 3, 1, 1);
+  entry(262, 3, 1, 1);
+  entry(270, 2, unsigned(description.size()) + 1, descriptionAt);
+  entry(273, 4, 1, dataAt);
+  entry(277, 3, 1, 1);
+  entry(278, 4, 1, h);
+  entry(279, 4, 1, w * h * 2);
+  put(0, 4);
+  file += description;
+  file += '\0';
+  for (unsigned z = 0; z < planes; ++z)
+    for (unsigned y = 0; y < h; ++y)
+      for (unsigned x = 0; x < w; ++x) put(DefaultValue(z, x, y, 0) & 0xffff, 2);
+  return file;
+}
+
+TEST(TiffOtherFiles, ImageJStacksStoredBehindOnePageAreRead) {
+  ScratchDir dir;
+  for (bool bigEndian : {false, true}) {
+    const std::string path = dir / (bigEndian ? "mm.tif" : "ii.tif");
+    WriteBytes(path, ImageJStackBehindOnePage(bigEndian, 5, 3, 7, 7));
+    ExpectDefaultValues<unsigned short>(path, 5, 3, 7, 1, 0xffff);
+  }
+  // Planes missing at the end: the description cannot be kept.
+  WriteBytes(dir / "short.tif", ImageJStackBehindOnePage(false, 5, 3, 7, 6));
+  EXPECT_EQ(IOErrorOf([&] {
+              Image3d<unsigned short> image;
+              bix::ReadImage(dir / "short.tif", image);
+            }),
+            "'" + (dir / "short.tif") + "': its description promises 7 images but the file has 1 page");
+}
+
 TEST(TiffOtherFiles, ReducedResolutionPagesAreSkipped) {
   ScratchDir dir;
   TiffPage page, thumbnail;

@@ -47,6 +47,10 @@ void PosixFile::ReadExactly(void* data, std::size_t bytes) {
   if (Read(data, bytes) != bytes) Fail(m_name, "is truncated: its data end early");
 }
 
+void PosixFile::Seek(std::uint64_t offset) {
+  if (::lseek(m_fd, off_t(offset), SEEK_SET) < 0) Fail(m_name, std::string("cannot be read: ") + std::strerror(errno));
+}
+
 void PosixFile::Write(const void* data, std::size_t bytes) {
   const auto* p = static_cast<const unsigned char*>(data);
   while (bytes > 0) {

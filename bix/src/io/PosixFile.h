@@ -21,6 +21,8 @@ public:
   std::size_t Read(void* data, std::size_t bytes);
   // Reads exactly `bytes` or raises IOException saying the file is truncated.
   void ReadExactly(void* data, std::size_t bytes);
+  // Moves to `offset` from the start for the next Read.
+  void Seek(std::uint64_t offset);
   void Write(const void* data, std::size_t bytes);
   void WriteAt(const void* data, std::size_t bytes, std::uint64_t offset);
   std::uint64_t Size() const;

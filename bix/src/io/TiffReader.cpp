@@ -1,13 +1,17 @@
 // TIFF stacks: one page per z slice, every page of one size and sample type;
 // each page is read with its own layout (strips or tiles, their sizes, planar
 // configuration, codec), which may differ from page to page.
-// Reduced-resolution pages (thumbnails) are skipped. Strips and tiles,
+// Reduced-resolution pages (thumbnails) are skipped. ImageJ's stacks over
+// 4 GiB (one page, the planes stored one after another behind it) are read
+// as the stack they are. Strips and tiles,
 // contiguous and separate planes, either byte order and every codec libtiff
 // has are read; libtiff undoes predictors and byte order. Uncompressed strips
 // are read straight into the image's memory.
 
+#include "ByteOrder.h"
 #include "ImageReader.h"
 #include "IOError.h"
+#include "PosixFile.h"
 #include "TiffDescription.h"
 #include "TiffFile.h"
 #include "Units.h"
@@ -16,6 +20,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <vector>
 
 namespace bix::io {
@@ -78,6 +83,7 @@ private:
   StoredType TypeOf(const PageLayout& page, std::size_t index) const;
   void ReadGeometry(const PageLayout& first, const std::string& description);
   void GoToPage(std::size_t index);
+  bool FindPlanesBehindFirstPage(unsigned long images);
   // Reads sample plane `sample` (0 for contiguous pixels) of the current page,
   // laid out as `p`, into `out`, `samples` samples per pixel.
   void ReadChunks(const PageLayout& p, unsigned sample, unsigned samples, unsigned char* out);
@@ -88,6 +94,12 @@ private:
   std::size_t m_next = 0;
   tdir_t m_current = 0;
   std::vector<unsigned char> m_buffer;
+  // A stack stored as ImageJ stores those over 4 GiB: m_planes planes from
+  // byte m_planeOffset on, read directly (in the file's byte order).
+  unsigned long m_planes = 0;
+  std::uint64_t m_planeOffset = 0;
+  bool m_swapped = false;
+  std::unique_ptr<PosixFile> m_raw;
 };
 
 TiffReader::TiffReader(const std::string& name)
@@ -118,14 +130,41 @@ TiffReader::TiffReader(const std::string& name)
   }
   if (m_pages.empty()) Fail(name, "holds only reduced-resolution pages");
   if (m_pages.size() > 0xffffffffu) Fail(name, "holds more pages than an image can have slices");
+  m_current = TIFFCurrentDirectory(tif);
+  GoToPage(0);
   const PageLayout& first = m_layouts.front();
-  m_info.size = Vector3d<unsigned>(first.width, first.height, unsigned(m_pages.size()));
+  const ImageJDescription ij = ParseImageJDescription(description);
+  const bool behind = m_pages.size() == 1 && ij.present && ij.images > 1 && FindPlanesBehindFirstPage(ij.images);
+  m_info.size = Vector3d<unsigned>(first.width, first.height, unsigned(behind ? m_planes : m_pages.size()));
   // Pages may share data, so their byte counts can add up to more than the
   // file: the file's own size bounds the whole.
   CheckDataFits(name, m_info.size, m_info.type, FileSize(name), maxRatio);
   ReadGeometry(first, description);
-  m_current = TIFFCurrentDirectory(tif);
-  GoToPage(0);
+}
+
+// ImageJ stores a stack over 4 GiB, which classic TIFF offsets cannot reach
+// page by page, as one page whose description counts the images; the planes
+// follow the first one's data, uncompressed. True when this file is laid
+// out so and holds them all.
+bool TiffReader::FindPlanesBehindFirstPage(unsigned long images) {
+  const PageLayout& p = m_layouts.front();
+  if (p.compression != COMPRESSION_NONE || p.tiled || (p.samples > 1 && p.planar != PLANARCONFIG_CONTIG)) return false;
+  TIFF* tif = m_file.get();
+  const std::uint64_t planeBytes = std::uint64_t(p.width) * p.height * p.samples * (p.bits / 8);
+  const std::uint32_t strips = TIFFNumberOfStrips(tif);
+  int error = 0;
+  const std::uint64_t start = TIFFGetStrileOffsetWithErr(tif, 0, &error);
+  std::uint64_t end = start;
+  for (std::uint32_t i = 0; i < strips && !error; ++i) {
+    if (TIFFGetStrileOffsetWithErr(tif, i, &error) != end) return false;
+    end += TIFFGetStrileByteCountWithErr(tif, i, &error);
+  }
+  const std::uint64_t size = FileSize(m_name);
+  if (error || end - start != planeBytes || start > size || images > (size - start) / planeBytes) return false;
+  m_planes = images;
+  m_planeOffset = start;
+  m_swapped = TIFFIsByteSwapped(tif);
+  return true;
 }
 
 PageLayout TiffReader::ReadLayout(std::size_t index) {
@@ -231,7 +270,7 @@ void TiffReader::ReadGeometry(const PageLayout& first, const std::string& descri
     Fail(m_name, "is an ImageJ hyperstack of " + std::to_string(std::max(ij.channels, 1ul)) +
                      " channels and " + std::to_string(std::max(ij.frames, 1ul)) +
                      " frames; only single-channel z stacks are read");
-  if (ij.present && ij.images != 0 && ij.images != m_pages.size())
+  if (ij.present && ij.images != 0 && ij.images != m_info.size.z)
     Fail(m_name, "its description promises " + std::to_string(ij.images) +
                      " images but the file has " + std::to_string(m_pages.size()) +
                      (m_pages.size() == 1 ? " page" : " pages"));
@@ -290,6 +329,17 @@ void TiffReader::GoToPage(std::size_t index) {
 }
 
 void TiffReader::ReadPlane(unsigned char* destination) {
+  if (m_planes) {
+    if (m_next >= m_planes) Fail(m_name, "has no more planes");
+    const std::uint64_t bytes = m_info.PlaneBytes();
+    if (!m_raw) m_raw = std::make_unique<PosixFile>(m_name, PosixFile::READ, m_name);
+    m_raw->Seek(m_planeOffset + m_next * bytes);
+    m_raw->ReadExactly(destination, std::size_t(bytes));
+    const unsigned sampleBytes = m_layouts.front().bits / 8;
+    if (m_swapped) SwapSamples(destination, std::size_t(bytes) / sampleBytes, sampleBytes);
+    ++m_next;
+    return;
+  }
   if (m_next >= m_pages.size()) Fail(m_name, "has no more pages");
   GoToPage(m_next);
   const PageLayout& layout = m_layouts[m_next];
