@@ -139,6 +139,19 @@ TEST(IcsFiles, OtherLayoutsAndUnits) {
   bix::ReadImage(dir / "s.ics", ints);
   EXPECT_EQ(ints.GetVoxel(1, 1, 1), -8);
 
+  // Channels or time points where z would be: refused, not read as slices.
+  for (const char* name : {"ch", "t"}) {
+    const std::string path = dir / (std::string(name) + ".ics");
+    ICS* ics = nullptr;
+    ASSERT_EQ(IcsOpen(&ics, path.c_str(), "w2"), IcsErr_Ok);
+    const std::size_t dims[3] = {2, 2, 2};
+    ASSERT_EQ(IcsSetLayout(ics, Ics_sint8, 3, dims), IcsErr_Ok);
+    ASSERT_EQ(IcsSetOrder(ics, 2, name, name), IcsErr_Ok);
+    ASSERT_EQ(IcsSetData(ics, s8.data(), s8.size()), IcsErr_Ok);
+    ASSERT_EQ(IcsClose(ics), IcsErr_Ok);
+    EXPECT_EQ(ReadError(path), "'" + path + "': dimension 3 (" + name + ") has 2 entries; only x, y and z are read");
+  }
+
   const std::vector<double> f64(4, 1.0);
   WriteWithLibics(dir / "d.ics", Ics_real64, {2, 2}, f64.data(), 32, "micrometer", 1);
   EXPECT_EQ(ReadError(dir / "d.ics"), "'" + (dir / "d.ics") +

@@ -10,6 +10,7 @@
 #include "Units.h"
 
 #include <libics_ll.h>
+#include <strings.h>
 
 #include <sys/stat.h>
 
@@ -68,6 +69,15 @@ void IcsReader::ReadLayout() {
   const int spatial = std::min(n - first, 3);
   unsigned size[3] = {1, 1, 1};
   for (int a = 0; a < spatial; ++a) {
+    // Channels or time points in place of a spatial dimension ("x y ch",
+    // "x y t") are not z slices.
+    const char* name = nullptr;
+    IcsGetOrderF(m_handle.ics, first + a, &name, &label);
+    const bool notSpatial = IsChannelDimension(name) || (name && (::strcasecmp(name, "t") == 0 ||
+                                                                  ::strcasecmp(name, "time") == 0));
+    if (notSpatial && dims[first + a] != 1)
+      Fail(m_name, "dimension " + std::to_string(first + a + 1) + " (" + name + ") has " +
+                       std::to_string(dims[first + a]) + " entries; only x, y and z are read");
     if (dims[first + a] == 0 || dims[first + a] > 0xffffffffu)
       Fail(m_name, "dimension " + std::to_string(first + a + 1) + " has " +
                        std::to_string(dims[first + a]) + " entries");
