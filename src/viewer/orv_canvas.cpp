@@ -7,6 +7,8 @@
 #include <wx/dcclient.h>
 #include <wx/log.h>
 
+#include <cmath>
+
 namespace orv {
 
 int WindowIndex(orv_ProjectionType window) {
@@ -189,7 +191,11 @@ void orv_OrthoscopeCanvas::SetSettings(const orv_CanvasSettings& s) {
   }
   m_zoomLevel = s.zoomLevel;
   m_cut = s.cut;
-  m_baseZoom = s.baseZoom;
+  // A base zoom that is not a positive number (a settings record never
+  // filled in) would leave no picture to draw: the current one stays.
+  bool usable = true;
+  for (unsigned a = 0; a < 3; ++a) usable = usable && std::isfinite(s.baseZoom[a]) && s.baseZoom[a] > 0;
+  if (usable) m_baseZoom = s.baseZoom;
   m_pointer.style = s.pointerStyle;
   m_pointer.colour = s.pointerColour;
   if (!m_cut.InOO(m_imageBox.offset, m_imageBox.End())) m_cut = m_imageBox.offset + m_imageBox.size * 0.5f;

@@ -531,6 +531,17 @@ TEST_F(CanvasTest, SettingsRoundTripAndABoundaryCutMovesToTheCentre) {
   EXPECT_TRUE(canvas->IsAxisReversed(1));
   EXPECT_EQ(Win(PROJ_XY)->GetClientSize(), wxSize(40, 30));
 
+  // A record never filled in has no base zoom: the canvas keeps its own
+  // and still paints.
+  const Vector3d<float> base = canvas->GetBaseZoom();
+  orv::orv_ImageCanvasSettings blank;
+  blank.baseZoom = Vector3d<float>(0, NAN, -1);
+  canvas->SetSettings(blank);
+  EXPECT_EQ(canvas->GetBaseZoom(), base);
+  const wxImage painted = Paint(PROJ_XY);
+  EXPECT_GT(painted.GetWidth(), 0);
+  canvas->SetSettings(s);
+
   canvas->ChangeCut(Vector3d<float>(80, 1, 1));  // outside: ignored
   EXPECT_EQ(canvas->GetCut(), Vector3d<float>(40, 30, 20));
   canvas->ChangeCut(Vector3d<float>(79.5f, 1, 1));
