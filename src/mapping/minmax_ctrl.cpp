@@ -37,7 +37,9 @@ void SetLimitValidator(wxWindow* field, T* variable, T lowest, T highest) {
     // A minus sign only where the range has negative values to type.
     field->SetValidator(IntValidator<T>(variable, lowest, highest, lowest >= 0, true, true, "%d"));
   else
-    field->SetValidator(RealValidator<T>(variable, lowest, highest, true, true, ""));
+    // The field's own format: text it shows for its value or a limit then
+    // reads back as exactly that value, not as a rounding outside the range.
+    field->SetValidator(RealValidator<T>(variable, lowest, highest, true, true, "%g"));
 }
 
 }  // namespace

@@ -324,6 +324,26 @@ TEST(LevelsWidget, WorksForEveryDataType) {
   intDialog->Destroy();
 }
 
+// Float data whose extremes have no six-digit text: the dialog shows them
+// rounded, and OK takes them as they are, untouched.
+TEST(LevelsWidget, FloatLimitsShownRoundedAreTakenExactly) {
+  PreviewParent parent;
+  const float lo = 0.1234564f, hi = 1234.5678f;
+  orv::Histogram<float> h;
+  h.Init(lo, hi, 256);
+  std::vector<orv::Histogram<float>*> pointers{&h};
+  auto* dialog = new orv::LevelsWidget<float, unsigned char>(
+      parent.frame, wxID_ANY, pointers, std::vector<orv::TLevelsParams<float, unsigned char>>{{lo, hi, 1.0, 0, 255}},
+      Names({"Gray"}), "Levels");
+  orvtest::ShowAndActivate(dialog);
+  EXPECT_EQ(dialog->GetInputControl()->GetUpperField()->GetValue(), "1234.57");
+  orvtest::ClickButton(dialog, wxID_OK);
+  EXPECT_EQ(dialog->GetReturnCode(), wxID_OK);
+  EXPECT_EQ(dialog->GetRecords()[0].in_min, lo);
+  EXPECT_EQ(dialog->GetRecords()[0].in_max, hi);
+  dialog->Destroy();
+}
+
 TEST(LevelsWidget, BrokenArgumentsAreReportedAndStillGiveADialog) {
   PreviewParent parent;
   auto histograms = MakeHistograms(2);
