@@ -7,7 +7,11 @@
 namespace orv {
 
 int GammaMarkerPosition(int lower, int upper, double gamma) {
-  return lower + static_cast<int>(std::lround((1.0 - std::log10(gamma)) * (upper - lower) / 2.0));
+  // Positions that fall on half a step (odd spans) round away from the
+  // lower marker; the logarithm's rounding error must not pull them below
+  // the half, or a dragged marker would land one step short.
+  const double offset = (1.0 - std::log10(gamma)) * (upper - lower) / 2.0;
+  return lower + static_cast<int>(std::lround(offset + std::copysign(1e-9, offset)));
 }
 
 double GammaFromMarker(int lower, int upper, int position, double maxGamma) {
@@ -32,7 +36,8 @@ int NearestMarker(int q, int lower, int upper, bool hasGamma, int gammaPosition)
   const int toLower = std::abs(q - lower), toUpper = std::abs(q - upper);
   int chosen = MARKER_UPPER;
   if (toLower < toUpper || (toLower == toUpper && (lower != upper || q <= lower))) chosen = MARKER_LOWER;
-  if (!hasGamma) return chosen;
+  // Limits together leave the gamma marker no room: the limits are taken.
+  if (!hasGamma || lower == upper) return chosen;
   const int toGamma = std::abs(q - gammaPosition);
   // The gamma marker lies between the limits: where it coincides with one of
   // them, the pointer's side decides.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 using namespace orv;
 
@@ -19,6 +20,15 @@ TEST(LevelMarkers, GammaMarkerSitsByTheFormulaAndMapsBack) {
   for (double g : {0.5, 1.0, 2.0, 4.0}) {
     const int p = GammaMarkerPosition(0, 200, g);
     EXPECT_NEAR(GammaFromMarker(0, 200, p, 10.0), g, g * 0.05) << g;
+  }
+  // A gamma marker dragged to any step strictly between the limits stays
+  // there, for odd and even spans (odd spans put the exact position on half
+  // a step).
+  for (const auto& [lower, upper] : {std::pair{0, 255}, std::pair{0, 256}, std::pair{10, 65545}, std::pair{-7, 4}}) {
+    int wrong = 0;
+    for (int p = lower + 1; p < upper; ++p)
+      wrong += GammaMarkerPosition(lower, upper, GammaFromMarker(lower, upper, p, 1e300)) != p;
+    EXPECT_EQ(wrong, 0) << lower << ".." << upper;
   }
 }
 
@@ -46,6 +56,11 @@ TEST(LevelMarkers, APressTakesTheNearestMarker) {
   // Coinciding limit markers: the pointer's side decides.
   EXPECT_EQ(NearestMarker(90, 100, 100, false, 0), MARKER_LOWER);
   EXPECT_EQ(NearestMarker(110, 100, 100, false, 0), MARKER_UPPER);
+  // Limits together, the gamma marker with them: right of them the upper
+  // one moves, left the lower one, never the gamma marker, which has no room.
+  EXPECT_EQ(NearestMarker(40, 0, 0, true, 0), MARKER_UPPER);
+  EXPECT_EQ(NearestMarker(0, 0, 0, true, 0), MARKER_LOWER);
+  EXPECT_EQ(NearestMarker(90, 100, 100, true, 100), MARKER_LOWER);
   // The gamma marker on the lower one: right of it drags gamma, left the lower.
   EXPECT_EQ(NearestMarker(105, 100, 200, true, 100), MARKER_GAMMA);
   EXPECT_EQ(NearestMarker(95, 100, 200, true, 100), MARKER_LOWER);
