@@ -63,6 +63,7 @@ public:
   Triangles* GetMarkers() const { return m_markers; }
 
 private:
+  bool OneStepPerIncrement() const;
   bool IsAttached() const;
   void ShowPositions();
   void OnField(orv_VariableTextCtrlEvent& event);

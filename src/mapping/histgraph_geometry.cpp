@@ -42,7 +42,9 @@ wxColour StripeColour(int column, int width, int steps, int lower, int upper, bo
                       const wxColour& below, const wxColour& above, const wxColour& ramp) {
   const bool crossed = lower > upper;
   const int first = crossed ? upper : lower, last = crossed ? lower : upper;
-  const int start = first * width / steps, end = (last + 1) * width / steps;
+  // In 64 bits: an int image's histogram may have millions of steps.
+  const int start = static_cast<int>(static_cast<long long>(first) * width / steps);
+  const int end = static_cast<int>((static_cast<long long>(last) + 1) * width / steps);
   if (column < start) return crossed ? above : below;
   if (column >= end) return crossed ? below : above;
   if (!gradient) return ramp;

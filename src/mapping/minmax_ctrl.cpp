@@ -118,7 +118,7 @@ template <class T>
 int VariableMinMaxCtrl<T>::ValueToStep(T value) const {
   if (value < m_lowest || value > m_highest) return -1;
   long long step;
-  if constexpr (std::is_integral_v<T>) {
+  if (OneStepPerIncrement()) {
     step = (static_cast<long long>(value) - m_lowest) / std::max<long long>(m_lowerField->GetIncrement(), 1);
   } else {
     // Floating-point positions run from the lowest value at step 0 to the
@@ -134,14 +134,30 @@ int VariableMinMaxCtrl<T>::ValueToStep(T value) const {
 template <class T>
 T VariableMinMaxCtrl<T>::StepToValue(int step) const {
   step = std::clamp(step, 0, m_steps - 1);
-  if constexpr (std::is_integral_v<T>) {
+  if (OneStepPerIncrement()) {
     const long long value = static_cast<long long>(m_lowest) + static_cast<long long>(step) * m_lowerField->GetIncrement();
-    return static_cast<T>(std::min<long long>(value, m_highest));
-  } else {
-    if (step == m_steps - 1) return m_highest;
-    const double span = static_cast<double>(m_highest) - static_cast<double>(m_lowest);
-    return static_cast<T>(m_lowest + span * step / std::max(m_steps - 1, 1));
+    return static_cast<T>(std::min<long long>(value, static_cast<long long>(m_highest)));
   }
+  if (step == m_steps - 1) return m_highest;
+  const double span = static_cast<double>(m_highest) - static_cast<double>(m_lowest);
+  const double value = m_lowest + span * step / std::max(m_steps - 1, 1);
+  if constexpr (std::is_integral_v<T>) return static_cast<T>(std::llround(value));
+  return static_cast<T>(value);
+}
+
+// Integer ranges whose steps are whole increments that cover every value
+// (one step per value, as the histograms have up to their largest size).
+// Others, floating-point ones and integer ones wider than the histogram's
+// bins, are spread over the steps in proportion, the way the histogram's
+// bin centres are, so that the markers sit over the bins of their values
+// and both ends are reachable.
+template <class T>
+bool VariableMinMaxCtrl<T>::OneStepPerIncrement() const {
+  if constexpr (std::is_integral_v<T>) {
+    const long long values = static_cast<long long>(m_highest) - static_cast<long long>(m_lowest) + 1;
+    return values == static_cast<long long>(m_steps) * m_lowerField->GetIncrement();
+  }
+  return false;
 }
 
 template <class T>

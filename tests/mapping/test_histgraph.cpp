@@ -125,6 +125,12 @@ TEST(GradStripe, ColoursLeftBetweenAndRightOfTheMarkers) {
   EXPECT_EQ(orv::StripeColour(63, 256, 16, 4, 11, true, 1.0, below, above, ramp), below);
   EXPECT_EQ(orv::StripeColour(64, 256, 16, 4, 11, true, 1.0, below, above, ramp), wxColour(0, 0, 0));
   EXPECT_EQ(orv::StripeColour(192, 256, 16, 4, 11, true, 1.0, below, above, ramp), above);
+  // Millions of steps (an int image's histogram): the whole stripe lies
+  // between markers at both ends.
+  const int many = 10000000;
+  for (int column : {0, 128, 255})
+    EXPECT_EQ(orv::StripeColour(column, 256, many, 0, many - 1, false, 1.0, below, above, ramp), ramp) << column;
+  EXPECT_EQ(orv::StripeColour(200, 256, many, 0, many / 2, false, 1.0, below, above, ramp), above);
 }
 
 TEST(GradStripe, PaintsTheComputedColours) {

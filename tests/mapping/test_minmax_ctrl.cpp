@@ -201,6 +201,20 @@ TEST(VariableMinMaxCtrl, WideIntegerAndFloatRangesKeepTheirValues) {
     EXPECT_EQ(f.control->GetMarkers()->GetLower(), 70000 - 12345);
   }
   {
+    // More values than steps (an int histogram has at most 2^24 bins): the
+    // markers spread the range over the steps as the bin centres do, and the
+    // last step is the highest value.
+    ControlFrame<int> f(false, false);
+    int low = 0, high = 100000000;
+    const int steps = 1 << 24;
+    f.control->Attach(&low, &high, nullptr, 0, 100000000, steps);
+    EXPECT_EQ(f.control->GetMarkers()->GetUpper(), steps - 1);
+    EXPECT_EQ(f.control->StepToValue(steps - 1), 100000000);
+    EXPECT_EQ(f.control->ValueToStep(50000000), steps / 2);  // 0.5 x (2^24 - 1), rounded
+    EXPECT_NEAR(f.control->StepToValue(steps / 2), 50000000, 6);
+    for (int step : {1, 1000, steps / 3, steps - 2}) EXPECT_EQ(f.control->ValueToStep(f.control->StepToValue(step)), step);
+  }
+  {
     ControlFrame<float> f(false, false);
     float low = -1.5f, high = 2.5f;
     f.control->Attach(&low, &high, nullptr, -1.5f, 2.5f, 256);
