@@ -173,9 +173,11 @@ void HistogramChannelDialog<T, Record>::OnReset(wxCommandEvent&) {
 
 template <class T, class Record>
 void HistogramChannelDialog<T, Record>::OnOK(wxCommandEvent&) {
+  const Record before = All_params ? *All_params : Record();
   if (!AcceptControls()) return;
-  // A value taken from the fields only now still belongs to every channel.
-  if (AllSelected() && All_params) SpreadAll();
+  // A value taken from the fields only now still belongs to every channel;
+  // "All" merely looked at leaves each channel its own record.
+  if (AllSelected() && All_params && !(*All_params == before)) SpreadAll();
   if (IsModal()) {
     EndModal(wxID_OK);
   } else {

@@ -215,6 +215,23 @@ TEST(LevelsWidget, AllEditsEveryChannelOfEqualLayouts) {
   dialog->Destroy();
 }
 
+// "All" chosen only to look at the summed histogram: OK keeps each
+// channel's own record.
+TEST(LevelsWidget, AllLookedAtLeavesEachChannelItsRecord) {
+  PreviewParent parent;
+  auto histograms = MakeHistograms(3);
+  auto pointers = Pointers(histograms);
+  const std::vector<Levels8> records{{20, 200, 2.0, 10, 250}, {5, 150, 1.0, 10, 250}, {30, 240, 0.5, 0, 255}};
+  auto* dialog = new orv::LevelsWidget<unsigned char, unsigned char>(
+      parent.frame, wxID_ANY, pointers, records, Names({"Red", "Green", "Blue"}), "Adjust Levels");
+  orvtest::ShowAndActivate(dialog);
+  Choose(dialog->GetChannelChoice(), 3);
+  orvtest::ClickButton(dialog, wxID_OK);
+  EXPECT_EQ(dialog->GetReturnCode(), wxID_OK);
+  EXPECT_EQ(dialog->GetRecords(), records);
+  dialog->Destroy();
+}
+
 TEST(LevelsWidget, UnequalLayoutsGetNoAll) {
   PreviewParent parent;
   auto histograms = MakeHistograms(2);
