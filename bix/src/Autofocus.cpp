@@ -2,8 +2,10 @@
 
 #include "ProjectionGeometry.h"
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
+#include <type_traits>
 
 namespace bix {
 
@@ -11,7 +13,7 @@ namespace {
 
 // The level whose local variance measures sharpness, and the type that sums
 // levels and squared levels over a 3 x 3 neighbourhood exactly (integers for
-// 8- and 16-bit voxels, double for the rest).
+// integer and colour voxels, double for float).
 template <class T>
 struct Sharpness {
   using Acc = double;
@@ -27,13 +29,33 @@ struct Sharpness<unsigned short> {
   using Acc = std::int64_t;  // 9 * 65535^2 does not fit in 32 bits
   static Acc Level(unsigned short v) { return v; }
 };
+template <>
+struct Sharpness<int> {
+  using Acc = __int128;  // 81 * (2^31)^2 does not fit in 64 bits
+  static Acc Level(int v) { return v; }
+};
+// Luminance 0.299 R + 0.587 G + 0.114 B in thousandths: scores are a
+// million times those of the luminance, in the same order, and exact, so a
+// flat neighbourhood scores 0 and ties really are ties. 81 * (65535 * 1000)^2
+// fits in 64 bits.
 template <class C>
 struct Sharpness<RGB_generic<C>> {
-  using Acc = double;
+  using Acc = std::int64_t;
   static Acc Level(const RGB_generic<C>& v) {
-    return 0.299 * v.red + 0.587 * v.green + 0.114 * v.blue;
+    return 299 * Acc(v.red) + 587 * Acc(v.green) + 114 * Acc(v.blue);
   }
 };
+
+// Scores are 81 times a variance: exact integer scores are never negative,
+// so -1 is below every one. Floating-point scores of neighbourhoods holding
+// NaN or infinities are no measure at all: they count as the lowest.
+template <class Acc>
+constexpr Acc kNoScore = std::is_floating_point_v<Acc> ? std::numeric_limits<Acc>::lowest() : Acc(-1);
+template <class Acc>
+Acc Usable(Acc score) {
+  if constexpr (std::is_floating_point_v<Acc>) return std::isfinite(score) ? score : kNoScore<Acc>;
+  return score;
+}
 
 // Scores of 3 x 3 neighbourhoods are 9 * (sum of squares) - (sum)^2, which is
 // 81 times the variance: no division, exact for integer levels.
@@ -68,7 +90,7 @@ public:
       const std::size_t r = x + 1 == n ? x : x + 1;
       const Acc h1 = m_s1[l] + m_s1[x] + m_s1[r];
       const Acc h2 = m_s2[l] + m_s2[x] + m_s2[r];
-      m_score[x] = 9 * h2 - h1 * h1;
+      m_score[x] = Usable<Acc>(9 * h2 - h1 * h1);
     }
     return m_score;
   }
@@ -76,7 +98,7 @@ public:
   // Scores of the column sums alone (they already cover 9 voxels).
   const std::vector<Acc>& ScoreColumns() {
     const std::size_t n = m_s1.size();
-    for (std::size_t x = 0; x < n; ++x) m_score[x] = 9 * m_s2[x] - m_s1[x] * m_s1[x];
+    for (std::size_t x = 0; x < n; ++x) m_score[x] = Usable<Acc>(9 * m_s2[x] - m_s1[x] * m_s1[x]);
     return m_score;
   }
 
@@ -105,11 +127,12 @@ private:
   Vector3d<unsigned> m_size;
 };
 
-// Keeps, per ray of a plane, the voxel with the best score seen so far.
+// Keeps, per ray of a plane, the voxel with the best score seen so far; the
+// first depth is always taken, so every ray shows one of its own voxels.
 template <class T, class Acc>
-void KeepSharpest(const std::vector<Acc>& score, const T* row, Acc* best, T* out) {
+void KeepSharpest(const std::vector<Acc>& score, const T* row, Acc* best, T* out, bool first) {
   for (std::size_t x = 0; x < score.size(); ++x) {
-    if (score[x] > best[x]) {
+    if (first || score[x] > best[x]) {
       best[x] = score[x];
       out[x] = row[x];
     }
@@ -125,14 +148,14 @@ void Get_AF_XY(const Image3d<T>& source, Image3d<T>& destination) {
   const Vector3d<unsigned> s = source.GetSize();
   const VolumeRows<T> volume(source);
   SharpnessRow<T> sharpness(s.x);
-  std::vector<Acc> best(static_cast<std::size_t>(s.x) * s.y, std::numeric_limits<Acc>::lowest());
+  std::vector<Acc> best(static_cast<std::size_t>(s.x) * s.y, kNoScore<Acc>);
   T* out = destination.GetFirstVoxelAddr();
   for (long long z = 0; z < s.z; ++z) {
     for (long long y = 0; y < s.y; ++y) {
       const T* rows[3] = {volume.Row(y - 1, z), volume.Row(y, z), volume.Row(y + 1, z)};
       sharpness.SumRows(rows, 3);
       const std::size_t at = static_cast<std::size_t>(y) * s.x;
-      KeepSharpest(sharpness.ScoreWithRowNeighbours(), rows[1], best.data() + at, out + at);
+      KeepSharpest(sharpness.ScoreWithRowNeighbours(), rows[1], best.data() + at, out + at, z == 0);
     }
   }
 }
@@ -144,7 +167,7 @@ void Get_AF_XZ(const Image3d<T>& source, Image3d<T>& destination) {
   const Vector3d<unsigned> s = source.GetSize();
   const VolumeRows<T> volume(source);
   SharpnessRow<T> sharpness(s.x);
-  std::vector<Acc> best(static_cast<std::size_t>(s.x) * s.z, std::numeric_limits<Acc>::lowest());
+  std::vector<Acc> best(static_cast<std::size_t>(s.x) * s.z, kNoScore<Acc>);
   T* out = destination.GetFirstVoxelAddr();
   // y is the depth axis, so the rays of one output row (fixed z) are visited
   // for every y before moving on: the volume is read in storage order.
@@ -153,7 +176,7 @@ void Get_AF_XZ(const Image3d<T>& source, Image3d<T>& destination) {
     for (long long y = 0; y < s.y; ++y) {
       const T* rows[3] = {volume.Row(y, z - 1), volume.Row(y, z), volume.Row(y, z + 1)};
       sharpness.SumRows(rows, 3);
-      KeepSharpest(sharpness.ScoreWithRowNeighbours(), rows[1], best.data() + at, out + at);
+      KeepSharpest(sharpness.ScoreWithRowNeighbours(), rows[1], best.data() + at, out + at, y == 0);
     }
   }
 }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
+#include <utility>
 
 using bix::Image3d;
 using bix::Vector3d;
@@ -125,6 +127,61 @@ TEST(Autofocus, EightBitAndFloatStacks) {
       EXPECT_EQ(b.GetVoxel(x, y, 0), bytes.GetVoxel(x, y, 1));
       EXPECT_EQ(f.GetVoxel(x, y, 0), floats.GetVoxel(x, y, 2));
     }
+}
+
+// Flat slices score exactly zero whatever their level: for colour (the
+// luminance has fractions) and large int levels a flat slice after another
+// flat one must not win by a rounding error, and a small texture on a large
+// level must not be lost.
+TEST(Autofocus, FlatSlicesTieExactlyAndSmallTextureOnLargeLevelsCounts) {
+  using RGB8 = bix::RGB_generic<unsigned char>;
+  for (const auto& [first, second] : {std::pair{RGB8(0, 0, 0), RGB8(0, 255, 0)}, std::pair{RGB8(10, 20, 30), RGB8(0, 0, 0)}}) {
+    Image3d<RGB8> colour(Vector3d<unsigned>(3, 3, 2));
+    for (unsigned y = 0; y < 3; ++y)
+      for (unsigned x = 0; x < 3; ++x) {
+        colour.GetVoxel(x, y, 0) = first;
+        colour.GetVoxel(x, y, 1) = second;
+      }
+    Image3d<RGB8> projected;
+    bix::Get_AF_XY(colour, projected);
+    for (const RGB8& v : projected) EXPECT_EQ(v, first) << "ties go to the smallest depth";
+  }
+  Image3d<int> ints(Vector3d<unsigned>(3, 3, 3));
+  for (unsigned y = 0; y < 3; ++y)
+    for (unsigned x = 0; x < 3; ++x) {
+      ints.GetVoxel(x, y, 0) = 0;
+      ints.GetVoxel(x, y, 1) = 54794163;
+      ints.GetVoxel(x, y, 2) = 1000000000 + (x == 1 && y == 1);
+    }
+  Image3d<int> projected;
+  bix::Get_AF_XY(ints, projected);
+  EXPECT_EQ(projected.GetVoxel(1, 1, 0), 1000000001) << "the only texture is at depth 2";
+  ints.GetVoxel(1, 1, 2) = 1000000000;
+  bix::Get_AF_XY(ints, projected);
+  EXPECT_EQ(projected.GetVoxel(1, 1, 0), 0) << "three flat slices tie";
+}
+
+// NaN and infinities (borders of registered float data) make a
+// neighbourhood's score no measure: the sharpest finite slice is kept, in
+// every window, and a ray with no finite neighbourhood shows its own voxel.
+TEST(Autofocus, NonFiniteNeighbourhoodsNeverWin) {
+  Image3d<float> image(Vector3d<unsigned>(3, 3, 3));
+  image.Fill(0.f);
+  for (unsigned z = 0; z < 3; ++z)
+    for (unsigned y = 0; y < 3; ++y) image.GetVoxel(2, y, z) = float((y + z) % 2) * 50 + 7;
+  image.GetVoxel(0, 1, 1) = NAN;
+  Image3d<float> yz;
+  bix::Get_AF_YZ(image, yz);
+  for (unsigned z = 0; z < 3; ++z)
+    for (unsigned y = 0; y < 3; ++y) EXPECT_EQ(yz.GetVoxel(0, y, z), image.GetVoxel(2, y, z)) << y << "," << z;
+
+  Image3d<float> blank(Vector3d<unsigned>(3, 3, 2));
+  blank.Fill(NAN);
+  blank.GetVoxel(0, 0, 1) = INFINITY;
+  Image3d<float> xy;
+  bix::Get_AF_XY(blank, xy);
+  for (unsigned y = 0; y < 3; ++y)
+    for (unsigned x = 0; x < 3; ++x) EXPECT_TRUE(std::isnan(xy.GetVoxel(x, y, 0))) << "the first depth's own voxel";
 }
 
 TEST(Autofocus, EmptyAndThinStacks) {
