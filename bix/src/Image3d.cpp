@@ -4,6 +4,7 @@
 #include "io/SaveImageFile.h"
 
 #include <algorithm>
+#include <new>
 
 namespace bix {
 
@@ -22,21 +23,41 @@ Image3d<T>::Image3d(const Vector3d<unsigned>& size, const Vector3d<float>* offse
 template <class T>
 Image3d<T>::~Image3d() = default;
 
+namespace {
+
+// The voxel count of a size; std::bad_alloc, as for any allocation too
+// large, when its bytes do not fit in the address range (the product would
+// wrap, and the size would then claim voxels that are not there).
+std::size_t VoxelCountOf(const Vector3d<unsigned>& size, std::size_t voxelBytes) {
+  std::size_t count = 0, bytes = 0;
+  if (__builtin_mul_overflow(static_cast<std::size_t>(size.x) * size.y, size.z, &count) ||
+      __builtin_mul_overflow(count, voxelBytes, &bytes))
+    throw std::bad_alloc();
+  return count;
+}
+
+}  // namespace
+
+// The size changes only once the voxels are there: a failed allocation
+// leaves the image as it was (MakeRoom) or empty (MakeRoomUninitialized).
 template <class T>
 void Image3d<T>::MakeRoom(unsigned sx, unsigned sy, unsigned sz) {
-  const std::size_t count = static_cast<std::size_t>(sx) * sy * sz;
-  m_size = Vector3d<unsigned>(sx, sy, sz);
+  const Vector3d<unsigned> size(sx, sy, sz);
+  const std::size_t count = VoxelCountOf(size, sizeof(T));
   // assign() reuses the allocation when the new count fits and zeroes it.
   m_data.assign(count, T());
+  m_size = size;
   if (m_data.capacity() > 2 * count + 4096) m_data.shrink_to_fit();
 }
 
 template <class T>
 void Image3d<T>::MakeRoomUninitialized(const Vector3d<unsigned>& size) {
-  m_size = size;
+  const std::size_t count = VoxelCountOf(size, sizeof(T));
+  m_size = Vector3d<unsigned>(0, 0, 0);
   m_data.clear();
   m_data.shrink_to_fit();
-  m_data.resize(static_cast<std::size_t>(size.x) * size.y * size.z);
+  m_data.resize(count);
+  m_size = size;
 }
 
 template <class T>

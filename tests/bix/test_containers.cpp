@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 using bix::Vector3d;
 
 TEST(Vector3d, BoxTestsTreatEachEndAsTheirLettersSay) {
@@ -85,6 +87,19 @@ TEST(Image3d, MakeRoomDropsOldContents) {
   image.Fill(9);
   image.MakeRoom(2, 2, 2);
   for (int v : image) EXPECT_EQ(v, 0);
+}
+
+// A size whose voxel count or bytes wrap around 64 bits is refused like any
+// allocation too large, and the image keeps a size that matches its voxels.
+TEST(Image3d, SizesBeyondTheAddressRangeAreRefusedAndLeaveTheImageWhole) {
+  bix::Image3d<unsigned short> image(bix::Vector3d<unsigned>(4, 3, 2));
+  image.GetVoxel(3, 2, 1) = 7;
+  EXPECT_THROW(image.MakeRoom(1u << 22, 1u << 21, 1u << 21), std::bad_alloc);  // 2^64 voxels
+  EXPECT_THROW(image.MakeRoom(1u << 31, 1u << 31, 4), std::bad_alloc);        // 2^64 bytes
+  EXPECT_EQ(image.GetSize(), bix::Vector3d<unsigned>(4, 3, 2));
+  EXPECT_EQ(image.GetVoxel(3, 2, 1), 7);
+  EXPECT_THROW(image.MakeRoomUninitialized(bix::Vector3d<unsigned>(1u << 22, 1u << 21, 1u << 21)), std::bad_alloc);
+  EXPECT_EQ(image.GetVoxelCount(), std::size_t(image.GetSize().x) * image.GetSize().y * image.GetSize().z);
 }
 
 TEST(LabeledImage3d, ComponentsAreTheLabelsPresentAscending) {
