@@ -9,6 +9,7 @@ std::vector<HistogramBar> HistogramBars(const unsigned* counts, unsigned n, int 
                                         bool logarithmic) {
   std::vector<HistogramBar> bars;
   if (n == 0) return bars;
+  bars.reserve(std::min<std::size_t>(n, static_cast<std::size_t>(std::max(W, 0)) + 1));
   const double s = n > 1 ? static_cast<double>(W - mx) / (n - 1) : static_cast<double>(W - mx);
   const int width = static_cast<int>(std::ceil(s));
   const int room = std::max(H - my, 0);
@@ -29,7 +30,13 @@ std::vector<HistogramBar> HistogramBars(const unsigned* counts, unsigned n, int 
         height = std::lround(std::log(static_cast<double>(c)) * room / std::log(static_cast<double>(max)));
       height = std::min<long>(std::max<long>(height, 1), room);
     }
-    bars.push_back({static_cast<int>(std::floor(i * s)) + mx / 2, width, static_cast<int>(height)});
+    const int x = static_cast<int>(std::floor(i * s)) + mx / 2;
+    // Bins sharing a pixel column (more bins than pixels, up to millions for
+    // int data) draw as one bar, the tallest: the same pixels, drawn once.
+    if (!bars.empty() && bars.back().x == x)
+      bars.back().height = std::max(bars.back().height, static_cast<int>(height));
+    else
+      bars.push_back({x, width, static_cast<int>(height)});
   }
   return bars;
 }

@@ -19,7 +19,8 @@ struct HistogramBar {
 // by the largest count among bins 0 to n - 2, linearly or logarithmically
 // (rounded half away from zero). A non-zero count gets at least one pixel;
 // no bar is taller than H - my. With a largest count of 1 a logarithmic
-// graph shows every non-zero bin at full height.
+// graph shows every non-zero bin at full height. Bins that fall on one
+// pixel column give one bar there, the tallest.
 std::vector<HistogramBar> HistogramBars(const unsigned* counts, unsigned n, int W, int H, int mx, int my,
                                         bool logarithmic);
 

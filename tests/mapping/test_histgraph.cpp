@@ -7,6 +7,9 @@
 
 #include <orv/histgraph.h>
 
+#include <algorithm>
+#include <vector>
+
 using orv::HistogramBars;
 
 namespace {
@@ -58,6 +61,18 @@ TEST(HistGraphGeometry, LinearAndLogarithmicBarsByHand) {
   EXPECT_EQ(flat[0].height, 20);
   EXPECT_EQ(flat[1].height, 0);
   EXPECT_EQ(orv::GridStep(102, 8), 13);  // 12.75
+
+  // Far more bins than pixels: one bar per column, the tallest of its bins.
+  std::vector<unsigned> many(1000000, 1);
+  many[500000] = 40;
+  const auto columns = HistogramBars(many.data(), unsigned(many.size()), 104, 54, 4, 4, false);
+  EXPECT_LE(columns.size(), 101u);
+  for (std::size_t i = 1; i < columns.size(); ++i) ASSERT_GT(columns[i].x, columns[i - 1].x);
+  const auto tallest = std::max_element(columns.begin(), columns.end(),
+                                        [](const auto& a, const auto& b) { return a.height < b.height; });
+  EXPECT_EQ(tallest->height, 50);
+  EXPECT_EQ(tallest->x, 52);  // floor(500000 * 100 / 999999) + 2
+  EXPECT_EQ(columns.front().height, 1);
   EXPECT_EQ(orv::GridStep(100, 8), 13);  // 12.5 away from zero
 }
 
