@@ -6,6 +6,8 @@
 #include <orv/range_dialogs.h>
 #include <orv/validators.h>
 
+#include <functional>
+
 using orvtest::ExpectMessageBox;
 
 namespace {
@@ -157,17 +159,24 @@ TEST(RangeDialogs, FloatDialogShowsLimitsAndRefusesAnEmptyRange) {
 // dialog accepted as shown keeps the exact limits and values, and a typed
 // limit is the float limit, not a double just below or above it.
 TEST(RangeDialogs, FloatDialogAcceptsItsOwnLimitsAndValuesAsShown) {
+  // Opens the dialog, lets `act` check or edit it, presses OK.
+  auto acceptAsShown = [](float lo, float hi, float& min, float& max,
+                          std::function<void(orv::SetFloatRangeDlg*)> act) {
+    bool accepted = false;
+    wxTEST_DIALOG(accepted = orv::GetFloatRangeFromUser(nullptr, lo, hi, min, max),
+                  orvtest::ExpectDialog<orv::SetFloatRangeDlg>([&act](orv::SetFloatRangeDlg* d) {
+                    d->InitDialog();
+                    act(d);
+                    orvtest::ClickButton(d, wxID_OK);
+                    return d->GetReturnCode();
+                  }));
+    return accepted;
+  };
   const float lo = 0.1f, hi = 0.9f;
   float min = lo, max = hi;
-  bool accepted = false;
-  wxTEST_DIALOG(accepted = orv::GetFloatRangeFromUser(nullptr, lo, hi, min, max),
-                orvtest::ExpectDialog<orv::SetFloatRangeDlg>([](orv::SetFloatRangeDlg* d) {
-                  d->InitDialog();
-                  EXPECT_EQ(d->_min_value_ctrl->GetValue(), "0.100000");
-                  orvtest::ClickButton(d, wxID_OK);
-                  return d->GetReturnCode();
-                }));
-  EXPECT_TRUE(accepted);
+  EXPECT_TRUE(acceptAsShown(lo, hi, min, max, [](orv::SetFloatRangeDlg* d) {
+    EXPECT_EQ(d->_min_value_ctrl->GetValue(), "0.100000");
+  }));
   EXPECT_EQ(min, lo);
   EXPECT_EQ(max, hi);
 
@@ -175,24 +184,14 @@ TEST(RangeDialogs, FloatDialogAcceptsItsOwnLimitsAndValuesAsShown) {
   const float tiny = 0.001953125f, third = 1.f / 3, inside = 0.123456789f;
   min = inside;
   max = third;
-  wxTEST_DIALOG(accepted = orv::GetFloatRangeFromUser(nullptr, tiny, third, min, max),
-                orvtest::ExpectDialog<orv::SetFloatRangeDlg>([](orv::SetFloatRangeDlg* d) {
-                  d->InitDialog();
-                  EXPECT_EQ(d->_max_value_ctrl->GetValue(), "0.333333");
-                  orvtest::ClickButton(d, wxID_OK);
-                  return d->GetReturnCode();
-                }));
-  EXPECT_TRUE(accepted);
+  EXPECT_TRUE(acceptAsShown(tiny, third, min, max, [](orv::SetFloatRangeDlg* d) {
+    EXPECT_EQ(d->_max_value_ctrl->GetValue(), "0.333333");
+  }));
   EXPECT_EQ(min, inside);
   EXPECT_EQ(max, third);
-  wxTEST_DIALOG(accepted = orv::GetFloatRangeFromUser(nullptr, tiny, third, min, max),
-                orvtest::ExpectDialog<orv::SetFloatRangeDlg>([](orv::SetFloatRangeDlg* d) {
-                  d->InitDialog();
-                  d->_min_value_ctrl->ChangeValue("0.001953");  // the lower limit as shown
-                  orvtest::ClickButton(d, wxID_OK);
-                  return d->GetReturnCode();
-                }));
-  EXPECT_TRUE(accepted);
+  EXPECT_TRUE(acceptAsShown(tiny, third, min, max, [](orv::SetFloatRangeDlg* d) {
+    d->_min_value_ctrl->ChangeValue("0.001953");  // the lower limit as shown
+  }));
   EXPECT_EQ(min, tiny);
 
   float f = 0.5f;
