@@ -31,8 +31,10 @@ void LoadwxString(wxString& s, std::istream& in) {
     if (quoted ? c == '"' : (c == ' ' || c == '\t')) break;
     token.push_back(static_cast<char>(c));
   }
-  // get() at the end of the stream set failbit; the token read so far stands.
-  if (in.eof()) in.clear(std::ios::eofbit);
+  // get() at the end of the stream set failbit: a token read up to there
+  // stands (the stream stays good for it, as after operator>>), while
+  // nothing left to read is a failure, so that `while (in)` loops end.
+  if (in.eof() && (quoted || !token.empty())) in.clear(std::ios::eofbit);
   s = wxString::FromUTF8(token.data(), token.size());
 }
 

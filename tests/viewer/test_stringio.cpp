@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <vector>
 
 namespace {
 std::string Saved(const wxString& text, bool blank) {
@@ -38,6 +39,17 @@ TEST(LoadwxString, ReadsQuotedBareAndSeparatedTokens) {
   EXPECT_FALSE(in.fail());
   orv::LoadwxString(s, in);
   EXPECT_EQ(s, "");
+  EXPECT_TRUE(in.fail()) << "nothing left to read";
+
+  // A reading loop over a stream ends, with every token and nothing more.
+  std::istringstream list("a \"b c\"  d \n");
+  std::vector<wxString> tokens;
+  for (int guard = 0; guard < 10; ++guard) {
+    orv::LoadwxString(s, list);
+    if (!list) break;
+    tokens.push_back(s);
+  }
+  EXPECT_EQ(tokens, (std::vector<wxString>{"a", "b c", "d"}));
 }
 
 TEST(LoadwxString, ALineFeedEndsTheTokenAndIsPutBack) {
