@@ -76,6 +76,7 @@ protected:
 
 private:
   void TakeGeometry();
+  void CutAtTheCentreVoxel();
   void ExtractCut(int index);
   void RebuildPicture(int index);
   const bix::Image3d<T>& Projection(int index);

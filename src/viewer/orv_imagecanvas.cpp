@@ -21,11 +21,16 @@ orv_ImageOrthoscopeCanvas<T>::orv_ImageOrthoscopeCanvas(wxWindow* parent, const 
   for (auto& picture : m_picture) picture = std::make_unique<CutPicture>();
   if (!m_image) return;
   TakeGeometry();
+  CutAtTheCentreVoxel();
+  RecomputeVisible();
+  CenterViewIfOut();
+}
+
+template <class T>
+void orv_ImageOrthoscopeCanvas<T>::CutAtTheCentreVoxel() {
   const bix::Vector3d<unsigned>& n = m_image->GetSize();
   for (unsigned a = 0; a < 3; ++a)
     m_cut[a] = (static_cast<float>(n[a] / 2) + 0.5f) * m_voxelStep[a] + m_imageBox.offset[a];
-  RecomputeVisible();
-  CenterViewIfOut();
 }
 
 template <class T>
@@ -188,6 +193,9 @@ template <class T>
 void orv_ImageOrthoscopeCanvas<T>::OnDataChange() {
   if (!m_image) return;
   TakeGeometry();
+  // Data that shrank or moved may leave the cut outside: it would show no
+  // voxel at all in two windows.
+  if (!m_cut.InCO(m_imageBox.offset, m_imageBox.End())) CutAtTheCentreVoxel();
   RecomputeVisible();
   CenterViewIfOut();
   for (bool& dirty : m_projectionDirty) dirty = true;

@@ -548,6 +548,19 @@ TEST_F(CanvasTest, SettingsRoundTripAndABoundaryCutMovesToTheCentre) {
   EXPECT_EQ(canvas->GetCut(), Vector3d<float>(79.5f, 1, 1));
 }
 
+// The host changes the data: a cut still inside stays where it is, one the
+// smaller image no longer holds moves to the centre voxel.
+TEST_F(CanvasTest, ADataChangeKeepsTheCutInsideTheImage) {
+  Open(Octants());
+  canvas->ChangeCut(Vector3d<float>(79.5f, 59.5f, 39.5f));
+  image_->MakeRoom(100, 70, 50);
+  canvas->OnDataChange();
+  EXPECT_EQ(canvas->GetCut(), Vector3d<float>(79.5f, 59.5f, 39.5f));
+  image_->MakeRoom(21, 20, 10);
+  canvas->OnDataChange();
+  EXPECT_EQ(canvas->GetCut(), Vector3d<float>(10.5f, 10.5f, 5.5f));
+}
+
 TEST_F(CanvasTest, HidingWindowsRelaysTheCanvasOut) {
   Open(Octants());
   EXPECT_TRUE(canvas->IsDrWinShown(static_cast<orv::orv_ProjectionType>(0)));
