@@ -3,6 +3,7 @@
 #include <bix/VectorClones.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <sstream>
 #include <string>
@@ -57,6 +58,9 @@ void LUT<T, U>::Init(long count, T lo, T hi) {
                        " is outside [1, " + std::to_string(kMaxEntries) + "]");
   if (!(lo <= hi))
     throw LibException("LUT::Init: the range [" + Text(lo) + ", " + Text(hi) + "] is empty");
+  // An infinite end would make every entry's value infinite or NaN.
+  if (!std::isfinite(static_cast<double>(lo)) || !std::isfinite(static_cast<double>(hi)))
+    throw LibException("LUT::Init: the range [" + Text(lo) + ", " + Text(hi) + "] is not finite");
   m_table.assign(static_cast<std::size_t>(count), U());
   m_lo = lo;
   m_hi = hi;

@@ -159,6 +159,13 @@ TEST(LUT, AFailedCallLeavesTheTableAsItWas) {
   EXPECT_THROW(lut.CreateGamma(0, 255, 0.f, 0, 255), bix::LibException);
   EXPECT_THROW(lut.Init(0, 0, 255), bix::LibException);
   EXPECT_EQ(lut.Get(100), 100);
+
+  bix::LUT<float, unsigned char> real;
+  real.Init(256, 0.f, 1.f);
+  real.CreateGamma(0.f, 1.f, 1.f, 0, 255);
+  EXPECT_THROW(real.Init(256, 0.f, INFINITY), bix::LibException);
+  EXPECT_THROW(real.Init(256, -INFINITY, 0.f), bix::LibException);
+  EXPECT_EQ(real.Get(1.f), 255);
 }
 
 namespace {
