@@ -377,6 +377,18 @@ TEST(TiffOtherFiles, ReducedResolutionPagesAreSkipped) {
                               return DefaultValue(p == 2 ? 1 : p, x, y, s);
                             }));
   ExpectDefaultValues<unsigned char>(dir / "th.tif", 4, 3, 2, 1, 0xff);
+
+  // A thumbnail after every page, as LSM files have: every page is reached
+  // past one, each with its own values.
+  std::vector<TiffPage> interleaved;
+  for (int i = 0; i < 40; ++i) {
+    interleaved.push_back(page);
+    interleaved.push_back(thumbnail);
+  }
+  ASSERT_TRUE(WriteTiffFile(dir / "lsm.tif", "w", interleaved, [](unsigned p, unsigned x, unsigned y, unsigned s) {
+    return DefaultValue(p / 2, x, y, s);
+  }));
+  ExpectDefaultValues<unsigned char>(dir / "lsm.tif", 4, 3, 40, 1, 0xff);
 }
 
 // --- Malformed files ------------------------------------------------------

@@ -90,6 +90,7 @@ private:
 
   TiffFile m_file;
   std::vector<tdir_t> m_pages;       // the directories holding z planes
+  std::vector<std::uint64_t> m_offsets;  // and where each of them starts in the file
   std::vector<PageLayout> m_layouts;  // and how each of them is stored
   std::size_t m_next = 0;
   tdir_t m_current = 0;
@@ -122,6 +123,7 @@ TiffReader::TiffReader(const std::string& name)
       CheckDataFits(name, Vector3d<unsigned>(page.width, page.height, 1), m_info.type,
                     page.storedBytes, MaxRatio(page.compression));
       m_pages.push_back(dir);
+      m_offsets.push_back(TIFFCurrentDirOffset(tif));
       m_layouts.push_back(page);
       maxRatio = std::max(maxRatio, MaxRatio(page.compression));
     }
@@ -320,10 +322,13 @@ void TiffReader::ReadGeometry(const PageLayout& first, const std::string& descri
 void TiffReader::GoToPage(std::size_t index) {
   const tdir_t dir = m_pages[index];
   TIFF* tif = m_file.get();
-  // Reading on from the current directory is O(1); setting one walks the chain.
+  // Reading on from the current directory is O(1); any other page (past a
+  // thumbnail, as in LSM files, or back to the first) is reached by its
+  // offset: setting a directory by number walks the chain from the start,
+  // which made stacks with thumbnails quadratic.
   const bool ok = dir == m_current ? true
                   : dir == m_current + 1 ? TIFFReadDirectory(tif) != 0
-                                          : TIFFSetDirectory(tif, dir) != 0;
+                                          : TIFFSetSubDirectory(tif, m_offsets[index]) != 0;
   if (!ok) m_file.Fail(PageText(index) + " cannot be read");
   m_current = dir;
 }
