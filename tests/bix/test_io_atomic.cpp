@@ -114,4 +114,56 @@ TEST(AtomicSave, ReplacingKeepsThePermissionsOfTheOldFile) {
   EXPECT_EQ(FileBytes(dir / "p.bix").size(), 72u + 8);
 }
 
+// A file made read-only (raw data, say) is not replaced: renaming would need
+// no write permission on it, a plain write would be refused.
+TEST(AtomicSave, ReadOnlyFilesAreNotReplaced) {
+  ScratchDir dir;
+  const auto image = MakeImage<unsigned char>(Vector3d<unsigned>(2, 2, 2), Vector3d<float>(), Resolution());
+  image.SaveImage(dir / "raw.bix");
+  const std::string before = FileBytes(dir / "raw.bix");
+  ASSERT_EQ(::chmod((dir / "raw.bix").c_str(), 0444), 0);
+  const auto other = MakeImage<unsigned char>(Vector3d<unsigned>(3, 2, 2), Vector3d<float>(), Resolution());
+  EXPECT_EQ(IOErrorOf([&] { other.SaveImage(dir / "raw.bix"); }),
+            "'" + (dir / "raw.bix") + "': cannot be written: '" + (dir / "raw.bix") + "' is read-only");
+  EXPECT_EQ(FileBytes(dir / "raw.bix"), before);
+  EXPECT_EQ(dir.List(), std::vector<std::string>{"raw.bix"});
+}
+
+// Saving to a symbolic link writes the file it names; the link stays.
+// ICS version 1 names its data file after that file.
+TEST(AtomicSave, SymbolicLinksStayAndTheirFilesAreReplaced) {
+  ScratchDir dir;
+  std::filesystem::create_directory(dir / "store");
+  const auto small = MakeImage<unsigned char>(Vector3d<unsigned>(2, 2, 2), Vector3d<float>(), Resolution());
+  const auto large = MakeImage<unsigned char>(Vector3d<unsigned>(5, 4, 3), Vector3d<float>(), Resolution());
+  small.SaveImage(dir / "store/real.tif");
+  std::filesystem::create_symlink(dir / "store/real.tif", dir / "link.tif");
+  large.SaveImage(dir / "link.tif");
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.tif"));
+  bix::Image3d<unsigned char> back;
+  bix::ReadImage(dir / "store/real.tif", back);
+  EXPECT_EQ(back.GetSize(), Vector3d<unsigned>(5, 4, 3));
+
+  // A relative link to a file not there yet: made where the link points.
+  std::filesystem::create_symlink("store/cell.ics", dir / "cell.ics");
+  small.SaveImage(dir / "cell.ics", bix::FORMAT_ICS_V1, false);
+  EXPECT_EQ(dir.List(), (std::vector<std::string>{"cell.ics", "link.tif", "store"}));
+  EXPECT_TRUE(std::filesystem::exists(dir / "store/cell.ids"));
+  large.SaveImage(dir / "cell.ics", bix::FORMAT_ICS_V1, false);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "cell.ics"));
+  bix::ReadImage(dir / "cell.ics", back);
+  EXPECT_EQ(back.GetSize(), Vector3d<unsigned>(5, 4, 3));
+  EXPECT_TRUE(std::filesystem::exists(dir / "store/cell.ids"));
+}
+
+// A name as long as a file name may be still saves: the temporary folder's
+// name does not repeat it.
+TEST(AtomicSave, LongFileNamesSave) {
+  ScratchDir dir;
+  const auto image = MakeImage<unsigned short>(Vector3d<unsigned>(3, 2, 2), Vector3d<float>(), Resolution());
+  const std::string name = std::string(250, 'n') + ".tif";
+  image.SaveImage(dir / name);
+  EXPECT_EQ(dir.List(), std::vector<std::string>{name});
+}
+
 }  // namespace

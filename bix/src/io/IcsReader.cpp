@@ -7,6 +7,7 @@
 #include "IOError.h"
 #include "IcsFile.h"
 #include "ImageReader.h"
+#include "PosixFile.h"
 #include "Units.h"
 
 #include <libics_ll.h>
@@ -34,7 +35,9 @@ private:
 };
 
 IcsReader::IcsReader(const std::string& name) : ImageReader(name) {
-  CheckIcs(IcsOpen(&m_handle.ics, name.c_str(), "r"), name, "is not a readable ICS file");
+  // Through a link, libics must look for a version 1 data file beside the
+  // header itself, not beside the link.
+  CheckIcs(IcsOpen(&m_handle.ics, FileBehindLinks(name).c_str(), "r"), name, "is not a readable ICS file");
   ReadLayout();
   CheckDataSize();
 }

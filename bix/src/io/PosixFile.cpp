@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
@@ -77,6 +78,23 @@ void PosixFile::Close() {
   const int fd = m_fd;
   m_fd = -1;
   if (::close(fd) != 0) Fail(m_name, std::string("cannot be written: ") + std::strerror(errno));
+}
+
+std::string FileBehindLinks(const std::string& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  if (char* real = ::realpath(path.c_str(), nullptr)) {
+    const std::string resolved = real;
+    std::free(real);
+    return resolved;
+  }
+  // A link to a file not there yet: the file is made where it points, as a
+  // plain write through the link would.
+  std::string text(4096, '\0');
+  const ssize_t n = ::readlink(path.c_str(), text.data(), text.size());
+  if (n <= 0 || std::size_t(n) >= text.size()) return path;
+  text.resize(std::size_t(n));
+  return text.front() == '/' ? text : path.substr(0, path.rfind('/') + 1) + text;
 }
 
 }  // namespace bix::io

@@ -34,6 +34,11 @@ private:
   std::string m_name;
 };
 
+// The file `path` stands for: where a symbolic link points, else `path`. A
+// link to a file not there yet gives the path it names. Saving replaces
+// this file (the link stays); ICS version 1 finds its data file beside it.
+std::string FileBehindLinks(const std::string& path);
+
 }  // namespace bix::io
 
 #endif

@@ -2,6 +2,7 @@
 
 #include "IOError.h"
 #include "ImageWriters.h"
+#include "PosixFile.h"
 #include "TemporaryFiles.h"
 
 #include <libics.h>
@@ -81,9 +82,11 @@ void SaveImageFile(const std::string& name, FileFormat format, bool compress, co
   if (image.size.x == 0 || image.size.y == 0 || image.size.z == 0)
     Fail(name, "the image is empty; there is nothing to save");
   const VoxelBox box = region ? CropToRegion(image, *region, name) : image;
+  // A symbolic link stays; the file it names is replaced.
+  const std::string target = FileBehindLinks(name);
   switch (format) {
     case FORMAT_TIFF: {
-      TemporaryFiles files({name}, name);
+      TemporaryFiles files({target}, name);
       WriteTiff(files.Path(0), name, box, compress);
       files.Commit();
       break;
@@ -91,7 +94,7 @@ void SaveImageFile(const std::string& name, FileFormat format, bool compress, co
     case FORMAT_ICS: case FORMAT_ICS_V1: {
       // libics names the files from the .ics name, so the header's name must
       // end in .ics; the data file of version 1 sits beside it as .ids.
-      const std::string ics = Extension(name) == ".ics" ? name : name + ".ics";
+      const std::string ics = Extension(target) == ".ics" ? target : target + ".ics";
       const int version = format == FORMAT_ICS ? 2 : 1;
       TemporaryFiles files(version == 1 ? std::vector<std::string>{ics, IdsNameOf(ics, name)}
                                         : std::vector<std::string>{ics},
@@ -101,7 +104,7 @@ void SaveImageFile(const std::string& name, FileFormat format, bool compress, co
       break;
     }
     case FORMAT_BIX: {
-      TemporaryFiles files({name}, name);
+      TemporaryFiles files({target}, name);
       WriteBix(files.Path(0), name, box, compress);
       files.Commit();
       break;

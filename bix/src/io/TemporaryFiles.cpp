@@ -28,10 +28,18 @@ std::string DirectoryOf(const std::string& path) {
 TemporaryFiles::TemporaryFiles(const std::vector<std::string>& targets, const std::string& name)
     : m_targets(targets), m_name(name) {
   static std::atomic<unsigned> serial{0};
+  for (const std::string& target : m_targets) {
+    // Renaming needs no write permission on the file itself: a file the user
+    // made read-only (raw data, say) would be replaced all the same.
+    struct stat st;
+    if (::stat(target.c_str(), &st) == 0 && (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0))
+      Fail(name, "cannot be written: '" + target + "' is read-only");
+  }
   const std::string& first = m_targets.front();
   const std::string dir = DirectoryOf(first);
-  // A hidden name that no user picks: ".<file>.tmp-<pid>-<n>".
-  const std::string stem = dir + "." + first.substr(dir.size()) + ".tmp-" + std::to_string(::getpid()) + "-";
+  // A short hidden name that no user picks, ".orv-save-<pid>-<n>": it leaves
+  // the temporary paths as long as the targets' but for a few characters.
+  const std::string stem = dir + ".orv-save-" + std::to_string(::getpid()) + "-";
   for (int attempt = 0;; ++attempt) {
     m_directory = stem + std::to_string(serial++);
     if (::mkdir(m_directory.c_str(), 0700) == 0) break;

@@ -15,7 +15,8 @@ class TemporaryFiles {
 public:
   // Creates the directory beside the first target (all targets share one
   // directory); `name` is the file the user asked for, used in messages.
-  // Raises IOException when the directory takes no new entry.
+  // Raises IOException when the directory takes no new entry, or when a
+  // target exists and is read-only (renaming would replace it all the same).
   TemporaryFiles(const std::vector<std::string>& targets, const std::string& name);
   ~TemporaryFiles();
   TemporaryFiles(const TemporaryFiles&) = delete;

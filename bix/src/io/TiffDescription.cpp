@@ -98,7 +98,9 @@ ImageJDescription ParseImageJDescription(const std::string& text) {
 std::string ComposeImageJDescription(unsigned pages, const Resolution& resolution,
                                      const Vector3d<float>& offset) {
   std::string text = "ImageJ=1.11a\n";
-  if (pages > 1) text += "images=" + std::to_string(pages) + "\nslices=" + std::to_string(pages) + "\n";
+  // No "images=": ImageJ then reads the planes as one block behind the first
+  // page and skips the other pages, but ours are stored page by page.
+  if (pages > 1) text += "slices=" + std::to_string(pages) + "\n";
   const Vector3d<float>& res = resolution.GetRes();
   if (resolution.IsDefined()) text += "unit=micron\nspacing=" + FloatText(1.0 / res.z) + "\n";
   // ImageJ's origin is the pixel position of the coordinate origin, so the
