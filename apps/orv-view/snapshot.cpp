@@ -1,6 +1,7 @@
 #include "snapshot.h"
 
 #include <wx/image.h>
+#include <wx/log.h>
 
 namespace orvview {
 
@@ -16,6 +17,9 @@ bool SaveCanvasSnapshot(orv::orv_OrthoscopeCanvas* canvas, const wxString& path)
     const wxPoint at = window->ClientToScreen(wxPoint(0, 0)) - origin;
     picture.Paste(window->GetBitmapImage(), at.x, at.y);
   }
+  // The caller reports a failure on the terminal; wx's own message would
+  // wait for someone to close its box, which a scripted run never does.
+  wxLogNull quiet;
   return picture.SaveFile(path, wxBITMAP_TYPE_PNG);
 }
 

@@ -98,7 +98,10 @@ orv_OrthoscopeFrame::~orv_OrthoscopeFrame() {
     PopEventHandler(m_moduleOwned.back());
     m_moduleOwned.pop_back();
   }
-  if (wxWindow* parent = GetParent()) {
+  // A parent being deleted is taking its children with it: its own
+  // destructor has already run, so nothing of it may handle events.
+  wxWindow* parent = GetParent();
+  if (parent && !parent->IsBeingDeleted()) {
     wxUpdateUIEvent closing(ID_VIEWER_CLOSING);
     closing.SetEventObject(this);
     closing.SetClientData(this);

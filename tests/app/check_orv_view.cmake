@@ -24,6 +24,13 @@ expect_run(1 "${WORK_DIR}/broken.tif" ${WORK_DIR}/broken.tif --snapshot ${WORK_D
 if(EXISTS ${WORK_DIR}/never.png)
   message(FATAL_ERROR "a failed open still wrote a snapshot")
 endif()
+# A snapshot that cannot be written is reported and ends the run (no box
+# waiting for a click).
+execute_process(COMMAND ${VIEWER} --snapshot ${WORK_DIR}/missing/folder/x.png TIMEOUT 60
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 1)
+  message(FATAL_ERROR "an unwritable snapshot: exit status ${rc}, expected 1\n${out}${err}")
+endif()
 expect_run(0 "snapshot of the three cuts saved to" --snapshot ${WORK_DIR}/sample.png)
 if(NOT EXISTS ${WORK_DIR}/sample.png)
   message(FATAL_ERROR "no snapshot written")

@@ -22,3 +22,9 @@ execute_process(COMMAND "${CMAKE_COMMAND}" -E env "LD_LIBRARY_PATH=${WORK_DIR}/p
 if(rc)
   message(FATAL_ERROR "the host program failed")
 endif()
+# The installed program starts without help from LD_LIBRARY_PATH.
+execute_process(COMMAND "${WORK_DIR}/prefix/bin/orv-view" --version RESULT_VARIABLE rc OUTPUT_VARIABLE out
+                ERROR_VARIABLE err)
+if(rc)
+  message(FATAL_ERROR "the installed orv-view does not start: ${out}${err}")
+endif()

@@ -254,6 +254,27 @@ TEST_F(FrameTest, TheParentLearnsThatTheViewerCloses) {
   EXPECT_EQ(closing, viewer);
 }
 
+// A host closing with its viewers inside: they go with it, after its own
+// destructor has run, and must not call it back.
+TEST_F(FrameTest, AParentBeingDeletedIsNotToldOfItsViewersClosing) {
+  struct Host : wxFrame {
+    explicit Host(bool* gone) : wxFrame(nullptr, wxID_ANY, "host"), m_gone(gone) {}
+    ~Host() override { *m_gone = true; }
+    bool* m_gone;
+  };
+  bool hostGone = false;
+  int toldAfterwards = 0;
+  auto* host = new Host(&hostGone);
+  host->Bind(wxEVT_UPDATE_UI, [&](wxUpdateUIEvent& e) {
+    if (e.GetId() == ID_VIEWER_CLOSING && hostGone) ++toldAfterwards;
+  });
+  Open({60, 40, 20}, host);
+  frame = nullptr;  // goes with its host
+  host->Destroy();
+  ASSERT_TRUE(orvtest::PumpUntil([&] { return hostGone; }));
+  EXPECT_EQ(toldAfterwards, 0);
+}
+
 TEST_F(FrameTest, MappingEventsReachTheCanvasAndTheIconFollowsTheXYView) {
   Open();
   for (auto w : {PROJ_XY, PROJ_XZ, PROJ_YZ}) orvtest::PaintNow(canvas->GetDrWin(w));
