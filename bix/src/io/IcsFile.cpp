@@ -2,12 +2,26 @@
 
 #include "IOError.h"
 
+#include <libics_ll.h>
 #include <strings.h>
 
 namespace bix::io {
 
 void CheckIcs(Ics_Error error, const std::string& name, const std::string& what) {
   if (error != IcsErr_Ok) Fail(name, what + " (libics: " + IcsGetErrorText(error) + ")");
+}
+
+void CheckIcsPath(const std::string& path, const std::string& name) {
+  if (path.size() >= ICS_MAXPATHLEN)
+    Fail(name, "cannot be written as ICS: its path is longer than " + std::to_string(ICS_MAXPATHLEN - 1) +
+                   " characters");
+}
+
+std::string IdsNameOf(const std::string& ics, const std::string& name) {
+  CheckIcsPath(ics, name);
+  char ids[ICS_MAXPATHLEN];
+  IcsGetIdsName(ids, ics.c_str());
+  return ids;
 }
 
 bool IsChannelDimension(const char* order) {

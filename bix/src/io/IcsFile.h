@@ -29,6 +29,14 @@ struct IcsHandle {
   }
 };
 
+// Raises IOException unless `path` fits libics's file names: it cuts longer
+// ones short and would write somewhere else.
+void CheckIcsPath(const std::string& path, const std::string& name);
+
+// The data file of a version 1 header `ics`, named as libics names it when
+// it writes and reads one: Cell.ics gives Cell.ids, Cell.ICS gives Cell.IDS.
+std::string IdsNameOf(const std::string& ics, const std::string& name);
+
 // The numbering of ICS dimensions: channels (colour) may come first, then x,
 // y and z.
 bool IsChannelDimension(const char* order);

@@ -4,11 +4,9 @@
 // units for an undefined resolution; gzip when compressed. The data are
 // handed to libics with strides, so a region is written without a copy.
 
-#include "IOError.h"
 #include "IcsFile.h"
 #include "ImageWriters.h"
 
-#include <string>
 #include <vector>
 
 namespace bix::io {
@@ -31,10 +29,7 @@ Ics_DataType IcsType(Numeric n) {
 
 void WriteIcs(const std::string& path, const std::string& name, const VoxelBox& box, bool compress,
               int version) {
-  // libics cuts longer paths short and would write somewhere else.
-  if (path.size() >= ICS_MAXPATHLEN)
-    Fail(name, "cannot be written as ICS: its path is longer than " + std::to_string(ICS_MAXPATHLEN - 1) +
-                   " characters");
+  CheckIcsPath(path, name);
   IcsHandle handle;
   CheckIcs(IcsOpen(&handle.ics, path.c_str(), version == 1 ? "w1" : "w2"), name, "cannot be written");
   ICS* ics = handle.ics;

@@ -1,12 +1,10 @@
 #include "SaveImageFile.h"
 
 #include "IOError.h"
+#include "IcsFile.h"
 #include "ImageWriters.h"
 #include "PosixFile.h"
 #include "TemporaryFiles.h"
-
-#include <libics.h>
-#include <libics_ll.h>
 
 #include <cctype>
 #include <cmath>
@@ -21,17 +19,6 @@ std::string Extension(const std::string& name) {
   std::string ext = name.substr(dot);
   for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
   return ext;
-}
-
-// The data file of a version 1 header `ics`, named as libics names it when
-// it writes and reads one: Cell.ics gives Cell.ids, Cell.ICS gives Cell.IDS.
-std::string IdsNameOf(const std::string& ics, const std::string& name) {
-  if (ics.size() >= ICS_MAXPATHLEN)
-    Fail(name, "cannot be written as ICS: its path is longer than " + std::to_string(ICS_MAXPATHLEN - 1) +
-                   " characters");
-  char ids[ICS_MAXPATHLEN];
-  IcsGetIdsName(ids, ics.c_str());
-  return ids;
 }
 
 std::string BoxText(const VOI<float>& r) {
