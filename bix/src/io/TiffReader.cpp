@@ -3,10 +3,10 @@
 // configuration, codec), which may differ from page to page.
 // Reduced-resolution pages (thumbnails) are skipped. ImageJ's stacks over
 // 4 GiB (one page, the planes stored one after another behind it) are read
-// as the stack they are. Strips and tiles,
-// contiguous and separate planes, either byte order and every codec libtiff
-// has are read; libtiff undoes predictors and byte order. Uncompressed strips
-// are read straight into the image's memory.
+// as the stack they are. Strips and tiles, contiguous and separate planes,
+// either byte order and every codec libtiff has are read; libtiff undoes
+// predictors and byte order. Uncompressed strips are read straight into the
+// image's memory.
 
 #include "ByteOrder.h"
 #include "ImageReader.h"
@@ -81,7 +81,7 @@ private:
   PageLayout ReadLayout(std::size_t index);
   void CheckSameAsFirst(const PageLayout& page, std::size_t index) const;
   StoredType TypeOf(const PageLayout& page, std::size_t index) const;
-  void ReadGeometry(const PageLayout& first, const std::string& description);
+  void ReadGeometry(const PageLayout& first, const ImageJDescription& ij, const std::string& description);
   void GoToPage(std::size_t index);
   bool FindPlanesBehindFirstPage(unsigned long images);
   // Reads sample plane `sample` (0 for contiguous pixels) of the current page,
@@ -89,9 +89,14 @@ private:
   void ReadChunks(const PageLayout& p, unsigned sample, unsigned samples, unsigned char* out);
 
   TiffFile m_file;
-  std::vector<tdir_t> m_pages;       // the directories holding z planes
-  std::vector<std::uint64_t> m_offsets;  // and where each of them starts in the file
-  std::vector<PageLayout> m_layouts;  // and how each of them is stored
+  // The directories holding z planes: their number, where each starts in
+  // the file, and how its data are stored.
+  struct Page {
+    tdir_t directory;
+    std::uint64_t offset;
+    PageLayout layout;
+  };
+  std::vector<Page> m_pages;
   std::size_t m_next = 0;
   tdir_t m_current = 0;
   std::vector<unsigned char> m_buffer;
@@ -122,9 +127,7 @@ TiffReader::TiffReader(const std::string& name)
       }
       CheckDataFits(name, Vector3d<unsigned>(page.width, page.height, 1), m_info.type,
                     page.storedBytes, MaxRatio(page.compression));
-      m_pages.push_back(dir);
-      m_offsets.push_back(TIFFCurrentDirOffset(tif));
-      m_layouts.push_back(page);
+      m_pages.push_back({dir, TIFFCurrentDirOffset(tif), page});
       maxRatio = std::max(maxRatio, MaxRatio(page.compression));
     }
     if (TIFFLastDirectory(tif)) break;
@@ -134,14 +137,14 @@ TiffReader::TiffReader(const std::string& name)
   if (m_pages.size() > 0xffffffffu) Fail(name, "holds more pages than an image can have slices");
   m_current = TIFFCurrentDirectory(tif);
   GoToPage(0);
-  const PageLayout& first = m_layouts.front();
+  const PageLayout& first = m_pages.front().layout;
   const ImageJDescription ij = ParseImageJDescription(description);
   const bool behind = m_pages.size() == 1 && ij.present && ij.images > 1 && FindPlanesBehindFirstPage(ij.images);
   m_info.size = Vector3d<unsigned>(first.width, first.height, unsigned(behind ? m_planes : m_pages.size()));
   // Pages may share data, so their byte counts can add up to more than the
   // file: the file's own size bounds the whole.
   CheckDataFits(name, m_info.size, m_info.type, FileSize(name), maxRatio);
-  ReadGeometry(first, description);
+  ReadGeometry(first, ij, description);
 }
 
 // ImageJ stores a stack over 4 GiB, which classic TIFF offsets cannot reach
@@ -149,7 +152,7 @@ TiffReader::TiffReader(const std::string& name)
 // follow the first one's data, uncompressed. True when this file is laid
 // out so and holds them all.
 bool TiffReader::FindPlanesBehindFirstPage(unsigned long images) {
-  const PageLayout& p = m_layouts.front();
+  const PageLayout& p = m_pages.front().layout;
   if (p.compression != COMPRESSION_NONE || p.tiled || (p.samples > 1 && p.planar != PLANARCONFIG_CONTIG)) return false;
   TIFF* tif = m_file.get();
   const std::uint64_t planeBytes = std::uint64_t(p.width) * p.height * p.samples * (p.bits / 8);
@@ -250,7 +253,7 @@ StoredType TiffReader::TypeOf(const PageLayout& p, std::size_t index) const {
 }
 
 void TiffReader::CheckSameAsFirst(const PageLayout& p, std::size_t index) const {
-  const PageLayout& f = m_layouts.front();
+  const PageLayout& f = m_pages.front().layout;
   if (p.width != f.width || p.height != f.height)
     Fail(m_name, PageText(index) + " is " + std::to_string(p.width) + " x " + std::to_string(p.height) +
                      ", the first page is " + std::to_string(f.width) + " x " + std::to_string(f.height));
@@ -265,8 +268,8 @@ void TiffReader::CheckSameAsFirst(const PageLayout& p, std::size_t index) const 
 // with ImageJ's z spacing; ImageJ's origins give the offset. Without a z
 // spacing an ImageJ file has ImageJ's default of one unit, any other file
 // square voxels.
-void TiffReader::ReadGeometry(const PageLayout& first, const std::string& description) {
-  const ImageJDescription ij = ParseImageJDescription(description);
+void TiffReader::ReadGeometry(const PageLayout& first, const ImageJDescription& ij,
+                              const std::string& description) {
   const OmeDescription ome = ParseOmeDescription(description);
   if (ij.present && (ij.channels > 1 || ij.frames > 1))
     Fail(m_name, "is an ImageJ hyperstack of " + std::to_string(std::max(ij.channels, 1ul)) +
@@ -320,7 +323,7 @@ void TiffReader::ReadGeometry(const PageLayout& first, const std::string& descri
 }
 
 void TiffReader::GoToPage(std::size_t index) {
-  const tdir_t dir = m_pages[index];
+  const tdir_t dir = m_pages[index].directory;
   TIFF* tif = m_file.get();
   // Reading on from the current directory is O(1); any other page (past a
   // thumbnail, as in LSM files, or back to the first) is reached by its
@@ -328,7 +331,7 @@ void TiffReader::GoToPage(std::size_t index) {
   // which made stacks with thumbnails quadratic.
   const bool ok = dir == m_current ? true
                   : dir == m_current + 1 ? TIFFReadDirectory(tif) != 0
-                                          : TIFFSetSubDirectory(tif, m_offsets[index]) != 0;
+                                          : TIFFSetSubDirectory(tif, m_pages[index].offset) != 0;
   if (!ok) m_file.Fail(PageText(index) + " cannot be read");
   m_current = dir;
 }
@@ -340,14 +343,14 @@ void TiffReader::ReadPlane(unsigned char* destination) {
     if (!m_raw) m_raw = std::make_unique<PosixFile>(m_name, PosixFile::READ, m_name);
     m_raw->Seek(m_planeOffset + m_next * bytes);
     m_raw->ReadExactly(destination, std::size_t(bytes));
-    const unsigned sampleBytes = m_layouts.front().bits / 8;
+    const unsigned sampleBytes = m_pages.front().layout.bits / 8;
     if (m_swapped) SwapSamples(destination, std::size_t(bytes) / sampleBytes, sampleBytes);
     ++m_next;
     return;
   }
   if (m_next >= m_pages.size()) Fail(m_name, "has no more pages");
   GoToPage(m_next);
-  const PageLayout& layout = m_layouts[m_next];
+  const PageLayout& layout = m_pages[m_next].layout;
   const unsigned sampleBytes = layout.bits / 8;
   if (layout.planar == PLANARCONFIG_CONTIG) {
     ReadChunks(layout, 0, layout.samples, destination);
