@@ -46,14 +46,12 @@ struct Sharpness<RGB_generic<C>> {
   }
 };
 
-// Scores are 81 times a variance: exact integer scores are never negative,
-// so -1 is below every one. Floating-point scores of neighbourhoods holding
-// NaN or infinities are no measure at all: they count as the lowest.
-template <class Acc>
-constexpr Acc kNoScore = std::is_floating_point_v<Acc> ? std::numeric_limits<Acc>::lowest() : Acc(-1);
+// Floating-point scores of neighbourhoods holding NaN or infinities are no
+// measure at all: they count as the lowest. Integer scores are exact.
 template <class Acc>
 Acc Usable(Acc score) {
-  if constexpr (std::is_floating_point_v<Acc>) return std::isfinite(score) ? score : kNoScore<Acc>;
+  if constexpr (std::is_floating_point_v<Acc>)
+    return std::isfinite(score) ? score : std::numeric_limits<Acc>::lowest();
   return score;
 }
 
@@ -148,7 +146,7 @@ void Get_AF_XY(const Image3d<T>& source, Image3d<T>& destination) {
   const Vector3d<unsigned> s = source.GetSize();
   const VolumeRows<T> volume(source);
   SharpnessRow<T> sharpness(s.x);
-  std::vector<Acc> best(static_cast<std::size_t>(s.x) * s.y, kNoScore<Acc>);
+  std::vector<Acc> best(static_cast<std::size_t>(s.x) * s.y);  // set by the first depth
   T* out = destination.GetFirstVoxelAddr();
   for (long long z = 0; z < s.z; ++z) {
     for (long long y = 0; y < s.y; ++y) {
@@ -167,7 +165,7 @@ void Get_AF_XZ(const Image3d<T>& source, Image3d<T>& destination) {
   const Vector3d<unsigned> s = source.GetSize();
   const VolumeRows<T> volume(source);
   SharpnessRow<T> sharpness(s.x);
-  std::vector<Acc> best(static_cast<std::size_t>(s.x) * s.z, kNoScore<Acc>);
+  std::vector<Acc> best(static_cast<std::size_t>(s.x) * s.z);  // set by the first depth
   T* out = destination.GetFirstVoxelAddr();
   // y is the depth axis, so the rays of one output row (fixed z) are visited
   // for every y before moving on: the volume is read in storage order.

@@ -16,15 +16,6 @@ constexpr double kBoundarySnap = 1e-4;
 // than kBoundarySnap of a voxel: the snap grows with it, by a few ulps.
 constexpr double kSinglePrecisionUlps = 4.0 / (1 << 24);
 
-}  // namespace
-
-double VoxelIndexAt(double p, double offset, double res) {
-  const double snap = kBoundarySnap + kSinglePrecisionUlps * (std::abs(p) + std::abs(offset)) * std::abs(res);
-  return std::floor((p - offset) * res + snap);
-}
-
-namespace {
-
 // For every destination index along one axis, the source index it samples,
 // or -1 outside the source. Indices never decrease along the axis, so the
 // valid ones form one run [first, last).
@@ -84,6 +75,11 @@ void CopyRow(const T* srcRow, const AxisMap& xs, T* dst, std::size_t width) {
 }
 
 }  // namespace
+
+double VoxelIndexAt(double p, double offset, double res) {
+  const double snap = kBoundarySnap + kSinglePrecisionUlps * (std::abs(p) + std::abs(offset)) * std::abs(res);
+  return std::floor((p - offset) * res + snap);
+}
 
 template <class T>
 void CopyToImage(const Image3d<T>& source, Image3d<T>& destination) {

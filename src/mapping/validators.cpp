@@ -162,9 +162,11 @@ T RealValidator<T>::ValueOfText(const wxString& text, double parsed) const {
 template <class T>
 bool RealValidator<T>::GetRealValue(T& value) const {
   wxTextCtrl* field = Field(GetWindow());
+  if (!field) return false;
+  const wxString text = field->GetValue();
   double v = 0;
-  if (!field || !field->GetValue().ToDouble(&v)) return false;
-  value = ValueOfText(field->GetValue(), v);
+  if (!text.ToDouble(&v)) return false;
+  value = ValueOfText(text, v);
   return true;
 }
 

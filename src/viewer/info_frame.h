@@ -72,8 +72,8 @@ bix::Vector3d<int> InfoVoxelIndex(const bix::Vector3d<float>& position, const bi
 // Whether the "Pixel info" page is the current one.
 bool InfoFrameShowsPixelPage(const wxFrame* frame);
 // Each writes its texts and then fits the window around its content. A null
-// pixel (no voxel under the mouse) shows "---" and hides the colour swatch.
-// "---" in every pixel text when there is no pixel or it has no colour.
+// pixel (no voxel under the mouse) or one without a colour (no picture there
+// yet) shows "---" and hides the colour swatch.
 void ShowInfoPixel(wxFrame* frame, const InfoPixel* pixel);
 void ShowInfoImage(wxFrame* frame, const InfoImage& image);
 void ShowInfoView(wxFrame* frame, const bix::VOI<float>& visible, const bix::Vector3d<float>& cut);

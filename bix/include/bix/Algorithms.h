@@ -22,8 +22,8 @@ void CopyToImage(const Image3d<T>& source, Image3d<T>& destination);
 // The index, along one axis, of the voxel that holds position p (microns) by
 // CopyToImage's rule: floor((p - offset) * res), snapped up within 1/10000 of
 // a voxel below a boundary, or within the rounding of single precision at the
-// magnitude of p and offset where that is more. Whatever names the voxel under a displayed
-// position uses this, so that it names the voxel that was drawn there.
+// magnitude of p and offset where that is more. Whatever names the voxel
+// under a displayed position uses this, so that it names the voxel drawn there.
 double VoxelIndexAt(double p, double offset, double res);
 
 // Extended-depth-of-field projections along z (XY), y (XZ) and x (YZ). Each
