@@ -42,6 +42,9 @@ public:
   void Attach(T* variable, T lowest, T highest, T defaultValue, int steps);
   // Shows a value without marking the field as edited.
   void ShowValue(T value);
+  // The printf format values are shown in ("%lld", "%g", or "%2.2f" for the
+  // double gamma fields); validators that read the text back use it too.
+  static const char* DisplayFormat();
   // The field's text as a value of T; false when it is none.
   bool ReadValue(T& value) const;
 

@@ -39,7 +39,8 @@ void SetLimitValidator(wxWindow* field, T* variable, T lowest, T highest) {
   else
     // The field's own format: text it shows for its value or a limit then
     // reads back as exactly that value, not as a rounding outside the range.
-    field->SetValidator(RealValidator<T>(variable, lowest, highest, true, true, "%g"));
+    field->SetValidator(
+        RealValidator<T>(variable, lowest, highest, true, true, VariableTextCtrl<T>::DisplayFormat()));
 }
 
 }  // namespace

@@ -59,13 +59,18 @@ void VariableTextCtrl<T>::Attach(T* variable, T lowest, T highest, T defaultValu
 }
 
 template <class T>
+const char* VariableTextCtrl<T>::DisplayFormat() {
+  if constexpr (std::is_integral_v<T>) return "%lld";
+  if constexpr (std::is_same_v<T, double>) return "%2.2f";
+  return "%g";
+}
+
+template <class T>
 void VariableTextCtrl<T>::ShowValue(T value) {
   if constexpr (std::is_integral_v<T>)
-    ChangeValue(wxString::Format("%lld", static_cast<long long>(value)));
-  else if constexpr (std::is_same_v<T, double>)
-    ChangeValue(wxString::Format("%2.2f", value));
+    ChangeValue(wxString::Format(DisplayFormat(), static_cast<long long>(value)));
   else
-    ChangeValue(wxString::Format("%g", static_cast<double>(value)));
+    ChangeValue(wxString::Format(DisplayFormat(), static_cast<double>(value)));
   DiscardEdits();  // a shown value is not a user's edit
 }
 
