@@ -6,8 +6,12 @@
 namespace orv {
 
 wxBitmap MakeIconBitmap(int w, int h, const RGB8Buffer& buffer, bool reversedX, bool reversedY) {
+  // The letter-box margins are transparent through an alpha channel, not a
+  // mask: wxGTK keeps the pixbufs of every masked icon a frame was given, so
+  // an icon that follows the XY view would grow the heap with each redraw.
   wxImage thumb(w, h, true);  // black
-  wxImage mask(w, h, true);   // black: transparent
+  thumb.InitAlpha();
+  std::memset(thumb.GetAlpha(), wxIMAGE_ALPHA_TRANSPARENT, static_cast<std::size_t>(w) * h);
   const int bw = static_cast<int>(buffer.width), bh = static_cast<int>(buffer.height);
   int tw = 0, th = 0;
   if (bw > 0 && bh > 0) {
@@ -33,13 +37,11 @@ wxBitmap MakeIconBitmap(int w, int h, const RGB8Buffer& buffer, bool reversedX, 
         if (reversedX) sx = bw - 1 - sx;
         const bix::RGB_generic<unsigned char>& c = buffer.At(static_cast<std::uint32_t>(sx), static_cast<std::uint32_t>(sy));
         thumb.SetRGB(left + i, top + j, c.red, c.green, c.blue);
-        mask.SetRGB(left + i, top + j, 255, 255, 255);
+        thumb.SetAlpha(left + i, top + j, wxIMAGE_ALPHA_OPAQUE);
       }
     }
   }
-  wxBitmap bitmap(thumb);
-  bitmap.SetMask(new wxMask(wxBitmap(mask), *wxBLACK));
-  return bitmap;
+  return wxBitmap(thumb);
 }
 
 }  // namespace orv

@@ -484,10 +484,9 @@ TEST_F(CanvasTest, TheIconIsALetterBoxedThumbnailOfTheXYView) {
   wxIcon icon;
   canvas->CreateIcon(icon, 16, 16, wxBitmap(), canvas->GetBuffer(0));
   const wxBitmap bitmap(icon);
-  ASSERT_TRUE(bitmap.GetMask());
   const wxImage image = bitmap.ConvertToImage();
-  ASSERT_TRUE(image.HasMask() || image.HasAlpha());
-  auto transparent = [&](int x, int y) { return image.HasAlpha() ? image.GetAlpha(x, y) == 0 : image.IsTransparent(x, y); };
+  ASSERT_TRUE(image.HasAlpha()) << "margins transparent by alpha (masked icons grow wxGTK's heap)";
+  auto transparent = [&](int x, int y) { return image.GetAlpha(x, y) == wxIMAGE_ALPHA_TRANSPARENT; };
   for (int x = 0; x < 16; ++x) {
     for (int y : {0, 3, 12, 15}) EXPECT_TRUE(transparent(x, y)) << x << "," << y;
     for (int y : {4, 8, 11}) EXPECT_FALSE(transparent(x, y)) << x << "," << y;
