@@ -2,13 +2,11 @@
 // hang or allocate absurdly, and must either succeed with a consistent
 // histogram or leave the histogram as it was.
 
+#include "fuzz_input_file.h"
+
 #include <orv/histogram.h>
 
-#include <wx/filename.h>
-
 #include <cstdint>
-#include <cstdio>
-#include <string>
 
 namespace {
 
@@ -27,11 +25,8 @@ void LoadAs(const wxString& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const wxString path = wxFileName::CreateTempFileName("orvfuzz");
-  if (std::FILE* f = std::fopen(path.fn_str(), "wb")) {
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
-  }
+  static FuzzInputFile file(".hist");
+  const wxString path = wxString::FromUTF8(file.Write(data, size));
   LoadAs<unsigned char>(path);
   LoadAs<unsigned short>(path);
   LoadAs<int>(path);

@@ -5,15 +5,13 @@
 // The reader is driven as a host drives it: ReadImageType, then ReadImage
 // for that type.
 
+#include "fuzz_input_file.h"
+
 #include <bix/ImageIO.h>
 #include <bix/bix.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
-
-#include <unistd.h>
 
 namespace {
 
@@ -25,23 +23,11 @@ void Read(const std::string& path) {
   if (image.GetVoxelCount() != std::size_t(s.x) * s.y * s.z || image.IsEmpty()) __builtin_trap();
 }
 
-// A file of the reader's extension in the temporary directory, one per process.
-const std::string& Path() {
-  static const std::string path = [] {
-    const char* tmp = std::getenv("TMPDIR");
-    return std::string(tmp && *tmp ? tmp : "/tmp") + "/bixfuzz-" + std::to_string(::getpid()) + FUZZ_EXTENSION;
-  }();
-  return path;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string& path = Path();
-  if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
-  }
+  static FuzzInputFile file(FUZZ_EXTENSION);
+  const std::string& path = file.Write(data, size);
   try {
     switch (bix::ReadImageType(path)) {
       case bix::VOXEL_UCHAR: Read<unsigned char>(path); break;

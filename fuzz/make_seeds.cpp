@@ -3,11 +3,14 @@
 // for the layouts we never write (tiles, separate planes, big-endian), with
 // libtiff directly. Usage: fuzz_make_seeds <fuzz/corpus directory>
 
+#include "tiff_test_files.h"
+
 #include <bix/bix.h>
 
 #include <tiffio.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -78,5 +81,9 @@ int main(int argc, char** argv) {
   WriteLibtiff(tif + "planar.tif", "w", false, true);
   WriteLibtiff(tif + "bigendian.tif", "wb", false, false);
   WriteLibtiff(tif + "bigtiff.tif", "w8", true, true);
+  // Directories claiming huge pages over a few kilobytes: refused at once.
+  std::ofstream(tif + "many_huge_pages.tif", std::ios::binary) << iotest::DirectoriesClaimingHugePages(40, 4096, 1000000);
+  std::ofstream(tif + "imagej_huge_claim.tif", std::ios::binary)
+      << iotest::DirectoriesClaimingHugePages(1, 4096, 1000000, "ImageJ=1.53t\nimages=10000\nslices=10000\n");
   return 0;
 }

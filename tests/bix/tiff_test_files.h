@@ -117,6 +117,52 @@ inline std::vector<TiffPage> Pages(unsigned count, const TiffPage& page) {
   return std::vector<TiffPage>(count, page);
 }
 
+// The bytes of a little-endian TIFF made of directories only: `pages`
+// directories, each claiming an uncompressed 8-bit page of width x height in
+// one strip that starts right after the header (and runs far past the end).
+// The first page carries `description` when it is not empty (stored in the
+// file after the directories).
+inline std::string DirectoriesClaimingHugePages(unsigned pages, std::uint32_t width, std::uint32_t height,
+                                                const std::string& description = {}) {
+  const bool described = !description.empty();
+  const std::uint32_t firstEntries = described ? 10 : 9, entryBytes = 12;
+  std::string out("II*\0", 4);
+  auto put = [&out](std::uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
+  };
+  std::uint32_t next = 8;
+  std::vector<std::uint32_t> starts;
+  for (unsigned p = 0; p < pages; ++p) {
+    starts.push_back(next);
+    next += 2 + (p == 0 ? firstEntries : 9) * entryBytes + 4;
+  }
+  const std::uint32_t textAt = next;
+  put(8, 4);
+  for (unsigned p = 0; p < pages; ++p) {
+    put(p == 0 ? firstEntries : 9, 2);
+    auto entry = [&](std::uint16_t tag, std::uint16_t type, std::uint32_t count, std::uint32_t value) {
+      put(tag, 2);
+      put(type, 2);
+      put(count, 4);
+      put(value, 4);
+    };
+    constexpr std::uint16_t kShort = 3, kLong = 4, kAscii = 2;
+    entry(TIFFTAG_IMAGEWIDTH, kLong, 1, width);
+    entry(TIFFTAG_IMAGELENGTH, kLong, 1, height);
+    entry(TIFFTAG_BITSPERSAMPLE, kShort, 1, 8);
+    entry(TIFFTAG_COMPRESSION, kShort, 1, COMPRESSION_NONE);
+    entry(TIFFTAG_PHOTOMETRIC, kShort, 1, PHOTOMETRIC_MINISBLACK);
+    if (p == 0 && described) entry(TIFFTAG_IMAGEDESCRIPTION, kAscii, std::uint32_t(description.size() + 1), textAt);
+    entry(TIFFTAG_STRIPOFFSETS, kLong, 1, 8);
+    entry(TIFFTAG_SAMPLESPERPIXEL, kShort, 1, 1);
+    entry(TIFFTAG_ROWSPERSTRIP, kLong, 1, height);
+    entry(TIFFTAG_STRIPBYTECOUNTS, kLong, 1, std::uint32_t(std::uint64_t(width) * height));
+    put(p + 1 < pages ? starts[p + 1] : 0, 4);
+  }
+  if (described) out += description + '\0';
+  return out;
+}
+
 }  // namespace iotest
 
 #endif

@@ -29,23 +29,27 @@ std::uint64_t FileSize(const std::string& name) {
   return static_cast<std::uint64_t>(st.st_size);
 }
 
-void CheckDataFits(const std::string& name, const Vector3d<unsigned>& size, const StoredType& type,
-                   std::uint64_t available, std::uint64_t maxRatio) {
+bool DataFits(const Vector3d<unsigned>& size, const StoredType& type, std::uint64_t available,
+              std::uint64_t maxRatio) {
   // The slack covers tiny images whose compressed stream's headers outweigh
   // their data.
   constexpr std::uint64_t kSlack = 4096;
-  const bool compressed = maxRatio > 1;
   std::uint64_t bytes = VoxelBytes(type), limit = 0;
   bool overflow = false;
   for (unsigned a = 0; a < 3; ++a) overflow |= __builtin_mul_overflow(bytes, size[a], &bytes);
   if (__builtin_mul_overflow(available, maxRatio, &limit)) limit = UINT64_MAX;
-  if (compressed) limit = limit > UINT64_MAX - kSlack ? UINT64_MAX : limit + kSlack;
-  if (overflow || bytes > limit) {
-    const std::string dims = std::to_string(size.x) + " x " + std::to_string(size.y) + " x " +
-                             std::to_string(size.z);
-    Fail(name, "claims " + dims + " voxels of " + Describe(type) + ", more data than its " +
-                   std::to_string(available) + " bytes" + (compressed ? " can decompress to" : " hold"));
-  }
+  if (maxRatio > 1) limit = limit > UINT64_MAX - kSlack ? UINT64_MAX : limit + kSlack;
+  return !overflow && bytes <= limit;
+}
+
+void CheckDataFits(const std::string& name, const Vector3d<unsigned>& size, const StoredType& type,
+                   std::uint64_t available, std::uint64_t maxRatio, const std::string& claim) {
+  if (DataFits(size, type, available, maxRatio)) return;
+  const std::string what = claim.empty() ? std::to_string(size.x) + " x " + std::to_string(size.y) + " x " +
+                                               std::to_string(size.z) + " voxels"
+                                         : claim;
+  Fail(name, "claims " + what + " of " + Describe(type) + ", more data than its " + std::to_string(available) +
+                 " bytes" + (maxRatio > 1 ? " can decompress to" : " hold"));
 }
 
 std::unique_ptr<ImageReader> OpenImageFile(const std::string& name) {

@@ -54,11 +54,16 @@ std::unique_ptr<ImageReader> OpenImageFile(const std::string& name);
 // The most a deflate (zlib, gzip) stream can expand: 1032 to 1.
 constexpr std::uint64_t kDeflateRatio = 1032;
 
+// Whether w x h x d voxels of `type` can come from `available` bytes of data
+// that expand at most `maxRatio` times (1 when uncompressed).
+bool DataFits(const Vector3d<unsigned>& size, const StoredType& type, std::uint64_t available,
+              std::uint64_t maxRatio);
 // Raises IOException when w x h x d voxels of `type` could not come from
 // `available` bytes of data that expand at most `maxRatio` times (1 when
 // uncompressed): absurd sizes in a header are refused before any allocation.
+// The message states the claim as `claim` ("w x h x d voxels" when empty).
 void CheckDataFits(const std::string& name, const Vector3d<unsigned>& size, const StoredType& type,
-                   std::uint64_t available, std::uint64_t maxRatio);
+                   std::uint64_t available, std::uint64_t maxRatio, const std::string& claim = {});
 
 // The size of a file in bytes; raises IOException when it cannot be read.
 std::uint64_t FileSize(const std::string& name);

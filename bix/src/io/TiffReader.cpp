@@ -83,6 +83,9 @@ private:
   StoredType TypeOf(const PageLayout& page, std::size_t index) const;
   void ReadGeometry(const PageLayout& first, const ImageJDescription& ij, const std::string& description);
   void GoToPage(std::size_t index);
+  // "N pages of w x h voxels": what the file claims, counting its directories
+  // (or an ImageJ description's images).
+  std::string ClaimedPagesText(const PageLayout& page, const ImageJDescription& ij) const;
   bool FindPlanesBehindFirstPage(unsigned long images);
   // Reads sample plane `sample` (0 for contiguous pixels) of the current page,
   // laid out as `p`, into `out`, `samples` samples per pixel.
@@ -112,7 +115,9 @@ TiffReader::TiffReader(const std::string& name)
     // "m": read() straight into our memory rather than copy out of a mapping.
     : ImageReader(name), m_file((CheckHasPages(name), name), "rm", name) {
   TIFF* tif = m_file.get();
+  const std::uint64_t fileBytes = FileSize(name);
   std::string description;
+  ImageJDescription ij;
   std::uint64_t maxRatio = 1;  // of any page's codec
   for (tdir_t dir = 0;; ++dir) {
     std::uint32_t subfile = 0;
@@ -122,6 +127,7 @@ TiffReader::TiffReader(const std::string& name)
         m_info.type = TypeOf(page, 0);
         char* text = nullptr;
         if (TIFFGetField(tif, TIFFTAG_IMAGEDESCRIPTION, &text) && text) description = text;
+        ij = ParseImageJDescription(description);
       } else {
         CheckSameAsFirst(page, m_pages.size());
       }
@@ -129,22 +135,35 @@ TiffReader::TiffReader(const std::string& name)
                     page.storedBytes, MaxRatio(page.compression));
       m_pages.push_back({dir, TIFFCurrentDirOffset(tif), page});
       maxRatio = std::max(maxRatio, MaxRatio(page.compression));
+      // The pages so far must fit in the file as a whole (their byte counts
+      // may claim more than it has): a file of directories claiming huge
+      // pages is refused at the first page that cannot fit, not after all.
+      const Vector3d<unsigned> sofar(page.width, page.height, unsigned(std::min<std::size_t>(m_pages.size(), 0xffffffffu)));
+      if (!DataFits(sofar, m_info.type, fileBytes, maxRatio))
+        CheckDataFits(name, sofar, m_info.type, fileBytes, maxRatio, ClaimedPagesText(page, ij));
     }
     if (TIFFLastDirectory(tif)) break;
-    if (!TIFFReadDirectory(tif)) m_file.Fail("directory " + std::to_string(dir + 2) + " cannot be read");
+    if (!TIFFReadDirectory(tif))
+      m_file.Fail(PageText(m_pages.size()) + " (TIFF directory " + std::to_string(dir + 1) + ") cannot be read");
   }
   if (m_pages.empty()) Fail(name, "holds only reduced-resolution pages");
   if (m_pages.size() > 0xffffffffu) Fail(name, "holds more pages than an image can have slices");
   m_current = TIFFCurrentDirectory(tif);
   GoToPage(0);
   const PageLayout& first = m_pages.front().layout;
-  const ImageJDescription ij = ParseImageJDescription(description);
   const bool behind = m_pages.size() == 1 && ij.present && ij.images > 1 && FindPlanesBehindFirstPage(ij.images);
   m_info.size = Vector3d<unsigned>(first.width, first.height, unsigned(behind ? m_planes : m_pages.size()));
   // Pages may share data, so their byte counts can add up to more than the
   // file: the file's own size bounds the whole.
-  CheckDataFits(name, m_info.size, m_info.type, FileSize(name), maxRatio);
+  CheckDataFits(name, m_info.size, m_info.type, fileBytes, maxRatio);
   ReadGeometry(first, ij, description);
+}
+
+std::string TiffReader::ClaimedPagesText(const PageLayout& page, const ImageJDescription& ij) const {
+  const std::uint64_t pages = std::max<std::uint64_t>({TIFFNumberOfDirectories(m_file.get()), m_pages.size(),
+                                                       ij.present ? ij.images : 0});
+  return std::to_string(pages) + (pages == 1 ? " page of " : " pages of ") + std::to_string(page.width) + " x " +
+         std::to_string(page.height) + " voxels";
 }
 
 // ImageJ stores a stack over 4 GiB, which classic TIFF offsets cannot reach
