@@ -6,6 +6,7 @@
 
 #include <csignal>
 
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -68,11 +69,59 @@ TEST(AtomicSave, AWriteThatFailsPartWayKeepsThePreviousFile) {
       error = IOErrorOf([&] { big.SaveImage(dir / t.files[0], t.format, false); });
     }
     EXPECT_EQ(error.rfind("'" + (dir / t.files[0]) + "': cannot be written", 0), 0u) << error;
+    EXPECT_NE(error.find(std::strerror(EFBIG)), std::string::npos) << "the system's reason: " << error;
     EXPECT_EQ(Contents(dir, t.files), before);
     EXPECT_EQ(dir.List(), listing) << "temporary files were left behind";
     Image3d<unsigned short> back;
     bix::ReadImage(dir / t.files[0], back);
     EXPECT_TRUE(SameVoxels(back, old));
+  }
+}
+
+// A small file system of its own under the scratch directory.
+class SmallDisk {
+public:
+  SmallDisk(const ScratchDir& dir, const char* size) : m_path(dir / "disk") {
+    ::mkdir(m_path.c_str(), 0700);
+    const std::string options = std::string("size=") + size;
+    if (::mount("tmpfs", m_path.c_str(), "tmpfs", 0, options.c_str()) == 0) m_mounted = true;
+    else m_error = std::strerror(errno);
+  }
+  ~SmallDisk() {
+    if (m_mounted) ::umount2(m_path.c_str(), MNT_DETACH);
+  }
+  bool Mounted() const { return m_mounted; }
+  const std::string& Error() const { return m_error; }
+  std::string operator/(const std::string& file) const { return m_path + "/" + file; }
+
+private:
+  std::string m_path;
+  bool m_mounted = false;
+  std::string m_error;
+};
+
+TEST(AtomicSave, AFullDiskIsNamedInEveryFormat) {
+  ScratchDir dir;
+  SmallDisk disk(dir, "512k");
+  if (!disk.Mounted()) GTEST_SKIP() << "a small tmpfs cannot be mounted here (" << disk.Error() << ")";
+  const Resolution res(Vector3d<float>(1, 1, 1));
+  const auto old = MakeImage<unsigned short>(Vector3d<unsigned>(8, 8, 2), Vector3d<float>(), res);
+  // Noise: compression cannot bring it under the disk's size.
+  auto big = MakeImage<unsigned short>(Vector3d<unsigned>(256, 256, 8), Vector3d<float>(), res);
+  std::uint32_t state = 12345;
+  for (unsigned short* v = big.GetFirstVoxelAddr(); v != big.GetFirstVoxelAddr() + big.GetVoxelCount(); ++v)
+    *v = static_cast<unsigned short>((state = state * 1664525u + 1013904223u) >> 16);
+  for (const Target& t : kTargets) {
+    for (bool compress : {false, true}) {
+      SCOPED_TRACE(t.files[0] + " format " + std::to_string(t.format) + (compress ? " compressed" : ""));
+      old.SaveImage(disk / t.files[0], t.format, compress);
+      const std::string error = IOErrorOf([&] { big.SaveImage(disk / t.files[0], t.format, compress); });
+      EXPECT_EQ(error.rfind("'" + (disk / t.files[0]) + "': cannot be written", 0), 0u) << error;
+      EXPECT_NE(error.find(std::strerror(ENOSPC)), std::string::npos) << error;
+      Image3d<unsigned short> back;
+      bix::ReadImage(disk / t.files[0], back);
+      EXPECT_TRUE(SameVoxels(back, old));
+    }
   }
 }
 

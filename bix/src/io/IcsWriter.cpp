@@ -7,6 +7,8 @@
 #include "IcsFile.h"
 #include "ImageWriters.h"
 
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 namespace bix::io {
@@ -64,7 +66,14 @@ void WriteIcs(const std::string& path, const std::string& name, const VoxelBox& 
   if (set != IcsErr_FSizeConflict) CheckIcs(set, name, "cannot be written");
   CheckIcs(IcsSetCompression(ics, compress ? IcsCompr_gzip : IcsCompr_uncompressed, kDeflateLevel),
            name, "cannot be written");
-  CheckIcs(handle.Close(), name, "cannot be written");
+  // IcsClose writes the files: what the system said of a failing write
+  // (a full disk, a quota) is the reason a user can act on.
+  errno = 0;
+  const Ics_Error closed = handle.Close();
+  const int reason = errno;
+  if (closed != IcsErr_Ok && reason != 0)
+    CheckIcs(closed, name, std::string("cannot be written: ") + std::strerror(reason));
+  CheckIcs(closed, name, "cannot be written");
 }
 
 }  // namespace bix::io

@@ -20,7 +20,10 @@ public:
 
   TIFF* get() const { return m_tif; }
   const std::string& GetName() const { return m_name; }
-  // Raises IOException with `what` and libtiff's last message, if any.
+  // Raises IOException with `what` and libtiff's last message, if any. A
+  // file open for writing also names the system's reason for the failing
+  // call (errno when libtiff reported it; writers clear errno before each
+  // call, so that a stale value is never shown).
   [[noreturn]] void Fail(const std::string& what);
   // Closes the file, raising IOException when the final write fails.
   void Close();
@@ -32,6 +35,8 @@ private:
   TIFF* m_tif = nullptr;
   std::string m_name;
   std::string m_error;
+  int m_errno = 0;
+  bool m_writing = false;
 };
 
 }  // namespace bix::io

@@ -11,6 +11,7 @@
 #include "TiffFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -84,10 +85,12 @@ void WriteTiff(const std::string& path, const std::string& name, const VoxelBox&
       // libtiff takes non-const buffers but only reads them here: raw strips
       // are written as they are, and the predictor works on a copy.
       void* buffer = const_cast<unsigned char*>(data);
+      errno = 0;
       const tmsize_t written = compress ? TIFFWriteEncodedStrip(file.get(), s, buffer, bytes)
                                         : TIFFWriteRawStrip(file.get(), s, buffer, bytes);
       if (written < 0) file.Fail("cannot be written: page " + std::to_string(z + 1) + " failed");
     }
+    errno = 0;
     if (!TIFFWriteDirectory(file.get())) file.Fail("cannot be written: page " + std::to_string(z + 1) + " failed");
   }
   file.Close();
