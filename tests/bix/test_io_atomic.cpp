@@ -6,8 +6,11 @@
 
 #include <csignal>
 
+#include <bix/Notices.h>
+
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 
 using namespace iotest;
@@ -216,3 +219,77 @@ TEST(AtomicSave, LongFileNamesSave) {
 }
 
 }  // namespace
+
+namespace {
+
+// The save folders of process `pid` in `dir` and the bytes their files hold.
+std::uint64_t SaveFolderBytes(const ScratchDir& dir, pid_t pid, std::vector<std::string>* names = nullptr) {
+  std::uint64_t bytes = 0;
+  const std::string prefix = ".orv-save-" + std::to_string(pid) + "-";
+  for (const auto& e : std::filesystem::directory_iterator(dir.Path())) {
+    if (e.path().filename().string().rfind(prefix, 0) != 0) continue;
+    if (names) names->push_back(e.path().filename());
+    for (const auto& f : std::filesystem::directory_iterator(e.path())) bytes += f.file_size();
+  }
+  return bytes;
+}
+
+}  // namespace
+
+// A save killed mid-way leaves its folder; the next save in that folder
+// removes it (and says so), but never the folder of a process still running.
+TEST(AtomicSave, FoldersOfKilledSavesAreRemovedByTheNextSave) {
+  ScratchDir dir;
+  const auto old = MakeImage<unsigned char>(Vector3d<unsigned>(8, 8, 2), Vector3d<float>(), Resolution());
+  old.SaveImage(dir / "stack.tif", bix::FORMAT_TIFF, false);
+  const std::string before = FileBytes(dir / "stack.tif");
+  // Noise compresses slowly and hardly at all: the save takes seconds.
+  Image3d<unsigned char> big(Vector3d<unsigned>(1024, 1024, 64));
+  std::uint32_t state = 99;
+  for (unsigned char* v = big.GetFirstVoxelAddr(); v != big.GetFirstVoxelAddr() + big.GetVoxelCount(); ++v)
+    *v = static_cast<unsigned char>((state = state * 1664525u + 1013904223u) >> 24);
+
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    try {
+      big.SaveImage(dir / "stack.tif", bix::FORMAT_TIFF, true);
+    } catch (...) {
+    }
+    ::_exit(0);
+  }
+  bool started = false;
+  for (int i = 0; i < 20000 && !started; ++i) {
+    started = SaveFolderBytes(dir, child) > (1u << 20);
+    if (!started) ::usleep(500);
+  }
+  ::kill(child, started ? SIGSTOP : SIGKILL);
+  ASSERT_TRUE(started) << "the child's save never got under way";
+
+  // Stopped mid-save, the child still runs: its folder stays.
+  std::vector<std::string> notices;
+  const bix::NoticeHandler previous =
+      bix::SetNoticeHandler([&](const std::string& notice) { notices.push_back(notice); });
+  old.SaveImage(dir / "other.tif", bix::FORMAT_TIFF, false);
+  std::vector<std::string> folders;
+  const std::uint64_t leftBytes = SaveFolderBytes(dir, child, &folders);
+  EXPECT_EQ(folders.size(), 1u);
+  EXPECT_TRUE(notices.empty());
+
+  ::kill(child, SIGKILL);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(FileBytes(dir / "stack.tif"), before) << "the killed save left the old file as it was";
+  ASSERT_EQ(folders.size(), 1u);
+
+  old.SaveImage(dir / "third.bix", bix::FORMAT_BIX, false);
+  bix::SetNoticeHandler(previous);
+  EXPECT_EQ(dir.List(), (std::vector<std::string>{"other.tif", "stack.tif", "third.bix"}));
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0], "removed '" + (dir / folders[0]) + "' (" + std::to_string((leftBytes + (1u << 19)) >> 20) +
+                            " MB), left by an unfinished save of process " + std::to_string(child) +
+                            ", which no longer runs");
+  EXPECT_EQ(FileBytes(dir / "stack.tif"), before);
+}

@@ -8,6 +8,7 @@
 #include <bix/ImageIO.h>
 #include <bix/LUT.h>
 #include <bix/LabeledImage3d.h>
+#include <bix/Notices.h>
 #include <bix/RGB.h>
 #include <bix/Resolution.h>
 #include <bix/VOI.h>

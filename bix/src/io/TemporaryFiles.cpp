@@ -1,14 +1,19 @@
 #include "TemporaryFiles.h"
 
 #include "IOError.h"
+#include "../Notices.h"
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +26,78 @@ std::string SystemError() { return std::strerror(errno); }
 std::string DirectoryOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+constexpr char kFolderPrefix[] = ".orv-save-";
+// Inside each save folder: the name of the host whose process made it. Only
+// this host can tell whether that process still runs (a folder on a shared
+// disk may belong to a live save on another machine).
+constexpr char kHostFile[] = ".orv-save-host";
+
+std::string HostName() {
+  char name[HOST_NAME_MAX + 1] = {};
+  return ::gethostname(name, sizeof name - 1) == 0 ? name : "";
+}
+
+// The process id of a save folder's name ".orv-save-<pid>-<n>"; 0 for other names.
+pid_t SaveFolderOwner(const char* name) {
+  if (std::strncmp(name, kFolderPrefix, sizeof kFolderPrefix - 1) != 0) return 0;
+  const char* p = name + sizeof kFolderPrefix - 1;
+  long long pid = 0;
+  const char* digits = p;
+  while (*p >= '0' && *p <= '9' && pid < INT_MAX) pid = pid * 10 + (*p++ - '0');
+  if (p == digits || *p++ != '-' || !(*p >= '0' && *p <= '9')) return 0;
+  while (*p >= '0' && *p <= '9') ++p;
+  return *p == '\0' && pid <= INT_MAX ? pid_t(pid) : 0;
+}
+
+// Removes every entry of `folder` and the folder itself; returns the bytes
+// its files held.
+std::uint64_t RemoveFolder(const std::string& folder) {
+  std::uint64_t bytes = 0;
+  if (DIR* dir = ::opendir(folder.c_str())) {
+    while (const dirent* entry = ::readdir(dir)) {
+      if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+      struct stat st;
+      if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) bytes += std::uint64_t(st.st_size);
+      ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+  }
+  ::rmdir(folder.c_str());
+  return bytes;
+}
+
+std::string SizeText(std::uint64_t bytes) {
+  std::ostringstream text;
+  if (bytes >= (1u << 20)) text << (bytes + (1u << 19)) / (1u << 20) << " MB";
+  else text << bytes << " bytes";
+  return text.str();
+}
+
+// Removes the save folders in `dir` that processes of this host left when
+// they ended mid-save (killed, or out of power): no later save would, and
+// they may hold gigabytes. Folders of live processes, of other hosts, and
+// folders whose owner is unknown stay.
+void RemoveStaleSaveFolders(const std::string& dir) {
+  DIR* listing = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (!listing) return;
+  std::vector<std::pair<std::string, pid_t>> stale;
+  const std::string host = HostName();
+  while (const dirent* entry = ::readdir(listing)) {
+    const pid_t owner = SaveFolderOwner(entry->d_name);
+    if (owner <= 0 || owner == ::getpid() || ::kill(owner, 0) == 0 || errno != ESRCH) continue;
+    const std::string folder = dir + entry->d_name;
+    struct stat st;
+    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
+    std::string madeBy;
+    std::getline(std::ifstream(folder + "/" + kHostFile), madeBy);
+    if (!host.empty() && madeBy == host) stale.emplace_back(folder, owner);
+  }
+  ::closedir(listing);
+  for (const auto& [folder, owner] : stale)
+    Notify("removed '" + folder + "' (" + SizeText(RemoveFolder(folder)) + "), left by an unfinished save of process " +
+           std::to_string(owner) + ", which no longer runs");
 }
 
 }  // namespace
@@ -37,30 +114,26 @@ TemporaryFiles::TemporaryFiles(const std::vector<std::string>& targets, const st
   }
   const std::string& first = m_targets.front();
   const std::string dir = DirectoryOf(first);
+  RemoveStaleSaveFolders(dir);
   // A short hidden name that no user picks, ".orv-save-<pid>-<n>": it leaves
   // the temporary paths as long as the targets' but for a few characters.
-  const std::string stem = dir + ".orv-save-" + std::to_string(::getpid()) + "-";
+  const std::string stem = dir + kFolderPrefix + std::to_string(::getpid()) + "-";
   for (int attempt = 0;; ++attempt) {
     m_directory = stem + std::to_string(serial++);
     if (::mkdir(m_directory.c_str(), 0700) == 0) break;
     if (errno != EEXIST || attempt == 100)
       Fail(name, "cannot be written: no new file can be made in its directory (" + SystemError() + ")");
   }
+  std::ofstream(m_directory + "/" + kHostFile) << HostName() << '\n';
   for (const std::string& target : m_targets)
     m_temporaries.push_back(m_directory + "/" + target.substr(DirectoryOf(target).size()));
 }
 
 TemporaryFiles::~TemporaryFiles() {
-  // After a commit the directory is empty; otherwise it holds what was
-  // written, perhaps under names a writing library chose itself: all goes,
-  // so that no hidden copy of the data is left behind.
-  if (DIR* dir = ::opendir(m_directory.c_str())) {
-    while (const dirent* entry = ::readdir(dir))
-      if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-        ::unlinkat(::dirfd(dir), entry->d_name, 0);
-    ::closedir(dir);
-  }
-  ::rmdir(m_directory.c_str());
+  // After a commit the directory holds only the host file; otherwise also
+  // what was written, perhaps under names a writing library chose itself:
+  // all goes, so that no hidden copy of the data is left behind.
+  RemoveFolder(m_directory);
 }
 
 void TemporaryFiles::Commit() {
