@@ -98,31 +98,34 @@ void IcsReader::ReadLayout() {
 }
 
 // Origins and scales along x, y, z in microns. A missing z dimension takes
-// the x spacing; an axis without a length unit leaves the resolution
-// undefined, and the origins are then taken as microns at 1 pixel per micron.
+// the x spacing. When no spatial axis has a length unit ("undefined", as for
+// images of unknown spacing), the scales are relative voxel sizes and the
+// origins count in the same unit: both are kept as they are, and scales of 1
+// leave the resolution undefined. Length units on some axes and none on
+// others have no common unit: the resolution is undefined and the origins 0.
 void IcsReader::ReadGeometry(int first, int spatial) {
-  Vector3d<double> origin(0, 0, 0), spacing(NAN, NAN, NAN);
+  Vector3d<double> origin(0, 0, 0), spacing(NAN, NAN, NAN), raw(1, 1, 1);
+  int lengths = 0;
   for (int a = 0; a < spatial; ++a) {
     double o = 0, scale = 0;
     const char* units = nullptr;
     if (IcsGetPositionF(m_handle.ics, first + a, &o, &scale, &units) != IcsErr_Ok) continue;
     const double microns = units ? MicronsPerUnit(units) : 0.0;
+    lengths += microns > 0;
     origin[a] = microns > 0 ? o * microns : o;
     spacing[a] = microns > 0 ? scale * microns : NAN;
+    raw[a] = scale;
+  }
+  if (lengths == 0) {
+    spacing = raw;
+    if (raw.x == 1 && raw.y == 1 && raw.z == 1) spacing = Vector3d<double>(NAN, NAN, NAN);
+  } else if (lengths < spatial) {
+    origin = Vector3d<double>(0, 0, 0);
   }
   for (int a = spatial; a < 3; ++a) spacing[a] = spacing.x;
   m_info.resolution = ResolutionFromSpacing(spacing.x, spacing.y, spacing.z);
-  if (!m_info.resolution.IsDefined()) {
-    // Origins in no unit (or mixed units) count in pixels.
-    for (int a = 0; a < spatial; ++a) {
-      double o = 0, scale = 0;
-      const char* units = nullptr;
-      IcsGetPositionF(m_handle.ics, first + a, &o, &scale, &units);
-      origin[a] = o;
-    }
-  }
   for (unsigned a = 0; a < 3; ++a)
-    m_info.offset[a] = std::isfinite(float(origin[a])) ? float(origin[a]) : 0.f;
+    m_info.offset[a] = std::isfinite(float(origin[a])) ? float(origin[a]) + 0.0f : 0.f;
 }
 
 // libics reads data only as asked, so a header claiming more than the data

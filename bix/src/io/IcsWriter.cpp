@@ -6,8 +6,10 @@
 
 #include "IcsFile.h"
 #include "ImageWriters.h"
+#include "Units.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -55,9 +57,13 @@ void WriteIcs(const std::string& path, const std::string& name, const VoxelBox& 
     const char order[2] = {char('x' + a), '\0'};
     const std::string label = std::string(order) + "-position";
     CheckIcs(IcsSetOrder(ics, first + a, order, label.c_str()), name, "cannot be written");
-    CheckIcs(IcsSetPosition(ics, first + a, box.offset[a], 1.0 / box.resolution.GetRes()[a],
-                            defined ? "micrometer" : "undefined"),
-             name, "cannot be written");
+    // The shortest decimals that read back to the same floats (libics
+    // prints six decimals, enough for the sizes microscopes use).
+    const float offset = box.offset[a];
+    const double origin = std::strtod(ShortestDecimal(offset, [&](double o) { return float(o) == offset; }).c_str(), nullptr);
+    const double scale = std::strtod(VoxelSizeText(box.resolution.GetRes()[a]).c_str(), nullptr);
+    CheckIcs(IcsSetPosition(ics, first + a, origin, scale, defined ? "micrometer" : "undefined"), name,
+             "cannot be written");
   }
   std::size_t last = 0;  // the last sample's index from the first
   for (int d = 0; d < n; ++d) last += (dims[d] - 1) * std::size_t(strides[d]);

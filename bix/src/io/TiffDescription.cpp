@@ -29,13 +29,6 @@ unsigned long ParseCount(const std::string& text) {
   return v >= 1 && v < 4294967296.0 && v == std::floor(v) ? static_cast<unsigned long>(v) : 0;
 }
 
-// %.9g keeps every bit of a float and writes 0.5 as "0.5".
-std::string FloatText(double v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.9g", v);
-  return text;
-}
-
 // The value of attribute `key` in the XML start tag from `from` to its '>'.
 std::string Attribute(const std::string& xml, std::size_t from, std::size_t to, const std::string& key) {
   for (std::size_t at = xml.find(key, from); at != std::string::npos && at < to;
@@ -102,12 +95,19 @@ std::string ComposeImageJDescription(unsigned pages, const Resolution& resolutio
   // page and skips the other pages, but ours are stored page by page.
   if (pages > 1) text += "slices=" + std::to_string(pages) + "\n";
   const Vector3d<float>& res = resolution.GetRes();
-  if (resolution.IsDefined()) text += "unit=micron\nspacing=" + FloatText(1.0 / res.z) + "\n";
+  // The shortest decimals that read back to the same floats, so that ImageJ
+  // shows the spacing a user gave (1.5, not 1.49999996).
+  if (resolution.IsDefined()) text += "unit=micron\nspacing=" + VoxelSizeText(res.z) + "\n";
   // ImageJ's origin is the pixel position of the coordinate origin, so the
-  // first voxel lies at -origin pixels.
+  // first voxel lies at -origin pixels (offset = -origin / resolution).
   for (unsigned a = 0; a < 3; ++a)
-    if (offset[a] != 0.f)
-      text += std::string(1, char('x' + a)) + "origin=" + FloatText(-double(offset[a]) * res[a]) + "\n";
+    if (offset[a] != 0.f) {
+      const double pixels = -double(offset[a]) * res[a];
+      const double perPixel = res[a];
+      const float expected = offset[a];
+      text += std::string(1, char('x' + a)) + "origin=" +
+              ShortestDecimal(pixels, [&](double o) { return float(-o / perPixel) == expected; }) + "\n";
+    }
   if (pages > 1) text += "loop=false\n";
   return text;
 }

@@ -336,7 +336,8 @@ void TiffReader::ReadGeometry(const PageLayout& first, const ImageJDescription& 
 
   const Vector3d<float>& res = m_info.resolution.GetRes();
   for (unsigned a = 0; a < 3; ++a) {
-    const double offset = -ij.origin[a] / res[a];
+    // Adding 0 turns the -0 of a zero origin into 0.
+    const double offset = -ij.origin[a] / res[a] + 0.0;
     m_info.offset[a] = std::isfinite(float(offset)) ? float(offset) : 0.f;
   }
 }

@@ -2,8 +2,11 @@
 // tools read our geometry back: one page per z slice; resolution tags in
 // pixels per micron with ResolutionUnit NONE and "unit=micron" in an ImageJ
 // description that also carries the z spacing and the offset (as ImageJ's
-// pixel origins). BigTIFF when the data pass 4 GiB; Adobe deflate (with the
-// horizontal predictor for integers) when compressed.
+// pixel origins). BigTIFF when the data pass 4 GiB; Adobe deflate when
+// compressed, without a predictor: ImageJ does not undo the horizontal
+// predictor on 16-bit samples (it shows wrong values without a warning), and
+// it reads no compressed 16-bit RGB stack past the first page, so those are
+// always stored uncompressed.
 
 #include "IOError.h"
 #include "ImageWriters.h"
@@ -45,10 +48,7 @@ void SetPageTags(TiffFile& file, const VoxelBox& box, std::uint32_t rowsPerStrip
             TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
             TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rowsPerStrip) &&
             TIFFSetField(tif, TIFFTAG_COMPRESSION, compress ? COMPRESSION_ADOBE_DEFLATE : COMPRESSION_NONE);
-  if (ok && compress) {
-    ok = TIFFSetField(tif, TIFFTAG_ZIPQUALITY, kDeflateLevel);
-    if (ok && t.numeric != NUM_F32) ok = TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
-  }
+  if (ok && compress) ok = TIFFSetField(tif, TIFFTAG_ZIPQUALITY, kDeflateLevel);
   if (ok && box.resolution.IsDefined()) {
     const Vector3d<float>& res = box.resolution.GetRes();
     ok = TIFFSetField(tif, TIFFTAG_XRESOLUTION, double(res.x)) &&
@@ -61,7 +61,8 @@ void SetPageTags(TiffFile& file, const VoxelBox& box, std::uint32_t rowsPerStrip
 
 }  // namespace
 
-void WriteTiff(const std::string& path, const std::string& name, const VoxelBox& box, bool compress) {
+void WriteTiff(const std::string& path, const std::string& name, const VoxelBox& box, bool compressAsked) {
+  const bool compress = compressAsked && !(box.type.channels == 3 && box.type.numeric == NUM_U16);
   const std::uint64_t total = std::uint64_t(box.PlaneBytes()) * box.size.z;
   TiffFile file(path, total > kClassicLimit ? "w8" : "w", name);
   const std::string description = ComposeImageJDescription(box.size.z, box.resolution, box.offset);
@@ -82,8 +83,7 @@ void WriteTiff(const std::string& path, const std::string& name, const VoxelBox&
           std::memcpy(strip.data() + r * rowBytes, box.Row(first + r, z), rowBytes);
         data = strip.data();
       }
-      // libtiff takes non-const buffers but only reads them here: raw strips
-      // are written as they are, and the predictor works on a copy.
+      // libtiff takes non-const buffers but only reads them here.
       void* buffer = const_cast<unsigned char*>(data);
       errno = 0;
       const tmsize_t written = compress ? TIFFWriteEncodedStrip(file.get(), s, buffer, bytes)

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace bix::io {
 
@@ -35,6 +37,19 @@ Resolution ResolutionFromSpacing(double sx, double sy, double sz) {
     if (!(s > 0) || !std::isfinite(s) || !std::isfinite(float(1 / s)) || !(float(1 / s) > 0))
       return Resolution();
   return Resolution(Vector3d<float>(float(1 / sx), float(1 / sy), float(1 / sz)));
+}
+
+std::string ShortestDecimal(double value, const std::function<bool(double)>& readsBack) {
+  char text[40];
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    if (readsBack(std::strtod(text, nullptr))) return text;
+  }
+  return text;
+}
+
+std::string VoxelSizeText(float pixelsPerMicron) {
+  return ShortestDecimal(1.0 / pixelsPerMicron, [&](double size) { return float(1.0 / size) == pixelsPerMicron; });
 }
 
 }  // namespace bix::io
