@@ -5,6 +5,8 @@
 #include "tiff_test_files.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <regex>
@@ -278,6 +280,39 @@ TEST(TiffOtherFiles, SignedSamplesReadAsInt) {
   }
 }
 
+// ImageJ stores signed 16-bit stacks as unsigned ones with a straight-line
+// calibration (value = c0 + c1 * sample): the values it shows are read.
+TEST(TiffOtherFiles, ImageJCalibrationsGiveTheValuesImageJShows) {
+  ScratchDir dir;
+  TiffPage page;
+  page.bits = 16;
+  page.description = "ImageJ=1.53t\nimages=2\nslices=2\ncf=0\nc0=-32768.0\nc1=1.0\nvunit=Gray Value\n";
+  auto raw = [](unsigned p, unsigned x, unsigned y, unsigned) -> std::uint64_t { return 30768 + 1000 * p + 10 * y + x; };
+  ASSERT_TRUE(WriteTiffFile(dir / "signed.tif", "w", Pages(2, page), raw));
+  EXPECT_EQ(bix::ReadImageType(dir / "signed.tif"), bix::VOXEL_INT);
+  Image3d<int> signedImage;
+  bix::ReadImage(dir / "signed.tif", signedImage);
+  EXPECT_EQ(signedImage.GetVoxel(0, 0, 0), -2000);
+  EXPECT_EQ(signedImage.GetVoxel(3, 2, 1), -2000 + 1000 + 23);
+
+  page.description = "ImageJ=1.53t\nimages=2\nslices=2\ncf=0\nc0=0.5\nc1=0.25\n";
+  ASSERT_TRUE(WriteTiffFile(dir / "scaled.tif", "w", Pages(2, page), raw));
+  EXPECT_EQ(bix::ReadImageType(dir / "scaled.tif"), bix::VOXEL_FLOAT);
+  Image3d<float> scaled;
+  bix::ReadImage(dir / "scaled.tif", scaled);
+  EXPECT_EQ(scaled.GetVoxel(1, 0, 0), 0.5f + 0.25f * 30769);
+
+  page.description = "ImageJ=1.53t\nimages=2\nslices=2\ncf=0\nc0=0\nc1=1\n";
+  ASSERT_TRUE(WriteTiffFile(dir / "plain.tif", "w", Pages(2, page), raw));
+  EXPECT_EQ(bix::ReadImageType(dir / "plain.tif"), bix::VOXEL_USHORT);
+
+  page.description = "ImageJ=1.53t\nimages=2\nslices=2\ncf=2\nc0=1\nc1=2\nc2=3\n";
+  ASSERT_TRUE(WriteTiffFile(dir / "poly.tif", "w", Pages(2, page), raw));
+  EXPECT_EQ(IOErrorOf([&] { bix::ReadImageType(dir / "poly.tif"); }), "'" + (dir / "poly.tif") +
+                                             "': has ImageJ calibration function 2; only straight-line calibrations "
+                                             "(cf=0) are read");
+}
+
 // Pages of one stack stored each in their own way: strips of other heights,
 // tiles of other sizes, tiles after strips, separate after contiguous
 // colour planes, compressed after raw. Each page is read as it is stored.
@@ -421,6 +456,38 @@ TEST(TiffBadFiles, TruncatedFilesAreReported) {
   EXPECT_EQ(ReadError(dir / "h.tif"), "'" + (dir / "h.tif") + "': is truncated: its TIFF header is incomplete");
 }
 
+// Files that cannot be read at all say why, in the system's words.
+TEST(TiffBadFiles, EmptyAndUnreadableFilesSayWhy) {
+  ScratchDir dir;
+  WriteBytes(dir / "empty.tif", "");
+  EXPECT_EQ(ReadError(dir / "empty.tif"), "'" + (dir / "empty.tif") + "': is empty");
+
+  const auto image = MakeImage<unsigned char>(Vector3d<unsigned>(2, 2, 1), Vector3d<float>(), Resolution());
+  image.SaveImage(dir / "locked.tif");
+  ASSERT_EQ(::chmod((dir / "locked.tif").c_str(), 0), 0);
+  ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+  // Root reads any file: the check runs as nobody then, in a child.
+  int pipe[2];
+  ASSERT_EQ(::pipe(pipe), 0);
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::getuid() == 0 && ::setuid(65534) != 0) ::_exit(2);
+    const std::string error = ReadError(dir / "locked.tif");
+    const ssize_t written = ::write(pipe[1], error.data(), error.size());
+    ::_exit(written == ssize_t(error.size()) ? 0 : 3);
+  }
+  ::close(pipe[1]);
+  std::string error;
+  char chunk[256];
+  for (ssize_t n; (n = ::read(pipe[0], chunk, sizeof chunk)) > 0;) error.append(chunk, std::size_t(n));
+  ::close(pipe[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child could not run as another user";
+  EXPECT_EQ(error, "'" + (dir / "locked.tif") + "': cannot be opened: Permission denied");
+}
+
 TEST(TiffBadFiles, NoPages) {
   ScratchDir dir;
   WriteBytes(dir / "z.tif", std::string("II*\0\0\0\0\0", 8));
@@ -467,18 +534,18 @@ TEST(TiffBadFiles, UnsupportedSamples) {
   page.photometric = PHOTOMETRIC_MINISWHITE;
   ASSERT_TRUE(WriteTiffFile(dir / "white.tif", "w", {page}));
   EXPECT_EQ(ReadError(dir / "white.tif"), "'" + (dir / "white.tif") +
-                                              "': page 1 has 1 sample per pixel with photometric interpretation 0; only 1 sample "
+                                              "': page 1 has 1 sample per pixel, min-is-white; only 1 sample "
                                               "min-is-black (grey) and 3 samples RGB are read");
   page.samples = 3;  // three channels as tifffile writes them: not colour
   page.photometric = PHOTOMETRIC_MINISBLACK;
   ASSERT_TRUE(WriteTiffFile(dir / "channels.tif", "w", {page}));
   EXPECT_EQ(ReadError(dir / "channels.tif"), "'" + (dir / "channels.tif") +
-                                                 "': page 1 has 3 samples per pixel with photometric interpretation 1; "
+                                                 "': page 1 has 3 samples per pixel, min-is-black; "
                                                  "only 1 sample min-is-black (grey) and 3 samples RGB are read");
   page.samples = 1;
   page.photometric = PHOTOMETRIC_SEPARATED;
   ASSERT_TRUE(WriteTiffFile(dir / "cmyk.tif", "w", {page}));
-  EXPECT_NE(ReadError(dir / "cmyk.tif").find("photometric interpretation 5"), std::string::npos);
+  EXPECT_NE(ReadError(dir / "cmyk.tif").find("1 sample per pixel, separated (CMYK);"), std::string::npos);
   page = TiffPage();
   page.samples = 3;
   page.bits = 32;
@@ -556,7 +623,7 @@ TEST(TiffBadFiles, DescriptionsThatDoNotMatchThePages) {
   pages[0].description = "ImageJ=1.53t\nimages=3\nchannels=3\nslices=1\nhyperstack=true\n";
   ASSERT_TRUE(WriteTiffFile(dir / "hyper.tif", "w", pages));
   EXPECT_EQ(ReadError(dir / "hyper.tif"), "'" + (dir / "hyper.tif") +
-                                              "': is an ImageJ hyperstack of 3 channels and 1 frames; only single-channel z stacks are read");
+                                              "': is an ImageJ hyperstack of 3 channels and 1 frame; only single-channel z stacks are read");
   // OME-TIFF of several channels or time points, or of other series or
   // files besides this z stack: pages that are not z planes are not read as such.
   auto ome = [](const std::string& sizes) {
@@ -565,8 +632,8 @@ TEST(TiffBadFiles, DescriptionsThatDoNotMatchThePages) {
            sizes + " SizeX=\"4\" SizeY=\"3\" Type=\"uint8\"><TiffData/></Pixels></Image></OME>";
   };
   const std::vector<std::pair<std::string, std::string>> refused = {
-      {"SizeC=\"3\" SizeT=\"1\" SizeZ=\"1\"", "is an OME-TIFF of 3 channels and 1 time points; only single-channel z stacks are read"},
-      {"SizeC=\"1\" SizeT=\"3\" SizeZ=\"1\"", "is an OME-TIFF of 1 channels and 3 time points; only single-channel z stacks are read"},
+      {"SizeC=\"3\" SizeT=\"1\" SizeZ=\"1\"", "is an OME-TIFF of 3 channels and 1 time point; only single-channel z stacks are read"},
+      {"SizeC=\"1\" SizeT=\"3\" SizeZ=\"1\"", "is an OME-TIFF of 1 channel and 3 time points; only single-channel z stacks are read"},
       {"SizeC=\"1\" SizeT=\"1\" SizeZ=\"10\"", "its OME description promises 10 z planes but the file has 3 pages"},
       {"SizeC=\"1\" SizeT=\"1\" SizeZ=\"1\"", "its OME description promises 1 z planes but the file has 3 pages"}};
   for (const auto& [sizes, message] : refused) {

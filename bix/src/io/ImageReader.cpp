@@ -1,6 +1,7 @@
 #include "ImageReader.h"
 
 #include "IOError.h"
+#include "PosixFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -53,11 +54,13 @@ void CheckDataFits(const std::string& name, const Vector3d<unsigned>& size, cons
 }
 
 std::unique_ptr<ImageReader> OpenImageFile(const std::string& name) {
-  FileSize(name);  // says why a name is no file: missing, a directory...
+  // FileSize says why a name is no file: missing, a directory...
+  if (FileSize(name) == 0) Fail(name, "is empty");
   unsigned char head[8] = {};
-  std::ifstream file(name, std::ios::binary);
-  if (!file) Fail(name, "cannot be opened");
-  file.read(reinterpret_cast<char*>(head), sizeof head);
+  {
+    PosixFile file(name, PosixFile::READ, name);  // says why it cannot be opened
+    file.Read(head, sizeof head);
+  }
   const bool tiff = (head[0] == 'I' && head[1] == 'I' && (head[2] == 42 || head[2] == 43) && head[3] == 0) ||
                     (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && (head[3] == 42 || head[3] == 43));
   if (tiff) return OpenTiff(name);

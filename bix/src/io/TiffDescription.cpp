@@ -61,7 +61,9 @@ std::size_t FindPixelsTag(const std::string& xml) {
 
 }  // namespace
 
-ImageJDescription::ImageJDescription() : spacing(kNaN), origin(0, 0, 0) {}
+ImageJDescription::ImageJDescription() : spacing(kNaN), origin(0, 0, 0) {
+  for (double& c : coefficients) c = kNaN;
+}
 
 ImageJDescription ParseImageJDescription(const std::string& text) {
   ImageJDescription d;
@@ -80,6 +82,11 @@ ImageJDescription ParseImageJDescription(const std::string& text) {
     else if (key == "frames") d.frames = ParseCount(value);
     else if (key == "unit") d.unit = value;
     else if (key == "spacing") d.spacing = std::fabs(ParseNumber(value));
+    else if (key == "cf") {
+      const double f = ParseNumber(value);
+      d.calibration = f >= 0 && f < 1000 && f == std::floor(f) ? int(f) : 1000;
+    } else if (key.size() == 2 && key[0] == 'c' && key[1] >= '0' && key[1] <= '9')
+      d.coefficients[key[1] - '0'] = ParseNumber(value);
     else if (key == "xorigin" || key == "yorigin" || key == "zorigin") {
       const double v = ParseNumber(value);
       if (std::isfinite(v)) d.origin[unsigned(key[0] - 'x')] = v;

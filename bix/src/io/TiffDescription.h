@@ -16,6 +16,10 @@ struct ImageJDescription {
   std::string unit;
   double spacing;  // z spacing in `unit`
   Vector3d<double> origin;  // "xorigin" etc.: the pixel position of the coordinate origin
+  // "cf": ImageJ's calibration function (0 a straight line value = c0 + c1 *
+  // sample), -1 when absent; "c0", "c1"...: its coefficients (NaN when absent).
+  int calibration = -1;
+  double coefficients[10];
   ImageJDescription();
 };
 ImageJDescription ParseImageJDescription(const std::string& text);

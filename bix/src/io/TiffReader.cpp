@@ -43,6 +43,30 @@ constexpr std::uint64_t kMaxTileBytes = 64 << 20;
 
 std::string PageText(std::size_t index) { return "page " + std::to_string(index + 1); }
 
+// "1 channel", "3 channels".
+std::string Counted(unsigned long n, const std::string& what) {
+  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+// A photometric interpretation as tiffinfo names it.
+std::string PhotometricText(std::uint16_t photometric) {
+  switch (photometric) {
+    case PHOTOMETRIC_MINISWHITE: return "min-is-white";
+    case PHOTOMETRIC_MINISBLACK: return "min-is-black";
+    case PHOTOMETRIC_RGB: return "RGB";
+    case PHOTOMETRIC_PALETTE: return "palette colour";
+    case PHOTOMETRIC_MASK: return "transparency mask";
+    case PHOTOMETRIC_SEPARATED: return "separated (CMYK)";
+    case PHOTOMETRIC_YCBCR: return "YCbCr";
+    case PHOTOMETRIC_CIELAB: return "CIE L*a*b*";
+    case PHOTOMETRIC_ICCLAB: return "ICC L*a*b*";
+    case PHOTOMETRIC_ITULAB: return "ITU L*a*b*";
+    case PHOTOMETRIC_LOGL: return "LogL";
+    case PHOTOMETRIC_LOGLUV: return "LogLuv";
+    default: return "photometric interpretation " + std::to_string(photometric);
+  }
+}
+
 // How far the page's codec can expand its data, bounding what a header may
 // claim before memory is taken for it.
 std::uint64_t MaxRatio(std::uint16_t compression) {
@@ -78,6 +102,13 @@ public:
   void ReadPlane(unsigned char* destination) override;
 
 private:
+  // Reads the next plane as the file stores it.
+  void ReadStoredPlane(unsigned char* destination);
+  // ImageJ's straight-line calibration (signed 16-bit stacks are unsigned
+  // ones calibrated by -32768): the values read are c0 + c1 * sample.
+  void ApplyCalibration(const ImageJDescription& ij);
+
+private:
   PageLayout ReadLayout(std::size_t index);
   void CheckSameAsFirst(const PageLayout& page, std::size_t index) const;
   StoredType TypeOf(const PageLayout& page, std::size_t index) const;
@@ -109,6 +140,10 @@ private:
   std::uint64_t m_planeOffset = 0;
   bool m_swapped = false;
   std::unique_ptr<PosixFile> m_raw;
+  StoredType m_storedType;  // m_info.type but for a calibrated file
+  bool m_calibrated = false;
+  double m_c0 = 0, m_c1 = 1;
+  std::vector<unsigned char> m_storedPlane;
 };
 
 TiffReader::TiffReader(const std::string& name)
@@ -157,6 +192,29 @@ TiffReader::TiffReader(const std::string& name)
   // file: the file's own size bounds the whole.
   CheckDataFits(name, m_info.size, m_info.type, fileBytes, maxRatio);
   ReadGeometry(first, ij, description);
+  m_storedType = m_info.type;
+  ApplyCalibration(ij);
+}
+
+void TiffReader::ApplyCalibration(const ImageJDescription& ij) {
+  if (!ij.present || ij.calibration < 0) return;
+  if (ij.calibration != 0)
+    Fail(m_name, "has ImageJ calibration function " + std::to_string(ij.calibration) +
+                     "; only straight-line calibrations (cf=0) are read");
+  const StoredType t = m_info.type;
+  if (t.channels != 1 || (t.numeric != NUM_U8 && t.numeric != NUM_U16))
+    Fail(m_name, "has an ImageJ calibration on " + Describe(t) + " voxels; only 8- and 16-bit grey voxels are calibrated");
+  const double c0 = ij.coefficients[0], c1 = ij.coefficients[1];
+  if (!std::isfinite(c0) || !std::isfinite(c1) || c1 == 0)
+    Fail(m_name, "has an ImageJ straight-line calibration without usable coefficients c0 and c1");
+  if (c0 == 0 && c1 == 1) return;
+  const double top = t.numeric == NUM_U8 ? 255.0 : 65535.0;
+  const double lo = std::min(c0, c0 + c1 * top), hi = std::max(c0, c0 + c1 * top);
+  const bool integral = c0 == std::floor(c0) && c1 == std::floor(c1) && lo >= -2147483648.0 && hi <= 2147483647.0;
+  m_info.type.numeric = integral ? NUM_S32 : NUM_F32;
+  m_calibrated = true;
+  m_c0 = c0;
+  m_c1 = c1;
 }
 
 std::string TiffReader::ClaimedPagesText(const PageLayout& page, const ImageJDescription& ij) const {
@@ -237,8 +295,8 @@ PageLayout TiffReader::ReadLayout(std::size_t index) {
 StoredType TiffReader::TypeOf(const PageLayout& p, std::size_t index) const {
   const std::string page = PageText(index);
   if (p.bits != 8 && p.bits != 16 && p.bits != 32)
-    Fail(m_name, page + " has " + std::to_string(p.bits) +
-                     " bits per sample; only 8, 16 and 32 bits are read");
+    Fail(m_name, page + " has " + std::to_string(p.bits) + (p.bits == 1 ? " bit" : " bits") +
+                     " per sample; only 8, 16 and 32 bits are read");
   StoredType t;
   switch (p.format) {
     case SAMPLEFORMAT_UINT: case SAMPLEFORMAT_VOID:
@@ -265,7 +323,7 @@ StoredType TiffReader::TypeOf(const PageLayout& p, std::size_t index) const {
                      " samples per pixel; only 1 (grey) and 3 (RGB) are read");
   if (!grey && !rgb)
     Fail(m_name, page + " has " + std::to_string(p.samples) + (p.samples == 1 ? " sample" : " samples") +
-                     " per pixel with photometric interpretation " + std::to_string(p.photometric) +
+                     " per pixel, " + PhotometricText(p.photometric) +
                      "; only 1 sample min-is-black (grey) and 3 samples RGB are read");
   NaturalVoxelType(t, m_name);
   return t;
@@ -291,9 +349,8 @@ void TiffReader::ReadGeometry(const PageLayout& first, const ImageJDescription& 
                               const std::string& description) {
   const OmeDescription ome = ParseOmeDescription(description);
   if (ij.present && (ij.channels > 1 || ij.frames > 1))
-    Fail(m_name, "is an ImageJ hyperstack of " + std::to_string(std::max(ij.channels, 1ul)) +
-                     " channels and " + std::to_string(std::max(ij.frames, 1ul)) +
-                     " frames; only single-channel z stacks are read");
+    Fail(m_name, "is an ImageJ hyperstack of " + Counted(std::max(ij.channels, 1ul), "channel") + " and " +
+                     Counted(std::max(ij.frames, 1ul), "frame") + "; only single-channel z stacks are read");
   if (ij.present && ij.images != 0 && ij.images != m_info.size.z)
     Fail(m_name, "its description promises " + std::to_string(ij.images) +
                      " images but the file has " + std::to_string(m_pages.size()) +
@@ -304,9 +361,8 @@ void TiffReader::ReadGeometry(const PageLayout& first, const ImageJDescription& 
     const unsigned long channels =
         ome.sizeC % first.samples == 0 ? ome.sizeC / first.samples : ome.sizeC;
     if (channels > 1 || ome.sizeT > 1)
-      Fail(m_name, "is an OME-TIFF of " + std::to_string(std::max(channels, 1ul)) + " channels and " +
-                       std::to_string(std::max(ome.sizeT, 1ul)) +
-                       " time points; only single-channel z stacks are read");
+      Fail(m_name, "is an OME-TIFF of " + Counted(std::max(channels, 1ul), "channel") + " and " +
+                       Counted(std::max(ome.sizeT, 1ul), "time point") + "; only single-channel z stacks are read");
     // More pages: other series in the file; fewer: the rest in other files.
     if (ome.sizeZ != 0 && ome.sizeZ != m_pages.size())
       Fail(m_name, "its OME description promises " + std::to_string(ome.sizeZ) + " z planes but the file has " +
@@ -356,10 +412,37 @@ void TiffReader::GoToPage(std::size_t index) {
   m_current = dir;
 }
 
+template <class S>
+void Calibrate(const unsigned char* stored, unsigned char* out, std::size_t count, double c0, double c1, Numeric to) {
+  for (std::size_t i = 0; i < count; ++i) {
+    S v;
+    std::memcpy(&v, stored + i * sizeof(S), sizeof(S));
+    const double value = c0 + c1 * v;
+    if (to == NUM_S32) {
+      const std::int32_t w = std::int32_t(value);
+      std::memcpy(out + i * sizeof w, &w, sizeof w);
+    } else {
+      const float w = float(value);
+      std::memcpy(out + i * sizeof w, &w, sizeof w);
+    }
+  }
+}
+
 void TiffReader::ReadPlane(unsigned char* destination) {
+  if (!m_calibrated) return ReadStoredPlane(destination);
+  const std::size_t count = std::size_t(m_info.size.x) * m_info.size.y;
+  m_storedPlane.resize(count * VoxelBytes(m_storedType));
+  ReadStoredPlane(m_storedPlane.data());
+  if (m_storedType.numeric == NUM_U8)
+    Calibrate<std::uint8_t>(m_storedPlane.data(), destination, count, m_c0, m_c1, m_info.type.numeric);
+  else
+    Calibrate<std::uint16_t>(m_storedPlane.data(), destination, count, m_c0, m_c1, m_info.type.numeric);
+}
+
+void TiffReader::ReadStoredPlane(unsigned char* destination) {
   if (m_planes) {
     if (m_next >= m_planes) Fail(m_name, "has no more planes");
-    const std::uint64_t bytes = m_info.PlaneBytes();
+    const std::uint64_t bytes = std::uint64_t(m_info.size.x) * m_info.size.y * VoxelBytes(m_storedType);
     if (!m_raw) m_raw = std::make_unique<PosixFile>(m_name, PosixFile::READ, m_name);
     m_raw->Seek(m_planeOffset + m_next * bytes);
     m_raw->ReadExactly(destination, std::size_t(bytes));
