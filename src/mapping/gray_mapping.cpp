@@ -204,6 +204,16 @@ void orv_GrayMappingModule<T>::SetBitdepth() {
 }
 
 template <class T>
+bool orv_GrayMappingModule<T>::SetBitdepth(int bits) {
+  if (!HasData() || bits < 1 || bits > BinaryDigits(static_cast<double>(this->m_histograms.Get().GetRightCenter())) ||
+      BitDepthMaximum(bits) < static_cast<double>(m_rangeLow))
+    return false;
+  m_rangeHigh = static_cast<T>(BitDepthMaximum(bits));
+  ResetMapping();
+  return true;
+}
+
+template <class T>
 void orv_GrayMappingModule<T>::OnHistogramChange(const HistogramSet<T>& histograms) {
   this->m_histograms = histograms;
   const Histogram<T>& h = this->m_histograms.Get();
