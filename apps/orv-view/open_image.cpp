@@ -1,5 +1,7 @@
 #include "open_image.h"
 
+#include "cut_mouse.h"
+#include "help_window.h"
 #include "initial_mapping.h"
 #include "initial_zoom.h"
 #include "sample_volume.h"
@@ -55,6 +57,8 @@ orv::orv_OrthoscopeFrame* MakeViewer(std::unique_ptr<bix::Image3d<T>> image, con
     if (!options.fullRange) RangeToBitDepth(frame);
   const int channelBits = static_cast<int>(8 * (kIsRGB<T> ? sizeof(T) / 3 : sizeof(T)));
   ApplyStretch(frame, options.stretch.empty() ? DefaultStretch(kIsRGB<T>, channelBits) : options.stretch);
+  BindCutMouse(frame->GetCanvas());
+  AddHelpMenu(frame);
   ApplyInitialZoom(frame);
   return frame;
 }
