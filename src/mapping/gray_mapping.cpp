@@ -313,8 +313,13 @@ void orv_GrayMappingModule<T>::OnMapping(wxCommandEvent& event) {
       const wxString path = wxFileSelector("Load palette", "", "", "pal",
                                            "Palettes (*.pal)|*.pal| Text files (*.txt)|*.txt|All files (*.*)|*.*",
                                            wxFD_OPEN | wxFD_FILE_MUST_EXIST, this->m_frame);
+      if (path.empty()) break;
       std::vector<Colour> colours;
-      if (!path.empty() && LoadPaletteFile(path, colours)) SetPal(colours);
+      const wxString problem = ReadPaletteFile(path, colours);
+      if (problem.empty())
+        SetPal(colours);
+      else
+        wxMessageBox(problem, "Error", wxOK | wxICON_ERROR, this->m_frame);
       break;
     }
     default:

@@ -355,7 +355,12 @@ TEST(GrayMapping, PalettesAndPaletteFiles) {
   EXPECT_EQ(v.Map(2), RGB8(0, 0, 44)) << "300 keeps its low 8 bits";
   EXPECT_EQ(v.Map(3), RGB8(255, 0, 0)) << "three lines repeat every three intensities";
   EXPECT_EQ(v.Map(254), RGB8(0, 0, 44));
-  wxTEST_DIALOG(v.Command(12), ChooseFile(bad));
+  wxTEST_DIALOG(v.Command(12), ChooseFile(bad),
+                orvtest::ExpectMessageBox("The palette file " + bad +
+                                              ", line 1: expected red, green and blue as three whole numbers "
+                                              "separated by single blanks, commas or colons (such as \"255 128 0\"), "
+                                              "found \"1, 2, 3\".",
+                                          "Error"));
   EXPECT_EQ(v.Map(4), RGB8(0, 255, 0)) << "a bad file keeps the previous palette";
   v.Command(8);
   EXPECT_EQ(v.Map(4), RGB8(4, 4, 4)) << "Gray ignores the loaded palette";
