@@ -272,6 +272,18 @@ TEST(GrayMapping, BitDepthTwelveOnSixteenBitData) {
   EXPECT_EQ(v.Gray(2048), 128);
 }
 
+TEST(GrayMapping, BitDepthSetWithoutTheDialogTakesOnlyOfferedDepths) {
+  Viewer<unsigned short> v(RowImage<unsigned short>({300, 1000, 4095}));
+  auto* gray = dynamic_cast<orv_GrayMappingModule<unsigned short>*>(v.module);
+  EXPECT_FALSE(gray->SetBitdepth(0));
+  EXPECT_FALSE(gray->SetBitdepth(17)) << "more than the data type holds";
+  EXPECT_EQ(gray->GetRangeHigh(), 65535);
+  EXPECT_TRUE(gray->SetBitdepth(12));
+  EXPECT_EQ(gray->GetRangeHigh(), 4095);
+  EXPECT_EQ(v.Gray(4095), 255);
+  EXPECT_EQ(v.Gray(2048), 128);
+}
+
 TEST(GrayMapping, CancelledLevelsKeepThePreviousMappingAndCheckMark) {
   Viewer<unsigned char> v(RowImage(Bytes(10, 200)));
   v.Command(3);
