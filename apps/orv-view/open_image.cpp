@@ -1,7 +1,12 @@
 #include "open_image.h"
 
+#include "cut_mouse.h"
+#include "help_window.h"
+#include "initial_mapping.h"
+#include "initial_zoom.h"
 #include "sample_volume.h"
 
+#include <orv/gray_mapping.h>
 #include <orv/orv_factory.h>
 
 #include <bix/Exceptions.h>
@@ -11,6 +16,7 @@
 #include <wx/progdlg.h>
 
 #include <memory>
+#include <type_traits>
 
 namespace orvview {
 
@@ -27,6 +33,18 @@ void ApplyVoxelSize(const ViewerOptions& options, bix::Resolution& resolution) {
 }
 
 template <class T>
+constexpr bool kIsRGB = !std::is_arithmetic_v<T>;
+
+// Camera data rarely fill 16 bits: the range ends at the data's bit depth,
+// so levels and thresholds span what the camera can give.
+void RangeToBitDepth(orv::orv_OrthoscopeFrame* frame) {
+  auto* module = dynamic_cast<orv::orv_GrayMappingModule<unsigned short>*>(frame->GetEventHandler());
+  if (!module || !module->HasData()) return;
+  const orv::Histogram<unsigned short>& histogram = module->GetHistograms().Get();
+  module->SetBitdepth(DataBitDepth(histogram.GetBinCenter(histogram.FindLastNonZero())));
+}
+
+template <class T>
 orv::orv_OrthoscopeFrame* MakeViewer(std::unique_ptr<bix::Image3d<T>> image, const ViewerOptions& options,
                                      const wxString& title) {
   bix::Resolution resolution = image->GetResolution();
@@ -35,12 +53,20 @@ orv::orv_OrthoscopeFrame* MakeViewer(std::unique_ptr<bix::Image3d<T>> image, con
   orv::orv_OrthoscopeFrame* frame = orv::orv_CreateImage3dFrame<T>(image.get(), true, nullptr, wxID_ANY, title);
   image.release();  // the frame's canvas owns it now (or it was deleted with a failed frame)
   if (!frame) throw bix::IOException("There is not enough memory to show the image.");
-  ApplyStretch(frame, options.stretch);
+  if constexpr (std::is_same_v<T, unsigned short>)
+    if (!options.fullRange) RangeToBitDepth(frame);
+  const int channelBits = static_cast<int>(8 * (kIsRGB<T> ? sizeof(T) / 3 : sizeof(T)));
+  ApplyStretch(frame, options.stretch.empty() ? DefaultStretch(kIsRGB<T>, channelBits) : options.stretch);
+  BindCutMouse(frame->GetCanvas());
+  AddHelpMenu(frame);
+  ApplyInitialZoom(frame);
   return frame;
 }
 
 template <class T>
 orv::orv_OrthoscopeFrame* OpenFile(const ViewerOptions& options) {
+  const std::string problem = StretchProblem(options.stretch, kIsRGB<T>);
+  if (!problem.empty()) throw OptionError(problem);
   auto image = std::make_unique<bix::Image3d<T>>();
   const wxFileName file(wxString::FromUTF8(options.image));
   std::unique_ptr<wxProgressDialog> progress;
@@ -65,13 +91,26 @@ void ApplyStretch(orv::orv_OrthoscopeFrame* frame, const std::string& stretch) {
   frame->ProcessWindowEvent(command);
 }
 
+void ApplyInitialZoom(orv::orv_OrthoscopeFrame* frame) {
+  orv::orv_OrthoscopeCanvas* canvas = frame->GetCanvas();
+  ZoomChoice choice;
+  choice.extent = canvas->GetImageBox().size;
+  choice.baseZoom = canvas->GetBaseZoom();
+  choice.available = wxGetClientDisplayRect().GetSize();
+  choice.decoration = frame->ClientToWindowSize(wxSize(0, 0));
+  orv::orv_CanvasSettings settings;
+  canvas->GetSettings(settings);
+  settings.zoomLevel = ChooseInitialZoomLevel(choice);
+  canvas->SetSettings(settings);
+  frame->ResizeFrameIfRequired();
+}
+
 orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options) {
   if (options.image.empty()) {
-    orv::orv_OrthoscopeFrame* frame = MakeViewer<unsigned short>(
-        MakeSampleVolume(), options, "orv-view: sample stack (256 x 256 x 64, 0.2 x 0.2 x 0.5 um)");
-    frame->GetCanvas()->ZoomIn();  // the sample is small: show it at twice its pixel size
-    frame->ResizeFrameIfRequired();
-    return frame;
+    const std::string problem = StretchProblem(options.stretch, false);
+    if (!problem.empty()) throw OptionError(problem);
+    return MakeViewer<unsigned short>(MakeSampleVolume(), options,
+                                      "orv-view: sample stack (256 x 256 x 64, 0.2 x 0.2 x 0.5 um)");
   }
   switch (bix::ReadImageType(options.image)) {
     case bix::VOXEL_UCHAR:

@@ -5,7 +5,16 @@
 
 #include <orv/orv_frame.h>
 
+#include <stdexcept>
+#include <string>
+
 namespace orvview {
+
+// A request the image cannot meet (a stretch it has not). The message is
+// in words for the user.
+struct OptionError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
 
 // A complete viewer, not yet shown, on the image the options name (the
 // built-in sample without one), read with its own voxel type and shown
@@ -15,6 +24,10 @@ orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options);
 
 // Chooses a stretch of the viewer's "&Mapping" menu, as a user would.
 void ApplyStretch(orv::orv_OrthoscopeFrame* frame, const std::string& stretch);
+
+// Sets the zoom level at which the frame fits the display and the XY window
+// is not small (see ChooseInitialZoomLevel), and fits the frame to it.
+void ApplyInitialZoom(orv::orv_OrthoscopeFrame* frame);
 
 }  // namespace orvview
 

@@ -58,6 +58,8 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
       if (!hasValue || StretchMenuOffset(args[i + 1]) < 0)
         return "--stretch needs one of none, linear, smart, percentil";
       options.stretch = args[++i];
+    } else if (arg == "--full-range") {
+      options.fullRange = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
       return "unknown option " + arg;
     } else if (options.image.empty()) {
@@ -70,8 +72,8 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
 }
 
 std::string Usage() {
-  return "usage: orv-view [IMAGE] [--voxel-size X,Y,Z] [--stretch MODE] [--snapshot FILE.png]\n"
-         "                [--help] [--version]\n"
+  return "usage: orv-view [IMAGE] [--voxel-size X,Y,Z] [--stretch MODE] [--full-range]\n"
+         "                [--snapshot FILE.png] [--help] [--version]\n"
          "\n"
          "Shows a 3D image as three orthogonal cuts (XY, XZ, YZ).\n"
          "\n"
@@ -79,11 +81,21 @@ std::string Usage() {
          "                      file (.ics, with its .ids) or a .bix file; without IMAGE\n"
          "                      the built-in sample stack is shown\n"
          "  --voxel-size X,Y,Z  the voxel size in microns, overriding the file's\n"
-         "  --stretch MODE      the intensity mapping on opening: none, linear (default),\n"
-         "                      smart, percentil\n"
+         "  --stretch MODE      the intensity mapping on opening: none, linear, smart\n"
+         "                      (RGB only), percentil; by default linear, and none for\n"
+         "                      8-bit RGB (the colours as stored)\n"
+         "  --full-range        16-bit gray: levels and thresholds span 0..65535 instead\n"
+         "                      of the data's bit depth\n"
          "  --snapshot FILE.png save a picture of the three cuts and exit\n"
          "  --help              show this text\n"
          "  --version           show the version\n";
+}
+
+std::string NoDisplayMessage() {
+  return "orv-view needs a display to draw on, also for --snapshot, and DISPLAY is not set.\n"
+         "Without a screen, run it under a virtual X server:\n"
+         "  xvfb-run -a -s \"-screen 0 1280x1024x24\" orv-view IMAGE --snapshot FILE.png\n"
+         "or use scripts/run IMAGE, which starts one and saves snapshots/orv-view.png.\n";
 }
 
 }  // namespace orvview

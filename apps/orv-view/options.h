@@ -14,7 +14,8 @@ struct ViewerOptions {
   bool hasVoxelSize = false;
   bix::Vector3d<float> voxelSize;  // microns per voxel along x, y, z
   std::string snapshot;            // save a picture of the cuts here and exit
-  std::string stretch = "linear";  // the mapping applied on opening
+  std::string stretch;             // the mapping applied on opening; empty: the image's default
+  bool fullRange = false;          // 16-bit gray: keep the range 0..65535
   bool help = false;
   bool version = false;
 };
@@ -28,6 +29,9 @@ int StretchMenuOffset(const std::string& name);
 std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& options);
 
 std::string Usage();
+
+// What to say when there is no display to open windows on.
+std::string NoDisplayMessage();
 
 }  // namespace orvview
 

@@ -11,6 +11,7 @@
 #include <wx/wx.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -35,6 +36,11 @@ bool ViewerApp::OnInit() {
   wxInitAllImageHandlers();
   try {
     m_frame = orvview::OpenViewer(g_options);
+  } catch (const orvview::OptionError& e) {
+    m_failed = true;
+    std::fprintf(stderr, "orv-view: %s\n", e.what());
+    if (g_options.snapshot.empty()) wxMessageBox(wxString::FromUTF8(e.what()), "orv-view", wxOK | wxICON_ERROR);
+    return true;
   } catch (const std::exception& e) {
     m_failed = true;
     std::fprintf(stderr, "orv-view: %s\n", e.what());
@@ -71,6 +77,14 @@ void ViewerApp::TakeSnapshotWhenShown() {
   m_frame->Close(true);
 }
 
+bool HasDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 wxIMPLEMENT_APP_NO_MAIN(ViewerApp);
@@ -89,6 +103,11 @@ int main(int argc, char** argv) {
   if (g_options.version) {
     std::printf("orv-view %s\n", ORV_VERSION);
     return 0;
+  }
+  // GTK would only say "Unable to initialize GTK+, is DISPLAY set properly?".
+  if (!HasDisplay()) {
+    std::fputs(orvview::NoDisplayMessage().c_str(), stderr);
+    return 1;
   }
   // wxWidgets sees only the program name: the arguments are ours.
   int wxArgc = 1;

@@ -32,6 +32,10 @@ public:
 
   void SetRange() override;
   void SetBitdepth() override;
+  // Sets the range's high end to 2^bits - 1 and remaps, as "Set bitdepth..."
+  // does when answered with `bits`. False, changing nothing, for a depth the
+  // dialog would not offer (below the range's low end, above the data type).
+  bool SetBitdepth(int bits);
   void SetIdentity() override;
   void SetLinearStretch() override;
   void SetSmartStretch() override;

@@ -17,6 +17,7 @@
 #include <orv/orv_frame.h>
 #include <orv/orv_ids.h>
 #include <orv/orv_imagecanvas.h>
+#include <orv/orv_keys.h>
 #include <orv/orv_mapper.h>
 #include <orv/orv_palette.h>
 #include <orv/orv_stringio.h>

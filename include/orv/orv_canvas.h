@@ -237,6 +237,10 @@ private:
   void OnMouse3dEvent(orv_Mouse3dEvent& event);
 };
 
+// Pixels per micron at zoom `level`: base * (level + 1) above 0,
+// base / (1 - level) below 0.
+ORV_EXPORT float ZoomForLevel(float base, int level);
+
 // Index 0, 1, 2 of window XY, XZ, YZ; -1 for anything else.
 ORV_EXPORT int WindowIndex(orv_ProjectionType window);
 

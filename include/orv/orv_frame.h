@@ -66,6 +66,7 @@ private:
   void OnVolume(wxCommandEvent& event);
   void OnNotYetAvailable(wxCommandEvent& event);
   void OnUpdateUI(wxUpdateUIEvent& event);
+  void OnCharHook(wxKeyEvent& event);
 
   int m_lastMenuId = FIRST_MODULE_ID;
   std::deque<bool> m_moduleOwned;

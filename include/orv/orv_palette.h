@@ -23,9 +23,12 @@ ORV_EXPORT std::vector<bix::RGB_generic<unsigned char>> MakePalette(int kind);
 
 // Reads a palette file: one colour per line (at most 256 lines), red, green
 // and blue as decimal integers separated by single blanks, commas or colons
-// (only the low 8 bits of each are kept; further tokens are ignored). False,
-// with `palette` unchanged, when the file cannot be read, holds no line, or
-// a line has fewer than three numbers.
+// (only the low 8 bits of each are kept; further tokens are ignored). Returns
+// an empty string on success; otherwise, with `palette` unchanged, what is
+// wrong in words for the user: the file, and the line and what was expected
+// there when a line has fewer than three numbers.
+ORV_EXPORT wxString ReadPaletteFile(const wxString& path, std::vector<bix::RGB_generic<unsigned char>>& palette);
+// As ReadPaletteFile; true on success.
 ORV_EXPORT bool LoadPaletteFile(const wxString& path, std::vector<bix::RGB_generic<unsigned char>>& palette);
 
 }  // namespace orv

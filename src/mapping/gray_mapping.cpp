@@ -204,6 +204,16 @@ void orv_GrayMappingModule<T>::SetBitdepth() {
 }
 
 template <class T>
+bool orv_GrayMappingModule<T>::SetBitdepth(int bits) {
+  if (!HasData() || bits < 1 || bits > BinaryDigits(static_cast<double>(this->m_histograms.Get().GetRightCenter())) ||
+      BitDepthMaximum(bits) < static_cast<double>(m_rangeLow))
+    return false;
+  m_rangeHigh = static_cast<T>(BitDepthMaximum(bits));
+  ResetMapping();
+  return true;
+}
+
+template <class T>
 void orv_GrayMappingModule<T>::OnHistogramChange(const HistogramSet<T>& histograms) {
   this->m_histograms = histograms;
   const Histogram<T>& h = this->m_histograms.Get();
@@ -303,8 +313,13 @@ void orv_GrayMappingModule<T>::OnMapping(wxCommandEvent& event) {
       const wxString path = wxFileSelector("Load palette", "", "", "pal",
                                            "Palettes (*.pal)|*.pal| Text files (*.txt)|*.txt|All files (*.*)|*.*",
                                            wxFD_OPEN | wxFD_FILE_MUST_EXIST, this->m_frame);
+      if (path.empty()) break;
       std::vector<Colour> colours;
-      if (!path.empty() && LoadPaletteFile(path, colours)) SetPal(colours);
+      const wxString problem = ReadPaletteFile(path, colours);
+      if (problem.empty())
+        SetPal(colours);
+      else
+        wxMessageBox(problem, "Error", wxOK | wxICON_ERROR, this->m_frame);
       break;
     }
     default:

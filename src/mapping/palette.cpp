@@ -71,24 +71,34 @@ std::vector<Colour> MakePalette(int kind) {
   return palette;
 }
 
-bool LoadPaletteFile(const wxString& path, std::vector<bix::RGB_generic<unsigned char>>& palette) {
+wxString ReadPaletteFile(const wxString& path, std::vector<bix::RGB_generic<unsigned char>>& palette) {
   wxTextFile file;
-  if (!wxFileName::FileExists(path) || !file.Open(path)) return false;
+  if (!wxFileName::FileExists(path) || !file.Open(path))
+    return wxString::Format("The palette file %s cannot be read.", path);
   const size_t lines = std::min<size_t>(file.GetLineCount(), 256);
-  if (lines == 0) return false;  // an empty palette cannot colour anything
+  if (lines == 0)  // an empty palette cannot colour anything
+    return wxString::Format("The palette file %s holds no colours: each line gives one colour.", path);
   std::vector<bix::RGB_generic<unsigned char>> loaded(lines);
   for (size_t i = 0; i < lines; ++i) {
     // Adjacent delimiters give an empty token, which is no number.
     wxStringTokenizer tokens(file[i].Strip(wxString::both), " :,", wxTOKEN_RET_EMPTY);
     long rgb[3];
     for (long& channel : rgb)
-      if (!tokens.HasMoreTokens() || !tokens.GetNextToken().ToLong(&channel, 10)) return false;
+      if (!tokens.HasMoreTokens() || !tokens.GetNextToken().ToLong(&channel, 10))
+        return wxString::Format(
+            "The palette file %s, line %zu: expected red, green and blue as three whole numbers separated by "
+            "single blanks, commas or colons (such as \"255 128 0\"), found \"%s\".",
+            path, i + 1, file[i]);
     loaded[i] = bix::RGB_generic<unsigned char>(static_cast<unsigned char>(rgb[0] & 0xff),
                                                 static_cast<unsigned char>(rgb[1] & 0xff),
                                                 static_cast<unsigned char>(rgb[2] & 0xff));
   }
   palette = std::move(loaded);
-  return true;
+  return wxString();
+}
+
+bool LoadPaletteFile(const wxString& path, std::vector<bix::RGB_generic<unsigned char>>& palette) {
+  return ReadPaletteFile(path, palette).empty();
 }
 
 }  // namespace orv

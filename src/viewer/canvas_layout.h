@@ -7,13 +7,12 @@
 
 #include <bix/VOI.h>
 
+#include <orv/orv_canvas.h>
+
 #include <wx/gdicmn.h>
 
 namespace orv {
 
-// Pixels per micron at zoom `level`: base * (level + 1) above 0,
-// base / (1 - level) below 0.
-float ZoomForLevel(float base, int level);
 
 struct CanvasLayoutInput {
   int border = 0;                        // outer minus client size of a window

@@ -1,5 +1,7 @@
 #include <orv/orv_canvas.h>
 
+#include <orv/orv_keys.h>
+
 #include "canvas_layout.h"
 #include "cross_cursor.h"
 
@@ -203,69 +205,69 @@ void orv_DrWin3d::OnKeyDown(wxKeyEvent& event) {
   const float firstD = c.m_imageBox.offset[m_d] + halfVoxel;
   const float lastD = c.m_imageBox.offset[m_d] + c.m_imageBox.size[m_d] - halfVoxel;
 
-  switch (event.GetKeyCode()) {
-    case WXK_LEFT:
+  const orv_CutKey* key = FindCutKey(event.GetKeyCode(), event.GetModifiers());
+  if (!key) {
+    event.Skip();
+    return;
+  }
+  switch (key->action) {
+    case CUTKEY_SCROLL_LEFT:
       if (visH > lowH) {
         visH = std::max(visH - c.m_scrollStep[m_h], lowH);
         c.OnVis3dChange(GetHorizontalAxisMask());
       }
-      return;
-    case WXK_RIGHT:
+      break;
+    case CUTKEY_SCROLL_RIGHT:
       if (visH < highH) {
         visH = std::min(visH + c.m_scrollStep[m_h], highH);
         c.OnVis3dChange(GetHorizontalAxisMask());
       }
-      return;
-    case WXK_UP:
+      break;
+    case CUTKEY_SCROLL_UP:
       if (visV > lowV) {
         visV = std::max(visV - c.m_scrollStep[m_v], lowV);
         c.OnVis3dChange(GetVerticalAxisMask());
       }
-      return;
-    case WXK_DOWN:
+      break;
+    case CUTKEY_SCROLL_DOWN:
       if (visV < highV) {
         visV = std::min(visV + c.m_scrollStep[m_v], highV);
         c.OnVis3dChange(GetVerticalAxisMask());
       }
-      return;
-    case WXK_PAGEUP:
+      break;
+    case CUTKEY_PREVIOUS_SLICE:
       if (cutD > firstD) {
         cutD = std::max(PagedCut(cutD, c.m_imageBox.offset[m_d], c.m_voxelStep[m_d], -1), firstD);
         c.OnCutChange(GetProjectionType());
       }
-      return;
-    case WXK_PAGEDOWN:
+      break;
+    case CUTKEY_NEXT_SLICE:
       if (cutD < lastD) {
         cutD = std::min(PagedCut(cutD, c.m_imageBox.offset[m_d], c.m_voxelStep[m_d], +1), lastD);
         c.OnCutChange(GetProjectionType());
       }
-      return;
-    case WXK_SPACE:
+      break;
+    case CUTKEY_CUT_AT_MOUSE:
       if (inside) {
         SetCutAt(WindowToHorizontal(mouse.x), WindowToVertical(mouse.y));
         c.OnCutChange(GetDepthAxisMask());
       }
-      return;
-    case '/':
-      if (!event.AltDown()) break;
+      break;
+    case CUTKEY_TOGGLE_LABELS:
       c.m_labels = !c.m_labels;
       c.Refresh(false);
-      return;
-    case 'C':
-    case 'c':
-      if (event.ControlDown()) break;
-      if (event.AltDown()) {
-        c.CenterView();
-        c.OnVis3dChange(PROJ_ALL);
-      } else if (inside) {
+      break;
+    case CUTKEY_CENTER_ON_CUT:
+      c.CenterView();
+      c.OnVis3dChange(PROJ_ALL);
+      break;
+    case CUTKEY_CENTER_AT_MOUSE:
+      if (inside) {
         CenterAt(WindowToHorizontal(mouse.x), WindowToVertical(mouse.y));
         c.OnVis3dChange(PROJ_ALL);
       }
-      return;
-    default:
       break;
   }
-  event.Skip();
 }
 
 void orv_DrWin3d::OnMouse(wxMouseEvent& event) {

@@ -1,8 +1,10 @@
 #include <orv/orv_frame.h>
+#include <orv/orv_keys.h>
 
 #include <wx/accel.h>
 #include <wx/display.h>
 #include <wx/log.h>
+#include <wx/textctrl.h>
 
 namespace orv {
 
@@ -31,6 +33,7 @@ orv_OrthoscopeFrame::orv_OrthoscopeFrame(wxWindow* parent, int id, const wxStrin
   entries[0].Set(wxACCEL_CTRL, WXK_NUMPAD_ADD, ID_ZOOM_IN);
   entries[1].Set(wxACCEL_CTRL, WXK_NUMPAD_SUBTRACT, ID_ZOOM_OUT);
   SetAcceleratorTable(wxAcceleratorTable(2, entries));
+  Bind(wxEVT_CHAR_HOOK, &orv_OrthoscopeFrame::OnCharHook, this);
   Bind(wxEVT_MOVE, [this](wxMoveEvent& event) {
     if (m_canvas) m_canvas->InfoFrame_Move();
     event.Skip();
@@ -200,6 +203,29 @@ void orv_OrthoscopeFrame::OnReverse(wxCommandEvent& event) {
 void orv_OrthoscopeFrame::OnVolume(wxCommandEvent&) {
   if (!m_canvas) return;
   m_canvas->ShowVolVis(GetIcons());
+}
+
+// GTK hands a plain key (I, A, 1, V) pressed in any of our windows to its
+// input method, which takes it as typed text before the menu's accelerators
+// are looked at: only keys with Ctrl, Alt or a function key would work. So
+// the frame matches every key pressed in one of its own windows against the
+// accelerators of its menu labels first. Keys pressed in other top-level
+// windows (dialogs, the info window) whose events travel up to here are
+// theirs, and so are keys typed into a text field.
+void orv_OrthoscopeFrame::OnCharHook(wxKeyEvent& event) {
+  auto* source = wxDynamicCast(event.GetEventObject(), wxWindow);
+  if (!source || wxGetTopLevelParent(source) != this || wxDynamicCast(source, wxTextCtrl)) {
+    event.Skip();
+    return;
+  }
+  const int id = FindMenuKey(MenuKeys(GetMenuBar()), event.GetKeyCode(), event.GetModifiers());
+  if (id == wxID_NONE) {
+    event.Skip();
+    return;
+  }
+  // The check marks follow the viewer's state; a check item toggles from there.
+  DoMenuUpdates();
+  ProcessCommand(id);
 }
 
 void orv_OrthoscopeFrame::OnNotYetAvailable(wxCommandEvent& event) {

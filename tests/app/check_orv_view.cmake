@@ -1,10 +1,11 @@
 # Runs the orv-view program as a user would and checks its exit status and
 # messages: --help, --version, a bad option, an unreadable file under
-# --snapshot, and a snapshot of the built-in sample.
+# --snapshot, a stretch the image has not, no display, and a snapshot of the
+# built-in sample.
 # Arguments: -DVIEWER=<orv-view> -DWORK_DIR=<scratch folder>
 
 function(expect_run expected_rc expected_text)
-  execute_process(COMMAND ${VIEWER} ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  execute_process(COMMAND ${LAUNCH} ${VIEWER} ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT rc EQUAL expected_rc)
     message(FATAL_ERROR "orv-view ${ARGN}: exit status ${rc}, expected ${expected_rc}\n${out}${err}")
   endif()
@@ -31,6 +32,16 @@ execute_process(COMMAND ${VIEWER} --snapshot ${WORK_DIR}/missing/folder/x.png TI
 if(NOT rc EQUAL 1)
   message(FATAL_ERROR "an unwritable snapshot: exit status ${rc}, expected 1\n${out}${err}")
 endif()
+expect_run(1 "orv-view: --stretch smart works on RGB images only, and this image is gray: use linear, percentil or none"
+           --stretch smart --snapshot ${WORK_DIR}/smart.png)
+if(EXISTS ${WORK_DIR}/smart.png)
+  message(FATAL_ERROR "a refused stretch still wrote a snapshot")
+endif()
+set(LAUNCH ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY)
+expect_run(1 "orv-view needs a display to draw on, also for --snapshot, and DISPLAY is not set." --snapshot ${WORK_DIR}/nodisplay.png)
+expect_run(1 "xvfb-run -a -s \"-screen 0 1280x1024x24\" orv-view IMAGE --snapshot FILE.png" --snapshot ${WORK_DIR}/nodisplay.png)
+expect_run(1 "or use scripts/run IMAGE, which starts one" --snapshot ${WORK_DIR}/nodisplay.png)
+unset(LAUNCH)
 expect_run(0 "snapshot of the three cuts saved to" --snapshot ${WORK_DIR}/sample.png)
 if(NOT EXISTS ${WORK_DIR}/sample.png)
   message(FATAL_ERROR "no snapshot written")

@@ -5,9 +5,12 @@
 #include "gui_test.h"
 
 #include "../bix/io_test_support.h"
+#include "initial_mapping.h"
+#include "initial_zoom.h"
 #include "open_image.h"
 #include "options.h"
 
+#include <orv/gray_mapping.h>
 #include <orv/mapping_module.h>
 #include <orv/orv_imagecanvas.h>
 
@@ -17,6 +20,7 @@
 #include <wx/filename.h>
 
 #include <memory>
+#include <type_traits>
 
 using orvview::ParseOptions;
 using orvview::ViewerOptions;
@@ -25,7 +29,8 @@ TEST(OrvViewOptions, ParsesWhatTheUsageSays) {
   ViewerOptions o;
   EXPECT_EQ(ParseOptions({}, o), "");
   EXPECT_TRUE(o.image.empty());
-  EXPECT_EQ(o.stretch, "linear");
+  EXPECT_EQ(o.stretch, "") << "each image's default";
+  EXPECT_FALSE(o.fullRange);
 
   ViewerOptions p;
   EXPECT_EQ(ParseOptions({"stack.tif", "--voxel-size", "0.2,0.25,1e0", "--snapshot", "out.png", "--stretch", "smart"}, p),
@@ -37,6 +42,10 @@ TEST(OrvViewOptions, ParsesWhatTheUsageSays) {
   EXPECT_FLOAT_EQ(p.voxelSize.z, 1.0f);
   EXPECT_EQ(p.snapshot, "out.png");
   EXPECT_EQ(p.stretch, "smart");
+  ViewerOptions full;
+  EXPECT_EQ(ParseOptions({"--full-range", "a.tif"}, full), "");
+  EXPECT_TRUE(full.fullRange);
+  EXPECT_EQ(full.image, "a.tif");
 
   const std::string voxelSizeError =
       "--voxel-size needs three positive sizes in microns per voxel, such as 0.2,0.2,0.5";
@@ -88,7 +97,8 @@ void ExpectOpensAs(const std::string& path) {
   EXPECT_EQ(canvas->GetImageSize(), bix::Vector3d<unsigned>(6, 5, 4));
   auto* module = dynamic_cast<orv::orv_MappingModule<T>*>(v.frame->GetEventHandler());
   ASSERT_NE(module, nullptr);
-  EXPECT_EQ(module->GetStretchMode(), 1) << "opened with the linear stretch";
+  const bool storedColours = std::is_same_v<T, bix::RGB_generic<unsigned char>>;
+  EXPECT_EQ(module->GetStretchMode(), storedColours ? 0 : 1) << "opened with no stretch or the linear stretch";
   EXPECT_FALSE(v.frame->IsShown());
 }
 
@@ -165,4 +175,153 @@ TEST(OrvViewOpen, LargeFilesAreReadUnderAProgressDialogThatGoesAway) {
   auto* canvas = dynamic_cast<orv::orv_ImageOrthoscopeCanvas<unsigned short>*>(v.frame->GetCanvas());
   ASSERT_NE(canvas, nullptr);
   EXPECT_EQ(canvas->GetImageSize(), bix::Vector3d<unsigned>(4096, 4096, 3));
+}
+
+TEST(OrvViewInitialMapping, DataBitDepthIsTheSmallestHoldingTheBrightestVoxel) {
+  EXPECT_EQ(orvview::DataBitDepth(0), 1);
+  EXPECT_EQ(orvview::DataBitDepth(1), 1);
+  EXPECT_EQ(orvview::DataBitDepth(2), 2);
+  EXPECT_EQ(orvview::DataBitDepth(255), 8);
+  EXPECT_EQ(orvview::DataBitDepth(7509), 13);
+  EXPECT_EQ(orvview::DataBitDepth(8191), 13);
+  EXPECT_EQ(orvview::DataBitDepth(8192), 14);
+  EXPECT_EQ(orvview::DataBitDepth(65535), 16);
+  EXPECT_EQ(orvview::DefaultStretch(true, 8), "none");
+  EXPECT_EQ(orvview::DefaultStretch(true, 16), "linear");
+  EXPECT_EQ(orvview::DefaultStretch(false, 8), "linear");
+  EXPECT_EQ(orvview::StretchProblem("smart", true), "");
+  EXPECT_EQ(orvview::StretchProblem("linear", false), "");
+  EXPECT_EQ(orvview::StretchProblem("smart", false),
+            "--stretch smart works on RGB images only, and this image is gray: use linear, percentil or none");
+}
+
+TEST(OrvViewInitialMapping, SixteenBitRangeEndsAtTheDataBitDepthUnlessFullRange) {
+  iotest::ScratchDir dir;
+  SaveStack<unsigned short>(dir / "camera.tif", 35, 7509);
+  ViewerOptions options;
+  options.image = dir / "camera.tif";
+  {
+    OpenedViewer v(options);
+    auto* module = dynamic_cast<orv::orv_GrayMappingModule<unsigned short>*>(v.frame->GetEventHandler());
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(module->GetRangeLow(), 0);
+    EXPECT_EQ(module->GetRangeHigh(), 8191) << "7509 needs 13 bits";
+    EXPECT_EQ(module->GetStretchMode(), 1);
+    EXPECT_EQ(module->GetLevels().in_min, 35);
+    EXPECT_EQ(module->GetLevels().in_max, 7509);
+  }
+  options.fullRange = true;
+  OpenedViewer full(options);
+  auto* module = dynamic_cast<orv::orv_GrayMappingModule<unsigned short>*>(full.frame->GetEventHandler());
+  EXPECT_EQ(module->GetRangeHigh(), 65535);
+}
+
+TEST(OrvViewInitialMapping, EightBitRGBShowsItsStoredColours) {
+  using RGB8 = bix::RGB_generic<unsigned char>;
+  iotest::ScratchDir dir;
+  SaveStack<RGB8>(dir / "rgb8.tif", RGB8(237, 156, 125), RGB8(20, 40, 60));
+  ViewerOptions options;
+  options.image = dir / "rgb8.tif";
+  OpenedViewer v(options);
+  auto* module = dynamic_cast<orv::orv_MappingModule<RGB8>*>(v.frame->GetEventHandler());
+  ASSERT_NE(module, nullptr);
+  const RGB8 voxels[2] = {RGB8(237, 156, 125), RGB8(20, 40, 60)};
+  orv::Buffer2d<RGB8> out(2, 1);
+  module->Map(voxels, out);
+  EXPECT_EQ(out.data[0], voxels[0]);
+  EXPECT_EQ(out.data[1], voxels[1]);
+
+  options.stretch = "linear";  // asked for: channels stretched one by one
+  OpenedViewer stretched(options);
+  auto* linear = dynamic_cast<orv::orv_MappingModule<RGB8>*>(stretched.frame->GetEventHandler());
+  linear->Map(voxels, out);
+  EXPECT_EQ(out.data[0], RGB8(255, 255, 255));
+}
+
+TEST(OrvViewInitialMapping, SmartStretchOnAGrayImageIsRefused) {
+  iotest::ScratchDir dir;
+  SaveStack<float>(dir / "gray.tif", -1.0f, 3.0f);
+  ViewerOptions options;
+  options.stretch = "smart";
+  for (const std::string& image : {std::string(), dir / "gray.tif"}) {
+    options.image = image;
+    try {
+      orvview::OpenViewer(options);
+      ADD_FAILURE() << "opened";
+    } catch (const orvview::OptionError& e) {
+      EXPECT_EQ(std::string(e.what()),
+                "--stretch smart works on RGB images only, and this image is gray: use linear, percentil or none");
+    } catch (const std::exception& e) {
+      ADD_FAILURE() << image << ": " << e.what();
+    }
+  }
+}
+
+namespace {
+
+// A stack of 0.1 x 0.1 x 0.5 um voxels on a display of 1280 x 1024 with a
+// 60-pixel menu and status bar: base zoom 10 pixels per micron.
+orvview::ZoomChoice Choice(bix::Vector3d<float> voxels, float voxelXY = 0.1f, float voxelZ = 0.5f) {
+  orvview::ZoomChoice c;
+  c.extent = bix::Vector3d<float>(voxels.x * voxelXY, voxels.y * voxelXY, voxels.z * voxelZ);
+  c.baseZoom = bix::Vector3d<float>(1 / voxelXY, 1 / voxelXY, 1 / voxelXY);
+  c.available = wxSize(1280, 1024);
+  c.decoration = wxSize(0, 60);
+  return c;
+}
+
+}  // namespace
+
+TEST(OrvViewInitialZoom, LargeStacksShrinkUntilTheyFitSmallOnesGrowToFourHundredPixels) {
+  // 1024 x 1024 x 40: 1024 + 6 + 200 + 6 + 60 = 1296 rows at level 0; half of it fits.
+  const orvview::ZoomChoice large = Choice({1024, 1024, 40});
+  EXPECT_EQ(orvview::FrameSizeAt(large, 0), wxSize(1236, 1296));
+  EXPECT_EQ(orvview::FrameSizeAt(large, -1), wxSize(624, 684));
+  EXPECT_EQ(orvview::ChooseInitialZoomLevel(large), -1);
+  // 4000 x 3000 x 100: a third is still 1333 wide; a quarter fits.
+  EXPECT_EQ(orvview::ChooseInitialZoomLevel(Choice({4000, 3000, 100})), -3);
+
+  // 160 x 120 x 10 of 1 um: 160, 320, then 480 pixels wide.
+  const orvview::ZoomChoice tiny = Choice({160, 120, 10}, 1.0f, 1.0f);
+  EXPECT_EQ(orvview::XYSideAt(tiny, 1), 320);
+  EXPECT_EQ(orvview::XYSideAt(tiny, 2), 480);
+  EXPECT_EQ(orvview::ChooseInitialZoomLevel(tiny), 2);
+  EXPECT_EQ(orvview::FrameSizeAt(tiny, 2), wxSize(480 + 6 + 30 + 6, 360 + 6 + 30 + 6 + 60));
+
+  // Growing stops where the frame would no longer fit.
+  orvview::ZoomChoice cramped = tiny;
+  cramped.available = wxSize(600, 400);
+  EXPECT_EQ(orvview::ChooseInitialZoomLevel(cramped), 1);
+  // A stack that fits and is large enough stays at level 0; so does the sample.
+  EXPECT_EQ(orvview::ChooseInitialZoomLevel(Choice({600, 500, 20})), 0);
+  EXPECT_EQ(orvview::ChooseInitialZoomLevel(Choice({256, 256, 64}, 0.2f, 0.5f)), 1);
+}
+
+TEST(OrvViewInitialZoom, AnOpenedLargeStackFitsTheDisplayWithEveryWindowWhole) {
+  iotest::ScratchDir dir;
+  {
+    const bix::Resolution res(bix::Vector3d<float>(10, 10, 2));
+    bix::Image3d<unsigned short> image(bix::Vector3d<unsigned>(1024, 1024, 40), nullptr, &res);
+    unsigned short v = 0;
+    for (unsigned short& voxel : image) voxel = static_cast<unsigned short>(v++ % 4000);
+    image.SaveImage(dir / "large.tif", bix::FORMAT_AUTO, false);
+  }
+  ViewerOptions options;
+  options.image = dir / "large.tif";
+  OpenedViewer v(options);
+  ASSERT_TRUE(orvtest::ShowAndActivate(v.frame));
+  orv::orv_OrthoscopeCanvas* canvas = v.frame->GetCanvas();
+  EXPECT_EQ(canvas->GetZoomLevel(), -1);
+  const wxRect display = wxGetClientDisplayRect();
+  EXPECT_LE(v.frame->GetSize().x, display.width);
+  EXPECT_LE(v.frame->GetSize().y, display.height);
+  for (orv::orv_ProjectionType w : {orv::PROJ_XY, orv::PROJ_XZ, orv::PROJ_YZ}) {
+    orv::orv_DrWin3d* window = canvas->GetDrWin(w);
+    EXPECT_EQ(window->GetClientSize(), window->GetOptimalSize()) << "window " << w << " is whole";
+  }
+  // The choice's arithmetic is the canvas's own.
+  orvview::ZoomChoice choice;
+  choice.extent = canvas->GetImageBox().size;
+  choice.baseZoom = canvas->GetBaseZoom();
+  EXPECT_EQ(orvview::FrameSizeAt(choice, canvas->GetZoomLevel()), canvas->GetOptimalSize());
 }

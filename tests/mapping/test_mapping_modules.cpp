@@ -272,6 +272,18 @@ TEST(GrayMapping, BitDepthTwelveOnSixteenBitData) {
   EXPECT_EQ(v.Gray(2048), 128);
 }
 
+TEST(GrayMapping, BitDepthSetWithoutTheDialogTakesOnlyOfferedDepths) {
+  Viewer<unsigned short> v(RowImage<unsigned short>({300, 1000, 4095}));
+  auto* gray = dynamic_cast<orv_GrayMappingModule<unsigned short>*>(v.module);
+  EXPECT_FALSE(gray->SetBitdepth(0));
+  EXPECT_FALSE(gray->SetBitdepth(17)) << "more than the data type holds";
+  EXPECT_EQ(gray->GetRangeHigh(), 65535);
+  EXPECT_TRUE(gray->SetBitdepth(12));
+  EXPECT_EQ(gray->GetRangeHigh(), 4095);
+  EXPECT_EQ(v.Gray(4095), 255);
+  EXPECT_EQ(v.Gray(2048), 128);
+}
+
 TEST(GrayMapping, CancelledLevelsKeepThePreviousMappingAndCheckMark) {
   Viewer<unsigned char> v(RowImage(Bytes(10, 200)));
   v.Command(3);
@@ -355,7 +367,12 @@ TEST(GrayMapping, PalettesAndPaletteFiles) {
   EXPECT_EQ(v.Map(2), RGB8(0, 0, 44)) << "300 keeps its low 8 bits";
   EXPECT_EQ(v.Map(3), RGB8(255, 0, 0)) << "three lines repeat every three intensities";
   EXPECT_EQ(v.Map(254), RGB8(0, 0, 44));
-  wxTEST_DIALOG(v.Command(12), ChooseFile(bad));
+  wxTEST_DIALOG(v.Command(12), ChooseFile(bad),
+                orvtest::ExpectMessageBox("The palette file " + bad +
+                                              ", line 1: expected red, green and blue as three whole numbers "
+                                              "separated by single blanks, commas or colons (such as \"255 128 0\"), "
+                                              "found \"1, 2, 3\".",
+                                          "Error"));
   EXPECT_EQ(v.Map(4), RGB8(0, 255, 0)) << "a bad file keeps the previous palette";
   v.Command(8);
   EXPECT_EQ(v.Map(4), RGB8(4, 4, 4)) << "Gray ignores the loaded palette";

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <wx/file.h>
+#include <wx/filename.h>
+
+#include <string>
+
 using C = bix::RGB_generic<unsigned char>;
 
 TEST(MakePalette, LabelCycleAndOverlayPaletteAreTheTabledColours) {
@@ -61,4 +66,40 @@ TEST(MakePalette, OtherKindsGiveAGrayRamp) {
     EXPECT_EQ(p[100], C(100, 100, 100));
     EXPECT_EQ(p[255], C(255, 255, 255));
   }
+}
+
+TEST(PaletteFile, ProblemsNameTheFileTheLineAndWhatWasExpected) {
+  const wxString dir = wxFileName::CreateTempFileName("orv-pal");
+  wxRemoveFile(dir);
+  wxMkdir(dir);
+  auto write = [&](const char* name, const std::string& text) {
+    const wxString path = dir + "/" + name;
+    wxFile(path, wxFile::write).Write(text.data(), text.size());
+    return path;
+  };
+  const wxString good = write("good.pal", "1 2 3\n4,5,6\n");
+  const wxString shortLine = write("short.pal", "1 2 3\n4 5\n7 8 9\n");
+  const wxString letters = write("letters.txt", "1 2 3\n4 5 6\nred green blue\n");
+  const wxString empty = write("empty.pal", "");
+  const wxString missing = dir + "/missing.pal";
+  const std::string expected = "expected red, green and blue as three whole numbers separated by single blanks, "
+                               "commas or colons (such as \"255 128 0\"), found ";
+
+  const std::vector<C> before{C(9, 9, 9)};
+  std::vector<C> palette = before;
+  EXPECT_EQ(orv::ReadPaletteFile(good, palette), "");
+  EXPECT_EQ(palette, (std::vector<C>{C(1, 2, 3), C(4, 5, 6)}));
+  palette = before;
+  EXPECT_EQ(orv::ReadPaletteFile(shortLine, palette).utf8_string(),
+            "The palette file " + shortLine.utf8_string() + ", line 2: " + expected + "\"4 5\".");
+  EXPECT_EQ(orv::ReadPaletteFile(letters, palette).utf8_string(),
+            "The palette file " + letters.utf8_string() + ", line 3: " + expected + "\"red green blue\".");
+  EXPECT_EQ(orv::ReadPaletteFile(empty, palette),
+            "The palette file " + empty + " holds no colours: each line gives one colour.");
+  EXPECT_EQ(orv::ReadPaletteFile(missing, palette), "The palette file " + missing + " cannot be read.");
+  EXPECT_EQ(palette, before) << "a failed read keeps the palette";
+  EXPECT_FALSE(orv::LoadPaletteFile(letters, palette));
+  EXPECT_TRUE(orv::LoadPaletteFile(good, palette));
+  for (const wxString& path : {good, shortLine, letters, empty}) wxRemoveFile(path);
+  wxRmdir(dir);
 }
