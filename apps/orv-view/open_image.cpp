@@ -15,6 +15,7 @@
 #include <wx/filename.h>
 #include <wx/progdlg.h>
 
+#include <cstdio>
 #include <memory>
 #include <type_traits>
 
@@ -77,6 +78,8 @@ orv::orv_OrthoscopeFrame* OpenFile(const ViewerOptions& options) {
   if (progress) report = [&](double fraction) { return progress->Update(static_cast<int>(fraction * 1000)); };
   bix::ReadImage<T>(options.image, *image, report);
   progress.reset();
+  if (!options.hasVoxelSize && bix::ZSpacingAssumed(options.image))
+    std::fprintf(stderr, "orv-view: z spacing not in the file; using the x spacing, override with --voxel-size\n");
   return MakeViewer<T>(std::move(image), options, file.GetFullName());
 }
 

@@ -43,6 +43,14 @@ expect_run(1 "xvfb-run -a -s \"-screen 0 1280x1024x24\" orv-view IMAGE --snapsho
 expect_run(1 "or use scripts/run IMAGE, which starts one" --snapshot ${WORK_DIR}/nodisplay.png)
 unset(LAUNCH)
 expect_run(0 "snapshot of the three cuts saved to" --snapshot ${WORK_DIR}/sample.png)
+# A stack whose resolution tags give x and y but nothing gives z.
+find_program(CONVERT convert)
+if(CONVERT)
+  execute_process(COMMAND ${CONVERT} -size 6x5 xc:gray40 xc:gray60 -units PixelsPerCentimeter -density 10000
+                          ${WORK_DIR}/noz.tif RESULT_VARIABLE rc)
+  expect_run(0 "orv-view: z spacing not in the file; using the x spacing, override with --voxel-size"
+             ${WORK_DIR}/noz.tif --snapshot ${WORK_DIR}/noz.png)
+endif()
 if(NOT EXISTS ${WORK_DIR}/sample.png)
   message(FATAL_ERROR "no snapshot written")
 endif()

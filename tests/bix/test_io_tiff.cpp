@@ -164,15 +164,24 @@ TEST(TiffOtherFiles, CentimetreAndInchTagsWithoutDescription) {
   page.yres = 5000;
   page.resolutionUnit = RESUNIT_CENTIMETER;
   ASSERT_TRUE(WriteTiffFile(dir / "cm.tif", "w", Pages(2, page)));
-  // No spacing given: square voxels.
+  // No z spacing given: z takes x's, and the caller can tell.
   EXPECT_EQ(ReadUChar(dir / "cm.tif").GetResolution(), Resolution(Vector3d<float>(1, 0.5f, 1)));
+  EXPECT_TRUE(bix::ZSpacingAssumed(dir / "cm.tif"));
   page.xres = page.yres = 25400;
   page.resolutionUnit = RESUNIT_INCH;
   ASSERT_TRUE(WriteTiffFile(dir / "in.tif", "w", Pages(2, page)));
   EXPECT_EQ(ReadUChar(dir / "in.tif").GetResolution(), Resolution(Vector3d<float>(1, 1, 1)));
+  EXPECT_TRUE(bix::ZSpacingAssumed(dir / "in.tif"));
+  ASSERT_TRUE(WriteTiffFile(dir / "single.tif", "w", Pages(1, page)));
+  EXPECT_FALSE(bix::ZSpacingAssumed(dir / "single.tif")) << "one plane has no z spacing to miss";
+  page.description = "ImageJ=1.53t\nimages=2\nslices=2\nunit=micron\nspacing=2.5\n";
+  ASSERT_TRUE(WriteTiffFile(dir / "imagej.tif", "w", Pages(2, page)));
+  EXPECT_FALSE(bix::ZSpacingAssumed(dir / "imagej.tif"));
+  page.description.clear();
   page.xres = 0;
   ASSERT_TRUE(WriteTiffFile(dir / "none.tif", "w", Pages(2, page)));
   EXPECT_FALSE(ReadUChar(dir / "none.tif").GetResolution().IsDefined());
+  EXPECT_FALSE(bix::ZSpacingAssumed(dir / "none.tif"));
 }
 
 // Reads `path` as T and checks every voxel against DefaultValue.

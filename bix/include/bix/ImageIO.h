@@ -32,6 +32,12 @@ using ProgressCallback = std::function<bool(double fraction)>;
 // (.ics, .ids). Raises IOException naming the file and the fault.
 VoxelType ReadImageType(const std::string& name);
 
+// Whether the file gives the x and y spacing of its planes but not the z
+// spacing between them (a TIFF with resolution tags and no ImageJ or OME
+// z spacing), so that reading takes the z spacing equal to x's. Raises
+// IOException as ReadImageType does.
+bool ZSpacingAssumed(const std::string& name);
+
 // Reads a whole file into `out`: size, voxels, offset and resolution. Formats
 // that store no offset (TIFF without ImageJ origins) give offset 0; files
 // without a physical spacing give an undefined resolution. T must be the type

@@ -18,6 +18,9 @@ struct ImageInfo {
   StoredType type;
   Vector3d<float> offset;  // microns
   Resolution resolution;   // undefined when the file gives no physical spacing
+  // The file gives x and y spacings but no z spacing for its several planes:
+  // the resolution takes z = x.
+  bool zSpacingAssumed = false;
 
   std::uint64_t PlaneBytes() const {
     return std::uint64_t(size.x) * size.y * VoxelBytes(type);

@@ -90,6 +90,8 @@ VoxelType ReadImageType(const std::string& name) {
   return io::NaturalVoxelType(reader->GetInfo().type, name);
 }
 
+bool ZSpacingAssumed(const std::string& name) { return io::OpenImageFile(name)->GetInfo().zSpacingAssumed; }
+
 template <class T>
 void ReadImage(const std::string& name, Image3d<T>& out, const ProgressCallback& progress) {
   const auto reader = io::OpenImageFile(name);

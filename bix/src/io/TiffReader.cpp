@@ -384,10 +384,18 @@ void TiffReader::ReadGeometry(const PageLayout& first, const ImageJDescription& 
   const double spacingUnit = descriptionUnit > 0 ? descriptionUnit : (unit != RESUNIT_NONE ? tagUnit : 0.0);
   if (ij.spacing > 0 && spacingUnit > 0) voxel.z = ij.spacing * spacingUnit;
   else if (ij.present && descriptionUnit > 0) voxel.z = descriptionUnit;
-  else voxel.z = voxel.x;
+  else {
+    voxel.z = voxel.x;
+    m_info.zSpacingAssumed = !std::isnan(voxel.x);
+  }
   for (unsigned a = 0; a < 3; ++a)
     if (ome.voxelMicrons[a] > 0) voxel[a] = ome.voxelMicrons[a];
-  if (ome.present && !(ome.voxelMicrons.z > 0) && ome.voxelMicrons.x > 0) voxel.z = voxel.x;
+  if (ome.present && ome.voxelMicrons.z > 0) m_info.zSpacingAssumed = false;
+  if (ome.present && !(ome.voxelMicrons.z > 0) && ome.voxelMicrons.x > 0) {
+    voxel.z = voxel.x;
+    m_info.zSpacingAssumed = true;
+  }
+  m_info.zSpacingAssumed = m_info.zSpacingAssumed && m_info.size.z > 1;
   m_info.resolution = ResolutionFromSpacing(voxel.x, voxel.y, voxel.z);
 
   const Vector3d<float>& res = m_info.resolution.GetRes();
