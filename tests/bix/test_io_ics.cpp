@@ -158,6 +158,55 @@ TEST(IcsFiles, OtherLayoutsAndUnits) {
                                           "': holds 64-bit or complex samples; 8, 16 and 32-bit integers and 32-bit floats are read");
 }
 
+// Units of no length: the scales are relative voxel sizes, and the origins
+// count in the same unit. Length units on some axes only mix nothing.
+TEST(IcsFiles, UndefinedUnitsKeepTheirScaleRatios) {
+  ScratchDir dir;
+  const std::vector<unsigned char> voxels(8, 7);
+  auto write = [&](const std::string& path, const char* zUnits, double zScale) {
+    ICS* ics = nullptr;
+    ASSERT_EQ(IcsOpen(&ics, path.c_str(), "w2"), IcsErr_Ok);
+    const std::size_t dims[3] = {2, 2, 2};
+    ASSERT_EQ(IcsSetLayout(ics, Ics_uint8, 3, dims), IcsErr_Ok);
+    IcsSetPosition(ics, 0, 3, 1, "undefined");
+    IcsSetPosition(ics, 1, -1, 1, "undefined");
+    IcsSetPosition(ics, 2, 2, zScale, zUnits);
+    ASSERT_EQ(IcsSetData(ics, voxels.data(), voxels.size()), IcsErr_Ok);
+    ASSERT_EQ(IcsClose(ics), IcsErr_Ok);
+  };
+  write(dir / "ratio.ics", "undefined", 4);
+  Image3d<unsigned char> image;
+  bix::ReadImage(dir / "ratio.ics", image);
+  EXPECT_EQ(image.GetResolution(), Resolution(Vector3d<float>(1, 1, 0.25f)));
+  EXPECT_EQ(image.GetOffset(), Vector3d<float>(3, -1, 2));
+
+  write(dir / "plain.ics", "undefined", 1);  // as we write images of unknown spacing
+  bix::ReadImage(dir / "plain.ics", image);
+  EXPECT_FALSE(image.GetResolution().IsDefined());
+  EXPECT_EQ(image.GetOffset(), Vector3d<float>(3, -1, 2));
+
+  write(dir / "mixed.ics", "micrometer", 4);
+  bix::ReadImage(dir / "mixed.ics", image);
+  EXPECT_FALSE(image.GetResolution().IsDefined());
+  EXPECT_EQ(image.GetOffset(), Vector3d<float>(0, 0, 0));
+}
+
+// What a user typed survives: the scales and origins are the shortest
+// decimals that read back to the same floats.
+TEST(IcsFiles, ScalesAndOriginsAreWrittenAsTyped) {
+  ScratchDir dir;
+  const Resolution res(Vector3d<float>(1 / 0.3f, 1 / 0.35f, 1 / 1.5f));
+  const auto image = MakeImage<unsigned char>(Vector3d<unsigned>(2, 2, 2), Vector3d<float>(-2.25f, 7.35f, 0.1f), res);
+  image.SaveImage(dir / "typed.ics", bix::FORMAT_ICS, false);
+  const std::string header = FileBytes(dir / "typed.ics");
+  EXPECT_NE(header.find("parameter\torigin\t0.000000\t-2.250000\t7.350000\t0.100000\n"), std::string::npos) << header;
+  EXPECT_NE(header.find("parameter\tscale\t1.000000\t0.300000\t0.350000\t1.500000\n"), std::string::npos) << header;
+  Image3d<unsigned char> back;
+  bix::ReadImage(dir / "typed.ics", back);
+  EXPECT_EQ(back.GetResolution(), res);
+  EXPECT_EQ(back.GetOffset(), image.GetOffset());
+}
+
 TEST(IcsFiles, GarbageHeadersAreRefused) {
   ScratchDir dir;
   WriteBytes(dir / "g.ics", "this is not an ICS header\n\x01\x02\x03");

@@ -123,6 +123,17 @@ TEST(TiffOtherFiles, ImageJSpacingAndUnitGiveTheVoxelSize) {
   EXPECT_EQ(ReadUChar(dir / "mu.tif").GetResolution(), Resolution(Vector3d<float>(2, 2, 1)));
 }
 
+// A file without origins lies at 0, not at -0 (which prints as "-0").
+TEST(TiffOtherFiles, NoOriginsGiveAnOffsetOfPlusZero) {
+  ScratchDir dir;
+  TiffPage page;
+  page.description = "ImageJ=1.53t\nimages=2\nslices=2\nunit=micron\nspacing=2\n";
+  page.xres = page.yres = 2;
+  ASSERT_TRUE(WriteTiffFile(dir / "o.tif", "w", Pages(2, page)));
+  const Vector3d<float> offset = ReadUChar(dir / "o.tif").GetOffset();
+  for (unsigned a = 0; a < 3; ++a) EXPECT_FALSE(std::signbit(offset[a])) << a;
+}
+
 TEST(TiffOtherFiles, ImageJOriginsGiveTheOffset) {
   ScratchDir dir;
   TiffPage page;
@@ -461,6 +472,28 @@ TEST(TiffBadFiles, TruncatedFilesAreReported) {
     EXPECT_EQ(error.rfind("'" + path + "': ", 0), 0u) << error;
     EXPECT_FALSE(error.empty());
   }
+  // The third directory's offset points past the end: named as page and
+  // directory (counted from 0, as tiffdump does).
+  ASSERT_TRUE(WriteTiffFile(dir / "d.tif", "w", Pages(3, TiffPage())));
+  std::string bytes = FileBytes(dir / "d.tif");
+  auto u32 = [&](std::size_t at) {
+    return std::uint32_t(std::uint8_t(bytes[at])) | std::uint32_t(std::uint8_t(bytes[at + 1])) << 8 |
+           std::uint32_t(std::uint8_t(bytes[at + 2])) << 16 | std::uint32_t(std::uint8_t(bytes[at + 3])) << 24;
+  };
+  std::size_t ifd = u32(4);
+  for (int hop = 0; hop < 1; ++hop) {
+    const std::size_t entries = std::uint8_t(bytes[ifd]) | std::uint8_t(bytes[ifd + 1]) << 8;
+    ifd = u32(ifd + 2 + 12 * entries);
+  }
+  const std::size_t entries = std::uint8_t(bytes[ifd]) | std::uint8_t(bytes[ifd + 1]) << 8;
+  const std::size_t link = ifd + 2 + 12 * entries;  // the second directory's link to the third
+  const std::uint32_t far = std::uint32_t(bytes.size() + 1000);
+  for (int i = 0; i < 4; ++i) bytes[link + i] = char((far >> (8 * i)) & 0xff);
+  WriteBytes(dir / "d.tif", bytes);
+  const std::string directoryError = ReadError(dir / "d.tif");
+  EXPECT_EQ(directoryError.rfind("'" + (dir / "d.tif") + "': page 3 (TIFF directory 2) cannot be read", 0), 0u)
+      << directoryError;
+
   WriteBytes(dir / "h.tif", std::string("II*\0\x08", 5));
   EXPECT_EQ(ReadError(dir / "h.tif"), "'" + (dir / "h.tif") + "': is truncated: its TIFF header is incomplete");
 }
@@ -525,6 +558,10 @@ TEST(TiffBadFiles, UnsupportedSamples) {
   ASSERT_TRUE(WriteTiffFile(dir / "12.tif", "w", {page}));
   EXPECT_EQ(ReadError(dir / "12.tif"),
             "'" + (dir / "12.tif") + "': page 1 has 12 bits per sample; only 8, 16 and 32 bits are read");
+  page.bits = 1;
+  ASSERT_TRUE(WriteTiffFile(dir / "1.tif", "w", {page}));
+  EXPECT_EQ(ReadError(dir / "1.tif"),
+            "'" + (dir / "1.tif") + "': page 1 has 1 bit per sample; only 8, 16 and 32 bits are read");
   page.bits = 64;
   page.format = SAMPLEFORMAT_IEEEFP;
   ASSERT_TRUE(WriteTiffFile(dir / "64.tif", "w", {page}));
