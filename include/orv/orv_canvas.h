@@ -15,11 +15,14 @@
 #include <wx/iconbndl.h>
 #include <wx/panel.h>
 
+#include <memory>
+
 namespace orv {
 
 class orv_DrWin3d;
 class orv_OrthoscopeCanvas;
 class orv_Mouse3dEvent;
+class ViewModel;
 
 wxDECLARE_EXPORTED_EVENT(ORV_EXPORT, orv_EVT_MOUSE3D, orv_Mouse3dEvent);
 
@@ -140,8 +143,6 @@ public:
 // pointer style. What is drawn inside a window comes from a derived canvas.
 // All geometry is in microns; zoom is screen pixels per micron.
 class ORV_EXPORT orv_OrthoscopeCanvas : public wxPanel {
-  friend class orv_DrWin3d;
-
 public:
   orv_OrthoscopeCanvas(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size);
   ~orv_OrthoscopeCanvas() override;
@@ -198,34 +199,28 @@ public:
   void RefreshVolVisIcon(const wxIconBundle& icons);
 
   // Read access to the shared state (microns, pixels per micron).
-  const bix::VOI<float>& GetImageBox() const { return m_imageBox; }
-  const bix::VOI<float>& GetVisibleBox() const { return m_visibleBox; }
-  const bix::Vector3d<float>& GetZoom() const { return m_zoom; }
-  const bix::Vector3d<float>& GetBaseZoom() const { return m_baseZoom; }
-  int GetZoomLevel() const { return m_zoomLevel; }
-  const bix::Vector3d<float>& GetCut() const { return m_cut; }
-  const bix::Vector3d<float>& GetScrollStep() const { return m_scrollStep; }
-  const bix::Vector3d<float>& GetVoxelStep() const { return m_voxelStep; }
+  const bix::VOI<float>& GetImageBox() const;
+  const bix::VOI<float>& GetVisibleBox() const;
+  const bix::Vector3d<float>& GetZoom() const;
+  const bix::Vector3d<float>& GetBaseZoom() const;
+  int GetZoomLevel() const;
+  const bix::Vector3d<float>& GetCut() const;
+  const bix::Vector3d<float>& GetScrollStep() const;
+  const bix::Vector3d<float>& GetVoxelStep() const;
   int GetBorder() const { return m_border; }
   orv_DrWin3d* GetDrWin(orv_ProjectionType window) const;
+  // The geometry of the three windows and its navigation, for the library's
+  // own windows and canvases (src/viewer/view_model.h).
+  ViewModel& View() { return *m_view; }
+  const ViewModel& View() const { return *m_view; }
 
 protected:
   void CenterViewIfOut();
   void RecomputeVisible();
 
-  bix::VOI<float> m_imageBox;
-  bix::VOI<float> m_visibleBox;
-  bix::Vector3d<float> m_zoom;
-  bix::Vector3d<float> m_baseZoom;
-  int m_zoomLevel = 0;
-  bix::Vector3d<float> m_cut;
-  bix::Vector3d<float> m_scrollStep;
-  bix::Vector3d<float> m_voxelStep;
-  bool m_reversed[3] = {false, false, false};
+  std::unique_ptr<ViewModel> m_view;
   orv_DrWin3d* m_win[3] = {nullptr, nullptr, nullptr};  // XY, XZ, YZ
   bool m_labels = false;
-  bool m_shown[3] = {true, true, true};
-  orv_ProjectionContent m_content[3] = {CONTENT_CUT, CONTENT_CUT, CONTENT_CUT};
   int m_border = 0;
   orv_CutPointerStyle m_pointer;
   wxFrame* m_volumeFrame = nullptr;

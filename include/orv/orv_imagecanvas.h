@@ -10,11 +10,14 @@
 #include <wx/bitmap.h>
 #include <wx/icon.h>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace orv {
 
-class CutPicture;
+template <class T>
+class CutPipeline;
 
 // The image canvas's settings: the same content as the canvas's.
 struct ORV_EXPORT orv_ImageCanvasSettings : orv_CanvasSettings {};
@@ -71,28 +74,30 @@ protected:
   // Fills `icon` (w x h) with the XY view, letter-boxed with transparent margins.
   void CreateIcon(wxIcon& icon, int w, int h, const wxBitmap& bitmap, const RGBBuffer& buffer) const;
 
-  const RGBBuffer& GetBuffer(int index) const { return m_buffer[index]; }
-  const bix::Image3d<T>& GetSlice(int index) const { return m_slice[index]; }
+  const RGBBuffer& GetBuffer(int index) const;
+  const bix::Image3d<T>& GetSlice(int index) const;
+
+  // A stage that draws on a window's mapped buffer before it is oriented
+  // (overlays, point markers); it runs whenever the buffer is mapped again.
+  using PaintOverStage = std::function<void(int window, RGBBuffer& buffer)>;
+  void AddPaintOverStage(PaintOverStage stage);
+  // Brings window `index`'s picture up to date: every stage the changes
+  // since the last time made stale (a hidden window keeps its old cut).
+  void UpdatePicture(int index);
 
 private:
   void TakeGeometry();
-  void CutAtTheCentreVoxel();
-  void ExtractCut(int index);
-  void RebuildPicture(int index);
+  void Invalidate(orv_ProjectionType windows);
+  void RequestIconRefresh();
   const bix::Image3d<T>& Projection(int index);
 
-  bix::Image3d<T> m_slice[3];
+  std::unique_ptr<CutPipeline<T>> m_pipeline[3];
+  std::vector<PaintOverStage> m_paintOver;
   bix::Image3d<T> m_projection[3];
-  RGBBuffer m_buffer[3];
-  std::unique_ptr<CutPicture> m_picture[3];
-  bool m_cutDirty[3] = {true, true, true};
-  bool m_pictureDirty[3] = {false, false, false};
   bool m_projectionDirty[3] = {true, true, true};
   const orv_Mapper<T>* m_mapper;
   bix::Image3d<T>* m_image;
   bool m_ownsImage;
-  unsigned long m_extractions[3] = {0, 0, 0};
-  unsigned long m_mappings[3] = {0, 0, 0};
   unsigned long m_projections[3] = {0, 0, 0};
 };
 

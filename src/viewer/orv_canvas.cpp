@@ -3,6 +3,7 @@
 
 #include "canvas_layout.h"
 #include "info_frame.h"
+#include "view_model.h"
 
 #include <wx/dcclient.h>
 #include <wx/log.h>
@@ -22,12 +23,7 @@ int WindowIndex(orv_ProjectionType window) {
 
 orv_OrthoscopeCanvas::orv_OrthoscopeCanvas(wxWindow* parent, int id, const wxPoint& pos,
                                            const wxSize& size)
-    : wxPanel(parent, id, pos, size, 0),
-      m_imageBox(bix::Vector3d<float>(0, 0, 0), bix::Vector3d<float>(20, 20, 7)),
-      m_zoom(10, 10, 10),
-      m_baseZoom(10, 10, 10),
-      m_scrollStep(1, 1, 1),
-      m_voxelStep(0.1f, 0.1f, 0.2f) {
+    : wxPanel(parent, id, pos, size, 0), m_view(std::make_unique<ViewModel>()) {
   m_win[0] = new orv_DrWinXY(this);
   m_win[1] = new orv_DrWinXZ(this);
   m_win[2] = new orv_DrWinYZ(this);
@@ -43,6 +39,15 @@ orv_OrthoscopeCanvas::~orv_OrthoscopeCanvas() {
   if (m_volumeFrame) m_volumeFrame->Destroy();
 }
 
+const bix::VOI<float>& orv_OrthoscopeCanvas::GetImageBox() const { return m_view->imageBox; }
+const bix::VOI<float>& orv_OrthoscopeCanvas::GetVisibleBox() const { return m_view->visibleBox; }
+const bix::Vector3d<float>& orv_OrthoscopeCanvas::GetZoom() const { return m_view->zoom; }
+const bix::Vector3d<float>& orv_OrthoscopeCanvas::GetBaseZoom() const { return m_view->baseZoom; }
+int orv_OrthoscopeCanvas::GetZoomLevel() const { return m_view->zoomLevel; }
+const bix::Vector3d<float>& orv_OrthoscopeCanvas::GetCut() const { return m_view->cut; }
+const bix::Vector3d<float>& orv_OrthoscopeCanvas::GetScrollStep() const { return m_view->scrollStep; }
+const bix::Vector3d<float>& orv_OrthoscopeCanvas::GetVoxelStep() const { return m_view->voxelStep; }
+
 orv_DrWin3d* orv_OrthoscopeCanvas::GetDrWin(orv_ProjectionType window) const {
   const int i = WindowIndex(window);
   return i < 0 ? nullptr : m_win[i];
@@ -54,10 +59,10 @@ wxSize orv_OrthoscopeCanvas::GetOptimalSize() {
   const wxSize xy = m_win[0]->GetOptimalSize(), xz = m_win[1]->GetOptimalSize(),
                yz = m_win[2]->GetOptimalSize();
   int height = 0, width = 0;
-  if (m_shown[0] || m_shown[2]) height += xy.y + 6;
-  if (m_shown[1]) height += xz.y + 6;
-  if (m_shown[0] || m_shown[1]) width += xy.x + 6;
-  if (m_shown[2]) width += yz.x + 6;
+  if (m_view->shown[0] || m_view->shown[2]) height += xy.y + 6;
+  if (m_view->shown[1]) height += xz.y + 6;
+  if (m_view->shown[0] || m_view->shown[1]) width += xy.x + 6;
+  if (m_view->shown[2]) width += yz.x + 6;
   return wxSize(width, height);
 }
 
@@ -88,27 +93,27 @@ void orv_OrthoscopeCanvas::UpdateIsosurface() {}
 
 orv_ProjectionContent orv_OrthoscopeCanvas::GetContent(orv_ProjectionType window) const {
   const int i = WindowIndex(window);
-  if (i >= 0) return m_content[i];
-  const bool all = m_content[0] == CONTENT_AUTOFOCUS && m_content[1] == CONTENT_AUTOFOCUS &&
-                   m_content[2] == CONTENT_AUTOFOCUS;
+  if (i >= 0) return static_cast<orv_ProjectionContent>(m_view->content[i]);
+  const bool all = m_view->content[0] == CONTENT_AUTOFOCUS && m_view->content[1] == CONTENT_AUTOFOCUS &&
+                   m_view->content[2] == CONTENT_AUTOFOCUS;
   return all ? CONTENT_AUTOFOCUS : CONTENT_CUT;
 }
 
 void orv_OrthoscopeCanvas::ChangeContent(orv_ProjectionContent content, orv_ProjectionType windows) {
   for (int i = 0; i < 3; ++i)
-    if (windows & kCutWindows[i]) m_content[i] = content;
+    if (windows & kCutWindows[i]) m_view->content[i] = content;
   OnContentChange(windows);
 }
 
 bool orv_OrthoscopeCanvas::IsDrWinShown(orv_ProjectionType windows) const {
   for (int i = 0; i < 3; ++i)
-    if ((windows & kCutWindows[i]) && !m_shown[i]) return false;
+    if ((windows & kCutWindows[i]) && !m_view->shown[i]) return false;
   return true;
 }
 
 void orv_OrthoscopeCanvas::ShowDrWin(orv_ProjectionType windows, bool show) {
   for (int i = 0; i < 3; ++i)
-    if (windows & kCutWindows[i]) m_shown[i] = show;
+    if (windows & kCutWindows[i]) m_view->shown[i] = show;
   RecomputeVisible();
   // The layout gives the windows new sizes and the visible box a new extent:
   // the cuts must be taken again, not only repainted.
@@ -119,65 +124,62 @@ void orv_OrthoscopeCanvas::ShowDrWin(orv_ProjectionType windows, bool show) {
 }
 
 void orv_OrthoscopeCanvas::ZoomIn() {
-  ++m_zoomLevel;
+  ++m_view->zoomLevel;
   RecomputeVisible();
   OnVis3dChange(PROJ_ALL);
   InfoFrame_Move();
 }
 
 void orv_OrthoscopeCanvas::ZoomOut() {
-  --m_zoomLevel;
+  --m_view->zoomLevel;
   RecomputeVisible();
   OnVis3dChange(PROJ_ALL);
   InfoFrame_Move();
 }
 
 void orv_OrthoscopeCanvas::NormalZoom() {
-  m_zoomLevel = 0;
+  m_view->zoomLevel = 0;
   RecomputeVisible();
   OnVis3dChange(PROJ_ALL);
   InfoFrame_Move();
 }
 
 void orv_OrthoscopeCanvas::ChangeCut(const bix::Vector3d<float>& p) {
-  if (!p.InOO(m_imageBox.offset, m_imageBox.End())) return;
-  m_cut = p;
-  OnCutChange(PROJ_ALL);
+  if (m_view->MoveCut(p)) OnCutChange(PROJ_ALL);
 }
 
 void orv_OrthoscopeCanvas::CenterView() {
-  m_win[0]->CenterAt(m_cut.x, m_cut.y);
-  m_win[1]->CenterAt(m_cut.x, m_cut.z);
+  m_view->CenterOnCut();
 }
 
 void orv_OrthoscopeCanvas::CenterViewIfOut() {
-  if (!m_cut.InCC(m_visibleBox.offset, m_visibleBox.End())) CenterView();
+  m_view->CenterOnCutIfOut();
 }
 
-bool orv_OrthoscopeCanvas::IsAxisReversed(unsigned axis) const { return axis < 3 && m_reversed[axis]; }
+bool orv_OrthoscopeCanvas::IsAxisReversed(unsigned axis) const { return axis < 3 && m_view->reversed[axis]; }
 
 bool orv_OrthoscopeCanvas::ToggleAxisReverse(int axis) {
   if (static_cast<unsigned>(axis) > 2) return false;
-  m_reversed[axis] = !m_reversed[axis];
+  m_view->reversed[axis] = !m_view->reversed[axis];
   ReverseAxis(axis);
   Refresh(true);
   InfoFrame_UpdatePixelInfo();
   wxUpdateUIEvent iconRefresh(ID_ICON_REFRESH);
   iconRefresh.SetEventObject(this);
   GetEventHandler()->ProcessEvent(iconRefresh);
-  return m_reversed[axis];
+  return m_view->reversed[axis];
 }
 
 void orv_OrthoscopeCanvas::GetSettings(orv_CanvasSettings& s) const {
   s.labels = m_labels;
   for (int i = 0; i < 3; ++i) {
-    s.shown[i] = m_shown[i];
-    s.content[i] = m_content[i];
-    s.reversed[i] = m_reversed[i];
+    s.shown[i] = m_view->shown[i];
+    s.content[i] = static_cast<orv_ProjectionContent>(m_view->content[i]);
+    s.reversed[i] = m_view->reversed[i];
   }
-  s.zoomLevel = m_zoomLevel;
-  s.cut = m_cut;
-  s.baseZoom = m_baseZoom;
+  s.zoomLevel = m_view->zoomLevel;
+  s.cut = m_view->cut;
+  s.baseZoom = m_view->baseZoom;
   s.pointerStyle = m_pointer.style;
   s.pointerColour = m_pointer.colour;
 }
@@ -185,20 +187,21 @@ void orv_OrthoscopeCanvas::GetSettings(orv_CanvasSettings& s) const {
 void orv_OrthoscopeCanvas::SetSettings(const orv_CanvasSettings& s) {
   m_labels = s.labels;
   for (int i = 0; i < 3; ++i) {
-    m_shown[i] = s.shown[i];
-    m_content[i] = s.content[i];
-    m_reversed[i] = s.reversed[i];
+    m_view->shown[i] = s.shown[i];
+    m_view->content[i] = s.content[i];
+    m_view->reversed[i] = s.reversed[i];
   }
-  m_zoomLevel = s.zoomLevel;
-  m_cut = s.cut;
+  m_view->zoomLevel = s.zoomLevel;
+  m_view->cut = s.cut;
   // A base zoom that is not a positive number (a settings record never
   // filled in) would leave no picture to draw: the current one stays.
   bool usable = true;
   for (unsigned a = 0; a < 3; ++a) usable = usable && std::isfinite(s.baseZoom[a]) && s.baseZoom[a] > 0;
-  if (usable) m_baseZoom = s.baseZoom;
+  if (usable) m_view->baseZoom = s.baseZoom;
   m_pointer.style = s.pointerStyle;
   m_pointer.colour = s.pointerColour;
-  if (!m_cut.InOO(m_imageBox.offset, m_imageBox.End())) m_cut = m_imageBox.offset + m_imageBox.size * 0.5f;
+  const ViewModel& view = *m_view;
+  if (!view.cut.InOO(view.imageBox.offset, view.imageBox.End())) m_view->cut = view.imageBox.offset + view.imageBox.size * 0.5f;
   RecomputeVisible();
   OnVis3dChange(PROJ_ALL);
 }
@@ -206,8 +209,8 @@ void orv_OrthoscopeCanvas::SetSettings(const orv_CanvasSettings& s) {
 void orv_OrthoscopeCanvas::InfoFrame_Move() {
   if (!InfoFrame_IsShown()) return;
   const wxWindow* anchor = m_win[0];
-  if (m_shown[2] && !m_shown[0] && !m_shown[1]) anchor = m_win[2];
-  if (m_shown[1] && !m_shown[0] && !m_shown[2]) anchor = m_win[1];
+  if (m_view->shown[2] && !m_view->shown[0] && !m_view->shown[1]) anchor = m_win[2];
+  if (m_view->shown[1] && !m_view->shown[0] && !m_view->shown[2]) anchor = m_win[1];
   const wxRect r = anchor->GetRect();
   m_infoFrame->Move(ClientToScreen(r.GetPosition() + r.GetSize()));
 }
@@ -239,22 +242,22 @@ void orv_OrthoscopeCanvas::RefreshVolVisIcon(const wxIconBundle& icons) {
 }
 
 void orv_OrthoscopeCanvas::RecomputeVisible() {
-  for (unsigned a = 0; a < 3; ++a) m_zoom[a] = ZoomForLevel(m_baseZoom[a], m_zoomLevel);
+  m_view->ApplyZoomLevel();
   CanvasLayoutInput in;
   in.border = m_border;
-  for (int i = 0; i < 3; ++i) in.shown[i] = m_shown[i];
+  for (int i = 0; i < 3; ++i) in.shown[i] = m_view->shown[i];
   in.client = GetClientSize();
-  in.image = m_imageBox;
-  in.visible = m_visibleBox;
-  in.zoom = m_zoom;
+  in.image = m_view->imageBox;
+  in.visible = m_view->visibleBox;
+  in.zoom = m_view->zoom;
   const CanvasLayout layout = ComputeCanvasLayout(in);
   if (!layout.placed) return;
   if (layout.arranged) {
-    m_visibleBox = layout.visible;
-    m_scrollStep = layout.scrollStep;
+    m_view->visibleBox = layout.visible;
+    m_view->scrollStep = layout.scrollStep;
     for (int i = 0; i < 3; ++i) m_win[i]->SetSize(layout.window[i]);
   }
-  for (int i : {0, 2, 1}) m_win[i]->Show(m_shown[i]);
+  for (int i : {0, 2, 1}) m_win[i]->Show(m_view->shown[i]);
 }
 
 void orv_OrthoscopeCanvas::OnSize(wxSizeEvent&) {

@@ -2,8 +2,8 @@
 
 #include <orv/orv_keys.h>
 
-#include "canvas_layout.h"
 #include "cross_cursor.h"
+#include "view_model.h"
 
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
@@ -50,48 +50,24 @@ orv_DrWin3d::orv_DrWin3d(orv_OrthoscopeCanvas* canvas, unsigned h, unsigned v, u
 }
 
 wxSize orv_DrWin3d::GetOptimalSize() const {
-  const orv_OrthoscopeCanvas& c = *m_canvas;
-  return wxSize(static_cast<int>(c.m_zoom[m_h] * c.m_imageBox.size[m_h]),
-                static_cast<int>(c.m_zoom[m_v] * c.m_imageBox.size[m_v]));
+  const ViewModel& view = m_canvas->View();
+  return wxSize(static_cast<int>(view.zoom[m_h] * view.imageBox.size[m_h]),
+                static_cast<int>(view.zoom[m_v] * view.imageBox.size[m_v]));
 }
 
 // The picture fills the client area, so mirroring uses the client size: with
 // the outer size a reversed axis would report positions shifted by the border.
 float orv_DrWin3d::WindowToHorizontal(int column) const {
-  const orv_OrthoscopeCanvas& c = *m_canvas;
-  const int col = c.m_reversed[m_h] ? GetClientSize().x - column - 1 : column;
-  return col / c.m_zoom[m_h] + c.m_visibleBox.offset[m_h];
+  return m_canvas->View().Orientation(WindowIndex(GetProjectionType())).MicronsAcross(column, GetClientSize().x);
 }
 
 float orv_DrWin3d::WindowToVertical(int row) const {
-  const orv_OrthoscopeCanvas& c = *m_canvas;
-  const int r = c.m_reversed[m_v] ? GetClientSize().y - row - 1 : row;
-  return r / c.m_zoom[m_v] + c.m_visibleBox.offset[m_v];
+  return m_canvas->View().Orientation(WindowIndex(GetProjectionType())).MicronsDown(row, GetClientSize().y);
 }
 
-void orv_DrWin3d::SetCutAt(float h, float v) {
-  orv_OrthoscopeCanvas& c = *m_canvas;
-  const unsigned axes[2] = {m_h, m_v};
-  const float values[2] = {h, v};
-  for (int k = 0; k < 2; ++k) {
-    const unsigned a = axes[k];
-    float value = std::max(values[k], c.m_imageBox.offset[a]);
-    value = std::min(value, c.m_imageBox.offset[a] + c.m_imageBox.size[a]);
-    c.m_cut[a] = value;
-  }
-}
+void orv_DrWin3d::SetCutAt(float h, float v) { m_canvas->View().SetCutAt(WindowIndex(GetProjectionType()), h, v); }
 
-void orv_DrWin3d::CenterAt(float h, float v) {
-  orv_OrthoscopeCanvas& c = *m_canvas;
-  const unsigned axes[2] = {m_h, m_v};
-  const float values[2] = {h, v};
-  for (int k = 0; k < 2; ++k) {
-    const unsigned a = axes[k];
-    const float o = c.m_imageBox.offset[a], s = c.m_imageBox.size[a], w = c.m_visibleBox.size[a];
-    // The upper end first: a visible box larger than the image starts at its offset.
-    c.m_visibleBox.offset[a] = std::max(std::min(values[k] - w * 0.5f, o + s - w), o);
-  }
-}
+void orv_DrWin3d::CenterAt(float h, float v) { m_canvas->View().CenterAt(WindowIndex(GetProjectionType()), h, v); }
 
 bool orv_DrWin3d::IsInside(const wxPoint& p) const {
   const wxSize s = GetClientSize();
@@ -116,7 +92,7 @@ void orv_DrWin3d::Render(wxDC& dc, const wxSize& size) const {
   dc.Clear();
   m_canvas->Draw(dc, GetProjectionType());
   DrawPointer(dc, size);
-  if (m_canvas->m_labels) DrawLabel(dc);
+  if (m_canvas->GetInfoFlag()) DrawLabel(dc);
 }
 
 void orv_DrWin3d::OnPaint(wxPaintEvent&) {
@@ -129,12 +105,11 @@ void orv_DrWin3d::OnPaint(wxPaintEvent&) {
 void orv_DrWin3d::OnEraseBackground(wxEraseEvent&) {}
 
 void orv_DrWin3d::DrawPointer(wxDC& dc, const wxSize& size) const {
-  const orv_OrthoscopeCanvas& c = *m_canvas;
-  const orv_CutPointerStyle& pointer = c.m_pointer;
+  const orv_CutPointerStyle pointer = m_canvas->GetPointerStyle();
   if (pointer.style == POINTER_NONE) return;
-  const wxPoint p = PointerPixel(c.m_cut[m_h], c.m_cut[m_v], c.m_visibleBox.offset[m_h],
-                                 c.m_visibleBox.offset[m_v], c.m_zoom[m_h], c.m_zoom[m_v], size,
-                                 c.m_reversed[m_h], c.m_reversed[m_v]);
+  const ViewModel& view = m_canvas->View();
+  const PixelPoint p =
+      view.Orientation(WindowIndex(GetProjectionType())).PixelOf(view.cut[m_h], view.cut[m_v], size.x, size.y);
   const int w = size.x, h = size.y;
   wxPenStyle penStyle = wxPENSTYLE_SOLID;
   if (pointer.style == POINTER_DOTTED_CROSS) penStyle = wxPENSTYLE_DOT;
@@ -175,99 +150,62 @@ void orv_DrWin3d::DrawLabel(wxDC& dc) const {
 
 namespace {
 
-// The cut one voxel further in `direction`. A cut on a voxel centre (up to
-// single-precision noise) moves to the next centre, computed from the offset
-// in double precision: added step by step in single precision, far from the
-// origin the roundings add up (0.5 voxel after 2000 steps of 0.2 at 10000
-// microns) and paging would show a plane twice and skip another.
-float PagedCut(float cut, float offset, float step, int direction) {
-  const double centre = (static_cast<double>(cut) - offset) / step - 0.5;
-  const double nearest = std::round(centre);
-  const double from = std::abs(centre - nearest) < 0.01 ? nearest : centre;
-  return static_cast<float>(offset + (from + direction + 0.5) * static_cast<double>(step));
-}
+// What each cut key does to the view, and which kind of change it makes: a
+// moved cut point (other planes are shown) or a moved visible box. Keys that
+// act at the mouse do nothing while it is outside the window.
+struct CutCommand {
+  orv_CutKeyAction action;
+  bool movesCut;
+  bool atMouse;
+  unsigned (*run)(ViewModel& view, int window, float h, float v);
+};
+
+const CutCommand kCutCommands[] = {
+    {CUTKEY_SCROLL_LEFT, false, false, [](ViewModel& m, int w, float, float) { return m.ScrollAcross(w, -1); }},
+    {CUTKEY_SCROLL_RIGHT, false, false, [](ViewModel& m, int w, float, float) { return m.ScrollAcross(w, +1); }},
+    {CUTKEY_SCROLL_UP, false, false, [](ViewModel& m, int w, float, float) { return m.ScrollDown(w, -1); }},
+    {CUTKEY_SCROLL_DOWN, false, false, [](ViewModel& m, int w, float, float) { return m.ScrollDown(w, +1); }},
+    {CUTKEY_PREVIOUS_SLICE, true, false, [](ViewModel& m, int w, float, float) { return m.Page(w, -1); }},
+    {CUTKEY_NEXT_SLICE, true, false, [](ViewModel& m, int w, float, float) { return m.Page(w, +1); }},
+    {CUTKEY_CUT_AT_MOUSE, true, true, [](ViewModel& m, int w, float h, float v) { return m.SetCutAt(w, h, v); }},
+    {CUTKEY_CENTER_ON_CUT, false, false,
+     [](ViewModel& m, int, float, float) {
+       m.CenterOnCut();
+       return 7u;
+     }},
+    {CUTKEY_CENTER_AT_MOUSE, false, true,
+     [](ViewModel& m, int w, float h, float v) {
+       m.CenterAt(w, h, v);
+       return 7u;
+     }},
+};
 
 }  // namespace
 
 void orv_DrWin3d::OnKeyDown(wxKeyEvent& event) {
-  orv_OrthoscopeCanvas& c = *m_canvas;
-  wxPoint mouse(-1, -1);
-  wxPoint screen;
-  if (wxFindWindowAtPointer(screen) == this) mouse = ScreenToClient(screen);
-  const bool inside = mouse.x >= 0 && IsInside(mouse);
-  float& visH = c.m_visibleBox.offset[m_h];
-  float& visV = c.m_visibleBox.offset[m_v];
-  const float lowH = c.m_imageBox.offset[m_h], lowV = c.m_imageBox.offset[m_v];
-  const float highH = lowH + c.m_imageBox.size[m_h] - c.m_visibleBox.size[m_h];
-  const float highV = lowV + c.m_imageBox.size[m_v] - c.m_visibleBox.size[m_v];
-  float& cutD = c.m_cut[m_d];
-  const float halfVoxel = 0.5f * c.m_voxelStep[m_d];
-  const float firstD = c.m_imageBox.offset[m_d] + halfVoxel;
-  const float lastD = c.m_imageBox.offset[m_d] + c.m_imageBox.size[m_d] - halfVoxel;
-
   const orv_CutKey* key = FindCutKey(event.GetKeyCode(), event.GetModifiers());
   if (!key) {
     event.Skip();
     return;
   }
-  switch (key->action) {
-    case CUTKEY_SCROLL_LEFT:
-      if (visH > lowH) {
-        visH = std::max(visH - c.m_scrollStep[m_h], lowH);
-        c.OnVis3dChange(GetHorizontalAxisMask());
-      }
-      break;
-    case CUTKEY_SCROLL_RIGHT:
-      if (visH < highH) {
-        visH = std::min(visH + c.m_scrollStep[m_h], highH);
-        c.OnVis3dChange(GetHorizontalAxisMask());
-      }
-      break;
-    case CUTKEY_SCROLL_UP:
-      if (visV > lowV) {
-        visV = std::max(visV - c.m_scrollStep[m_v], lowV);
-        c.OnVis3dChange(GetVerticalAxisMask());
-      }
-      break;
-    case CUTKEY_SCROLL_DOWN:
-      if (visV < highV) {
-        visV = std::min(visV + c.m_scrollStep[m_v], highV);
-        c.OnVis3dChange(GetVerticalAxisMask());
-      }
-      break;
-    case CUTKEY_PREVIOUS_SLICE:
-      if (cutD > firstD) {
-        cutD = std::max(PagedCut(cutD, c.m_imageBox.offset[m_d], c.m_voxelStep[m_d], -1), firstD);
-        c.OnCutChange(GetProjectionType());
-      }
-      break;
-    case CUTKEY_NEXT_SLICE:
-      if (cutD < lastD) {
-        cutD = std::min(PagedCut(cutD, c.m_imageBox.offset[m_d], c.m_voxelStep[m_d], +1), lastD);
-        c.OnCutChange(GetProjectionType());
-      }
-      break;
-    case CUTKEY_CUT_AT_MOUSE:
-      if (inside) {
-        SetCutAt(WindowToHorizontal(mouse.x), WindowToVertical(mouse.y));
-        c.OnCutChange(GetDepthAxisMask());
-      }
-      break;
-    case CUTKEY_TOGGLE_LABELS:
-      c.m_labels = !c.m_labels;
-      c.Refresh(false);
-      break;
-    case CUTKEY_CENTER_ON_CUT:
-      c.CenterView();
-      c.OnVis3dChange(PROJ_ALL);
-      break;
-    case CUTKEY_CENTER_AT_MOUSE:
-      if (inside) {
-        CenterAt(WindowToHorizontal(mouse.x), WindowToVertical(mouse.y));
-        c.OnVis3dChange(PROJ_ALL);
-      }
-      break;
+  if (key->action == CUTKEY_TOGGLE_LABELS) {
+    m_canvas->ToggleInfoFlag();
+    m_canvas->Refresh(false);
+    return;
   }
+  const CutCommand* command = std::find_if(std::begin(kCutCommands), std::end(kCutCommands),
+                                           [&](const CutCommand& c) { return c.action == key->action; });
+  if (command == std::end(kCutCommands)) return;
+  wxPoint mouse(-1, -1), screen;
+  if (wxFindWindowAtPointer(screen) == this) mouse = ScreenToClient(screen);
+  if (command->atMouse && !(mouse.x >= 0 && IsInside(mouse))) return;
+  const float h = command->atMouse ? WindowToHorizontal(mouse.x) : 0.f;
+  const float v = command->atMouse ? WindowToVertical(mouse.y) : 0.f;
+  const unsigned changed = command->run(m_canvas->View(), WindowIndex(GetProjectionType()), h, v);
+  if (!changed) return;
+  const auto windows = static_cast<orv_ProjectionType>(changed);
+  if (command->movesCut) m_canvas->OnCutChange(windows);
+  else m_canvas->OnVis3dChange(windows);
 }
 
 void orv_DrWin3d::OnMouse(wxMouseEvent& event) {

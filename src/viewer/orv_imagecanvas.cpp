@@ -3,8 +3,9 @@
 #include <orv/orv_voxel.h>
 
 #include "canvas_pictures.h"
-#include "cut_picture.h"
+#include "cut_pipeline.h"
 #include "info_frame.h"
+#include "view_model.h"
 
 #include <bix/Algorithms.h>
 #include <bix/Types.h>
@@ -18,19 +19,12 @@ orv_ImageOrthoscopeCanvas<T>::orv_ImageOrthoscopeCanvas(wxWindow* parent, const 
                                                          bix::Image3d<T>* image, bool ownsImage, int id,
                                                          const wxPoint& pos, const wxSize& size)
     : orv_OrthoscopeCanvas(parent, id, pos, size), m_mapper(&mapper), m_image(image), m_ownsImage(ownsImage) {
-  for (auto& picture : m_picture) picture = std::make_unique<CutPicture>();
+  for (int i = 0; i < 3; ++i) m_pipeline[i] = std::make_unique<CutPipeline<T>>(i);
   if (!m_image) return;
   TakeGeometry();
-  CutAtTheCentreVoxel();
+  View().CutAtCentreVoxel(m_image->GetSize());
   RecomputeVisible();
   CenterViewIfOut();
-}
-
-template <class T>
-void orv_ImageOrthoscopeCanvas<T>::CutAtTheCentreVoxel() {
-  const bix::Vector3d<unsigned>& n = m_image->GetSize();
-  for (unsigned a = 0; a < 3; ++a)
-    m_cut[a] = (static_cast<float>(n[a] / 2) + 0.5f) * m_voxelStep[a] + m_imageBox.offset[a];
 }
 
 template <class T>
@@ -40,16 +34,17 @@ orv_ImageOrthoscopeCanvas<T>::~orv_ImageOrthoscopeCanvas() {
 
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::TakeGeometry() {
+  ViewModel& view = View();
   const bix::Resolution& res = m_image->GetResolution();
   const bix::Vector3d<unsigned>& n = m_image->GetSize();
-  m_imageBox.offset = m_image->GetOffset();
-  m_imageBox.size = bix::PixelsToMicrons(n, res);
+  view.imageBox.offset = m_image->GetOffset();
+  view.imageBox.size = bix::PixelsToMicrons(n, res);
   // One x voxel is one pixel at zoom level 0 on every axis, so the display
   // keeps true proportions in microns.
   const float base = res.GetRes().x;
-  m_baseZoom = bix::Vector3d<float>(base, base, base);
+  view.baseZoom = bix::Vector3d<float>(base, base, base);
   for (unsigned a = 0; a < 3; ++a)
-    m_voxelStep[a] = n[a] ? m_imageBox.size[a] / static_cast<float>(n[a]) : 1.f / res.GetRes()[a];
+    view.voxelStep[a] = n[a] ? view.imageBox.size[a] / static_cast<float>(n[a]) : 1.f / res.GetRes()[a];
 }
 
 template <class T>
@@ -58,44 +53,44 @@ bix::Vector3d<unsigned> orv_ImageOrthoscopeCanvas<T>::GetImageSize() {
 }
 
 template <class T>
-void orv_ImageOrthoscopeCanvas<T>::Draw(wxDC& dc, orv_ProjectionType window) {
-  if (!m_image) return;
-  const int i = WindowIndex(window);
-  if (i >= 0) {
-    dc.SetTextForeground(*wxGREEN);
-    if (m_cutDirty[i] && m_win[i]->IsShown()) ExtractCut(i);
-    if (m_pictureDirty[i]) RebuildPicture(i);
-    m_picture[i]->Draw(dc);
-  }
-  InfoFrame_UpdatePixelInfo();
+const typename orv_ImageOrthoscopeCanvas<T>::RGBBuffer& orv_ImageOrthoscopeCanvas<T>::GetBuffer(int index) const {
+  return m_pipeline[index]->Buffer();
 }
 
 template <class T>
-void orv_ImageOrthoscopeCanvas<T>::ExtractCut(int i) {
-  m_cutDirty[i] = false;
-  m_pictureDirty[i] = true;
-  const wxSize client = m_win[i]->GetClientSize();
-  const unsigned cw = static_cast<unsigned>(std::max(client.x, 0));
-  const unsigned ch = static_cast<unsigned>(std::max(client.y, 0));
-  const bool yz = kCutWindows[i] == PROJ_YZ;
-  const unsigned bw = yz ? ch : cw, bh = yz ? cw : ch;
-  if (m_buffer[i].width != bw || m_buffer[i].height != bh) {
-    // Every voxel is resampled below: no need to zero the new slice first.
-    switch (kCutWindows[i]) {
-      case PROJ_XY: m_slice[i].MakeRoomUninitialized(bix::Vector3d<unsigned>(cw, ch, 1)); break;
-      case PROJ_XZ: m_slice[i].MakeRoomUninitialized(bix::Vector3d<unsigned>(cw, 1, ch)); break;
-      default: m_slice[i].MakeRoomUninitialized(bix::Vector3d<unsigned>(1, ch, cw)); break;
-    }
-    m_buffer[i].Resize(bw, bh);
+const bix::Image3d<T>& orv_ImageOrthoscopeCanvas<T>::GetSlice(int index) const {
+  return m_pipeline[index]->Slice();
+}
+
+template <class T>
+void orv_ImageOrthoscopeCanvas<T>::AddPaintOverStage(PaintOverStage stage) {
+  m_paintOver.push_back(std::move(stage));
+  for (auto& pipeline : m_pipeline) pipeline->InvalidateMapping();
+}
+
+// Painting only draws: the picture is brought up to date first, and what
+// else follows a change (the icon, the info window) the change itself asks for.
+template <class T>
+void orv_ImageOrthoscopeCanvas<T>::Draw(wxDC& dc, orv_ProjectionType window) {
+  if (!m_image) return;
+  const int i = WindowIndex(window);
+  if (i < 0) return;
+  dc.SetTextForeground(*wxGREEN);
+  UpdatePicture(i);
+  m_pipeline[i]->Picture().Draw(dc);
+}
+
+template <class T>
+void orv_ImageOrthoscopeCanvas<T>::UpdatePicture(int i) {
+  if (!m_image) return;
+  CutPipeline<T>& pipeline = *m_pipeline[i];
+  if (pipeline.CutIsStale() && m_win[i]->IsShown()) {
+    const wxSize client = m_win[i]->GetClientSize();
+    const bool projection = View().content[i] == CONTENT_AUTOFOCUS;
+    pipeline.Extract(projection ? Projection(i) : *m_image, View(), projection,
+                     static_cast<unsigned>(std::max(client.x, 0)), static_cast<unsigned>(std::max(client.y, 0)));
   }
-  const orv_DrWin3d& w = *m_win[i];
-  const bool cut = m_content[i] == CONTENT_CUT;
-  bix::Vector3d<float> offset = m_visibleBox.offset;
-  offset[w.DepthAxis()] = cut ? m_cut[w.DepthAxis()] : 0.f;
-  m_slice[i].SetOffset(offset);
-  m_slice[i].SetResolution(bix::Resolution(m_zoom));
-  bix::CopyToImage(cut ? *m_image : Projection(i), m_slice[i]);
-  ++m_extractions[i];
+  pipeline.Finish(*m_mapper, m_paintOver, View().Orientation(i));
 }
 
 template <class T>
@@ -112,58 +107,35 @@ const bix::Image3d<T>& orv_ImageOrthoscopeCanvas<T>::Projection(int i) {
   return m_projection[i];
 }
 
+// The frame's icon shows the XY picture: every change that makes it stale
+// asks for a new icon (the frame takes it from GetIcons).
 template <class T>
-void orv_ImageOrthoscopeCanvas<T>::RebuildPicture(int i) {
-  m_pictureDirty[i] = false;
-  RGBBuffer& buffer = m_buffer[i];
-  if (buffer.IsEmpty()) {
-    m_picture[i]->Clear();
-    return;
-  }
-  m_mapper->Map(m_slice[i].GetFirstVoxelAddr(), buffer);
-  ++m_mappings[i];
-  switch (kCutWindows[i]) {
-    case PROJ_XY: m_picture[i]->Fill(buffer, false, m_reversed[0], m_reversed[1]); break;
-    case PROJ_XZ: m_picture[i]->Fill(buffer, false, m_reversed[0], m_reversed[2]); break;
-    default: m_picture[i]->Fill(buffer, true, m_reversed[2], m_reversed[1]); break;
-  }
-  if (kCutWindows[i] == PROJ_XY) {
-    wxUpdateUIEvent iconRefresh(ID_ICON_REFRESH);
-    iconRefresh.SetEventObject(this);
-    GetEventHandler()->ProcessEvent(iconRefresh);
-  }
+void orv_ImageOrthoscopeCanvas<T>::RequestIconRefresh() {
+  wxUpdateUIEvent iconRefresh(ID_ICON_REFRESH);
+  iconRefresh.SetEventObject(this);
+  GetEventHandler()->ProcessEvent(iconRefresh);
+}
+
+// Only the orientation stage changes: the mapped buffers stay.
+template <class T>
+void orv_ImageOrthoscopeCanvas<T>::ReverseAxis(int axis) {
+  for (int i = 0; i < 3; ++i)
+    if (View().Orientation(i).FlipFor(static_cast<unsigned>(axis)) != CutOrientation::FLIP_NONE)
+      m_pipeline[i]->InvalidateOrientation();
 }
 
 template <class T>
-void orv_ImageOrthoscopeCanvas<T>::ReverseAxis(int axis) {
-  // Windows whose plane contains the axis, and whether the axis runs across.
-  struct Flip {
-    int window;
-    bool horizontally;
-  };
-  Flip flips[2];
-  switch (axis) {
-    case 0: flips[0] = {0, true}; flips[1] = {1, true}; break;
-    case 1: flips[0] = {0, false}; flips[1] = {2, false}; break;
-    case 2: flips[0] = {1, false}; flips[1] = {2, true}; break;
-    default: return;
-  }
-  for (const Flip& f : flips) {
-    // A hidden window's picture is rebuilt from its buffer when it is shown
-    // again; mirroring it now would be lost on a stale picture.
-    if (!m_shown[f.window]) {
-      m_pictureDirty[f.window] = true;
-      continue;
-    }
-    m_picture[f.window]->Mirror(f.horizontally);
-  }
+void orv_ImageOrthoscopeCanvas<T>::Invalidate(orv_ProjectionType windows) {
+  for (int i = 0; i < 3; ++i)
+    if (windows & kCutWindows[i]) m_pipeline[i]->InvalidateCut();
 }
 
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::MakeDirtyAndRefresh(orv_ProjectionType windows) {
-  for (int i = 0; i < 3; ++i)
-    if (windows & kCutWindows[i]) m_cutDirty[i] = true;
+  Invalidate(windows);
   Refresh(false);
+  if (windows & PROJ_XY) RequestIconRefresh();
+  InfoFrame_UpdatePixelInfo();
 }
 
 template <class T>
@@ -184,8 +156,10 @@ void orv_ImageOrthoscopeCanvas<T>::OnContentChange(orv_ProjectionType windows) {
 
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::MappingChanged(orv_MappingEvent& event) {
-  for (bool& dirty : m_pictureDirty) dirty = true;
+  for (auto& pipeline : m_pipeline) pipeline->InvalidateMapping();
   Refresh(false);
+  RequestIconRefresh();
+  InfoFrame_UpdatePixelInfo();
   if (event.GetUpdateVolume()) UpdateVolVis();
 }
 
@@ -195,7 +169,8 @@ void orv_ImageOrthoscopeCanvas<T>::OnDataChange() {
   TakeGeometry();
   // Data that shrank or moved may leave the cut outside: it would show no
   // voxel at all in two windows.
-  if (!m_cut.InCO(m_imageBox.offset, m_imageBox.End())) CutAtTheCentreVoxel();
+  ViewModel& view = View();
+  if (!view.cut.InCO(view.imageBox.offset, view.imageBox.End())) view.CutAtCentreVoxel(m_image->GetSize());
   RecomputeVisible();
   CenterViewIfOut();
   for (bool& dirty : m_projectionDirty) dirty = true;
@@ -224,6 +199,8 @@ void orv_ImageOrthoscopeCanvas<T>::InfoFrame_UpdatePixelInfo() {
   InfoPixel pixel;
   pixel.position = pointer.position;
   pixel.voxel = InfoVoxelIndex(pointer.position, m_image->GetOffset(), m_image->GetResolution().GetRes());
+  // The voxel and colour of what the window shows now, not of its last paint.
+  UpdatePicture(WindowIndex(pointer.window->GetProjectionType()));
   GetColourInfo(pointer.window->GetProjectionType(), pointer.client.x, pointer.client.y, pixel.value, pixel.colour);
   ShowInfoPixel(m_infoFrame, &pixel);
 }
@@ -237,14 +214,14 @@ void orv_ImageOrthoscopeCanvas<T>::InfoFrame_UpdateImageInfo() {
     image.size = m_image->GetSize();
     image.resolution = m_image->GetResolution();
   }
-  image.box = m_imageBox;
+  image.box = View().imageBox;
   ShowInfoImage(m_infoFrame, image);
 }
 
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::InfoFrame_UpdateCutAndVisBoxInfo() {
   if (!InfoFrame_IsShown()) return;
-  ShowInfoView(m_infoFrame, m_visibleBox, m_cut);
+  ShowInfoView(m_infoFrame, View().visibleBox, View().cut);
 }
 
 // Saving arrives with the saving dialogs; until then these write nothing.
@@ -259,30 +236,13 @@ template <class T>
 void orv_ImageOrthoscopeCanvas<T>::GetColourInfo(orv_ProjectionType window, int x, int y, wxString& value,
                                                  wxColour& colour) const {
   const int i = WindowIndex(window);
-  if (i < 0 || m_buffer[i].IsEmpty()) return;
-  const RGBBuffer& b = m_buffer[i];
-  const int bw = static_cast<int>(b.width), bh = static_cast<int>(b.height);
-  int column, row;
-  bix::Vector3d<unsigned> voxel;
-  switch (window) {
-    case PROJ_XY:
-      column = m_reversed[0] ? bw - x - 1 : x;
-      row = m_reversed[1] ? bh - y - 1 : y;
-      voxel = bix::Vector3d<unsigned>(column, row, 0);
-      break;
-    case PROJ_XZ:
-      column = m_reversed[0] ? bw - x - 1 : x;
-      row = m_reversed[2] ? bh - y - 1 : y;
-      voxel = bix::Vector3d<unsigned>(column, 0, row);
-      break;
-    default:
-      row = m_reversed[2] ? bh - x - 1 : x;     // z
-      column = m_reversed[1] ? bw - y - 1 : y;  // y
-      voxel = bix::Vector3d<unsigned>(0, column, row);
-      break;
-  }
-  if (column < 0 || column >= bw || row < 0 || row >= bh) return;
-  value = VoxelToStr(m_slice[i].GetVoxel(voxel.x, voxel.y, voxel.z));
+  if (i < 0) return;
+  const RGBBuffer& b = m_pipeline[i]->Buffer();
+  unsigned column = 0, row = 0;
+  const CutOrientation orientation = View().Orientation(i);
+  if (b.IsEmpty() || !orientation.BufferElement(x, y, b.width, b.height, column, row)) return;
+  const bix::Vector3d<unsigned> voxel = orientation.SliceVoxel(column, row);
+  value = VoxelToStr(m_pipeline[i]->Slice().GetVoxel(voxel.x, voxel.y, voxel.z));
   const bix::RGB_generic<unsigned char>& c = b.At(column, row);
   colour = wxColour(c.red, c.green, c.blue, 255);
 }
@@ -302,9 +262,10 @@ wxString orv_ImageOrthoscopeCanvas<T>::GetImageTypeName() const {
 
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::GetIcons(wxIconBundle& icons) {
+  UpdatePicture(0);
   for (int size : {16, 32}) {
     wxIcon icon;
-    CreateIcon(icon, size, size, wxBitmap(), m_buffer[0]);
+    CreateIcon(icon, size, size, wxBitmap(), m_pipeline[0]->Buffer());
     icons.AddIcon(icon);
   }
 }
@@ -312,18 +273,19 @@ void orv_ImageOrthoscopeCanvas<T>::GetIcons(wxIconBundle& icons) {
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::CreateIcon(wxIcon& icon, int w, int h, const wxBitmap&,
                                               const RGBBuffer& buffer) const {
-  icon.CopyFromBitmap(MakeIconBitmap(w, h, buffer, m_reversed[0], m_reversed[1]));
+  const CutOrientation xy = View().Orientation(0);
+  icon.CopyFromBitmap(MakeIconBitmap(w, h, buffer, xy.MirroredAcross(), xy.MirroredDown()));
 }
 
 template <class T>
 unsigned long orv_ImageOrthoscopeCanvas<T>::GetExtractionCount(orv_ProjectionType window) const {
   const int i = WindowIndex(window);
-  return i < 0 ? 0 : m_extractions[i];
+  return i < 0 ? 0 : m_pipeline[i]->Extractions();
 }
 template <class T>
 unsigned long orv_ImageOrthoscopeCanvas<T>::GetMappingCount(orv_ProjectionType window) const {
   const int i = WindowIndex(window);
-  return i < 0 ? 0 : m_mappings[i];
+  return i < 0 ? 0 : m_pipeline[i]->Mappings();
 }
 template <class T>
 unsigned long orv_ImageOrthoscopeCanvas<T>::GetProjectionCount(orv_ProjectionType window) const {

@@ -1,0 +1,64 @@
+#ifndef ORV_SRC_CUT_PIPELINE_H
+#define ORV_SRC_CUT_PIPELINE_H
+
+// What one cut window shows, made in stages, each cached and redone only
+// when a change invalidates it: extract (resample the cut, or the window's
+// autofocus projection, at the window's zoom: one voxel per pixel) -> map
+// (voxels to RGB through the mapper) -> paint over (overlays and point
+// markers draw on the mapped buffer) -> orient (the picture the window
+// system paints from, transposed and mirrored as the axes require). An
+// earlier stage redone makes the later ones stale.
+
+#include "cut_picture.h"
+#include "view_model.h"
+
+#include <orv/orv_buffer2d.h>
+#include <orv/orv_mapper.h>
+
+#include <bix/Image3d.h>
+
+#include <functional>
+#include <vector>
+
+namespace orv {
+
+// Draws on window `window`'s mapped buffer (an overlay, point markers).
+using PaintOverStage = std::function<void(int window, RGB8Buffer& buffer)>;
+
+template <class T>
+class CutPipeline {
+public:
+  explicit CutPipeline(int window) : m_window(window) {}
+
+  void InvalidateCut() { m_extractDirty = true; }
+  void InvalidateMapping() { m_mapDirty = true; }
+  void InvalidateOrientation() { m_orientDirty = true; }
+  bool CutIsStale() const { return m_extractDirty; }
+
+  // Resamples the cut through `source` (the image, or the autofocus
+  // projection along the window's depth axis, sampled at depth 0) for a
+  // client area of width x height pixels.
+  void Extract(const bix::Image3d<T>& source, const ViewModel& view, bool projection, unsigned width,
+               unsigned height);
+  // Runs the stages after extraction that are stale.
+  void Finish(const orv_Mapper<T>& mapper, const std::vector<PaintOverStage>& paintOver,
+              const CutOrientation& orientation);
+
+  const bix::Image3d<T>& Slice() const { return m_slice; }
+  const RGB8Buffer& Buffer() const { return m_buffer; }
+  const CutPicture& Picture() const { return m_picture; }
+  unsigned long Extractions() const { return m_extractions; }
+  unsigned long Mappings() const { return m_mappings; }
+
+private:
+  int m_window;
+  bix::Image3d<T> m_slice;
+  RGB8Buffer m_buffer;
+  CutPicture m_picture;
+  bool m_extractDirty = true, m_mapDirty = false, m_orientDirty = false;
+  unsigned long m_extractions = 0, m_mappings = 0;
+};
+
+}  // namespace orv
+
+#endif
