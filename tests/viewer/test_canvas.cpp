@@ -153,11 +153,11 @@ TEST_F(CanvasTest, EachWindowShowsItsCutForEveryReversal) {
   EXPECT_FALSE(canvas->ToggleAxisReverse(-1));
 }
 
-TEST_F(CanvasTest, RebuiltPicturesMatchTheInPlaceMirror) {
+TEST_F(CanvasTest, ReorientedPicturesMatchRebuiltOnes) {
   Open(Octants());
   PaintAll();
   canvas->ToggleAxisReverse(2);
-  const wxImage mirrored = Paint(PROJ_YZ);
+  const wxImage mirrored = Paint(PROJ_YZ);  // the mapped buffer oriented again
   canvas->OnCutChange(PROJ_ALL);  // forces a rebuild with the reversed flag
   const wxImage rebuilt = Paint(PROJ_YZ);
   EXPECT_EQ(0, memcmp(mirrored.GetData(), rebuilt.GetData(), 40 * 60 * 3));
@@ -417,7 +417,7 @@ TEST_F(CanvasTest, OnlyWhatChangedIsRecomputed) {
   EXPECT_EQ(canvas->GetExtractionCount(PROJ_XZ), 2u);
   EXPECT_EQ(canvas->GetExtractionCount(PROJ_YZ), 2u);
 
-  // Reversing an axis mirrors the cached pictures: no new mapping.
+  // Reversing an axis orients the mapped buffers again: no new mapping.
   const int beforeReverse = mapper.calls;
   canvas->ToggleAxisReverse(1);
   PaintAll();

@@ -287,6 +287,58 @@ TEST_F(FrameTest, MappingEventsReachTheCanvasAndTheIconFollowsTheXYView) {
   EXPECT_EQ(frame->GetIcons().GetIconCount(), 2u);
 }
 
+// Painting only draws: the icon and the info window are renewed by the
+// changes that make them stale, once per change, never by a paint.
+class CountingCanvas : public orv_ImageOrthoscopeCanvas<unsigned char> {
+public:
+  using orv_ImageOrthoscopeCanvas::orv_ImageOrthoscopeCanvas;
+  void GetIcons(wxIconBundle& icons) override {
+    ++iconRebuilds;
+    orv_ImageOrthoscopeCanvas::GetIcons(icons);
+  }
+  void InfoFrame_UpdatePixelInfo() override {
+    ++infoUpdates;
+    orv_ImageOrthoscopeCanvas::InfoFrame_UpdatePixelInfo();
+  }
+  int iconRebuilds = 0, infoUpdates = 0;
+};
+
+TEST_F(FrameTest, PaintingHasNoSideEffectsAndChangesRenewIconAndInfoOnce) {
+  frame = new orv_OrthoscopeFrame(nullptr, wxID_ANY, "viewer");
+  auto* counting = new CountingCanvas(frame, mapper, Ramp({60, 40, 20}).release(), true);
+  canvas = counting;
+  frame->SetCanvas(canvas);
+  ASSERT_TRUE(orvtest::ShowAndActivate(frame));
+  canvas->InfoFrame_Show(true);
+  auto paintAll = [&] {
+    for (auto w : {PROJ_XY, PROJ_XZ, PROJ_YZ}) orvtest::PaintNow(canvas->GetDrWin(w));
+  };
+  paintAll();
+  orvtest::Pump();
+  int icons = counting->iconRebuilds, infos = counting->infoUpdates;
+  for (int k = 0; k < 5; ++k) paintAll();
+  EXPECT_EQ(counting->iconRebuilds, icons) << "a paint rebuilt the icon";
+  EXPECT_EQ(counting->infoUpdates, infos) << "a paint updated the info window";
+
+  for (int k = 0; k < 3; ++k) orvtest::SendMouse(canvas->GetDrWin(PROJ_XZ), wxEVT_MOTION, wxPoint(10 + k, 5));
+  EXPECT_EQ(counting->infoUpdates, infos + 3) << "one info update per mouse move";
+  EXPECT_EQ(counting->iconRebuilds, icons) << "a mouse move rebuilt the icon";
+
+  icons = counting->iconRebuilds;
+  infos = counting->infoUpdates;
+  canvas->ChangeCut(canvas->GetCut() + bix::Vector3d<float>(0, 0, 1));
+  EXPECT_EQ(counting->iconRebuilds, icons + 1) << "a new XY plane renews the icon";
+  EXPECT_EQ(counting->infoUpdates, infos + 1);
+  paintAll();
+  EXPECT_EQ(counting->iconRebuilds, icons + 1);
+
+  // A plane that XY does not show leaves the icon alone.
+  icons = counting->iconRebuilds;
+  orvtest::SendKeyDown(canvas->GetDrWin(PROJ_XZ), WXK_PAGEUP);
+  paintAll();
+  EXPECT_EQ(counting->iconRebuilds, icons);
+}
+
 TEST_F(FrameTest, CommandsWithoutACanvasDoNothing) {
   frame = new orv_OrthoscopeFrame(nullptr, wxID_ANY, "empty");
   for (int id : {ID_ZOOM_IN, ID_ZOOM_OUT, ID_NORMAL_ZOOM, ID_ADJUST_FRAME, ID_AUTOFOCUS, ID_AUTOFOCUS_XY, ID_SHOW_XZ,
