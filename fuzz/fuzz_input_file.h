@@ -3,21 +3,28 @@
 
 // The readers take file names, so a fuzz target hands each input over as a
 // file: one per process in the temporary folder, removed when the process
-// ends (libFuzzer ends a run with exit(), which runs this destructor; only a
-// crash leaves the file, beside the crash's own artefact).
+// ends (libFuzzer ends a run with exit(), which runs this destructor). A run
+// killed or crashed leaves its file; the next run removes those of processes
+// that no longer run.
 
+#include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
+#include <dirent.h>
 #include <unistd.h>
 
 class FuzzInputFile {
 public:
   explicit FuzzInputFile(const std::string& extension) {
     const char* tmp = std::getenv("TMPDIR");
-    m_path = std::string(tmp && *tmp ? tmp : "/tmp") + "/bixfuzz-" + std::to_string(::getpid()) + extension;
+    const std::string folder = tmp && *tmp ? tmp : "/tmp";
+    RemoveFilesOfEndedRuns(folder);
+    m_path = folder + "/bixfuzz-" + std::to_string(::getpid()) + extension;
   }
   ~FuzzInputFile() { std::remove(m_path.c_str()); }
   FuzzInputFile(const FuzzInputFile&) = delete;
@@ -33,6 +40,17 @@ public:
   }
 
 private:
+  static void RemoveFilesOfEndedRuns(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+      if (std::strncmp(entry->d_name, "bixfuzz-", 8) != 0) continue;
+      const long pid = std::strtol(entry->d_name + 8, nullptr, 10);
+      if (pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH) std::remove((folder + "/" + entry->d_name).c_str());
+    }
+    ::closedir(dir);
+  }
+
   std::string m_path;
 };
 
