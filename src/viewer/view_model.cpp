@@ -91,23 +91,17 @@ unsigned WindowsShowing(unsigned axis) {
 
 }  // namespace
 
-unsigned ViewModel::ScrollAcross(int window, int direction) {
-  const unsigned a = kCutAxes[window].h;
-  float& visible = visibleBox.offset[a];
-  const float low = imageBox.offset[a], high = low + imageBox.size[a] - visibleBox.size[a];
+unsigned ViewModel::ScrollAlong(unsigned axis, int direction) {
+  float& visible = visibleBox.offset[axis];
+  const float low = imageBox.offset[axis], high = low + imageBox.size[axis] - visibleBox.size[axis];
   if (direction < 0 ? !(visible > low) : !(visible < high)) return 0;
-  visible = direction < 0 ? std::max(visible - scrollStep[a], low) : std::min(visible + scrollStep[a], high);
-  return WindowsShowing(a);
+  visible = direction < 0 ? std::max(visible - scrollStep[axis], low) : std::min(visible + scrollStep[axis], high);
+  return WindowsShowing(axis);
 }
 
-unsigned ViewModel::ScrollDown(int window, int direction) {
-  const unsigned a = kCutAxes[window].v;
-  float& visible = visibleBox.offset[a];
-  const float low = imageBox.offset[a], high = low + imageBox.size[a] - visibleBox.size[a];
-  if (direction < 0 ? !(visible > low) : !(visible < high)) return 0;
-  visible = direction < 0 ? std::max(visible - scrollStep[a], low) : std::min(visible + scrollStep[a], high);
-  return WindowsShowing(a);
-}
+unsigned ViewModel::ScrollAcross(int window, int direction) { return ScrollAlong(kCutAxes[window].h, direction); }
+
+unsigned ViewModel::ScrollDown(int window, int direction) { return ScrollAlong(kCutAxes[window].v, direction); }
 
 unsigned ViewModel::Page(int window, int direction) {
   const unsigned d = kCutAxes[window].d;

@@ -111,6 +111,10 @@ public:
   bool reversed[3] = {false, false, false};
   bool shown[3] = {true, true, true};
   int content[3] = {0, 0, 0};  // orv_ProjectionContent of each window
+
+private:
+  // One scroll step of the visible box along image axis `axis`.
+  unsigned ScrollAlong(unsigned axis, int direction);
 };
 
 // Pixels per micron at zoom `level`: base * (level + 1) above 0,

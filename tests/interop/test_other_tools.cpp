@@ -161,6 +161,19 @@ std::vector<Saved> SaveEveryType(const ScratchDir& dir) {
   return saved;
 }
 
+// Each saved file with what the tool reported of it; a file it did not
+// report fails the test.
+std::vector<std::pair<Saved, Fields>> ResultsOf(const std::vector<Saved>& saved, const std::string& output) {
+  const auto results = Results(output);
+  std::vector<std::pair<Saved, Fields>> pairs;
+  for (const Saved& s : saved) {
+    const auto found = results.find(s.file);
+    if (found == results.end()) ADD_FAILURE() << s.file << " not in\n" << output;
+    else pairs.emplace_back(s, found->second);
+  }
+  return pairs;
+}
+
 TEST(OtherTools, ImageJReadsEveryTypeWeWriteWithItsCalibration) {
   std::string why;
   if (!HaveImageJ(why)) GTEST_SKIP() << why;
@@ -169,11 +182,7 @@ TEST(OtherTools, ImageJReadsEveryTypeWeWriteWithItsCalibration) {
   std::string paths;
   for (const Saved& s : saved) paths += (paths.empty() ? "" : ";") + (dir / s.file);
   const std::string output = RunImageJ("read_stacks.ijm", paths);
-  const auto results = Results(output);
-  for (const Saved& s : saved) {
-    SCOPED_TRACE(s.file);
-    ASSERT_EQ(results.count(s.file), 1u) << output;
-    const Fields& r = results.at(s.file);
+  for (const auto& [s, r] : ResultsOf(saved, output)) {
     EXPECT_EQ(r.at("bits"), s.imagejBits);
     EXPECT_EQ(r.at("size"), s.imagejSize);
     EXPECT_EQ(Numbers(r.at("values")), s.imagejValues);
@@ -204,11 +213,7 @@ TEST(OtherTools, TifffileReadsEveryTypeWeWriteWithItsCalibration) {
   bool ok = false;
   const std::string output = RunCommand(command + " 2>&1", &ok);
   ASSERT_TRUE(ok) << output;
-  const auto results = Results(output);
-  for (const Saved& s : saved) {
-    SCOPED_TRACE(s.file);
-    ASSERT_EQ(results.count(s.file), 1u) << output;
-    const Fields& r = results.at(s.file);
+  for (const auto& [s, r] : ResultsOf(saved, output)) {
     EXPECT_EQ(r.at("dtype"), s.numpyType);
     EXPECT_EQ(r.at("shape"), s.shape);
     EXPECT_EQ(Numbers(r.at("values")), s.memoryValues);
