@@ -1,6 +1,8 @@
 #include <orv/channel_dialog.h>
 #include <orv/level_records.h>
 
+#include <bix/Types.h>
+
 #include <wx/button.h>
 
 #include <algorithm>
@@ -189,9 +191,6 @@ void HistogramChannelDialog<T, Record>::OnOK(wxCommandEvent&) {
 #define ORV_INSTANTIATE_CHANNEL_DIALOGS(T)                                 \
   template class HistogramChannelDialog<T, TLevelsParams<T, unsigned char>>; \
   template class HistogramChannelDialog<T, ThresParams<T>>;
-ORV_INSTANTIATE_CHANNEL_DIALOGS(unsigned char)
-ORV_INSTANTIATE_CHANNEL_DIALOGS(unsigned short)
-ORV_INSTANTIATE_CHANNEL_DIALOGS(int)
-ORV_INSTANTIATE_CHANNEL_DIALOGS(float)
+BIX_FOR_EACH_GRAY_TYPE(ORV_INSTANTIATE_CHANNEL_DIALOGS)
 
 }  // namespace orv

@@ -2,6 +2,8 @@
 
 #include "../wdr/dlg_levels_wdr.h"
 
+#include <bix/Types.h>
+
 #include <algorithm>
 
 namespace orv {
@@ -65,9 +67,7 @@ void LevelsWidget<T, U>::SendPreview(const Params& record, int channel) {
   this->ProcessByParent(event);
 }
 
-template class LevelsWidget<unsigned char, unsigned char>;
-template class LevelsWidget<unsigned short, unsigned char>;
-template class LevelsWidget<int, unsigned char>;
-template class LevelsWidget<float, unsigned char>;
+#define ORV_INSTANTIATE_LEVELS_WIDGET(T) template class LevelsWidget<T, unsigned char>;
+BIX_FOR_EACH_GRAY_TYPE(ORV_INSTANTIATE_LEVELS_WIDGET)
 
 }  // namespace orv

@@ -3,6 +3,8 @@
 
 #include "../wdr/dlg_set_range_wdr.h"
 
+#include <bix/Types.h>
+
 #include <wx/msgdlg.h>
 
 #include <type_traits>
@@ -187,7 +189,9 @@ bool GetLongRangeFromUser(wxWindow* parent, long min_limit, long max_limit, long
 
 template class SetRangeDlgBase<float>;
 template class SetRangeDlgBase<long>;
-template class SetRGBRangeDlg<unsigned char>;
-template class SetRGBRangeDlg<unsigned short>;
+
+// The RGB range dialog edits one colour voxel type's component values.
+#define ORV_INSTANTIATE_RGB_RANGE_DIALOG(T) template class SetRGBRangeDlg<T::component_type>;
+BIX_FOR_EACH_RGB_TYPE(ORV_INSTANTIATE_RGB_RANGE_DIALOG)
 
 }  // namespace orv

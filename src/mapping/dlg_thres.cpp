@@ -2,6 +2,8 @@
 
 #include "../wdr/dlg_thres_wdr.h"
 
+#include <bix/Types.h>
+
 #include <algorithm>
 
 namespace orv {
@@ -58,9 +60,7 @@ void ThresholdingDialog<T>::SendPreview(const Params& record, int channel) {
   this->ProcessByParent(event);
 }
 
-template class ThresholdingDialog<unsigned char>;
-template class ThresholdingDialog<unsigned short>;
-template class ThresholdingDialog<int>;
-template class ThresholdingDialog<float>;
+#define ORV_INSTANTIATE_THRESHOLDING_DIALOG(T) template class ThresholdingDialog<T>;
+BIX_FOR_EACH_GRAY_TYPE(ORV_INSTANTIATE_THRESHOLDING_DIALOG)
 
 }  // namespace orv

@@ -2,6 +2,8 @@
 
 #include <orv/levels_dialog.h>
 #include <orv/orv_palette.h>
+#include <orv/orv_voxel.h>
+#include <orv/orv_voxel_traits.h>
 #include <orv/range_dialogs.h>
 #include <orv/thresholding_dialog.h>
 
@@ -10,6 +12,7 @@
 #include "stretches.h"
 
 #include <bix/Exceptions.h>
+#include <bix/Types.h>
 
 #include <wx/filedlg.h>
 #include <wx/log.h>
@@ -156,7 +159,7 @@ template <class T>
 void orv_GrayMappingModule<T>::SetLinearStretch() {
   const auto [lo, hi] = LinearStretchRange(RangeHistogram());
   m_levels = Levels(lo, hi, 1.0, 0, 255);
-  wxLogDebug("linear stretch %s %s", NumberText(lo), NumberText(hi));
+  wxLogDebug("linear stretch %s %s", VoxelToStr(lo), VoxelToStr(hi));
   UpdateLUT();
 }
 
@@ -167,7 +170,7 @@ template <class T>
 void orv_GrayMappingModule<T>::SetPercentilStretch() {
   const auto [lo, hi] = PercentilStretchRange(RangeHistogram(), this->m_percentil);
   m_levels = Levels(lo, hi, 1.0, 0, 255);
-  wxLogDebug("percentil stretch %s %s", NumberText(lo), NumberText(hi));
+  wxLogDebug("percentil stretch %s %s", VoxelToStr(lo), VoxelToStr(hi));
   UpdateLUT();
 }
 
@@ -347,7 +350,7 @@ void orv_GrayMappingModule<T>::SetPal(const std::vector<Colour>& colours) {
 template <class T>
 void orv_GrayMappingModule<T>::LogNotImplemented(const char* operation) const {
   wxLogError("%s: Not implemented",
-             wxString::Format("orv::orv_GrayMappingModule<%s>::%s", CppTypeName<T>(), operation));
+             wxString::Format("orv::orv_GrayMappingModule<%s>::%s", VoxelTraits<T>::kCppName, operation));
 }
 
 template <class T>
@@ -367,9 +370,7 @@ void orv_GrayMappingModule<T>::WriteLevelsToConfig(wxFileConfig&) {
   LogNotImplemented("WriteLevelsToConfig");
 }
 
-template class orv_GrayMappingModule<unsigned char>;
-template class orv_GrayMappingModule<unsigned short>;
-template class orv_GrayMappingModule<int>;
-template class orv_GrayMappingModule<float>;
+#define ORV_INSTANTIATE_GRAY_MAPPING_MODULE(T) template class orv_GrayMappingModule<T>;
+BIX_FOR_EACH_GRAY_TYPE(ORV_INSTANTIATE_GRAY_MAPPING_MODULE)
 
 }  // namespace orv

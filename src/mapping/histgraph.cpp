@@ -2,6 +2,8 @@
 
 #include "histgraph_geometry.h"
 
+#include <bix/Types.h>
+
 #include <wx/dcbuffer.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
@@ -94,9 +96,7 @@ void GradStripe::OnPaint(wxPaintEvent&) {
   PaintBuffered(this, [this](wxDC& dc, const wxSize& size) { Render(dc, size); });
 }
 
-template class HistGraph<unsigned char>;
-template class HistGraph<unsigned short>;
-template class HistGraph<int>;
-template class HistGraph<float>;
+#define ORV_INSTANTIATE_HISTGRAPH(T) template class HistGraph<T>;
+BIX_FOR_EACH_GRAY_TYPE(ORV_INSTANTIATE_HISTGRAPH)
 
 }  // namespace orv

@@ -1,7 +1,9 @@
 #include <orv/histogram.h>
+#include <orv/orv_voxel_traits.h>
 
 #include "parallel_runs.h"
 
+#include <bix/Types.h>
 #include <bix/VectorClones.h>
 
 #include <wx/busyinfo.h>
@@ -26,17 +28,6 @@
 namespace orv {
 
 namespace {
-
-template <class T>
-const char* TypeName();
-template <>
-const char* TypeName<unsigned char>() { return "unsigned char"; }
-template <>
-const char* TypeName<unsigned short>() { return "unsigned short"; }
-template <>
-const char* TypeName<int>() { return "int"; }
-template <>
-const char* TypeName<float>() { return "float"; }
 
 // Centre values as the file shows them: 8-bit values as numbers, floats with
 // enough digits to read back the same float.
@@ -556,7 +547,7 @@ bool Histogram<T>::Save(const wxString& path) const {
   {
     std::ofstream out(temporary.fn_str(), std::ios::binary | std::ios::trunc);
     if (!out) return false;
-    out << TypeName<T>() << '\n' << m_n << ' ' << first << ' ' << last << ' ' << '\n';
+    out << VoxelTraits<T>::kCppName << '\n' << m_n << ' ' << first << ' ' << last << ' ' << '\n';
     WriteValue(out, GetLeftCenter());
     out << ' ';
     WriteValue(out, GetRightCenter());
@@ -585,7 +576,7 @@ bool Histogram<T>::Load(const wxString& path) {
   if (!in) return false;
   std::string name(line);
   if (!name.empty() && name.back() == '\r') name.pop_back();
-  if (name != TypeName<T>()) return false;
+  if (name != VoxelTraits<T>::kCppName) return false;
 
   unsigned long long n = 0, first = 0, last = 0;
   in >> n >> first >> last;
@@ -670,15 +661,11 @@ void HistogramSet<bix::RGB_generic<C>>::CreateFromImage(const bix::Image3d<bix::
   for (int k = 0; k < 3; ++k) std::copy(counts.begin() + k * bins, counts.begin() + (k + 1) * bins, m_channels[k].begin());
 }
 
-template class Histogram<unsigned char>;
-template class Histogram<unsigned short>;
-template class Histogram<int>;
-template class Histogram<float>;
-template class HistogramSet<unsigned char>;
-template class HistogramSet<unsigned short>;
-template class HistogramSet<int>;
-template class HistogramSet<float>;
-template class HistogramSet<bix::RGB_generic<unsigned char>>;
-template class HistogramSet<bix::RGB_generic<unsigned short>>;
+// A histogram counts numbers: one per gray voxel, one per channel of a colour
+// voxel (whose component types are gray types too).
+#define ORV_INSTANTIATE_HISTOGRAM(T) template class Histogram<T>;
+BIX_FOR_EACH_GRAY_TYPE(ORV_INSTANTIATE_HISTOGRAM)
+#define ORV_INSTANTIATE_HISTOGRAM_SET(T) template class HistogramSet<T>;
+BIX_FOR_EACH_VOXEL_TYPE(ORV_INSTANTIATE_HISTOGRAM_SET)
 
 }  // namespace orv

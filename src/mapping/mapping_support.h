@@ -10,7 +10,6 @@
 
 #include <exception>
 #include <initializer_list>
-#include <type_traits>
 #include <vector>
 
 class wxWindow;
@@ -49,28 +48,6 @@ inline wxArrayString ChannelNames(std::initializer_list<const char*> names) {
   wxArrayString array;
   for (const char* name : names) array.Add(name);
   return array;
-}
-
-// A voxel value as text, for log messages.
-template <class T>
-wxString NumberText(T value) {
-  if constexpr (std::is_floating_point_v<T>)
-    return wxString::Format("%g", static_cast<double>(value));
-  else
-    return wxString::Format("%lld", static_cast<long long>(value));
-}
-
-// The C++ spelling of a gray voxel type, as in qualified operation names.
-template <class T>
-const char* CppTypeName() {
-  if constexpr (std::is_same_v<T, unsigned char>)
-    return "unsigned char";
-  else if constexpr (std::is_same_v<T, unsigned short>)
-    return "unsigned short";
-  else if constexpr (std::is_same_v<T, int>)
-    return "int";
-  else
-    return "float";
 }
 
 // Binary digits of the integer part of v (at least 1).

@@ -3,6 +3,8 @@
 
 #include "level_markers.h"
 
+#include <bix/Types.h>
+
 #include <wx/sizer.h>
 
 #include <algorithm>
@@ -255,9 +257,7 @@ void VariableMinMaxCtrl<T>::Changed() {
   if (wxWindow* parent = GetParent()) parent->ProcessWindowEvent(event);
 }
 
-template class VariableMinMaxCtrl<unsigned char>;
-template class VariableMinMaxCtrl<unsigned short>;
-template class VariableMinMaxCtrl<int>;
-template class VariableMinMaxCtrl<float>;
+#define ORV_INSTANTIATE_MINMAX_CTRL(T) template class VariableMinMaxCtrl<T>;
+BIX_FOR_EACH_GRAY_TYPE(ORV_INSTANTIATE_MINMAX_CTRL)
 
 }  // namespace orv

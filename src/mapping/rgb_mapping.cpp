@@ -8,6 +8,8 @@
 #include "packed_rgb.h"
 #include "stretches.h"
 
+#include <bix/Types.h>
+
 #include <wx/frame.h>
 #include <wx/log.h>
 #include <wx/menu.h>
@@ -370,7 +372,8 @@ void orv_RGBMappingModule<C>::ReadLevelsFromConfig(wxFileConfig& config) {
   }
 }
 
-template class orv_RGBMappingModule<unsigned char>;
-template class orv_RGBMappingModule<unsigned short>;
+// The module takes the component type of the colour voxels it maps.
+#define ORV_INSTANTIATE_RGB_MAPPING_MODULE(T) template class orv_RGBMappingModule<T::component_type>;
+BIX_FOR_EACH_RGB_TYPE(ORV_INSTANTIATE_RGB_MAPPING_MODULE)
 
 }  // namespace orv

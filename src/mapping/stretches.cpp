@@ -1,5 +1,7 @@
 #include "stretches.h"
 
+#include <bix/Types.h>
+
 namespace orv {
 
 template <class T>
@@ -58,9 +60,6 @@ std::pair<T, T> SmartStretchRange(const Histogram<T>& sub, unsigned threshold) {
   template std::pair<T, T> LinearStretchRange<T>(const Histogram<T>&);       \
   template std::pair<T, T> PercentilStretchRange<T>(const Histogram<T>&, double); \
   template std::pair<T, T> SmartStretchRange<T>(const Histogram<T>&, unsigned);
-ORV_INSTANTIATE_STRETCHES(unsigned char)
-ORV_INSTANTIATE_STRETCHES(unsigned short)
-ORV_INSTANTIATE_STRETCHES(int)
-ORV_INSTANTIATE_STRETCHES(float)
+BIX_FOR_EACH_GRAY_TYPE(ORV_INSTANTIATE_STRETCHES)
 
 }  // namespace orv

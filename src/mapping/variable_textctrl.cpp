@@ -1,5 +1,7 @@
 #include <orv/variable_textctrl.h>
 
+#include <bix/Types.h>
+
 #include <algorithm>
 #include <limits>
 #include <type_traits>
@@ -141,10 +143,7 @@ void VariableTextCtrl<T>::OnKeyDown(wxKeyEvent& event) {
 #define ORV_INSTANTIATE_VARIABLE_TEXTCTRL(T)                 \
   template T StepIncrement<T>(T, T, int);                    \
   template class VariableTextCtrl<T>;
-ORV_INSTANTIATE_VARIABLE_TEXTCTRL(unsigned char)
-ORV_INSTANTIATE_VARIABLE_TEXTCTRL(unsigned short)
-ORV_INSTANTIATE_VARIABLE_TEXTCTRL(int)
-ORV_INSTANTIATE_VARIABLE_TEXTCTRL(float)
+BIX_FOR_EACH_GRAY_TYPE(ORV_INSTANTIATE_VARIABLE_TEXTCTRL)
 ORV_INSTANTIATE_VARIABLE_TEXTCTRL(double)
 
 }  // namespace orv

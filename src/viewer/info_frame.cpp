@@ -2,6 +2,8 @@
 
 #include "../wdr/info_frame_wdr.h"
 
+#include <orv/orv_voxel_traits.h>
+
 #include <bix/Algorithms.h>
 
 #include <wx/minifram.h>
@@ -54,9 +56,9 @@ wxString FormatInfoCounts(const bix::Vector3d<unsigned>& n) {
   return wxString::Format("%3u x %3u x %3u", n.x, n.y, n.z);
 }
 
+// A mapped colour is an 8-bit RGB voxel and reads as one.
 wxString FormatInfoColour(const wxColour& c) {
-  return wxString::Format("%3d %3d %3d", static_cast<int>(c.Red()), static_cast<int>(c.Green()),
-                          static_cast<int>(c.Blue()));
+  return wxString(VoxelTraits<bix::RGB_generic<unsigned char>>::ValueText({c.Red(), c.Green(), c.Blue()}));
 }
 
 wxFrame* CreateInfoFrame(orv_OrthoscopeCanvas* canvas) {

@@ -1,6 +1,7 @@
 #include <orv/orv_ids.h>
 #include <orv/orv_imagecanvas.h>
 #include <orv/orv_voxel.h>
+#include <orv/orv_voxel_traits.h>
 
 #include "canvas_pictures.h"
 #include "cut_pipeline.h"
@@ -9,8 +10,6 @@
 
 #include <bix/Algorithms.h>
 #include <bix/Types.h>
-
-#include <typeinfo>
 
 namespace orv {
 
@@ -249,15 +248,7 @@ void orv_ImageOrthoscopeCanvas<T>::GetColourInfo(orv_ProjectionType window, int 
 
 template <class T>
 wxString orv_ImageOrthoscopeCanvas<T>::GetImageTypeName() const {
-  const std::type_info& t = typeid(T);
-  if (t == typeid(unsigned char)) return "GRAY8";
-  if (t == typeid(unsigned short)) return "GRAY16";
-  if (t == typeid(float)) return "float";
-  if (t == typeid(double)) return "double";
-  if (t == typeid(bool)) return "BINARY";
-  if (t == typeid(bix::RGB_generic<unsigned char>)) return "RGB";
-  if (t == typeid(bix::RGB_generic<unsigned short>)) return "RGB16";
-  return "Unknown";
+  return VoxelTraits<T>::kDisplayName;
 }
 
 template <class T>

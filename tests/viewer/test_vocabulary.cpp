@@ -3,12 +3,15 @@
 #include <orv/orv_mapper.h>
 #include <orv/orv_types.h>
 #include <orv/orv_voxel.h>
+#include <orv/orv_voxel_traits.h>
 
 #include <gtest/gtest.h>
 
 #include <wx/image.h>
 #include <wx/window.h>
 
+#include <cfloat>
+#include <climits>
 #include <memory>
 
 using RGB8 = bix::RGB_generic<unsigned char>;
@@ -31,6 +34,53 @@ TEST(VoxelToStr, ColourComponentsAreRightAlignedInThreeColumns) {
   EXPECT_EQ(orv::VoxelToStr(RGB8(0, 0, 0)), "  0   0   0");
   // 16-bit components above 999 widen their field.
   EXPECT_EQ(orv::VoxelToStr(RGB16(1000, 65535, 5)), "1000 65535   5");
+}
+
+TEST(VoxelTraits, NamesOfEveryType) {
+  using orv::VoxelTraits;
+  EXPECT_STREQ(VoxelTraits<unsigned char>::kDisplayName, "GRAY8");
+  EXPECT_STREQ(VoxelTraits<unsigned short>::kDisplayName, "GRAY16");
+  EXPECT_STREQ(VoxelTraits<int>::kDisplayName, "Unknown");
+  EXPECT_STREQ(VoxelTraits<float>::kDisplayName, "float");
+  EXPECT_STREQ(VoxelTraits<double>::kDisplayName, "double");
+  EXPECT_STREQ(VoxelTraits<bool>::kDisplayName, "BINARY");
+  EXPECT_STREQ(VoxelTraits<RGB8>::kDisplayName, "RGB");
+  EXPECT_STREQ(VoxelTraits<RGB16>::kDisplayName, "RGB16");
+
+  EXPECT_STREQ(VoxelTraits<unsigned char>::kCppName, "unsigned char");
+  EXPECT_STREQ(VoxelTraits<unsigned short>::kCppName, "unsigned short");
+  EXPECT_STREQ(VoxelTraits<int>::kCppName, "int");
+  EXPECT_STREQ(VoxelTraits<float>::kCppName, "float");
+  EXPECT_STREQ(VoxelTraits<double>::kCppName, "double");
+  EXPECT_STREQ(VoxelTraits<bool>::kCppName, "bool");
+  EXPECT_STREQ(VoxelTraits<RGB8>::kCppName, "bix::RGB_generic<unsigned char>");
+  EXPECT_STREQ(VoxelTraits<RGB16>::kCppName, "bix::RGB_generic<unsigned short>");
+}
+
+TEST(VoxelTraits, ValueTextsAtTheExtremes) {
+  using orv::VoxelTraits;
+  EXPECT_EQ(VoxelTraits<unsigned char>::ValueText(0), "0");
+  EXPECT_EQ(VoxelTraits<unsigned char>::ValueText(255), "255");
+  EXPECT_EQ(VoxelTraits<unsigned short>::ValueText(65535), "65535");
+  EXPECT_EQ(VoxelTraits<int>::ValueText(INT_MIN), "-2147483648");
+  EXPECT_EQ(VoxelTraits<int>::ValueText(INT_MAX), "2147483647");
+  EXPECT_EQ(VoxelTraits<float>::ValueText(-FLT_MAX), "-3.40282e+38");
+  EXPECT_EQ(VoxelTraits<float>::ValueText(FLT_TRUE_MIN), "1.4013e-45");
+  EXPECT_EQ(VoxelTraits<float>::ValueText(-0.0f), "-0");
+  EXPECT_EQ(VoxelTraits<float>::ValueText(100000.f), "100000");
+  EXPECT_EQ(VoxelTraits<float>::ValueText(1000000.f), "1e+06");
+  EXPECT_EQ(VoxelTraits<double>::ValueText(-DBL_MAX), "-1.79769e+308");
+  EXPECT_EQ(VoxelTraits<double>::ValueText(0.25), "0.25");
+  EXPECT_EQ(VoxelTraits<bool>::ValueText(true), "1");
+  EXPECT_EQ(VoxelTraits<RGB8>::ValueText(RGB8(255, 0, 9)), "255   0   9");
+  EXPECT_EQ(VoxelTraits<RGB16>::ValueText(RGB16(65535, 65535, 65535)), "65535 65535 65535");
+  EXPECT_EQ(VoxelTraits<RGB16>::ValueText(RGB16(0, 99, 100)), "  0  99 100");
+}
+
+TEST(VoxelTraits, VoxelToStrPrintsWhatTheTraitsPrint) {
+  EXPECT_EQ(orv::VoxelToStr<int>(INT_MIN), "-2147483648");
+  EXPECT_EQ(orv::VoxelToStr<float>(FLT_MAX), "3.40282e+38");
+  EXPECT_EQ(orv::VoxelToStr(RGB16(65535, 0, 65535)), "65535   0 65535");
 }
 
 TEST(Buffer2d, SizeAndLayout) {
