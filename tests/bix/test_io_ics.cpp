@@ -213,6 +213,13 @@ TEST(IcsFiles, GarbageHeadersAreRefused) {
   std::string error = ReadError(dir / "g.ics");
   EXPECT_EQ(error.rfind("'" + (dir / "g.ics") + "': is not a readable ICS file (libics: ", 0), 0u) << error;
 
+  // A bad header after history lines: refused, and (under LeakSanitizer)
+  // nothing of it left behind.
+  WriteBytes(dir / "h.ics", "\t\nics_version\t2.0\nfilename\th\nhistory\tmade by hand\nlayout\tparameters\t4\n"
+                            "layout\torder\tx\ty\tz\nlayout\tsizes\t8\t3\t8\t2\nend\t\n");
+  EXPECT_EQ(ReadError(dir / "h.ics"),
+            "'" + (dir / "h.ics") + "': is not a readable ICS file (libics: Missing \"bits\" element in .ics file)");
+
   WriteBytes(dir / "e.ics", "");
   EXPECT_EQ(ReadError(dir / "e.ics"), "'" + (dir / "e.ics") + "': is empty");
 

@@ -6,8 +6,13 @@
 #include <orv/orv_factory.h>
 
 #include <malloc.h>
+
+#include <cstddef>
+
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// AddressSanitizer's allocator statistics (declared here: GCC ships the
+// runtime but not always its interface headers).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 #include <type_traits>

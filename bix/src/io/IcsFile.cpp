@@ -5,10 +5,29 @@
 #include <libics_ll.h>
 #include <strings.h>
 
+#include <cstdlib>
+
 namespace bix::io {
 
 void CheckIcs(Ics_Error error, const std::string& name, const std::string& what) {
   if (error != IcsErr_Ok) Fail(name, what + " (libics: " + IcsGetErrorText(error) + ")");
+}
+
+Ics_Error OpenIcsForReading(ICS** ics, const std::string& path) {
+  *ics = nullptr;
+  // IcsClose frees the structure with free().
+  ICS* header = static_cast<ICS*>(std::malloc(sizeof(ICS)));
+  if (!header) return IcsErr_Alloc;
+  IcsInit(header);
+  const Ics_Error error = IcsReadIcs(header, path.c_str(), 0, 1);
+  if (error != IcsErr_Ok) {
+    IcsFreeHistory(header);
+    std::free(header);
+    return error;
+  }
+  header->fileMode = IcsFileMode_read;
+  *ics = header;
+  return IcsErr_Ok;
 }
 
 void CheckIcsPath(const std::string& path, const std::string& name) {

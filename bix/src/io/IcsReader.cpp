@@ -37,7 +37,7 @@ private:
 IcsReader::IcsReader(const std::string& name) : ImageReader(name) {
   // Through a link, libics must look for a version 1 data file beside the
   // header itself, not beside the link.
-  CheckIcs(IcsOpen(&m_handle.ics, FileBehindLinks(name).c_str(), "r"), name, "is not a readable ICS file");
+  CheckIcs(OpenIcsForReading(&m_handle.ics, FileBehindLinks(name)), name, "is not a readable ICS file");
   ReadLayout();
   CheckDataSize();
 }
