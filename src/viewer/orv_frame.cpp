@@ -213,8 +213,8 @@ void orv_OrthoscopeFrame::OnVolume(wxCommandEvent&) {
 // windows (dialogs, the info window) whose events travel up to here are
 // theirs, and so are keys typed into a text field.
 void orv_OrthoscopeFrame::OnCharHook(wxKeyEvent& event) {
-  auto* source = wxDynamicCast(event.GetEventObject(), wxWindow);
-  if (!source || wxGetTopLevelParent(source) != this || wxDynamicCast(source, wxTextCtrl)) {
+  auto* source = dynamic_cast<wxWindow*>(event.GetEventObject());
+  if (!source || wxGetTopLevelParent(source) != this || dynamic_cast<wxTextCtrl*>(source)) {
     event.Skip();
     return;
   }
