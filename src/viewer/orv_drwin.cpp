@@ -132,9 +132,9 @@ void orv_DrWin3d::DrawPointer(wxDC& dc, const wxSize& size) const {
   const orv_OrthoscopeCanvas& c = *m_canvas;
   const orv_CutPointerStyle& pointer = c.m_pointer;
   if (pointer.style == POINTER_NONE) return;
-  const wxPoint p = PointerPixel(c.m_cut[m_h], c.m_cut[m_v], c.m_visibleBox.offset[m_h],
-                                 c.m_visibleBox.offset[m_v], c.m_zoom[m_h], c.m_zoom[m_v], size,
-                                 c.m_reversed[m_h], c.m_reversed[m_v]);
+  const PixelPoint p = PointerPixel(c.m_cut[m_h], c.m_cut[m_v], c.m_visibleBox.offset[m_h],
+                                    c.m_visibleBox.offset[m_v], c.m_zoom[m_h], c.m_zoom[m_v],
+                                    {size.x, size.y}, c.m_reversed[m_h], c.m_reversed[m_v]);
   const int w = size.x, h = size.y;
   wxPenStyle penStyle = wxPENSTYLE_SOLID;
   if (pointer.style == POINTER_DOTTED_CROSS) penStyle = wxPENSTYLE_DOT;
