@@ -6,8 +6,12 @@
 #include <orv/orv_factory.h>
 
 #include <malloc.h>
+
+#include <cstddef>
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// AddressSanitizer's run time provides this; GCC 12 ships no header declaring
+// it (sanitizer/allocator_interface.h comes with clang only).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 #include <type_traits>
