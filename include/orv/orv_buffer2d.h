@@ -1,6 +1,8 @@
 #ifndef ORV_BUFFER2D_H
 #define ORV_BUFFER2D_H
 
+#include <orv/orv_export.h>
+
 #include <bix/RGB.h>
 
 #include <cstdint>
@@ -12,7 +14,7 @@ namespace orv {
 // layout a wxImage uses, so a picture can wrap it without copying. The buffer
 // owns its array; data is null when the buffer is empty.
 template <class T>
-class Buffer2d {
+class ORV_EXPORT Buffer2d {
 public:
   std::uint32_t width = 0;
   std::uint32_t height = 0;

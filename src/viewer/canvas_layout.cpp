@@ -84,20 +84,11 @@ CanvasLayout ComputeCanvasLayout(const CanvasLayoutInput& in) {
 
   const int xzTop = (sXY || sYZ) ? xyHeight + b + 1 : 1;
   const int yzLeft = (sXY || sXZ) ? xyWidth + b + 1 : 1;
-  out.window[0] = wxRect(1, 1, xyWidth + b, xyHeight + b);
-  out.window[1] = wxRect(1, xzTop, xyWidth + b, xzHeight + b);
-  out.window[2] = wxRect(yzLeft, 1, yzWidth + b, xyHeight + b);
+  out.window[0] = {1, 1, xyWidth + b, xyHeight + b};
+  out.window[1] = {1, xzTop, xyWidth + b, xzHeight + b};
+  out.window[2] = {yzLeft, 1, yzWidth + b, xyHeight + b};
   out.placed = out.arranged = true;
   return out;
-}
-
-wxPoint PointerPixel(float cutH, float cutV, float visibleH, float visibleV, float zoomH,
-                     float zoomV, wxSize bitmap, bool reversedH, bool reversedV) {
-  int px = static_cast<int>((cutH - visibleH) * zoomH + 0.5f);
-  int py = static_cast<int>((cutV - visibleV) * zoomV + 0.5f);
-  if (reversedH) px = bitmap.x - 1 - px;
-  if (reversedV) py = bitmap.y - 1 - py;
-  return wxPoint(px, py);
 }
 
 }  // namespace orv

@@ -2,22 +2,42 @@
 #define ORV_SRC_CANVAS_LAYOUT_H
 
 // The arithmetic of the canvas, kept apart from the windows so that it can be
-// tested exhaustively: zoom levels, the placement of the three cut windows,
-// and where the pointer goes.
+// tested exhaustively: zoom levels and the placement of the three cut
+// windows. Plain types only: no toolkit header, so the
+// display-free core library holds it.
+
+#include <orv/orv_export.h>
 
 #include <bix/VOI.h>
 
-#include <orv/orv_canvas.h>
-
-#include <wx/gdicmn.h>
-
 namespace orv {
 
+// Window geometry in pixels, field names as the toolkit's so callers read alike.
+struct PixelSize {
+  int x = 0, y = 0;
+};
+struct PixelPoint {
+  int x = 0, y = 0;
+};
+struct PixelRect {
+  int x = 0, y = 0, width = 0, height = 0;
+  PixelSize GetSize() const { return {width, height}; }
+};
+
+inline bool operator==(PixelSize a, PixelSize b) { return a.x == b.x && a.y == b.y; }
+inline bool operator==(PixelPoint a, PixelPoint b) { return a.x == b.x && a.y == b.y; }
+inline bool operator==(const PixelRect& a, const PixelRect& b) {
+  return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
+// Declared for hosts in orv_canvas.h too; repeated here so that its
+// definition, compiled without the toolkit, is exported.
+ORV_EXPORT float ZoomForLevel(float base, int level);
 
 struct CanvasLayoutInput {
   int border = 0;                        // outer minus client size of a window
   bool shown[3] = {true, true, true};    // XY, XZ, YZ
-  wxSize client;                         // the canvas's client size
+  PixelSize client;                      // the canvas's client size
   bix::VOI<float> image;                 // image box
   bix::VOI<float> visible;               // visible box before the layout
   bix::Vector3d<float> zoom;             // pixels per micron
@@ -26,7 +46,7 @@ struct CanvasLayoutInput {
 struct CanvasLayout {
   bool placed = false;      // false: zero client size, nothing changes at all
   bool arranged = false;    // windows, visible box and scroll steps computed
-  wxRect window[3];         // XY, XZ, YZ in canvas client pixels (outer size)
+  PixelRect window[3];      // XY, XZ, YZ in canvas client pixels (outer size)
   bix::VOI<float> visible;  // the new visible box
   bix::Vector3d<float> scrollStep;
 };
@@ -35,11 +55,6 @@ struct CanvasLayout {
 // XY's width, YZ right of it with XY's height, one-pixel gaps. When no window
 // is shown the result is `placed` with the old visible box.
 CanvasLayout ComputeCanvasLayout(const CanvasLayoutInput& in);
-
-// The pointer's pixel in a window of w x h pixels: the cut's (h, v) relative
-// to the visible offset, scaled and rounded, mirrored on reversed axes.
-wxPoint PointerPixel(float cutH, float cutV, float visibleH, float visibleV, float zoomH,
-                     float zoomV, wxSize bitmap, bool reversedH, bool reversedV);
 
 }  // namespace orv
 

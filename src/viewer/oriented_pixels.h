@@ -5,11 +5,13 @@
 // window system paints from (cairo's RGB24: 0x00RRGGBB per word), oriented
 // as the cut window shows it, in one pass.
 
-#include "canvas_pictures.h"
+#include <orv/orv_buffer2d.h>
 
 #include <cstddef>
 
 namespace orv {
+
+using RGB8Buffer = Buffer2d<bix::RGB_generic<unsigned char>>;
 
 // Without `transpose` picture pixel (c, r) is buffer element (c, r); with it
 // (the YZ window, whose buffer runs along y first) it is element (r, c), so

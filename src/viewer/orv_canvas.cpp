@@ -246,7 +246,8 @@ void orv_OrthoscopeCanvas::RecomputeVisible() {
   CanvasLayoutInput in;
   in.border = m_border;
   for (int i = 0; i < 3; ++i) in.shown[i] = m_view->shown[i];
-  in.client = GetClientSize();
+  const wxSize client = GetClientSize();
+  in.client = {client.x, client.y};
   in.image = m_view->imageBox;
   in.visible = m_view->visibleBox;
   in.zoom = m_view->zoom;
@@ -255,7 +256,10 @@ void orv_OrthoscopeCanvas::RecomputeVisible() {
   if (layout.arranged) {
     m_view->visibleBox = layout.visible;
     m_view->scrollStep = layout.scrollStep;
-    for (int i = 0; i < 3; ++i) m_win[i]->SetSize(layout.window[i]);
+    for (int i = 0; i < 3; ++i) {
+      const PixelRect& r = layout.window[i];
+      m_win[i]->SetSize(r.x, r.y, r.width, r.height);
+    }
   }
   for (int i : {0, 2, 1}) m_win[i]->Show(m_view->shown[i]);
 }

@@ -211,7 +211,8 @@ void orv_OrthoscopeFrame::OnVolume(wxCommandEvent&) {
 // the frame matches every key pressed in one of its own windows against the
 // accelerators of its menu labels first. Keys pressed in other top-level
 // windows (dialogs, the info window) whose events travel up to here are
-// theirs, and so are keys typed into a text field.
+// theirs, and so are keys typed into a text field (asked through wx RTTI:
+// wxDynamicCast static_casts first, a downcast the sanitizer rejects).
 void orv_OrthoscopeFrame::OnCharHook(wxKeyEvent& event) {
   auto* source = dynamic_cast<wxWindow*>(event.GetEventObject());
   if (!source || wxGetTopLevelParent(source) != this || dynamic_cast<wxTextCtrl*>(source)) {

@@ -10,6 +10,8 @@
 // Windows are indices 0 (XY), 1 (XZ), 2 (YZ); sets of windows are masks with
 // bit i for window i (the values of orv_ProjectionType).
 
+#include "canvas_layout.h"
+
 #include <bix/VOI.h>
 #include <bix/Vector3d.h>
 
@@ -28,11 +30,6 @@ inline constexpr CutAxes kCutAxes[3] = {{0, 1, 2, false}, {0, 2, 1, false}, {2, 
 // The window masks whose visible box runs along each image axis, and the one
 // whose depth axis it is (the depth mask of XY is 6: XZ and YZ).
 inline constexpr unsigned kWindowMask[3] = {1, 2, 4};
-
-struct PixelPoint {
-  int x = 0, y = 0;
-  friend bool operator==(const PixelPoint& a, const PixelPoint& b) { return a.x == b.x && a.y == b.y; }
-};
 
 // How one window shows the volume now: its axes, whether they are reversed,
 // its zoom and the visible box's offset along them.
@@ -116,10 +113,6 @@ private:
   // One scroll step of the visible box along image axis `axis`.
   unsigned ScrollAlong(unsigned axis, int direction);
 };
-
-// Pixels per micron at zoom `level`: base * (level + 1) above 0,
-// base / (1 - level) below 0.
-float ZoomForLevel(float base, int level);
 
 // The cut one voxel further in `direction` along an axis whose voxels of
 // `step` microns start at `offset`. A cut on a voxel centre (up to

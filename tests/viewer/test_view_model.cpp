@@ -43,6 +43,13 @@ TEST(CutOrientation, PixelsAndMicronsAreOneRuleBothWays) {
         }
     }
   }
+  // By hand: the pointer rounds to the nearest pixel and mirrors.
+  const CutOrientation tenPerMicron(kCutAxes[0], false, false, 10, 10, 0, 0);
+  EXPECT_EQ(tenPerMicron.PixelOf(4.5f, 3.25f, 100, 80), (PixelPoint{45, 33}));
+  const CutOrientation mirrored(kCutAxes[0], true, true, 10, 10, 0, 0);
+  EXPECT_EQ(mirrored.PixelOf(4.5f, 3.25f, 100, 80), (PixelPoint{54, 46}));
+  const CutOrientation shifted(kCutAxes[0], false, false, 2, 2, 10, 5);
+  EXPECT_EQ(shifted.PixelOf(12.f, 7.f, 10, 10), (PixelPoint{4, 4}));
   // By hand: XY at 2 pixels per micron from x = 10; column 3 is x 11.5, or
   // counted from the right edge of a 40-pixel picture when x is reversed.
   ViewModel m = Model();

@@ -1,12 +1,14 @@
 #ifndef BIX_RGB_H
 #define BIX_RGB_H
 
+#include <bix/Export.h>
+
 namespace bix {
 
 // One colour voxel: red, green, blue, packed with nothing between them, so an
 // array of RGB_generic<unsigned char> is the 24-bit RGB layout of a picture.
 template <class T>
-struct RGB_generic {
+struct BIX_EXPORT RGB_generic {
   using component_type = T;
   T red, green, blue;
 
