@@ -5,7 +5,9 @@
 
 #include <bix/Image3d.h>
 
-#include <wx/string.h>
+// File names are the toolkit's strings; counting needs no toolkit, so only
+// a declaration here.
+class wxString;
 
 #include <cstddef>
 #include <functional>

@@ -1,13 +1,12 @@
 #include <orv/histogram.h>
 #include <orv/orv_voxel_traits.h>
 
+#include "busy_notice.h"
 #include "parallel_runs.h"
 
 #include <bix/Types.h>
 #include <bix/VectorClones.h>
 
-#include <wx/busyinfo.h>
-#include <wx/filefn.h>
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -17,8 +16,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iomanip>
 #include <limits>
 #include <new>
 #include <string>
@@ -28,47 +25,6 @@
 namespace orv {
 
 namespace {
-
-// Centre values as the file shows them: 8-bit values as numbers, floats with
-// enough digits to read back the same float.
-template <class T>
-void WriteValue(std::ostream& out, T v) {
-  if constexpr (std::is_same_v<T, unsigned char>)
-    out << static_cast<int>(v);
-  else if constexpr (std::is_floating_point_v<T>)
-    out << std::setprecision(std::numeric_limits<T>::max_digits10) << v;
-  else
-    out << v;
-}
-
-template <class T>
-bool ReadValue(std::istream& in, T& v) {
-  if constexpr (std::is_floating_point_v<T>) {
-    in >> v;
-    return static_cast<bool>(in) && std::isfinite(v);
-  } else {
-    long long wide = 0;
-    in >> wide;
-    if (!in || wide < std::numeric_limits<T>::min() || wide > std::numeric_limits<T>::max()) return false;
-    v = static_cast<T>(wide);
-    return true;
-  }
-}
-
-// One count: digits up to a blank or the end of the file; line ends are
-// skipped; 1 to 19 digits; the value wraps into 32 bits.
-bool ReadCount(std::istream& in, unsigned& count) {
-  std::uint32_t value = 0;
-  int digits = 0;
-  for (int c = in.get(); c != std::char_traits<char>::eof(); c = in.get()) {
-    if (c == '\n' || c == '\r') continue;
-    if (c == ' ') break;
-    if (c < '0' || c > '9' || ++digits > 19) return false;
-    value = value * 10u + static_cast<std::uint32_t>(c - '0');
-  }
-  count = value;
-  return digits > 0;
-}
 
 // The bin positions of n voxels v[0], v[step], ... of a histogram whose
 // first and last centres are f and l (top + 1 bins), as GetBinPos computes
@@ -539,65 +495,11 @@ Histogram<T>& Histogram<T>::operator+=(const Histogram& other) {
 }
 
 template <class T>
-bool Histogram<T>::Save(const wxString& path) const {
-  if (m_n == 0) return false;
-  unsigned first = FindFirstNonZero(), last = FindLastNonZero();
-  if (first == m_n - 1) last = m_n - 1;  // no counts below the last bin
-  const wxString temporary = path + ".part";
-  {
-    std::ofstream out(temporary.fn_str(), std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << VoxelTraits<T>::kCppName << '\n' << m_n << ' ' << first << ' ' << last << ' ' << '\n';
-    WriteValue(out, GetLeftCenter());
-    out << ' ';
-    WriteValue(out, GetRightCenter());
-    out << '\n';
-    for (unsigned i = first; i <= last; ++i) out << m_counts[i] << ' ';
-    out.flush();
-    if (!out) {
-      out.close();
-      wxRemoveFile(temporary);
-      return false;
-    }
-  }
-  if (!wxRenameFile(temporary, path, true)) {
-    wxRemoveFile(temporary);
-    return false;
-  }
-  return true;
-}
-
-template <class T>
-bool Histogram<T>::Load(const wxString& path) {
-  std::ifstream in(path.fn_str(), std::ios::binary);
-  if (!in) return false;
-  char line[99];
-  in.getline(line, sizeof line);  // at most 98 characters
-  if (!in) return false;
-  std::string name(line);
-  if (!name.empty() && name.back() == '\r') name.pop_back();
-  if (name != VoxelTraits<T>::kCppName) return false;
-
-  unsigned long long n = 0, first = 0, last = 0;
-  in >> n >> first >> last;
-  if (!in || n == 0 || n > kMaxBins || first > last || last >= n) return false;
-  T lo, hi;
-  if (!ReadValue(in, lo) || !ReadValue(in, hi) || !(lo <= hi)) return false;
-
-  Histogram<T> loaded;
-  loaded.Init(lo, hi, static_cast<unsigned>(n));
-  for (unsigned long long i = first; i <= last; ++i)
-    if (!ReadCount(in, loaded.m_counts[i])) return false;
-  *this = loaded;
-  return true;
-}
-
-template <class T>
 void HistogramSet<T>::CreateFromImage(const bix::Image3d<T>& image) {
   // The notice goes up while the cores already count.
-  std::unique_ptr<wxBusyInfo> busy;
+  std::unique_ptr<BusyNotice> busy;
   const Meanwhile notice = [&busy] {
-    if (!busy) busy = std::make_unique<wxBusyInfo>("Creating histogram...");
+    if (!busy) busy = ShowBusyNotice("Creating histogram...");
   };
   const T* first = image.begin();
   const T* last = image.end();
@@ -633,9 +535,9 @@ void HistogramSet<bix::RGB_generic<C>>::CreateFromImage(const bix::Image3d<bix::
   // The three channels are counted in one pass over the voxels, so the three
   // notices go up together, while the cores already count, and stay until
   // the set is done.
-  std::unique_ptr<wxBusyInfo> busy[3];
+  std::unique_ptr<BusyNotice> busy[3];
   const Meanwhile notices = [&busy] {
-    for (int k = 0; k < 3; ++k) busy[k] = std::make_unique<wxBusyInfo>(kMessages[k]);
+    for (int k = 0; k < 3; ++k) busy[k] = ShowBusyNotice(kMessages[k]);
   };
   constexpr C top = std::numeric_limits<C>::max();
   for (int k = 0; k < 3; ++k) m_channels[k].Init(0, top, top + 1u);
