@@ -114,28 +114,31 @@ unsigned ViewModel::Page(int window, int direction) {
   return kWindowMask[window];
 }
 
+namespace {
+
+// Calls at(axis, value) for the window's across axis with h and its down axis with v.
+template <class At>
+void OnPlaneAxes(int window, float h, float v, At at) {
+  at(kCutAxes[window].h, h);
+  at(kCutAxes[window].v, v);
+}
+
+}  // namespace
+
 unsigned ViewModel::SetCutAt(int window, float h, float v) {
-  const CutAxes& axes = kCutAxes[window];
-  const unsigned plane[2] = {axes.h, axes.v};
-  const float values[2] = {h, v};
-  for (int k = 0; k < 2; ++k) {
-    const unsigned a = plane[k];
-    cut[a] = std::min(std::max(values[k], imageBox.offset[a]), imageBox.offset[a] + imageBox.size[a]);
-  }
+  OnPlaneAxes(window, h, v, [this](unsigned a, float value) {
+    cut[a] = std::min(std::max(value, imageBox.offset[a]), imageBox.offset[a] + imageBox.size[a]);
+  });
   // The other two windows show planes through the moved cut.
   return 7u & ~kWindowMask[window];
 }
 
 void ViewModel::CenterAt(int window, float h, float v) {
-  const CutAxes& axes = kCutAxes[window];
-  const unsigned plane[2] = {axes.h, axes.v};
-  const float values[2] = {h, v};
-  for (int k = 0; k < 2; ++k) {
-    const unsigned a = plane[k];
+  OnPlaneAxes(window, h, v, [this](unsigned a, float value) {
     const float o = imageBox.offset[a], s = imageBox.size[a], w = visibleBox.size[a];
     // The upper end first: a visible box larger than the image starts at its offset.
-    visibleBox.offset[a] = std::max(std::min(values[k] - w * 0.5f, o + s - w), o);
-  }
+    visibleBox.offset[a] = std::max(std::min(value - w * 0.5f, o + s - w), o);
+  });
 }
 
 void ViewModel::CenterOnCut() {
