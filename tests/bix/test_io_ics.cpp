@@ -220,6 +220,11 @@ TEST(IcsFiles, GarbageHeadersAreRefused) {
   EXPECT_EQ(ReadError(dir / "h.ics"),
             "'" + (dir / "h.ics") + "': is not a readable ICS file (libics: Missing \"bits\" element in .ics file)");
 
+  // A header cut in the middle of a line (libics reads past such a line's
+  // end: it crashed on this one) is refused before libics sees it.
+  WriteBytes(dir / "cut.ics", "\t\nics_version\t2.0\nfilename\tx\nlayout\tsizes");
+  EXPECT_EQ(ReadError(dir / "cut.ics"), "'" + (dir / "cut.ics") + "': is truncated: its ICS header ends in the middle of a line");
+
   WriteBytes(dir / "e.ics", "");
   EXPECT_EQ(ReadError(dir / "e.ics"), "'" + (dir / "e.ics") + "': is empty");
 

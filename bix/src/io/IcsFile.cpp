@@ -43,6 +43,13 @@ std::string IdsNameOf(const std::string& ics, const std::string& name) {
   return ids;
 }
 
+std::string IcsNameOf(const std::string& path, const std::string& name) {
+  CheckIcsPath(path, name);
+  char ics[ICS_MAXPATHLEN];
+  IcsGetIcsName(ics, path.c_str(), 0);
+  return ics;
+}
+
 bool IsChannelDimension(const char* order) {
   for (const char* n : {"ch", "c", "channel", "channels", "rgb"})
     if (order && ::strcasecmp(order, n) == 0) return true;

@@ -41,6 +41,8 @@ void CheckIcsPath(const std::string& path, const std::string& name);
 // The data file of a version 1 header `ics`, named as libics names it when
 // it writes and reads one: Cell.ics gives Cell.ids, Cell.ICS gives Cell.IDS.
 std::string IdsNameOf(const std::string& ics, const std::string& name);
+// The header libics reads for `path` (Cell.ids gives Cell.ics).
+std::string IcsNameOf(const std::string& path, const std::string& name);
 
 // The numbering of ICS dimensions: channels (colour) may come first, then x,
 // y and z.

@@ -34,10 +34,36 @@ private:
   IcsHandle m_handle;
 };
 
+// libics reads past the end of a header whose last line is cut short (a
+// "layout sizes" line without values and without its line end crashes it),
+// so such headers are refused before libics sees them. The header ends at
+// its "end" line; the first two bytes are its field and line separators.
+void CheckHeaderIsWhole(const std::string& path, const std::string& name) {
+  constexpr std::size_t kMaxHeader = 1 << 20;
+  PosixFile file(path, PosixFile::READ, name);
+  std::string text(kMaxHeader, '\0');
+  text.resize(file.Read(text.data(), text.size()));
+  if (text.size() < 2) Fail(name, "is not a readable ICS file (its header is incomplete)");
+  const char field = text[0], line = text[1];
+  // Anything else is no ICS header: libics says so itself.
+  if (text.compare(2, 11, "ics_version") != 0) return;
+  for (std::size_t start = 2; start < text.size();) {
+    const std::size_t end = text.find(line, start);
+    const std::string first = text.substr(start, std::min(end, text.find(field, start)) - start);
+    if (first == "end") return;
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  if (text.size() == kMaxHeader) Fail(name, "is not a readable ICS file (no end of its header in its first MiB)");
+  if (text.back() != line) Fail(name, "is truncated: its ICS header ends in the middle of a line");
+}
+
 IcsReader::IcsReader(const std::string& name) : ImageReader(name) {
   // Through a link, libics must look for a version 1 data file beside the
   // header itself, not beside the link.
-  CheckIcs(OpenIcsForReading(&m_handle.ics, FileBehindLinks(name)), name, "is not a readable ICS file");
+  const std::string path = FileBehindLinks(name);
+  CheckHeaderIsWhole(IcsNameOf(path, name), name);
+  CheckIcs(OpenIcsForReading(&m_handle.ics, path), name, "is not a readable ICS file");
   ReadLayout();
   CheckDataSize();
 }
