@@ -37,6 +37,21 @@ int FieldCharacters() {
     return 5;
 }
 
+// The widest text a value of T is shown with.
+template <class T>
+const char* WidestValueText() {
+  if constexpr (std::is_same_v<T, unsigned char>)
+    return "255";
+  else if constexpr (std::is_same_v<T, unsigned short>)
+    return "65535";
+  else if constexpr (std::is_same_v<T, int>)
+    return "-2147483648";
+  else if constexpr (std::is_same_v<T, float>)
+    return "-8.88888e+38";
+  else
+    return "10.00";  // a gamma
+}
+
 }  // namespace
 
 template <class T>
@@ -44,6 +59,10 @@ VariableTextCtrl<T>::VariableTextCtrl(wxWindow* parent, wxWindowID id, const wxP
     : wxTextCtrl(parent, id, "", pos, wxSize(FieldCharacters<T>() > 5 ? 80 : 40, -1),
                  wxTE_RIGHT | wxTE_PROCESS_ENTER) {
   SetMaxLength(FieldCharacters<T>());
+  // Wide enough for the widest value in the font in use (with GTK's default
+  // font the written 40 pixels cut "5660" to "566"), never narrower.
+  const wxSize needed = GetSizeFromTextSize(GetTextExtent(WidestValueText<T>()).x);
+  if (needed.x > GetSize().x) SetInitialSize(wxSize(needed.x, -1));
   Bind(wxEVT_TEXT_ENTER, &VariableTextCtrl::OnEnter, this);
   Bind(wxEVT_KILL_FOCUS, &VariableTextCtrl::OnKillFocus, this);
   Bind(wxEVT_KEY_DOWN, &VariableTextCtrl::OnKeyDown, this);

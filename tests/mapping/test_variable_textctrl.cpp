@@ -123,3 +123,27 @@ TEST(VariableTextCtrl, ArrowKeysStepWithinTheRange) {
   EXPECT_EQ(gammaField->GetValue(), "0.10");
   EXPECT_EQ(f.ids.back(), 20002);
 }
+
+namespace {
+
+template <class T>
+void ExpectWidestValueVisible(FieldFrame& f, const wxString& widest) {
+  auto* field = new orv::VariableTextCtrl<T>(f.panel, wxID_ANY);
+  field->ChangeValue(widest);
+  const int extent = field->GetTextExtent(widest).x;
+  EXPECT_LT(extent, field->GetClientSize().x) << widest;
+  EXPECT_LE(field->GetSizeFromTextSize(extent).x, field->GetSize().x) << widest << ": GTK's padding cuts it";
+  EXPECT_GE(field->GetSize().x, 40) << "never narrower than the written width";
+}
+
+}  // namespace
+
+// With GTK's default font a 40-pixel field showed "566" of 5660.
+TEST(VariableTextCtrl, TheWidestValueOfEveryTypeIsFullyVisible) {
+  FieldFrame f;
+  ExpectWidestValueVisible<unsigned char>(f, "255");
+  ExpectWidestValueVisible<unsigned short>(f, "65535");
+  ExpectWidestValueVisible<int>(f, "-2147483648");
+  ExpectWidestValueVisible<float>(f, "-8.88888e+38");
+  ExpectWidestValueVisible<double>(f, "10.00");
+}
