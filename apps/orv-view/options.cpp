@@ -1,5 +1,8 @@
 #include "options.h"
 
+#include <wx/cmdline.h>
+#include <wx/msgout.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -21,6 +24,7 @@ bool ParsePositive(const std::string& text, float& value) {
 }
 
 bool ParseVoxelSize(const std::string& text, bix::Vector3d<float>& size) {
+  if (text.empty()) return false;
   std::vector<std::string> parts;
   std::stringstream in(text);
   for (std::string part; std::getline(in, part, ',');) parts.push_back(part);
@@ -38,36 +42,68 @@ int StretchMenuOffset(const std::string& name) {
   return -1;
 }
 
+namespace {
+
+// What the parser says of a command line it cannot take, kept instead of
+// printed, so that orv-view reports it in its own way.
+class CollectedMessages : public wxMessageOutput {
+public:
+  void Output(const wxString& text) override { m_text += text; }
+  std::string Text() const { return m_text.Strip(wxString::both).utf8_string(); }
+
+private:
+  wxString m_text;
+};
+
+std::string Utf8(const wxString& text) { return text.utf8_string(); }
+
+}  // namespace
+
 std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& options) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (arg == "--help" || arg == "-h") {
-      options.help = true;
-    } else if (arg == "--version") {
-      options.version = true;
-    } else if (arg == "--snapshot") {
-      if (!hasValue) return "--snapshot needs the name of a PNG file";
-      options.snapshot = args[++i];
-    } else if (arg == "--voxel-size") {
-      if (!hasValue || !ParseVoxelSize(args[i + 1], options.voxelSize))
-        return "--voxel-size needs three positive sizes in microns per voxel, such as 0.2,0.2,0.5";
-      options.hasVoxelSize = true;
-      ++i;
-    } else if (arg == "--stretch") {
-      if (!hasValue || StretchMenuOffset(args[i + 1]) < 0)
-        return "--stretch needs one of none, linear, smart, percentil";
-      options.stretch = args[++i];
-    } else if (arg == "--full-range") {
-      options.fullRange = true;
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return "unknown option " + arg;
-    } else if (options.image.empty()) {
-      options.image = arg;
-    } else {
-      return "only one image can be opened, got " + options.image + " and " + arg;
-    }
+  static const wxCmdLineEntryDesc kOptions[] = {
+      {wxCMD_LINE_SWITCH, "h", "help", "show this text", wxCMD_LINE_VAL_NONE, 0},
+      {wxCMD_LINE_SWITCH, nullptr, "version", "show the version", wxCMD_LINE_VAL_NONE, 0},
+      {wxCMD_LINE_OPTION, nullptr, "voxel-size", "the voxel size in microns, X,Y,Z", wxCMD_LINE_VAL_STRING, 0},
+      {wxCMD_LINE_OPTION, nullptr, "stretch", "the intensity mapping on opening", wxCMD_LINE_VAL_STRING, 0},
+      {wxCMD_LINE_SWITCH, nullptr, "full-range", "16-bit gray: levels and thresholds over 0..65535",
+       wxCMD_LINE_VAL_NONE, 0},
+      {wxCMD_LINE_OPTION, nullptr, "snapshot", "save a picture of the three cuts and exit", wxCMD_LINE_VAL_STRING, 0},
+      {wxCMD_LINE_PARAM, nullptr, nullptr, "IMAGE", wxCMD_LINE_VAL_STRING,
+       wxCMD_LINE_PARAM_OPTIONAL | wxCMD_LINE_PARAM_MULTIPLE},
+      {wxCMD_LINE_NONE, nullptr, nullptr, nullptr, wxCMD_LINE_VAL_NONE, 0}};
+  // Our arguments are UTF-8 whatever the locale: handed over as wide strings.
+  std::vector<std::wstring> wide = {L"orv-view"};
+  for (const std::string& arg : args) wide.push_back(wxString::FromUTF8(arg).ToStdWstring());
+  std::vector<wchar_t*> argv;
+  for (std::wstring& arg : wide) argv.push_back(arg.data());
+  wxCmdLineParser parser(kOptions);
+  parser.SetCmdLine(static_cast<int>(argv.size()), argv.data());
+  CollectedMessages messages;
+  wxMessageOutput* previous = wxMessageOutput::Set(&messages);
+  const int result = parser.Parse(false);
+  wxMessageOutput::Set(previous);
+  if (result != 0) return messages.Text();
+
+  options.help = parser.Found("help");
+  options.version = parser.Found("version");
+  options.fullRange = parser.Found("full-range");
+  wxString value;
+  if (parser.Found("snapshot", &value)) {
+    if (value.empty()) return "--snapshot needs the name of a PNG file";
+    options.snapshot = Utf8(value);
   }
+  if (parser.Found("voxel-size", &value)) {
+    if (!ParseVoxelSize(Utf8(value), options.voxelSize))
+      return "--voxel-size needs three positive sizes in microns per voxel, such as 0.2,0.2,0.5";
+    options.hasVoxelSize = true;
+  }
+  if (parser.Found("stretch", &value)) {
+    if (StretchMenuOffset(Utf8(value)) < 0) return "--stretch needs one of none, linear, smart, percentil";
+    options.stretch = Utf8(value);
+  }
+  if (parser.GetParamCount() > 1)
+    return "only one image can be opened, got " + Utf8(parser.GetParam(0)) + " and " + Utf8(parser.GetParam(1));
+  if (parser.GetParamCount() == 1) options.image = Utf8(parser.GetParam(0));
   return "";
 }
 

@@ -24,8 +24,11 @@ struct ViewerOptions {
 // "percentil"); -1 for any other name.
 int StretchMenuOffset(const std::string& name);
 
-// Parses the arguments after the program name. Returns an empty string on
-// success, otherwise what is wrong, in words for the user.
+// Parses the arguments after the program name with wxWidgets' command-line
+// parser (options as "--name value" or "--name=value"). Returns an empty
+// string on success, otherwise what is wrong, in words for the user: the
+// parser's own for unknown options and missing values, ours for values that
+// make no sense.
 std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& options);
 
 std::string Usage();

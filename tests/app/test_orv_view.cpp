@@ -55,10 +55,19 @@ TEST(OrvViewOptions, ParsesWhatTheUsageSays) {
     EXPECT_EQ(ParseOptions({"--voxel-size", bad}, q), voxelSizeError) << bad;
   }
   ViewerOptions r;
-  EXPECT_EQ(ParseOptions({"--voxel-size"}, r), voxelSizeError);
-  EXPECT_EQ(ParseOptions({"--snapshot"}, r), "--snapshot needs the name of a PNG file");
+  // Syntax errors in the parser's words, value errors in ours.
+  EXPECT_EQ(ParseOptions({"--voxel-size"}, r), "Option 'voxel-size' requires a value.");
+  EXPECT_EQ(ParseOptions({"--snapshot"}, r), "Option 'snapshot' requires a value.");
+  EXPECT_EQ(ParseOptions({"--snapshot", ""}, r), "--snapshot needs the name of a PNG file");
   EXPECT_EQ(ParseOptions({"--stretch", "log"}, r), "--stretch needs one of none, linear, smart, percentil");
-  EXPECT_EQ(ParseOptions({"--frobnicate"}, r), "unknown option --frobnicate");
+  EXPECT_EQ(ParseOptions({"--frobnicate"}, r), "Unknown long option 'frobnicate'");
+  ViewerOptions eq;
+  EXPECT_EQ(ParseOptions({"--stretch=none", "--voxel-size=1,2,3", "a.tif"}, eq), "");
+  EXPECT_EQ(eq.stretch, "none");
+  EXPECT_FLOAT_EQ(eq.voxelSize.z, 3.0f);
+  ViewerOptions utf8;
+  EXPECT_EQ(ParseOptions({"Zellkern \xc2\xb5m.tif"}, utf8), "");
+  EXPECT_EQ(utf8.image, "Zellkern \xc2\xb5m.tif") << "file names stay UTF-8 whatever the locale";
   EXPECT_EQ(ParseOptions({"a.tif", "b.tif"}, r), "only one image can be opened, got a.tif and b.tif");
   ViewerOptions h;
   EXPECT_EQ(ParseOptions({"--help"}, h), "");
