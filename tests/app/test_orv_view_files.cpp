@@ -259,8 +259,11 @@ TEST_F(OrvViewFiles, LinkedViewersFollowTheCutAndZoomOfTheOneInUseUntilUnlinked)
     EXPECT_TRUE(frame->GetMenuBar()->IsChecked(orvview::kLinkCutPointsId)) << "checked in every viewer";
   }
 
-  // Page Down in one's XY window: the next slice, 0.5 um deeper, in both.
-  orvtest::SendKeyDown(one->GetCanvas()->GetDrWin(orv::PROJ_XY), WXK_PAGEDOWN);
+  // Page Down, typed into one's XY window: the next slice, 0.5 um deeper, in both.
+  ASSERT_TRUE(orvtest::ShowAndActivate(one));
+  ASSERT_TRUE(orvtest::FocusAndWait(one->GetCanvas()->GetDrWin(orv::PROJ_XY)));
+  wxUIActionSimulator sim;
+  sim.Char(WXK_PAGEDOWN);
   const wxString deeper = Point(10.25, 7.75, 3.75);
   EXPECT_TRUE(orvtest::PumpUntil([&] { return CutText(one) == deeper && CutText(two) == deeper; }))
       << CutText(one) << " and " << CutText(two);
@@ -286,4 +289,15 @@ TEST_F(OrvViewFiles, LinkedViewersFollowTheCutAndZoomOfTheOneInUseUntilUnlinked)
   EXPECT_EQ(CutText(two), centre);
   EXPECT_EQ(two->GetCanvas()->GetZoomLevel(), 0);
   EXPECT_EQ(one->GetCanvas()->GetZoomLevel(), -1);
+}
+
+TEST(OrvViewConfig, TheRecentFilesLiveInTheUsersConfigurationFolder) {
+  wxString saved;
+  const bool had = wxGetEnv("XDG_CONFIG_HOME", &saved);
+  wxSetEnv("XDG_CONFIG_HOME", "/tmp/orv-config-test");
+  EXPECT_EQ(orvview::DefaultConfigFile(), "/tmp/orv-config-test/orv-view.conf");
+  if (had)
+    wxSetEnv("XDG_CONFIG_HOME", saved);
+  else
+    wxUnsetEnv("XDG_CONFIG_HOME");
 }
