@@ -33,6 +33,8 @@ bool BoxesOverlap(const bix::VOI<float>& a, const bix::VOI<float>& b) {
 }
 
 void ViewerLink::Add(orv::orv_OrthoscopeFrame* frame) {
+  // A viewer opened while linked joins the others where they are.
+  if (m_linked && !m_viewers.empty()) Take(m_viewers.front().frame->GetCanvas(), frame);
   const orv::orv_OrthoscopeCanvas* canvas = frame->GetCanvas();
   m_viewers.push_back({frame, canvas->GetCut(), canvas->GetZoomLevel()});
 }
@@ -60,13 +62,14 @@ void ViewerLink::Follow() {
 }
 
 void ViewerLink::Lead(const orv::orv_OrthoscopeFrame* leader) {
-  const orv::orv_OrthoscopeCanvas* from = leader->GetCanvas();
-  for (const Viewer& v : m_viewers) {
-    if (v.frame == leader) continue;
-    orv::orv_OrthoscopeCanvas* to = v.frame->GetCanvas();
-    ZoomTo(v.frame, from->GetZoomLevel());
-    if (BoxesOverlap(from->GetImageBox(), to->GetImageBox())) to->ChangeCut(from->GetCut());
-  }
+  for (const Viewer& v : m_viewers)
+    if (v.frame != leader) Take(leader->GetCanvas(), v.frame);
+}
+
+void ViewerLink::Take(const orv::orv_OrthoscopeCanvas* from, orv::orv_OrthoscopeFrame* follower) {
+  ZoomTo(follower, from->GetZoomLevel());
+  orv::orv_OrthoscopeCanvas* to = follower->GetCanvas();
+  if (BoxesOverlap(from->GetImageBox(), to->GetImageBox())) to->ChangeCut(from->GetCut());
 }
 
 void ViewerLink::Remember() {

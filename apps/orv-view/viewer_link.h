@@ -20,6 +20,7 @@ bool BoxesOverlap(const bix::VOI<float>& a, const bix::VOI<float>& b);
 // leading viewer's stack keep their own cut; the zoom level follows anyway.
 class ViewerLink {
 public:
+  // While linked, the added viewer takes the others' cut and zoom at once.
   void Add(orv::orv_OrthoscopeFrame* frame);
   void Remove(orv::orv_OrthoscopeFrame* frame);
 
@@ -39,6 +40,8 @@ private:
     int zoomLevel;
   };
   void Lead(const orv::orv_OrthoscopeFrame* leader);
+  // `follower` takes the zoom level of `from`, and its cut where the stacks overlap.
+  static void Take(const orv::orv_OrthoscopeCanvas* from, orv::orv_OrthoscopeFrame* follower);
   void Remember();
 
   std::vector<Viewer> m_viewers;

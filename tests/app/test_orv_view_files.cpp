@@ -269,6 +269,13 @@ TEST_F(OrvViewFiles, LinkedViewersFollowTheCutAndZoomOfTheOneInUseUntilUnlinked)
       << CutText(one) << " and " << CutText(two);
   EXPECT_EQ(CutText(apart), Point(110.25, 7.75, 3.25)) << "a stack elsewhere keeps its cut";
 
+  // A viewer opened while linked joins the others.
+  orv::orv_OrthoscopeFrame* late = LinkViewer({0, 0, 0});
+  session.Adopt(late);
+  EXPECT_EQ(CutText(late), deeper);
+  late->Destroy();
+  EXPECT_TRUE(orvtest::PumpUntil([&] { return session.Viewers().size() == 3; }));
+
   // The other way round, and the zoom.
   orvtest::SendKeyDown(two->GetCanvas()->GetDrWin(orv::PROJ_XY), WXK_PAGEUP);
   EXPECT_TRUE(orvtest::PumpUntil([&] { return CutText(one) == centre && CutText(two) == centre; }));
