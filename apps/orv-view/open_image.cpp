@@ -5,6 +5,7 @@
 #include "initial_mapping.h"
 #include "initial_zoom.h"
 #include "sample_volume.h"
+#include "viewer_title.h"
 
 #include <orv/gray_mapping.h>
 #include <orv/orv_factory.h>
@@ -36,6 +37,17 @@ void ApplyVoxelSize(const ViewerOptions& options, bix::Resolution& resolution) {
 template <class T>
 constexpr bool kIsRGB = !std::is_arithmetic_v<T>;
 
+// The voxel type as the title names it.
+template <class T>
+const char* VoxelTypeName() {
+  if constexpr (std::is_same_v<T, unsigned char>) return "8-bit";
+  if constexpr (std::is_same_v<T, unsigned short>) return "16-bit";
+  if constexpr (std::is_same_v<T, int>) return "32-bit integer";
+  if constexpr (std::is_same_v<T, float>) return "32-bit float";
+  if constexpr (std::is_same_v<T, bix::RGB_generic<unsigned char>>) return "8-bit RGB";
+  if constexpr (std::is_same_v<T, bix::RGB_generic<unsigned short>>) return "16-bit RGB";
+}
+
 // Camera data rarely fill 16 bits: the range ends at the data's bit depth,
 // so levels and thresholds span what the camera can give.
 void RangeToBitDepth(orv::orv_OrthoscopeFrame* frame) {
@@ -47,10 +59,11 @@ void RangeToBitDepth(orv::orv_OrthoscopeFrame* frame) {
 
 template <class T>
 orv::orv_OrthoscopeFrame* MakeViewer(std::unique_ptr<bix::Image3d<T>> image, const ViewerOptions& options,
-                                     const wxString& title) {
+                                     const wxString& name) {
   bix::Resolution resolution = image->GetResolution();
   ApplyVoxelSize(options, resolution);
   image->SetResolution(resolution);
+  const wxString title = ViewerTitle(name, VoxelTypeName<T>(), image->GetSize(), resolution);
   orv::orv_OrthoscopeFrame* frame = orv::orv_CreateImage3dFrame<T>(image.get(), true, nullptr, wxID_ANY, title);
   image.release();  // the frame's canvas owns it now (or it was deleted with a failed frame)
   if (!frame) throw bix::IOException("There is not enough memory to show the image.");
@@ -113,7 +126,7 @@ orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options) {
     const std::string problem = StretchProblem(options.stretch, false);
     if (!problem.empty()) throw OptionError(problem);
     return MakeViewer<unsigned short>(MakeSampleVolume(), options,
-                                      "orv-view: sample stack (256 x 256 x 64, 0.2 x 0.2 x 0.5 um)");
+                                      "sample stack");
   }
   switch (bix::ReadImageType(options.image)) {
     case bix::VOXEL_UCHAR:

@@ -1,17 +1,21 @@
 // orv-view: the host application. Opens a viewer on an image file, or on the
-// built-in sample stack; with --snapshot FILE.png it paints the window, saves
-// exactly what the cut windows show and exits.
+// built-in sample stack; more open from the "&File" menu or by dropping
+// files. With --snapshot FILE.png it paints the window, saves exactly what
+// the cut windows show and exits.
 
 #include "open_image.h"
 #include "options.h"
 #include "snapshot.h"
+#include "viewer_session.h"
 
 #include <bix/Exceptions.h>
 
+#include <wx/filename.h>
 #include <wx/wx.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -21,11 +25,13 @@ class ViewerApp : public wxApp {
 public:
   bool OnInit() override;
   int OnRun() override;
+  int OnExit() override;
 
 private:
   void TakeSnapshotWhenShown();
 
   orv::orv_OrthoscopeFrame* m_frame = nullptr;
+  std::unique_ptr<orvview::ViewerSession> m_session;
   bool m_failed = false;
 };
 
@@ -49,9 +55,19 @@ bool ViewerApp::OnInit() {
                    wxOK | wxICON_ERROR);
     return true;  // OnRun reports the failure as the exit status
   }
+  m_session = std::make_unique<orvview::ViewerSession>(g_options, orvview::DefaultConfigFile());
+  m_session->Adopt(m_frame);
+  // A snapshot is a script's run, not a file the user looked at.
+  if (g_options.snapshot.empty() && !g_options.image.empty())
+    m_session->AddRecent(wxFileName(wxString::FromUTF8(g_options.image)).GetAbsolutePath());
   m_frame->Show();
   if (!g_options.snapshot.empty()) CallAfter(&ViewerApp::TakeSnapshotWhenShown);
   return true;
+}
+
+int ViewerApp::OnExit() {
+  m_session.reset();
+  return wxApp::OnExit();
 }
 
 int ViewerApp::OnRun() {

@@ -96,13 +96,14 @@ void SaveStack(const std::string& path, T a, T b) {
 }
 
 template <class T>
-void ExpectOpensAs(const std::string& path) {
+void ExpectOpensAs(const std::string& path, const char* voxelType) {
   ViewerOptions options;
   options.image = path;
   OpenedViewer v(options);
   auto* canvas = dynamic_cast<orv::orv_ImageOrthoscopeCanvas<T>*>(v.frame->GetCanvas());
   ASSERT_NE(canvas, nullptr) << path;
-  EXPECT_EQ(v.frame->GetTitle(), wxFileName(path).GetFullName());
+  EXPECT_EQ(v.frame->GetTitle(),
+            wxFileName(path).GetFullName() + " (" + voxelType + ", 6 x 5 x 4 voxels of 0.25 x 0.25 x 0.5 um)");
   EXPECT_EQ(canvas->GetImageSize(), bix::Vector3d<unsigned>(6, 5, 4));
   auto* module = dynamic_cast<orv::orv_MappingModule<T>*>(v.frame->GetEventHandler());
   ASSERT_NE(module, nullptr);
@@ -121,12 +122,12 @@ TEST(OrvViewOpen, EveryVoxelTypeOpensWithItsOwnType) {
   SaveStack<float>(dir / "f32.tif", -0.5f, 2.5f);
   SaveStack<bix::RGB_generic<unsigned char>>(dir / "rgb8.tif", {1, 2, 3}, {200, 100, 50});
   SaveStack<bix::RGB_generic<unsigned short>>(dir / "rgb16.bix", {1, 2, 3}, {2000, 1000, 500});
-  ExpectOpensAs<unsigned char>(dir / "u8.tif");
-  ExpectOpensAs<unsigned short>(dir / "u16.ics");
-  ExpectOpensAs<int>(dir / "i32.bix");
-  ExpectOpensAs<float>(dir / "f32.tif");
-  ExpectOpensAs<bix::RGB_generic<unsigned char>>(dir / "rgb8.tif");
-  ExpectOpensAs<bix::RGB_generic<unsigned short>>(dir / "rgb16.bix");
+  ExpectOpensAs<unsigned char>(dir / "u8.tif", "8-bit");
+  ExpectOpensAs<unsigned short>(dir / "u16.ics", "16-bit");
+  ExpectOpensAs<int>(dir / "i32.bix", "32-bit integer");
+  ExpectOpensAs<float>(dir / "f32.tif", "32-bit float");
+  ExpectOpensAs<bix::RGB_generic<unsigned char>>(dir / "rgb8.tif", "8-bit RGB");
+  ExpectOpensAs<bix::RGB_generic<unsigned short>>(dir / "rgb16.bix", "16-bit RGB");
 }
 
 TEST(OrvViewOpen, VoxelSizeOverridesTheFile) {
