@@ -55,7 +55,18 @@ private:
   wxString m_text;
 };
 
-std::string Utf8(const wxString& text) { return text.utf8_string(); }
+// Arguments are bytes: file names need not be UTF-8 (Latin-1 names on old
+// shared disks). Bytes that are no UTF-8 travel through the parser as
+// private-use characters and come back as the same bytes.
+const wxMBConvUTF8& ArgumentBytes() {
+  static const wxMBConvUTF8 conversion(wxMBConvUTF8::MAP_INVALID_UTF8_TO_PUA);
+  return conversion;
+}
+
+std::string Utf8(const wxString& text) {
+  const wxCharBuffer bytes = text.mb_str(ArgumentBytes());
+  return std::string(bytes.data(), bytes.length());
+}
 
 }  // namespace
 
@@ -71,9 +82,10 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
       {wxCMD_LINE_PARAM, nullptr, nullptr, "IMAGE", wxCMD_LINE_VAL_STRING,
        wxCMD_LINE_PARAM_OPTIONAL | wxCMD_LINE_PARAM_MULTIPLE},
       {wxCMD_LINE_NONE, nullptr, nullptr, nullptr, wxCMD_LINE_VAL_NONE, 0}};
-  // Our arguments are UTF-8 whatever the locale: handed over as wide strings.
+  // Our arguments are UTF-8 (or bytes) whatever the locale: handed over as
+  // wide strings.
   std::vector<std::wstring> wide = {L"orv-view"};
-  for (const std::string& arg : args) wide.push_back(wxString::FromUTF8(arg).ToStdWstring());
+  for (const std::string& arg : args) wide.push_back(wxString(arg.c_str(), ArgumentBytes()).ToStdWstring());
   std::vector<wchar_t*> argv;
   for (std::wstring& arg : wide) argv.push_back(arg.data());
   wxCmdLineParser parser(kOptions);

@@ -4,7 +4,7 @@
 #include <wx/accel.h>
 #include <wx/display.h>
 #include <wx/log.h>
-#include <wx/textctrl.h>
+#include <wx/textentry.h>
 
 namespace orv {
 
@@ -211,11 +211,11 @@ void orv_OrthoscopeFrame::OnVolume(wxCommandEvent&) {
 // the frame matches every key pressed in one of its own windows against the
 // accelerators of its menu labels first. Keys pressed in other top-level
 // windows (dialogs, the info window) whose events travel up to here are
-// theirs, and so are keys typed into a text field (asked through wx RTTI:
-// wxDynamicCast static_casts first, a downcast the sanitizer rejects).
+// theirs, and so are keys typed into anything that takes text (text fields,
+// combo and spin boxes, search fields: every wxTextEntry).
 void orv_OrthoscopeFrame::OnCharHook(wxKeyEvent& event) {
   auto* source = dynamic_cast<wxWindow*>(event.GetEventObject());
-  if (!source || wxGetTopLevelParent(source) != this || dynamic_cast<wxTextCtrl*>(source)) {
+  if (!source || wxGetTopLevelParent(source) != this || dynamic_cast<wxTextEntry*>(source)) {
     event.Skip();
     return;
   }

@@ -126,8 +126,13 @@ void OnPlaneAxes(int window, float h, float v, At at) {
 }  // namespace
 
 unsigned ViewModel::SetCutAt(int window, float h, float v) {
+  // Onto the first or last voxel's centre beyond the image: its far face
+  // already lies outside, where the cuts would show no voxel at all (a drag
+  // that leaves the window keeps sending positions out there).
   OnPlaneAxes(window, h, v, [this](unsigned a, float value) {
-    cut[a] = std::min(std::max(value, imageBox.offset[a]), imageBox.offset[a] + imageBox.size[a]);
+    const float half = 0.5f * voxelStep[a];
+    const float first = imageBox.offset[a] + half, last = imageBox.offset[a] + imageBox.size[a] - half;
+    cut[a] = value < imageBox.offset[a] ? first : (value >= imageBox.offset[a] + imageBox.size[a] ? last : value);
   });
   // The other two windows show planes through the moved cut.
   return 7u & ~kWindowMask[window];

@@ -83,7 +83,8 @@ public:
   // The cut one voxel further along the window's depth axis (-1 or +1),
   // from voxel centre to voxel centre, never past the first or last voxel.
   unsigned Page(int window, int direction);
-  // Moves the cut to (h, v) microns in window `window`, clamped to the image.
+  // Moves the cut to (h, v) microns in window `window`; positions outside
+  // the image go to the nearest edge voxel's centre.
   unsigned SetCutAt(int window, float h, float v);
   // Centres the window's visible box on (h, v) as far as the image allows.
   void CenterAt(int window, float h, float v);

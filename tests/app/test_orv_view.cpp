@@ -68,6 +68,10 @@ TEST(OrvViewOptions, ParsesWhatTheUsageSays) {
   ViewerOptions utf8;
   EXPECT_EQ(ParseOptions({"Zellkern \xc2\xb5m.tif"}, utf8), "");
   EXPECT_EQ(utf8.image, "Zellkern \xc2\xb5m.tif") << "file names stay UTF-8 whatever the locale";
+  ViewerOptions latin1;
+  EXPECT_EQ(ParseOptions({"caf\xe9.tif", "--snapshot", "\xe9t\xe9.png"}, latin1), "");
+  EXPECT_EQ(latin1.image, "caf\xe9.tif") << "names that are no UTF-8 keep their bytes";
+  EXPECT_EQ(latin1.snapshot, "\xe9t\xe9.png");
   EXPECT_EQ(ParseOptions({"a.tif", "b.tif"}, r), "only one image can be opened, got a.tif and b.tif");
   ViewerOptions h;
   EXPECT_EQ(ParseOptions({"--help"}, h), "");

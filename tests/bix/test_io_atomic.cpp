@@ -8,6 +8,8 @@
 
 #include <bix/Notices.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -292,4 +294,28 @@ TEST(AtomicSave, FoldersOfKilledSavesAreRemovedByTheNextSave) {
                             " MB), left by an unfinished save of process " + std::to_string(child) +
                             ", which no longer runs");
   EXPECT_EQ(FileBytes(dir / "stack.tif"), before);
+}
+
+// A save of another PID namespace (a sandbox) on this host has ids of its
+// own: its folder's process id may look ended here. Its lock says it runs.
+TEST(AtomicSave, FoldersWhoseLockIsHeldStayWhateverTheirProcessId) {
+  ScratchDir dir;
+  const pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ::waitpid(gone, nullptr, 0);
+  const std::string folder = dir / (".orv-save-" + std::to_string(gone) + "-0");
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  char host[256] = {};
+  ::gethostname(host, sizeof host - 1);
+  const int fd = ::open((folder + "/.orv-save-host").c_str(), O_WRONLY | O_CREAT, 0600);
+  ASSERT_GE(fd, 0);
+  const std::string line = std::string(host) + "\n";
+  ASSERT_EQ(::write(fd, line.data(), line.size()), ssize_t(line.size()));
+  ASSERT_EQ(::flock(fd, LOCK_EX), 0);  // a live save holds it (through another descriptor)
+  const auto image = MakeImage<unsigned char>(Vector3d<unsigned>(2, 2, 2), Vector3d<float>(), Resolution());
+  image.SaveImage(dir / "a.bix");
+  EXPECT_TRUE(std::filesystem::exists(folder)) << "a locked folder was taken for stale";
+  ::close(fd);
+  image.SaveImage(dir / "b.bix");
+  EXPECT_FALSE(std::filesystem::exists(folder)) << "its lock is free now: stale";
 }

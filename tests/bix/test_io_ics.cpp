@@ -224,6 +224,10 @@ TEST(IcsFiles, GarbageHeadersAreRefused) {
   // end: it crashed on this one) is refused before libics sees it.
   WriteBytes(dir / "cut.ics", "\t\nics_version\t2.0\nfilename\tx\nlayout\tsizes");
   EXPECT_EQ(ReadError(dir / "cut.ics"), "'" + (dir / "cut.ics") + "': is truncated: its ICS header ends in the middle of a line");
+  // Whole but for the line end of its last line: read as libics reads it.
+  WriteBytes(dir / "noend.ics", "\t\nics_version\t2.0\nfilename\tnoend\nlayout\tparameters\t4\n"
+                               "layout\torder\tbits\tx\ty\tz\nlayout\tsizes\t8\t2\t2\t1");
+  EXPECT_EQ(ReadError(dir / "noend.ics").find("is truncated: its ICS header"), std::string::npos);
 
   WriteBytes(dir / "e.ics", "");
   EXPECT_EQ(ReadError(dir / "e.ics"), "'" + (dir / "e.ics") + "': is empty");

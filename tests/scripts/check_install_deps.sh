@@ -17,13 +17,26 @@ chmod +x "$work/apt-get"
 fail() { echo "FAIL: $*"; exit 1; }
 
 # Everything there (bash is on every machine): no call, no output.
-out=$(ORV_PACKAGES="bash" APT_GET="$work/apt-get" bash "$script")
+out=$(ORV_PACKAGES="bash" ORV_OPTIONAL_PACKAGES="" APT_GET="$work/apt-get" bash "$script")
 [ -z "$out" ] || fail "output with nothing missing: $out"
 [ ! -e "$work/calls" ] || fail "apt-get called with nothing missing"
 
-# One package missing: the list is updated and only that package installed.
-out=$(ORV_PACKAGES="bash orv-test-no-such-package" APT_GET="$work/apt-get" bash "$script")
-[ "$out" = "install-deps: installing the missing Debian packages: orv-test-no-such-package" ] || fail "said: $out"
-expected=$'update -q\ninstall -y -q --no-install-recommends orv-test-no-such-package'
+# Missing packages: the lists are updated, the required one installed, then
+# the optional one.
+out=$(ORV_PACKAGES="bash orv-test-needed" ORV_OPTIONAL_PACKAGES="orv-test-optional" APT_GET="$work/apt-get" \
+      bash "$script")
+[ "$out" = "install-deps: installing the missing Debian packages: orv-test-needed orv-test-optional" ] ||
+  fail "said: $out"
+expected=$'update -q\ninstall -y -q --no-install-recommends orv-test-needed\ninstall -y -q --no-install-recommends orv-test-optional'
 [ "$(cat "$work/calls")" = "$expected" ] || fail "apt-get calls: $(cat "$work/calls")"
+
+# An optional package that cannot be had (offline, say) only warns.
+printf '#!/usr/bin/env bash\n[ "$1" = install ] && exit 100\nexit 0\n' >"$work/failing"
+chmod +x "$work/failing"
+ORV_PACKAGES="bash" ORV_OPTIONAL_PACKAGES="orv-test-optional" APT_GET="$work/failing" bash "$script" >/dev/null 2>&1 ||
+  fail "a missing optional package stopped the set-up"
+# A required one stops it.
+if ORV_PACKAGES="orv-test-needed" ORV_OPTIONAL_PACKAGES="" APT_GET="$work/failing" bash "$script" >/dev/null 2>&1; then
+  fail "a missing required package did not stop the set-up"
+fi
 echo "install-deps: ok"

@@ -406,7 +406,7 @@ TEST_F(InfoFrameTest, TheSwatchShowsTheMappedColourOnScreen) {
   }));
 }
 
-TEST_F(InfoFrameTest, OutsideEveryWindowOrOnTheUpperFaceThereIsNoVoxel) {
+TEST_F(InfoFrameTest, OutsideEveryWindowThereIsNoVoxelAndTheCutStaysOnOne) {
   Open(Octants());
   ShowInfo();
   PointAt(PROJ_XY, wxPoint(13, 7));
@@ -414,14 +414,14 @@ TEST_F(InfoFrameTest, OutsideEveryWindowOrOnTheUpperFaceThereIsNoVoxel) {
   PointAtNothing();
   ExpectNoPixel();
 
-  // The cut on the upper x face: YZ points there, just outside the image.
+  // A cut asked for on the upper x face (outside: the face ends the last
+  // voxel) goes to the last voxel's centre, so YZ still shows a voxel.
   Win(PROJ_XY)->SetCutAt(50, 35.25f);
   canvas->OnCutChange(orv::PROJ_ALL);
-  ASSERT_EQ(canvas->GetCut().x, 50.f);
-  PointAt(PROJ_XY, wxPoint(13, 7));
-  ASSERT_TRUE(Swatch()->IsShown());
+  ASSERT_EQ(canvas->GetCut().x, 49.75f);
   PointAt(PROJ_YZ, wxPoint(5, 50));
-  ExpectNoPixel();
+  ASSERT_TRUE(Swatch()->IsShown());
+  EXPECT_EQ(PixelTexts()[0], "[49.750, 45.000, 32.500]");
 
   // The lower x face is inside.
   Win(PROJ_XY)->SetCutAt(10, 35.25f);

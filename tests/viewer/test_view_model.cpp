@@ -137,7 +137,10 @@ TEST(ViewModelNavigation, PagingMovesFromVoxelCentreToVoxelCentre) {
 TEST(ViewModelNavigation, CutAndCentreStayInsideTheImage) {
   ViewModel m = Model();
   EXPECT_EQ(m.SetCutAt(1, -5, 50), 5u);  // XZ moves x and z: XY and YZ show new planes
-  EXPECT_EQ(m.cut, Vec(0, 12.25f, 40));
+  EXPECT_EQ(m.cut, Vec(0.25f, 12.25f, 39.75f)) << "outside: the edge voxels' centres";
+  m.SetCutAt(0, 80, 59.9f);  // the far face is outside, a point just before it inside
+  EXPECT_EQ(m.cut.x, 79.75f);
+  EXPECT_EQ(m.cut.y, 59.9f);
   EXPECT_FALSE(m.MoveCut(Vec(80, 1, 1))) << "the far face is outside";
   EXPECT_TRUE(m.MoveCut(Vec(79.5f, 1, 1)));
   m.CenterAt(0, 75, 2);

@@ -8,12 +8,12 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,9 +29,12 @@ std::string DirectoryOf(const std::string& path) {
 }
 
 constexpr char kFolderPrefix[] = ".orv-save-";
-// Inside each save folder: the name of the host whose process made it. Only
-// this host can tell whether that process still runs (a folder on a shared
-// disk may belong to a live save on another machine).
+// Inside each save folder: the name of the host whose process made it, in a
+// file that process holds locked (flock) while it saves. Only this host can
+// tell whether that process still runs (a folder on a shared disk may belong
+// to a live save on another machine), and a process id alone does not say
+// it (another PID namespace, a sandbox, has ids of its own): the lock does,
+// for the system releases it when its holder ends however it ends.
 constexpr char kHostFile[] = ".orv-save-host";
 
 std::string HostName() {
@@ -52,10 +55,11 @@ pid_t SaveFolderOwner(const char* name) {
 }
 
 // Removes every entry of `folder` and the folder itself; returns the bytes
-// its files held.
+// its files held. A symbolic link put in the folder's place is not followed.
 std::uint64_t RemoveFolder(const std::string& folder) {
   std::uint64_t bytes = 0;
-  if (DIR* dir = ::opendir(folder.c_str())) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr) {
     while (const dirent* entry = ::readdir(dir)) {
       if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
       struct stat st;
@@ -63,9 +67,30 @@ std::uint64_t RemoveFolder(const std::string& folder) {
       ::unlinkat(::dirfd(dir), entry->d_name, 0);
     }
     ::closedir(dir);
+  } else if (fd >= 0) {
+    ::close(fd);
   }
   ::rmdir(folder.c_str());
   return bytes;
+}
+
+// Whether `folder` is a save folder this user's process on this host left:
+// its host file names this host and nobody holds its lock. On success the
+// lock is ours (`lockFd`) until the folder is gone.
+bool LeftByEndedSave(const std::string& folder, const std::string& host, int& lockFd) {
+  struct stat st;
+  if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return false;
+  const int fd = ::open((folder + "/" + kHostFile).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  char text[HOST_NAME_MAX + 2] = {};
+  const ssize_t n = ::read(fd, text, sizeof text - 1);
+  const std::string madeBy(text, n > 0 ? std::size_t(n) : 0);
+  if (host.empty() || madeBy != host + "\n" || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return false;
+  }
+  lockFd = fd;
+  return true;
 }
 
 std::string SizeText(std::uint64_t bytes) {
@@ -82,22 +107,21 @@ std::string SizeText(std::uint64_t bytes) {
 void RemoveStaleSaveFolders(const std::string& dir) {
   DIR* listing = ::opendir(dir.empty() ? "." : dir.c_str());
   if (!listing) return;
-  std::vector<std::pair<std::string, pid_t>> stale;
-  const std::string host = HostName();
+  std::vector<std::pair<std::string, pid_t>> candidates;
   while (const dirent* entry = ::readdir(listing)) {
     const pid_t owner = SaveFolderOwner(entry->d_name);
-    if (owner <= 0 || owner == ::getpid() || ::kill(owner, 0) == 0 || errno != ESRCH) continue;
-    const std::string folder = dir + entry->d_name;
-    struct stat st;
-    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
-    std::string madeBy;
-    std::getline(std::ifstream(folder + "/" + kHostFile), madeBy);
-    if (!host.empty() && madeBy == host) stale.emplace_back(folder, owner);
+    if (owner > 0 && owner != ::getpid()) candidates.emplace_back(dir + entry->d_name, owner);
   }
   ::closedir(listing);
-  for (const auto& [folder, owner] : stale)
-    Notify("removed '" + folder + "' (" + SizeText(RemoveFolder(folder)) + "), left by an unfinished save of process " +
+  const std::string host = HostName();
+  for (const auto& [folder, owner] : candidates) {
+    int lock = -1;
+    if (!LeftByEndedSave(folder, host, lock)) continue;
+    const std::uint64_t bytes = RemoveFolder(folder);
+    ::close(lock);
+    Notify("removed '" + folder + "' (" + SizeText(bytes) + "), left by an unfinished save of process " +
            std::to_string(owner) + ", which no longer runs");
+  }
 }
 
 }  // namespace
@@ -124,7 +148,14 @@ TemporaryFiles::TemporaryFiles(const std::vector<std::string>& targets, const st
     if (errno != EEXIST || attempt == 100)
       Fail(name, "cannot be written: no new file can be made in its directory (" + SystemError() + ")");
   }
-  std::ofstream(m_directory + "/" + kHostFile) << HostName() << '\n';
+  // The lock says "this save is under way" for as long as this process lives.
+  m_lock = ::open((m_directory + "/" + kHostFile).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (m_lock >= 0) {
+    ::flock(m_lock, LOCK_EX);
+    // A host file that could not be written is never taken for stale.
+    const std::string host = HostName() + "\n";
+    [[maybe_unused]] const ssize_t written = ::write(m_lock, host.data(), host.size());
+  }
   for (const std::string& target : m_targets)
     m_temporaries.push_back(m_directory + "/" + target.substr(DirectoryOf(target).size()));
 }
@@ -134,6 +165,7 @@ TemporaryFiles::~TemporaryFiles() {
   // what was written, perhaps under names a writing library chose itself:
   // all goes, so that no hidden copy of the data is left behind.
   RemoveFolder(m_directory);
+  if (m_lock >= 0) ::close(m_lock);
 }
 
 void TemporaryFiles::Commit() {

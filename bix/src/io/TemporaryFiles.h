@@ -32,6 +32,7 @@ private:
   std::vector<std::string> m_targets;
   std::vector<std::string> m_temporaries;
   std::string m_directory;
+  int m_lock = -1;  // the folder's host file, locked while the save runs
   std::string m_name;
 };
 

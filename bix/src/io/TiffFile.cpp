@@ -30,10 +30,11 @@ TiffFile::~TiffFile() {
 }
 
 int TiffFile::OnError(TIFF*, void* self, const char* module, const char* format, va_list args) {
+  const int reason = errno;  // before anything here can change it
   char text[512];
   std::vsnprintf(text, sizeof text, format, args);
   TiffFile* file = static_cast<TiffFile*>(self);
-  file->m_errno = errno;
+  file->m_errno = reason;
   file->m_error = module && *module ? std::string(module) + ": " + text : std::string(text);
   return 1;
 }
