@@ -288,3 +288,61 @@ TEST(ChannelFiles, ChoicesTheFileCannotGiveAreRefused) {
             "'" + ics + "': claims 4 x 3 voxels in 6 planes of 8-bit unsigned, more data than its " +
                 std::to_string(4 * 3 * 2 * 3 - 30) + " bytes hold");
 }
+
+// A leading channel dimension interleaves the channels in each voxel: three
+// read as RGB voxels as always; other counts, or a choice, are taken apart.
+TEST(ChannelFiles, IcsChannelsInterleavedInEachVoxel) {
+  ScratchDir dir;
+  // Sample (c, x, y, z) holds DefaultValue(z, x, y, 0) + 100 * c.
+  auto write = [&](const std::string& path, std::size_t channels) {
+    const std::size_t dims[4] = {channels, 4, 3, 2};
+    std::vector<unsigned short> data(channels * 4 * 3 * 2);
+    for (std::size_t i = 0; i < data.size(); ++i) {
+      const std::size_t c = i % channels, x = i / channels % 4, y = i / channels / 4 % 3, z = i / channels / 12;
+      data[i] = (unsigned short)(DefaultValue(unsigned(z), unsigned(x), unsigned(y), 0) + 100 * c);
+    }
+    ICS* ics = nullptr;
+    ASSERT_EQ(IcsOpen(&ics, path.c_str(), "w2"), IcsErr_Ok);
+    ASSERT_EQ(IcsSetLayout(ics, Ics_uint16, 4, dims), IcsErr_Ok);
+    const char* names[4] = {"ch", "x", "y", "z"};
+    for (int d = 0; d < 4; ++d) ASSERT_EQ(IcsSetOrder(ics, d, names[d], names[d]), IcsErr_Ok);
+    ASSERT_EQ(IcsSetData(ics, data.data(), data.size() * 2), IcsErr_Ok);
+    ASSERT_EQ(IcsClose(ics), IcsErr_Ok);
+  };
+  auto expect = [](const auto& image, std::vector<int> channelOf) {
+    for (unsigned z = 0; z < 2; ++z)
+      for (unsigned y = 0; y < 3; ++y)
+        for (unsigned x = 0; x < 4; ++x)
+          for (unsigned s = 0; s < channelOf.size(); ++s) {
+            const std::uint64_t want =
+                channelOf[s] < 0 ? 0 : (DefaultValue(z, x, y, 0) + 100 * unsigned(channelOf[s])) & 0xffff;
+            std::uint64_t got;
+            if constexpr (std::is_arithmetic_v<typename std::decay_t<decltype(image)>::value_type>)
+              got = image.GetVoxel(x, y, z);
+            else
+              got = image.GetVoxel(x, y, z).GetComponent(s);
+            ASSERT_EQ(got, want) << x << "," << y << "," << z << " colour " << s;
+          }
+  };
+  const std::string three = dir / "c3.ics", two = dir / "c2.ics", five = dir / "c5.ics";
+  write(three, 3);
+  write(two, 2);
+  write(five, 5);
+  Image3d<RGB_generic<unsigned short>> rgb;
+  bix::ReadImage(three, rgb);
+  expect(rgb, {0, 1, 2});
+  bix::ReadImage(three, rgb, bix::ProgressCallback(), Choose({3, 2, 1}));
+  expect(rgb, {2, 1, 0});
+  bix::ReadImage(two, rgb);
+  expect(rgb, {0, 1, -1});
+  EXPECT_EQ(ReadError<RGB_generic<unsigned short>>(five),
+            "'" + five + "': has 5 channels; up to three are read together: choose them with --channels, such as --channels 1,2,3");
+  bix::ReadImage(five, rgb, bix::ProgressCallback(), Choose({5, 1}));
+  expect(rgb, {4, 0, -1});
+  Image3d<unsigned short> grey;
+  EXPECT_EQ(bix::ReadImageType(five, Choose({4})), bix::VOXEL_USHORT);
+  bix::ReadImage(five, grey, bix::ProgressCallback(), Choose({4}));
+  expect(grey, {3});
+  EXPECT_EQ(ReadError<RGB_generic<unsigned short>>(three, Choose({}, 2)),
+            "'" + three + "': has 1 time point; there is no time point 2");
+}

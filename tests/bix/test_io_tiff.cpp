@@ -365,14 +365,17 @@ TEST(TiffOtherFiles, PagesStoredInDifferentWays) {
 // A stack as ImageJ saves one over 4 GiB, in miniature: one page, its
 // description counting the images, the planes one after another behind the
 // first page's data; 16-bit samples in the file's byte order. `planes` may
-// be fewer than the description promises.
-std::string ImageJStackBehindOnePage(bool bigEndian, unsigned w, unsigned h, unsigned images, unsigned planes) {
+// be fewer than the description promises. `counts` replaces the slice
+// count ("channels=2\nslices=3\n" for a hyperstack).
+std::string ImageJStackBehindOnePage(bool bigEndian, unsigned w, unsigned h, unsigned images, unsigned planes,
+                                     std::string counts = {}) {
   std::string file;
   auto put = [&](std::uint64_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) file += char(v >> (8 * (bigEndian ? bytes - 1 - i : i)));
   };
-  const std::string description = "ImageJ=1.54f\nimages=" + std::to_string(images) + "\nslices=" +
-                                  std::to_string(images) + "\nunit=micron\nspacing=2.5\nloop=false\n";
+  if (counts.empty()) counts = "slices=" + std::to_string(images) + "\n";
+  const std::string description = "ImageJ=1.54f\nimages=" + std::to_string(images) + "\n" + counts +
+                                  "unit=micron\nspacing=2.5\nloop=false\n";
   const unsigned entries = 10, descriptionAt = 8 + 2 + 12 * entries + 4;
   const unsigned dataAt = descriptionAt + unsigned(description.size()) + 1;
   file += bigEndian ? "MM" : "II";
@@ -416,6 +419,20 @@ TEST(TiffOtherFiles, ImageJStacksStoredBehindOnePageAreRead) {
     WriteBytes(path, ImageJStackBehindOnePage(bigEndian, 5, 3, 7, 7));
     ExpectDefaultValues<unsigned short>(path, 5, 3, 7, 1, 0xffff);
   }
+  // A hyperstack so stored: 2 channels interleaved per slice, 3 slices.
+  WriteBytes(dir / "hyper.tif", ImageJStackBehindOnePage(true, 5, 3, 6, 6, "channels=2\nslices=3\nhyperstack=true\n"));
+  EXPECT_EQ(bix::ReadImageType(dir / "hyper.tif"), bix::VOXEL_RGB16);
+  Image3d<RGB_generic<unsigned short>> hyper;
+  bix::ReadImage(dir / "hyper.tif", hyper);
+  ASSERT_EQ(hyper.GetSize(), Vector3d<unsigned>(5, 3, 3));
+  for (unsigned z = 0; z < 3; ++z)
+    for (unsigned y = 0; y < 3; ++y)
+      for (unsigned x = 0; x < 5; ++x) {
+        const RGB_generic<unsigned short> v = hyper.GetVoxel(x, y, z);
+        ASSERT_EQ(v.red, DefaultValue(2 * z, x, y, 0) & 0xffff);
+        ASSERT_EQ(v.green, DefaultValue(2 * z + 1, x, y, 0) & 0xffff);
+        ASSERT_EQ(v.blue, 0);
+      }
   // Planes missing at the end: the description cannot be kept.
   WriteBytes(dir / "short.tif", ImageJStackBehindOnePage(false, 5, 3, 7, 6));
   EXPECT_EQ(IOErrorOf([&] {

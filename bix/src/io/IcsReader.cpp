@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <cstring>
 
 namespace bix::io {
 
@@ -38,7 +39,12 @@ private:
   // The file's x-y planes (all channels and time points) and its samples.
   std::uint64_t m_filePlanes = 1;
   StoredType m_sampleType;
-  std::uint64_t m_nextPlane = 0;  // the plane the data stream stands at
+  std::uint64_t m_nextPlane = 0;  // the stored plane the data stream stands at
+  // Channels interleaved in each voxel (a leading channel dimension): the
+  // last stored plane read, from which its channels are taken.
+  unsigned m_interleaved = 1;
+  std::vector<unsigned char> m_stored;
+  std::uint64_t m_storedIndex = UINT64_MAX;
 };
 
 // libics reads past the end of a header whose last line is cut short (a
@@ -95,20 +101,21 @@ void IcsReader::ReadLayout(const ReadOptions& options) {
   const char* order = nullptr;
   const char* label = nullptr;
   IcsGetOrderF(m_handle.ics, 0, &order, &label);
+  std::vector<PlaneDimension> planes;
   if (IsChannelDimension(order)) {
-    if (dims[0] != 1 && dims[0] != 3)
-      Fail(m_name, "has " + std::to_string(dims[0]) + " channels; 1 (grey) or 3 (RGB) are read");
-    m_info.type.channels = unsigned(dims[0]);
+    // Channels interleaved in each voxel: each stored plane holds one plane
+    // of every channel, taken apart as planes of their own (channel fastest).
+    if (dims[0] == 0 || dims[0] > 0xffffu) Fail(m_name, "has " + std::to_string(dims[0]) + " channels");
+    m_interleaved = unsigned(dims[0]);
+    planes.push_back({AXIS_C, dims[0]});
     first = 1;
   }
-  NaturalVoxelType(m_info.type, m_name);
   // x and y come first; after them each dimension is z (the third spatial
   // one), channels, time or one of a single entry. Every dimension after
   // x and y steps through the file's planes.
   unsigned size[3] = {1, 1, 1};
   int spatialDims[3] = {0, 0, 0}, spatial = 0;
   bool channelSeen = first == 1, timeSeen = false;
-  std::vector<PlaneDimension> planes;
   for (int d = first; d < n; ++d) {
     const char* name = nullptr;
     IcsGetOrderF(m_handle.ics, d, &name, &label);
@@ -141,9 +148,20 @@ void IcsReader::ReadLayout(const ReadOptions& options) {
   }
   m_info.size = Vector3d<unsigned>(size[0], size[1], size[2]);
   m_sampleType = m_info.type;
+  m_sampleType.channels = m_interleaved;
   for (const PlaneDimension& p : planes)
-    m_filePlanes = __builtin_mul_overflow(m_filePlanes, p.size, &m_filePlanes) ? UINT64_MAX : m_filePlanes;
+    if (p.axis != AXIS_C || first == 0)
+      m_filePlanes = __builtin_mul_overflow(m_filePlanes, p.size, &m_filePlanes) ? UINT64_MAX : m_filePlanes;
   ReadGeometry(spatialDims, spatial);
+  bool timeSeries = false;
+  for (const PlaneDimension& p : planes) timeSeries |= p.axis == AXIS_T && p.size > 1;
+  if (m_interleaved == 3 && options.channels.empty() && !timeSeries) {
+    // Three channels as they are: RGB voxels read plane by plane.
+    m_info.type.channels = 3;
+    NaturalVoxelType(m_info.type, m_name);
+    if (options.timePoint != 1) Fail(m_name, "has 1 time point; there is no time point " + std::to_string(options.timePoint));
+    return;
+  }
   ChooseChannelPlanes(m_name, planes, options, m_info);
 }
 
@@ -219,13 +237,28 @@ void IcsReader::ReadPlane(unsigned char* destination) {
 
 void IcsReader::ReadChannelPlane(const ChannelPlane& plane, unsigned char* destination) {
   // The data are a stream: planes not chosen are skipped, never gone back to.
-  const std::uint64_t bytes = std::uint64_t(m_info.size.x) * m_info.size.y * SampleBytes(m_sampleType.numeric);
-  if (plane.index < m_nextPlane) Fail(m_name, "planes must be read in the file's order");
-  if (plane.index > m_nextPlane)
-    CheckIcs(IcsSkipDataBlock(m_handle.ics, std::size_t((plane.index - m_nextPlane) * bytes)), m_name,
-             "has unreadable or missing data");
-  CheckIcs(IcsGetDataBlock(m_handle.ics, destination, std::size_t(bytes)), m_name, "has unreadable or missing data");
-  m_nextPlane = plane.index + 1;
+  const std::size_t sample = SampleBytes(m_sampleType.numeric);
+  const std::size_t pixels = std::size_t(m_info.size.x) * m_info.size.y;
+  const std::uint64_t bytes = std::uint64_t(pixels) * sample * m_interleaved;
+  const std::uint64_t stored = plane.index / m_interleaved;
+  unsigned char* into = m_interleaved == 1 ? destination : nullptr;
+  if (stored != m_storedIndex) {
+    if (stored < m_nextPlane) Fail(m_name, "planes must be read in the file's order");
+    if (stored > m_nextPlane)
+      CheckIcs(IcsSkipDataBlock(m_handle.ics, std::size_t((stored - m_nextPlane) * bytes)), m_name,
+               "has unreadable or missing data");
+    if (!into) {
+      m_stored.resize(std::size_t(bytes));
+      into = m_stored.data();
+    }
+    CheckIcs(IcsGetDataBlock(m_handle.ics, into, std::size_t(bytes)), m_name, "has unreadable or missing data");
+    m_nextPlane = stored + 1;
+    m_storedIndex = m_interleaved == 1 ? UINT64_MAX : stored;
+  }
+  if (m_interleaved == 1) return;
+  const unsigned char* from = m_stored.data() + (plane.index % m_interleaved) * sample;
+  const std::size_t step = sample * m_interleaved;
+  for (std::size_t i = 0; i < pixels; ++i, from += step, destination += sample) std::memcpy(destination, from, sample);
 }
 
 std::unique_ptr<ImageReader> OpenIcs(const std::string& name, const ReadOptions& options) {
