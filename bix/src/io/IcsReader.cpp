@@ -31,7 +31,8 @@ public:
   void ReadChannelPlane(const ChannelPlane& plane, unsigned char* destination) override;
 
 private:
-  void ReadLayout(const ReadOptions& options);
+  void ReadLayout();
+  void ChoosePlanes(const ReadOptions& options);
   void ReadGeometry(const int* spatialDims, int spatial);
   void CheckDataSize();
 
@@ -43,6 +44,7 @@ private:
   // Channels interleaved in each voxel (a leading channel dimension): the
   // last stored plane read, from which its channels are taken.
   unsigned m_interleaved = 1;
+  std::vector<PlaneDimension> m_planeDimensions;  // beyond x and y, the fastest first
   std::vector<unsigned char> m_stored;
   std::uint64_t m_storedIndex = UINT64_MAX;
 };
@@ -77,11 +79,13 @@ IcsReader::IcsReader(const std::string& name, const ReadOptions& options) : Imag
   const std::string path = FileBehindLinks(name);
   CheckHeaderIsWhole(IcsNameOf(path, name), name);
   CheckIcs(OpenIcsForReading(&m_handle.ics, path), name, "is not a readable ICS file");
-  ReadLayout(options);
+  ReadLayout();
   CheckDataSize();
+  // Only once the data are known to hold every plane the header claims.
+  ChoosePlanes(options);
 }
 
-void IcsReader::ReadLayout(const ReadOptions& options) {
+void IcsReader::ReadLayout() {
   Ics_DataType dt = Ics_unknown;
   int n = 0;
   std::size_t dims[ICS_MAXDIM] = {};
@@ -125,8 +129,8 @@ void IcsReader::ReadLayout(const ReadOptions& options) {
                                 std::to_string(dims[d]) + " entries";
     if (dims[d] == 0 || dims[d] > 0xffffffffu) Fail(m_name, "dimension " + std::to_string(d + 1) + " has " +
                                                             std::to_string(dims[d]) + " entries");
-    // Channels or time points in place of x or y, beside RGB voxels, or
-    // twice, are not read.
+    // Channels or time points in place of x or y, and a second channel or
+    // time dimension, are not read.
     const bool planeAxis = d >= first + 2;
     if ((channel && (channelSeen || !planeAxis)) || (time && (timeSeen || !planeAxis))) {
       if (dims[d] != 1) Fail(m_name, entries + "; only x, y and z are read");
@@ -153,6 +157,11 @@ void IcsReader::ReadLayout(const ReadOptions& options) {
     if (p.axis != AXIS_C || first == 0)
       m_filePlanes = __builtin_mul_overflow(m_filePlanes, p.size, &m_filePlanes) ? UINT64_MAX : m_filePlanes;
   ReadGeometry(spatialDims, spatial);
+  m_planeDimensions = planes;
+}
+
+void IcsReader::ChoosePlanes(const ReadOptions& options) {
+  const std::vector<PlaneDimension>& planes = m_planeDimensions;
   bool timeSeries = false;
   for (const PlaneDimension& p : planes) timeSeries |= p.axis == AXIS_T && p.size > 1;
   if (m_interleaved == 3 && options.channels.empty() && !timeSeries) {

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <new>
 
 #include <sys/stat.h>
 
@@ -106,7 +107,11 @@ bool ChooseChannelPlanes(const std::string& name, const std::vector<PlaneDimensi
   const std::uint64_t slices = count[AXIS_Z];
   if (slices == 0 || slices > 0xffffffffu) Fail(name, "has " + std::to_string(slices) + " z slices");
   std::vector<ChannelPlane> planes;
-  planes.reserve(std::size_t(slices * chosen.size()));
+  try {
+    planes.reserve(std::size_t(slices * chosen.size()));
+  } catch (const std::bad_alloc&) {
+    Fail(name, "has " + std::to_string(slices) + " z slices, more than can be read");
+  }
   for (unsigned z = 0; z < slices; ++z)
     for (unsigned slot = 0; slot < chosen.size(); ++slot)
       planes.push_back({z * stride[AXIS_Z] + (chosen[slot] - 1) * stride[AXIS_C] +
