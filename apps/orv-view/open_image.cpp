@@ -77,6 +77,14 @@ orv::orv_OrthoscopeFrame* MakeViewer(std::unique_ptr<bix::Image3d<T>> image, con
   return frame;
 }
 
+// The channels and time point the command line chose.
+bix::ReadOptions ReadOptionsOf(const ViewerOptions& options) {
+  bix::ReadOptions read;
+  read.channels = options.channels;
+  read.timePoint = options.timePoint;
+  return read;
+}
+
 template <class T>
 orv::orv_OrthoscopeFrame* OpenFile(const ViewerOptions& options) {
   const std::string problem = StretchProblem(options.stretch, kIsRGB<T>);
@@ -89,9 +97,9 @@ orv::orv_OrthoscopeFrame* OpenFile(const ViewerOptions& options) {
                                                   wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE | wxPD_ELAPSED_TIME);
   bix::ProgressCallback report;
   if (progress) report = [&](double fraction) { return progress->Update(static_cast<int>(fraction * 1000)); };
-  bix::ReadImage<T>(options.image, *image, report);
+  bix::ReadImage<T>(options.image, *image, report, ReadOptionsOf(options));
   progress.reset();
-  if (!options.hasVoxelSize && bix::ZSpacingAssumed(options.image))
+  if (!options.hasVoxelSize && bix::ZSpacingAssumed(options.image, ReadOptionsOf(options)))
     std::fprintf(stderr, "orv-view: z spacing not in the file; using the x spacing, override with --voxel-size\n");
   return MakeViewer<T>(std::move(image), options, file.GetFullName());
 }
@@ -128,7 +136,7 @@ orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options) {
     return MakeViewer<unsigned short>(MakeSampleVolume(), options,
                                       "sample stack");
   }
-  switch (bix::ReadImageType(options.image)) {
+  switch (bix::ReadImageType(options.image, ReadOptionsOf(options))) {
     case bix::VOXEL_UCHAR:
       return OpenFile<unsigned char>(options);
     case bix::VOXEL_USHORT:

@@ -32,6 +32,27 @@ bool ParseVoxelSize(const std::string& text, bix::Vector3d<float>& size) {
   return ParsePositive(parts[0], size.x) && ParsePositive(parts[1], size.y) && ParsePositive(parts[2], size.z);
 }
 
+// A whole number from 1 written with digits only.
+bool ParseCounting(const std::string& text, unsigned& value) {
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  value = unsigned(std::stoul(text));
+  return value >= 1;
+}
+
+// One to three channel numbers separated by commas, such as "2,1".
+bool ParseChannels(const std::string& text, std::vector<unsigned>& channels) {
+  std::vector<unsigned> parsed;
+  std::stringstream in(text);
+  for (std::string part; std::getline(in, part, ',');) {
+    unsigned c = 0;
+    if (!ParseCounting(part, c)) return false;
+    parsed.push_back(c);
+  }
+  if (parsed.empty() || parsed.size() > 3 || text.back() == ',') return false;
+  channels = parsed;
+  return true;
+}
+
 }  // namespace
 
 int StretchMenuOffset(const std::string& name) {
@@ -78,6 +99,8 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
       {wxCMD_LINE_OPTION, nullptr, "stretch", "the intensity mapping on opening", wxCMD_LINE_VAL_STRING, 0},
       {wxCMD_LINE_SWITCH, nullptr, "full-range", "16-bit gray: levels and thresholds over 0..65535",
        wxCMD_LINE_VAL_NONE, 0},
+      {wxCMD_LINE_OPTION, nullptr, "channels", "the channels shown as red, green, blue", wxCMD_LINE_VAL_STRING, 0},
+      {wxCMD_LINE_OPTION, nullptr, "time", "the time point shown", wxCMD_LINE_VAL_STRING, 0},
       {wxCMD_LINE_OPTION, nullptr, "snapshot", "save a picture of the three cuts and exit", wxCMD_LINE_VAL_STRING, 0},
       {wxCMD_LINE_PARAM, nullptr, nullptr, "IMAGE", wxCMD_LINE_VAL_STRING,
        wxCMD_LINE_PARAM_OPTIONAL | wxCMD_LINE_PARAM_MULTIPLE},
@@ -113,6 +136,10 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
     if (StretchMenuOffset(Utf8(value)) < 0) return "--stretch needs one of none, linear, smart, percentil";
     options.stretch = Utf8(value);
   }
+  if (parser.Found("channels", &value) && !ParseChannels(Utf8(value), options.channels))
+    return "--channels needs one to three channel numbers from 1, such as 2,1";
+  if (parser.Found("time", &value) && !ParseCounting(Utf8(value), options.timePoint))
+    return "--time needs a time point number from 1, such as 2";
   if (parser.GetParamCount() > 1)
     return "only one image can be opened, got " + Utf8(parser.GetParam(0)) + " and " + Utf8(parser.GetParam(1));
   if (parser.GetParamCount() == 1) options.image = Utf8(parser.GetParam(0));
@@ -121,6 +148,7 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
 
 std::string Usage() {
   return "usage: orv-view [IMAGE] [--voxel-size X,Y,Z] [--stretch MODE] [--full-range]\n"
+         "                [--channels C1,C2,C3] [--time N]\n"
          "                [--snapshot FILE.png] [--help] [--version]\n"
          "\n"
          "Shows a 3D image as three orthogonal cuts (XY, XZ, YZ).\n"
@@ -134,6 +162,12 @@ std::string Usage() {
          "                      8-bit RGB (the colours as stored)\n"
          "  --full-range        16-bit gray: levels and thresholds span 0..65535 instead\n"
          "                      of the data's bit depth\n"
+         "  --channels C1,C2,C3\n"
+         "                      the channels of a multi-channel file (numbered from 1)\n"
+         "                      shown as red, green and blue (one channel: grey); by\n"
+         "                      default all of them, when there are up to three\n"
+         "  --time N            the time point of a time series, from 1 (the first by\n"
+         "                      default)\n"
          "  --snapshot FILE.png save a picture of the three cuts and exit\n"
          "  --help              show this text\n"
          "  --version           show the version\n";

@@ -16,6 +16,8 @@ struct ViewerOptions {
   std::string snapshot;            // save a picture of the cuts here and exit
   std::string stretch;             // the mapping applied on opening; empty: the image's default
   bool fullRange = false;          // 16-bit gray: keep the range 0..65535
+  std::vector<unsigned> channels;  // channel numbers from 1 in the order red, green, blue; empty: all
+  unsigned timePoint = 1;          // the time point shown, from 1
   bool help = false;
   bool version = false;
 };

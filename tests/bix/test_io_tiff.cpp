@@ -365,14 +365,17 @@ TEST(TiffOtherFiles, PagesStoredInDifferentWays) {
 // A stack as ImageJ saves one over 4 GiB, in miniature: one page, its
 // description counting the images, the planes one after another behind the
 // first page's data; 16-bit samples in the file's byte order. `planes` may
-// be fewer than the description promises.
-std::string ImageJStackBehindOnePage(bool bigEndian, unsigned w, unsigned h, unsigned images, unsigned planes) {
+// be fewer than the description promises. `counts` replaces the slice
+// count ("channels=2\nslices=3\n" for a hyperstack).
+std::string ImageJStackBehindOnePage(bool bigEndian, unsigned w, unsigned h, unsigned images, unsigned planes,
+                                     std::string counts = {}) {
   std::string file;
   auto put = [&](std::uint64_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) file += char(v >> (8 * (bigEndian ? bytes - 1 - i : i)));
   };
-  const std::string description = "ImageJ=1.54f\nimages=" + std::to_string(images) + "\nslices=" +
-                                  std::to_string(images) + "\nunit=micron\nspacing=2.5\nloop=false\n";
+  if (counts.empty()) counts = "slices=" + std::to_string(images) + "\n";
+  const std::string description = "ImageJ=1.54f\nimages=" + std::to_string(images) + "\n" + counts +
+                                  "unit=micron\nspacing=2.5\nloop=false\n";
   const unsigned entries = 10, descriptionAt = 8 + 2 + 12 * entries + 4;
   const unsigned dataAt = descriptionAt + unsigned(description.size()) + 1;
   file += bigEndian ? "MM" : "II";
@@ -416,6 +419,20 @@ TEST(TiffOtherFiles, ImageJStacksStoredBehindOnePageAreRead) {
     WriteBytes(path, ImageJStackBehindOnePage(bigEndian, 5, 3, 7, 7));
     ExpectDefaultValues<unsigned short>(path, 5, 3, 7, 1, 0xffff);
   }
+  // A hyperstack so stored: 2 channels interleaved per slice, 3 slices.
+  WriteBytes(dir / "hyper.tif", ImageJStackBehindOnePage(true, 5, 3, 6, 6, "channels=2\nslices=3\nhyperstack=true\n"));
+  EXPECT_EQ(bix::ReadImageType(dir / "hyper.tif"), bix::VOXEL_RGB16);
+  Image3d<RGB_generic<unsigned short>> hyper;
+  bix::ReadImage(dir / "hyper.tif", hyper);
+  ASSERT_EQ(hyper.GetSize(), Vector3d<unsigned>(5, 3, 3));
+  for (unsigned z = 0; z < 3; ++z)
+    for (unsigned y = 0; y < 3; ++y)
+      for (unsigned x = 0; x < 5; ++x) {
+        const RGB_generic<unsigned short> v = hyper.GetVoxel(x, y, z);
+        ASSERT_EQ(v.red, DefaultValue(2 * z, x, y, 0) & 0xffff);
+        ASSERT_EQ(v.green, DefaultValue(2 * z + 1, x, y, 0) & 0xffff);
+        ASSERT_EQ(v.blue, 0);
+      }
   // Planes missing at the end: the description cannot be kept.
   WriteBytes(dir / "short.tif", ImageJStackBehindOnePage(false, 5, 3, 7, 6));
   EXPECT_EQ(IOErrorOf([&] {
@@ -666,20 +683,22 @@ TEST(TiffBadFiles, DescriptionsThatDoNotMatchThePages) {
   ASSERT_TRUE(WriteTiffFile(dir / "lie.tif", "w", pages));
   EXPECT_EQ(ReadError(dir / "lie.tif"),
             "'" + (dir / "lie.tif") + "': its description promises 1000 images but the file has 3 pages");
-  pages[0].description = "ImageJ=1.53t\nimages=3\nchannels=3\nslices=1\nhyperstack=true\n";
+  // A hyperstack whose counts do not multiply to its pages.
+  pages[0].description = "ImageJ=1.53t\nimages=3\nchannels=2\nslices=2\nhyperstack=true\n";
   ASSERT_TRUE(WriteTiffFile(dir / "hyper.tif", "w", pages));
   EXPECT_EQ(ReadError(dir / "hyper.tif"), "'" + (dir / "hyper.tif") +
-                                              "': is an ImageJ hyperstack of 3 channels and 1 frame; only single-channel z stacks are read");
-  // OME-TIFF of several channels or time points, or of other series or
-  // files besides this z stack: pages that are not z planes are not read as such.
+                                              "': its ImageJ description counts 2 channels, 2 slices and 1 frame but the file has 3 pages");
+  // OME-TIFF of other series or files besides this z stack: pages that are
+  // not z planes are not read as such. (Channels and time points are read:
+  // see test_io_channels.cpp.)
   auto ome = [](const std::string& sizes) {
     return "<?xml version=\"1.0\"?><OME xmlns=\"http://www.openmicroscopy.org/Schemas/OME/2016-06\">"
            "<Image ID=\"Image:0\"><Pixels DimensionOrder=\"XYCZT\" ID=\"Pixels:0\" " +
            sizes + " SizeX=\"4\" SizeY=\"3\" Type=\"uint8\"><TiffData/></Pixels></Image></OME>";
   };
   const std::vector<std::pair<std::string, std::string>> refused = {
-      {"SizeC=\"3\" SizeT=\"1\" SizeZ=\"1\"", "is an OME-TIFF of 3 channels and 1 time point; only single-channel z stacks are read"},
-      {"SizeC=\"1\" SizeT=\"3\" SizeZ=\"1\"", "is an OME-TIFF of 1 channel and 3 time points; only single-channel z stacks are read"},
+      {"SizeC=\"2\" SizeT=\"1\" SizeZ=\"1\"", "its OME description promises 2 channels, 1 z plane and 1 time point but the file has 3 pages"},
+      {"SizeC=\"1\" SizeT=\"2\" SizeZ=\"2\"", "its OME description promises 1 channel, 2 z planes and 2 time points but the file has 3 pages"},
       {"SizeC=\"1\" SizeT=\"1\" SizeZ=\"10\"", "its OME description promises 10 z planes but the file has 3 pages"},
       {"SizeC=\"1\" SizeT=\"1\" SizeZ=\"1\"", "its OME description promises 1 z planes but the file has 3 pages"}};
   for (const auto& [sizes, message] : refused) {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace bix {
 
@@ -27,29 +28,47 @@ const char* VoxelTypeName(VoxelType type);
 // returning false cancels the read, which then raises IOException.
 using ProgressCallback = std::function<bool(double fraction)>;
 
+// Which part of a file of several channels or time points is read. Files
+// keep them as planes of their own: ImageJ hyperstacks, OME-TIFF, ICS with
+// a channel or time dimension after x and y. Up to three channels of 8- or
+// 16-bit unsigned samples read as one RGB voxel (the first chosen channel
+// red, the second green, the third blue; two channels leave blue 0); one
+// channel reads as grey. The default reads every channel, up to three, at
+// the first time point, and reads files of one channel as they are.
+struct ReadOptions {
+  // Channel numbers counted from 1, in the order red, green, blue; empty:
+  // all of the file's channels when it has up to three.
+  std::vector<unsigned> channels;
+  // The time point, counted from 1.
+  unsigned timePoint = 1;
+};
+
 // The voxel type of a TIFF, ICS or BIX file, from its header alone. The
 // format is recognised from the file's first bytes (TIFF, BIX) or its name
-// (.ics, .ids). Raises IOException naming the file and the fault.
-VoxelType ReadImageType(const std::string& name);
+// (.ics, .ids). Raises IOException naming the file and the fault, among them
+// a choice of channels or time point the file cannot give.
+VoxelType ReadImageType(const std::string& name, const ReadOptions& options = ReadOptions());
 
 // Whether the file gives the x and y spacing of its planes but not the z
 // spacing between them (a TIFF with resolution tags and no ImageJ or OME
 // z spacing), so that reading takes the z spacing equal to x's. Raises
 // IOException as ReadImageType does.
-bool ZSpacingAssumed(const std::string& name);
+bool ZSpacingAssumed(const std::string& name, const ReadOptions& options = ReadOptions());
 
 // Reads a whole file into `out`: size, voxels, offset and resolution. Formats
 // that store no offset (TIFF without ImageJ origins) give offset 0; files
 // without a physical spacing give an undefined resolution. T must be the type
 // ReadImageType reports, except that unsigned int (label images) reads any
 // integer file whose values are not negative. Any failure, a cancel included,
-// raises IOException and leaves `out` empty or as it was.
+// raises IOException and leaves `out` empty or as it was. `options` choose
+// channels and time point as for ReadImageType.
 template <class T>
 void ReadImage(const std::string& name, Image3d<T>& out,
-               const ProgressCallback& progress = ProgressCallback());
+               const ProgressCallback& progress = ProgressCallback(),
+               const ReadOptions& options = ReadOptions());
 
 #define BIX_DECLARE_READIMAGE(T) \
-  extern template void ReadImage<T>(const std::string&, Image3d<T>&, const ProgressCallback&);
+  extern template void ReadImage<T>(const std::string&, Image3d<T>&, const ProgressCallback&, const ReadOptions&);
 BIX_FOR_EACH_VOXEL_TYPE(BIX_DECLARE_READIMAGE)
 BIX_FOR_EACH_EXTRA_LABEL_TYPE(BIX_DECLARE_READIMAGE)
 #undef BIX_DECLARE_READIMAGE

@@ -97,8 +97,12 @@ void BixReader::ReadPlane(unsigned char* destination) {
 
 }  // namespace
 
-std::unique_ptr<ImageReader> OpenBix(const std::string& name) {
-  return std::make_unique<BixReader>(name);
+std::unique_ptr<ImageReader> OpenBix(const std::string& name, const ReadOptions& options) {
+  auto reader = std::make_unique<BixReader>(name);
+  // A BIX file is one channel (grey or RGB) at one time point.
+  ImageInfo info = reader->GetInfo();
+  ChooseChannelPlanes(name, {{AXIS_Z, info.size.z}}, options, info);
+  return reader;
 }
 
 }  // namespace bix::io

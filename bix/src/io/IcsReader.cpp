@@ -1,7 +1,9 @@
 // ICS version 1 (.ics header, .ids data) and 2 (one file) through libics,
 // plain, gzip or compress. Dimensions are x, y and z in this order, with an
-// optional leading channel dimension ("ch", "c"...) of 1 or 3 entries; further
-// dimensions must have one entry. Positions in any length unit libics
+// optional leading channel dimension ("ch", "c"...) of 1 or 3 entries (RGB
+// voxels). Without it, a channel and a time dimension may come anywhere
+// after x and y ("x y z ch", "x y ch z t"...): the chosen channels and time
+// point are read plane by plane. Further dimensions must have one entry. Positions in any length unit libics
 // reports become microns; "undefined" units leave the resolution undefined.
 
 #include "IOError.h"
@@ -17,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace bix::io {
 
@@ -24,15 +27,27 @@ namespace {
 
 class IcsReader : public ImageReader {
 public:
-  explicit IcsReader(const std::string& name);
+  IcsReader(const std::string& name, const ReadOptions& options);
   void ReadPlane(unsigned char* destination) override;
+  void ReadChannelPlane(const ChannelPlane& plane, unsigned char* destination) override;
 
 private:
   void ReadLayout();
-  void ReadGeometry(int firstSpatial, int spatialDims);
+  void ChoosePlanes(const ReadOptions& options);
+  void ReadGeometry(const int* spatialDims, int spatial);
   void CheckDataSize();
 
   IcsHandle m_handle;
+  // The file's x-y planes (all channels and time points) and its samples.
+  std::uint64_t m_filePlanes = 1;
+  StoredType m_sampleType;
+  std::uint64_t m_nextPlane = 0;  // the stored plane the data stream stands at
+  // Channels interleaved in each voxel (a leading channel dimension): the
+  // last stored plane read, from which its channels are taken.
+  unsigned m_interleaved = 1;
+  std::vector<PlaneDimension> m_planeDimensions;  // beyond x and y, the fastest first
+  std::vector<unsigned char> m_stored;
+  std::uint64_t m_storedIndex = UINT64_MAX;
 };
 
 // libics reads past the end of a header whose last line is cut short before
@@ -64,7 +79,7 @@ void CheckHeaderIsWhole(const std::string& header, const std::string& name) {
     Fail(name, "is truncated: its ICS header ends in the middle of a line");
 }
 
-IcsReader::IcsReader(const std::string& name) : ImageReader(name) {
+IcsReader::IcsReader(const std::string& name, const ReadOptions& options) : ImageReader(name) {
   // Through a link, libics must look for a version 1 data file beside the
   // header itself, not beside the link.
   const std::string path = FileBehindLinks(name);
@@ -72,6 +87,8 @@ IcsReader::IcsReader(const std::string& name) : ImageReader(name) {
   CheckIcs(OpenIcsForReading(&m_handle.ics, path), name, "is not a readable ICS file");
   ReadLayout();
   CheckDataSize();
+  // Only once the data are known to hold every plane the header claims.
+  ChoosePlanes(options);
 }
 
 void IcsReader::ReadLayout() {
@@ -94,39 +111,73 @@ void IcsReader::ReadLayout() {
   const char* order = nullptr;
   const char* label = nullptr;
   IcsGetOrderF(m_handle.ics, 0, &order, &label);
+  std::vector<PlaneDimension> planes;
   if (IsChannelDimension(order)) {
-    if (dims[0] != 1 && dims[0] != 3)
-      Fail(m_name, "has " + std::to_string(dims[0]) + " channels; 1 (grey) or 3 (RGB) are read");
-    m_info.type.channels = unsigned(dims[0]);
+    // Channels interleaved in each voxel: each stored plane holds one plane
+    // of every channel, taken apart as planes of their own (channel fastest).
+    if (dims[0] == 0 || dims[0] > 0xffffu) Fail(m_name, "has " + std::to_string(dims[0]) + " channels");
+    m_interleaved = unsigned(dims[0]);
+    planes.push_back({AXIS_C, dims[0]});
     first = 1;
   }
-  NaturalVoxelType(m_info.type, m_name);
-  const int spatial = std::min(n - first, 3);
+  // x and y come first; after them each dimension is z (the third spatial
+  // one), channels, time or one of a single entry. Every dimension after
+  // x and y steps through the file's planes.
   unsigned size[3] = {1, 1, 1};
-  for (int a = 0; a < spatial; ++a) {
-    // Channels or time points in place of a spatial dimension ("x y ch",
-    // "x y t") are not z slices.
-    const char* name = nullptr;
-    IcsGetOrderF(m_handle.ics, first + a, &name, &label);
-    const bool notSpatial = IsChannelDimension(name) || (name && (::strcasecmp(name, "t") == 0 ||
-                                                                  ::strcasecmp(name, "time") == 0));
-    if (notSpatial && dims[first + a] != 1)
-      Fail(m_name, "dimension " + std::to_string(first + a + 1) + " (" + name + ") has " +
-                       std::to_string(dims[first + a]) + " entries; only x, y and z are read");
-    if (dims[first + a] == 0 || dims[first + a] > 0xffffffffu)
-      Fail(m_name, "dimension " + std::to_string(first + a + 1) + " has " +
-                       std::to_string(dims[first + a]) + " entries");
-    size[a] = unsigned(dims[first + a]);
-  }
-  for (int d = first + spatial; d < n; ++d) {
+  int spatialDims[3] = {0, 0, 0}, spatial = 0;
+  bool channelSeen = first == 1, timeSeen = false;
+  for (int d = first; d < n; ++d) {
     const char* name = nullptr;
     IcsGetOrderF(m_handle.ics, d, &name, &label);
-    if (dims[d] != 1)
-      Fail(m_name, "dimension " + std::to_string(d + 1) + " (" + (name ? name : "?") + ") has " +
-                       std::to_string(dims[d]) + " entries; only x, y and z are read");
+    const bool channel = IsChannelDimension(name);
+    const bool time = name && (::strcasecmp(name, "t") == 0 || ::strcasecmp(name, "time") == 0);
+    const std::string entries = "dimension " + std::to_string(d + 1) + " (" + (name ? name : "?") + ") has " +
+                                std::to_string(dims[d]) + " entries";
+    if (dims[d] == 0 || dims[d] > 0xffffffffu) Fail(m_name, "dimension " + std::to_string(d + 1) + " has " +
+                                                            std::to_string(dims[d]) + " entries");
+    // Channels or time points in place of x or y, and a second channel or
+    // time dimension, are not read.
+    const bool planeAxis = d >= first + 2;
+    if ((channel && (channelSeen || !planeAxis)) || (time && (timeSeen || !planeAxis))) {
+      if (dims[d] != 1) Fail(m_name, entries + "; only x, y and z are read");
+      continue;
+    }
+    if (channel || time) {
+      (channel ? channelSeen : timeSeen) = true;
+      planes.push_back({channel ? AXIS_C : AXIS_T, dims[d]});
+      continue;
+    }
+    if (spatial == 3) {
+      if (dims[d] != 1) Fail(m_name, entries + "; only x, y and z are read");
+      continue;
+    }
+    size[spatial] = unsigned(dims[d]);
+    spatialDims[spatial] = d;
+    if (spatial == 2) planes.push_back({AXIS_Z, dims[d]});
+    ++spatial;
   }
   m_info.size = Vector3d<unsigned>(size[0], size[1], size[2]);
-  ReadGeometry(first, spatial);
+  m_sampleType = m_info.type;
+  m_sampleType.channels = m_interleaved;
+  for (const PlaneDimension& p : planes)
+    if (p.axis != AXIS_C || first == 0)
+      m_filePlanes = __builtin_mul_overflow(m_filePlanes, p.size, &m_filePlanes) ? UINT64_MAX : m_filePlanes;
+  ReadGeometry(spatialDims, spatial);
+  m_planeDimensions = planes;
+}
+
+void IcsReader::ChoosePlanes(const ReadOptions& options) {
+  const std::vector<PlaneDimension>& planes = m_planeDimensions;
+  bool timeSeries = false;
+  for (const PlaneDimension& p : planes) timeSeries |= p.axis == AXIS_T && p.size > 1;
+  if (m_interleaved == 3 && options.channels.empty() && !timeSeries) {
+    // Three channels as they are: RGB voxels read plane by plane.
+    m_info.type.channels = 3;
+    NaturalVoxelType(m_info.type, m_name);
+    if (options.timePoint != 1) Fail(m_name, "has 1 time point; there is no time point " + std::to_string(options.timePoint));
+    return;
+  }
+  ChooseChannelPlanes(m_name, planes, options, m_info);
 }
 
 // Origins and scales along x, y, z in microns. A missing z dimension takes
@@ -135,13 +186,13 @@ void IcsReader::ReadLayout() {
 // origins count in the same unit: both are kept as they are, and scales of 1
 // leave the resolution undefined. Length units on some axes and none on
 // others have no common unit: the resolution is undefined and the origins 0.
-void IcsReader::ReadGeometry(int first, int spatial) {
+void IcsReader::ReadGeometry(const int* spatialDims, int spatial) {
   Vector3d<double> origin(0, 0, 0), spacing(NAN, NAN, NAN), raw(1, 1, 1);
   int lengths = 0;
   for (int a = 0; a < spatial; ++a) {
     double o = 0, scale = 0;
     const char* units = nullptr;
-    if (IcsGetPositionF(m_handle.ics, first + a, &o, &scale, &units) != IcsErr_Ok) continue;
+    if (IcsGetPositionF(m_handle.ics, spatialDims[a], &o, &scale, &units) != IcsErr_Ok) continue;
     const double microns = units ? MicronsPerUnit(units) : 0.0;
     lengths += microns > 0;
     origin[a] = microns > 0 ? o * microns : o;
@@ -184,7 +235,12 @@ void IcsReader::CheckDataSize() {
   const std::uint64_t ratio = m_handle.ics->compression == IcsCompr_uncompressed ? 1
                               : m_handle.ics->compression == IcsCompr_gzip     ? kDeflateRatio
                                                                         : 4096;
-  CheckDataFits(m_name, m_info.size, m_info.type, available, ratio);
+  // All the file's planes, of every channel and time point.
+  const Vector3d<unsigned> planes(m_info.size.x, m_info.size.y, unsigned(std::min<std::uint64_t>(m_filePlanes, 0xffffffffu)));
+  std::string claim;
+  if (m_filePlanes > 0xffffffffu || planes.z != m_info.size.z)
+    claim = std::to_string(planes.x) + " x " + std::to_string(planes.y) + " voxels in " + std::to_string(m_filePlanes) + " planes";
+  CheckDataFits(m_name, planes, m_sampleType, available, ratio, claim);
 }
 
 void IcsReader::ReadPlane(unsigned char* destination) {
@@ -194,8 +250,34 @@ void IcsReader::ReadPlane(unsigned char* destination) {
 
 }  // namespace
 
-std::unique_ptr<ImageReader> OpenIcs(const std::string& name) {
-  return std::make_unique<IcsReader>(name);
+void IcsReader::ReadChannelPlane(const ChannelPlane& plane, unsigned char* destination) {
+  // The data are a stream: planes not chosen are skipped, never gone back to.
+  const std::size_t sample = SampleBytes(m_sampleType.numeric);
+  const std::size_t pixels = std::size_t(m_info.size.x) * m_info.size.y;
+  const std::uint64_t bytes = std::uint64_t(pixels) * sample * m_interleaved;
+  const std::uint64_t stored = plane.index / m_interleaved;
+  unsigned char* into = m_interleaved == 1 ? destination : nullptr;
+  if (stored != m_storedIndex) {
+    if (stored < m_nextPlane) Fail(m_name, "planes must be read in the file's order");
+    if (stored > m_nextPlane)
+      CheckIcs(IcsSkipDataBlock(m_handle.ics, std::size_t((stored - m_nextPlane) * bytes)), m_name,
+               "has unreadable or missing data");
+    if (!into) {
+      m_stored.resize(std::size_t(bytes));
+      into = m_stored.data();
+    }
+    CheckIcs(IcsGetDataBlock(m_handle.ics, into, std::size_t(bytes)), m_name, "has unreadable or missing data");
+    m_nextPlane = stored + 1;
+    m_storedIndex = m_interleaved == 1 ? UINT64_MAX : stored;
+  }
+  if (m_interleaved == 1) return;
+  const unsigned char* from = m_stored.data() + (plane.index % m_interleaved) * sample;
+  const std::size_t step = sample * m_interleaved;
+  for (std::size_t i = 0; i < pixels; ++i, from += step, destination += sample) std::memcpy(destination, from, sample);
+}
+
+std::unique_ptr<ImageReader> OpenIcs(const std::string& name, const ReadOptions& options) {
+  return std::make_unique<IcsReader>(name, options);
 }
 
 }  // namespace bix::io

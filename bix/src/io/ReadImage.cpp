@@ -85,16 +85,68 @@ const char* VoxelTypeName(VoxelType type) {
   return "unknown";
 }
 
-VoxelType ReadImageType(const std::string& name) {
-  const auto reader = io::OpenImageFile(name);
+VoxelType ReadImageType(const std::string& name, const ReadOptions& options) {
+  const auto reader = io::OpenImageFile(name, options);
   return io::NaturalVoxelType(reader->GetInfo().type, name);
 }
 
-bool ZSpacingAssumed(const std::string& name) { return io::OpenImageFile(name)->GetInfo().zSpacingAssumed; }
+bool ZSpacingAssumed(const std::string& name, const ReadOptions& options) {
+  return io::OpenImageFile(name, options)->GetInfo().zSpacingAssumed;
+}
+
+namespace {
+
+template <class T> struct IsRgb : std::false_type {};
+template <class C> struct IsRgb<RGB_generic<C>> : std::true_type {};
+
+// Reads the chosen planes of a file of separate channels: one channel goes
+// straight into its z slice (or through `convert`); two or three go
+// through a plane buffer into their colour of each voxel.
+template <class T>
+void ReadChannelPlanes(io::ImageReader& reader, Image3d<T>& image, Converter<T> convert,
+                       const ProgressCallback& progress) {
+  const io::ImageInfo& info = reader.GetInfo();
+  const std::string& name = reader.GetName();
+  const std::size_t planeVoxels = std::size_t(info.size.x) * info.size.y;
+  const std::vector<io::ChannelPlane>& planes = info.channelPlanes;
+  const std::size_t sampleBytes = io::SampleBytes(info.type.numeric);
+  std::vector<unsigned char> buffer(info.type.channels == 1 && !convert ? 0 : planeVoxels * sampleBytes);
+  for (std::size_t k = 0; k < planes.size(); ++k) {
+    T* slice = image.GetFirstVoxelAddr() + planes[k].z * planeVoxels;
+    if (info.type.channels == 1) {
+      if (convert) {
+        reader.ReadChannelPlane(planes[k], buffer.data());
+        convert(buffer.data(), slice, planeVoxels, name);
+      } else {
+        reader.ReadChannelPlane(planes[k], reinterpret_cast<unsigned char*>(slice));
+      }
+    } else if constexpr (IsRgb<T>::value) {
+      // T is the RGB type of the samples (ConverterFor refused any other).
+      using C = typename T::component_type;
+      reader.ReadChannelPlane(planes[k], buffer.data());
+      const unsigned char* samples = buffer.data();
+      const unsigned slot = planes[k].slot;
+      C T::*const colour = slot == 0 ? &T::red : (slot == 1 ? &T::green : &T::blue);
+      for (std::size_t i = 0; i < planeVoxels; ++i) {
+        C v;
+        std::memcpy(&v, samples + i * sizeof(C), sizeof(C));
+        slice[i].*colour = v;
+      }
+    }
+    if (progress && !progress(double(k + 1) / planes.size())) io::Fail(name, "reading cancelled");
+  }
+  if constexpr (IsRgb<T>::value) {
+    if (info.chosenChannels == 2)
+      for (std::size_t i = 0, n = image.GetVoxelCount(); i < n; ++i) image.GetFirstVoxelAddr()[i].blue = 0;
+  }
+}
+
+}  // namespace
 
 template <class T>
-void ReadImage(const std::string& name, Image3d<T>& out, const ProgressCallback& progress) {
-  const auto reader = io::OpenImageFile(name);
+void ReadImage(const std::string& name, Image3d<T>& out, const ProgressCallback& progress,
+               const ReadOptions& options) {
+  const auto reader = io::OpenImageFile(name, options);
   const io::ImageInfo& info = reader->GetInfo();
   const Converter<T> convert = ConverterFor<T>(info.type, name);
   Image3d<T> image(&info.offset, &info.resolution);
@@ -110,6 +162,11 @@ void ReadImage(const std::string& name, Image3d<T>& out, const ProgressCallback&
     io::Fail(name, std::string("needs ") + text + " of memory to be read, more than can be had");
   }
   const io::PagePrefault prefault(image.GetFirstVoxelAddr(), image.GetVoxelCount() * sizeof(T));
+  if (!info.channelPlanes.empty()) {
+    ReadChannelPlanes(*reader, image, convert, progress);
+    out = std::move(image);
+    return;
+  }
   for (unsigned z = 0; z < info.size.z; ++z) {
     T* plane = image.GetFirstVoxelAddr() + z * planeVoxels;
     if (convert) {
@@ -124,7 +181,7 @@ void ReadImage(const std::string& name, Image3d<T>& out, const ProgressCallback&
 }
 
 #define BIX_INSTANTIATE_READIMAGE(T) \
-  template void ReadImage<T>(const std::string&, Image3d<T>&, const ProgressCallback&);
+  template void ReadImage<T>(const std::string&, Image3d<T>&, const ProgressCallback&, const ReadOptions&);
 BIX_FOR_EACH_VOXEL_TYPE(BIX_INSTANTIATE_READIMAGE)
 BIX_FOR_EACH_EXTRA_LABEL_TYPE(BIX_INSTANTIATE_READIMAGE)
 #undef BIX_INSTANTIATE_READIMAGE

@@ -139,6 +139,7 @@ OmeDescription ParseOmeDescription(const std::string& text) {
   d.sizeC = ParseCount(Attribute(text, tag, end, "SizeC"));
   d.sizeT = ParseCount(Attribute(text, tag, end, "SizeT"));
   d.sizeZ = ParseCount(Attribute(text, tag, end, "SizeZ"));
+  d.dimensionOrder = Attribute(text, tag, end, "DimensionOrder");
   return d;
 }
 

@@ -33,11 +33,13 @@ std::string ComposeImageJDescription(unsigned pages, const Resolution& resolutio
 // converted to microns by PhysicalSizeXUnit etc. (default µm); NaN where
 // absent or in a unit that is no length. `present` is false for any text
 // that is no OME-XML.
-// SizeC, SizeT and SizeZ of the same element are 0 where absent.
+// SizeC, SizeT and SizeZ of the same element are 0 where absent;
+// DimensionOrder ("XYZCT"...) is empty where absent.
 struct OmeDescription {
   bool present = false;
   Vector3d<double> voxelMicrons;
   unsigned long sizeC = 0, sizeT = 0, sizeZ = 0;
+  std::string dimensionOrder;
   OmeDescription();
 };
 OmeDescription ParseOmeDescription(const std::string& text);

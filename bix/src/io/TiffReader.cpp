@@ -98,8 +98,9 @@ void CheckHasPages(const std::string& name) {
 
 class TiffReader : public ImageReader {
 public:
-  explicit TiffReader(const std::string& name);
+  TiffReader(const std::string& name, const ReadOptions& options);
   void ReadPlane(unsigned char* destination) override;
+  void ReadChannelPlane(const ChannelPlane& plane, unsigned char* destination) override;
 
 private:
   // Reads the next plane as the file stores it.
@@ -113,6 +114,10 @@ private:
   void CheckSameAsFirst(const PageLayout& page, std::size_t index) const;
   StoredType TypeOf(const PageLayout& page, std::size_t index) const;
   void ReadGeometry(const PageLayout& first, const ImageJDescription& ij, const std::string& description);
+  // The pages' channels, z slices and time points, from an ImageJ or OME
+  // description; the planes `options` choose among them.
+  void ChoosePlanes(const PageLayout& first, const ImageJDescription& ij, const OmeDescription& ome,
+                    const ReadOptions& options);
   void GoToPage(std::size_t index);
   // "N pages of w x h voxels": what the file claims, counting its directories
   // (or an ImageJ description's images).
@@ -146,7 +151,7 @@ private:
   std::vector<unsigned char> m_storedPlane;
 };
 
-TiffReader::TiffReader(const std::string& name)
+TiffReader::TiffReader(const std::string& name, const ReadOptions& options)
     // "m": read() straight into our memory rather than copy out of a mapping.
     : ImageReader(name), m_file((CheckHasPages(name), name), "rm", name) {
   TIFF* tif = m_file.get();
@@ -191,9 +196,75 @@ TiffReader::TiffReader(const std::string& name)
   // Pages may share data, so their byte counts can add up to more than the
   // file: the file's own size bounds the whole.
   CheckDataFits(name, m_info.size, m_info.type, fileBytes, maxRatio);
-  ReadGeometry(first, ij, description);
   m_storedType = m_info.type;
+  ReadGeometry(first, ij, description);
+  ChoosePlanes(first, ij, ParseOmeDescription(description), options);
   ApplyCalibration(ij);
+}
+
+void TiffReader::ChoosePlanes(const PageLayout& first, const ImageJDescription& ij, const OmeDescription& ome,
+                              const ReadOptions& options) {
+  const std::uint64_t planes = m_info.size.z;
+  const std::string pages = Counted(planes, "page");
+  std::vector<PlaneDimension> dimensions = {{AXIS_Z, planes}};
+  // Whether c x z x t planes are the file's (huge counts must not wrap).
+  auto matches = [planes](std::uint64_t c, std::uint64_t z, std::uint64_t t) {
+    return c <= planes && t <= planes / c && z == planes / (c * t) && planes % (c * t) == 0;
+  };
+  // The z slices of c channels and t time points, 0 when they do not divide the pages.
+  auto slices = [planes](std::uint64_t c, std::uint64_t t) {
+    return c <= planes && t <= planes / c ? planes / (c * t) : 0;
+  };
+  if (ij.present && (ij.channels > 1 || ij.frames > 1)) {
+    // ImageJ orders a hyperstack's planes channel fastest, then slice, then
+    // frame.
+    if (first.samples != 1)
+      Fail(m_name, "is an ImageJ hyperstack of " + Counted(std::max(ij.channels, 1ul), "channel") + " and " +
+                       Counted(std::max(ij.frames, 1ul), "frame") + " in RGB pages; only grey channels are read");
+    const std::uint64_t c = std::max(ij.channels, 1ul), t = std::max(ij.frames, 1ul);
+    const std::uint64_t z = ij.slices ? ij.slices : slices(c, t);
+    if (!matches(c, z, t))
+      Fail(m_name, "its ImageJ description counts " + Counted(c, "channel") + ", " + Counted(z, "slice") + " and " +
+                       Counted(t, "frame") + " but the file has " + pages);
+    dimensions = {{AXIS_C, c}, {AXIS_Z, z}, {AXIS_T, t}};
+  } else if (ome.present) {
+    // An RGB page holds three of the channels in its samples.
+    const std::uint64_t channels = ome.sizeC % first.samples == 0 ? ome.sizeC / first.samples : ome.sizeC;
+    const std::uint64_t c = std::max<std::uint64_t>(channels, 1), t = std::max(ome.sizeT, 1ul);
+    if (first.samples != 1 && (c > 1 || t > 1))
+      Fail(m_name, "is an OME-TIFF of " + Counted(c, "channel") + " and " + Counted(t, "time point") +
+                       " in RGB pages; only grey channels are read");
+    // More pages: other series in the file; fewer: the rest in other files.
+    const std::uint64_t z = ome.sizeZ ? ome.sizeZ : slices(c, t);
+    if (!matches(c, z, t)) {
+      if (c == 1 && t == 1)
+        Fail(m_name, "its OME description promises " + std::to_string(z) + " z planes but the file has " + pages);
+      Fail(m_name, "its OME description promises " + Counted(c, "channel") + ", " + Counted(z, "z plane") +
+                       " and " + Counted(t, "time point") + " but the file has " + pages);
+    }
+    // DimensionOrder names the axes fastest first.
+    const std::string& order = ome.dimensionOrder;
+    const bool valid = order.size() == 5 && order.compare(0, 2, "XY") == 0 &&
+                       order.find('Z') != std::string::npos && order.find('C') != std::string::npos &&
+                       order.find('T') != std::string::npos;
+    if (!valid && (c > 1 || t > 1))
+      Fail(m_name, "has the OME dimension order \"" + order + "\"; XY followed by Z, C and T in any order is read");
+    if (valid) {
+      dimensions.clear();
+      for (std::size_t i = 2; i < 5; ++i)
+        dimensions.push_back(order[i] == 'Z' ? PlaneDimension{AXIS_Z, z}
+                             : order[i] == 'C' ? PlaneDimension{AXIS_C, c}
+                                               : PlaneDimension{AXIS_T, t});
+    }
+  }
+  ChooseChannelPlanes(m_name, dimensions, options, m_info);
+  // A stack of one time point has only its z slices' spacing to check.
+  if (!m_info.channelPlanes.empty()) m_info.zSpacingAssumed = m_info.zSpacingAssumed && m_info.size.z > 1;
+}
+
+void TiffReader::ReadChannelPlane(const ChannelPlane& plane, unsigned char* destination) {
+  m_next = std::size_t(plane.index);
+  ReadPlane(destination);
 }
 
 void TiffReader::ApplyCalibration(const ImageJDescription& ij) {
@@ -348,26 +419,10 @@ void TiffReader::CheckSameAsFirst(const PageLayout& p, std::size_t index) const 
 void TiffReader::ReadGeometry(const PageLayout& first, const ImageJDescription& ij,
                               const std::string& description) {
   const OmeDescription ome = ParseOmeDescription(description);
-  if (ij.present && (ij.channels > 1 || ij.frames > 1))
-    Fail(m_name, "is an ImageJ hyperstack of " + Counted(std::max(ij.channels, 1ul), "channel") + " and " +
-                     Counted(std::max(ij.frames, 1ul), "frame") + "; only single-channel z stacks are read");
   if (ij.present && ij.images != 0 && ij.images != m_info.size.z)
     Fail(m_name, "its description promises " + std::to_string(ij.images) +
                      " images but the file has " + std::to_string(m_pages.size()) +
                      (m_pages.size() == 1 ? " page" : " pages"));
-
-  if (ome.present) {
-    // An RGB page holds three of the channels in its samples.
-    const unsigned long channels =
-        ome.sizeC % first.samples == 0 ? ome.sizeC / first.samples : ome.sizeC;
-    if (channels > 1 || ome.sizeT > 1)
-      Fail(m_name, "is an OME-TIFF of " + Counted(std::max(channels, 1ul), "channel") + " and " +
-                       Counted(std::max(ome.sizeT, 1ul), "time point") + "; only single-channel z stacks are read");
-    // More pages: other series in the file; fewer: the rest in other files.
-    if (ome.sizeZ != 0 && ome.sizeZ != m_pages.size())
-      Fail(m_name, "its OME description promises " + std::to_string(ome.sizeZ) + " z planes but the file has " +
-                       std::to_string(m_pages.size()) + (m_pages.size() == 1 ? " page" : " pages"));
-  }
 
   const std::uint16_t unit = first.resolutionUnit;
   const double descriptionUnit = ij.present ? MicronsPerUnit(ij.unit) : 0.0;
@@ -520,8 +575,8 @@ void TiffReader::ReadChunks(const PageLayout& p, unsigned sample, unsigned sampl
 
 }  // namespace
 
-std::unique_ptr<ImageReader> OpenTiff(const std::string& name) {
-  return std::make_unique<TiffReader>(name);
+std::unique_ptr<ImageReader> OpenTiff(const std::string& name, const ReadOptions& options) {
+  return std::make_unique<TiffReader>(name, options);
 }
 
 }  // namespace bix::io
