@@ -57,25 +57,32 @@ private:
 // first two bytes are its field and line separators. `header` is the file
 // that holds it (Cell.ics for Cell.ids).
 void CheckHeaderIsWhole(const std::string& header, const std::string& name) {
-  constexpr std::size_t kMaxHeader = 1 << 20;
+  // Read in pieces up to the "end" line: a version 2 file's data follow it.
+  constexpr std::size_t kPiece = 64 << 10, kMaxHeader = 1 << 20;
   PosixFile file(header, PosixFile::READ, header);
-  std::string text(kMaxHeader, '\0');
-  text.resize(file.Read(text.data(), text.size()));
-  if (text.size() < 2) return;  // libics says what is wrong with it
-  const char field = text[0], line = text[1];
-  // Anything else is no ICS header: libics says so itself.
-  if (text.compare(2, 11, "ics_version") != 0) return;
-  std::size_t last = 2;
-  for (std::size_t start = 2; start < text.size();) {
-    const std::size_t end = text.find(line, start);
-    const std::string first = text.substr(start, std::min(end, text.find(field, start)) - start);
-    if (first == "end") return;
-    if (end == std::string::npos) break;
-    start = last = end + 1;
+  std::string text;
+  std::size_t start = 2;  // the first line not looked at yet
+  // Whether the line from `from` to `to` is the "end" line (the field
+  // separator is searched within the line only: lines may be long).
+  auto isEnd = [&](std::size_t from, std::size_t to) {
+    const auto first = text.begin() + std::ptrdiff_t(from), last = text.begin() + std::ptrdiff_t(to);
+    return std::string(first, std::find(first, last, text[0])) == "end";
+  };
+  for (;;) {
+    const std::size_t had = text.size();
+    text.resize(had + kPiece);
+    text.resize(had + file.Read(text.data() + had, kPiece));
+    const bool whole = text.size() < had + kPiece;
+    // Anything else is no ICS header: libics says what is wrong with it.
+    if (had == 0 && (text.size() < 13 || text.compare(2, 11, "ics_version") != 0)) return;
+    for (std::size_t end; (end = text.find(text[1], start)) != std::string::npos; start = end + 1)
+      if (isEnd(start, end)) return;
+    if (whole) break;
+    if (text.size() >= kMaxHeader) return;
   }
-  if (text.size() == kMaxHeader || text.back() == line) return;
+  if (start >= text.size() || isEnd(start, text.size())) return;
   // Category, keyword and at least one value: three fields, two separators.
-  if (std::count(text.begin() + std::ptrdiff_t(last), text.end(), field) < 2)
+  if (std::count(text.begin() + std::ptrdiff_t(start), text.end(), text[0]) < 2)
     Fail(name, "is truncated: its ICS header ends in the middle of a line");
 }
 

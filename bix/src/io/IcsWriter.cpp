@@ -77,9 +77,7 @@ void WriteIcs(const std::string& path, const std::string& name, const VoxelBox& 
   errno = 0;
   const Ics_Error closed = handle.Close();
   const int reason = errno;
-  if (closed != IcsErr_Ok && reason != 0)
-    CheckIcs(closed, name, std::string("cannot be written: ") + std::strerror(reason));
-  CheckIcs(closed, name, "cannot be written");
+  CheckIcs(closed, name, reason != 0 ? std::string("cannot be written: ") + std::strerror(reason) : "cannot be written");
 }
 
 }  // namespace bix::io
