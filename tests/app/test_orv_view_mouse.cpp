@@ -5,6 +5,9 @@
 
 #include "gui_test.h"
 
+#include <utility>
+#include <vector>
+
 #include "../bix/io_test_support.h"
 #include "cut_mouse.h"
 #include "help_window.h"
@@ -62,35 +65,28 @@ TEST(OrvViewMouse, ClickAndDragInEachWindowMoveTheCutToThePointer) {
   auto waitFor = [&](const wxString& text) {
     EXPECT_TRUE(orvtest::PumpUntil([&] { return v.CutText() == text; })) << v.CutText() << " instead of " << text;
   };
+  // A click at the first point, then a drag through the others; after each
+  // the cut shows the expected point.
+  auto clickAndDrag = [&](orv::orv_ProjectionType w, std::vector<std::pair<wxPoint, wxString>> path) {
+    moveTo(w, path[0].first);
+    sim.MouseClick();
+    waitFor(path[0].second);
+    sim.MouseDown();
+    for (std::size_t k = 1; k < path.size(); ++k) {
+      moveTo(w, path[k].first);
+      waitFor(path[k].second);
+    }
+    sim.MouseUp();
+    orvtest::Pump();
+  };
   // XY: x across, y down, 20 pixels per micron; the depth (z) stays.
-  moveTo(orv::PROJ_XY, wxPoint(100, 60));
-  sim.MouseClick();
-  waitFor(Point(5, 3, 3.25));
-  sim.MouseDown();
-  moveTo(orv::PROJ_XY, wxPoint(150, 90));
-  waitFor(Point(7.5, 4.5, 3.25));
-  moveTo(orv::PROJ_XY, wxPoint(300, 200));
-  waitFor(Point(15, 10, 3.25));
-  sim.MouseUp();
-  orvtest::Pump();
+  clickAndDrag(orv::PROJ_XY, {{wxPoint(100, 60), Point(5, 3, 3.25)},
+                              {wxPoint(150, 90), Point(7.5, 4.5, 3.25)},
+                              {wxPoint(300, 200), Point(15, 10, 3.25)}});
   // XZ: x across, z down.
-  moveTo(orv::PROJ_XZ, wxPoint(40, 20));
-  sim.MouseClick();
-  waitFor(Point(2, 10, 1));
-  sim.MouseDown();
-  moveTo(orv::PROJ_XZ, wxPoint(50, 100));
-  waitFor(Point(2.5, 10, 5));
-  sim.MouseUp();
-  orvtest::Pump();
+  clickAndDrag(orv::PROJ_XZ, {{wxPoint(40, 20), Point(2, 10, 1)}, {wxPoint(50, 100), Point(2.5, 10, 5)}});
   // YZ: z across, y down.
-  moveTo(orv::PROJ_YZ, wxPoint(80, 40));
-  sim.MouseClick();
-  waitFor(Point(2.5, 2, 4));
-  sim.MouseDown();
-  moveTo(orv::PROJ_YZ, wxPoint(20, 240));
-  waitFor(Point(2.5, 12, 1));
-  sim.MouseUp();
-  orvtest::Pump();
+  clickAndDrag(orv::PROJ_YZ, {{wxPoint(80, 40), Point(2.5, 2, 4)}, {wxPoint(20, 240), Point(2.5, 12, 1)}});
   // Moving without a button leaves the cut where it is.
   moveTo(orv::PROJ_XY, wxPoint(10, 10));
   orvtest::Pump();
