@@ -122,7 +122,7 @@ private:
   // "N pages of w x h voxels": what the file claims, counting its directories
   // (or an ImageJ description's images).
   std::string ClaimedPagesText(const PageLayout& page, const ImageJDescription& ij) const;
-  bool FindPlanesBehindFirstPage(unsigned long images);
+  bool FindPlanesBehindFirstPage(unsigned long images, std::uint64_t fileBytes);
   // Reads sample plane `sample` (0 for contiguous pixels) of the current page,
   // laid out as `p`, into `out`, `samples` samples per pixel.
   void ReadChunks(const PageLayout& p, unsigned sample, unsigned samples, unsigned char* out);
@@ -191,7 +191,7 @@ TiffReader::TiffReader(const std::string& name, const ReadOptions& options)
   m_current = TIFFCurrentDirectory(tif);
   GoToPage(0);
   const PageLayout& first = m_pages.front().layout;
-  const bool behind = m_pages.size() == 1 && ij.present && ij.images > 1 && FindPlanesBehindFirstPage(ij.images);
+  const bool behind = m_pages.size() == 1 && ij.present && ij.images > 1 && FindPlanesBehindFirstPage(ij.images, fileBytes);
   m_info.size = Vector3d<unsigned>(first.width, first.height, unsigned(behind ? m_planes : m_pages.size()));
   // Pages may share data, so their byte counts can add up to more than the
   // file: the file's own size bounds the whole.
@@ -272,13 +272,13 @@ void TiffReader::ApplyCalibration(const ImageJDescription& ij) {
   if (ij.calibration != 0)
     Fail(m_name, "has ImageJ calibration function " + std::to_string(ij.calibration) +
                      "; only straight-line calibrations (cf=0) are read");
-  const StoredType t = m_info.type;
-  if (t.channels != 1 || (t.numeric != NUM_U8 && t.numeric != NUM_U16))
-    Fail(m_name, "has an ImageJ calibration on " + Describe(t) + " voxels; only 8- and 16-bit grey voxels are calibrated");
   const double c0 = ij.coefficients[0], c1 = ij.coefficients[1];
   if (!std::isfinite(c0) || !std::isfinite(c1) || c1 == 0)
     Fail(m_name, "has an ImageJ straight-line calibration without usable coefficients c0 and c1");
-  if (c0 == 0 && c1 == 1) return;
+  if (c0 == 0 && c1 == 1) return;  // changes no value, whatever the voxels
+  const StoredType t = m_info.type;
+  if (t.channels != 1 || (t.numeric != NUM_U8 && t.numeric != NUM_U16))
+    Fail(m_name, "has an ImageJ calibration on " + Describe(t) + " voxels; only 8- and 16-bit grey voxels are calibrated");
   const double top = t.numeric == NUM_U8 ? 255.0 : 65535.0;
   const double lo = std::min(c0, c0 + c1 * top), hi = std::max(c0, c0 + c1 * top);
   const bool integral = c0 == std::floor(c0) && c1 == std::floor(c1) && lo >= -2147483648.0 && hi <= 2147483647.0;
@@ -299,7 +299,7 @@ std::string TiffReader::ClaimedPagesText(const PageLayout& page, const ImageJDes
 // page by page, as one page whose description counts the images; the planes
 // follow the first one's data, uncompressed. True when this file is laid
 // out so and holds them all.
-bool TiffReader::FindPlanesBehindFirstPage(unsigned long images) {
+bool TiffReader::FindPlanesBehindFirstPage(unsigned long images, std::uint64_t fileBytes) {
   const PageLayout& p = m_pages.front().layout;
   if (p.compression != COMPRESSION_NONE || p.tiled || (p.samples > 1 && p.planar != PLANARCONFIG_CONTIG)) return false;
   TIFF* tif = m_file.get();
@@ -312,8 +312,7 @@ bool TiffReader::FindPlanesBehindFirstPage(unsigned long images) {
     if (TIFFGetStrileOffsetWithErr(tif, i, &error) != end) return false;
     end += TIFFGetStrileByteCountWithErr(tif, i, &error);
   }
-  const std::uint64_t size = FileSize(m_name);
-  if (error || end - start != planeBytes || start > size || images > (size - start) / planeBytes) return false;
+  if (error || end - start != planeBytes || start > fileBytes || images > (fileBytes - start) / planeBytes) return false;
   m_planes = images;
   m_planeOffset = start;
   m_swapped = TIFFIsByteSwapped(tif);
