@@ -86,7 +86,7 @@ bix::ReadOptions ReadOptionsOf(const ViewerOptions& options) {
 }
 
 template <class T>
-orv::orv_OrthoscopeFrame* OpenFile(const ViewerOptions& options) {
+orv::orv_OrthoscopeFrame* OpenFile(const ViewerOptions& options, bool zSpacingAssumed) {
   const std::string problem = StretchProblem(options.stretch, kIsRGB<T>);
   if (!problem.empty()) throw OptionError(problem);
   auto image = std::make_unique<bix::Image3d<T>>();
@@ -99,7 +99,7 @@ orv::orv_OrthoscopeFrame* OpenFile(const ViewerOptions& options) {
   if (progress) report = [&](double fraction) { return progress->Update(static_cast<int>(fraction * 1000)); };
   bix::ReadImage<T>(options.image, *image, report, ReadOptionsOf(options));
   progress.reset();
-  if (!options.hasVoxelSize && bix::ZSpacingAssumed(options.image, ReadOptionsOf(options)))
+  if (!options.hasVoxelSize && zSpacingAssumed)
     std::fprintf(stderr, "orv-view: z spacing not in the file; using the x spacing, override with --voxel-size\n");
   return MakeViewer<T>(std::move(image), options, file.GetFullName());
 }
@@ -136,19 +136,20 @@ orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options) {
     return MakeViewer<unsigned short>(MakeSampleVolume(), options,
                                       "sample stack");
   }
-  switch (bix::ReadImageType(options.image, ReadOptionsOf(options))) {
+  const bix::ImageFileFacts facts = bix::ReadImageFacts(options.image, ReadOptionsOf(options));
+  switch (facts.type) {
     case bix::VOXEL_UCHAR:
-      return OpenFile<unsigned char>(options);
+      return OpenFile<unsigned char>(options, facts.zSpacingAssumed);
     case bix::VOXEL_USHORT:
-      return OpenFile<unsigned short>(options);
+      return OpenFile<unsigned short>(options, facts.zSpacingAssumed);
     case bix::VOXEL_INT:
-      return OpenFile<int>(options);
+      return OpenFile<int>(options, facts.zSpacingAssumed);
     case bix::VOXEL_FLOAT:
-      return OpenFile<float>(options);
+      return OpenFile<float>(options, facts.zSpacingAssumed);
     case bix::VOXEL_RGB8:
-      return OpenFile<bix::RGB_generic<unsigned char>>(options);
+      return OpenFile<bix::RGB_generic<unsigned char>>(options, facts.zSpacingAssumed);
     case bix::VOXEL_RGB16:
-      return OpenFile<bix::RGB_generic<unsigned short>>(options);
+      return OpenFile<bix::RGB_generic<unsigned short>>(options, facts.zSpacingAssumed);
   }
   throw bix::IOException("'" + options.image + "': unknown voxel type");
 }

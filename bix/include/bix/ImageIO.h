@@ -55,6 +55,14 @@ VoxelType ReadImageType(const std::string& name, const ReadOptions& options = Re
 // IOException as ReadImageType does.
 bool ZSpacingAssumed(const std::string& name, const ReadOptions& options = ReadOptions());
 
+// Both of the above from one reading of the file's header (a TIFF of
+// thousands of pages reads every page's directory).
+struct ImageFileFacts {
+  VoxelType type;
+  bool zSpacingAssumed;
+};
+ImageFileFacts ReadImageFacts(const std::string& name, const ReadOptions& options = ReadOptions());
+
 // Reads a whole file into `out`: size, voxels, offset and resolution. Formats
 // that store no offset (TIFF without ImageJ origins) give offset 0; files
 // without a physical spacing give an undefined resolution. T must be the type

@@ -85,13 +85,17 @@ const char* VoxelTypeName(VoxelType type) {
   return "unknown";
 }
 
+ImageFileFacts ReadImageFacts(const std::string& name, const ReadOptions& options) {
+  const io::ImageInfo& info = io::OpenImageFile(name, options)->GetInfo();
+  return {io::NaturalVoxelType(info.type, name), info.zSpacingAssumed};
+}
+
 VoxelType ReadImageType(const std::string& name, const ReadOptions& options) {
-  const auto reader = io::OpenImageFile(name, options);
-  return io::NaturalVoxelType(reader->GetInfo().type, name);
+  return ReadImageFacts(name, options).type;
 }
 
 bool ZSpacingAssumed(const std::string& name, const ReadOptions& options) {
-  return io::OpenImageFile(name, options)->GetInfo().zSpacingAssumed;
+  return ReadImageFacts(name, options).zSpacingAssumed;
 }
 
 namespace {
