@@ -86,7 +86,8 @@ const char* VoxelTypeName(VoxelType type) {
 }
 
 ImageFileFacts ReadImageFacts(const std::string& name, const ReadOptions& options) {
-  const io::ImageInfo& info = io::OpenImageFile(name, options)->GetInfo();
+  const auto reader = io::OpenImageFile(name, options);
+  const io::ImageInfo& info = reader->GetInfo();
   return {io::NaturalVoxelType(info.type, name), info.zSpacingAssumed};
 }
 
