@@ -4,6 +4,7 @@
 
 #include "gui_test.h"
 #include "view_model.h"
+#include "voxel_pixels.h"
 
 #include <orv/basic_overlaying.h>
 #include <orv/orv_labeledcanvas.h>
@@ -21,11 +22,9 @@ using Canvas = orv_LabeledImageOrthoscopeCanvas<unsigned char, unsigned short, b
 
 namespace {
 
-const std::string kRed = "(255, 0, 0)", kGreen = "(0, 255, 0)";
+using orvtest::Rgb;
 
-std::string Rgb(const wxColour& c) {
-  return "(" + std::to_string(c.Red()) + ", " + std::to_string(c.Green()) + ", " + std::to_string(c.Blue()) + ")";
-}
+const std::string kRed = "(255, 0, 0)", kGreen = "(0, 255, 0)";
 
 // 40 x 30 x 20 voxels of 1 micron: a ramp 60 + x + y + z under three boxes
 // over y 4..19 and z 4..13: label 1 over x 4..13, label 2 over x 14..23
@@ -91,21 +90,8 @@ protected:
   std::string At(const wxImage& picture, orv_ProjectionType w, Vector3d<unsigned> v) {
     return Rgb(ColourAt(picture, w, v));
   }
-  // The window pixel that shows voxel `v` (image order), found through the
-  // microns the window's orientation gives each pixel.
   wxColour ColourAt(const wxImage& picture, orv_ProjectionType w, Vector3d<unsigned> v) {
-    const int i = WindowIndex(w);
-    const CutAxes& axes = kCutAxes[i];
-    const CutOrientation o = canvas->View().Orientation(i);
-    auto find = [&](auto micronsAt, int n, unsigned voxel) {
-      for (int p = 0; p < n; ++p)
-        if (static_cast<unsigned>(micronsAt(p, n)) == voxel) return p;
-      return -1;
-    };
-    const int x = find([&](int p, int n) { return o.MicronsAcross(p, n); }, picture.GetWidth(), v[axes.h]);
-    const int y = find([&](int p, int n) { return o.MicronsDown(p, n); }, picture.GetHeight(), v[axes.v]);
-    EXPECT_TRUE(x >= 0 && y >= 0) << "voxel not shown in window " << w;
-    return x < 0 || y < 0 ? wxColour() : orvtest::PixelAt(picture, x, y);
+    return orvtest::ColourAtVoxel(*canvas, picture, w, v);
   }
   // The blend of an image colour with red.
   static std::string BlendRed(const wxColour& under, float t) {
