@@ -7,6 +7,7 @@
 #include "voxel_pixels.h"
 
 #include <orv/basic_overlaying.h>
+#include <orv/orv_factory.h>
 #include <orv/orv_labeledcanvas.h>
 
 #include <wx/colordlg.h>
@@ -368,6 +369,58 @@ TEST(LabeledViewerFactory, BuildsEveryTypeTripleAndShowsThePlainImageWithoutLabe
   const wxColour c = orvtest::PixelAt(xy, p.x, p.y);
   EXPECT_EQ(c.Red(), c.Green());
   EXPECT_EQ(c.Green(), c.Blue());
+  frame->Destroy();
+  orvtest::PumpUntil([] { return wxTopLevelWindows.empty(); });
+}
+
+namespace {
+
+// Records the mouse events the canvas hands to its overlayer.
+class RecordingModule : public orv_BasicOverlayingModule<unsigned short, bool> {
+public:
+  using orv_BasicOverlayingModule::orv_BasicOverlayingModule;
+  void Buffer_OnMouse(unsigned int buffer, int x, int y, const Vector3d<unsigned>& voxel, wxFrame* frame,
+                      const wxMouseEvent&) override {
+    seen.push_back({buffer, x, y, voxel, frame});
+  }
+  struct Seen {
+    unsigned buffer;
+    int x, y;
+    Vector3d<unsigned> voxel;
+    wxFrame* frame;
+  };
+  std::vector<Seen> seen;
+};
+
+}  // namespace
+
+TEST(LabeledViewerMouse, OnlyEventsOverTheImageReachTheOverlayer) {
+  auto* frame = new orv_OrthoscopeFrame(nullptr, wxID_ANY, "mouse");
+  auto* module = new RecordingModule(frame, Boxes().release(), true);
+  orv_MappingModule<unsigned char>* mapping = orv_CreateMapperForType<unsigned char>(frame, *RampImage());
+  frame->AddExtensionModule(mapping, "&Mapping", true);
+  frame->AddExtensionModule(module, "&Overlaying", true);
+  auto* canvas = new Canvas(frame, *mapping, *module, RampImage().release(), true);
+  frame->SetCanvas(canvas);
+  frame->SetClientSize(600, 600);
+  ASSERT_TRUE(orvtest::ShowAndActivate(frame));
+  orv_DrWin3d* yz = canvas->GetDrWin(PROJ_YZ);
+  // YZ shows z across and y down: pixel (7, 5) is voxel z 7, y 5 at the cut's x.
+  const CutOrientation o = canvas->View().Orientation(2);
+  const PixelPoint inside = o.PixelOf(7.25f, 5.25f, yz->GetClientSize().x, yz->GetClientSize().y);
+  orvtest::SendMouse(yz, wxEVT_MOTION, wxPoint(inside.x, inside.y));
+  ASSERT_EQ(module->seen.size(), 1u);
+  const RecordingModule::Seen& s = module->seen[0];
+  EXPECT_EQ(s.buffer, canvas->GetOverlayBuffer(OVERLAY_CUT_YZ));
+  // The window position comes with its axes exchanged for YZ.
+  EXPECT_EQ(s.x, inside.y);
+  EXPECT_EQ(s.y, inside.x);
+  EXPECT_EQ(s.voxel, Vector3d<unsigned>(20, 5, 7));
+  EXPECT_EQ(s.frame, frame);
+  // Left of the window (a drag that leaves it), before z = 0: nothing
+  // reaches the overlayer.
+  orvtest::SendMouse(yz, wxEVT_MOTION, wxPoint(-3, inside.y));
+  EXPECT_EQ(module->seen.size(), 1u);
   frame->Destroy();
   orvtest::PumpUntil([] { return wxTopLevelWindows.empty(); });
 }
