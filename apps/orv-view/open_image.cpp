@@ -13,6 +13,7 @@
 #include <orv/orv_factory.h>
 #include <orv/orv_labeledcanvas.h>
 #include <orv/overlaying_module.h>
+#include <orv/point_set_module.h>
 
 #include <bix/Exceptions.h>
 #include <bix/ImageIO.h>
@@ -61,9 +62,42 @@ void RangeToBitDepth(orv::orv_OrthoscopeFrame* frame) {
   module->SetBitdepth(DataBitDepth(histogram.GetBinCenter(histogram.FindLastNonZero())));
 }
 
-// The viewer of `image`, labeled when there are labels; the frame owns both.
 template <class T>
-orv::orv_OrthoscopeFrame* CreateFrame(bix::Image3d<T>* image, ViewerLabels& labels, const wxString& title) {
+constexpr bool kHasPointViewer = !std::is_same_v<T, int>;
+
+// The point viewer of `image` with the command line's point file: loaded
+// when it exists (a failure is shown, or under --snapshot ends the run), or
+// the file the first "Save" creates.
+template <class T>
+orv::orv_OrthoscopeFrame* CreatePointFrame(bix::Image3d<T>* image, const ViewerOptions& options,
+                                           const wxString& title) {
+  if constexpr (kHasPointViewer<T>) {
+    orv::orv_OrthoscopeFrame* frame =
+        orv::orv_CreateImage3dPointsFrame<T>(image, true, wxEmptyString, nullptr, wxID_ANY, title);
+    if (!frame) return nullptr;
+    auto* module = FindModule<orv::orv_PointSetModule<T>>(frame);
+    const wxString file = wxString::FromUTF8(options.points);
+    if (!wxFileName::FileExists(file)) {
+      module->SetFileName(file);
+    } else if (options.snapshot.empty()) {
+      module->LoadPoints(file);
+    } else if (const wxString failure = module->TryLoadPoints(file); !failure.empty()) {
+      frame->Destroy();
+      throw OptionError(failure.utf8_string());
+    }
+    return frame;
+  } else {
+    delete image;
+    throw OptionError("--points works with 8 and 16-bit gray, 32-bit float and RGB images, not 32-bit integer ones");
+  }
+}
+
+// The viewer of `image`, labeled when there are labels, with points when
+// the command line names a point file; the frame owns what it shows.
+template <class T>
+orv::orv_OrthoscopeFrame* CreateFrame(bix::Image3d<T>* image, ViewerLabels& labels, const ViewerOptions& options,
+                                      const wxString& title) {
+  if (!options.points.empty()) return CreatePointFrame<T>(image, options, title);
   if (labels.narrow)
     return orv::orv_CreateLabeledImage3dFrame<T, unsigned short, bool>(image, labels.narrow.release(), true, true,
                                                                        nullptr, wxID_ANY, title);
@@ -93,8 +127,8 @@ orv::orv_OrthoscopeFrame* MakeViewer(std::unique_ptr<bix::Image3d<T>> image, con
     labels = ReadLabelFile(options.labels, std::is_same_v<T, unsigned char>, resolution);
   const bool labeled = !labels.Empty();
   const wxString title = ViewerTitle(name, VoxelTypeName<T>(), image->GetSize(), resolution);
-  orv::orv_OrthoscopeFrame* frame = CreateFrame<T>(image.get(), labels, title);
-  image.release();  // the frame's canvas owns it now (or it was deleted with a failed frame)
+  orv::orv_OrthoscopeFrame* frame = CreateFrame<T>(image.release(), labels, options, title);
+  // The frame's canvas owns the image now (or it was deleted with a failed frame).
   if (!frame) throw bix::IOException("There is not enough memory to show the image.");
   if (labeled) ShowOutlines(frame);
   if constexpr (std::is_same_v<T, unsigned short>)
@@ -166,7 +200,7 @@ orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options) {
     const std::string problem = StretchProblem(options.stretch, false);
     if (!problem.empty()) throw OptionError(problem);
     ViewerLabels nuclei;
-    if (!options.noLabels && options.labels.empty()) nuclei.narrow = MakeSampleLabels();
+    if (!options.noLabels && options.labels.empty() && options.points.empty()) nuclei.narrow = MakeSampleLabels();
     return MakeViewer<unsigned short>(MakeSampleVolume(), options, "sample stack", std::move(nuclei));
   }
   const bix::ImageFileFacts facts = bix::ReadImageFacts(options.image, ReadOptionsOf(options));

@@ -102,6 +102,7 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
       {wxCMD_LINE_OPTION, nullptr, "channels", "the channels shown as red, green, blue", wxCMD_LINE_VAL_STRING, 0},
       {wxCMD_LINE_OPTION, nullptr, "time", "the time point shown", wxCMD_LINE_VAL_STRING, 0},
       {wxCMD_LINE_OPTION, nullptr, "labels", "a label image shown over the image", wxCMD_LINE_VAL_STRING, 0},
+      {wxCMD_LINE_OPTION, nullptr, "points", "a point file shown with the image", wxCMD_LINE_VAL_STRING, 0},
       {wxCMD_LINE_SWITCH, nullptr, "no-labels", "the sample stack without its segmentation", wxCMD_LINE_VAL_NONE,
        0},
       {wxCMD_LINE_OPTION, nullptr, "snapshot", "save a picture of the three cuts and exit", wxCMD_LINE_VAL_STRING, 0},
@@ -149,6 +150,12 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
     options.labels = Utf8(value);
   }
   if (options.noLabels && !options.labels.empty()) return "--labels and --no-labels exclude each other";
+  if (parser.Found("points", &value)) {
+    if (value.empty()) return "--points needs the name of a point file";
+    options.points = Utf8(value);
+  }
+  if (!options.points.empty() && !options.labels.empty())
+    return "--points and --labels cannot be used together yet: a viewer shows either points or labels";
   if (parser.GetParamCount() > 1)
     return "only one image can be opened, got " + Utf8(parser.GetParam(0)) + " and " + Utf8(parser.GetParam(1));
   if (parser.GetParamCount() == 1) options.image = Utf8(parser.GetParam(0));
@@ -158,6 +165,7 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
 std::string Usage() {
   return "usage: orv-view [IMAGE] [--voxel-size X,Y,Z] [--stretch MODE] [--full-range]\n"
          "                [--channels C1,C2,C3] [--time N] [--labels FILE | --no-labels]\n"
+         "                [--points FILE]\n"
          "                [--snapshot FILE.png] [--help] [--version]\n"
          "\n"
          "Shows a 3D image as three orthogonal cuts (XY, XZ, YZ).\n"
@@ -183,6 +191,10 @@ std::string Usage() {
          "                      image's when the file gives none); without IMAGE the\n"
          "                      sample stack is shown with the outlines of its nuclei\n"
          "  --no-labels         the sample stack without its nuclei's outlines\n"
+         "  --points FILE       a point file (tab-separated text, coordinates in voxels)\n"
+         "                      whose points are marked, added by right-clicking,\n"
+         "                      selected by left-clicking and saved with Ctrl-S; a file\n"
+         "                      that does not exist is created on the first save\n"
          "  --snapshot FILE.png save a picture of the three cuts and exit\n"
          "  --help              show this text\n"
          "  --version           show the version\n";

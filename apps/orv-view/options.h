@@ -20,6 +20,7 @@ struct ViewerOptions {
   unsigned timePoint = 1;          // the time point shown, from 1
   std::string labels;              // a label image shown over the image
   bool noLabels = false;           // the sample without its segmentation
+  std::string points;              // a point file shown (and saved) with the image
   bool help = false;
   bool version = false;
 };

@@ -12,6 +12,8 @@
 #include <orv/mapping_module.h>
 #include <orv/minmax_ctrl.h>
 #include <orv/overlaying_module.h>
+#include <orv/point_prefs_dialog.h>
+#include <orv/point_set_module.h>
 #include <orv/orv_buffer2d.h>
 #include <orv/orv_canvas.h>
 #include <orv/orv_events.h>
@@ -24,6 +26,8 @@
 #include <orv/orv_mapper.h>
 #include <orv/orv_overlayer.h>
 #include <orv/orv_palette.h>
+#include <orv/orv_pointcanvas.h>
+#include <orv/orv_pointset.h>
 #include <orv/orv_stringio.h>
 #include <orv/orv_types.h>
 #include <orv/orv_voxel.h>

@@ -1,0 +1,61 @@
+#ifndef ORV_POINTSET_H
+#define ORV_POINTSET_H
+
+#include <orv/orv_export.h>
+
+#include <bix/Vector3d.h>
+
+#include <wx/arrstr.h>
+
+#include <set>
+#include <vector>
+
+namespace orv {
+
+// A set of 3D points in microns (image space, offset included), each with a
+// label text (its label fields, each preceded by the separator), the names
+// of the label columns, and the selected points.
+class ORV_EXPORT LabelledPointSet {
+public:
+  explicit LabelledPointSet(wxChar separator = wxT('\t')) : m_separator(separator) {}
+
+  unsigned GetCount() const { return static_cast<unsigned>(m_coords.size()); }
+  unsigned GetLabelNameCount() const { return static_cast<unsigned>(m_label_names.GetCount()); }
+  wxString GetLabelName(unsigned lbl_idx) const;
+  void AddLabelName(const wxString& name) { m_label_names.Add(name); }
+  // The index of a label column by exact name; the name count when absent.
+  unsigned FindLabelName(const wxString& name) const;
+
+  const bix::Vector3d<float>& operator[](unsigned pt_idx) const;
+  const std::vector<bix::Vector3d<float>>& GetCoords() const { return m_coords; }
+  wxString GetAllLabels(unsigned pt_idx) const;
+  void SetAllLabels(unsigned pt_idx, const wxString& text);
+  // The point's field in label column `column`, empty fields skipped; empty
+  // when the point has fewer fields.
+  wxString GetLabel(unsigned pt_idx, unsigned column) const;
+
+  // Appends a point with an empty label text; returns its index.
+  unsigned AddPoint(const bix::Vector3d<float>& coords);
+  void Clear();
+
+  bool IsSelected(unsigned pt_idx) const;
+  // Empties the selection first when `clearFirst`, then adds or removes the point.
+  void Select(unsigned pt_idx, bool select, bool clearFirst);
+  const std::set<unsigned>& GetSelection() const { return m_selection; }
+  // Removes the selected points with their label texts; empties the selection.
+  void DeleteSelected();
+
+  // Coordinates and label texts are replaced in bulk when a file is read.
+  void Assign(std::vector<bix::Vector3d<float>> coords, wxArrayString labels);
+
+private:
+  wxArrayString m_label_names;
+  std::vector<bix::Vector3d<float>> m_coords;
+  wxArrayString m_labels;
+  std::set<unsigned> m_selection;
+  wxChar m_separator;
+};
+
+}  // namespace orv
+
+#endif

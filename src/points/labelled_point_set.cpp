@@ -1,0 +1,92 @@
+#include <orv/orv_pointset.h>
+
+#include <wx/debug.h>
+#include <wx/tokenzr.h>
+
+namespace orv {
+
+wxString LabelledPointSet::GetLabelName(unsigned lbl_idx) const {
+  wxCHECK_MSG(lbl_idx < m_label_names.GetCount(), wxString(), "lbl_idx < m_label_names.GetCount()");
+  return m_label_names[lbl_idx];
+}
+
+unsigned LabelledPointSet::FindLabelName(const wxString& name) const {
+  for (unsigned i = 0; i < m_label_names.GetCount(); ++i)
+    if (m_label_names[i] == name) return i;
+  return GetLabelNameCount();
+}
+
+const bix::Vector3d<float>& LabelledPointSet::operator[](unsigned pt_idx) const {
+  wxASSERT_MSG(pt_idx < m_coords.size(), "pt_idx < m_coords.size()");
+  return m_coords[pt_idx];
+}
+
+wxString LabelledPointSet::GetAllLabels(unsigned pt_idx) const {
+  wxCHECK_MSG(pt_idx < m_labels.GetCount(), wxString(), "pt_idx < m_labels.GetCount()");
+  return m_labels[pt_idx];
+}
+
+void LabelledPointSet::SetAllLabels(unsigned pt_idx, const wxString& text) {
+  wxCHECK_RET(pt_idx < m_labels.GetCount(), "pt_idx < m_labels.GetCount()");
+  m_labels[pt_idx] = text;
+}
+
+wxString LabelledPointSet::GetLabel(unsigned pt_idx, unsigned column) const {
+  wxStringTokenizer tokens(GetAllLabels(pt_idx), wxString(m_separator), wxTOKEN_STRTOK);
+  for (unsigned k = 0; tokens.HasMoreTokens(); ++k) {
+    const wxString token = tokens.GetNextToken();
+    if (k == column) return token;
+  }
+  return wxString();
+}
+
+unsigned LabelledPointSet::AddPoint(const bix::Vector3d<float>& coords) {
+  m_coords.push_back(coords);
+  m_labels.Add(wxString());
+  return GetCount() - 1;
+}
+
+void LabelledPointSet::Clear() {
+  m_label_names.Clear();
+  m_coords.clear();
+  m_labels.Clear();
+  m_selection.clear();
+}
+
+bool LabelledPointSet::IsSelected(unsigned pt_idx) const {
+  wxCHECK_MSG(pt_idx < m_coords.size(), false, "pt_idx < m_coords.size()");
+  return m_selection.count(pt_idx) != 0;
+}
+
+void LabelledPointSet::Select(unsigned pt_idx, bool select, bool clearFirst) {
+  wxCHECK_RET(pt_idx < m_coords.size(), "pt_idx < m_coords.size()");
+  if (clearFirst) m_selection.clear();
+  if (select)
+    m_selection.insert(pt_idx);
+  else
+    m_selection.erase(pt_idx);
+}
+
+// One pass that keeps the unselected points in order, whatever the number
+// of points deleted.
+void LabelledPointSet::DeleteSelected() {
+  if (m_selection.empty()) return;
+  std::size_t keep = 0;
+  for (std::size_t i = 0; i < m_coords.size(); ++i) {
+    if (m_selection.count(static_cast<unsigned>(i))) continue;
+    m_coords[keep] = m_coords[i];
+    m_labels[keep] = m_labels[i];
+    ++keep;
+  }
+  m_labels.RemoveAt(keep, m_coords.size() - keep);
+  m_coords.resize(keep);
+  m_selection.clear();
+}
+
+void LabelledPointSet::Assign(std::vector<bix::Vector3d<float>> coords, wxArrayString labels) {
+  m_coords = std::move(coords);
+  m_labels = std::move(labels);
+  m_selection.clear();
+}
+
+}  // namespace orv

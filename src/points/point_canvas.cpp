@@ -1,0 +1,393 @@
+#include <orv/orv_pointcanvas.h>
+
+#include "point_file_text.h"
+#include "point_markers.h"
+#include "view_model.h"
+
+#include <bix/Types.h>
+
+#include <wx/dcclient.h>
+#include <wx/fileconf.h>
+#include <wx/filename.h>
+#include <wx/msgdlg.h>
+#include <wx/wfstream.h>
+
+#include <algorithm>
+#include <numeric>
+
+namespace orv {
+
+namespace {
+
+constexpr unsigned kNone = static_cast<unsigned>(-1);
+
+std::string FileBytes(const wxString& path) {
+  wxFile file;
+  if (!wxFileName::FileExists(path) || !file.Open(path)) throw PointFileError("Cannot open file.");
+  const wxFileOffset length = file.Length();
+  std::string bytes(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+  if (length < 0 || file.Read(bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+    throw PointFileError("Cannot open file.");
+  return bytes;
+}
+
+int MarkerKind(const wxString& word) {
+  if (word == "circle") return MARKER_CIRCLE;
+  if (word == "box") return MARKER_BOX;
+  if (word == "plus") return MARKER_PLUS;
+  if (word == "text") return MARKER_TEXT;
+  return MARKER_CROSS;
+}
+
+}  // namespace
+
+template <class T>
+orv_PointOrthoscopeCanvas<T>::orv_PointOrthoscopeCanvas(wxWindow* parent, const orv_Mapper<T>& mapper,
+                                                        bix::Image3d<T>* image, bool ownImage, int id,
+                                                        const wxPoint& pos, const wxSize& size)
+    : orv_ImageOrthoscopeCanvas<T>(parent, mapper, image, ownImage, id, pos, size),
+      m_current(kNone),
+      m_styleColumn(kNone) {
+  wxASSERT_MSG(image != nullptr, "img != 0");
+  ResetStyles();
+}
+
+template <class T>
+void orv_PointOrthoscopeCanvas<T>::ResetStyles() {
+  m_styles.assign(1, orv_PointStyle{m_pointColour, *wxTRANSPARENT_BRUSH, *wxNORMAL_FONT, MARKER_CROSS});
+  m_styleColumn = kNone;
+}
+
+template <class T>
+void orv_PointOrthoscopeCanvas<T>::PointsChanged() {
+  for (bool& stale : m_orderStale) stale = true;
+}
+
+template <class T>
+const std::vector<unsigned>& orv_PointOrthoscopeCanvas<T>::Order(unsigned axis) {
+  std::vector<unsigned>& order = m_order[axis];
+  if (m_orderStale[axis]) {
+    const std::vector<bix::Vector3d<float>>& p = m_points.GetCoords();
+    order.resize(p.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(), [&](unsigned a, unsigned b) { return p[a][axis] < p[b][axis]; });
+    m_orderStale[axis] = false;
+  }
+  return order;
+}
+
+template <class T>
+void orv_PointOrthoscopeCanvas<T>::Load(const wxString& fileName) {
+  m_points.Clear();
+  PointsChanged();
+  const std::string text = DecodePointFileText(FileBytes(fileName));
+  const bix::Image3d<T>& image = *this->GetImage();
+  const bix::Vector3d<float> offset = image.GetOffset(), res = image.GetResolution().GetRes();
+
+  std::vector<bix::Vector3d<float>> coords;
+  wxArrayString labels;
+  PointFileColumns columns;
+  bool header = true;
+  std::vector<std::string_view> fields;
+  auto keepWhatWasRead = [&] {
+    m_points.Assign(std::move(coords), std::move(labels));
+    PointsChanged();
+  };
+  try {
+    ForEachLine(text, [&](std::string_view line) {
+      SplitFields(line, fields);
+      if (header) {
+        header = false;
+        columns = ClassifyColumns(fields);
+        for (const std::string& name : columns.labelNames) m_points.AddLabelName(wxString::FromUTF8(name));
+        if (!columns.HasCoordinates()) throw PointFileError("Columns with point coordinates not found.");
+        return;
+      }
+      bix::Vector3d<float> p(0, 0, 0);
+      for (unsigned a = 0; a < 3; ++a) {
+        const auto column = static_cast<std::size_t>(columns.axis[a]);
+        if (column >= fields.size()) continue;
+        double value = 0;
+        if (!ParseCoordinate(fields[column], value))
+          throw PointFileError("Cannot convert '" + std::string(fields[column]) + "' to a coordinate.");
+        p[a] = FileToMicrons(value, offset[a], res[a]);
+      }
+      std::string label;
+      for (std::size_t k = 0; k < fields.size(); ++k)
+        if (static_cast<int>(k) != columns.axis[0] && static_cast<int>(k) != columns.axis[1] &&
+            static_cast<int>(k) != columns.axis[2]) {
+          label += '\t';
+          label.append(fields[k]);
+        }
+      coords.push_back(p);
+      labels.Add(wxString::FromUTF8(label));
+    });
+    if (header) throw PointFileError("Columns with point coordinates not found.");
+  } catch (...) {
+    keepWhatWasRead();
+    this->Refresh(false);
+    throw;
+  }
+  keepWhatWasRead();
+  ResetStyles();
+  ReadStyles(fileName);
+  this->Refresh(false);
+}
+
+// "points.sty" beside the point file, when there is one: which label
+// column picks a point's style, and each style's colour and marker.
+template <class T>
+void orv_PointOrthoscopeCanvas<T>::ReadStyles(const wxString& pointFile) {
+  const wxFileName path(wxFileName(pointFile).GetPath(), "points.sty");
+  if (!path.FileExists()) return;
+  wxFileConfig config(wxEmptyString, wxEmptyString, path.GetFullPath(), wxEmptyString, wxCONFIG_USE_LOCAL_FILE,
+                      wxConvAuto());
+  wxString styleColumn, displayed;
+  long maxStyle = 0;
+  if (!config.Read("StyleColumn", &styleColumn)) throw PointFileError("StyleColumn entry does not exist.");
+  if (!config.Read("MaxStyle", &maxStyle)) throw PointFileError("MaxStyle entry does not exist.");
+  m_styleColumn = m_points.FindLabelName(styleColumn);
+  if (config.Read("DisplayedLabel", &displayed)) m_displayedLabel = m_points.FindLabelName(displayed);
+  // Styles are added as their groups are read: a file that claims more
+  // styles than it holds fails at the first missing group, with what was
+  // read kept (the default style when none was).
+  std::vector<orv_PointStyle> styles;
+  struct Keep {
+    std::vector<orv_PointStyle>& from;
+    std::vector<orv_PointStyle>& to;
+    ~Keep() {
+      if (!from.empty()) to = std::move(from);
+    }
+  } keep{styles, m_styles};
+  for (long i = 0; i <= maxStyle; ++i) {
+    const wxString group = wxString::Format("/Style_%ld", i);
+    if (!config.HasGroup(group)) throw PointFileError(("Group " + group + " does not exist").ToStdString());
+    config.SetPath(group);
+    const wxColour colour(config.Read("Colour", wxString()));
+    styles.push_back({colour.IsOk() ? colour : m_pointColour, *wxTRANSPARENT_BRUSH, *wxNORMAL_FONT,
+                      MarkerKind(config.Read("Marker", wxString()))});
+    config.SetPath("/");
+  }
+}
+
+template <class T>
+void orv_PointOrthoscopeCanvas<T>::Save(const wxString& fileName) {
+  const bix::Image3d<T>& image = *this->GetImage();
+  const bix::Vector3d<float> offset = image.GetOffset(), res = image.GetResolution().GetRes();
+  std::string text = "Gravity(1)\tGravity(2)\tGravity(3)";
+  for (unsigned k = 0; k < m_points.GetLabelNameCount(); ++k) text += "\t" + m_points.GetLabelName(k).utf8_string();
+  text += '\n';
+  for (unsigned i = 0; i < m_points.GetCount(); ++i) {
+    const bix::Vector3d<float>& p = m_points[i];
+    for (unsigned a = 0; a < 3; ++a) {
+      if (a) text += '\t';
+      text += CoordinateText(p[a], offset[a], res[a]);
+    }
+    text += m_points.GetAllLabels(i).utf8_string();
+    text += '\n';
+  }
+  wxTempFile file;
+  if (!file.Open(fileName) || !file.Write(text.data(), text.size()) || !file.Commit())
+    throw PointFileError("Cannot create file.");
+}
+
+template <class T>
+unsigned orv_PointOrthoscopeCanvas<T>::StyleOf(unsigned i) const {
+  if (m_styleColumn >= m_points.GetLabelNameCount()) return 0;
+  const wxString text = m_points.GetLabel(i, m_styleColumn);
+  unsigned long style = 0;
+  std::size_t digits = 0;
+  while (digits < text.length() && text[digits] >= '0' && text[digits] <= '9') ++digits;
+  if (digits == 0 || !text.Left(digits).ToULong(&style) || style >= m_styles.size()) return 0;
+  return static_cast<unsigned>(style);
+}
+
+template <class T>
+unsigned orv_PointOrthoscopeCanvas<T>::AddPoint(const bix::Vector3d<float>& p) {
+  const unsigned i = m_points.AddPoint(p);
+  PointsChanged();
+  return i;
+}
+
+// The points a window may draw or pick: those within [low, high] on its
+// depth axis, or on its horizontal axis for a projection.
+template <class T>
+std::vector<unsigned> orv_PointOrthoscopeCanvas<T>::Candidates(int window, float low, float high) {
+  const CutAxes& axes = kCutAxes[window];
+  const bool projection = this->View().content[window] == CONTENT_AUTOFOCUS;
+  const unsigned axis = projection ? axes.h : axes.d;
+  return PointsBetween(m_points.GetCoords(), Order(axis), axis, low, high);
+}
+
+template <class T>
+void orv_PointOrthoscopeCanvas<T>::Draw(wxDC& dc, orv_ProjectionType window) {
+  orv_ImageOrthoscopeCanvas<T>::Draw(dc, window);
+  const int w = WindowIndex(window);
+  if (!m_pointsShown || w < 0 || m_points.GetCount() == 0) return;
+  const ViewModel& view = this->View();
+  const wxSize size = this->GetDrWin(window)->GetClientSize();
+  const MarkerView markers(view, w, size.x, size.y, m_fadingDepth, m_markerSize);
+  const CutAxes& axes = kCutAxes[w];
+  const bool projection = markers.projection;
+  const unsigned axis = projection ? axes.h : axes.d;
+  const float reach = projection ? view.visibleBox.size[axis] : m_fadingDepth * view.voxelStep[axis];
+  const float from = projection ? view.visibleBox.offset[axis] : view.cut[axis] - reach;
+  for (unsigned i : Candidates(w, from, projection ? from + reach : view.cut[axis] + reach)) {
+    const MarkerPlace place = PlaceMarker(markers, m_points[i]);
+    if (!place.drawn) continue;
+    DrawMarker(dc, i, place.x, place.y, place.r);
+    if (m_points.IsSelected(i)) {
+      dc.SetPen(wxPen(m_selectedColour, 1, wxPENSTYLE_SOLID));
+      dc.SetBrush(*wxTRANSPARENT_BRUSH);
+      dc.DrawEllipse(place.x - place.r - 4, place.y - place.r - 4, 2 * place.r + 9, 2 * place.r + 9);
+    }
+  }
+}
+
+template <class T>
+void orv_PointOrthoscopeCanvas<T>::DrawMarker(wxDC& dc, unsigned i, int x, int y, int r) {
+  const orv_PointStyle& style = m_styles[StyleOf(i)];
+  dc.SetPen(wxPen(style.colour, 1, wxPENSTYLE_SOLID));
+  dc.SetBrush(style.brush);
+  switch (style.marker) {
+    case MARKER_CIRCLE: dc.DrawEllipse(x - r, y - r, 2 * r + 1, 2 * r + 1); break;
+    case MARKER_BOX: dc.DrawRectangle(x - r, y - r, 2 * r + 1, 2 * r + 1); break;
+    case MARKER_PLUS:
+      dc.DrawLine(x, y - r, x, y + r + 1);
+      dc.DrawLine(x - r, y, x + r + 1, y);
+      break;
+    case MARKER_TEXT: {
+      wxFont font = style.font;
+      font.SetPointSize(2 * r + 3);
+      dc.SetFont(font);
+      dc.SetTextForeground(style.colour);
+      wxString text = m_points.GetLabel(i, m_displayedLabel);
+      if (text.empty()) text = "none";
+      const wxSize extent = dc.GetTextExtent(text);
+      dc.DrawText(text, x - extent.x / 2, y - extent.y / 2);
+      break;
+    }
+    default:
+      dc.DrawLine(x - r, y - r, x + r + 1, y + r + 1);
+      dc.DrawLine(x - r, y + r, x + r + 1, y - r - 1);
+  }
+}
+
+template <class T>
+void orv_PointOrthoscopeCanvas<T>::OnMouse3d(orv_Mouse3dEvent& event) {
+  orv_ImageOrthoscopeCanvas<T>::OnMouse3d(event);
+  const wxMouseEvent& mouse = event.GetMouseEvent();
+  const bix::Vector3d<float> p = event.GetPosition3d();
+  if (mouse.RightDown()) {
+    AddPoint(p);
+    this->Refresh(false);
+    return;
+  }
+  const bix::VOI<float>& box = this->View().visibleBox;
+  if (!mouse.LeftDown() || !p.InCC(box.offset, box.offset + box.size)) return;
+  const int w = WindowIndex(event.GetWindow()->GetProjectionType());
+  if (w < 0) return;
+  const wxSize size = event.GetWindow()->GetClientSize();
+  const MarkerView markers(this->View(), w, size.x, size.y, m_fadingDepth, m_markerSize);
+  const PickTolerance tolerance = PickToleranceFor(markers, m_pickTolerance);
+  const CutAxes& axes = kCutAxes[w];
+  const unsigned axis = markers.projection ? axes.h : axes.d;
+  const float reach = markers.projection ? tolerance.h : tolerance.d;
+  const long nearest =
+      NearestPoint(m_points.GetCoords(), Candidates(w, p[axis] - reach, p[axis] + reach), markers, tolerance, p);
+  if (nearest < 0) return;
+  const auto k = static_cast<unsigned>(nearest);
+  m_points.Select(k, !m_points.IsSelected(k), !mouse.ShiftDown());
+  m_current = k;
+  this->Refresh(false);
+}
+
+template <class T>
+void orv_PointOrthoscopeCanvas<T>::SetPointsShown(bool shown) {
+  m_pointsShown = shown;
+  this->Refresh(false);
+}
+
+template <class T>
+void orv_PointOrthoscopeCanvas<T>::GetSettings(orv_PointCanvasSettings& settings) const {
+  orv_ImageOrthoscopeCanvas<T>::GetSettings(settings);
+  settings.pointColour = m_pointColour;
+  settings.selectedColour = m_selectedColour;
+  settings.fadingDepth = m_fadingDepth;
+  settings.pickTolerance = m_pickTolerance;
+  settings.markerSize = m_markerSize;
+}
+
+template <class T>
+void orv_PointOrthoscopeCanvas<T>::SetSettings(const orv_PointCanvasSettings& settings) {
+  orv_ImageOrthoscopeCanvas<T>::SetSettings(settings);
+  m_pointColour = settings.pointColour;
+  m_selectedColour = settings.selectedColour;
+  m_fadingDepth = settings.fadingDepth;
+  m_pickTolerance = settings.pickTolerance;
+  m_markerSize = settings.markerSize;
+  m_styles[0].colour = m_pointColour;
+  this->Refresh(false);
+}
+
+template <class T>
+void orv_PointOrthoscopeCanvas<T>::DeleteSelected() {
+  m_points.DeleteSelected();
+  PointsChanged();
+  this->Refresh(false);
+}
+
+template <class T>
+void orv_PointOrthoscopeCanvas<T>::ShowFirst() {
+  m_current = 0;
+  ShowCurrent();
+}
+
+template <class T>
+void orv_PointOrthoscopeCanvas<T>::ShowPrevious() {
+  const unsigned n = m_points.GetCount();
+  if (n == 0) return;
+  if (m_current >= n) m_current = n;
+  if (m_current == 0) {
+    wxMessageBox("First point already selected");
+    return;
+  }
+  --m_current;
+  ShowCurrent();
+}
+
+template <class T>
+void orv_PointOrthoscopeCanvas<T>::ShowNext() {
+  const unsigned n = m_points.GetCount();
+  if (n == 0) return;
+  if (m_current >= n) {
+    m_current = n - 1;
+  } else if (m_current == n - 1) {
+    wxMessageBox("Last point already selected");
+    return;
+  } else {
+    ++m_current;
+  }
+  ShowCurrent();
+}
+
+template <class T>
+void orv_PointOrthoscopeCanvas<T>::ShowLast() {
+  if (m_points.GetCount() == 0) return;
+  m_current = m_points.GetCount() - 1;
+  ShowCurrent();
+}
+
+template <class T>
+void orv_PointOrthoscopeCanvas<T>::ShowCurrent() {
+  if (m_current >= m_points.GetCount()) return;
+  m_points.Select(m_current, true, true);
+  this->ChangeCut(m_points[m_current]);
+  this->CenterView();
+  this->OnVis3dChange(PROJ_ALL);
+}
+
+#define ORV_INSTANTIATE_POINT_CANVAS(T) template class orv_PointOrthoscopeCanvas<T>;
+ORV_FOR_EACH_POINT_VOXEL_TYPE(ORV_INSTANTIATE_POINT_CANVAS)
+
+}  // namespace orv

@@ -1,0 +1,150 @@
+#include "point_file_text.h"
+
+#include <charconv>
+#include <cstdint>
+
+namespace orv {
+
+namespace {
+
+void AppendUtf8(std::string& out, std::uint32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+std::string FromUtf16(std::string_view bytes, bool bigEndian) {
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  auto unit = [&](std::size_t i) {
+    const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+    return static_cast<std::uint32_t>(bigEndian ? (a << 8 | b) : (b << 8 | a));
+  };
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    std::uint32_t c = unit(i);
+    if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
+      const std::uint32_t low = unit(i + 2);
+      if (low >= 0xDC00 && low < 0xE000) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      }
+    }
+    AppendUtf8(out, c >= 0xD800 && c < 0xE000 ? 0xFFFD : c);
+  }
+  return out;
+}
+
+bool IsUtf8(std::string_view s) {
+  for (std::size_t i = 0; i < s.size();) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    const int more = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
+    if (more < 0 || i + more >= s.size()) return false;
+    for (int k = 1; k <= more; ++k)
+      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+    i += more + 1;
+  }
+  return true;
+}
+
+// Windows-1252's characters at 0x80..0x9F (0 where it has none).
+constexpr std::uint16_t kCp1252High[32] = {
+    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E,
+    0x0178};
+
+std::string FromCp1252(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  for (char ch : bytes) {
+    const auto c = static_cast<unsigned char>(ch);
+    const std::uint32_t high = c >= 0x80 && c < 0xA0 ? kCp1252High[c - 0x80] : 0;
+    AppendUtf8(out, high ? high : c);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string DecodePointFileText(std::string_view bytes) {
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  else if (bytes.substr(0, 2) == "\xFF\xFE") return FromUtf16(bytes.substr(2), false);
+  else if (bytes.substr(0, 2) == "\xFE\xFF") return FromUtf16(bytes.substr(2), true);
+  return IsUtf8(bytes) ? std::string(bytes) : FromCp1252(bytes);
+}
+
+void SplitFields(std::string_view line, std::vector<std::string_view>& fields) {
+  fields.clear();
+  std::size_t start = 0;
+  while (start < line.size()) {
+    const std::size_t tab = line.find('\t', start);
+    if (tab == std::string_view::npos) {
+      fields.push_back(line.substr(start));
+      return;
+    }
+    fields.push_back(line.substr(start, tab - start));
+    start = tab + 1;
+  }
+}
+
+PointFileColumns ClassifyColumns(const std::vector<std::string_view>& header) {
+  PointFileColumns columns;
+  static const char* const kPlain[3] = {"x0", "y0", "z0"};
+  static const char kDigit[3] = {'1', '2', '3'};
+  for (std::size_t i = 0; i < header.size(); ++i) {
+    const std::string_view name = header[i];
+    const bool gravity = name.find("Gravity") != std::string_view::npos;
+    bool coordinate = false;
+    for (int a = 0; a < 3; ++a)
+      if (name == kPlain[a] || (gravity && name.find(kDigit[a]) != std::string_view::npos)) {
+        columns.axis[a] = static_cast<int>(i);
+        coordinate = true;
+      }
+    if (coordinate || gravity) continue;
+    columns.labelNames.emplace_back(name.empty() ? std::string_view("empty") : name);
+    columns.labelColumns.push_back(static_cast<int>(i));
+  }
+  return columns;
+}
+
+bool ParseCoordinate(std::string_view field, double& value) {
+  std::size_t start = field.find_first_not_of(" \t\n\v\f\r");
+  if (start == std::string_view::npos) return false;
+  if (field[start] == '+' && start + 1 < field.size() && field[start + 1] != '-') ++start;
+  const char* first = field.data() + start;
+  const char* last = field.data() + field.size();
+  const auto [end, error] = std::from_chars(first, last, value);
+  return error == std::errc() && end == last;
+}
+
+float FileToMicrons(double value, float offset, float res) {
+  return static_cast<float>(value / res + offset);
+}
+
+std::string CoordinateText(float microns, float offset, float res) {
+  char text[64];
+  const double exact = (static_cast<double>(microns) - offset) * res;
+  // The shortest text of the single-precision file value, when it reads
+  // back exactly; else the shortest of the double-precision value, which
+  // always does (the difference and product of floats are exact there).
+  const float single = static_cast<float>(exact);
+  auto written = std::to_chars(text, text + sizeof text, single);
+  double back = 0;
+  std::from_chars(text, written.ptr, back);
+  if (FileToMicrons(back, offset, res) == microns) return std::string(text, written.ptr);
+  written = std::to_chars(text, text + sizeof text, exact);
+  return std::string(text, written.ptr);
+}
+
+}  // namespace orv

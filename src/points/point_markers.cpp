@@ -1,0 +1,72 @@
+#include "point_markers.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orv {
+
+MarkerView::MarkerView(const ViewModel& model, int windowIndex, int w, int h, int fading, int size)
+    : view(model),
+      window(windowIndex),
+      axes(kCutAxes[windowIndex]),
+      orientation(model.Orientation(windowIndex)),
+      width(w),
+      height(h),
+      projection(model.content[windowIndex] == 1),
+      fadingDepth(fading),
+      markerSize(size) {}
+
+MarkerPlace PlaceMarker(const MarkerView& m, const bix::Vector3d<float>& p) {
+  MarkerPlace place;
+  const ViewModel& view = m.view;
+  const unsigned h = m.axes.h, v = m.axes.v, d = m.axes.d;
+  const int distance = m.projection ? 0 : static_cast<int>(std::fabs(view.cut[d] - p[d]) / view.voxelStep[d]);
+  if (distance >= m.fadingDepth) return place;
+  const bix::VOI<float>& box = view.visibleBox;
+  if (p[h] < box.offset[h] || p[h] > box.offset[h] + box.size[h]) return place;
+  if (p[v] < box.offset[v] || p[v] > box.offset[v] + box.size[v]) return place;
+  const PixelPoint at = m.orientation.PixelOf(p[h], p[v], m.width, m.height);
+  place.drawn = true;
+  place.x = at.x;
+  place.y = at.y;
+  place.r = static_cast<int>(static_cast<float>(m.fadingDepth - distance) / static_cast<float>(m.fadingDepth) *
+                             static_cast<float>(m.markerSize));
+  return place;
+}
+
+PickTolerance PickToleranceFor(const MarkerView& m, int pickTolerance) {
+  const ViewModel& view = m.view;
+  return {static_cast<float>(pickTolerance) / view.zoom[m.axes.h],
+          static_cast<float>(pickTolerance) / view.zoom[m.axes.v],
+          static_cast<float>(m.fadingDepth) * view.voxelStep[m.axes.d]};
+}
+
+long NearestPoint(const std::vector<bix::Vector3d<float>>& points, const std::vector<unsigned>& candidates,
+                  const MarkerView& m, const PickTolerance& tolerance, const bix::Vector3d<float>& p) {
+  const unsigned h = m.axes.h, v = m.axes.v, d = m.axes.d;
+  float best = std::sqrt(tolerance.h * tolerance.h + tolerance.v * tolerance.v);
+  long found = -1;
+  for (unsigned i : candidates) {
+    const bix::Vector3d<float>& q = points[i];
+    const float dh = q[h] - p[h], dv = q[v] - p[v];
+    const float distance = std::sqrt(dh * dh + dv * dv);
+    if (distance < best && (m.projection || std::fabs(q[d] - p[d]) < tolerance.d)) {
+      best = distance;
+      found = static_cast<long>(i);
+    }
+  }
+  return found;
+}
+
+std::vector<unsigned> PointsBetween(const std::vector<bix::Vector3d<float>>& points,
+                                    const std::vector<unsigned>& order, unsigned axis, float low, float high) {
+  auto first = std::lower_bound(order.begin(), order.end(), low,
+                                [&](unsigned i, float value) { return points[i][axis] < value; });
+  auto last = std::upper_bound(first, order.end(), high,
+                               [&](float value, unsigned i) { return value < points[i][axis]; });
+  std::vector<unsigned> found(first, last);
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+}  // namespace orv

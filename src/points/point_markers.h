@@ -1,0 +1,66 @@
+#ifndef ORV_SRC_POINT_MARKERS_H
+#define ORV_SRC_POINT_MARKERS_H
+
+// Where and how large the marker of a point is drawn in a cut window, and
+// which point a click picks: plain arithmetic on the view model, tested
+// without a window.
+
+#include "view_model.h"
+
+#include <bix/Vector3d.h>
+
+#include <vector>
+
+namespace orv {
+
+// The window's view of points: its orientation and axes, and the settings
+// that govern markers.
+struct MarkerView {
+  MarkerView(const ViewModel& view, int window, int width, int height, int fadingDepth, int markerSize);
+
+  const ViewModel& view;
+  int window;
+  CutAxes axes;
+  CutOrientation orientation;
+  int width, height;  // the window's picture, pixels
+  bool projection;    // the window shows its autofocus projection
+  int fadingDepth;    // slices
+  int markerSize;     // half-size at zero depth distance, pixels
+};
+
+struct MarkerPlace {
+  bool drawn = false;
+  int x = 0, y = 0;  // the marker's centre in the window's picture
+  int r = 0;         // its half-size
+};
+
+// The marker of a point at `p` (microns, image order): drawn when it lies
+// within the fading depth of the cut (any depth in a projection) and inside
+// the visible box in the window's plane (ends included), at the pixel the
+// cut pointer would take there, with a size that shrinks with the distance
+// in slices from the cut.
+MarkerPlace PlaceMarker(const MarkerView& m, const bix::Vector3d<float>& p);
+
+// The microns within which a click at `p` picks a point: `pickTolerance`
+// pixels in the plane, the fading depth in slices along the depth axis.
+struct PickTolerance {
+  float h, v, d;
+};
+PickTolerance PickToleranceFor(const MarkerView& m, int pickTolerance);
+
+// The index of the point nearest to `p` in the window's plane, among those
+// within the tolerance (in-plane distance below the radius of the two plane
+// tolerances; depth distance below the depth tolerance unless the window
+// shows a projection); earlier points win ties. Only the points whose
+// indices `candidates` lists (ascending) are considered. -1 when none.
+long NearestPoint(const std::vector<bix::Vector3d<float>>& points, const std::vector<unsigned>& candidates,
+                  const MarkerView& m, const PickTolerance& tolerance, const bix::Vector3d<float>& p);
+
+// The points whose coordinate on `axis` lies within [low, high], ascending,
+// found through `order` (the point indices sorted by that coordinate).
+std::vector<unsigned> PointsBetween(const std::vector<bix::Vector3d<float>>& points,
+                                    const std::vector<unsigned>& order, unsigned axis, float low, float high);
+
+}  // namespace orv
+
+#endif

@@ -1,0 +1,158 @@
+// Point files as text and the markers' arithmetic, without a window.
+
+#include "point_file_text.h"
+#include "point_markers.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+using bix::Vector3d;
+
+namespace {
+
+std::vector<std::string_view> Fields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  orv::SplitFields(line, fields);
+  return fields;
+}
+
+std::vector<std::string> Lines(std::string_view text) {
+  std::vector<std::string> lines;
+  orv::ForEachLine(text, [&](std::string_view line) { lines.emplace_back(line); });
+  return lines;
+}
+
+}  // namespace
+
+TEST(PointFileText, HeadersNameCoordinateAndLabelColumns) {
+  // x0, y0, an empty field, z0 and name; a TAB at the end adds no column.
+  orv::PointFileColumns c = orv::ClassifyColumns(Fields("x0\ty0\t\tz0\tname\t"));
+  EXPECT_EQ(c.axis[0], 0);
+  EXPECT_EQ(c.axis[1], 1);
+  EXPECT_EQ(c.axis[2], 3);
+  EXPECT_EQ(c.labelNames, (std::vector<std::string>{"empty", "name"}));
+  EXPECT_EQ(c.labelColumns, (std::vector<int>{2, 4}));
+  EXPECT_FALSE(orv::ClassifyColumns(Fields("x0\ty0\tname")).HasCoordinates());
+  // "Gravity" columns: each digit an axis; one holding no digit is no label.
+  c = orv::ClassifyColumns(Fields("Gravity(1)\tGravity(23)\tGravity\tX0\tcell"));
+  EXPECT_EQ(c.axis[0], 0);
+  EXPECT_EQ(c.axis[1], 1);
+  EXPECT_EQ(c.axis[2], 1);
+  EXPECT_EQ(c.labelNames, (std::vector<std::string>{"X0", "cell"}));
+  // The last column of an axis counts.
+  EXPECT_EQ(orv::ClassifyColumns(Fields("x0\ty0\tz0\tGravity(1)")).axis[0], 3);
+}
+
+TEST(PointFileText, LinesFieldsAndNumbers) {
+  EXPECT_EQ(Lines("a\r\nb\n\nc"), (std::vector<std::string>{"a", "b", "", "c"}));
+  EXPECT_EQ(Lines("a\n"), (std::vector<std::string>{"a"}));
+  EXPECT_TRUE(Fields("").empty());
+  EXPECT_EQ(Fields("1\t\t3"), (std::vector<std::string_view>{"1", "", "3"}));
+  double v = 0;
+  EXPECT_TRUE(orv::ParseCoordinate(" 12.5", v));
+  EXPECT_EQ(v, 12.5);
+  EXPECT_TRUE(orv::ParseCoordinate("+1e2", v));
+  EXPECT_EQ(v, 100);
+  EXPECT_TRUE(orv::ParseCoordinate("-0.25", v));
+  EXPECT_EQ(v, -0.25);
+  for (const char* bad : {"abc", "", "1,5", "12 ", "1x", "+-1"}) EXPECT_FALSE(orv::ParseCoordinate(bad, v)) << bad;
+}
+
+TEST(PointFileText, SpreadsheetEncodingsReadAsUtf8) {
+  // UTF-16 little endian with its mark, as spreadsheets save "Unicode text".
+  const std::string utf16("\xFF\xFE" "x\0\t\0\xB5\0m\0", 10);
+  EXPECT_EQ(orv::DecodePointFileText(utf16), "x\t\xC2\xB5m");
+  EXPECT_EQ(orv::DecodePointFileText(std::string("\xFE\xFF\0x\xD8\x3D\xDE\x00", 8)), "x\xF0\x9F\x98\x80");
+  EXPECT_EQ(orv::DecodePointFileText("\xEF\xBB\xBFx0"), "x0");
+  // Windows-1252: e acute and the euro sign; valid UTF-8 stays as it is.
+  EXPECT_EQ(orv::DecodePointFileText("caf\xE9 \x80"), "caf\xC3\xA9 \xE2\x82\xAC");
+  EXPECT_EQ(orv::DecodePointFileText("caf\xC3\xA9"), "caf\xC3\xA9");
+}
+
+TEST(PointFileText, CoordinatesConvertAndRoundTripExactly) {
+  // Resolution 2 voxels per micron: file 10 is 5 microns, with offset 1 it
+  // is 6, and both write 10 back.
+  EXPECT_EQ(orv::FileToMicrons(10, 0, 2), 5.0f);
+  EXPECT_EQ(orv::FileToMicrons(10, 1, 2), 6.0f);
+  EXPECT_EQ(orv::CoordinateText(5.0f, 0, 2), "10");
+  EXPECT_EQ(orv::CoordinateText(6.0f, 1, 2), "10");
+  EXPECT_EQ(orv::CoordinateText(3.0f, 0, 1), "3");
+  EXPECT_EQ(orv::CoordinateText(0.1f, 0, 1), "0.1");
+  std::mt19937 random(5);
+  std::uniform_real_distribution<float> any(-3000, 3000), res(0.05f, 20);
+  for (int i = 0; i < 20000; ++i) {
+    const float microns = any(random), offset = any(random) / 7, r = res(random);
+    const std::string text = orv::CoordinateText(microns, offset, r);
+    double value = 0;
+    ASSERT_TRUE(orv::ParseCoordinate(text, value)) << text;
+    ASSERT_EQ(orv::FileToMicrons(value, offset, r), microns) << text << " offset " << offset << " res " << r;
+  }
+}
+
+namespace {
+
+// A 100 x 80 x 40 micron image of 1-micron voxels seen at zoom 2 (two
+// pixels per micron), cut at z 20.5, the visible box from the origin.
+orv::ViewModel View() {
+  orv::ViewModel view;
+  view.imageBox.size = Vector3d<float>(100, 80, 40);
+  view.baseZoom = Vector3d<float>(1, 1, 1);
+  view.voxelStep = Vector3d<float>(1, 1, 1);
+  view.zoomLevel = 1;
+  view.ApplyZoomLevel();
+  view.visibleBox.offset = Vector3d<float>(0, 0, 0);
+  view.visibleBox.size = Vector3d<float>(50, 40, 40);
+  view.cut = Vector3d<float>(10.5f, 10.5f, 20.5f);
+  return view;
+}
+
+}  // namespace
+
+TEST(PointMarkers, SizeFadesWithSlicesAndTheBoxEndsBelongToIt) {
+  orv::ViewModel view = View();
+  ASSERT_EQ(view.zoom, Vector3d<float>(2, 2, 2));
+  const orv::MarkerView xy(view, 0, 100, 80, 3, 3);
+  int r[4];
+  for (int slices = 0; slices < 4; ++slices) {
+    const orv::MarkerPlace m = orv::PlaceMarker(xy, Vector3d<float>(10, 5, 20.5f + slices));
+    r[slices] = m.drawn ? m.r : -1;
+  }
+  EXPECT_EQ(r[0], 3);
+  EXPECT_EQ(r[1], 2);
+  EXPECT_EQ(r[2], 1);
+  EXPECT_EQ(r[3], -1);
+  const orv::MarkerPlace at = orv::PlaceMarker(xy, Vector3d<float>(10, 5, 20));
+  EXPECT_EQ(at.x, 20);  // (10 - 0) x 2 + 0.5, truncated
+  EXPECT_EQ(at.y, 10);
+  EXPECT_TRUE(orv::PlaceMarker(xy, Vector3d<float>(50, 40, 20)).drawn);  // on the box's far edges
+  EXPECT_FALSE(orv::PlaceMarker(xy, Vector3d<float>(50.01f, 5, 20)).drawn);
+  // Reversed x mirrors the position in the picture, as the cut pointer.
+  view.reversed[0] = true;
+  EXPECT_EQ(orv::PlaceMarker(orv::MarkerView(view, 0, 100, 80, 3, 3), Vector3d<float>(10, 5, 20)).x, 100 - 1 - 20);
+  // A projection draws every point of the box at full size.
+  view.content[0] = 1;
+  const orv::MarkerPlace far = orv::PlaceMarker(orv::MarkerView(view, 0, 100, 80, 3, 3), Vector3d<float>(10, 5, 39));
+  EXPECT_TRUE(far.drawn);
+  EXPECT_EQ(far.r, 3);
+}
+
+TEST(PointMarkers, PickingTakesTheNearestWithinTheTolerance) {
+  const orv::ViewModel view = View();
+  const orv::MarkerView xy(view, 0, 100, 80, 3, 3);
+  const orv::PickTolerance t = orv::PickToleranceFor(xy, 3);
+  EXPECT_EQ(t.h, 1.5f);  // 3 pixels at 2 pixels per micron
+  EXPECT_EQ(t.d, 3.0f);  // 3 slices of 1 micron
+  const std::vector<Vector3d<float>> points = {
+      {11, 10, 20}, {10, 11, 20}, {10, 10.2f, 30}, {10.5f, 10, 20}, {30, 30, 20}};
+  std::vector<unsigned> all = {0, 1, 2, 3, 4};
+  const Vector3d<float> click(10, 10, 20.5f);
+  // Point 2 is nearest in the plane but 9.5 slices deep; 3 beats 0 and 1.
+  EXPECT_EQ(orv::NearestPoint(points, all, xy, t, click), 3);
+  // Equal distances keep the earlier point.
+  EXPECT_EQ(orv::NearestPoint(points, {0, 1}, xy, t, click), 0);
+  EXPECT_EQ(orv::NearestPoint(points, {4}, xy, t, click), -1);
+  std::vector<unsigned> byZ = {0, 1, 3, 4, 2};
+  EXPECT_EQ(orv::PointsBetween(points, byZ, 2, 19, 21), (std::vector<unsigned>{0, 1, 3, 4}));
+}
