@@ -2,6 +2,7 @@
 
 #include "point_file_text.h"
 #include "point_markers.h"
+#include "replace_file.h"
 #include "view_model.h"
 
 #include <bix/Types.h>
@@ -10,7 +11,7 @@
 #include <wx/fileconf.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
-#include <wx/wfstream.h>
+#include <wx/graphics.h>
 
 #include <algorithm>
 #include <numeric>
@@ -186,9 +187,7 @@ void orv_PointOrthoscopeCanvas<T>::Save(const wxString& fileName) {
     text += m_points.GetAllLabels(i).utf8_string();
     text += '\n';
   }
-  wxTempFile file;
-  if (!file.Open(fileName) || !file.Write(text.data(), text.size()) || !file.Commit())
-    throw PointFileError("Cannot create file.");
+  if (!ReplaceFile(fileName.utf8_string(), text)) throw PointFileError("Cannot create file.");
 }
 
 template <class T>
@@ -229,6 +228,8 @@ void orv_PointOrthoscopeCanvas<T>::Draw(wxDC& dc, orv_ProjectionType window) {
   const MarkerView markers(view, w, size.x, size.y, m_fadingDepth, m_markerSize);
   const CutAxes& axes = kCutAxes[w];
   const bool projection = markers.projection;
+  // Crisp one-pixel lines, as the cut pointer's.
+  if (wxGraphicsContext* gc = dc.GetGraphicsContext()) gc->SetAntialiasMode(wxANTIALIAS_NONE);
   const unsigned axis = projection ? axes.h : axes.d;
   const float reach = projection ? view.visibleBox.size[axis] : m_fadingDepth * view.voxelStep[axis];
   const float from = projection ? view.visibleBox.offset[axis] : view.cut[axis] - reach;

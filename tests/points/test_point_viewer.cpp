@@ -1,0 +1,329 @@
+// A point viewer made by the factory: its "&Points" menu, point and style
+// files, navigation, clicks, painted markers, the info window's page and the
+// preferences dialog.
+
+#include "gui_test.h"
+#include "view_model.h"
+
+#include "../bix/io_test_support.h"
+
+#include <orv/point_prefs_dialog.h>
+#include <orv/point_set_module.h>
+
+#include <wx/colordlg.h>
+#include <wx/dir.h>
+#include <wx/notebook.h>
+#include <wx/spinctrl.h>
+
+#include <fstream>
+
+using namespace orv;
+using bix::Vector3d;
+using Module = orv_PointSetModule<unsigned char>;
+using Canvas = orv_PointOrthoscopeCanvas<unsigned char>;
+
+namespace {
+
+class PointViewerTest : public ::testing::Test {
+protected:
+  // A black 40 x 30 x 20 image of `res` voxels per micron at `offset`.
+  void Open(Vector3d<float> res = {1, 1, 1}, Vector3d<float> offset = {0, 0, 0}) {
+    const bix::Resolution resolution(res);
+    auto* image = new bix::Image3d<unsigned char>(Vector3d<unsigned>(40, 30, 20), &offset, &resolution);
+    frame = orv_CreateImage3dPointsFrame<unsigned char>(image, true, wxEmptyString, nullptr, wxID_ANY, "points");
+    canvas = dynamic_cast<Canvas*>(frame->GetCanvas());
+    for (wxEvtHandler* h = frame->GetEventHandler(); h != frame; h = h->GetNextHandler())
+      if (auto* m = dynamic_cast<Module*>(h)) module = m;
+    ASSERT_TRUE(canvas && module);
+    orv_CutPointerStyle none;
+    none.style = POINTER_NONE;
+    canvas->SetPointerStyle(none);
+    ASSERT_TRUE(orvtest::ShowAndActivate(frame));
+  }
+  void TearDown() override {
+    for (wxWindow* w : wxTopLevelWindows) w->Destroy();
+    orvtest::PumpUntil([] { return wxTopLevelWindows.empty(); });
+  }
+  void Command(int offset) {
+    wxCommandEvent event(wxEVT_MENU, module->GetMenuId(offset));
+    event.SetEventObject(frame);
+    frame->GetEventHandler()->ProcessEvent(event);
+  }
+  std::string Write(const std::string& name, const std::string& bytes) {
+    iotest::WriteBytes(dir / name, bytes);
+    return dir / name;
+  }
+  std::string LoadFailure(const std::string& path) {
+    try {
+      canvas->Load(wxString::FromUTF8(path));
+    } catch (const PointFileError& e) {
+      return e.what();
+    }
+    return "loaded";
+  }
+  std::vector<unsigned> Selection() const {
+    const std::set<unsigned>& s = canvas->GetPoints().GetSelection();
+    return std::vector<unsigned>(s.begin(), s.end());
+  }
+
+  iotest::ScratchDir dir;
+  orv_OrthoscopeFrame* frame = nullptr;
+  Canvas* canvas = nullptr;
+  Module* module = nullptr;
+};
+
+}  // namespace
+
+TEST_F(PointViewerTest, ThePointsMenu) {
+  Open();
+  wxMenuBar* bar = frame->GetMenuBar();
+  ASSERT_EQ(bar->GetMenuLabel(2), "&Points");
+  EXPECT_EQ(module->GetMenuId(0), FIRST_MODULE_ID + 1 + 18);
+  const struct {
+    int offset;
+    wxItemKind kind;
+    const char *text, *help;
+  } rows[] = {
+      {0, wxITEM_NORMAL, "&Load...", "Load new point-set from file"},
+      {1, wxITEM_NORMAL, "Save\tCtrl-S", "Save point-set to file"},
+      {2, wxITEM_NORMAL, "Save As...", "Save point-set to a new file"},
+      {-1, wxITEM_SEPARATOR, "", ""},
+      {3, wxITEM_NORMAL, "Show first point\tF", "Change cut planes to intersect in the first point in the list"},
+      {4, wxITEM_NORMAL, "Show previous point\tP", "Change cut planes to intersect in the previous point in the list"},
+      {5, wxITEM_NORMAL, "Show next point\tN", "Change cut planes to intersect in the next point in the list"},
+      {6, wxITEM_NORMAL, "Show last point\tL", "Change cut planes to intersect in the last point in the list"},
+      {7, wxITEM_NORMAL, "Show selected point\tX", "Change cut planes to intersect in the point last selected"},
+      {-1, wxITEM_SEPARATOR, "", ""},
+      {8, wxITEM_CHECK, "Show points\tY", "Show or hide the points"},
+      {-1, wxITEM_SEPARATOR, "", ""},
+      {11, wxITEM_NORMAL, "&Delete Selected\tDel", "Delete selected points"},
+      {-1, wxITEM_SEPARATOR, "", ""},
+      {9, wxITEM_NORMAL, "Options...", "Change visualization options"},
+      {10, wxITEM_NORMAL, "Labels...", "Select labeles for info window"},
+  };
+  const wxMenuItemList& items = bar->GetMenu(2)->GetMenuItems();
+  ASSERT_EQ(items.size(), std::size(rows));
+  std::size_t k = 0;
+  for (const wxMenuItem* item : items) {
+    const auto& row = rows[k++];
+    EXPECT_EQ(item->GetKind(), row.kind) << row.text;
+    if (row.offset < 0) continue;
+    EXPECT_EQ(item->GetId(), module->GetMenuId(row.offset)) << row.text;
+    EXPECT_EQ(item->GetItemLabel(), row.text);
+    EXPECT_EQ(item->GetHelp(), row.help);
+  }
+  wxUpdateUIEvent update(module->GetMenuId(Module::MENU_SHOW));
+  frame->GetEventHandler()->ProcessEvent(update);
+  EXPECT_TRUE(update.GetChecked());
+  Command(Module::MENU_SHOW);
+  EXPECT_FALSE(canvas->GetPointsShown());
+}
+
+TEST_F(PointViewerTest, PointFilesConvertVoxelsToMicronsAndBack) {
+  Open({2, 2, 1}, {1, 1, 1});
+  const std::string file = Write("a.txt", "x0\ty0\t\tz0\tname\t\n10\t4\tA\t3\tcell one\n\n");
+  ASSERT_TRUE(module->LoadPoints(wxString::FromUTF8(file)));
+  const LabelledPointSet& points = canvas->GetPoints();
+  ASSERT_EQ(points.GetCount(), 2u);
+  EXPECT_EQ(points[0], Vector3d<float>(6, 3, 4));
+  EXPECT_EQ(points.GetAllLabels(0), "\tA\tcell one");
+  EXPECT_EQ(points.GetLabel(0, 1), "cell one");
+  EXPECT_EQ(points[1], Vector3d<float>(0, 0, 0));  // the empty line: no offset added
+  EXPECT_EQ(points.GetAllLabels(1), "");
+  ASSERT_EQ(points.GetLabelNameCount(), 2u);
+  EXPECT_EQ(points.GetLabelName(0), "empty");
+  EXPECT_EQ(points.GetLabelName(1), "name");
+  EXPECT_EQ(module->GetFileName(), wxString::FromUTF8(file));
+
+  Command(Module::MENU_SAVE);
+  const std::string saved = "Gravity(1)\tGravity(2)\tGravity(3)\tempty\tname\n10\t4\t3\tA\tcell one\n-2\t-2\t-1\n";
+  EXPECT_EQ(iotest::FileBytes(file), saved);
+  // Our own files read back byte for byte.
+  ASSERT_TRUE(module->LoadPoints(wxString::FromUTF8(file)));
+  Command(Module::MENU_SAVE);
+  EXPECT_EQ(iotest::FileBytes(file), saved);
+  // What spreadsheets write: UTF-16 with CRLF line ends.
+  const std::string utf16("\xFF\xFE" "x\0" "0\0\t\0y\0" "0\0\t\0z\0" "0\0\r\0\n\0" "2\0\t\0" "4\0\t\0" "6\0\r\0\n\0", 36);
+  ASSERT_TRUE(module->LoadPoints(wxString::FromUTF8(Write("u16.txt", utf16))));
+  ASSERT_EQ(points.GetCount(), 1u);
+  EXPECT_EQ(points[0], Vector3d<float>(2, 3, 7));
+}
+
+TEST_F(PointViewerTest, LoadFailuresSayWhatAndKeepWhatWasRead) {
+  Open();
+  EXPECT_EQ(LoadFailure(dir / "missing.txt"), "Cannot open file.");
+  EXPECT_EQ(LoadFailure(Write("two.txt", "x0\ty0\tname\n1\t2\ta\n")), "Columns with point coordinates not found.");
+  EXPECT_EQ(LoadFailure(Write("abc.txt", "x0\ty0\tz0\n1\t2\t3\n1\tabc\t3\n4\t5\t6\n")),
+            "Cannot convert 'abc' to a coordinate.");
+  EXPECT_EQ(canvas->GetPoints().GetCount(), 1u);
+  // The module names the file in a box titled "Error" and forgets the file name.
+  const wxString abc = wxString::FromUTF8(dir / "abc.txt");
+  wxTEST_DIALOG(EXPECT_FALSE(module->LoadPoints(abc)),
+                orvtest::ExpectMessageBox("Can't load file " + abc + ": Cannot convert 'abc' to a coordinate.", "Error"));
+  EXPECT_TRUE(module->GetFileName().empty());
+}
+
+TEST_F(PointViewerTest, StyleFilesPickColoursAndMarkers) {
+  Open();
+  const std::string points = Write("p.txt", "x0\ty0\tz0\tkind\tname\n1\t1\t1\t1\tone\n2\t2\t2\t7\ttwo\n3\t3\t3\tx\t\n");
+  Write("points.sty", "StyleColumn=kind\nDisplayedLabel=name\n");
+  EXPECT_EQ(LoadFailure(points), "MaxStyle entry does not exist.");
+  EXPECT_EQ(canvas->GetPoints().GetCount(), 3u);  // the points were read
+  Write("points.sty", "StyleColumn=kind\nMaxStyle=2\n[Style_0]\nColour=RED\nMarker=box\n[Style_1]\nColour=#0000FF\n"
+                      "Marker=Circle\n");
+  EXPECT_EQ(LoadFailure(points), "Group /Style_2 does not exist");
+  Write("points.sty", "StyleColumn=kind\nMaxStyle=2\nDisplayedLabel=name\n[Style_0]\nColour=RED\nMarker=box\n"
+                      "[Style_1]\nColour=#0000FF\nMarker=Circle\n[Style_2]\nColour=green\nMarker=text\n");
+  EXPECT_EQ(LoadFailure(points), "loaded");
+  ASSERT_EQ(canvas->GetStyles().size(), 3u);
+  EXPECT_EQ(canvas->GetStyles()[0].marker, MARKER_BOX);
+  EXPECT_EQ(canvas->GetStyles()[1].marker, MARKER_CROSS);  // "Circle" is no marker word
+  EXPECT_EQ(canvas->GetStyles()[1].colour, wxColour(0, 0, 255));
+  EXPECT_EQ(canvas->GetStyles()[2].marker, MARKER_TEXT);
+  EXPECT_EQ(canvas->StyleOf(0), 1u);
+  EXPECT_EQ(canvas->StyleOf(1), 0u);  // "7" with three styles
+  EXPECT_EQ(canvas->StyleOf(2), 0u);
+  EXPECT_EQ(canvas->GetDisplayedLabelColumn(), 1u);
+}
+
+TEST_F(PointViewerTest, AFailedSaveKeepsTheOldFile) {
+  Open();
+  canvas->AddPoint(Vector3d<float>(1, 2, 3));
+  const std::string file = Write("keep.txt", "old");
+  wxMkdir(wxString::FromUTF8(dir / "taken"));
+  Write("taken/inside", "x");
+  const wxString taken = wxString::FromUTF8(dir / "taken");
+  wxTEST_DIALOG(EXPECT_FALSE(module->SavePoints(taken)),
+                orvtest::ExpectMessageBox("Can't save file " + taken + ": Cannot create file.", "Error"));
+  EXPECT_EQ(iotest::FileBytes(dir / "taken/inside"), "x");
+  const wxString missing = wxString::FromUTF8(dir / "no/such.txt");
+  wxTEST_DIALOG(EXPECT_FALSE(module->SavePoints(missing)),
+                orvtest::ExpectMessageBox("Can't save file " + missing + ": Cannot create file.", "Error"));
+  EXPECT_EQ(iotest::FileBytes(file), "old");
+  wxArrayString left;
+  wxDir::GetAllFiles(wxString::FromUTF8(dir / ""), &left);
+  EXPECT_EQ(left.size(), 2u) << "a temporary file was left behind";
+}
+
+TEST_F(PointViewerTest, NavigationStepsThroughThePoints) {
+  Open();
+  for (float x : {5.5f, 10.5f, 15.5f}) canvas->AddPoint(Vector3d<float>(x, 8.5f, 6.5f));
+  // No current point: "previous" goes to the last.
+  Command(Module::MENU_PREVIOUS);
+  EXPECT_EQ(canvas->GetCurrentPoint(), 2u);
+  EXPECT_EQ(canvas->GetCut(), Vector3d<float>(15.5f, 8.5f, 6.5f));
+  wxTEST_DIALOG(Command(Module::MENU_NEXT), orvtest::ExpectMessageBox("Last point already selected", "Message"));
+  EXPECT_EQ(canvas->GetCurrentPoint(), 2u);
+  Command(Module::MENU_FIRST);
+  EXPECT_EQ(canvas->GetCurrentPoint(), 0u);
+  EXPECT_EQ(Selection(), std::vector<unsigned>{0});
+  wxTEST_DIALOG(Command(Module::MENU_PREVIOUS), orvtest::ExpectMessageBox("First point already selected", "Message"));
+  Command(Module::MENU_NEXT);
+  EXPECT_EQ(Selection(), std::vector<unsigned>{1});  // showing a point drops other selections
+  EXPECT_EQ(canvas->GetCut(), Vector3d<float>(10.5f, 8.5f, 6.5f));
+  Command(Module::MENU_DELETE);
+  EXPECT_EQ(canvas->GetPoints().GetCount(), 2u);
+  EXPECT_EQ(canvas->GetPoints()[1], Vector3d<float>(15.5f, 8.5f, 6.5f));
+}
+
+TEST_F(PointViewerTest, ClicksAddAndSelectPoints) {
+  Open();
+  orv_DrWin3d* xy = canvas->GetDrWin(PROJ_XY);
+  const wxSize size = xy->GetClientSize();
+  const PixelPoint at = canvas->View().Orientation(0).PixelOf(12.25f, 7.25f, size.x, size.y);
+  orvtest::SendMouse(xy, wxEVT_RIGHT_DOWN, wxPoint(at.x, at.y));
+  ASSERT_EQ(canvas->GetPoints().GetCount(), 1u);
+  const Vector3d<float> added = canvas->GetPoints()[0];
+  EXPECT_EQ(added.x, xy->WindowToHorizontal(at.x));
+  EXPECT_EQ(added.y, xy->WindowToVertical(at.y));
+  EXPECT_EQ(added.z, canvas->GetCut().z);
+  orvtest::SendMouse(xy, wxEVT_RIGHT_DOWN, wxPoint(at.x + 20, at.y));
+  orvtest::SendMouse(xy, wxEVT_LEFT_DOWN, wxPoint(at.x + 1, at.y));  // within 3 pixels of point 0
+  EXPECT_EQ(Selection(), std::vector<unsigned>{0});
+  EXPECT_EQ(canvas->GetCurrentPoint(), 0u);
+  orvtest::SendMouse(xy, wxEVT_LEFT_DOWN, wxPoint(at.x + 20, at.y), wxMOD_SHIFT);
+  EXPECT_EQ(Selection(), (std::vector<unsigned>{0, 1}));
+  orvtest::SendMouse(xy, wxEVT_LEFT_DOWN, wxPoint(at.x + 20, at.y));  // without Shift: only it, toggled off
+  EXPECT_TRUE(Selection().empty());
+  orvtest::SendMouse(xy, wxEVT_LEFT_DOWN, wxPoint(at.x + 10, at.y));  // nothing within reach
+  EXPECT_TRUE(Selection().empty());
+}
+
+TEST_F(PointViewerTest, MarkersFadeOverThreeSlicesAndMirrorWithTheAxes) {
+  Open();
+  const Vector3d<float> cut = canvas->GetCut();
+  // Crosses at 0, 1, 2 and 3 slices from the cut along z.
+  for (int slices = 0; slices < 4; ++slices) canvas->AddPoint(Vector3d<float>(6.5f + 8 * slices, 10.5f, cut.z + slices));
+  canvas->AddPoint(Vector3d<float>(6.5f, 20.5f, cut.z));
+  canvas->SetCurrentPoint(4);
+  canvas->GetPointsShown();
+  orv_DrWin3d* xy = canvas->GetDrWin(PROJ_XY);
+  auto check = [&](const char* what) {
+    orvtest::PaintNow(xy);
+    const wxImage picture = xy->GetBitmapImage();
+    const CutOrientation o = canvas->View().Orientation(0);
+    auto yellow = [&](int x, int y) {
+      return picture.GetRed(x, y) == 255 && picture.GetGreen(x, y) == 255 && picture.GetBlue(x, y) == 0;
+    };
+    for (int slices = 0; slices < 4; ++slices) {
+      const PixelPoint c = o.PixelOf(6.5f + 8 * slices, 10.5f, picture.GetWidth(), picture.GetHeight());
+      const int r = 3 - slices;  // 3, 2, 1 and none
+      EXPECT_EQ(yellow(c.x, c.y), r > 0) << what << ", " << slices << " slices";
+      if (r > 0) {
+        EXPECT_TRUE(yellow(c.x - r, c.y - r)) << what << ", " << slices << " slices";
+        EXPECT_FALSE(yellow(c.x - r - 1, c.y - r - 1)) << what << ", " << slices << " slices";
+      }
+    }
+  };
+  check("no axis reversed");
+  frame->ProcessCommand(ID_REVERSE_X);
+  check("x reversed");
+}
+
+TEST_F(PointViewerTest, TheInfoWindowHasAPointsPage) {
+  Open();
+  Write("labels.txt", "x0\ty0\tz0\tcell\tkind\n4\t5\t6\tnucleus\t2\n");
+  ASSERT_TRUE(module->LoadPoints(wxString::FromUTF8(dir / "labels.txt")));
+  frame->ProcessCommand(ID_SHOW_INFO);
+  wxFrame* info = canvas->InfoFrame_Get();
+  ASSERT_TRUE(info && info->IsShown());
+  auto* notebook = dynamic_cast<wxNotebook*>(info->FindWindow(10010));
+  ASSERT_TRUE(orvtest::PumpUntil([&] { return notebook->GetPageCount() > 0 && notebook->GetPageText(notebook->GetSelection()) == "Points"; }));
+  auto text = [&](int id) { return info->FindWindow(id)->GetLabel(); };
+  EXPECT_EQ(text(20006), "Count:");
+  EXPECT_EQ(text(20007), "1");
+  EXPECT_EQ(text(20009), "none");
+  EXPECT_EQ(text(20011), "none");
+  EXPECT_EQ(text(20013), "none");
+  canvas->SetCurrentPoint(0);
+  ASSERT_TRUE(orvtest::PumpUntil([&] { return text(20009) == "0"; }));
+  EXPECT_EQ(text(20011), "4.000   5.000   6.000");
+  EXPECT_EQ(text(20013), "cell: nucleus\nkind: 2\n");
+}
+
+TEST_F(PointViewerTest, ThePreferencesDialogAppliesOnlyOnOk) {
+  Open();
+  const wxColour before = wxColour(255, 255, 0);
+  wxTEST_DIALOG(Command(Module::MENU_OPTIONS), orvtest::ExpectDialog<PointCanvasPreferencesDialog>([](PointCanvasPreferencesDialog* d) {
+                  auto* fading = dynamic_cast<wxSpinCtrl*>(d->FindWindow(20001));
+                  auto* size = dynamic_cast<wxSpinCtrl*>(d->FindWindow(20002));
+                  EXPECT_EQ(fading->GetMin(), 0);
+                  EXPECT_EQ(fading->GetMax(), 10);
+                  EXPECT_EQ(size->GetMin(), 0);
+                  EXPECT_EQ(size->GetMax(), 100);
+                  EXPECT_EQ(d->GetTitle(), "Point Canvas Preferences");
+                  return wxID_CANCEL;
+                }));
+  orv_PointCanvasSettings settings;
+  canvas->GetSettings(settings);
+  EXPECT_EQ(settings.pointColour, before);
+  wxTEST_DIALOG(Command(Module::MENU_OPTIONS), orvtest::ExpectDialog<PointCanvasPreferencesDialog>([](PointCanvasPreferencesDialog* d) {
+                  d->InitDialog();
+                  dynamic_cast<wxSpinCtrl*>(d->FindWindow(20001))->SetValue(5);
+                  dynamic_cast<wxSpinCtrl*>(d->FindWindow(20002))->SetValue(7);
+                  return d->Validate() && d->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
+                }));
+  canvas->GetSettings(settings);
+  EXPECT_EQ(settings.fadingDepth, 5);
+  EXPECT_EQ(settings.markerSize, 7);
+}
