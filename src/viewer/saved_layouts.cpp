@@ -7,12 +7,18 @@
 
 namespace orv {
 
+namespace {
+
+constexpr int kMaxPictureSide = 1 << 20;
+
+}  // namespace
+
 CompositeLayout ComputeCompositeLayout(const bool saved[3], int wXY, int hXY, int hXZ, int decoration) {
   CompositeLayout out;
   const bool sXY = saved[0], sXZ = saved[1], sYZ = saved[2];
   out.any = sXY || sXZ || sYZ;
   if (!out.any) return out;
-  const int d = std::max(decoration, 0);
+  const int d = std::clamp(decoration, 0, kMaxPictureSide);
   wXY = std::max(wXY, 0);
   hXY = std::max(hXY, 0);
   hXZ = std::max(hXZ, 0);
@@ -44,8 +50,11 @@ bool ComputeGalleryLayout(int start, int end, int step, bool fixedRows, int coun
   g.tileWidth = tileWidth;
   g.tileHeight = tileHeight;
   g.spacing = spacing;
-  g.width = g.columns * (tileWidth + spacing) - spacing;
-  g.height = g.rows * (tileHeight + spacing) - spacing;
+  const long long width = static_cast<long long>(g.columns) * (tileWidth + spacing) - spacing;
+  const long long height = static_cast<long long>(g.rows) * (tileHeight + spacing) - spacing;
+  if (width > kMaxPictureSide || height > kMaxPictureSide) return false;
+  g.width = static_cast<int>(width);
+  g.height = static_cast<int>(height);
   out = g;
   return true;
 }

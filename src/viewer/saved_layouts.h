@@ -26,7 +26,7 @@ struct CompositeLayout {
   PixelRect corner;        // the free bottom-right corner; empty unless XZ and YZ are saved
 };
 
-// A negative decoration counts as 0.
+// The decoration is taken within 0 to 2^20 pixels.
 CompositeLayout ComputeCompositeLayout(const bool saved[3], int wXY, int hXY, int hXZ, int decoration);
 
 // Slices start, start + step, ... up to end, tiled in rows left to right.
@@ -42,7 +42,8 @@ struct GalleryLayout {
 };
 
 // False (and nothing computed) when the request makes no gallery: a step or
-// count below 1, an end before the start, a negative spacing or an empty tile.
+// count below 1, an end before the start, a negative spacing, an empty tile
+// or a picture more than 2^20 pixels a side.
 bool ComputeGalleryLayout(int start, int end, int step, bool fixedRows, int count, int spacing, int tileWidth,
                           int tileHeight, GalleryLayout& out);
 

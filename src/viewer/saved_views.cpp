@@ -31,6 +31,9 @@ RGBPicture WhitePicture(int width, int height) {
   return picture;
 }
 
+// The size of a window's picture; none for a window not saved.
+wxSize Extent(const wxImage& picture) { return picture.IsOk() ? picture.GetSize() : wxSize(0, 0); }
+
 void Paste(const wxImage& image, RGBPicture& picture, const PixelRect& place) {
   if (!image.IsOk()) return;
   const int w = static_cast<int>(picture.GetSize().x), h = static_cast<int>(picture.GetSize().y);
@@ -100,9 +103,10 @@ void SaveCompositeView(orv_OrthoscopeCanvas& canvas, const std::string& path, in
   // A hidden window's picture is not kept current: its extents are taken
   // from the pictures that share them (XZ has XY's width, YZ its height,
   // and YZ is as wide as XZ is high).
-  const int wXY = saved[0] ? pictures[0].GetWidth() : pictures[1].GetWidth();
-  const int hXY = saved[0] ? pictures[0].GetHeight() : pictures[2].GetHeight();
-  const int hXZ = saved[1] ? pictures[1].GetHeight() : pictures[2].GetWidth();
+  const wxSize xy = Extent(pictures[0]), xz = Extent(pictures[1]), yz = Extent(pictures[2]);
+  const int wXY = saved[0] ? xy.x : xz.x;
+  const int hXY = saved[0] ? xy.y : yz.y;
+  const int hXZ = saved[1] ? xz.y : yz.x;
   const CompositeLayout layout = ComputeCompositeLayout(saved, wXY, hXY, hXZ, decoration);
   RGBPicture picture = WhitePicture(layout.width, layout.height);
   for (int i = 0; i < 3; ++i)
