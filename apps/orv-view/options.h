@@ -1,6 +1,8 @@
 #ifndef ORV_VIEW_OPTIONS_H
 #define ORV_VIEW_OPTIONS_H
 
+#include "batch_options.h"
+
 #include <bix/Vector3d.h>
 
 #include <string>
@@ -18,6 +20,7 @@ struct ViewerOptions {
   bool fullRange = false;          // 16-bit gray: keep the range 0..65535
   std::vector<unsigned> channels;  // channel numbers from 1 in the order red, green, blue; empty: all
   unsigned timePoint = 1;          // the time point shown, from 1
+  BatchSaves saves;                // views, galleries and data to save before exiting
   bool help = false;
   bool version = false;
 };
