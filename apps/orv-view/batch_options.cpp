@@ -51,8 +51,9 @@ std::string TakeBatchSaves(std::vector<std::string>& args, BatchSaves& saves) {
           return ParseWhole(v[0], 0, saves.decoration);
         }}},
       {"--save-gallery",
-       {4, "--save-gallery needs FILE START END STEP: a TIFF file, the first and the last slice (from 0) and the "
-           "step (from 1), such as gallery.tif 0 20 2",
+       {4,
+        "--save-gallery needs FILE START END STEP: a TIFF file, the first and the last slice (from 0) and the "
+        "step (from 1), such as gallery.tif 0 20 2",
         [&](const auto& v) {
           saves.gallery = v[0];
           return !v[0].empty() && ParseWhole(v[1], 0, saves.start) && ParseWhole(v[2], 0, saves.end) &&

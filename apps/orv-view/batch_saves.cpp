@@ -26,8 +26,10 @@ public:
 
 protected:
   void DoLogRecord(wxLogLevel level, const wxString& text, const wxLogRecordInfo& info) override {
-    if (level <= wxLOG_Error) m_errors.push_back(text);
-    else if (m_previous) m_previous->LogRecord(level, text, info);
+    if (level <= wxLOG_Error)
+      m_errors.push_back(text);
+    else if (m_previous)
+      m_previous->LogRecord(level, text, info);
   }
 
 private:
@@ -66,8 +68,10 @@ bool RunBatchSaves(orv::orv_OrthoscopeFrame* frame, const BatchSaves& saves) {
   bool ok = true;
   if (!saves.view.empty()) {
     canvas->SaveActualView(saves.view.c_str(), static_cast<int>(saves.decoration), Projection(saves.projection));
-    if (errors.Report()) Say("view", saves.view);
-    else ok = false;
+    if (errors.Report())
+      Say("view", saves.view);
+    else
+      ok = false;
   }
   if (!saves.gallery.empty()) {
     const int slices = static_cast<int>(canvas->GetImageSize().z);
@@ -84,15 +88,19 @@ bool RunBatchSaves(orv::orv_OrthoscopeFrame* frame, const BatchSaves& saves) {
       }
       canvas->SaveGalleryView(saves.gallery.c_str(), saves.start, saves.end, saves.step, saves.fixedRows,
                               saves.count, saves.spacing);
-      if (errors.Report()) Say("gallery", saves.gallery);
-      else ok = false;
+      if (errors.Report())
+        Say("gallery", saves.gallery);
+      else
+        ok = false;
     }
   }
   if (!saves.data.empty()) {
     // The canvas turns the name back into the same bytes.
     canvas->Save3dData(wxString(saves.data.c_str(), wxConvLibc));
-    if (errors.Report()) Say("3D data", saves.data);
-    else ok = false;
+    if (errors.Report())
+      Say("3D data", saves.data);
+    else
+      ok = false;
   }
   return ok;
 }

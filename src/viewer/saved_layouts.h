@@ -20,10 +20,10 @@ namespace orv {
 // white. The parts' sizes follow from the XY picture (wXY x hXY) and the XZ
 // picture's height hXZ: YZ is hXZ x hXY, XZ is wXY x hXZ.
 struct CompositeLayout {
-  bool any = false;        // at least one picture is saved
+  bool any = false;  // at least one picture is saved
   int width = 0, height = 0;
-  PixelRect part[3];       // XY, XZ, YZ; empty for a picture not saved
-  PixelRect corner;        // the free bottom-right corner; empty unless XZ and YZ are saved
+  PixelRect part[3];  // XY, XZ, YZ; empty for a picture not saved
+  PixelRect corner;   // the free bottom-right corner; empty unless XZ and YZ are saved
 };
 
 // The decoration is taken within 0 to 2^20 pixels.
@@ -60,10 +60,10 @@ void CopyFitted(const unsigned char* src, int srcWidth, int srcHeight, std::size
 struct ScaleBar {
   bool shown = false;
   double microns = 0;
-  PixelRect bar;           // the black bar
-  PixelRect label;         // the box the label is centred in
-  int fontPixels = 0;      // the label's character height
-  std::string text;        // "10 µm" (UTF-8)
+  PixelRect bar;       // the black bar
+  PixelRect label;     // the box the label is centred in
+  int fontPixels = 0;  // the label's character height
+  std::string text;    // "10 µm" (UTF-8)
 };
 
 // The bar for `corner` at `pixelsPerMicron` along the bar: the longest round

@@ -104,7 +104,7 @@ TEST_F(OrvViewSaves, ARunSavesEachPictureAtFullSizeAndTheData) {
   bix::ReadImage(dir / "v.tif", picture);
   // The whole image at the viewer's zoom: XY, then YZ beside it, XZ below.
   EXPECT_EQ(picture.GetSize(), bix::Vector3d<unsigned>(unsigned(300 * zoom.x + 12 * zoom.z),
-                                                        unsigned(200 * zoom.y + 12 * zoom.z), 1));
+                                                       unsigned(200 * zoom.y + 12 * zoom.z), 1));
   // Three slices of 300 x 200 in one row, 10 pixels apart.
   bix::ReadImage(dir / "g.tif", picture);
   EXPECT_EQ(picture.GetSize(), bix::Vector3d<unsigned>(3 * 310 - 10, 200, 1));

@@ -135,8 +135,8 @@ TEST(CopyFitted, CopiesOnlyWhatLiesInsideSourcePlaceAndDestination) {
     return out;
   };
   // Place larger than the picture: the rest stays untouched.
-  EXPECT_EQ(copy({1, 1, 5, 4}), (std::vector<int>{0, 0, 0, 0, 0, 0,     //
-                                                  0, 1, 2, 3, 4, 0,     //
+  EXPECT_EQ(copy({1, 1, 5, 4}), (std::vector<int>{0, 0, 0, 0, 0, 0,      //
+                                                  0, 1, 2, 3, 4, 0,      //
                                                   0, 11, 12, 13, 14, 0,  //
                                                   0, 21, 22, 23, 24, 0,  //
                                                   0, 0, 0, 0, 0, 0}));

@@ -137,9 +137,12 @@ protected:
     // Only shown windows have a current picture.
     const wxImage xy = sXY ? Shown(PROJ_XY) : wxImage(), xz = sXZ ? Shown(PROJ_XZ) : wxImage();
     const wxImage yz = sYZ ? Shown(PROJ_YZ) : wxImage();
-    const int wXY = sXY ? xy.GetWidth() : sXZ ? xz.GetWidth() : 0;
-    const int hXY = sXY ? xy.GetHeight() : sYZ ? yz.GetHeight() : 0;
-    const int hXZ = sXZ ? xz.GetHeight() : sYZ ? yz.GetWidth() : 0;
+    const int wXY = sXY ? xy.GetWidth() : sXZ ? xz.GetWidth()
+                                              : 0;
+    const int hXY = sXY ? xy.GetHeight() : sYZ ? yz.GetHeight()
+                                               : 0;
+    const int hXZ = sXZ ? xz.GetHeight() : sYZ ? yz.GetWidth()
+                                               : 0;
     const bool left = sXY || sXZ, top = sXY || sYZ;
     wxImage out = White((left ? wXY : 0) + (sYZ ? hXZ : 0) + (left && sYZ ? d : 0),
                         (top ? hXY : 0) + (sXZ ? hXZ : 0) + (top && sXZ ? d : 0));
