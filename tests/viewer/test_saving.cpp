@@ -323,17 +323,11 @@ TEST_F(SavingTest, TheFreeCornerCarriesAScaleBarOfItsLabelsLength) {
     }
     EXPECT_EQ(barLength, static_cast<int>(50 * zoom)) << "50 microns at " << zoom << " pixels per micron";
     EXPECT_EQ(barLeft - cx, (corner - barLength) / 2) << "centred";
-    // The label lies under the bar: dark pixels there, and white above the bar.
-    int labelInk = 0, inkAbove = 0;
-    for (int y = cy; y < cy + corner; ++y)
-      for (int x = cx; x < cx + corner; ++x) {
-        const RGB8& s = saved.GetVoxel(unsigned(x), unsigned(y), 0);
-        const bool ink = s.red < 128;
-        if (ink && y > barRow + 1) ++labelInk;
-        if (!(s.red == 255 && s.green == 255 && s.blue == 255) && y < barRow - 5) ++inkAbove;
-      }
+    // The label lies under the bar.
+    int labelInk = 0;
+    for (int y = barRow + 2; y < cy + corner; ++y)
+      for (int x = cx; x < cx + corner; ++x) labelInk += saved.GetVoxel(unsigned(x), unsigned(y), 0).red < 128;
     EXPECT_GT(labelInk, 20) << "a label";
-    EXPECT_EQ(inkAbove, 0);
   }
 }
 
