@@ -3,14 +3,11 @@
 // x 256 and a 256^3 16-bit stack (the cost must follow the window area, not
 // the stack size). Needs an X display: run it through scripts/bench.
 
+#include "bench_viewer.h"
+
 #include <orv/histogram.h>
-#include <orv/orv_factory.h>
-#include <orv/orv_imagecanvas.h>
 
 #include <benchmark/benchmark.h>
-
-#include <wx/evtloop.h>
-#include <wx/wx.h>
 
 #include <cstring>
 #include <memory>
@@ -18,89 +15,10 @@
 
 namespace {
 
-using Stack = bix::Image3d<unsigned short>;
+using bench::MakeStack;
+using bench::Stack;
+using bench::Viewer;
 using RGB8 = bix::RGB_generic<unsigned char>;
-
-// The viewer's own 16-bit gray mapping module behind a counter of Map calls.
-class CountingMapper : public orv::orv_Mapper<unsigned short> {
-public:
-  CountingMapper() {
-    const Stack range(bix::Vector3d<unsigned>(256, 256, 1));
-    m_module.reset(orv::orv_CreateMapperForType<unsigned short>(nullptr, range));
-  }
-  void Map(const unsigned short* v, orv::Buffer2d<RGB8>& out) const override {
-    ++calls;
-    m_module->Map(v, out);
-  }
-
-  mutable long calls = 0;
-
-private:
-  std::unique_ptr<orv::orv_MappingModule<unsigned short>> m_module;
-};
-
-std::unique_ptr<Stack> MakeStack(unsigned nx, unsigned ny, unsigned nz) {
-  const bix::Resolution res(bix::Vector3d<float>(1, 1, 1));
-  auto s = std::make_unique<Stack>(bix::Vector3d<unsigned>(nx, ny, nz), nullptr, &res);
-  std::uint32_t state = 7;
-  for (unsigned short& v : *s) {
-    state = state * 1664525u + 1013904223u;
-    v = static_cast<unsigned short>(state >> 16);
-  }
-  return s;
-}
-
-void Pump() {
-  wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-  while (loop->Pending()) loop->Dispatch();
-  wxTheApp->ProcessPendingEvents();
-  wxTheApp->ProcessIdle();
-}
-
-// One viewer: a frame whose canvas holds three ~700 x 700 windows at zoom level 2.
-struct Viewer {
-  explicit Viewer(std::unique_ptr<Stack> stack) {
-    frame = new wxFrame(nullptr, wxID_ANY, "bench");
-    frame->SetClientSize(1414, 1414);
-    canvas = new orv::orv_ImageOrthoscopeCanvas<unsigned short>(frame, mapper, stack.release(), true);
-    canvas->SetSize(frame->GetClientSize());
-    frame->Show();
-    frame->Raise();
-    canvas->ZoomIn();
-    canvas->ZoomIn();
-    for (int i = 0; i < 400 && !(frame->IsActive() && canvas->GetDrWin(orv::PROJ_XY)->IsShownOnScreen()); ++i) {
-      Pump();
-      wxMilliSleep(5);
-    }
-    PaintAll();
-    mapsBefore = mapper.calls;
-  }
-  ~Viewer() {
-    frame->Destroy();
-    for (int i = 0; i < 10; ++i) {
-      Pump();
-      wxTheApp->ProcessIdle();
-    }
-  }
-  // What the event loop does after a user action: all three windows painted
-  // in one pass of the toolkit. Update() first waits for the X server to
-  // finish every earlier request, so each measured action also pays for the
-  // server putting the previous action's pixels on the screen.
-  void PaintAll() {
-    for (auto w : {orv::PROJ_XY, orv::PROJ_XZ, orv::PROJ_YZ}) canvas->GetDrWin(w)->Refresh(false);
-    canvas->Update();
-  }
-  void Key(orv::orv_ProjectionType window, int code) {
-    wxKeyEvent key(wxEVT_KEY_DOWN);
-    key.m_keyCode = code;
-    key.SetEventObject(canvas->GetDrWin(window));
-    canvas->GetDrWin(window)->GetEventHandler()->ProcessEvent(key);
-  }
-  CountingMapper mapper;
-  long mapsBefore = 0;
-  wxFrame* frame;
-  orv::orv_ImageOrthoscopeCanvas<unsigned short>* canvas;
-};
 
 std::unique_ptr<Stack> StackFor(int which) { return which == 0 ? MakeStack(1024, 1024, 256) : MakeStack(256, 256, 256); }
 

@@ -1,14 +1,18 @@
 #include "open_image.h"
 
 #include "cut_mouse.h"
+#include "frame_modules.h"
 #include "help_window.h"
 #include "initial_mapping.h"
 #include "initial_zoom.h"
+#include "label_file.h"
 #include "sample_volume.h"
 #include "viewer_title.h"
 
 #include <orv/gray_mapping.h>
 #include <orv/orv_factory.h>
+#include <orv/orv_labeledcanvas.h>
+#include <orv/overlaying_module.h>
 
 #include <bix/Exceptions.h>
 #include <bix/ImageIO.h>
@@ -51,22 +55,48 @@ const char* VoxelTypeName() {
 // Camera data rarely fill 16 bits: the range ends at the data's bit depth,
 // so levels and thresholds span what the camera can give.
 void RangeToBitDepth(orv::orv_OrthoscopeFrame* frame) {
-  auto* module = dynamic_cast<orv::orv_GrayMappingModule<unsigned short>*>(frame->GetEventHandler());
+  auto* module = FindModule<orv::orv_GrayMappingModule<unsigned short>>(frame);
   if (!module || !module->HasData()) return;
   const orv::Histogram<unsigned short>& histogram = module->GetHistograms().Get();
   module->SetBitdepth(DataBitDepth(histogram.GetBinCenter(histogram.FindLastNonZero())));
 }
 
+// The viewer of `image`, labeled when there are labels; the frame owns both.
+template <class T>
+orv::orv_OrthoscopeFrame* CreateFrame(bix::Image3d<T>* image, ViewerLabels& labels, const wxString& title) {
+  if (labels.narrow)
+    return orv::orv_CreateLabeledImage3dFrame<T, unsigned short, bool>(image, labels.narrow.release(), true, true,
+                                                                       nullptr, wxID_ANY, title);
+  if constexpr (std::is_same_v<T, unsigned char>)
+    if (labels.wide)
+      return orv::orv_CreateLabeledImage3dFrame<T, unsigned, unsigned char>(image, labels.wide.release(), true,
+                                                                            true, nullptr, wxID_ANY, title);
+  return orv::orv_CreateImage3dFrame<T>(image, true, nullptr, wxID_ANY, title);
+}
+
+// Labels are shown as outlines, so the image shows inside every object.
+void ShowOutlines(orv::orv_OrthoscopeFrame* frame) {
+  const int boundary = frame->GetMenuBar()->FindMenuItem("Overlaying", "Boundary");
+  if (boundary == wxNOT_FOUND) return;
+  wxCommandEvent command(wxEVT_MENU, boundary);
+  command.SetEventObject(frame);
+  frame->ProcessWindowEvent(command);
+}
+
 template <class T>
 orv::orv_OrthoscopeFrame* MakeViewer(std::unique_ptr<bix::Image3d<T>> image, const ViewerOptions& options,
-                                     const wxString& name) {
+                                     const wxString& name, ViewerLabels labels = ViewerLabels()) {
   bix::Resolution resolution = image->GetResolution();
   ApplyVoxelSize(options, resolution);
   image->SetResolution(resolution);
+  if (!options.labels.empty())
+    labels = ReadLabelFile(options.labels, std::is_same_v<T, unsigned char>, resolution);
+  const bool labeled = !labels.Empty();
   const wxString title = ViewerTitle(name, VoxelTypeName<T>(), image->GetSize(), resolution);
-  orv::orv_OrthoscopeFrame* frame = orv::orv_CreateImage3dFrame<T>(image.get(), true, nullptr, wxID_ANY, title);
+  orv::orv_OrthoscopeFrame* frame = CreateFrame<T>(image.get(), labels, title);
   image.release();  // the frame's canvas owns it now (or it was deleted with a failed frame)
   if (!frame) throw bix::IOException("There is not enough memory to show the image.");
+  if (labeled) ShowOutlines(frame);
   if constexpr (std::is_same_v<T, unsigned short>)
     if (!options.fullRange) RangeToBitDepth(frame);
   const int channelBits = static_cast<int>(8 * (kIsRGB<T> ? sizeof(T) / 3 : sizeof(T)));
@@ -106,11 +136,13 @@ orv::orv_OrthoscopeFrame* OpenFile(const ViewerOptions& options, bool zSpacingAs
 
 }  // namespace
 
+// As a user would: the item of the "&Mapping" menu, whose first item is the
+// module's base id.
 void ApplyStretch(orv::orv_OrthoscopeFrame* frame, const std::string& stretch) {
   const int offset = StretchMenuOffset(stretch);
-  auto* module = dynamic_cast<orv::orv_ExtensionModule*>(frame->GetEventHandler());
-  if (!module || offset < 0) return;
-  wxCommandEvent command(wxEVT_MENU, module->GetMenuId(offset));
+  const int mapping = frame->GetMenuBar()->FindMenu("Mapping");
+  if (mapping == wxNOT_FOUND || offset < 0) return;
+  wxCommandEvent command(wxEVT_MENU, frame->GetMenuBar()->GetMenu(mapping)->FindItemByPosition(0)->GetId() + offset);
   command.SetEventObject(frame);
   frame->ProcessWindowEvent(command);
 }
@@ -133,8 +165,9 @@ orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options) {
   if (options.image.empty()) {
     const std::string problem = StretchProblem(options.stretch, false);
     if (!problem.empty()) throw OptionError(problem);
-    return MakeViewer<unsigned short>(MakeSampleVolume(), options,
-                                      "sample stack");
+    ViewerLabels nuclei;
+    if (!options.noLabels && options.labels.empty()) nuclei.narrow = MakeSampleLabels();
+    return MakeViewer<unsigned short>(MakeSampleVolume(), options, "sample stack", std::move(nuclei));
   }
   const bix::ImageFileFacts facts = bix::ReadImageFacts(options.image, ReadOptionsOf(options));
   switch (facts.type) {

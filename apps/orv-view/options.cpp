@@ -101,6 +101,9 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
        wxCMD_LINE_VAL_NONE, 0},
       {wxCMD_LINE_OPTION, nullptr, "channels", "the channels shown as red, green, blue", wxCMD_LINE_VAL_STRING, 0},
       {wxCMD_LINE_OPTION, nullptr, "time", "the time point shown", wxCMD_LINE_VAL_STRING, 0},
+      {wxCMD_LINE_OPTION, nullptr, "labels", "a label image shown over the image", wxCMD_LINE_VAL_STRING, 0},
+      {wxCMD_LINE_SWITCH, nullptr, "no-labels", "the sample stack without its segmentation", wxCMD_LINE_VAL_NONE,
+       0},
       {wxCMD_LINE_OPTION, nullptr, "snapshot", "save a picture of the three cuts and exit", wxCMD_LINE_VAL_STRING, 0},
       {wxCMD_LINE_PARAM, nullptr, nullptr, "IMAGE", wxCMD_LINE_VAL_STRING,
        wxCMD_LINE_PARAM_OPTIONAL | wxCMD_LINE_PARAM_MULTIPLE},
@@ -124,6 +127,7 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
   options.help = parser.Found("help");
   options.version = parser.Found("version");
   options.fullRange = parser.Found("full-range");
+  options.noLabels = parser.Found("no-labels");
   wxString value;
   if (parser.Found("snapshot", &value)) {
     if (value.empty()) return "--snapshot needs the name of a PNG file";
@@ -142,6 +146,11 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
     return "--channels needs one to three channel numbers from 1, such as 2,1";
   if (parser.Found("time", &value) && !ParseCounting(Utf8(value), options.timePoint))
     return "--time needs a time point number from 1, such as 2";
+  if (parser.Found("labels", &value)) {
+    if (value.empty()) return "--labels needs the name of a label image file";
+    options.labels = Utf8(value);
+  }
+  if (options.noLabels && !options.labels.empty()) return "--labels and --no-labels exclude each other";
   if (parser.GetParamCount() > 1)
     return "only one image can be opened, got " + Utf8(parser.GetParam(0)) + " and " + Utf8(parser.GetParam(1));
   if (parser.GetParamCount() == 1) options.image = Utf8(parser.GetParam(0));
@@ -150,7 +159,7 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
 
 std::string Usage() {
   return std::string("usage: orv-view [IMAGE] [--voxel-size X,Y,Z] [--stretch MODE] [--full-range]\n"
-         "                [--channels C1,C2,C3] [--time N]\n"
+         "                [--channels C1,C2,C3] [--time N] [--labels FILE | --no-labels]\n"
          "                [--snapshot FILE.png] [--help] [--version]\n"
          "                [--save-view FILE.tif [--projection xy|xz|yz|all] [--decoration N]]\n"
          "                [--save-gallery FILE.tif START END STEP [--rows N | --columns N] [--spacing N]]\n"
@@ -173,6 +182,12 @@ std::string Usage() {
          "                      default all of them, when there are up to three\n"
          "  --time N            the time point of a time series, from 1 (the first by\n"
          "                      default)\n"
+         "  --labels FILE       a label image (TIFF, ICS or .bix of 8, 16 or 32-bit\n"
+         "                      unsigned integers, 0 for background) drawn over the\n"
+         "                      image as outlines, placed by its own voxel size (or the\n"
+         "                      image's when the file gives none); without IMAGE the\n"
+         "                      sample stack is shown with the outlines of its nuclei\n"
+         "  --no-labels         the sample stack without its nuclei's outlines\n"
          "  --snapshot FILE.png save a picture of the three cuts and exit\n") +
          BatchUsage() +
          "  --help              show this text\n"

@@ -20,6 +20,8 @@ struct ViewerOptions {
   bool fullRange = false;          // 16-bit gray: keep the range 0..65535
   std::vector<unsigned> channels;  // channel numbers from 1 in the order red, green, blue; empty: all
   unsigned timePoint = 1;          // the time point shown, from 1
+  std::string labels;              // a label image shown over the image
+  bool noLabels = false;           // the sample without its segmentation
   BatchSaves saves;                // views, galleries and data to save before exiting
   bool help = false;
   bool version = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 namespace orvview {
 
@@ -27,49 +28,75 @@ private:
   std::uint64_t m_state;
 };
 
+// One nucleus: an ellipsoid (centre and radii in microns) of a brightness.
+struct Nucleus {
+  double cx, cy, cz, r, rx, ry, rz, brightness;
+};
+
+const bix::Vector3d<unsigned> kSize(256, 256, 64);
+const bix::Vector3d<float> kVoxel(0.2f, 0.2f, 0.5f);  // microns
+constexpr std::uint64_t kSeed = 20261207;
+constexpr double kBlur = 0.6;  // microns in x and y; twice that along z
+
+// Nuclei of 2 to 4 microns radius, brightness varying tenfold.
+std::vector<Nucleus> DrawNuclei(Random& random) {
+  std::vector<Nucleus> nuclei(320);
+  for (Nucleus& k : nuclei) {
+    k.cx = random.Uniform() * kSize.x * kVoxel.x;
+    k.cy = random.Uniform() * kSize.y * kVoxel.y;
+    k.cz = (0.15 + 0.7 * random.Uniform()) * kSize.z * kVoxel.z;
+    k.r = 2.0 + 2.0 * random.Uniform();
+    k.rx = k.r * (0.8 + 0.4 * random.Uniform());
+    k.ry = k.r * (0.8 + 0.4 * random.Uniform());
+    k.rz = k.r * 0.9;
+    k.brightness = 300.0 + 2700.0 * std::pow(random.Uniform(), 2.0);
+  }
+  return nuclei;
+}
+
+// Calls visit(index, light, inside) for every voxel a nucleus lights: its
+// light there (a soft edge for the optics' blur, longer along z, and a
+// little texture) and whether the voxel centre lies in its ellipsoid.
+template <class Visit>
+void LightNucleus(const Nucleus& k, const bix::Image3d<unsigned short>& grid, Visit visit) {
+  const double reach = 1.0 + 3.0 * kBlur / k.r;
+  const int x0 = std::max(0, static_cast<int>((k.cx - k.rx * reach) / kVoxel.x));
+  const int x1 = std::min<int>(kSize.x - 1, static_cast<int>((k.cx + k.rx * reach) / kVoxel.x));
+  const int y0 = std::max(0, static_cast<int>((k.cy - k.ry * reach) / kVoxel.y));
+  const int y1 = std::min<int>(kSize.y - 1, static_cast<int>((k.cy + k.ry * reach) / kVoxel.y));
+  const int z0 = std::max(0, static_cast<int>((k.cz - k.rz * reach * 1.5) / kVoxel.z));
+  const int z1 = std::min<int>(kSize.z - 1, static_cast<int>((k.cz + k.rz * reach * 1.5) / kVoxel.z));
+  for (int z = z0; z <= z1; ++z)
+    for (int y = y0; y <= y1; ++y)
+      for (int x = x0; x <= x1; ++x) {
+        const double dx = ((x + 0.5) * kVoxel.x - k.cx) / k.rx, dy = ((y + 0.5) * kVoxel.y - k.cy) / k.ry;
+        const double dz = ((z + 0.5) * kVoxel.z - k.cz) / k.rz;
+        const double d = std::sqrt(dx * dx + dy * dy + dz * dz);
+        const double edge = (d - 1.0) * k.r / (kBlur * (1.0 + std::fabs(dz)));
+        const double inside = 1.0 / (1.0 + std::exp(4.0 * edge));
+        const double texture = 1.0 + 0.15 * std::sin(7.0 * dx + 3.0) * std::cos(6.0 * dy - 1.0);
+        visit(grid.Index(x, y, z), k.brightness * inside * texture, d <= 1.0);
+      }
+}
+
+template <class T>
+std::unique_ptr<T> MakeSampleGrid() {
+  const bix::Resolution res(bix::Vector3d<float>(1 / kVoxel.x, 1 / kVoxel.y, 1 / kVoxel.z));
+  const bix::Vector3d<float> offset(0, 0, 0);
+  return std::make_unique<T>(kSize, &offset, &res);
+}
+
 }  // namespace
 
 std::unique_ptr<bix::Image3d<unsigned short>> MakeSampleVolume() {
-  const bix::Vector3d<unsigned> n(256, 256, 64);
-  const bix::Vector3d<float> voxel(0.2f, 0.2f, 0.5f);  // microns
-  const bix::Resolution res(bix::Vector3d<float>(1 / voxel.x, 1 / voxel.y, 1 / voxel.z));
-  const bix::Vector3d<float> offset(0, 0, 0);
-  auto image = std::make_unique<bix::Image3d<unsigned short>>(n, &offset, &res);
+  auto image = MakeSampleGrid<bix::Image3d<unsigned short>>();
   std::vector<float> signal(image->GetVoxelCount(), 0.f);
-  Random random(20261207);
-
-  // Nuclei: ellipsoids of 2 to 4 microns radius, a soft edge (the optics'
-  // blur, longer along z), brightness varying tenfold, a little texture.
-  const int nuclei = 320;
-  for (int k = 0; k < nuclei; ++k) {
-    const double cx = random.Uniform() * n.x * voxel.x, cy = random.Uniform() * n.y * voxel.y;
-    const double cz = (0.15 + 0.7 * random.Uniform()) * n.z * voxel.z;
-    const double r = 2.0 + 2.0 * random.Uniform();
-    const double rx = r * (0.8 + 0.4 * random.Uniform()), ry = r * (0.8 + 0.4 * random.Uniform());
-    const double rz = r * 0.9;
-    const double brightness = 300.0 + 2700.0 * std::pow(random.Uniform(), 2.0);
-    const double blur = 0.6;  // microns in x and y; twice that along z
-    const double reach = 1.0 + 3.0 * blur / r;
-    const int x0 = std::max(0, static_cast<int>((cx - rx * reach) / voxel.x));
-    const int x1 = std::min<int>(n.x - 1, static_cast<int>((cx + rx * reach) / voxel.x));
-    const int y0 = std::max(0, static_cast<int>((cy - ry * reach) / voxel.y));
-    const int y1 = std::min<int>(n.y - 1, static_cast<int>((cy + ry * reach) / voxel.y));
-    const int z0 = std::max(0, static_cast<int>((cz - rz * reach * 1.5) / voxel.z));
-    const int z1 = std::min<int>(n.z - 1, static_cast<int>((cz + rz * reach * 1.5) / voxel.z));
-    for (int z = z0; z <= z1; ++z)
-      for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x) {
-          const double dx = ((x + 0.5) * voxel.x - cx) / rx, dy = ((y + 0.5) * voxel.y - cy) / ry;
-          const double dz = ((z + 0.5) * voxel.z - cz) / rz;
-          const double d = std::sqrt(dx * dx + dy * dy + dz * dz);
-          const double edge = (d - 1.0) * r / (blur * (1.0 + std::fabs(dz)));
-          const double inside = 1.0 / (1.0 + std::exp(4.0 * edge));
-          const double texture = 1.0 + 0.15 * std::sin(7.0 * dx + 3.0) * std::cos(6.0 * dy - 1.0);
-          signal[image->Index(x, y, z)] += static_cast<float>(brightness * inside * texture);
-        }
-  }
+  Random random(kSeed);
+  for (const Nucleus& k : DrawNuclei(random))
+    LightNucleus(k, *image, [&](std::size_t i, double light, bool) { signal[i] += static_cast<float>(light); });
 
   // Background: a dim gradient plus camera offset; noise grows with signal.
+  const bix::Vector3d<unsigned>& n = kSize;
   unsigned short* out = image->GetFirstVoxelAddr();
   for (unsigned z = 0; z < n.z; ++z)
     for (unsigned y = 0; y < n.y; ++y)
@@ -81,6 +108,22 @@ std::unique_ptr<bix::Image3d<unsigned short>> MakeSampleVolume() {
         out[i] = static_cast<unsigned short>(std::clamp(value, 0.0, 65535.0));
       }
   return image;
+}
+
+std::unique_ptr<bix::LabeledImage3d<unsigned short, bool>> MakeSampleLabels() {
+  auto labels = MakeSampleGrid<bix::LabeledImage3d<unsigned short, bool>>();
+  std::vector<float> strongest(labels->GetVoxelCount(), 0.f);
+  Random random(kSeed);
+  const std::vector<Nucleus> nuclei = DrawNuclei(random);
+  unsigned short* out = labels->GetFirstVoxelAddr();
+  for (std::size_t k = 0; k < nuclei.size(); ++k)
+    LightNucleus(nuclei[k], *labels, [&](std::size_t i, double light, bool inside) {
+      if (!inside || static_cast<float>(light) <= strongest[i]) return;
+      strongest[i] = static_cast<float>(light);
+      out[i] = static_cast<unsigned short>(k + 1);
+    });
+  labels->UpdateComponents();
+  return labels;
 }
 
 }  // namespace orvview

@@ -2,6 +2,7 @@
 #define ORV_VIEW_SAMPLE_VOLUME_H
 
 #include <bix/Image3d.h>
+#include <bix/LabeledImage3d.h>
 
 #include <memory>
 
@@ -12,6 +13,12 @@ namespace orvview {
 // 256 x 256 x 64 voxels of 0.2 x 0.2 x 0.5 microns, 16-bit. The same every
 // time (fixed seed).
 std::unique_ptr<bix::Image3d<unsigned short>> MakeSampleVolume();
+
+// The exact segmentation of the sample stack, on its grid: each voxel
+// inside a nucleus's ellipsoid carries the nucleus's number (from 1, in the
+// order they were made), 0 elsewhere. Where nuclei overlap, the voxel goes
+// to the one that gives it the most light.
+std::unique_ptr<bix::LabeledImage3d<unsigned short, bool>> MakeSampleLabels();
 
 }  // namespace orvview
 

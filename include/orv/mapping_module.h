@@ -2,6 +2,7 @@
 #define ORV_MAPPING_MODULE_H
 
 #include <orv/histogram.h>
+#include <orv/orv_events.h>
 #include <orv/orv_frame.h>
 #include <orv/orv_mapper.h>
 
@@ -14,23 +15,13 @@ namespace orv {
 class orv_MappingCommandEvent;
 wxDECLARE_EXPORTED_EVENT(ORV_EXPORT, orv_EVT_MAPPING_COMMAND, orv_MappingCommandEvent);
 
-// Tells a host which mapping command a viewer just carried out: the client
-// data is the module, and the event holds a copy of the menu command, which
-// the host can replay on another viewer (with propagation stopped, so that
-// the replay is not announced again).
-class ORV_EXPORT orv_MappingCommandEvent : public wxCommandEvent {
+// Tells a host which mapping command a viewer just carried out (see
+// orv_ModuleCommandEvent).
+class ORV_EXPORT orv_MappingCommandEvent : public orv_ModuleCommandEvent {
 public:
-  explicit orv_MappingCommandEvent(const wxCommandEvent* command = nullptr, void* module = nullptr);
-  orv_MappingCommandEvent(const orv_MappingCommandEvent& other);
-  orv_MappingCommandEvent& operator=(const orv_MappingCommandEvent&) = delete;
-  ~orv_MappingCommandEvent() override;
-
-  // The menu command that was carried out; null for an empty event.
-  const wxCommandEvent* GetCommandEvent() const { return m_command; }
+  explicit orv_MappingCommandEvent(const wxCommandEvent* command = nullptr, void* module = nullptr)
+      : orv_ModuleCommandEvent(orv_EVT_MAPPING_COMMAND, command, module) {}
   wxEvent* Clone() const override { return new orv_MappingCommandEvent(*this); }
-
-private:
-  wxCommandEvent* m_command;
 };
 
 // The base of the mapping modules: the mapper of a viewer and the extension

@@ -2,6 +2,7 @@
 #define ORV_ORV_H
 
 // Everything a host may use, in one include.
+#include <orv/basic_overlaying.h>
 #include <orv/channel_dialog.h>
 #include <orv/gray_mapping.h>
 #include <orv/histgraph.h>
@@ -10,6 +11,7 @@
 #include <orv/levels_dialog.h>
 #include <orv/mapping_module.h>
 #include <orv/minmax_ctrl.h>
+#include <orv/overlaying_module.h>
 #include <orv/orv_buffer2d.h>
 #include <orv/orv_canvas.h>
 #include <orv/orv_events.h>
@@ -18,7 +20,9 @@
 #include <orv/orv_ids.h>
 #include <orv/orv_imagecanvas.h>
 #include <orv/orv_keys.h>
+#include <orv/orv_labeledcanvas.h>
 #include <orv/orv_mapper.h>
+#include <orv/orv_overlayer.h>
 #include <orv/orv_palette.h>
 #include <orv/orv_stringio.h>
 #include <orv/orv_types.h>

@@ -29,6 +29,24 @@ private:
   bool m_updateVolume;
 };
 
+// A module's report of a menu command it carried out, for hosts: the
+// client data is the module, and the event owns a copy of the command (its
+// copies copy it again), which a host can replay on another viewer with
+// propagation stopped, so that the replay is not announced again.
+class ORV_EXPORT orv_ModuleCommandEvent : public wxCommandEvent {
+public:
+  orv_ModuleCommandEvent(wxEventType type, const wxCommandEvent* command, void* module);
+  orv_ModuleCommandEvent(const orv_ModuleCommandEvent& other);
+  orv_ModuleCommandEvent& operator=(const orv_ModuleCommandEvent&) = delete;
+  ~orv_ModuleCommandEvent() override;
+
+  // The menu command that was carried out; null for an empty event.
+  const wxCommandEvent* GetCommandEvent() const { return m_command; }
+
+private:
+  wxCommandEvent* m_command;
+};
+
 class ORV_EXPORT orv_OverlayingEvent : public wxEvent {
 public:
   // Both flags are false for ordinary setting changes and true after the

@@ -74,6 +74,7 @@ protected:
   // Fills `icon` (w x h) with the XY view, letter-boxed with transparent margins.
   void CreateIcon(wxIcon& icon, int w, int h, const wxBitmap& bitmap, const RGBBuffer& buffer) const;
 
+  const bix::Image3d<T>* GetImage() const { return m_image; }
   const RGBBuffer& GetBuffer(int index) const;
   const bix::Image3d<T>& GetSlice(int index) const;
 
@@ -84,6 +85,12 @@ protected:
   // Brings window `index`'s picture up to date: every stage the changes
   // since the last time made stale (a hidden window keeps its old cut).
   void UpdatePicture(int index);
+  // Called when window `index` has resampled its slice (GetSlice), from the
+  // image or, with `projection`, from its autofocus projection.
+  virtual void OnCutExtracted(int index, bool projection);
+  // The mapped pictures are stale (a new mapping, new overlay colours): all
+  // windows map and paint over again, the icon and the info window follow.
+  void RemapPictures();
 
 private:
   void TakeGeometry();

@@ -8,18 +8,6 @@ namespace orv {
 
 wxDEFINE_EVENT(orv_EVT_MAPPING_COMMAND, orv_MappingCommandEvent);
 
-orv_MappingCommandEvent::orv_MappingCommandEvent(const wxCommandEvent* command, void* module)
-    : wxCommandEvent(orv_EVT_MAPPING_COMMAND, 0),
-      m_command(command ? static_cast<wxCommandEvent*>(command->Clone()) : nullptr) {
-  SetClientData(module);
-}
-
-orv_MappingCommandEvent::orv_MappingCommandEvent(const orv_MappingCommandEvent& other)
-    : wxCommandEvent(other),
-      m_command(other.m_command ? static_cast<wxCommandEvent*>(other.m_command->Clone()) : nullptr) {}
-
-orv_MappingCommandEvent::~orv_MappingCommandEvent() { delete m_command; }
-
 template <class T>
 orv_MappingModule<T>::orv_MappingModule(wxFrame* frame, const HistogramSet<T>& histograms, double percentil,
                                         unsigned int smartThres)

@@ -92,6 +92,7 @@ void orv_ImageOrthoscopeCanvas<T>::UpdatePicture(int i) {
     const bool projection = View().content[i] == CONTENT_AUTOFOCUS;
     pipeline.Extract(projection ? Projection(i) : *m_image, View(), projection,
                      static_cast<unsigned>(std::max(client.x, 0)), static_cast<unsigned>(std::max(client.y, 0)));
+    OnCutExtracted(i, projection);
   }
   pipeline.Finish(*m_mapper, m_paintOver, View().Orientation(i));
 }
@@ -158,11 +159,19 @@ void orv_ImageOrthoscopeCanvas<T>::OnContentChange(orv_ProjectionType windows) {
 }
 
 template <class T>
-void orv_ImageOrthoscopeCanvas<T>::MappingChanged(orv_MappingEvent& event) {
+void orv_ImageOrthoscopeCanvas<T>::OnCutExtracted(int, bool) {}
+
+template <class T>
+void orv_ImageOrthoscopeCanvas<T>::RemapPictures() {
   for (auto& pipeline : m_pipeline) pipeline->InvalidateMapping();
   Refresh(false);
   RequestIconRefresh();
   InfoFrame_UpdatePixelInfo();
+}
+
+template <class T>
+void orv_ImageOrthoscopeCanvas<T>::MappingChanged(orv_MappingEvent& event) {
+  RemapPictures();
   if (event.GetUpdateVolume()) UpdateVolVis();
 }
 

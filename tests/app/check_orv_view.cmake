@@ -25,6 +25,13 @@ expect_run(1 "${WORK_DIR}/broken.tif" ${WORK_DIR}/broken.tif --snapshot ${WORK_D
 if(EXISTS ${WORK_DIR}/never.png)
   message(FATAL_ERROR "a failed open still wrote a snapshot")
 endif()
+# A label file that cannot be read ends the run with its name.
+expect_run(1 "orv-view: the label image cannot be read: '${WORK_DIR}/broken.tif'" --labels ${WORK_DIR}/broken.tif
+           --snapshot ${WORK_DIR}/never.png)
+expect_run(2 "--labels and --no-labels exclude each other" --labels x.tif --no-labels)
+if(EXISTS ${WORK_DIR}/never.png)
+  message(FATAL_ERROR "a failed open still wrote a snapshot")
+endif()
 # A snapshot that cannot be written is reported and ends the run (no box
 # waiting for a click).
 execute_process(COMMAND ${VIEWER} --snapshot ${WORK_DIR}/missing/folder/x.png TIMEOUT 60

@@ -5,6 +5,7 @@
 #include "gui_test.h"
 
 #include "../bix/io_test_support.h"
+#include "frame_modules.h"
 #include "initial_mapping.h"
 #include "initial_zoom.h"
 #include "open_image.h"
@@ -109,7 +110,7 @@ void ExpectOpensAs(const std::string& path, const char* voxelType) {
   EXPECT_EQ(v.frame->GetTitle(),
             wxFileName(path).GetFullName() + " (" + voxelType + ", 6 x 5 x 4 voxels of 0.25 x 0.25 x 0.5 um)");
   EXPECT_EQ(canvas->GetImageSize(), bix::Vector3d<unsigned>(6, 5, 4));
-  auto* module = dynamic_cast<orv::orv_MappingModule<T>*>(v.frame->GetEventHandler());
+  auto* module = orvview::FindModule<orv::orv_MappingModule<T>>(v.frame);
   ASSERT_NE(module, nullptr);
   const bool storedColours = std::is_same_v<T, bix::RGB_generic<unsigned char>>;
   EXPECT_EQ(module->GetStretchMode(), storedColours ? 0 : 1) << "opened with no stretch or the linear stretch";
@@ -148,7 +149,7 @@ TEST(OrvViewOpen, VoxelSizeOverridesTheFile) {
   options.stretch = "none";
   OpenedViewer overridden(options);
   EXPECT_EQ(overridden.frame->GetCanvas()->GetImageBox().size, bix::Vector3d<float>(3.0f, 2.5f, 8.0f));
-  auto* module = dynamic_cast<orv::orv_MappingModule<unsigned short>*>(overridden.frame->GetEventHandler());
+  auto* module = orvview::FindModule<orv::orv_MappingModule<unsigned short>>(overridden.frame);
   EXPECT_EQ(module->GetStretchMode(), 0);
 }
 
@@ -216,7 +217,7 @@ TEST(OrvViewInitialMapping, SixteenBitRangeEndsAtTheDataBitDepthUnlessFullRange)
   options.image = dir / "camera.tif";
   {
     OpenedViewer v(options);
-    auto* module = dynamic_cast<orv::orv_GrayMappingModule<unsigned short>*>(v.frame->GetEventHandler());
+    auto* module = orvview::FindModule<orv::orv_GrayMappingModule<unsigned short>>(v.frame);
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(module->GetRangeLow(), 0);
     EXPECT_EQ(module->GetRangeHigh(), 8191) << "7509 needs 13 bits";
@@ -226,7 +227,7 @@ TEST(OrvViewInitialMapping, SixteenBitRangeEndsAtTheDataBitDepthUnlessFullRange)
   }
   options.fullRange = true;
   OpenedViewer full(options);
-  auto* module = dynamic_cast<orv::orv_GrayMappingModule<unsigned short>*>(full.frame->GetEventHandler());
+  auto* module = orvview::FindModule<orv::orv_GrayMappingModule<unsigned short>>(full.frame);
   EXPECT_EQ(module->GetRangeHigh(), 65535);
 }
 
@@ -237,7 +238,7 @@ TEST(OrvViewInitialMapping, EightBitRGBShowsItsStoredColours) {
   ViewerOptions options;
   options.image = dir / "rgb8.tif";
   OpenedViewer v(options);
-  auto* module = dynamic_cast<orv::orv_MappingModule<RGB8>*>(v.frame->GetEventHandler());
+  auto* module = orvview::FindModule<orv::orv_MappingModule<RGB8>>(v.frame);
   ASSERT_NE(module, nullptr);
   const RGB8 voxels[2] = {RGB8(237, 156, 125), RGB8(20, 40, 60)};
   orv::Buffer2d<RGB8> out(2, 1);
@@ -247,7 +248,7 @@ TEST(OrvViewInitialMapping, EightBitRGBShowsItsStoredColours) {
 
   options.stretch = "linear";  // asked for: channels stretched one by one
   OpenedViewer stretched(options);
-  auto* linear = dynamic_cast<orv::orv_MappingModule<RGB8>*>(stretched.frame->GetEventHandler());
+  auto* linear = orvview::FindModule<orv::orv_MappingModule<RGB8>>(stretched.frame);
   linear->Map(voxels, out);
   EXPECT_EQ(out.data[0], RGB8(255, 255, 255));
 }

@@ -32,6 +32,7 @@
 // (label type, flag type) pairs of labelled images.
 #define BIX_FOR_EACH_LABEL_PAIR(M) \
   M(unsigned short, bool)          \
-  M(unsigned int, unsigned char)
+  M(unsigned int, unsigned char)   \
+  M(unsigned int, unsigned short)
 
 #endif

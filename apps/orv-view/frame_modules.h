@@ -1,0 +1,19 @@
+#ifndef ORV_VIEW_FRAME_MODULES_H
+#define ORV_VIEW_FRAME_MODULES_H
+
+#include <orv/orv_frame.h>
+
+namespace orvview {
+
+// The viewer's extension module of type M (its mapping or overlaying
+// module), searched along the frame's chain of event handlers; null if none.
+template <class M>
+M* FindModule(orv::orv_OrthoscopeFrame* frame) {
+  for (wxEvtHandler* h = frame->GetEventHandler(); h && h != frame; h = h->GetNextHandler())
+    if (auto* module = dynamic_cast<M*>(h)) return module;
+  return nullptr;
+}
+
+}  // namespace orvview
+
+#endif

@@ -1,0 +1,74 @@
+#ifndef ORV_LABELEDCANVAS_H
+#define ORV_LABELEDCANVAS_H
+
+#include <orv/orv_frame.h>
+#include <orv/orv_imagecanvas.h>
+#include <orv/orv_overlayer.h>
+
+#include <bix/LabeledImage3d.h>
+
+namespace orv {
+
+// The image canvas with a label overlay painted over every cut window: each
+// window keeps an overlay buffer for its cut and one for its projection, both
+// placed where its slice is; the overlay is painted on the mapped picture, so
+// a change of transparency or colours maps and paints again but resamples
+// nothing.
+template <class T, class L, class B>
+class ORV_EXPORT orv_LabeledImageOrthoscopeCanvas : public orv_ImageOrthoscopeCanvas<T> {
+public:
+  using typename orv_ImageOrthoscopeCanvas<T>::RGBBuffer;
+
+  // The overlayer is not owned; it must outlive the canvas.
+  orv_LabeledImageOrthoscopeCanvas(wxWindow* parent, const orv_Mapper<T>& mapper, orv_Overlayer<L, B>& overlayer,
+                                   bix::Image3d<T>* image, bool ownImage, int id = wxID_ANY,
+                                   const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize);
+
+  void OverlayingChanged(orv_OverlayingEvent& event) override;
+  void UpdateIsosurface() override;
+
+  orv_Overlayer<L, B>& GetOverlayer() const { return m_overlayer; }
+  // The overlay buffer of a window kind (OVERLAY_CUT_XY .. OVERLAY_PROJ_YZ).
+  unsigned int GetOverlayBuffer(orv_OverlayWindowType type) const { return m_buffers[type - OVERLAY_CUT_XY]; }
+
+protected:
+  void OnCutExtracted(int index, bool projection) override;
+
+private:
+  void OnMouse3d(orv_Mouse3dEvent& event) override;
+  // The buffer that window `index` shows: its projection's or its cut's.
+  unsigned int ActiveBuffer(int index) const;
+  void PaintOverlay(int index, RGBBuffer& buffer);
+
+  // OVERLAY_CUT_XY, _XZ, _YZ, OVERLAY_PROJ_XY, _XZ, _YZ in this order.
+  unsigned int m_buffers[6];
+  orv_Overlayer<L, B>& m_overlayer;
+};
+
+// A complete viewer of `image` with `labels` over it: the frame with the
+// "&View", "&Mapping" and "&Overlaying" menus, the mapping module of the
+// voxel type, the basic overlaying module (which deletes the labels with
+// itself when `ownLabels`), and the labeled canvas; not yet shown. Returns
+// null (deleting what it owns) when memory for the mapping ran out.
+template <class T, class L, class B>
+ORV_EXPORT orv_OrthoscopeFrame* orv_CreateLabeledImage3dFrame(bix::Image3d<T>* image,
+                                                              bix::LabeledImage3d<L, B>* labels, bool ownImage,
+                                                              bool ownLabels, wxWindow* parent, int id,
+                                                              const wxString& title,
+                                                              const wxPoint& pos = wxDefaultPosition,
+                                                              const wxSize& size = wxDefaultSize,
+                                                              long style = wxDEFAULT_FRAME_STYLE);
+
+}  // namespace orv
+
+// Every (voxel type, label type, flag type) triple of labeled viewers.
+#define ORV_FOR_EACH_LABELED_TRIPLE(M)                       \
+  M(unsigned char, unsigned int, unsigned char)              \
+  M(unsigned char, unsigned short, bool)                     \
+  M(unsigned short, unsigned short, bool)                    \
+  M(int, unsigned short, bool)                               \
+  M(float, unsigned short, bool)                             \
+  M(bix::RGB_generic<unsigned char>, unsigned short, bool)   \
+  M(bix::RGB_generic<unsigned short>, unsigned short, bool)
+
+#endif

@@ -1,0 +1,182 @@
+#include <orv/basic_overlaying.h>
+
+#include "overlay_paint.h"
+
+#include <bix/Algorithms.h>
+
+#include <algorithm>
+#include <type_traits>
+
+namespace orv {
+
+template <class L>
+unsigned int orv_OverlayBuffer<L>::GetWidth() const {
+  const bix::Vector3d<unsigned>& s = m_layers[0].GetSize();
+  return m_type == OVERLAY_CUT_YZ || m_type == OVERLAY_PROJ_YZ ? s.y : s.x;
+}
+
+template <class L>
+unsigned int orv_OverlayBuffer<L>::GetHeight() const {
+  const bix::Vector3d<unsigned>& s = m_layers[0].GetSize();
+  return m_type == OVERLAY_VOLUME || m_type == OVERLAY_CUT_XY || m_type == OVERLAY_PROJ_XY ? s.y : s.z;
+}
+
+template <class L, class B>
+orv_BasicOverlayingModule<L, B>::orv_BasicOverlayingModule(wxFrame* frame, bix::LabeledImage3d<L, B>* image,
+                                                           bool ownsImage)
+    : orv_OverlayingModule<L, B>(frame), m_image(image), m_ownsImage(ownsImage) {
+  ResetVisibility();
+}
+
+template <class L, class B>
+orv_BasicOverlayingModule<L, B>::~orv_BasicOverlayingModule() {
+  if (m_ownsImage) delete m_image;
+}
+
+// One entry per label from 0 to the highest label, 0 hidden. Labels at or
+// above the boundary bit are left out: they would read as boundary marks.
+template <class L, class B>
+void orv_BasicOverlayingModule<L, B>::ResetVisibility() {
+  m_visibility.clear();
+  if (!m_image) return;
+  const L highest = std::min<L>(m_image->GetHighestLabel(), static_cast<L>(GetHighestBit() - 1));
+  m_visibility.assign(static_cast<std::size_t>(highest) + 1, B(true));
+  m_visibility[0] = B(false);
+}
+
+template <class L, class B>
+L orv_BasicOverlayingModule<L, B>::GetHighestBit() {
+  return BoundaryMark<L>();
+}
+
+template <class L, class B>
+bool orv_BasicOverlayingModule<L, B>::LoadOverlay(bool, const bix::Vector3d<unsigned int>&,
+                                                  const bix::Vector3d<float>&, const bix::Resolution&) {
+  std::fill(std::begin(m_projectionReady), std::end(m_projectionReady), false);
+  ResetVisibility();
+  return false;
+}
+
+template <class L, class B>
+bool orv_BasicOverlayingModule<L, B>::IsEmpty(bool) const {
+  return !m_image || m_image->GetVoxelCount() == 0;
+}
+
+template <class L, class B>
+unsigned int orv_BasicOverlayingModule<L, B>::Buffer_Create(orv_OverlayWindowType type) {
+  m_buffers.push_back(std::make_unique<orv_OverlayBuffer<L>>(type));
+  return static_cast<unsigned int>(m_buffers.size() - 1);
+}
+
+template <class L, class B>
+void orv_BasicOverlayingModule<L, B>::Buffer_SetDim(unsigned int buffer, const bix::Vector3d<unsigned int>& size,
+                                                    const bix::Vector3d<float>& offset,
+                                                    const bix::Vector3d<float>& resolution) {
+  if (buffer >= m_buffers.size()) return;
+  for (unsigned layer = 0; layer < 2; ++layer) {
+    bix::Image3d<L>& image = m_buffers[buffer]->GetLayer(layer);
+    // Every voxel is sampled again before the buffer is painted.
+    if (image.GetSize() != size) image.MakeRoomUninitialized(size);
+    image.SetOffset(offset);
+    image.SetResolution(bix::Resolution(resolution));
+  }
+}
+
+template <class L, class B>
+void orv_BasicOverlayingModule<L, B>::Buffer_Render(unsigned int buffer) {
+  if (buffer >= m_buffers.size() || IsEmpty(false)) return;
+  orv_OverlayBuffer<L>& b = *m_buffers[buffer];
+  switch (b.GetType()) {
+    case OVERLAY_VOLUME:
+      bix::CopyToImage<L>(*GetLabeledImage(true, false), b.GetLayer(0));
+      bix::CopyToImage<L>(*GetLabeledImage(true, true), b.GetLayer(1));
+      b.SetLayersCount(2);
+      break;
+    case OVERLAY_CUT_XY:
+    case OVERLAY_CUT_XZ:
+    case OVERLAY_CUT_YZ:
+      bix::CopyToImage<L>(*GetLabeledImage(false, false), b.GetLayer(0));
+      ComputeBoundary(buffer);
+      b.SetLayersCount(1);
+      break;
+    case OVERLAY_PROJ_XY: RenderProjection(b, 0); break;
+    case OVERLAY_PROJ_XZ: RenderProjection(b, 1); break;
+    case OVERLAY_PROJ_YZ: RenderProjection(b, 2); break;
+  }
+}
+
+// The label projections of a plane are computed once and then resampled for
+// each new position of the window.
+template <class L, class B>
+void orv_BasicOverlayingModule<L, B>::RenderProjection(orv_OverlayBuffer<L>& buffer, int plane) {
+  if (!m_projectionReady[plane]) {
+    const bix::LabeledImage3d<L, B>& labels = *GetLabeledImage(false, false);
+    const std::vector<B>& visibility = GetVis(false);
+    for (int form = 0; form < 2; ++form) {
+      bix::Image3d<L>& projection = m_projection[plane][form];
+      switch (plane) {
+        case 0: bix::Get_Labeled_AF_XY(labels, projection, visibility, form != 0); break;
+        case 1: bix::Get_Labeled_AF_XZ(labels, projection, visibility, form != 0); break;
+        default: bix::Get_Labeled_AF_YZ(labels, projection, visibility, form != 0); break;
+      }
+    }
+    m_projectionReady[plane] = true;
+    ++m_projectionCount[plane];
+  }
+  bix::CopyToImage(m_projection[plane][0], buffer.GetLayer(0));
+  bix::CopyToImage(m_projection[plane][1], buffer.GetLayer(1));
+  buffer.SetLayersCount(2);
+}
+
+template <class L, class B>
+void orv_BasicOverlayingModule<L, B>::ComputeBoundary(unsigned int buffer) {
+  if (buffer >= m_buffers.size()) return;
+  orv_OverlayBuffer<L>& b = *m_buffers[buffer];
+  MarkBoundaries(b.GetLayer(0).GetFirstVoxelAddr(), b.GetWidth(), b.GetHeight());
+}
+
+namespace {
+
+// The visibility as one byte per label for the painting loop (a vector of
+// bool packs bits).
+template <class B>
+const unsigned char* VisibleBytes(const std::vector<B>& visibility, std::vector<unsigned char>& bytes) {
+  if constexpr (sizeof(B) == 1 && !std::is_same_v<B, bool>) {
+    return reinterpret_cast<const unsigned char*>(visibility.data());
+  } else {
+    bytes.resize(visibility.size());
+    for (std::size_t i = 0; i < visibility.size(); ++i) bytes[i] = visibility[i] ? 1 : 0;
+    return bytes.data();
+  }
+}
+
+}  // namespace
+
+template <class L, class B>
+void orv_BasicOverlayingModule<L, B>::Overlay(unsigned int buffer, Buffer2d<Colour>& rgb) const {
+  if (!this->m_overlaying || buffer >= m_buffers.size() || rgb.IsEmpty()) return;
+  const orv_OverlayBuffer<L>& b = *m_buffers[buffer];
+  const std::size_t count = static_cast<std::size_t>(rgb.width) * rgb.height;
+  // A buffer not (yet) of the picture's size paints nothing rather than
+  // reading past either.
+  if (b.GetLayer(0).GetVoxelCount() != count) return;
+  const std::vector<B>& visibility = GetVis(b.GetType() == OVERLAY_VOLUME);
+  std::vector<unsigned char> bytes;
+  const unsigned char* visible = VisibleBytes(visibility, bytes);
+  auto colourOf = [this, buffer](L label) { return this->GetLabelColour(label, buffer); };
+  if (b.GetLayersCount() == 1 || b.GetLayer(1).GetVoxelCount() != count)
+    PaintLabelCut(b.GetLayer(0).GetFirstVoxelAddr(), rgb.data, count, visible, visibility.size(),
+                  this->m_transparency, colourOf);
+  else
+    PaintLabelLayers(b.GetLayer(0).GetFirstVoxelAddr(), b.GetLayer(1).GetFirstVoxelAddr(), rgb.data, count,
+                     visible, visibility.size(), this->m_transparency, colourOf);
+}
+
+#define ORV_INSTANTIATE_OVERLAY_BUFFER(L) template class orv_OverlayBuffer<L>;
+ORV_INSTANTIATE_OVERLAY_BUFFER(unsigned short)
+ORV_INSTANTIATE_OVERLAY_BUFFER(unsigned int)
+
+#define ORV_INSTANTIATE_BASIC_OVERLAYING(L, B) template class orv_BasicOverlayingModule<L, B>;
+ORV_FOR_EACH_BASIC_OVERLAY_PAIR(ORV_INSTANTIATE_BASIC_OVERLAYING)
+
+}  // namespace orv

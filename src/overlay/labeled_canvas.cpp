@@ -1,0 +1,108 @@
+#include <orv/orv_labeledcanvas.h>
+
+#include <orv/basic_overlaying.h>
+#include <orv/orv_factory.h>
+
+#include "info_frame.h"
+#include "view_model.h"
+
+#include <bix/Types.h>
+
+namespace orv {
+
+template <class T, class L, class B>
+orv_LabeledImageOrthoscopeCanvas<T, L, B>::orv_LabeledImageOrthoscopeCanvas(
+    wxWindow* parent, const orv_Mapper<T>& mapper, orv_Overlayer<L, B>& overlayer, bix::Image3d<T>* image,
+    bool ownImage, int id, const wxPoint& pos, const wxSize& size)
+    : orv_ImageOrthoscopeCanvas<T>(parent, mapper, image, ownImage, id, pos, size), m_overlayer(overlayer) {
+  for (int k = 0; k < 6; ++k) m_buffers[k] = overlayer.Buffer_Create(static_cast<orv_OverlayWindowType>(k + 1));
+  this->AddPaintOverStage([this](int index, RGBBuffer& buffer) { PaintOverlay(index, buffer); });
+}
+
+template <class T, class L, class B>
+unsigned int orv_LabeledImageOrthoscopeCanvas<T, L, B>::ActiveBuffer(int index) const {
+  return m_buffers[(this->View().content[index] == CONTENT_AUTOFOCUS ? 3 : 0) + index];
+}
+
+// Both buffers of the window are placed on its new slice; the one it shows
+// samples the labels there (a projection from the cached label projection).
+template <class T, class L, class B>
+void orv_LabeledImageOrthoscopeCanvas<T, L, B>::OnCutExtracted(int index, bool) {
+  const bix::Image3d<T>& slice = this->GetSlice(index);
+  for (int k : {index, index + 3})
+    m_overlayer.Buffer_SetDim(m_buffers[k], slice.GetSize(), slice.GetOffset(), slice.GetResolution().GetRes());
+  m_overlayer.Buffer_Render(ActiveBuffer(index));
+}
+
+template <class T, class L, class B>
+void orv_LabeledImageOrthoscopeCanvas<T, L, B>::PaintOverlay(int index, RGBBuffer& buffer) {
+  if (m_overlayer.IsEmpty(false)) return;
+  m_overlayer.Overlay(ActiveBuffer(index), buffer);
+}
+
+// Settings changes paint again from the buffers at hand; a reload samples
+// every window's labels again.
+template <class T, class L, class B>
+void orv_LabeledImageOrthoscopeCanvas<T, L, B>::OverlayingChanged(orv_OverlayingEvent& event) {
+  if (!event.GetReload()) {
+    this->RemapPictures();
+    return;
+  }
+  if (const bix::Image3d<T>* image = this->GetImage())
+    m_overlayer.LoadOverlay(false, image->GetSize(), image->GetOffset(), image->GetResolution());
+  this->MakeDirtyAndRefresh(PROJ_ALL);
+}
+
+// The label surfaces belong to the volume window, which this canvas does not
+// open yet.
+template <class T, class L, class B>
+void orv_LabeledImageOrthoscopeCanvas<T, L, B>::UpdateIsosurface() {}
+
+template <class T, class L, class B>
+void orv_LabeledImageOrthoscopeCanvas<T, L, B>::OnMouse3d(orv_Mouse3dEvent& event) {
+  orv_ImageOrthoscopeCanvas<T>::OnMouse3d(event);
+  const bix::Image3d<T>* image = this->GetImage();
+  const int index = WindowIndex(event.GetWindow()->GetProjectionType());
+  if (!image || index < 0) return;
+  const bix::Vector3d<int> v =
+      InfoVoxelIndex(event.GetPosition3d(), image->GetOffset(), image->GetResolution().GetRes());
+  const bix::Vector3d<unsigned>& size = image->GetSize();
+  for (unsigned a = 0; a < 3; ++a)
+    if (v[a] < 0 || static_cast<unsigned>(v[a]) >= size[a]) return;
+  const wxMouseEvent& mouse = event.GetMouseEvent();
+  const bool yz = index == 2;
+  m_overlayer.Buffer_OnMouse(ActiveBuffer(index), yz ? mouse.GetY() : mouse.GetX(), yz ? mouse.GetX() : mouse.GetY(),
+                             bix::Vector3d<unsigned>(v.x, v.y, v.z), dynamic_cast<wxFrame*>(this->GetParent()),
+                             mouse);
+}
+
+template <class T, class L, class B>
+orv_OrthoscopeFrame* orv_CreateLabeledImage3dFrame(bix::Image3d<T>* image, bix::LabeledImage3d<L, B>* labels,
+                                                   bool ownImage, bool ownLabels, wxWindow* parent, int id,
+                                                   const wxString& title, const wxPoint& pos, const wxSize& size,
+                                                   long style) {
+  auto* frame = new orv_OrthoscopeFrame(parent, id, title, pos, size, style);
+  auto* overlaying = new orv_BasicOverlayingModule<L, B>(frame, labels, ownLabels);
+  orv_MappingModule<T>* mapping = orv_CreateMapperForType<T>(frame, *image);
+  if (!mapping) {
+    delete overlaying;
+    frame->Destroy();
+    if (ownImage) delete image;
+    return nullptr;
+  }
+  frame->AddExtensionModule(mapping, "&Mapping", true);
+  frame->AddExtensionModule(overlaying, "&Overlaying", true);
+  frame->SetCanvas(
+      new orv_LabeledImageOrthoscopeCanvas<T, L, B>(frame, *mapping, *overlaying, image, ownImage, wxID_ANY));
+  frame->ResizeFrameIfRequired();
+  return frame;
+}
+
+#define ORV_INSTANTIATE_LABELED(T, L, B)                                                                       \
+  template class orv_LabeledImageOrthoscopeCanvas<T, L, B>;                                                    \
+  template orv_OrthoscopeFrame* orv_CreateLabeledImage3dFrame<T, L, B>(                                        \
+      bix::Image3d<T>*, bix::LabeledImage3d<L, B>*, bool, bool, wxWindow*, int, const wxString&, const wxPoint&, \
+      const wxSize&, long);
+ORV_FOR_EACH_LABELED_TRIPLE(ORV_INSTANTIATE_LABELED)
+
+}  // namespace orv
