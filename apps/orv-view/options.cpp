@@ -111,8 +111,10 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
       {wxCMD_LINE_NONE, nullptr, nullptr, nullptr, wxCMD_LINE_VAL_NONE, 0}};
   // Our arguments are UTF-8 (or bytes) whatever the locale: handed over as
   // wide strings.
+  std::vector<std::string> rest = args;
+  if (const std::string error = TakeBatchSaves(rest, options.saves); !error.empty()) return error;
   std::vector<std::wstring> wide = {L"orv-view"};
-  for (const std::string& arg : args) wide.push_back(wxString(arg.c_str(), ArgumentBytes()).ToStdWstring());
+  for (const std::string& arg : rest) wide.push_back(wxString(arg.c_str(), ArgumentBytes()).ToStdWstring());
   std::vector<wchar_t*> argv;
   for (std::wstring& arg : wide) argv.push_back(arg.data());
   wxCmdLineParser parser(kOptions);
@@ -163,10 +165,13 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
 }
 
 std::string Usage() {
-  return "usage: orv-view [IMAGE] [--voxel-size X,Y,Z] [--stretch MODE] [--full-range]\n"
+  return std::string("usage: orv-view [IMAGE] [--voxel-size X,Y,Z] [--stretch MODE] [--full-range]\n"
          "                [--channels C1,C2,C3] [--time N] [--labels FILE | --no-labels]\n"
          "                [--points FILE]\n"
          "                [--snapshot FILE.png] [--help] [--version]\n"
+         "                [--save-view FILE.tif [--projection xy|xz|yz|all] [--decoration N]]\n"
+         "                [--save-gallery FILE.tif START END STEP [--rows N | --columns N] [--spacing N]]\n"
+         "                [--save-data FILE]\n"
          "\n"
          "Shows a 3D image as three orthogonal cuts (XY, XZ, YZ).\n"
          "\n"
@@ -195,7 +200,8 @@ std::string Usage() {
          "                      whose points are marked, added by right-clicking,\n"
          "                      selected by left-clicking and saved with Ctrl-S; a file\n"
          "                      that does not exist is created on the first save\n"
-         "  --snapshot FILE.png save a picture of the three cuts and exit\n"
+         "  --snapshot FILE.png save a picture of the three cuts and exit\n") +
+         BatchUsage() +
          "  --help              show this text\n"
          "  --version           show the version\n";
 }

@@ -1,6 +1,8 @@
 #ifndef ORV_VIEW_OPTIONS_H
 #define ORV_VIEW_OPTIONS_H
 
+#include "batch_options.h"
+
 #include <bix/Vector3d.h>
 
 #include <string>
@@ -21,6 +23,7 @@ struct ViewerOptions {
   std::string labels;              // a label image shown over the image
   bool noLabels = false;           // the sample without its segmentation
   std::string points;              // a point file shown (and saved) with the image
+  BatchSaves saves;                // views, galleries and data to save before exiting
   bool help = false;
   bool version = false;
 };

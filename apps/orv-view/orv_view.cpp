@@ -1,8 +1,11 @@
 // orv-view: the host application. Opens a viewer on an image file, or on the
 // built-in sample stack; more open from the "&File" menu or by dropping
 // files. With --snapshot FILE.png it paints the window, saves exactly what
-// the cut windows show and exits.
+// the cut windows show and exits; with --save-view, --save-gallery or
+// --save-data it saves as the "&View" menu's commands do, without dialogs,
+// and exits.
 
+#include "batch_saves.h"
 #include "open_image.h"
 #include "options.h"
 #include "snapshot.h"
@@ -20,6 +23,9 @@
 namespace {
 
 orvview::ViewerOptions g_options;
+
+// A script's run: it saves something and ends, with no box waiting for a click.
+bool Scripted() { return !g_options.snapshot.empty() || g_options.saves.Any(); }
 
 class ViewerApp : public wxApp {
 public:
@@ -45,12 +51,12 @@ bool ViewerApp::OnInit() {
   } catch (const orvview::OptionError& e) {
     m_failed = true;
     std::fprintf(stderr, "orv-view: %s\n", e.what());
-    if (g_options.snapshot.empty()) wxMessageBox(wxString::FromUTF8(e.what()), "orv-view", wxOK | wxICON_ERROR);
+    if (!Scripted()) wxMessageBox(wxString::FromUTF8(e.what()), "orv-view", wxOK | wxICON_ERROR);
     return true;
   } catch (const std::exception& e) {
     m_failed = true;
     std::fprintf(stderr, "orv-view: %s\n", e.what());
-    if (g_options.snapshot.empty())
+    if (!Scripted())
       wxMessageBox(wxString::Format("The image cannot be opened.\n\n%s", wxString::FromUTF8(e.what())), "orv-view",
                    wxOK | wxICON_ERROR);
     return true;  // OnRun reports the failure as the exit status
@@ -58,10 +64,10 @@ bool ViewerApp::OnInit() {
   m_session = std::make_unique<orvview::ViewerSession>(g_options, orvview::DefaultConfigFile());
   m_session->Adopt(m_frame);
   // A snapshot is a script's run, not a file the user looked at.
-  if (g_options.snapshot.empty() && !g_options.image.empty())
+  if (!Scripted() && !g_options.image.empty())
     m_session->AddRecent(wxFileName(wxString::FromUTF8(g_options.image)).GetAbsolutePath());
   m_frame->Show();
-  if (!g_options.snapshot.empty()) CallAfter(&ViewerApp::TakeSnapshotWhenShown);
+  if (Scripted()) CallAfter(&ViewerApp::TakeSnapshotWhenShown);
   return true;
 }
 
@@ -83,13 +89,16 @@ void ViewerApp::TakeSnapshotWhenShown() {
     CallAfter(&ViewerApp::TakeSnapshotWhenShown);
     return;
   }
-  const wxString path = wxString::FromUTF8(g_options.snapshot);
-  if (orvview::SaveCanvasSnapshot(canvas, path)) {
-    wxPrintf("orv-view: snapshot of the three cuts saved to %s\n", path);
-  } else {
-    std::fprintf(stderr, "orv-view: cannot write the snapshot %s\n", g_options.snapshot.c_str());
-    m_failed = true;
+  if (!g_options.snapshot.empty()) {
+    const wxString path = wxString::FromUTF8(g_options.snapshot);
+    if (orvview::SaveCanvasSnapshot(canvas, path)) {
+      wxPrintf("orv-view: snapshot of the three cuts saved to %s\n", path);
+    } else {
+      std::fprintf(stderr, "orv-view: cannot write the snapshot %s\n", g_options.snapshot.c_str());
+      m_failed = true;
+    }
   }
+  if (g_options.saves.Any() && !orvview::RunBatchSaves(m_frame, g_options.saves)) m_failed = true;
   m_frame->Close(true);
 }
 

@@ -64,7 +64,12 @@ private:
   void OnShowWindow(wxCommandEvent& event);
   void OnReverse(wxCommandEvent& event);
   void OnVolume(wxCommandEvent& event);
-  void OnNotYetAvailable(wxCommandEvent& event);
+  // The save commands and the preferences (orv_frame_dialogs.cpp): each
+  // runs its dialogs, then the canvas's operation.
+  void OnSaveView(wxCommandEvent& event);
+  void OnSaveGallery(wxCommandEvent& event);
+  void OnSave3dData(wxCommandEvent& event);
+  void OnPreferences(wxCommandEvent& event);
   void OnUpdateUI(wxUpdateUIEvent& event);
   void OnCharHook(wxKeyEvent& event);
 

@@ -19,8 +19,10 @@ wxBEGIN_EVENT_TABLE(orv_OrthoscopeFrame, wxFrame)
   EVT_MENU_RANGE(ID_SHOW_XY, ID_SHOW_YZ, orv_OrthoscopeFrame::OnShowWindow)
   EVT_MENU_RANGE(ID_REVERSE_X, ID_REVERSE_Z, orv_OrthoscopeFrame::OnReverse)
   EVT_MENU(ID_VOLUME_VISUALIZATION, orv_OrthoscopeFrame::OnVolume)
-  EVT_MENU_RANGE(ID_SAVE_3D_DATA, ID_SAVE_GALLERY, orv_OrthoscopeFrame::OnNotYetAvailable)
-  EVT_MENU(ID_PREFERENCES, orv_OrthoscopeFrame::OnNotYetAvailable)
+  EVT_MENU(ID_SAVE_3D_DATA, orv_OrthoscopeFrame::OnSave3dData)
+  EVT_MENU(ID_SAVE_VIEW, orv_OrthoscopeFrame::OnSaveView)
+  EVT_MENU(ID_SAVE_GALLERY, orv_OrthoscopeFrame::OnSaveGallery)
+  EVT_MENU(ID_PREFERENCES, orv_OrthoscopeFrame::OnPreferences)
   EVT_UPDATE_UI_RANGE(6011, 6025, orv_OrthoscopeFrame::OnUpdateUI)
 wxEND_EVENT_TABLE()
 
@@ -227,11 +229,6 @@ void orv_OrthoscopeFrame::OnCharHook(wxKeyEvent& event) {
   // The check marks follow the viewer's state; a check item toggles from there.
   DoMenuUpdates();
   ProcessCommand(id);
-}
-
-void orv_OrthoscopeFrame::OnNotYetAvailable(wxCommandEvent& event) {
-  const wxString what = event.GetId() == ID_PREFERENCES ? "The preferences dialog" : "Saving";
-  wxLogError("%s is not available in this version of the viewer.", what);
 }
 
 void orv_OrthoscopeFrame::OnUpdateUI(wxUpdateUIEvent& event) {

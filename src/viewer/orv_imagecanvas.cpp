@@ -6,10 +6,14 @@
 #include "canvas_pictures.h"
 #include "cut_pipeline.h"
 #include "info_frame.h"
+#include "saved_views.h"
 #include "view_model.h"
 
 #include <bix/Algorithms.h>
+#include <bix/Exceptions.h>
 #include <bix/Types.h>
+
+#include <wx/log.h>
 
 namespace orv {
 
@@ -232,13 +236,30 @@ void orv_ImageOrthoscopeCanvas<T>::InfoFrame_UpdateCutAndVisBoxInfo() {
   ShowInfoView(m_infoFrame, View().visibleBox, View().cut);
 }
 
-// Saving arrives with the saving dialogs; until then these write nothing.
+// The library picks the format from the name and writes beside it first, so
+// a failure keeps any previous file; its message names the file.
 template <class T>
-void orv_ImageOrthoscopeCanvas<T>::Save3dData(const wxString&) {}
+void orv_ImageOrthoscopeCanvas<T>::Save3dData(const wxString& path) {
+  if (!m_image) return;
+  try {
+    m_image->SaveImage(std::string(path.mb_str()), 0, true);
+  } catch (const bix::IOException& e) {
+    wxLogError("%s", wxString::FromUTF8(e.what()));
+  } catch (const bix::LibException& e) {
+    wxLogError("%s", wxString::FromUTF8(e.what()));
+  }
+}
+
 template <class T>
-void orv_ImageOrthoscopeCanvas<T>::SaveActualView(const char*, int, orv_ProjectionType) {}
+void orv_ImageOrthoscopeCanvas<T>::SaveActualView(const char* path, int border, orv_ProjectionType windows) {
+  if (m_image) SaveCompositeView(*this, path, border, windows);
+}
+
 template <class T>
-void orv_ImageOrthoscopeCanvas<T>::SaveGalleryView(const char*, int, int, int, bool, int, int) {}
+void orv_ImageOrthoscopeCanvas<T>::SaveGalleryView(const char* path, int first, int last, int step, bool labels,
+                                                   int columns, int border) {
+  if (m_image) orv::SaveGalleryView(*this, path, first, last, step, labels, columns, border);
+}
 
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::GetColourInfo(orv_ProjectionType window, int x, int y, wxString& value,

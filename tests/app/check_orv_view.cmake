@@ -1,7 +1,7 @@
 # Runs the orv-view program as a user would and checks its exit status and
 # messages: --help, --version, a bad option, an unreadable file under
-# --snapshot, a stretch the image has not, no display, and a snapshot of the
-# built-in sample.
+# --snapshot, a stretch the image has not, no display, a snapshot of the
+# built-in sample, and views, galleries and data saved in batch.
 # Arguments: -DVIEWER=<orv-view> -DWORK_DIR=<scratch folder>
 
 function(expect_run expected_rc expected_text)
@@ -50,6 +50,17 @@ expect_run(1 "xvfb-run -a -s \"-screen 0 1280x1024x24\" orv-view IMAGE --snapsho
 expect_run(1 "or use scripts/run IMAGE, which starts one" --snapshot ${WORK_DIR}/nodisplay.png)
 unset(LAUNCH)
 expect_run(0 "snapshot of the three cuts saved to" --snapshot ${WORK_DIR}/sample.png)
+# Figures in batch: a view, a gallery and the data, then the run ends.
+expect_run(0 "orv-view: gallery saved to ${WORK_DIR}/gallery.tif"
+           --save-view ${WORK_DIR}/view.tif --projection xy --save-gallery ${WORK_DIR}/gallery.tif 0 4 2
+           --columns 2 --save-data ${WORK_DIR}/data.ics)
+foreach(saved view.tif gallery.tif data.ics)
+  if(NOT EXISTS ${WORK_DIR}/${saved})
+    message(FATAL_ERROR "orv-view saved no ${saved}")
+  endif()
+endforeach()
+expect_run(1 "orv-view: '${WORK_DIR}/missing/view.tif'" --save-view ${WORK_DIR}/missing/view.tif)
+expect_run(2 "orv-view: --projection needs one of xy, xz, yz, all" --save-view ${WORK_DIR}/v.tif --projection zz)
 # A stack whose resolution tags give x and y but nothing gives z.
 find_program(CONVERT convert)
 if(CONVERT)

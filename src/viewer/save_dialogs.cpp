@@ -1,0 +1,90 @@
+#include "save_dialogs.h"
+
+#include <orv/validators.h>
+
+#include "../wdr/dlg_save_wdr.h"
+
+#include <wx/msgdlg.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+
+namespace orv {
+
+namespace {
+
+constexpr long kDialogStyle = wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX;
+
+template <class W>
+W* Child(wxWindow* parent, int id) {
+  return wxStaticCast(parent->FindWindow(id), W);
+}
+
+}  // namespace
+
+DecorationDialog::DecorationDialog(wxWindow* parent, long* decoration)
+    : wxDialog(parent, wxID_ANY, "Save view", wxDefaultPosition, wxDefaultSize, kDialogStyle),
+      m_decoration(decoration) {
+  DecorationDialogFunc(this);
+  m_projection = Child<wxRadioBox>(this, ID_DECORATION_PROJECTION);
+  m_projection->SetSelection(3);
+  Child<wxTextCtrl>(this, ID_DECORATION_SIZE)->SetValidator(IntValidator<long>(m_decoration, "%d"));
+  // Any text typed is checked at once, so a bad number is reported as it is typed.
+  Bind(wxEVT_TEXT, &DecorationDialog::OnText, this);
+}
+
+void DecorationDialog::OnText(wxCommandEvent& event) {
+  if (event.GetId() == ID_DECORATION_SIZE && Child<wxTextCtrl>(this, ID_DECORATION_SIZE)->IsModified()) Validate();
+  event.Skip();
+}
+
+orv_ProjectionType DecorationDialog::GetProjection() const {
+  static const orv_ProjectionType kBySelection[4] = {PROJ_XY, PROJ_XZ, PROJ_YZ, PROJ_ALL};
+  const int selection = m_projection->GetSelection();
+  return selection >= 0 && selection < 4 ? kBySelection[selection] : PROJ_ALL;
+}
+
+GalleryDialog::GalleryDialog(wxWindow* parent, int sliceCount)
+    : wxDialog(parent, wxID_ANY, "Gallery parameters", wxDefaultPosition, wxDefaultSize, kDialogStyle) {
+  GalleryDialogFunc(this);
+  Child<wxStaticText>(this, ID_GALLERY_SLICE_COUNT)->SetLabel(wxString::Format("Slice count: %d", sliceCount));
+  m_start = Child<wxSpinCtrl>(this, ID_GALLERY_START);
+  m_end = Child<wxSpinCtrl>(this, ID_GALLERY_END);
+  m_step = Child<wxSpinCtrl>(this, ID_GALLERY_STEP);
+  m_count = Child<wxSpinCtrl>(this, ID_GALLERY_COUNT);
+  m_spacing = Child<wxSpinCtrl>(this, ID_GALLERY_SPACING);
+  m_rows = Child<wxRadioButton>(this, ID_GALLERY_ROWS);
+  const int last = std::max(sliceCount - 1, 0);
+  m_start->SetRange(0, last);
+  m_start->SetValue(0);
+  m_end->SetRange(0, last);
+  m_end->SetValue(0);
+  // The gallery divides by the step and the count: neither may go below 1.
+  m_step->SetRange(1, std::max(last, 1));
+  m_step->SetValue(1);
+  m_count->SetRange(1, 100);
+  m_count->SetValue(1);
+  m_spacing->SetRange(0, 100);
+  m_spacing->SetValue(10);
+  m_rows->SetValue(true);
+  GetSizer()->SetSizeHints(this);
+  Bind(wxEVT_BUTTON, &GalleryDialog::OnOK, this, wxID_OK);
+}
+
+void GalleryDialog::OnOK(wxCommandEvent&) {
+  if (GetEndSlice() < GetStartSlice()) {
+    wxMessageBox("'Starting slice' must be less or equal to 'Ending slice'", "Bad input", wxOK | wxICON_WARNING,
+                 this);
+    return;
+  }
+  if (!Validate() || !TransferDataFromWindow()) return;
+  if (IsModal()) {
+    EndModal(wxID_OK);
+  } else {
+    SetReturnCode(wxID_OK);
+    Show(false);
+  }
+}
+
+}  // namespace orv

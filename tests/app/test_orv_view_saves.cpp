@@ -1,0 +1,134 @@
+// orv-view's batch saves: the options that save a view, a gallery or the 3D
+// data without dialogs, and what a run with them writes and says.
+
+#include "gui_test.h"
+
+#include "../bix/io_test_support.h"
+#include "batch_saves.h"
+#include "open_image.h"
+#include "options.h"
+
+#include <bix/ImageIO.h>
+
+using orvview::ParseOptions;
+using orvview::ViewerOptions;
+
+TEST(OrvViewSaveOptions, ParsesWhatTheUsageSays) {
+  ViewerOptions o;
+  ASSERT_EQ(ParseOptions({"stack.tif", "--save-view", "v.tif", "--projection", "xz", "--decoration=0",
+                          "--save-gallery", "g.tif", "2", "20", "3", "--columns", "4", "--spacing", "0",
+                          "--save-data", "d.ics", "--stretch", "none"},
+                         o),
+            "");
+  EXPECT_EQ(o.image, "stack.tif");
+  EXPECT_EQ(o.stretch, "none") << "the other options stay the parser's";
+  const orvview::BatchSaves& s = o.saves;
+  EXPECT_EQ(s.view, "v.tif");
+  EXPECT_EQ(s.projection, "xz");
+  EXPECT_EQ(s.decoration, 0);
+  EXPECT_EQ(s.gallery, "g.tif");
+  EXPECT_EQ(s.start, 2);
+  EXPECT_EQ(s.end, 20);
+  EXPECT_EQ(s.step, 3);
+  EXPECT_FALSE(s.fixedRows);
+  EXPECT_EQ(s.count, 4);
+  EXPECT_EQ(s.spacing, 0);
+  EXPECT_EQ(s.data, "d.ics");
+
+  ViewerOptions d;
+  ASSERT_EQ(ParseOptions({"--save-gallery", "g.tif", "0", "0", "1"}, d), "");
+  EXPECT_TRUE(d.saves.fixedRows) << "one row by default";
+  EXPECT_EQ(d.saves.count, 1);
+  EXPECT_EQ(d.saves.spacing, 10);
+  EXPECT_TRUE(d.saves.view.empty());
+  EXPECT_FALSE(ViewerOptions().saves.Any());
+}
+
+TEST(OrvViewSaveOptions, RefusesWhatMakesNoSense) {
+  const std::string gallery =
+      "--save-gallery needs FILE START END STEP: a TIFF file, the first and the last slice (from 0) and the step "
+      "(from 1), such as gallery.tif 0 20 2";
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"--save-view"}, "--save-view needs the name of a TIFF file, such as view.tif"},
+      {{"--save-view", "--projection", "xy"}, "--save-view needs the name of a TIFF file, such as view.tif"},
+      {{"--save-view", "v.tif", "--projection", "zz"}, "--projection needs one of xy, xz, yz, all"},
+      {{"--save-view", "v.tif", "--decoration", "-1"},
+       "--decoration needs the gap between the windows in pixels, from 0, such as 10"},
+      {{"--projection", "xy"}, "--projection and --decoration need --save-view"},
+      {{"--save-gallery", "g.tif", "0", "10"}, gallery},
+      {{"--save-gallery", "g.tif", "0", "10", "0"}, gallery},
+      {{"--save-gallery", "g.tif", "a", "10", "1"}, gallery},
+      {{"--save-gallery", "g.tif", "5", "4", "1"}, "--save-gallery: the ending slice must not be less than the starting slice"},
+      {{"--save-gallery", "g.tif", "0", "4", "1", "--rows", "0"}, "--rows needs a number of rows from 1"},
+      {{"--save-gallery", "g.tif", "0", "4", "1", "--columns", "x"}, "--columns needs a number of columns from 1"},
+      {{"--save-gallery", "g.tif", "0", "4", "1", "--rows", "2", "--columns", "2"},
+       "--rows and --columns cannot be used together"},
+      {{"--spacing", "3"}, "--rows, --columns and --spacing need --save-gallery"},
+      {{"--save-data"}, "--save-data needs the name of an .ics, .bix or .tif file"},
+  };
+  for (const auto& [args, error] : cases) {
+    ViewerOptions o;
+    EXPECT_EQ(ParseOptions(args, o), error) << args[0] << " ... " << args.back();
+  }
+}
+
+namespace {
+
+class OrvViewSaves : public ::testing::Test {
+protected:
+  void TearDown() override {
+    for (wxWindow* w : wxTopLevelWindows) w->Destroy();
+    orvtest::PumpUntil([] { return wxTopLevelWindows.empty(); });
+  }
+  iotest::ScratchDir dir;
+};
+
+}  // namespace
+
+TEST_F(OrvViewSaves, ARunSavesEachPictureAtFullSizeAndTheData) {
+  const bix::Resolution res(bix::Vector3d<float>(1, 1, 1));
+  const auto image = iotest::MakeImage<unsigned short>(bix::Vector3d<unsigned>(300, 200, 12), {}, res);
+  image.SaveImage(dir / "stack.tif");
+  ViewerOptions options;
+  ASSERT_EQ(ParseOptions({dir / "stack.tif", "--save-view", dir / "v.tif", "--decoration", "0", "--save-gallery",
+                          dir / "g.tif", "1", "11", "5", "--save-data", dir / "d.bix"},
+                         options),
+            "");
+  orv::orv_OrthoscopeFrame* frame = orvview::OpenViewer(options);
+  ASSERT_TRUE(orvtest::ShowAndActivate(frame));
+  // The view at the zoom the viewer opened with; the gallery at level 0.
+  const bix::Vector3d<float> zoom = frame->GetCanvas()->GetZoom();
+  EXPECT_TRUE(orvview::RunBatchSaves(frame, options.saves));
+  EXPECT_EQ(frame->GetCanvas()->GetZoomLevel(), 0);
+  bix::Image3d<bix::RGB_generic<unsigned char>> picture;
+  bix::ReadImage(dir / "v.tif", picture);
+  // The whole image at the viewer's zoom: XY, then YZ beside it, XZ below.
+  EXPECT_EQ(picture.GetSize(), bix::Vector3d<unsigned>(unsigned(300 * zoom.x + 12 * zoom.z),
+                                                       unsigned(200 * zoom.y + 12 * zoom.z), 1));
+  // Three slices of 300 x 200 in one row, 10 pixels apart.
+  bix::ReadImage(dir / "g.tif", picture);
+  EXPECT_EQ(picture.GetSize(), bix::Vector3d<unsigned>(3 * 310 - 10, 200, 1));
+  bix::Image3d<unsigned short> data;
+  bix::ReadImage(dir / "d.bix", data);
+  EXPECT_TRUE(iotest::SameVoxels(data, image));
+}
+
+TEST_F(OrvViewSaves, FailuresAreSaidAndMakeTheRunFail) {
+  const bix::Resolution res(bix::Vector3d<float>(1, 1, 1));
+  iotest::MakeImage<unsigned char>(bix::Vector3d<unsigned>(20, 10, 4), {}, res).SaveImage(dir / "stack.tif");
+  ViewerOptions options;
+  ASSERT_EQ(ParseOptions({dir / "stack.tif", "--save-gallery", dir / "g.tif", "0", "4", "1"}, options), "");
+  orv::orv_OrthoscopeFrame* frame = orvview::OpenViewer(options);
+  ASSERT_TRUE(orvtest::ShowAndActivate(frame));
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(orvview::RunBatchSaves(frame, options.saves));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "orv-view: --save-gallery: the image has 4 slices, numbered 0 to 3\n");
+  EXPECT_TRUE(dir.List() == std::vector<std::string>{"stack.tif"});
+
+  options.saves = {};
+  options.saves.data = dir / "missing/d.bix";
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(orvview::RunBatchSaves(frame, options.saves));
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(said.rfind("orv-view: '" + dir / "missing/d.bix" + "'", 0), 0u) << said;
+}
