@@ -4,7 +4,6 @@
 #include <orv/orv_frame.h>
 #include <orv/orv_pointcanvas.h>
 
-#include <wx/colourdata.h>
 #include <wx/dynarray.h>
 
 namespace orv {
@@ -67,10 +66,6 @@ private:
   int m_infoPage = -1;
   wxArrayInt m_infoLabels;
 };
-
-// The colours both preference dialogs offer as custom colours: one set for
-// the whole program, kept when a dialog ends with OK.
-ORV_EXPORT wxColourData& SharedColourData();
 
 // A complete point viewer of `image`: the frame with the "&View",
 // "&Mapping" and "&Points" menus and the point canvas; `pointFile`, when not

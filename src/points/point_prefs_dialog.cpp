@@ -34,9 +34,4 @@ void PointCanvasPreferencesDialog::OnColour(wxCommandEvent& event) {
   FindWindow(event.GetId())->SetBackgroundColour(field);
 }
 
-wxColourData& SharedColourData() {
-  static wxColourData colours;
-  return colours;
-}
-
 }  // namespace orv

@@ -4,6 +4,7 @@
 #include <orv/point_prefs_dialog.h>
 
 #include "../wdr/info_frame_wdr.h"
+#include "preferences_dialog.h"
 
 #include <wx/choicdlg.h>
 #include <wx/filedlg.h>
@@ -199,11 +200,12 @@ template <class T>
 void orv_PointSetModule<T>::EditOptions() {
   orv_PointCanvasSettings settings;
   m_canvas->GetSettings(settings);
-  wxColourData colours = SharedColourData();
+  // The custom colours are the program's, shared with the canvas's preferences.
+  wxColourData colours = ApplicationColourData();
   PointCanvasPreferencesDialog dialog(m_frame, &settings, &colours);
   if (dialog.ShowModal() != wxID_OK) return;
   m_canvas->SetSettings(settings);
-  SharedColourData() = colours;
+  ApplicationColourData() = colours;
 }
 
 template <class T>
