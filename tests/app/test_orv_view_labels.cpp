@@ -13,6 +13,7 @@
 
 #include <orv/orv_labeledcanvas.h>
 #include <orv/overlaying_module.h>
+#include <orv/point_set_module.h>
 
 #include <memory>
 
@@ -169,4 +170,25 @@ TEST_F(OrvViewLabels, TheSampleComesWithItsNucleiUnlessAskedNot) {
   for (std::size_t i = 0; i < image->GetVoxelCount(); ++i)
     (nuclei->begin()[i] ? (inside += image->begin()[i], ++in) : (outside += image->begin()[i], ++out));
   EXPECT_GT(inside / in, 3 * outside / out);
+}
+
+TEST_F(OrvViewLabels, PointFilesOpenWithTheImageOrAreCreatedOnTheFirstSave) {
+  orvview::ViewerOptions options;
+  options.image = Image();
+  options.points = dir / "new.txt";
+  orv::orv_OrthoscopeFrame* frame = orvview::OpenViewer(options);
+  ASSERT_EQ(frame->GetMenuBar()->GetMenuLabel(2), "&Points");
+  auto* module = orvview::FindModule<orv::orv_PointSetModule<unsigned short>>(frame);
+  ASSERT_NE(module, nullptr);
+  EXPECT_EQ(module->GetFileName(), wxString::FromUTF8(options.points));
+  auto* canvas = dynamic_cast<orv::orv_PointOrthoscopeCanvas<unsigned short>*>(frame->GetCanvas());
+  canvas->AddPoint(Vector3d<float>(3, 4, 5));
+  wxCommandEvent save(wxEVT_MENU, module->GetMenuId(orv::orv_PointSetModule<unsigned short>::MENU_SAVE));
+  frame->GetEventHandler()->ProcessEvent(save);
+  EXPECT_EQ(iotest::FileBytes(options.points), "Gravity(1)\tGravity(2)\tGravity(3)\n3\t4\t5\n");
+  // Opened again, the file is loaded.
+  orv::orv_OrthoscopeFrame* again = orvview::OpenViewer(options);
+  auto* reloaded = dynamic_cast<orv::orv_PointOrthoscopeCanvas<unsigned short>*>(again->GetCanvas());
+  ASSERT_EQ(reloaded->GetPoints().GetCount(), 1u);
+  EXPECT_EQ(reloaded->GetPoints()[0], Vector3d<float>(3, 4, 5));
 }
