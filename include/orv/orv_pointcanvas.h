@@ -7,6 +7,7 @@
 #include <wx/brush.h>
 #include <wx/colour.h>
 #include <wx/font.h>
+#include <wx/graphics.h>
 
 #include <stdexcept>
 #include <vector>
@@ -91,6 +92,7 @@ private:
   const std::vector<unsigned>& Order(unsigned axis);
   std::vector<unsigned> Candidates(int window, float low, float high);
   void DrawMarker(wxDC& dc, unsigned i, int x, int y, int r);
+  static void AddMarkerLines(wxGraphicsPath& path, int kind, int x, int y, int r);
 
   LabelledPointSet m_points;
   unsigned m_current;

@@ -32,6 +32,19 @@ std::string FileBytes(const wxString& path) {
   return bytes;
 }
 
+// A label text as a toolkit string: ASCII (the usual labels) widened
+// directly, anything else through the UTF-8 conversion.
+wxString LabelText(const std::string& utf8, std::wstring& wide) {
+  if (utf8.empty()) return wxString();
+  wide.resize(utf8.size());
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if (c >= 0x80) return wxString::FromUTF8(utf8.data(), utf8.size());
+    wide[i] = static_cast<wchar_t>(c);
+  }
+  return wxString(wide.data(), wide.size());
+}
+
 int MarkerKind(const wxString& word) {
   if (word == "circle") return MARKER_CIRCLE;
   if (word == "box") return MARKER_BOX;
@@ -85,8 +98,14 @@ void orv_PointOrthoscopeCanvas<T>::Load(const wxString& fileName) {
   const bix::Image3d<T>& image = *this->GetImage();
   const bix::Vector3d<float> offset = image.GetOffset(), res = image.GetResolution().GetRes();
 
+  // One point per line: room for all of them at once.
+  const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
   std::vector<bix::Vector3d<float>> coords;
+  coords.reserve(lines);
   wxArrayString labels;
+  labels.Alloc(lines);
+  std::string label;
+  std::wstring wide;
   PointFileColumns columns;
   bool header = true;
   std::vector<std::string_view> fields;
@@ -113,7 +132,7 @@ void orv_PointOrthoscopeCanvas<T>::Load(const wxString& fileName) {
           throw PointFileError("Cannot convert '" + std::string(fields[column]) + "' to a coordinate.");
         p[a] = FileToMicrons(value, offset[a], res[a]);
       }
-      std::string label;
+      label.clear();
       for (std::size_t k = 0; k < fields.size(); ++k)
         if (static_cast<int>(k) != columns.axis[0] && static_cast<int>(k) != columns.axis[1] &&
             static_cast<int>(k) != columns.axis[2]) {
@@ -121,7 +140,7 @@ void orv_PointOrthoscopeCanvas<T>::Load(const wxString& fileName) {
           label.append(fields[k]);
         }
       coords.push_back(p);
-      labels.Add(wxString::FromUTF8(label));
+      labels.Add(LabelText(label, wide));
     });
     if (header) throw PointFileError("Columns with point coordinates not found.");
   } catch (...) {
@@ -218,6 +237,9 @@ std::vector<unsigned> orv_PointOrthoscopeCanvas<T>::Candidates(int window, float
   return PointsBetween(m_points.GetCoords(), Order(axis), axis, low, high);
 }
 
+// Crosses and pluses, the markers of large point sets, are gathered into
+// one path per style and stroked at once: a stroke per line is what costs
+// when thousands of points are near the cut. Rings go on top.
 template <class T>
 void orv_PointOrthoscopeCanvas<T>::Draw(wxDC& dc, orv_ProjectionType window) {
   orv_ImageOrthoscopeCanvas<T>::Draw(dc, window);
@@ -229,19 +251,51 @@ void orv_PointOrthoscopeCanvas<T>::Draw(wxDC& dc, orv_ProjectionType window) {
   const CutAxes& axes = kCutAxes[w];
   const bool projection = markers.projection;
   // Crisp one-pixel lines, as the cut pointer's.
-  if (wxGraphicsContext* gc = dc.GetGraphicsContext()) gc->SetAntialiasMode(wxANTIALIAS_NONE);
+  wxGraphicsContext* gc = dc.GetGraphicsContext();
+  if (gc) gc->SetAntialiasMode(wxANTIALIAS_NONE);
   const unsigned axis = projection ? axes.h : axes.d;
   const float reach = projection ? view.visibleBox.size[axis] : m_fadingDepth * view.voxelStep[axis];
   const float from = projection ? view.visibleBox.offset[axis] : view.cut[axis] - reach;
+  std::vector<wxGraphicsPath> lines(gc ? m_styles.size() : 0);
+  std::vector<bool> used(lines.size(), false);
+  std::vector<MarkerPlace> rings;
   for (unsigned i : Candidates(w, from, projection ? from + reach : view.cut[axis] + reach)) {
     const MarkerPlace place = PlaceMarker(markers, m_points[i]);
     if (!place.drawn) continue;
-    DrawMarker(dc, i, place.x, place.y, place.r);
-    if (m_points.IsSelected(i)) {
-      dc.SetPen(wxPen(m_selectedColour, 1, wxPENSTYLE_SOLID));
-      dc.SetBrush(*wxTRANSPARENT_BRUSH);
-      dc.DrawEllipse(place.x - place.r - 4, place.y - place.r - 4, 2 * place.r + 9, 2 * place.r + 9);
+    const unsigned style = StyleOf(i);
+    const int kind = m_styles[style].marker;
+    if (gc && kind != MARKER_CIRCLE && kind != MARKER_BOX && kind != MARKER_TEXT) {
+      if (!used[style]) lines[style] = gc->CreatePath();
+      used[style] = true;
+      AddMarkerLines(lines[style], kind, place.x, place.y, place.r);
+    } else {
+      DrawMarker(dc, i, place.x, place.y, place.r);
     }
+    if (m_points.IsSelected(i)) rings.push_back(place);
+  }
+  for (std::size_t style = 0; style < lines.size(); ++style) {
+    if (!used[style]) continue;
+    gc->SetPen(wxPen(m_styles[style].colour, 1, wxPENSTYLE_SOLID));
+    gc->StrokePath(lines[style]);
+  }
+  dc.SetPen(wxPen(m_selectedColour, 1, wxPENSTYLE_SOLID));
+  dc.SetBrush(*wxTRANSPARENT_BRUSH);
+  for (const MarkerPlace& ring : rings)
+    dc.DrawEllipse(ring.x - ring.r - 4, ring.y - ring.r - 4, 2 * ring.r + 9, 2 * ring.r + 9);
+}
+
+template <class T>
+void orv_PointOrthoscopeCanvas<T>::AddMarkerLines(wxGraphicsPath& path, int kind, int x, int y, int r) {
+  auto line = [&path](int x1, int y1, int x2, int y2) {
+    path.MoveToPoint(x1, y1);
+    path.AddLineToPoint(x2, y2);
+  };
+  if (kind == MARKER_PLUS) {
+    line(x, y - r, x, y + r + 1);
+    line(x - r, y, x + r + 1, y);
+  } else {
+    line(x - r, y - r, x + r + 1, y + r + 1);
+    line(x - r, y + r, x + r + 1, y - r - 1);
   }
 }
 
@@ -291,11 +345,11 @@ void orv_PointOrthoscopeCanvas<T>::OnMouse3d(orv_Mouse3dEvent& event) {
   const wxSize size = event.GetWindow()->GetClientSize();
   const MarkerView markers(this->View(), w, size.x, size.y, m_fadingDepth, m_markerSize);
   const PickTolerance tolerance = PickToleranceFor(markers, m_pickTolerance);
-  const CutAxes& axes = kCutAxes[w];
-  const unsigned axis = markers.projection ? axes.h : axes.d;
-  const float reach = markers.projection ? tolerance.h : tolerance.d;
-  const long nearest =
-      NearestPoint(m_points.GetCoords(), Candidates(w, p[axis] - reach, p[axis] + reach), markers, tolerance, p);
+  // The few points within reach across the window; NearestPoint weighs the rest.
+  const unsigned h = kCutAxes[w].h;
+  const long nearest = NearestPoint(m_points.GetCoords(),
+                                    PointsBetween(m_points.GetCoords(), Order(h), h, p[h] - tolerance.h, p[h] + tolerance.h),
+                                    markers, tolerance, p);
   if (nearest < 0) return;
   const auto k = static_cast<unsigned>(nearest);
   m_points.Select(k, !m_points.IsSelected(k), !mouse.ShiftDown());
