@@ -327,3 +327,86 @@ TEST_F(PointViewerTest, ThePreferencesDialogAppliesOnlyOnOk) {
   EXPECT_EQ(settings.fadingDepth, 5);
   EXPECT_EQ(settings.markerSize, 7);
 }
+
+TEST_F(PointViewerTest, EveryMarkerKindIsDrawnAtItsPlaceAndFullSizeInProjections) {
+  Open();
+  const Vector3d<float> cut = canvas->GetCut();
+  std::string text = "x0\ty0\tz0\tstyle\tname\n";
+  // Styles 0 to 4: cross, circle, box, plus, text; one point of each, 1.5
+  // microns (one slice) from the cut at z 10.5: r = 2 in the cut window, 3
+  // in a projection.
+  for (int k = 0; k < 5; ++k)
+    text += std::to_string(4 + 7 * k) + "\t10\t" + std::to_string(int(cut.z) + 2) + "\t" + std::to_string(k) + "\tT\n";
+  Write("kinds.txt", text);
+  Write("points.sty", "StyleColumn=style\nMaxStyle=4\nDisplayedLabel=name\n"
+                      "[Style_0]\nColour=#FF0000\nMarker=cross\n[Style_1]\nColour=#00FF00\nMarker=circle\n"
+                      "[Style_2]\nColour=#0000FF\nMarker=box\n[Style_3]\nColour=#FF00FF\nMarker=plus\n"
+                      "[Style_4]\nColour=#00FFFF\nMarker=text\n");
+  ASSERT_TRUE(module->LoadPoints(wxString::FromUTF8(dir / "kinds.txt")));
+  orv_DrWin3d* xy = canvas->GetDrWin(PROJ_XY);
+  auto check = [&](int r, const char* what) {
+    orvtest::PaintNow(xy);
+    const wxImage picture = xy->GetBitmapImage();
+    const CutOrientation o = canvas->View().Orientation(0);
+    auto is = [&](int x, int y, unsigned char red, unsigned char green, unsigned char blue) {
+      return picture.GetRed(x, y) == red && picture.GetGreen(x, y) == green && picture.GetBlue(x, y) == blue;
+    };
+    auto centre = [&](int k) {
+      return o.PixelOf(4.0f + 7 * k, 10.0f, picture.GetWidth(), picture.GetHeight());
+    };
+    PixelPoint c = centre(0);
+    EXPECT_TRUE(is(c.x - r, c.y - r, 255, 0, 0) && is(c.x, c.y, 255, 0, 0)) << what << ": cross";
+    c = centre(1);
+    EXPECT_TRUE(is(c.x, c.y - r, 0, 255, 0) && !is(c.x, c.y, 0, 255, 0)) << what << ": circle";
+    c = centre(2);
+    EXPECT_TRUE(is(c.x - r, c.y, 0, 0, 255) && is(c.x - r, c.y - r, 0, 0, 255) && !is(c.x, c.y, 0, 0, 255))
+        << what << ": box";
+    c = centre(3);
+    EXPECT_TRUE(is(c.x, c.y - r, 255, 0, 255) && is(c.x + r, c.y, 255, 0, 255) && !is(c.x - r, c.y - r, 255, 0, 255))
+        << what << ": plus";
+    c = centre(4);
+    int ink = 0;
+    for (int y = c.y - 8; y <= c.y + 8; ++y)
+      for (int x = c.x - 8; x <= c.x + 8; ++x)
+        if (x >= 0 && y >= 0 && x < picture.GetWidth() && y < picture.GetHeight())
+          ink += picture.GetBlue(x, y) > 100 && picture.GetGreen(x, y) > 100 && picture.GetRed(x, y) < 100;
+    EXPECT_GT(ink, 0) << what << ": text";
+  };
+  check(2, "cut");
+  frame->ProcessCommand(ID_AUTOFOCUS_XY);
+  ASSERT_EQ(canvas->GetContent(PROJ_XY), CONTENT_AUTOFOCUS);
+  check(3, "projection");
+}
+
+TEST_F(PointViewerTest, TheInfoWindowShowsTheFirstTenLabelColumns) {
+  Open();
+  std::string header = "x0\ty0\tz0", line = "1\t2\t3";
+  for (int k = 0; k < 12; ++k) {
+    header += "\tl" + std::to_string(k);
+    line += "\tv" + std::to_string(k);
+  }
+  ASSERT_TRUE(module->LoadPoints(wxString::FromUTF8(Write("twelve.txt", header + "\n" + line + "\n"))));
+  ASSERT_EQ(module->GetInfoLabels().size(), 10u);
+  EXPECT_EQ(module->GetInfoLabels()[9], 9);
+}
+
+TEST_F(PointViewerTest, AColourChosenInCancelledOptionsChangesNothing) {
+  Open();
+  wxTEST_DIALOG(Command(Module::MENU_OPTIONS),
+                orvtest::ExpectDialog<PointCanvasPreferencesDialog>([](PointCanvasPreferencesDialog* d) {
+                  orvtest::ClickButton(d, 20003);
+                  EXPECT_EQ(d->FindWindow(20003)->GetBackgroundColour(), wxColour(0, 0, 255));
+                  return wxID_CANCEL;
+                }),
+                orvtest::ExpectDialog<wxColourDialog>([](wxColourDialog* d) {
+                  d->GetColourData().SetColour(wxColour(0, 0, 255));
+                  struct Widget : wxColourDialog {
+                    static void Push(wxColourDialog* dialog) { (dialog->*&Widget::ColourDataToDialog)(); }
+                  };
+                  Widget::Push(d);
+                  return wxID_OK;
+                }));
+  orv_PointCanvasSettings settings;
+  canvas->GetSettings(settings);
+  EXPECT_EQ(settings.pointColour, wxColour(255, 255, 0));
+}
