@@ -24,6 +24,11 @@ namespace {
 // InNarrowestWidth); float levels in double, summed in one fixed order.
 using Int128 = __int128;
 
+// The row kernels below are inlined into the band functions, so that they
+// are compiled, and vectorised, for each processor the band functions are
+// cloned for (BIX_VECTOR_CLONES).
+#define BIX_ROW_KERNEL inline __attribute__((always_inline))
+
 // The largest |level| for which 81 * level^2, the largest term of a score,
 // still fits in Acc.
 template <class Acc>
@@ -34,7 +39,7 @@ constexpr long long ExactLevelLimit() {
 }
 
 template <class Acc, class T>
-Acc LevelOf(const T& v) {
+BIX_ROW_KERNEL Acc LevelOf(const T& v) {
   if constexpr (std::is_arithmetic_v<T>)
     return static_cast<Acc>(v);
   else
@@ -55,20 +60,18 @@ constexpr bool AlwaysExact() {
 
 // Whether the levels of row[0..n-1] are exact in Acc.
 template <class Acc, class T>
-bool LevelsExact(const T* row, std::size_t n) {
+BIX_ROW_KERNEL bool LevelsExact(const T* __restrict row, std::size_t n) {
   if constexpr (AlwaysExact<T, Acc>()) {
     return true;
   } else {
     static_assert(std::is_integral_v<T>);
     constexpr T limit = static_cast<T>(ExactLevelLimit<Acc>());
-    bool exact = true;
+    T high = 0, low = 0;
     for (std::size_t x = 0; x < n; ++x) {
-      if constexpr (std::is_signed_v<T>)
-        exact &= row[x] <= limit && row[x] >= -limit;
-      else
-        exact &= row[x] <= limit;
+      high = row[x] > high ? row[x] : high;
+      low = row[x] < low ? row[x] : low;
     }
-    return exact;
+    return high <= limit && low >= -limit;
   }
 }
 
@@ -94,7 +97,7 @@ void InNarrowestWidth(Band band) {
 // Floating-point scores of neighbourhoods holding NaN or infinities are no
 // measure at all: they count as the lowest. Integer scores are exact.
 template <class Acc>
-Acc Score(Acc sum, Acc squares) {
+BIX_ROW_KERNEL Acc Score(Acc sum, Acc squares) {
   const Acc score = 9 * squares - sum * sum;
   if constexpr (std::is_floating_point_v<Acc>)
     return std::isfinite(score) ? score : std::numeric_limits<Acc>::lowest();
@@ -109,25 +112,30 @@ public:
   explicit ThreeRows(std::size_t width) : m_width(width), m_levels(3 * width), m_squares(3 * width) {}
 
   // False when a level of `row` is not exact in Acc (nothing is pushed).
-  bool Push(const T* row) {
+  BIX_ROW_KERNEL bool Push(const T* __restrict row) {
     if (!LevelsExact<Acc>(row, m_width)) return false;
-    Acc* l = &m_levels[m_next * m_width];
-    Acc* q = &m_squares[m_next * m_width];
+    Acc* __restrict l = &m_levels[m_next * m_width];
+    Acc* __restrict q = &m_squares[m_next * m_width];
     for (std::size_t x = 0; x < m_width; ++x) {
-      l[x] = LevelOf<Acc>(row[x]);
-      q[x] = l[x] * l[x];
+      const Acc level = LevelOf<Acc>(row[x]);
+      l[x] = level;
+      q[x] = level * level;
     }
     m_next = m_next == 2 ? 0 : m_next + 1;
     return true;
   }
 
-  void Sum(Acc* sum, Acc* squares) const {
+  BIX_ROW_KERNEL void Sum(Acc* __restrict sum, Acc* __restrict squares) const {
     const std::size_t a = m_next * m_width, b = (m_next + 1) % 3 * m_width, c = (m_next + 2) % 3 * m_width;
-    const Acc* l = m_levels.data();
-    const Acc* q = m_squares.data();
+    const Acc* __restrict la = &m_levels[a];
+    const Acc* __restrict lb = &m_levels[b];
+    const Acc* __restrict lc = &m_levels[c];
+    const Acc* __restrict qa = &m_squares[a];
+    const Acc* __restrict qb = &m_squares[b];
+    const Acc* __restrict qc = &m_squares[c];
     for (std::size_t x = 0; x < m_width; ++x) {
-      sum[x] = l[a + x] + l[b + x] + l[c + x];
-      squares[x] = q[a + x] + q[b + x] + q[c + x];
+      sum[x] = la[x] + lb[x] + lc[x];
+      squares[x] = qa[x] + qb[x] + qc[x];
     }
   }
 
@@ -153,21 +161,51 @@ struct RowGrid {
   }
 };
 
-// Scores one row of rays from its column sums widened by one neighbour on each
-// side along the row (edges replicated), and keeps the voxel of `row` wherever
-// the score beats the best so far (the first depth always counts).
-template <class T, class Acc>
-void KeepSharpest(const Acc* sum, const Acc* squares, std::size_t n, const T* row, Acc* best, T* out,
-                  bool first) {
-  const auto keep = [&](std::size_t l, std::size_t x, std::size_t r) {
-    const Acc score = Score<Acc>(sum[l] + sum[x] + sum[r], squares[l] + squares[x] + squares[r]);
-    const bool better = first || score > best[x];
-    best[x] = better ? score : best[x];
-    out[x] = better ? row[x] : out[x];
+// Asks memory for a row that a band reads next: bands jump between rows far
+// apart (from plane to plane), where the hardware's own prefetching starts
+// over and waits for the first lines.
+template <class T>
+BIX_ROW_KERNEL void PrefetchRow(const T* row, std::size_t n) {
+  const char* bytes = reinterpret_cast<const char*>(row);
+  for (std::size_t at = 0; at < n * sizeof(T); at += 64) __builtin_prefetch(bytes + at);
+}
+
+// Scores of one row of rays from its column sums widened by one neighbour on
+// each side along the row (edges replicated).
+template <class Acc>
+BIX_ROW_KERNEL void ScoreRow(const Acc* __restrict sum, const Acc* __restrict squares, std::size_t n,
+                             Acc* __restrict score) {
+  const auto at = [&](std::size_t l, std::size_t x, std::size_t r) {
+    return Score<Acc>(sum[l] + sum[x] + sum[r], squares[l] + squares[x] + squares[r]);
   };
-  keep(0, 0, n > 1 ? 1 : 0);
-  for (std::size_t x = 1; x + 1 < n; ++x) keep(x - 1, x, x + 1);
-  if (n > 1) keep(n - 2, n - 1, n - 1);
+  score[0] = at(0, 0, n > 1 ? 1 : 0);
+  for (std::size_t x = 1; x + 1 < n; ++x) score[x] = at(x - 1, x, x + 1);
+  if (n > 1) score[n - 1] = at(n - 2, n - 1, n - 1);
+}
+
+// Keeps the voxel of `row` wherever its score beats the best so far (the
+// first depth always counts).
+template <class T, class Acc>
+BIX_ROW_KERNEL void KeepSharpest(const Acc* __restrict score, std::size_t n, const T* __restrict row,
+                                 Acc* __restrict best, T* __restrict out, bool first) {
+  if (first) {
+    std::copy(score, score + n, best);
+    std::copy(row, row + n, out);
+    return;
+  }
+  for (std::size_t x = 0; x < n; ++x) {
+    const bool better = score[x] > best[x];
+    best[x] = better ? score[x] : best[x];
+    if constexpr (std::is_integral_v<T>) {
+      // A mask rather than a selection: the compiler vectorises it even though
+      // the scores are wider than the voxels.
+      using Bits = std::make_unsigned_t<T>;
+      const Bits take = static_cast<Bits>(-static_cast<int>(better));
+      out[x] = static_cast<T>((static_cast<Bits>(row[x]) & take) | (static_cast<Bits>(out[x]) & static_cast<Bits>(~take)));
+    } else {
+      out[x] = better ? row[x] : out[x];
+    }
+  }
 }
 
 // The XY and XZ projections of the output rows [r0, r1): one pass over the
@@ -177,16 +215,17 @@ template <class T, class Acc>
 BIX_VECTOR_CLONES bool SharpestInBand(const RowGrid<T>& grid, std::size_t r0, std::size_t r1, T* out) {
   const std::size_t w = grid.width;
   ThreeRows<T, Acc> rows(w);
-  std::vector<Acc> sum(w), squares(w), best((r1 - r0) * w);
+  std::vector<Acc> sum(w), squares(w), score(w), best((r1 - r0) * w);
   const long long begin = static_cast<long long>(r0), end = static_cast<long long>(r1);
   for (std::size_t d = 0; d < grid.depths; ++d) {
     if (!rows.Push(grid.Row(d, begin - 1)) || !rows.Push(grid.Row(d, begin))) return false;
     for (long long r = begin; r < end; ++r) {
+      if (d + 1 < grid.depths) PrefetchRow(grid.Row(d + 1, r + 1), w);
       if (!rows.Push(grid.Row(d, r + 1))) return false;
       rows.Sum(sum.data(), squares.data());
       const std::size_t at = static_cast<std::size_t>(r - begin) * w;
-      KeepSharpest(sum.data(), squares.data(), w, grid.Row(d, r), best.data() + at,
-                   out + static_cast<std::size_t>(r) * w, d == 0);
+      ScoreRow(sum.data(), squares.data(), w, score.data());
+      KeepSharpest(score.data(), w, grid.Row(d, r), best.data() + at, out + static_cast<std::size_t>(r) * w, d == 0);
     }
   }
   return true;
@@ -194,18 +233,24 @@ BIX_VECTOR_CLONES bool SharpestInBand(const RowGrid<T>& grid, std::size_t r0, st
 
 // The first position of the largest score.
 template <class Acc>
-std::size_t FirstLargest(const Acc* score, std::size_t n) {
+BIX_ROW_KERNEL std::size_t FirstLargest(const Acc* __restrict score, std::size_t n) {
+  // Two passes that vectorise: the largest score, then the smallest position
+  // holding it (rows hold fewer than 2^32 voxels).
   Acc largest = score[0];
   for (std::size_t x = 1; x < n; ++x) largest = score[x] > largest ? score[x] : largest;
-  std::size_t at = 0;
-  while (score[at] != largest) ++at;
+  const unsigned count = static_cast<unsigned>(n);
+  unsigned at = count;
+  for (unsigned x = 0; x < count; ++x) {
+    const unsigned candidate = score[x] == largest ? x : count;
+    at = candidate < at ? candidate : at;
+  }
   return at;
 }
 
 // The YZ projection of the output rows (source z) [z0, z1) from float
 // levels: each ray's 9 rows summed in one fixed order (z, then y).
 template <class T, class Acc>
-void SharpestRaysInOrder(const RowGrid<T>& grid, std::size_t z0, std::size_t z1, T* out) {
+BIX_ROW_KERNEL void SharpestRaysInOrder(const RowGrid<T>& grid, std::size_t z0, std::size_t z1, T* out) {
   const std::size_t w = grid.width, sy = grid.depths;
   std::vector<Acc> score(w);
   for (std::size_t z = z0; z < z1; ++z) {
@@ -229,36 +274,53 @@ void SharpestRaysInOrder(const RowGrid<T>& grid, std::size_t z0, std::size_t z1,
   }
 }
 
+// Scores of one ray from its three rows of sums over z, `step` apart.
+template <class Acc>
+BIX_ROW_KERNEL void RaySums(const Acc* __restrict sum, const Acc* __restrict squares, std::size_t step,
+                            std::size_t n, Acc* __restrict score) {
+  for (std::size_t x = 0; x < n; ++x)
+    score[x] = Score<Acc>(sum[x] + sum[step + x] + sum[2 * step + x],
+                          squares[x] + squares[step + x] + squares[2 * step + x]);
+}
+
+// For source row y (clamped), the sums over z of three rows around each z of
+// [z0, z1), into the rows of `sum` and `squares`. False when a level is not
+// exact in Acc.
+template <class T, class Acc>
+BIX_ROW_KERNEL bool SumOverZ(const RowGrid<T>& grid, long long y, std::size_t z0, std::size_t z1,
+                             ThreeRows<T, Acc>& rows, Acc* sum, Acc* squares) {
+  const std::size_t w = grid.width, sy = grid.depths;
+  const std::size_t ry = static_cast<std::size_t>(std::min<long long>(std::max<long long>(y, 0), sy - 1));
+  const long long first = static_cast<long long>(z0);
+  if (!rows.Push(grid.Row(ry, first - 1)) || !rows.Push(grid.Row(ry, first))) return false;
+  for (std::size_t z = z0; z < z1; ++z) {
+    const long long next = static_cast<long long>(z) + 1;
+    if (ry + 1 < sy) PrefetchRow(grid.Row(ry + 1, next), w);
+    if (!rows.Push(grid.Row(ry, next))) return false;
+    rows.Sum(&sum[(z - z0) * w], &squares[(z - z0) * w]);
+  }
+  return true;
+}
+
 // The YZ projection of the output rows [z0, z1) from exact levels: per source
 // row y, the sums over z of three rows (each row's levels computed once per
 // band), then per ray the sum of three of those over y.
 template <class T, class Acc>
-bool SharpestRaysExact(const RowGrid<T>& grid, std::size_t z0, std::size_t z1, T* out) {
+BIX_ROW_KERNEL bool SharpestRaysExact(const RowGrid<T>& grid, std::size_t z0, std::size_t z1, T* out) {
   const std::size_t w = grid.width, sy = grid.depths, n = z1 - z0;
   ThreeRows<T, Acc> rows(w);
   // Sums over z for three consecutive y, in a ring: slot y % 3.
   std::vector<Acc> zsum(3 * n * w), zsquares(3 * n * w), score(w);
-  const auto sumOverZ = [&](long long y) {
-    const std::size_t ry = static_cast<std::size_t>(std::min<long long>(std::max<long long>(y, 0), sy - 1));
+  // (No lambda here: it would not be compiled for the clone's processor.)
+  for (long long y = -1; y <= static_cast<long long>(sy); ++y) {
     const std::size_t slot = static_cast<std::size_t>(y + 3) % 3 * n * w;
-    if (!rows.Push(grid.Row(ry, static_cast<long long>(z0) - 1)) || !rows.Push(grid.Row(ry, static_cast<long long>(z0))))
-      return false;
-    for (std::size_t z = z0; z < z1; ++z) {
-      if (!rows.Push(grid.Row(ry, static_cast<long long>(z) + 1))) return false;
-      rows.Sum(&zsum[slot + (z - z0) * w], &zsquares[slot + (z - z0) * w]);
-    }
-    return true;
-  };
-  if (!sumOverZ(-1) || !sumOverZ(0)) return false;
-  for (std::size_t y = 0; y < sy; ++y) {
-    if (!sumOverZ(static_cast<long long>(y) + 1)) return false;
+    if (!SumOverZ(grid, y, z0, z1, rows, &zsum[slot], &zsquares[slot])) return false;
+    if (y < 1) continue;
+    const std::size_t ray = static_cast<std::size_t>(y - 1);
     for (std::size_t z = z0; z < z1; ++z) {
       const std::size_t at = (z - z0) * w;
-      const Acc* s[3] = {&zsum[at], &zsum[n * w + at], &zsum[2 * n * w + at]};
-      const Acc* q[3] = {&zsquares[at], &zsquares[n * w + at], &zsquares[2 * n * w + at]};
-      for (std::size_t x = 0; x < w; ++x)
-        score[x] = Score<Acc>(s[0][x] + s[1][x] + s[2][x], q[0][x] + q[1][x] + q[2][x]);
-      out[z * sy + y] = grid.Row(y, static_cast<long long>(z))[FirstLargest(score.data(), w)];
+      RaySums(&zsum[at], &zsquares[at], n * w, w, score.data());
+      out[z * sy + ray] = grid.Row(ray, static_cast<long long>(z))[FirstLargest(score.data(), w)];
     }
   }
   return true;
