@@ -167,7 +167,7 @@ struct RowGrid {
 template <class T>
 BIX_ROW_KERNEL void PrefetchRow(const T* row, std::size_t n) {
   const char* bytes = reinterpret_cast<const char*>(row);
-  for (std::size_t at = 0; at < n * sizeof(T); at += 64) __builtin_prefetch(bytes + at);
+  for (std::size_t at = 0; at < n * sizeof(T); at += 64) __builtin_prefetch(bytes + at, 0, 2);
 }
 
 // Scores of one row of rays from its column sums widened by one neighbour on
