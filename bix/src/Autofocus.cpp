@@ -58,20 +58,15 @@ constexpr bool AlwaysExact() {
          -static_cast<long long>(std::numeric_limits<T>::lowest()) <= ExactLevelLimit<Acc>();
 }
 
-// Whether the levels of row[0..n-1] are exact in Acc.
-template <class Acc, class T>
-BIX_ROW_KERNEL bool LevelsExact(const T* __restrict row, std::size_t n) {
-  if constexpr (AlwaysExact<T, Acc>()) {
-    return true;
+// l * l, wrapping instead of overflowing where Acc is too narrow for l (the
+// caller then drops the result: see ThreeRows::Push).
+template <class Acc>
+BIX_ROW_KERNEL Acc Square(Acc l) {
+  if constexpr (std::is_integral_v<Acc>) {
+    using Bits = std::make_unsigned_t<Acc>;
+    return static_cast<Acc>(static_cast<Bits>(l) * static_cast<Bits>(l));
   } else {
-    static_assert(std::is_integral_v<T>);
-    constexpr T limit = static_cast<T>(ExactLevelLimit<Acc>());
-    T high = 0, low = 0;
-    for (std::size_t x = 0; x < n; ++x) {
-      high = row[x] > high ? row[x] : high;
-      low = row[x] < low ? row[x] : low;
-    }
-    return high <= limit && low >= -limit;
+    return l * l;
   }
 }
 
@@ -113,13 +108,27 @@ public:
 
   // False when a level of `row` is not exact in Acc (nothing is pushed).
   BIX_ROW_KERNEL bool Push(const T* __restrict row) {
-    if (!LevelsExact<Acc>(row, m_width)) return false;
     Acc* __restrict l = &m_levels[m_next * m_width];
     Acc* __restrict q = &m_squares[m_next * m_width];
-    for (std::size_t x = 0; x < m_width; ++x) {
-      const Acc level = LevelOf<Acc>(row[x]);
-      l[x] = level;
-      q[x] = level * level;
+    if constexpr (AlwaysExact<T, Acc>()) {
+      for (std::size_t x = 0; x < m_width; ++x) {
+        const Acc level = LevelOf<Acc>(row[x]);
+        l[x] = level;
+        q[x] = level * level;
+      }
+    } else {
+      // Integer levels that may be too large: the largest and smallest are
+      // looked for on the way, and the row is refused after the fact.
+      constexpr T limit = static_cast<T>(ExactLevelLimit<Acc>());
+      T high = 0, low = 0;
+      for (std::size_t x = 0; x < m_width; ++x) {
+        high = row[x] > high ? row[x] : high;
+        low = row[x] < low ? row[x] : low;
+        const Acc level = LevelOf<Acc>(row[x]);
+        l[x] = level;
+        q[x] = Square(level);
+      }
+      if (high > limit || low < -limit) return false;
     }
     m_next = m_next == 2 ? 0 : m_next + 1;
     return true;
@@ -170,42 +179,38 @@ BIX_ROW_KERNEL void PrefetchRow(const T* row, std::size_t n) {
   for (std::size_t at = 0; at < n * sizeof(T); at += 64) __builtin_prefetch(bytes + at, 0, 2);
 }
 
-// Scores of one row of rays from its column sums widened by one neighbour on
-// each side along the row (edges replicated).
+// The score of column sums l, x and r added (x's with its neighbours).
 template <class Acc>
-BIX_ROW_KERNEL void ScoreRow(const Acc* __restrict sum, const Acc* __restrict squares, std::size_t n,
-                             Acc* __restrict score) {
-  const auto at = [&](std::size_t l, std::size_t x, std::size_t r) {
-    return Score<Acc>(sum[l] + sum[x] + sum[r], squares[l] + squares[x] + squares[r]);
-  };
-  score[0] = at(0, 0, n > 1 ? 1 : 0);
-  for (std::size_t x = 1; x + 1 < n; ++x) score[x] = at(x - 1, x, x + 1);
-  if (n > 1) score[n - 1] = at(n - 2, n - 1, n - 1);
+BIX_ROW_KERNEL Acc ScoreOf(const Acc* __restrict sum, const Acc* __restrict squares, std::size_t l,
+                           std::size_t x, std::size_t r) {
+  return Score<Acc>(sum[l] + sum[x] + sum[r], squares[l] + squares[x] + squares[r]);
 }
 
-// Keeps the voxel of `row` wherever its score beats the best so far (the
-// first depth always counts).
+// Keeps `voxel` in `out` and its score in `best` when the score beats the best
+// so far (the first depth always counts).
 template <class T, class Acc>
-BIX_ROW_KERNEL void KeepSharpest(const Acc* __restrict score, std::size_t n, const T* __restrict row,
-                                 Acc* __restrict best, T* __restrict out, bool first) {
-  if (first) {
-    std::copy(score, score + n, best);
-    std::copy(row, row + n, out);
-    return;
+BIX_ROW_KERNEL void Keep(Acc score, const T& voxel, Acc& best, T& out, bool first) {
+  const bool better = first || score > best;
+  best = better ? score : best;
+  if constexpr (std::is_integral_v<T>) {
+    // A mask rather than a selection: the compiler vectorises it even though
+    // the scores are wider than the voxels.
+    using Bits = std::make_unsigned_t<T>;
+    const Bits take = static_cast<Bits>(-static_cast<int>(better));
+    out = static_cast<T>((static_cast<Bits>(voxel) & take) | (static_cast<Bits>(out) & static_cast<Bits>(~take)));
+  } else {
+    out = better ? voxel : out;
   }
-  for (std::size_t x = 0; x < n; ++x) {
-    const bool better = score[x] > best[x];
-    best[x] = better ? score[x] : best[x];
-    if constexpr (std::is_integral_v<T>) {
-      // A mask rather than a selection: the compiler vectorises it even though
-      // the scores are wider than the voxels.
-      using Bits = std::make_unsigned_t<T>;
-      const Bits take = static_cast<Bits>(-static_cast<int>(better));
-      out[x] = static_cast<T>((static_cast<Bits>(row[x]) & take) | (static_cast<Bits>(out[x]) & static_cast<Bits>(~take)));
-    } else {
-      out[x] = better ? row[x] : out[x];
-    }
-  }
+}
+
+// Scores one row of rays from its column sums widened by one neighbour on
+// each side along the row (edges replicated), keeping the sharpest voxels.
+template <class T, class Acc>
+BIX_ROW_KERNEL void KeepSharpest(const Acc* __restrict sum, const Acc* __restrict squares, std::size_t n,
+                                 const T* __restrict row, Acc* __restrict best, T* __restrict out, bool first) {
+  Keep(ScoreOf(sum, squares, 0, 0, n > 1 ? 1 : 0), row[0], best[0], out[0], first);
+  for (std::size_t x = 1; x + 1 < n; ++x) Keep(ScoreOf(sum, squares, x - 1, x, x + 1), row[x], best[x], out[x], first);
+  if (n > 1) Keep(ScoreOf(sum, squares, n - 2, n - 1, n - 1), row[n - 1], best[n - 1], out[n - 1], first);
 }
 
 // The XY and XZ projections of the output rows [r0, r1): one pass over the
@@ -215,7 +220,7 @@ template <class T, class Acc>
 BIX_VECTOR_CLONES bool SharpestInBand(const RowGrid<T>& grid, std::size_t r0, std::size_t r1, T* out) {
   const std::size_t w = grid.width;
   ThreeRows<T, Acc> rows(w);
-  std::vector<Acc> sum(w), squares(w), score(w), best((r1 - r0) * w);
+  std::vector<Acc> sum(w), squares(w), best((r1 - r0) * w);
   const long long begin = static_cast<long long>(r0), end = static_cast<long long>(r1);
   for (std::size_t d = 0; d < grid.depths; ++d) {
     if (!rows.Push(grid.Row(d, begin - 1)) || !rows.Push(grid.Row(d, begin))) return false;
@@ -224,8 +229,8 @@ BIX_VECTOR_CLONES bool SharpestInBand(const RowGrid<T>& grid, std::size_t r0, st
       if (!rows.Push(grid.Row(d, r + 1))) return false;
       rows.Sum(sum.data(), squares.data());
       const std::size_t at = static_cast<std::size_t>(r - begin) * w;
-      ScoreRow(sum.data(), squares.data(), w, score.data());
-      KeepSharpest(score.data(), w, grid.Row(d, r), best.data() + at, out + static_cast<std::size_t>(r) * w, d == 0);
+      KeepSharpest(sum.data(), squares.data(), w, grid.Row(d, r), best.data() + at,
+                   out + static_cast<std::size_t>(r) * w, d == 0);
     }
   }
   return true;
