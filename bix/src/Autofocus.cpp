@@ -236,13 +236,10 @@ BIX_VECTOR_CLONES bool SharpestInBand(const RowGrid<T>& grid, std::size_t r0, st
   return true;
 }
 
-// The first position of the largest score.
+// The first position of `largest` among the scores (rows hold fewer than
+// 2^32 voxels). A minimum rather than a search, so that it vectorises.
 template <class Acc>
-BIX_ROW_KERNEL std::size_t FirstLargest(const Acc* __restrict score, std::size_t n) {
-  // Two passes that vectorise: the largest score, then the smallest position
-  // holding it (rows hold fewer than 2^32 voxels).
-  Acc largest = score[0];
-  for (std::size_t x = 1; x < n; ++x) largest = score[x] > largest ? score[x] : largest;
+BIX_ROW_KERNEL std::size_t FirstAt(const Acc* __restrict score, std::size_t n, Acc largest) {
   const unsigned count = static_cast<unsigned>(n);
   unsigned at = count;
   for (unsigned x = 0; x < count; ++x) {
@@ -250,6 +247,14 @@ BIX_ROW_KERNEL std::size_t FirstLargest(const Acc* __restrict score, std::size_t
     at = candidate < at ? candidate : at;
   }
   return at;
+}
+
+// The first position of the largest score.
+template <class Acc>
+BIX_ROW_KERNEL std::size_t FirstLargest(const Acc* __restrict score, std::size_t n) {
+  Acc largest = score[0];
+  for (std::size_t x = 1; x < n; ++x) largest = score[x] > largest ? score[x] : largest;
+  return FirstAt(score, n, largest);
 }
 
 // The YZ projection of the output rows (source z) [z0, z1) from float
@@ -279,13 +284,18 @@ BIX_ROW_KERNEL void SharpestRaysInOrder(const RowGrid<T>& grid, std::size_t z0, 
   }
 }
 
-// Scores of one ray from its three rows of sums over z, `step` apart.
+// Scores of one ray from its three rows of sums over z, `step` apart, and
+// the largest of them.
 template <class Acc>
-BIX_ROW_KERNEL void RaySums(const Acc* __restrict sum, const Acc* __restrict squares, std::size_t step,
-                            std::size_t n, Acc* __restrict score) {
-  for (std::size_t x = 0; x < n; ++x)
+BIX_ROW_KERNEL Acc RayScores(const Acc* __restrict sum, const Acc* __restrict squares, std::size_t step,
+                             std::size_t n, Acc* __restrict score) {
+  Acc largest = std::numeric_limits<Acc>::lowest();
+  for (std::size_t x = 0; x < n; ++x) {
     score[x] = Score<Acc>(sum[x] + sum[step + x] + sum[2 * step + x],
                           squares[x] + squares[step + x] + squares[2 * step + x]);
+    largest = score[x] > largest ? score[x] : largest;
+  }
+  return largest;
 }
 
 // For source row y (clamped), the sums over z of three rows around each z of
@@ -324,8 +334,8 @@ BIX_ROW_KERNEL bool SharpestRaysExact(const RowGrid<T>& grid, std::size_t z0, st
     const std::size_t ray = static_cast<std::size_t>(y - 1);
     for (std::size_t z = z0; z < z1; ++z) {
       const std::size_t at = (z - z0) * w;
-      RaySums(&zsum[at], &zsquares[at], n * w, w, score.data());
-      out[z * sy + ray] = grid.Row(ray, static_cast<long long>(z))[FirstLargest(score.data(), w)];
+      const Acc largest = RayScores(&zsum[at], &zsquares[at], n * w, w, score.data());
+      out[z * sy + ray] = grid.Row(ray, static_cast<long long>(z))[FirstAt(score.data(), w, largest)];
     }
   }
   return true;
