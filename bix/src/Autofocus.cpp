@@ -106,7 +106,8 @@ class ThreeRows {
 public:
   explicit ThreeRows(std::size_t width) : m_width(width), m_levels(3 * width), m_squares(3 * width) {}
 
-  // False when a level of `row` is not exact in Acc (nothing is pushed).
+  // False when a level of `row` is not exact in Acc: the band's work in Acc
+  // is then void, and the band starts over in a wider type.
   BIX_ROW_KERNEL bool Push(const T* __restrict row) {
     Acc* __restrict l = &m_levels[m_next * m_width];
     Acc* __restrict q = &m_squares[m_next * m_width];
@@ -415,5 +416,7 @@ void Get_AF_YZ(const Image3d<T>& source, Image3d<T>& destination) {
   template void Get_AF_XZ<T>(const Image3d<T>&, Image3d<T>&);        \
   template void Get_AF_YZ<T>(const Image3d<T>&, Image3d<T>&);
 BIX_FOR_EACH_VOXEL_TYPE(BIX_INSTANTIATE_AF)
+#undef BIX_INSTANTIATE_AF
+#undef BIX_ROW_KERNEL
 
 }  // namespace bix

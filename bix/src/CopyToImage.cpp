@@ -96,25 +96,28 @@ std::shared_ptr<const AxisMap> AxisMapOf(unsigned axis, const Vector3d<unsigned>
                                srcRes[axis]});
 }
 
-// Rows ahead that a strided gather asks memory for: each voxel of a
-// one-voxel-wide cut lies in a cache line of its own, and the hardware does not
-// follow strides of whole rows by itself.
+// Voxels ahead that a strided gather asks memory for when each voxel lies in
+// a cache line of its own (a one-voxel-wide cut reads one voxel per row): the
+// hardware does not follow strides of whole rows by itself.
 constexpr std::size_t kPrefetchAhead = 16;
+constexpr std::size_t kCacheLine = 64;
 
-// dst[i] = from[i * step] for i < n (step in voxels), fetching ahead.
+// dst[i] = from[i * step] for i < n (step in voxels).
 template <class T>
 void GatherStrided(const T* from, std::size_t step, std::size_t n, T* dst) {
-  const std::size_t ahead = std::min(n, kPrefetchAhead);
-  for (std::size_t i = 0; i < ahead; ++i) __builtin_prefetch(from + i * step);
+  if (step * sizeof(T) < kCacheLine) {
+    for (std::size_t i = 0; i < n; ++i) dst[i] = from[i * step];
+    return;
+  }
+  for (std::size_t i = 0; i < std::min(n, kPrefetchAhead); ++i) __builtin_prefetch(from + i * step);
   for (std::size_t i = 0; i < n; ++i) {
     if (i + kPrefetchAhead < n) __builtin_prefetch(from + (i + kPrefetchAhead) * step);
     dst[i] = from[i * step];
   }
 }
 
-// Copies the samples of one destination line (`count` voxels, `dstStep`
-// apart) from the source line at `src` (source voxels `srcStep` apart), zero
-// outside the source.
+// Copies the samples of one destination line of `count` voxels from the
+// source line at `src` (its voxels `srcStep` apart), zero outside the source.
 template <class T>
 void CopyLine(const T* src, std::size_t srcStep, const AxisMap& map, T* dst, std::size_t count) {
   std::fill(dst, dst + map.first, T());
