@@ -214,24 +214,96 @@ BIX_ROW_KERNEL void KeepSharpest(const Acc* __restrict sum, const Acc* __restric
   if (n > 1) Keep(ScoreOf(sum, squares, n - 2, n - 1, n - 1), row[n - 1], best[n - 1], out[n - 1], first);
 }
 
+// Whether the levels of row[0..n-1] are exact in Acc.
+template <class Acc, class T>
+BIX_ROW_KERNEL bool LevelsExact(const T* __restrict row, std::size_t n) {
+  if constexpr (AlwaysExact<T, Acc>()) {
+    return true;
+  } else {
+    constexpr T limit = static_cast<T>(ExactLevelLimit<Acc>());
+    T high = 0, low = 0;
+    for (std::size_t x = 0; x < n; ++x) {
+      high = row[x] > high ? row[x] : high;
+      low = row[x] < low ? row[x] : low;
+    }
+    return high <= limit && low >= -limit;
+  }
+}
+
+// For integer levels, whose sums may be taken in any order: each row's levels
+// and squares are summed with their neighbours along the row once, when the
+// row is pushed (edges replicated), so that a row of scores needs only the
+// sums of the last three rows pushed: fewer passes over memory than summing
+// down the rows first.
+template <class T, class Acc>
+class ThreeRowsAcross {
+public:
+  explicit ThreeRowsAcross(std::size_t width) : m_width(width), m_sums(3 * width), m_squares(3 * width) {}
+
+  // False when a level of `row` is not exact in Acc (the band starts over wider).
+  BIX_ROW_KERNEL bool Push(const T* __restrict row) {
+    const std::size_t n = m_width;
+    if (!LevelsExact<Acc>(row, n)) return false;
+    Acc* __restrict sum = &m_sums[m_next * n];
+    Acc* __restrict squares = &m_squares[m_next * n];
+    Across(row, 0, 0, n > 1 ? 1 : 0, sum[0], squares[0]);
+    for (std::size_t x = 1; x + 1 < n; ++x) Across(row, x - 1, x, x + 1, sum[x], squares[x]);
+    if (n > 1) Across(row, n - 2, n - 1, n - 1, sum[n - 1], squares[n - 1]);
+    m_next = m_next == 2 ? 0 : m_next + 1;
+    return true;
+  }
+
+  // Scores the rays of the middle row of the last three pushed, which is
+  // `row`, and keeps its sharpest voxels.
+  BIX_ROW_KERNEL void KeepSharpest(const T* __restrict row, Acc* __restrict best, T* __restrict out, bool first) const {
+    const std::size_t n = m_width, a = m_next * n, b = (m_next + 1) % 3 * n, c = (m_next + 2) % 3 * n;
+    const Acc* __restrict sa = &m_sums[a];
+    const Acc* __restrict sb = &m_sums[b];
+    const Acc* __restrict sc = &m_sums[c];
+    const Acc* __restrict qa = &m_squares[a];
+    const Acc* __restrict qb = &m_squares[b];
+    const Acc* __restrict qc = &m_squares[c];
+    for (std::size_t x = 0; x < n; ++x)
+      Keep(Score<Acc>(sa[x] + sb[x] + sc[x], qa[x] + qb[x] + qc[x]), row[x], best[x], out[x], first);
+  }
+
+private:
+  static BIX_ROW_KERNEL void Across(const T* __restrict row, std::size_t l, std::size_t x, std::size_t r, Acc& sum,
+                                    Acc& squares) {
+    const Acc a = LevelOf<Acc>(row[l]), b = LevelOf<Acc>(row[x]), c = LevelOf<Acc>(row[r]);
+    sum = a + b + c;
+    squares = a * a + b * b + c * c;
+  }
+
+  std::size_t m_width;
+  std::size_t m_next = 0;
+  std::vector<Acc> m_sums, m_squares;
+};
+
 // The XY and XZ projections of the output rows [r0, r1): one pass over the
 // depths, each source row's levels computed once per band. False when a
 // level is not exact in Acc.
 template <class T, class Acc>
 BIX_VECTOR_CLONES bool SharpestInBand(const RowGrid<T>& grid, std::size_t r0, std::size_t r1, T* out) {
   const std::size_t w = grid.width;
-  ThreeRows<T, Acc> rows(w);
-  std::vector<Acc> sum(w), squares(w), best((r1 - r0) * w);
+  // Float sums keep their one order: down the rows, then along them.
+  using Rows = std::conditional_t<std::is_integral_v<Acc>, ThreeRowsAcross<T, Acc>, ThreeRows<T, Acc>>;
+  Rows rows(w);
+  std::vector<Acc> sum(std::is_integral_v<Acc> ? 0 : w), squares(sum.size()), best((r1 - r0) * w);
   const long long begin = static_cast<long long>(r0), end = static_cast<long long>(r1);
   for (std::size_t d = 0; d < grid.depths; ++d) {
     if (!rows.Push(grid.Row(d, begin - 1)) || !rows.Push(grid.Row(d, begin))) return false;
     for (long long r = begin; r < end; ++r) {
       if (d + 1 < grid.depths) PrefetchRow(grid.Row(d + 1, r + 1), w);
       if (!rows.Push(grid.Row(d, r + 1))) return false;
-      rows.Sum(sum.data(), squares.data());
-      const std::size_t at = static_cast<std::size_t>(r - begin) * w;
-      KeepSharpest(sum.data(), squares.data(), w, grid.Row(d, r), best.data() + at,
-                   out + static_cast<std::size_t>(r) * w, d == 0);
+      Acc* const kept = best.data() + static_cast<std::size_t>(r - begin) * w;
+      T* const outRow = out + static_cast<std::size_t>(r) * w;
+      if constexpr (std::is_integral_v<Acc>) {
+        rows.KeepSharpest(grid.Row(d, r), kept, outRow, d == 0);
+      } else {
+        rows.Sum(sum.data(), squares.data());
+        KeepSharpest(sum.data(), squares.data(), w, grid.Row(d, r), kept, outRow, d == 0);
+      }
     }
   }
   return true;
