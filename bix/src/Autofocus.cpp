@@ -414,6 +414,8 @@ BIX_ROW_KERNEL bool SharpestRaysExact(const RowGrid<T>& grid, std::size_t z0, st
   return true;
 }
 
+// The YZ projection of the output rows (source z) [z0, z1) in Acc. False
+// when a level is not exact in Acc.
 template <class T, class Acc>
 BIX_VECTOR_CLONES bool SharpestRaysInBand(const RowGrid<T>& grid, std::size_t z0, std::size_t z1, T* out) {
   if constexpr (std::is_floating_point_v<Acc>) {
