@@ -1,10 +1,16 @@
-// The image library's hot paths on a 1024 x 1024 x 256 16-bit stack (512 MiB):
-// cuts at zoom 1 and 0.5, look-up tables over a slice, autofocus projections.
+// The image library's hot paths on a 1024 x 1024 x 256 16-bit stack (512 MiB,
+// levels 100..3611 as a 12-bit camera gives): cuts at zoom 1 and 0.5, look-up
+// tables over a slice, autofocus projections. Each of the speed rows runs
+// beside its streaming limit (BM_Limit_*): the least work memory allows for
+// the same bytes, written as the plainest loop, so figures read as ratios.
 
 #include <bix/bix.h>
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
+#include <cstring>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -19,7 +25,7 @@ const Stack& BigStack() {
     std::uint32_t state = 12345;
     for (std::size_t i = 0; i < s.GetVoxelCount(); ++i) {
       state = state * 1664525u + 1013904223u;  // deterministic noise
-      v[i] = static_cast<unsigned short>(state >> 16);
+      v[i] = static_cast<unsigned short>(100 + (state >> 16) % 3512);
     }
     return s;
   }();
@@ -94,5 +100,108 @@ void BM_Autofocus(benchmark::State& state, void (*project)(const Stack&, Stack&)
 BENCHMARK_CAPTURE(BM_Autofocus, XY, bix::Get_AF_XY<unsigned short>)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_CAPTURE(BM_Autofocus, XZ, bix::Get_AF_XZ<unsigned short>)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_CAPTURE(BM_Autofocus, YZ, bix::Get_AF_YZ<unsigned short>)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The rows of the speed comparison, each beside its limit. Cut positions move
+// on every call (by a step prime to the extent), as when a user drags the cut.
+constexpr unsigned kStep = 37;
+
+void BM_Limit_StackRead(benchmark::State& state) {
+  const Stack& stack = BigStack();
+  const unsigned short* v = stack.GetFirstVoxelAddr();
+  for (auto _ : state)
+    benchmark::DoNotOptimize(std::accumulate(v, v + stack.GetVoxelCount(), std::uint64_t(0)));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * stack.GetVoxelCount() * 2));
+}
+BENCHMARK(BM_Limit_StackRead)->Unit(benchmark::kMillisecond);
+
+// A 1024 x 256 cut (YZ: one voxel wide at a moving x; XZ: one row per plane
+// at a moving y) through CopyToImage.
+void BM_MovingCut(benchmark::State& state, Cut cut) {
+  const Stack& stack = BigStack();
+  Stack window = cut == kYZ ? CutWindow(cut, 1.f, 256, 1024) : CutWindow(cut, 1.f, 1024, 256);
+  unsigned at = 0;
+  for (auto _ : state) {
+    at = (at + kStep) % 1024;
+    bix::Vector3d<float> offset(0, 0, 0);
+    offset[cut == kYZ ? 0 : 1] = static_cast<float>(at);
+    window.SetOffset(offset);
+    bix::CopyToImage(stack, window);
+    benchmark::DoNotOptimize(window.GetFirstVoxelAddr());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * window.GetVoxelCount() * 2));
+}
+BENCHMARK_CAPTURE(BM_MovingCut, YZ_1024x256, kYZ)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_MovingCut, XZ_1024x256, kXZ)->Unit(benchmark::kMicrosecond);
+
+// The same cuts as the plainest copy loops: a strided read per voxel (YZ) and
+// a memcpy per row (XZ), no geometry at all.
+void BM_Limit_Cut(benchmark::State& state, Cut cut) {
+  const Stack& stack = BigStack();
+  const unsigned short* v = stack.GetFirstVoxelAddr();
+  std::vector<unsigned short> out(1024 * 256);
+  unsigned at = 0;
+  for (auto _ : state) {
+    at = (at + kStep) % 1024;
+    for (std::size_t z = 0; z < 256; ++z) {
+      const unsigned short* plane = v + z * 1024 * 1024;
+      if (cut == kYZ)
+        for (std::size_t y = 0; y < 1024; ++y) out[z * 1024 + y] = plane[y * 1024 + at];
+      else
+        std::memcpy(&out[z * 1024], plane + std::size_t(at) * 1024, 1024 * 2);
+    }
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * out.size() * 2));
+}
+BENCHMARK_CAPTURE(BM_Limit_Cut, YZ_1024x256, kYZ)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Limit_Cut, XZ_1024x256, kXZ)->Unit(benchmark::kMicrosecond);
+
+// A 16-bit slice to 8 bits through a 65536-entry table: LUT::Get per voxel in
+// the host's own loop, the block path GetMany, and a streaming read of the slice.
+struct SliceTable {
+  bix::LUT<unsigned short, unsigned char> lut;
+  std::vector<unsigned short> slice;
+  std::vector<unsigned char> out;
+  SliceTable() : slice(1024 * 1024), out(slice.size()) {
+    lut.Init(65536, 0, 65535);
+    lut.CreateGamma(100, 3611, 1.f, 0, 255);
+    const unsigned short* source = BigStack().GetFirstVoxelAddr() + 128 * slice.size();
+    std::copy(source, source + slice.size(), slice.begin());
+  }
+};
+
+void BM_TableSlice_Get(benchmark::State& state) {
+  SliceTable t;
+  // The host's loop as hosts write it: through plain pointers.
+  const unsigned short* in = t.slice.data();
+  unsigned char* out = t.out.data();
+  const std::size_t n = t.slice.size();
+  for (auto _ : state) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = t.lut.Get(in[i]);
+    benchmark::DoNotOptimize(out);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * t.slice.size() * 2));
+}
+BENCHMARK(BM_TableSlice_Get)->Unit(benchmark::kMicrosecond);
+
+void BM_TableSlice_GetMany(benchmark::State& state) {
+  SliceTable t;
+  for (auto _ : state) {
+    t.lut.GetMany(t.slice.data(), t.slice.size(), t.out.data());
+    benchmark::DoNotOptimize(t.out.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * t.slice.size() * 2));
+}
+BENCHMARK(BM_TableSlice_GetMany)->Unit(benchmark::kMicrosecond);
+
+void BM_Limit_SliceRead(benchmark::State& state) {
+  SliceTable t;
+  for (auto _ : state)
+    benchmark::DoNotOptimize(std::accumulate(t.slice.begin(), t.slice.end(), std::uint64_t(0)));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * t.slice.size() * 2));
+}
+BENCHMARK(BM_Limit_SliceRead)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

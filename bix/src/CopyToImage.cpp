@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace bix {
 
@@ -53,25 +56,89 @@ AxisMap MapAxis(unsigned dstCount, double dstOffset, double dstRes, unsigned src
   return m;
 }
 
+// Index tables are cached per thread (the viewer resamples from its GUI
+// thread, but nothing stops a host from calling in from several): a cut that
+// moves along one axis keeps the tables of the other two, and the three
+// windows of the viewer keep theirs side by side. A table is keyed by
+// everything MapAxis reads, so a hit is exactly the table MapAxis would make.
+struct AxisKey {
+  unsigned dstCount, srcCount;
+  double dstOffset, dstRes, srcOffset, srcRes;
+  bool operator==(const AxisKey& o) const {
+    return dstCount == o.dstCount && srcCount == o.srcCount && dstOffset == o.dstOffset &&
+           dstRes == o.dstRes && srcOffset == o.srcOffset && srcRes == o.srcRes;
+  }
+};
+
+std::shared_ptr<const AxisMap> CachedAxisMap(const AxisKey& key) {
+  // Three windows of three axes, and a few spare for zooming back and forth.
+  constexpr std::size_t kEntries = 12;
+  thread_local std::vector<std::pair<AxisKey, std::shared_ptr<const AxisMap>>> cache;
+  thread_local std::size_t nextVictim = 0;
+  for (const auto& entry : cache)
+    if (entry.first == key) return entry.second;
+  auto map = std::make_shared<const AxisMap>(
+      MapAxis(key.dstCount, key.dstOffset, key.dstRes, key.srcCount, key.srcOffset, key.srcRes));
+  if (cache.size() < kEntries) {
+    cache.emplace_back(key, map);
+  } else {
+    cache[nextVictim] = {key, map};
+    nextVictim = (nextVictim + 1) % kEntries;
+  }
+  return map;
+}
+
+std::shared_ptr<const AxisMap> AxisMapOf(unsigned axis, const Vector3d<unsigned>& dstSize,
+                                         const Vector3d<float>& dstOffset, const Vector3d<float>& dstRes,
+                                         const Vector3d<unsigned>& srcSize, const Vector3d<float>& srcOffset,
+                                         const Vector3d<float>& srcRes) {
+  return CachedAxisMap(AxisKey{dstSize[axis], srcSize[axis], dstOffset[axis], dstRes[axis], srcOffset[axis],
+                               srcRes[axis]});
+}
+
+// Voxels ahead that a strided gather asks memory for when each voxel lies in
+// a cache line of its own (a one-voxel-wide cut reads one voxel per row): the
+// hardware does not follow strides of whole rows by itself.
+constexpr std::size_t kPrefetchAhead = 16;
+constexpr std::size_t kCacheLine = 64;
+
+// dst[i] = from[i * step] for i < n (step in voxels).
 template <class T>
-void CopyRow(const T* srcRow, const AxisMap& xs, T* dst, std::size_t width) {
-  std::fill(dst, dst + xs.first, T());
-  if (xs.last > xs.first) {
-    const std::size_t n = xs.last - xs.first;
-    const T* from = srcRow + xs.index[xs.first];
-    T* to = dst + xs.first;
-    if (xs.stride == 1) {
+void GatherStrided(const T* from, std::size_t step, std::size_t n, T* dst) {
+  if (step * sizeof(T) < kCacheLine) {
+    for (std::size_t i = 0; i < n; ++i) dst[i] = from[i * step];
+    return;
+  }
+  for (std::size_t i = 0; i < std::min(n, kPrefetchAhead); ++i) __builtin_prefetch(from + i * step);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i + kPrefetchAhead < n) __builtin_prefetch(from + (i + kPrefetchAhead) * step);
+    dst[i] = from[i * step];
+  }
+}
+
+// Copies the samples of one destination line of `count` voxels from the
+// source line at `src` (its voxels `srcStep` apart), zero outside the source.
+template <class T>
+void CopyLine(const T* src, std::size_t srcStep, const AxisMap& map, T* dst, std::size_t count) {
+  std::fill(dst, dst + map.first, T());
+  if (map.last > map.first) {
+    const std::size_t n = map.last - map.first;
+    const T* from = src + static_cast<std::size_t>(map.index[map.first]) * srcStep;
+    T* to = dst + map.first;
+    if (map.stride == 1 && srcStep == 1) {
       std::memcpy(static_cast<void*>(to), from, n * sizeof(T));
-    } else if (xs.stride > 1) {
-      // Zoomed out: every stride-th voxel, no index table to load.
-      const std::size_t step = static_cast<std::size_t>(xs.stride);
-      for (std::size_t i = 0; i < n; ++i) to[i] = from[i * step];
+    } else if (map.stride >= 1) {
+      // A run of evenly spaced voxels (zoom 1 or zoomed out): no table to load.
+      GatherStrided(from, static_cast<std::size_t>(map.stride) * srcStep, n, to);
     } else {
-      const long long* idx = xs.index.data();
-      for (std::size_t i = xs.first; i < xs.last; ++i) dst[i] = srcRow[idx[i]];
+      // Zoomed in: neighbours often sample the same voxel; copy it instead of
+      // reading the source again.
+      const long long* idx = map.index.data();
+      for (std::size_t i = map.first; i < map.last; ++i)
+        dst[i] = (i > map.first && idx[i] == idx[i - 1]) ? dst[i - 1] : src[static_cast<std::size_t>(idx[i]) * srcStep];
     }
   }
-  std::fill(dst + xs.last, dst + width, T());
+  std::fill(dst + map.last, dst + count, T());
 }
 
 }  // namespace
@@ -95,18 +162,21 @@ void CopyToImage(const Image3d<T>& source, Image3d<T>& destination) {
   const Vector3d<float>& sOff = source.GetOffset();
   const Vector3d<float>& dRes = destination.GetResolution().GetRes();
   const Vector3d<float>& sRes = source.GetResolution().GetRes();
-  const AxisMap xs = MapAxis(ds.x, dOff.x, dRes.x, ss.x, sOff.x, sRes.x);
-  const AxisMap ys = MapAxis(ds.y, dOff.y, dRes.y, ss.y, sOff.y, sRes.y);
-  const AxisMap zs = MapAxis(ds.z, dOff.z, dRes.z, ss.z, sOff.z, sRes.z);
+  const auto xmap = AxisMapOf(0, ds, dOff, dRes, ss, sOff, sRes);
+  const auto ymap = AxisMapOf(1, ds, dOff, dRes, ss, sOff, sRes);
+  const auto zmap = AxisMapOf(2, ds, dOff, dRes, ss, sOff, sRes);
+  const AxisMap& xs = *xmap;
+  const AxisMap& ys = *ymap;
+  const AxisMap& zs = *zmap;
 
   const T* in = source.GetFirstVoxelAddr();
   const std::size_t rowStride = ss.x;
   const std::size_t planeStride = rowStride * ss.y;
   const std::size_t width = ds.x;
   const std::size_t plane = width * ds.y;
-  // Zoomed in, neighbouring destination planes, rows and column voxels often
-  // sample the same source voxel: copy what was just written instead of
-  // reading the source again (strided cuts pay a cache miss per read).
+  // Zoomed in, neighbouring destination planes and rows often sample the same
+  // source plane or row: copy what was just written instead of reading the
+  // source again (strided cuts pay a cache miss per read).
   for (unsigned z = 0; z < ds.z; ++z) {
     T* outPlane = out + z * plane;
     const long long sz = zs.index[z];
@@ -121,14 +191,10 @@ void CopyToImage(const Image3d<T>& source, Image3d<T>& destination) {
     const T* inPlane = in + static_cast<std::size_t>(sz) * planeStride;
     if (width == 1) {
       // A column of the destination (the YZ cut): one strided gather.
-      const T* column = xs.index[0] < 0 ? nullptr : inPlane + xs.index[0];
-      for (unsigned y = 0; y < ds.y; ++y) {
-        const long long sy = ys.index[y];
-        if (y > 0 && sy == ys.index[y - 1])
-          outPlane[y] = outPlane[y - 1];
-        else
-          outPlane[y] = (column && sy >= 0) ? column[static_cast<std::size_t>(sy) * rowStride] : T();
-      }
+      if (xs.index[0] < 0)
+        std::fill(outPlane, outPlane + plane, T());
+      else
+        CopyLine(inPlane + xs.index[0], rowStride, ys, outPlane, ds.y);
       continue;
     }
     for (unsigned y = 0; y < ds.y; ++y) {
@@ -139,7 +205,7 @@ void CopyToImage(const Image3d<T>& source, Image3d<T>& destination) {
       else if (y > 0 && sy == ys.index[y - 1])
         std::memcpy(static_cast<void*>(outRow), outRow - width, width * sizeof(T));
       else
-        CopyRow(inPlane + static_cast<std::size_t>(sy) * rowStride, xs, outRow, width);
+        CopyLine(inPlane + static_cast<std::size_t>(sy) * rowStride, 1, xs, outRow, width);
     }
   }
 }

@@ -64,19 +64,48 @@ void LUT<T, U>::Init(long count, T lo, T hi) {
   m_table.assign(static_cast<std::size_t>(count), U());
   m_lo = lo;
   m_hi = hi;
-  m_lo_d = static_cast<double>(lo);
-  m_last = static_cast<std::size_t>(count - 1);
+  Placement& p = m_placement;
+  p.lo_d = static_cast<double>(lo);
+  p.last = static_cast<std::size_t>(count - 1);
   const double span = static_cast<double>(hi) - static_cast<double>(lo);
-  m_scale = (count > 1 && span > 0.0) ? static_cast<double>(count - 1) / span : 0.0;
-  if constexpr (std::is_integral_v<T>)
-    m_direct = static_cast<long long>(hi) - static_cast<long long>(lo) == count - 1;
+  p.scale = (count > 1 && span > 0.0) ? static_cast<double>(count - 1) / span : 0.0;
+  if constexpr (std::is_integral_v<T>) {
+    p.lo_i = static_cast<long long>(lo);
+    p.direct = static_cast<long long>(hi) - static_cast<long long>(lo) == count - 1;
+  }
+  UpdateByValue(0, p.last);
+}
+
+template <class T, class U>
+void LUT<T, U>::UpdateByValue(std::size_t first, std::size_t last) {
+  if constexpr (kEveryValue) {
+    // Entries follow the values in order, so the values of [first, last]
+    // form one run; it starts at the first value whose entry is not below first.
+    std::size_t lo = 0, hi = kValueCount;
+    while (lo < hi) {
+      const std::size_t mid = lo + (hi - lo) / 2;
+      if (m_placement.IndexOf(static_cast<T>(mid)) < first)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    for (std::size_t v = lo; v < kValueCount; ++v) {
+      const std::size_t entry = m_placement.IndexOf(static_cast<T>(v));
+      if (entry > last) break;
+      m_byValue[v] = m_table[entry];
+    }
+  } else {
+    (void)first;
+    (void)last;
+  }
 }
 
 template <class T, class U>
 double LUT<T, U>::GetEntryValue(long index) const {
-  if (m_last == 0) return m_lo_d;
-  const double span = static_cast<double>(m_hi) - m_lo_d;
-  return m_lo_d + span * static_cast<double>(index) / static_cast<double>(m_last);
+  const Placement& p = m_placement;
+  if (p.last == 0) return p.lo_d;
+  const double span = static_cast<double>(m_hi) - p.lo_d;
+  return p.lo_d + span * static_cast<double>(index) / static_cast<double>(p.last);
 }
 
 template <class T, class U>
@@ -101,6 +130,7 @@ void LUT<T, U>::CreateGamma(T imin, T imax, float gamma, U omin, U omax) {
       if (inverse != 1.0) t = std::pow(t, inverse);
       m_table[i] = ToOutput<U>(o0 + (o1 - o0) * t, olo, ohi);
     }
+    UpdateByValue(0, m_placement.last);
   }
 }
 
@@ -114,6 +144,7 @@ void LUT<T, U>::CreateThresholding(T lo, T hi, U outside, U inside) {
     const double p = GetEntryValue(static_cast<long>(i));
     m_table[i] = (l <= p && p <= h) ? inside : outside;
   }
+  UpdateByValue(0, m_placement.last);
 }
 
 template <class T, class U>
@@ -129,6 +160,7 @@ void LUT<T, U>::CreateAffine(float k, float q, U omin, U omax) {
       const double p = GetEntryValue(static_cast<long>(i));
       m_table[i] = ToOutput<U>(static_cast<double>(k) * p + static_cast<double>(q), omin, omax);
     }
+    UpdateByValue(0, m_placement.last);
   }
 }
 
@@ -138,10 +170,16 @@ void LUT<T, U>::Set(long index, const U& value) {
     throw LibException("LUT::Set: index " + std::to_string(index) + " outside the table of " +
                        std::to_string(GetCount()) + " entries");
   m_table[static_cast<std::size_t>(index)] = value;
+  UpdateByValue(static_cast<std::size_t>(index), static_cast<std::size_t>(index));
 }
 
 template <class T, class U>
 void LUT<T, U>::GetMany(const T* v, std::size_t n, U* out) const {
+  if constexpr (kEveryValue) {
+    const U* byValue = m_byValue.data();
+    for (std::size_t k = 0; k < n; ++k) out[k] = byValue[static_cast<std::size_t>(v[k])];
+    return;
+  }
   constexpr std::size_t kBlock = 1024;
   std::int32_t index[kBlock];
   const Reader reader = GetReader();

@@ -1,6 +1,9 @@
 #include <bix/Algorithms.h>
+#include <bix/ParallelRuns.h>
 
 #include "ProjectionGeometry.h"
+
+#include <algorithm>
 
 namespace bix {
 
@@ -40,8 +43,59 @@ void KeepOutline(L* plane, std::size_t width, std::size_t height) {
   }
 }
 
+// Output rows [r0, r1) of `width` rays each, the rays looking through
+// `depths` depths: row r of depth d starts at first + d * depthStep + r * rowStep.
+// Each ray takes the first visible label; a band stops early once all its rays
+// have one (later depths cannot change them).
+template <class L, class B>
+void FirstVisibleInBand(const L* first, std::size_t width, std::size_t rowStep, std::size_t depths,
+                        std::size_t depthStep, std::size_t r0, std::size_t r1, const LabelFilter<L, B>& filter,
+                        L* out) {
+  std::size_t open = (r1 - r0) * width;
+  for (std::size_t d = 0; d < depths && open > 0; ++d) {
+    for (std::size_t r = r0; r < r1; ++r) {
+      const L* in = first + d * depthStep + r * rowStep;
+      L* outRow = out + r * width;
+      for (std::size_t x = 0; x < width; ++x) {
+        if (outRow[x] == 0 && filter.Visible(in[x])) {
+          outRow[x] = in[x];
+          --open;
+        }
+      }
+    }
+  }
+}
+
+// Rays [r0, r1) along source rows of `width` voxels: the first visible label of each.
+template <class L, class B>
+void FirstVisibleAlongRows(const L* first, std::size_t width, std::size_t r0, std::size_t r1,
+                           const LabelFilter<L, B>& filter, L* out) {
+  for (std::size_t ray = r0; ray < r1; ++ray) {
+    const L* in = first + ray * width;
+    for (std::size_t x = 0; x < width; ++x) {
+      if (filter.Visible(in[x])) {
+        out[ray] = in[x];
+        break;
+      }
+    }
+  }
+}
+
+// Calls band(first, last) for bands of output rows (`count` rows of `width`
+// rays), shared out over the cores, each band small enough that its output
+// stays in the core's cache while the depths go by.
+template <class Band>
+void ForEachLabelBand(std::size_t count, std::size_t width, std::size_t voxels, Band band) {
+  const std::size_t height = std::max<std::size_t>(1, 16384 / std::max<std::size_t>(1, width));
+  const std::size_t bands = (count + height - 1) / height;
+  ForEachRun(bands, std::min(bands, RunsFor(voxels)), [&](std::size_t, std::size_t b0, std::size_t b1) {
+    for (std::size_t b = b0; b < b1; ++b) band(b * height, std::min(count, (b + 1) * height));
+  });
+}
+
 }  // namespace
 
+// The destination comes zeroed from PrepareProjection: 0 is "no label yet".
 template <class L, class B>
 void Get_Labeled_AF_XY(const LabeledImage3d<L, B>& labels, Image3d<L>& destination,
                        const std::vector<B>& visibility, bool form) {
@@ -50,10 +104,9 @@ void Get_Labeled_AF_XY(const LabeledImage3d<L, B>& labels, Image3d<L>& destinati
   const Vector3d<unsigned> s = labels.GetSize();
   const std::size_t plane = static_cast<std::size_t>(s.x) * s.y;
   L* out = destination.GetFirstVoxelAddr();
-  const L* in = labels.GetFirstVoxelAddr();
-  for (unsigned z = 0; z < s.z; ++z, in += plane)
-    for (std::size_t i = 0; i < plane; ++i)
-      if (out[i] == 0 && filter.Visible(in[i])) out[i] = in[i];
+  ForEachLabelBand(s.y, s.x, plane * s.z, [&](std::size_t r0, std::size_t r1) {
+    FirstVisibleInBand(labels.GetFirstVoxelAddr(), s.x, s.x, s.z, plane, r0, r1, filter, out);
+  });
   if (!form) KeepOutline(out, s.x, s.y);
 }
 
@@ -63,14 +116,11 @@ void Get_Labeled_AF_XZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destinati
   if (!PrepareProjection(labels, destination, 1)) return;
   const LabelFilter<L, B> filter(visibility);
   const Vector3d<unsigned> s = labels.GetSize();
+  const std::size_t plane = static_cast<std::size_t>(s.x) * s.y;
   L* out = destination.GetFirstVoxelAddr();
-  const L* in = labels.GetFirstVoxelAddr();
-  for (unsigned z = 0; z < s.z; ++z) {
-    L* outRow = out + static_cast<std::size_t>(z) * s.x;
-    for (unsigned y = 0; y < s.y; ++y, in += s.x)
-      for (unsigned x = 0; x < s.x; ++x)
-        if (outRow[x] == 0 && filter.Visible(in[x])) outRow[x] = in[x];
-  }
+  ForEachLabelBand(s.z, s.x, plane * s.z, [&](std::size_t r0, std::size_t r1) {
+    FirstVisibleInBand(labels.GetFirstVoxelAddr(), s.x, plane, s.y, s.x, r0, r1, filter, out);
+  });
   if (!form) KeepOutline(out, s.x, s.z);
 }
 
@@ -80,16 +130,11 @@ void Get_Labeled_AF_YZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destinati
   if (!PrepareProjection(labels, destination, 0)) return;
   const LabelFilter<L, B> filter(visibility);
   const Vector3d<unsigned> s = labels.GetSize();
+  const std::size_t rays = static_cast<std::size_t>(s.y) * s.z;
   L* out = destination.GetFirstVoxelAddr();
-  const L* in = labels.GetFirstVoxelAddr();
-  for (std::size_t ray = 0; ray < static_cast<std::size_t>(s.y) * s.z; ++ray, in += s.x) {
-    for (unsigned x = 0; x < s.x; ++x) {
-      if (filter.Visible(in[x])) {
-        out[ray] = in[x];
-        break;
-      }
-    }
-  }
+  ForEachLabelBand(rays, 1, rays * s.x, [&](std::size_t r0, std::size_t r1) {
+    FirstVisibleAlongRows(labels.GetFirstVoxelAddr(), s.x, r0, r1, filter, out);
+  });
   if (!form) KeepOutline(out, s.y, s.z);
 }
 

@@ -16,6 +16,10 @@ namespace bix {
 // precision and snapped up when they lie within 1/10000 of a voxel below a
 // voxel boundary (more far from the origin, see VoxelIndexAt), so that
 // boundaries given in single precision do not fall into the previous voxel.
+// The per-axis index tables are cached between calls, per calling thread (a
+// dozen geometries: three windows' axes and a few zooms), so a cut moving
+// along one axis only remakes that axis's table, and calls from several
+// threads at once are safe.
 template <class T>
 void CopyToImage(const Image3d<T>& source, Image3d<T>& destination);
 
