@@ -4,6 +4,7 @@
 #include "ProjectionGeometry.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace bix {
 
@@ -17,14 +18,41 @@ public:
   explicit LabelFilter(const std::vector<B>& visibility) : m_visible(visibility.size()) {
     for (std::size_t i = 0; i < visibility.size(); ++i) m_visible[i] = visibility[i] ? 1 : 0;
     if (!m_visible.empty()) m_visible[0] = 0;  // background is never projected
+    m_allVisible = m_visible.size() > 1 && std::all_of(m_visible.begin() + 1, m_visible.end(), [](unsigned char v) {
+      return v != 0;
+    });
+    const std::size_t highest = m_visible.empty() ? 0 : m_visible.size() - 1;
+    m_highest = static_cast<L>(std::min<std::size_t>(highest, std::numeric_limits<L>::max()));
   }
   bool Visible(L label) const {
     return static_cast<std::size_t>(label) < m_visible.size() && m_visible[label];
   }
+  // Whether every label from 1 to the highest is visible (the usual case):
+  // visibility is then a comparison, which vectorises, not a table look-up.
+  bool AllVisible() const { return m_allVisible; }
+  // With AllVisible: label l is visible when l - 1 < Highest() in L's
+  // arithmetic (0 wraps round to the largest L).
+  L Highest() const { return m_highest; }
 
 private:
   std::vector<unsigned char> m_visible;
+  bool m_allVisible = false;
+  L m_highest = 0;
 };
+
+// Where out[x] is still 0, takes in[x] if it is a label from 1 to `highest`;
+// returns how many it took. Written without branches so that it vectorises.
+template <class L>
+std::size_t TakeFirstOfRange(const L* __restrict in, L* __restrict out, std::size_t width, L highest) {
+  std::size_t taken = 0;
+  for (std::size_t x = 0; x < width; ++x) {
+    const L v = in[x], o = out[x];
+    const bool take = (o == 0) & (static_cast<L>(v - 1) < highest);
+    out[x] = take ? v : o;
+    taken += take;
+  }
+  return taken;
+}
 
 // Reduces a projected label plane (width x height, row-major) to the outline
 // of each component: pixels with a 4-neighbour in the plane of another label.
@@ -56,6 +84,10 @@ void FirstVisibleInBand(const L* first, std::size_t width, std::size_t rowStep, 
     for (std::size_t r = r0; r < r1; ++r) {
       const L* in = first + d * depthStep + r * rowStep;
       L* outRow = out + r * width;
+      if (filter.AllVisible()) {
+        open -= TakeFirstOfRange(in, outRow, width, filter.Highest());
+        continue;
+      }
       for (std::size_t x = 0; x < width; ++x) {
         if (outRow[x] == 0 && filter.Visible(in[x])) {
           outRow[x] = in[x];
@@ -66,12 +98,31 @@ void FirstVisibleInBand(const L* first, std::size_t width, std::size_t rowStep, 
   }
 }
 
+// The first label from 1 to `highest` of a row, 0 if none. Runs of 32
+// voxels holding none are passed over with a test that vectorises.
+template <class L>
+L FirstOfRange(const L* in, std::size_t width, L highest) {
+  std::size_t x = 0;
+  for (; x + 32 <= width; x += 32) {
+    unsigned any = 0;
+    for (std::size_t k = 0; k < 32; ++k) any |= static_cast<L>(in[x + k] - 1) < highest;
+    if (any) break;
+  }
+  for (; x < width; ++x)
+    if (static_cast<L>(in[x] - 1) < highest) return in[x];
+  return 0;
+}
+
 // Rays [r0, r1) along source rows of `width` voxels: the first visible label of each.
 template <class L, class B>
 void FirstVisibleAlongRows(const L* first, std::size_t width, std::size_t r0, std::size_t r1,
                            const LabelFilter<L, B>& filter, L* out) {
   for (std::size_t ray = r0; ray < r1; ++ray) {
     const L* in = first + ray * width;
+    if (filter.AllVisible()) {
+      out[ray] = FirstOfRange(in, width, filter.Highest());
+      continue;
+    }
     for (std::size_t x = 0; x < width; ++x) {
       if (filter.Visible(in[x])) {
         out[ray] = in[x];
@@ -138,6 +189,14 @@ void Get_Labeled_AF_YZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destinati
   if (!form) KeepOutline(out, s.y, s.z);
 }
 
+template <class L>
+void KeepLabelOutline(Image3d<L>& projection, unsigned depthAxis) {
+  const Vector3d<unsigned> s = projection.GetSize();
+  const std::size_t width = depthAxis == 0 ? s.y : s.x;
+  const std::size_t height = depthAxis == 2 ? s.y : s.z;
+  if (projection.GetVoxelCount() == width * height) KeepOutline(projection.GetFirstVoxelAddr(), width, height);
+}
+
 #define BIX_INSTANTIATE_LABELED_AF(L, B)                                                        \
   template void Get_Labeled_AF_XY<L, B>(const LabeledImage3d<L, B>&, Image3d<L>&,              \
                                         const std::vector<B>&, bool);                          \
@@ -146,5 +205,7 @@ void Get_Labeled_AF_YZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destinati
   template void Get_Labeled_AF_YZ<L, B>(const LabeledImage3d<L, B>&, Image3d<L>&,              \
                                         const std::vector<B>&, bool);
 BIX_FOR_EACH_LABEL_PAIR(BIX_INSTANTIATE_LABELED_AF)
+template void KeepLabelOutline<unsigned short>(Image3d<unsigned short>&, unsigned);
+template void KeepLabelOutline<unsigned int>(Image3d<unsigned int>&, unsigned);
 
 }  // namespace bix

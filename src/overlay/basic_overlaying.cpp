@@ -110,16 +110,18 @@ void orv_BasicOverlayingModule<L, B>::Buffer_Render(unsigned int buffer) {
 template <class L, class B>
 void orv_BasicOverlayingModule<L, B>::RenderProjection(orv_OverlayBuffer<L>& buffer, int plane) {
   if (!m_projectionReady[plane]) {
+    // Both forms from one pass over the labels: the outlines are those of
+    // the areas.
     const bix::LabeledImage3d<L, B>& labels = *GetLabeledImage(false, false);
     const std::vector<B>& visibility = GetVis(false);
-    for (int form = 0; form < 2; ++form) {
-      bix::Image3d<L>& projection = m_projection[plane][form];
-      switch (plane) {
-        case 0: bix::Get_Labeled_AF_XY(labels, projection, visibility, form != 0); break;
-        case 1: bix::Get_Labeled_AF_XZ(labels, projection, visibility, form != 0); break;
-        default: bix::Get_Labeled_AF_YZ(labels, projection, visibility, form != 0); break;
-      }
+    bix::Image3d<L>& area = m_projection[plane][1];
+    switch (plane) {
+      case 0: bix::Get_Labeled_AF_XY(labels, area, visibility, true); break;
+      case 1: bix::Get_Labeled_AF_XZ(labels, area, visibility, true); break;
+      default: bix::Get_Labeled_AF_YZ(labels, area, visibility, true); break;
     }
+    m_projection[plane][0] = area;
+    bix::KeepLabelOutline(m_projection[plane][0], 2 - plane);
     m_projectionReady[plane] = true;
     ++m_projectionCount[plane];
   }

@@ -165,7 +165,9 @@ TEST(FastAutofocus, LabelledProjectionsEqualTheReference) {
   for (const Vector3d<unsigned>& s : sizes) {
     Labels labels(s);
     for (unsigned& v : labels) v = g() % 3 == 0 ? g() % 9 : 0;  // labels 0..8, mostly background
-    const std::vector<unsigned char> visible{1, 1, 0, 1, 1, 1, 0, 1};  // 8 beyond: not visible
+    // Some labels hidden, and all of 1..6 visible (7 and 8 beyond: hidden).
+    for (const std::vector<unsigned char>& visible :
+         {std::vector<unsigned char>{1, 1, 0, 1, 1, 1, 0, 1}, std::vector<unsigned char>{0, 1, 1, 1, 1, 1, 1}})
     for (unsigned axis = 0; axis < 3; ++axis) {
       Vector3d<unsigned> size = s;
       size[axis] = 1;
@@ -295,4 +297,22 @@ TEST(FastLUT, GetReadsTheEntryOfEveryValue) {
   palette.CreateThresholding(30, 40, Rgb8(1, 2, 3), Rgb8(4, 5, 6));
   palette.Set(5, Rgb8(9, 9, 9));
   ExpectGetAsReader(palette, "palette");
+}
+
+// The outlines made from the areas equal the second form computed directly.
+TEST(FastAutofocus, OutlinesFromAreasEqualTheSecondForm) {
+  using Labels = bix::LabeledImage3d<unsigned short, bool>;
+  Labels labels(Vector3d<unsigned>(23, 17, 11));
+  std::mt19937 g(8);
+  for (unsigned short& v : labels) v = g() % 4 == 0 ? static_cast<unsigned short>(g() % 6) : 0;
+  const std::vector<bool> visible{false, true, true, false, true};
+  void (*const project[3])(const Labels&, Image3d<unsigned short>&, const std::vector<bool>&, bool) = {
+      bix::Get_Labeled_AF_YZ, bix::Get_Labeled_AF_XZ, bix::Get_Labeled_AF_XY};
+  for (unsigned axis = 0; axis < 3; ++axis) {
+    Image3d<unsigned short> outline, area;
+    project[axis](labels, outline, visible, false);
+    project[axis](labels, area, visible, true);
+    bix::KeepLabelOutline(area, axis);
+    EXPECT_TRUE(std::equal(area.begin(), area.end(), outline.begin())) << "axis " << axis;
+  }
 }

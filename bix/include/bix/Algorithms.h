@@ -59,6 +59,13 @@ template <class L, class B>
 void Get_Labeled_AF_YZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destination,
                        const std::vector<B>& visibility, bool form);
 
+// Turns a label projection of the first form (`form` true above) into the
+// second in place: each label kept only on its outline. `depthAxis` is the
+// axis projected along (0 for YZ, 1 for XZ, 2 for XY). Both forms of a plane
+// thus cost one pass over the labels.
+template <class L>
+void KeepLabelOutline(Image3d<L>& projection, unsigned depthAxis);
+
 }  // namespace bix
 
 #endif
