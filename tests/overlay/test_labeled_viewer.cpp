@@ -405,6 +405,14 @@ TEST(LabeledViewerMouse, OnlyEventsOverTheImageReachTheOverlayer) {
   frame->SetClientSize(600, 600);
   ASSERT_TRUE(orvtest::ShowAndActivate(frame));
   orv_DrWin3d* yz = canvas->GetDrWin(PROJ_YZ);
+  // The window's place and size settle with the frame's last size events.
+  wxSize settled;
+  ASSERT_TRUE(orvtest::PumpUntil([&] {
+    const wxSize now = yz->GetClientSize();
+    const bool same = now == settled && now.x > 0;
+    settled = now;
+    return same;
+  }));
   // YZ shows z across and y down: pixel (7, 5) is voxel z 7, y 5 at the cut's x.
   const CutOrientation o = canvas->View().Orientation(2);
   const PixelPoint inside = o.PixelOf(7.25f, 5.25f, yz->GetClientSize().x, yz->GetClientSize().y);
