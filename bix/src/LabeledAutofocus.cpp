@@ -40,18 +40,22 @@ private:
   L m_highest = 0;
 };
 
-// Where out[x] is still 0, takes in[x] if it is a label from 1 to `highest`;
-// returns how many it took. Written without branches so that it vectorises.
+// Where out[x] is still 0, takes in[x] if it is a label from 1 to `highest`.
+// Written without branches so that it vectorises.
 template <class L>
-std::size_t TakeFirstOfRange(const L* __restrict in, L* __restrict out, std::size_t width, L highest) {
-  std::size_t taken = 0;
+void TakeFirstOfRange(const L* __restrict in, L* __restrict out, std::size_t width, L highest) {
   for (std::size_t x = 0; x < width; ++x) {
     const L v = in[x], o = out[x];
-    const bool take = (o == 0) & (static_cast<L>(v - 1) < highest);
-    out[x] = take ? v : o;
-    taken += take;
+    out[x] = (o == 0) & (static_cast<L>(v - 1) < highest) ? v : o;
   }
-  return taken;
+}
+
+// Whether a run of output rays still has one without a label.
+template <class L>
+bool AnyOpen(const L* out, std::size_t count) {
+  unsigned open = 0;
+  for (std::size_t i = 0; i < count; ++i) open |= out[i] == 0;
+  return open != 0;
 }
 
 // Reduces a projected label plane (width x height, row-major) to the outline
@@ -81,13 +85,16 @@ void FirstVisibleInBand(const L* first, std::size_t width, std::size_t rowStep, 
                         L* out) {
   std::size_t open = (r1 - r0) * width;
   for (std::size_t d = 0; d < depths && open > 0; ++d) {
+    if (filter.AllVisible()) {
+      for (std::size_t r = r0; r < r1; ++r)
+        TakeFirstOfRange(first + d * depthStep + r * rowStep, out + r * width, width, filter.Highest());
+      // The band's rays are checked for one still open every 8 depths.
+      if (d % 8 == 7 && !AnyOpen(out + r0 * width, (r1 - r0) * width)) open = 0;
+      continue;
+    }
     for (std::size_t r = r0; r < r1; ++r) {
       const L* in = first + d * depthStep + r * rowStep;
       L* outRow = out + r * width;
-      if (filter.AllVisible()) {
-        open -= TakeFirstOfRange(in, outRow, width, filter.Highest());
-        continue;
-      }
       for (std::size_t x = 0; x < width; ++x) {
         if (outRow[x] == 0 && filter.Visible(in[x])) {
           outRow[x] = in[x];
@@ -137,7 +144,7 @@ void FirstVisibleAlongRows(const L* first, std::size_t width, std::size_t r0, st
 // stays in the core's cache while the depths go by.
 template <class Band>
 void ForEachLabelBand(std::size_t count, std::size_t width, std::size_t voxels, Band band) {
-  const std::size_t height = std::max<std::size_t>(1, 16384 / std::max<std::size_t>(1, width));
+  const std::size_t height = std::max<std::size_t>(1, 4096 / std::max<std::size_t>(1, width));
   const std::size_t bands = (count + height - 1) / height;
   ForEachRun(bands, std::min(bands, RunsFor(voxels)), [&](std::size_t, std::size_t b0, std::size_t b1) {
     for (std::size_t b = b0; b < b1; ++b) band(b * height, std::min(count, (b + 1) * height));
