@@ -61,7 +61,8 @@ struct ORV_EXPORT orv_MenuKey {
 ORV_EXPORT std::vector<orv_MenuKey> MenuKeys(const wxMenuBar* bar);
 // The id of the item whose accelerator is this key code with exactly these
 // modifiers (wxMOD_ALT, wxMOD_CONTROL, wxMOD_SHIFT; others ignored), or
-// wxID_NONE.
+// wxID_NONE. Of several such items the last in menu order wins (a module's
+// menu over the frame's own).
 ORV_EXPORT int FindMenuKey(const std::vector<orv_MenuKey>& keys, int keyCode, int modifiers);
 
 }  // namespace orv

@@ -77,10 +77,14 @@ std::vector<orv_MenuKey> MenuKeys(const wxMenuBar* bar) {
   return keys;
 }
 
+// The last of several items with one key wins: a module's menu (or a
+// host's, appended later) is the more specific one, as its handler comes
+// first in the frame's chain ("Save" of the points rather than "Save 3d
+// data...", both Ctrl-S).
 int FindMenuKey(const std::vector<orv_MenuKey>& keys, int keyCode, int modifiers) {
   const int key = NormalizedKey(keyCode), flags = AccelFlags(modifiers);
-  for (const orv_MenuKey& row : keys)
-    if (row.keyCode == key && row.flags == flags) return row.id;
+  for (auto row = keys.rbegin(); row != keys.rend(); ++row)
+    if (row->keyCode == key && row->flags == flags) return row->id;
   return wxID_NONE;
 }
 

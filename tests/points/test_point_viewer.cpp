@@ -7,6 +7,7 @@
 
 #include "../bix/io_test_support.h"
 
+#include <orv/orv_keys.h>
 #include <orv/point_prefs_dialog.h>
 #include <orv/point_set_module.h>
 
@@ -112,6 +113,8 @@ TEST_F(PointViewerTest, ThePointsMenu) {
     EXPECT_EQ(item->GetItemLabel(), row.text);
     EXPECT_EQ(item->GetHelp(), row.help);
   }
+  // Ctrl-S is "Save" of the points here, not the frame's "Save 3d data...".
+  EXPECT_EQ(FindMenuKey(MenuKeys(bar), 'S', wxMOD_CONTROL), module->GetMenuId(Module::MENU_SAVE));
   wxUpdateUIEvent update(module->GetMenuId(Module::MENU_SHOW));
   frame->GetEventHandler()->ProcessEvent(update);
   EXPECT_TRUE(update.GetChecked());
