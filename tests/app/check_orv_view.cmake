@@ -1,7 +1,7 @@
 # Runs the orv-view program as a user would and checks its exit status and
 # messages: --help, --version, a bad option, an unreadable file under
-# --snapshot, a stretch the image has not, no display, and a snapshot of the
-# built-in sample.
+# --snapshot, a stretch the image has not, no display, and snapshots of the
+# built-in sample's cuts and volume window.
 # Arguments: -DVIEWER=<orv-view> -DWORK_DIR=<scratch folder>
 
 function(expect_run expected_rc expected_text)
@@ -50,6 +50,12 @@ expect_run(1 "xvfb-run -a -s \"-screen 0 1280x1024x24\" orv-view IMAGE --snapsho
 expect_run(1 "or use scripts/run IMAGE, which starts one" --snapshot ${WORK_DIR}/nodisplay.png)
 unset(LAUNCH)
 expect_run(0 "snapshot of the three cuts saved to" --snapshot ${WORK_DIR}/sample.png)
+expect_run(0 "snapshot of the volume window saved to" --snapshot-3d ${WORK_DIR}/volume.png --view x-)
+if(NOT EXISTS ${WORK_DIR}/volume.png)
+  message(FATAL_ERROR "no snapshot of the volume window written")
+endif()
+expect_run(1 "orv-view: cannot write the snapshot ${WORK_DIR}/missing/folder/v.png" --snapshot-3d
+           ${WORK_DIR}/missing/folder/v.png)
 # A stack whose resolution tags give x and y but nothing gives z.
 find_program(CONVERT convert)
 if(CONVERT)
