@@ -1,8 +1,11 @@
 #include "volume_texture.h"
 
+#include "parallel_runs.h"
+
 #include <bix/Types.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -109,7 +112,8 @@ bool BuildVolumeTexture(const bix::Image3d<T>& image, const orv_Mapper<T>& mappe
                         VolumeTexture& out) {
   out = VolumeTexture();
   const bix::Vector3d<unsigned> n = image.GetSize();
-  if (factor == 0 || !image.GetFirstVoxelAddr()) return false;
+  const T* voxels = image.GetFirstVoxelAddr();
+  if (factor == 0 || !voxels) return false;
   const bix::Vector3d<unsigned> inner(Reduced(n.x, factor), Reduced(n.y, factor), Reduced(n.z, factor));
   const bix::Vector3d<unsigned> padded(inner.x + 2, inner.y + 2, inner.z + 2);
   const std::size_t rowBytes = std::size_t(4) * padded.x, sliceBytes = rowBytes * padded.y;
@@ -117,54 +121,42 @@ bool BuildVolumeTexture(const bix::Image3d<T>& image, const orv_Mapper<T>& mappe
   if (!rgba) return false;
   const AlphaTable& alphas = Alphas();
   const std::size_t sliceVoxels = std::size_t(n.x) * n.y;
-  Buffer2d<RGB8> mapped;
-  std::vector<RGB8> averaged(factor > 1 ? std::size_t(inner.x) * inner.y : 0);
-  std::vector<std::uint32_t> sums(factor > 1 ? std::size_t(inner.x) * inner.y * 3 : 0);
-  try {
-    mapped.Resize(n.x, n.y);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  std::memset(rgba.get(), 0, sliceBytes);
-  for (unsigned z = 0; z < inner.z; ++z) {
-    std::uint8_t* slice = rgba.get() + sliceBytes * (z + 1);
-    std::memset(slice, 0, rowBytes);
-    std::memset(slice + rowBytes * (padded.y - 1), 0, rowBytes);
-    if (factor == 1) {
-      mapper.Map(image.GetFirstVoxelAddr() + sliceVoxels * z, mapped);
-      for (unsigned y = 0; y < n.y; ++y) WriteRow(slice + rowBytes * (y + 1), &mapped.At(0, y), n.x, alphas);
-      continue;
+  // Runs of slices on every core; within a run one slice at a time, so the
+  // mapped colours of a slice stay in the cache while they become RGBA.
+  std::atomic<bool> failed(false);
+  const auto slices = [&](std::size_t, std::size_t first, std::size_t last) {
+    Buffer2d<RGB8> mapped;
+    std::vector<T> picked;
+    try {
+      mapped.Resize(inner.x, inner.y);
+      if (factor > 1) picked.resize(std::size_t(inner.x) * inner.y);
+    } catch (const std::bad_alloc&) {
+      failed = true;
+      return;
     }
-    // Sum the mapped colours of the block's slices, then divide by the
-    // number of image voxels in each block.
-    std::fill(sums.begin(), sums.end(), 0u);
-    const unsigned z0 = z * factor, z1 = std::min(n.z, z0 + factor);
-    for (unsigned sz = z0; sz < z1; ++sz) {
-      mapper.Map(image.GetFirstVoxelAddr() + sliceVoxels * sz, mapped);
-      for (unsigned y = 0; y < n.y; ++y) {
-        std::uint32_t* row = &sums[std::size_t(y / factor) * inner.x * 3];
-        const RGB8* c = &mapped.At(0, y);
-        for (unsigned x = 0; x < n.x; ++x) {
-          std::uint32_t* s = row + std::size_t(x / factor) * 3;
-          s[0] += c[x].red;
-          s[1] += c[x].green;
-          s[2] += c[x].blue;
+    for (std::size_t z = first; z < last; ++z) {
+      const T* slice = voxels + sliceVoxels * z * factor;
+      if (factor > 1) {
+        // A reduced stack shows every factor-th voxel, as a cut window
+        // zoomed out shows one voxel per pixel.
+        for (unsigned y = 0; y < inner.y; ++y) {
+          const T* row = slice + std::size_t(n.x) * y * factor;
+          T* to = &picked[std::size_t(y) * inner.x];
+          for (unsigned x = 0; x < inner.x; ++x) to[x] = row[std::size_t(x) * factor];
         }
+        slice = picked.data();
       }
+      mapper.Map(slice, mapped);
+      std::uint8_t* plane = rgba.get() + sliceBytes * (z + 1);
+      std::memset(plane, 0, rowBytes);
+      for (unsigned y = 0; y < inner.y; ++y) WriteRow(plane + rowBytes * (y + 1), &mapped.At(0, y), inner.x, alphas);
+      std::memset(plane + rowBytes * (padded.y - 1), 0, rowBytes);
     }
-    for (unsigned y = 0; y < inner.y; ++y) {
-      const unsigned cy = std::min(n.y, (y + 1) * factor) - y * factor;
-      for (unsigned x = 0; x < inner.x; ++x) {
-        const unsigned cx = std::min(n.x, (x + 1) * factor) - x * factor;
-        const std::uint32_t count = cx * cy * (z1 - z0);
-        const std::uint32_t* s = &sums[(std::size_t(y) * inner.x + x) * 3];
-        averaged[std::size_t(y) * inner.x + x] =
-            RGB8(static_cast<unsigned char>(s[0] / count), static_cast<unsigned char>(s[1] / count),
-                 static_cast<unsigned char>(s[2] / count));
-      }
-      WriteRow(slice + rowBytes * (y + 1), &averaged[std::size_t(y) * inner.x], inner.x, alphas);
-    }
-  }
+  };
+  const std::size_t outVoxels = std::size_t(inner.x) * inner.y * inner.z;
+  ForEachRun(inner.z, std::min<std::size_t>(inner.z, RunsFor(outVoxels)), slices);
+  if (failed) return false;
+  std::memset(rgba.get(), 0, sliceBytes);
   std::memset(rgba.get() + sliceBytes * (padded.z - 1), 0, sliceBytes);
 
   const bix::Vector3d<float>& r = image.GetResolution().GetRes();

@@ -16,7 +16,7 @@
 namespace orv {
 
 // Host memory that one texture may take (4 bytes per padded voxel). Larger
-// stacks are averaged down by a whole factor until they fit.
+// stacks are reduced by a whole factor until they fit.
 constexpr std::uint64_t kVolumeTextureBudget = std::uint64_t(256) << 20;
 
 // RGBA voxels, x fastest, then y, then z, with a border one voxel thick of
@@ -47,9 +47,10 @@ std::uint8_t LuminanceAlpha(std::uint8_t r, std::uint8_t g, std::uint8_t b);
 bix::Vector3d<float> VolumeTextureScale(const bix::Vector3d<unsigned>& inner, const bix::Vector3d<unsigned>& padded,
                                         const bix::Vector3d<float>& res);
 
-// Builds the texture of `image` through `mapper`, averaging the mapped
-// colours of factor^3 blocks (fewer at the far ends). False when the memory
-// cannot be had; `out` is then left empty.
+// Builds the texture of `image` through `mapper`. With a factor above 1 the
+// texture holds every factor-th voxel along each axis (from voxel 0), each
+// shown as the cuts show it. False when the memory cannot be had; `out` is
+// then left empty.
 template <class T>
 bool BuildVolumeTexture(const bix::Image3d<T>& image, const orv_Mapper<T>& mapper, unsigned factor,
                         VolumeTexture& out);

@@ -46,7 +46,13 @@ struct VolumeDragState {
   VolumeRotationStep planeStep;
 };
 
-enum class VolumeKey { MoreSlices, FewerSlices, Brighter, Darker, HigherThreshold, LowerThreshold, ToggleMode };
+enum class VolumeKey { MoreSlices,
+                       FewerSlices,
+                       Brighter,
+                       Darker,
+                       HigherThreshold,
+                       LowerThreshold,
+                       ToggleMode };
 
 // Applies one key's effect with its clamp.
 void ApplyVolumeKey(VolumeKey key, VolumeViewState& view);

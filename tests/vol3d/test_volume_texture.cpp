@@ -126,26 +126,33 @@ TEST(VolumeTexture, TheFactorKeepsEverySideWithinTheLimitAndTheBytesWithinTheBud
   EXPECT_EQ(ChooseVolumeFactor(Vector3d<unsigned>(1, 1, 1), 2, big), 0u);
 }
 
-TEST(VolumeTexture, AReducedStackAveragesTheMappedColoursOfEachBlock) {
-  // 3 x 2 x 3 voxels by 2: blocks of 2 x 2 x 2, 1 x 2 x 2, 2 x 2 x 1, 1 x 2 x 1.
+TEST(VolumeTexture, AReducedStackHoldsEveryFactorthVoxelMappedAsTheCutsMapIt) {
+  // 3 x 2 x 3 voxels by 2: voxels x 0, 2; y 0; z 0, 2.
   const bix::Resolution res(Vector3d<float>(2, 2, 1));
   bix::Image3d<unsigned char> image(Vector3d<unsigned>(3, 2, 3), nullptr, &res);
   for (unsigned z = 0; z < 3; ++z)
     for (unsigned y = 0; y < 2; ++y)
-      for (unsigned x = 0; x < 3; ++x) image.GetVoxel(x, y, z) = static_cast<unsigned char>(10 * x + 3 * y + 40 * z);
+      for (unsigned x = 0; x < 3; ++x) image.GetVoxel(x, y, z) = static_cast<unsigned char>(10 * x + 3 * y + 40 * z + 1);
   VolumeTexture t;
-  ASSERT_TRUE(BuildVolumeTexture(image, GrayMapper(), 2, t));
+  ASSERT_TRUE(BuildVolumeTexture(image, SplitMapper(), 2, t));
   EXPECT_EQ(t.factor, 2u);
   ASSERT_EQ(t.size, Vector3d<unsigned>(4, 3, 4));
-  // Block (0, 0, 0): x 0..1, y 0..1, z 0..1: mean 10 * 0.5 + 3 * 0.5 + 40 * 0.5 = 26.5 -> 26.
-  EXPECT_EQ(Voxel(t, 1, 1, 1)[0], 26);
-  // Block (1, 0, 0): x 2, y 0..1, z 0..1: 20 + 1.5 + 20 = 41.5 -> 41.
-  EXPECT_EQ(Voxel(t, 2, 1, 1)[0], 41);
-  // Block (0, 0, 1): x 0..1, y 0..1, z 2: 5 + 1.5 + 80 = 86.5 -> 86.
-  EXPECT_EQ(Voxel(t, 1, 1, 2)[0], 86);
-  EXPECT_EQ(Voxel(t, 2, 1, 2)[0], 101);
-  EXPECT_EQ(Voxel(t, 2, 1, 2)[3], FormulaAlpha(101, 101, 101));
-  EXPECT_EQ(Voxel(t, 3, 1, 2)[3], 0);
+  const struct {
+    unsigned tx, tz, value;
+  } expected[] = {{1, 1, 1}, {2, 1, 21}, {1, 2, 81}, {2, 2, 101}};
+  for (const auto& e : expected) {
+    const std::uint8_t* v = Voxel(t, e.tx, 1, e.tz);
+    EXPECT_EQ(v[0], e.value);
+    EXPECT_EQ(v[1], e.value / 2);
+    EXPECT_EQ(v[2], 255 - e.value);
+    EXPECT_EQ(v[3], FormulaAlpha(e.value, e.value / 2, 255 - e.value));
+  }
+  for (unsigned z = 0; z < 4; ++z)
+    for (unsigned y = 0; y < 3; ++y)
+      for (unsigned x = 0; x < 4; ++x)
+        if (x == 0 || x == 3 || y != 1 || z == 0 || z == 3) {
+          EXPECT_EQ(Voxel(t, x, y, z)[3], 0);
+        }
   // Proportions of the reduced grid at its resolution (1, 1, 0.5): 2 x 1 x 4
   // microns inside, 4 x 3 x 8 padded (a partial block counts whole).
   EXPECT_NEAR(t.scale.x, 4.0 / 4, 1e-6);

@@ -61,7 +61,7 @@ TEST(VolumeView, ProjectionAndProxyGridAreTheDocumentedOnes) {
   const float k = 1 / std::sqrt(0.75f);
   EXPECT_NEAR(g[0], -k, 1e-6);
   EXPECT_NEAR(g[1], -k, 1e-6);
-  EXPECT_NEAR(g[2], 1 - 0.5 * k, 1e-6);  // a corner, near the viewer (about 0.42)
+  EXPECT_NEAR(g[2], 1 - 0.5 * k, 1e-6);       // a corner, near the viewer (about 0.42)
   const float* middle = &g[(3 * 8 + 3) * 3];  // a = b = -1/14
   EXPECT_NEAR(middle[2], 0.0204, 1e-3);
 }

@@ -177,7 +177,9 @@ TEST_F(VolumeViewerTest, MappingAndDataChangesRebuildTheTextureWhileShown) {
   const unsigned char second = Texel(2, 1, 1);
   EXPECT_NE(second, first);
   // Hidden: nothing is rebuilt until it is shown again.
+  ASSERT_TRUE(orvtest::ShowAndActivate(VolumeFrameOf(frame)));
   VolumeFrameOf(frame)->Close();
+  ASSERT_FALSE(VolumeFrameOf(frame)->IsShown());
   image->GetVoxel(2, 1, 1) = static_cast<unsigned char>(first + 18);
   frame->GetCanvas()->OnDataChange();
   EXPECT_EQ(Texel(2, 1, 1), second);

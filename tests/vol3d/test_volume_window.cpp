@@ -309,8 +309,7 @@ TEST_F(VolumeWindowTest, PresetViewsGiveLookAtMatricesAndKeepThePlane) {
   const struct {
     int id;
     std::array<float, 3> forward, up;
-  } views[] = {{5007, {1, 0, 0}, {0, 1, 0}},  {5008, {-1, 0, 0}, {0, 1, 0}}, {5009, {0, 1, 0}, {0, 0, -1}},
-               {5010, {0, -1, 0}, {0, 0, -1}}, {5011, {0, 0, 1}, {0, 1, 0}},  {5012, {0, 0, -1}, {0, 1, 0}}};
+  } views[] = {{5007, {1, 0, 0}, {0, 1, 0}}, {5008, {-1, 0, 0}, {0, 1, 0}}, {5009, {0, 1, 0}, {0, 0, -1}}, {5010, {0, -1, 0}, {0, 0, -1}}, {5011, {0, 0, 1}, {0, 1, 0}}, {5012, {0, 0, -1}, {0, 1, 0}}};
   canvas->ViewState().plane = {0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
   canvas->ViewState().planeOffset = 0.25;
   const Matrix4f plane = canvas->GetViewState().plane;
