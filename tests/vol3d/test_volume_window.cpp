@@ -440,3 +440,30 @@ TEST_F(VolumeWindowTest, ATextureOverTheDriverLimitIsRefusedWithTheMessage) {
   EXPECT_EQ(records[0].first, wxLOG_Error);
   EXPECT_EQ(records[0].second, "Sorry. The data is too big and cannot be displayed");
 }
+
+TEST_F(VolumeWindowTest, TheViewMenuSavesAndLoadsThroughFileSelectors) {
+  const wxString path = testing::TempDir() + "menu.orvview";
+  auto choose = [&](const wxString& title, const wxString& wildcard, long style) {
+    return orvtest::ExpectDialog<wxFileDialog>([=](wxFileDialog* d) {
+      EXPECT_EQ(d->GetMessage(), title);
+      EXPECT_EQ(d->GetWildcard(), wildcard);
+      EXPECT_EQ(d->GetWindowStyle() & (wxFD_SAVE | wxFD_OPEN | wxFD_OVERWRITE_PROMPT | wxFD_FILE_MUST_EXIST), style);
+      d->SetPath(path);
+      EXPECT_TRUE(orvtest::PumpUntil([&] { return d->GetPath() == path; }));
+      return int(wxID_OK);
+    });
+  };
+  canvas->ViewState().distance = -4.5f;
+  wxCommandEvent save(wxEVT_MENU, 10005);
+  wxTEST_DIALOG(frame->GetEventHandler()->ProcessEvent(save),
+                choose("Save view matrix as", "Orthoscope view matrix (*.orvview)|*.orvview",
+                       wxFD_SAVE | wxFD_OVERWRITE_PROMPT));
+  ASSERT_TRUE(wxFileExists(path));
+  canvas->ResetView();
+  wxCommandEvent load(wxEVT_MENU, 10006);
+  wxTEST_DIALOG(frame->GetEventHandler()->ProcessEvent(load),
+                choose("Choose a view to load", "Orthoscope view matrix (*.orvview)|*.orvview|All files (*.*) | *.*",
+                       wxFD_OPEN | wxFD_FILE_MUST_EXIST));
+  EXPECT_EQ(canvas->GetViewState().distance, -4.5f);
+  wxRemoveFile(path);
+}
