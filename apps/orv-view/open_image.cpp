@@ -79,7 +79,7 @@ orv::orv_OrthoscopeFrame* CreatePointFrame(bix::Image3d<T>* image, const ViewerO
     const wxString file = wxString::FromUTF8(options.points);
     if (!wxFileName::FileExists(file)) {
       module->SetFileName(file);
-    } else if (options.snapshot.empty()) {
+    } else if (!options.Scripted()) {
       module->LoadPoints(file);
     } else if (const wxString failure = module->TryLoadPoints(file); !failure.empty()) {
       frame->Destroy();

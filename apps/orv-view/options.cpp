@@ -55,6 +55,13 @@ bool ParseChannels(const std::string& text, std::vector<unsigned>& channels) {
 
 }  // namespace
 
+int ViewDirectionIndex(const std::string& name) {
+  static const char* const kNames[] = {"x+", "x-", "y+", "y-", "z+", "z-"};
+  for (int i = 0; i < 6; ++i)
+    if (name == kNames[i]) return i;
+  return -1;
+}
+
 int StretchMenuOffset(const std::string& name) {
   if (name == "none") return 2;
   if (name == "linear") return 3;
@@ -106,6 +113,9 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
       {wxCMD_LINE_SWITCH, nullptr, "no-labels", "the sample stack without its segmentation", wxCMD_LINE_VAL_NONE,
        0},
       {wxCMD_LINE_OPTION, nullptr, "snapshot", "save a picture of the three cuts and exit", wxCMD_LINE_VAL_STRING, 0},
+      {wxCMD_LINE_OPTION, nullptr, "snapshot-3d", "save a picture of the volume window and exit", wxCMD_LINE_VAL_STRING,
+       0},
+      {wxCMD_LINE_OPTION, nullptr, "view", "the volume window's view for --snapshot-3d", wxCMD_LINE_VAL_STRING, 0},
       {wxCMD_LINE_PARAM, nullptr, nullptr, "IMAGE", wxCMD_LINE_VAL_STRING,
        wxCMD_LINE_PARAM_OPTIONAL | wxCMD_LINE_PARAM_MULTIPLE},
       {wxCMD_LINE_NONE, nullptr, nullptr, nullptr, wxCMD_LINE_VAL_NONE, 0}};
@@ -133,6 +143,15 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
   if (parser.Found("snapshot", &value)) {
     if (value.empty()) return "--snapshot needs the name of a PNG file";
     options.snapshot = Utf8(value);
+  }
+  if (parser.Found("snapshot-3d", &value)) {
+    if (value.empty()) return "--snapshot-3d needs the name of a PNG file";
+    options.snapshot3d = Utf8(value);
+  }
+  if (parser.Found("view", &value)) {
+    if (ViewDirectionIndex(Utf8(value)) < 0) return "--view needs one of x+, x-, y+, y-, z+, z-";
+    if (options.snapshot3d.empty()) return "--view goes with --snapshot-3d";
+    options.view3d = Utf8(value);
   }
   if (parser.Found("voxel-size", &value)) {
     if (!ParseVoxelSize(Utf8(value), options.voxelSize))
@@ -168,7 +187,8 @@ std::string Usage() {
   return std::string("usage: orv-view [IMAGE] [--voxel-size X,Y,Z] [--stretch MODE] [--full-range]\n"
          "                [--channels C1,C2,C3] [--time N] [--labels FILE | --no-labels]\n"
          "                [--points FILE]\n"
-         "                [--snapshot FILE.png] [--help] [--version]\n"
+         "                [--snapshot FILE.png] [--snapshot-3d FILE.png [--view DIR]]\n"
+         "                [--help] [--version]\n"
          "                [--save-view FILE.tif [--projection xy|xz|yz|all] [--decoration N]]\n"
          "                [--save-gallery FILE.tif START END STEP [--rows N | --columns N] [--spacing N]]\n"
          "                [--save-data FILE]\n"
@@ -200,7 +220,11 @@ std::string Usage() {
          "                      whose points are marked, added by right-clicking,\n"
          "                      selected by left-clicking and saved with Ctrl-S; a file\n"
          "                      that does not exist is created on the first save\n"
-         "  --snapshot FILE.png save a picture of the three cuts and exit\n") +
+         "  --snapshot FILE.png save a picture of the three cuts and exit\n"
+         "  --snapshot-3d FILE.png\n"
+         "                      save a picture of the 3D volume window and exit\n"
+         "  --view DIR          the volume window looks along x+, x-, y+, y-, z+ or z-\n"
+         "                      (by default down the z axis, as the XY window shows)\n") +
          BatchUsage() +
          "  --help              show this text\n"
          "  --version           show the version\n";

@@ -16,6 +16,8 @@ struct ViewerOptions {
   bool hasVoxelSize = false;
   bix::Vector3d<float> voxelSize;  // microns per voxel along x, y, z
   std::string snapshot;            // save a picture of the cuts here and exit
+  std::string snapshot3d;          // save a picture of the volume window here and exit
+  std::string view3d;              // the volume window's preset view: x+, x-, y+, y-, z+, z-; empty: the start view
   std::string stretch;             // the mapping applied on opening; empty: the image's default
   bool fullRange = false;          // 16-bit gray: keep the range 0..65535
   std::vector<unsigned> channels;  // channel numbers from 1 in the order red, green, blue; empty: all
@@ -26,7 +28,15 @@ struct ViewerOptions {
   BatchSaves saves;                // views, galleries and data to save before exiting
   bool help = false;
   bool version = false;
+
+  // A run that saves pictures and exits, without message boxes.
+  // A script's run: it saves something and ends, with no box waiting for a click.
+  bool Scripted() const { return !snapshot.empty() || !snapshot3d.empty() || saves.Any(); }
 };
+
+// The volume frame's menu offset of a preset view name ("x+" 0 to "z-" 5);
+// -1 for any other name.
+int ViewDirectionIndex(const std::string& name);
 
 // The "&Mapping" menu offset of a stretch name ("none", "linear", "smart",
 // "percentil"); -1 for any other name.

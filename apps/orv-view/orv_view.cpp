@@ -1,14 +1,15 @@
 // orv-view: the host application. Opens a viewer on an image file, or on the
 // built-in sample stack; more open from the "&File" menu or by dropping
 // files. With --snapshot FILE.png it paints the window, saves exactly what
-// the cut windows show and exits; with --save-view, --save-gallery or
-// --save-data it saves as the "&View" menu's commands do, without dialogs,
-// and exits.
+// the cut windows show and exits; with --snapshot-3d FILE.png it does the same
+// for the volume window; with --save-view, --save-gallery or --save-data it
+// saves as the "&View" menu's commands do, without dialogs, and exits.
 
 #include "batch_saves.h"
 #include "open_image.h"
 #include "options.h"
 #include "snapshot.h"
+#include "snapshot_3d.h"
 #include "viewer_session.h"
 
 #include <bix/Exceptions.h>
@@ -23,9 +24,6 @@
 namespace {
 
 orvview::ViewerOptions g_options;
-
-// A script's run: it saves something and ends, with no box waiting for a click.
-bool Scripted() { return !g_options.snapshot.empty() || g_options.saves.Any(); }
 
 class ViewerApp : public wxApp {
 public:
@@ -51,12 +49,12 @@ bool ViewerApp::OnInit() {
   } catch (const orvview::OptionError& e) {
     m_failed = true;
     std::fprintf(stderr, "orv-view: %s\n", e.what());
-    if (!Scripted()) wxMessageBox(wxString::FromUTF8(e.what()), "orv-view", wxOK | wxICON_ERROR);
+    if (!g_options.Scripted()) wxMessageBox(wxString::FromUTF8(e.what()), "orv-view", wxOK | wxICON_ERROR);
     return true;
   } catch (const std::exception& e) {
     m_failed = true;
     std::fprintf(stderr, "orv-view: %s\n", e.what());
-    if (!Scripted())
+    if (!g_options.Scripted())
       wxMessageBox(wxString::Format("The image cannot be opened.\n\n%s", wxString::FromUTF8(e.what())), "orv-view",
                    wxOK | wxICON_ERROR);
     return true;  // OnRun reports the failure as the exit status
@@ -64,10 +62,14 @@ bool ViewerApp::OnInit() {
   m_session = std::make_unique<orvview::ViewerSession>(g_options, orvview::DefaultConfigFile());
   m_session->Adopt(m_frame);
   // A snapshot is a script's run, not a file the user looked at.
-  if (!Scripted() && !g_options.image.empty())
+  if (!g_options.Scripted() && !g_options.image.empty())
     m_session->AddRecent(wxFileName(wxString::FromUTF8(g_options.image)).GetAbsolutePath());
   m_frame->Show();
-  if (Scripted()) CallAfter(&ViewerApp::TakeSnapshotWhenShown);
+  if (g_options.Scripted()) {
+    // Nobody answers a message box in a scripted run: the log goes to the terminal.
+    delete wxLog::SetActiveTarget(new wxLogStderr);
+    CallAfter(&ViewerApp::TakeSnapshotWhenShown);
+  }
   return true;
 }
 
@@ -95,6 +97,16 @@ void ViewerApp::TakeSnapshotWhenShown() {
       wxPrintf("orv-view: snapshot of the three cuts saved to %s\n", path);
     } else {
       std::fprintf(stderr, "orv-view: cannot write the snapshot %s\n", g_options.snapshot.c_str());
+      m_failed = true;
+    }
+  }
+  if (!g_options.snapshot3d.empty()) {
+    const std::string error = orvview::SaveVolumeSnapshot(m_frame, orvview::ViewDirectionIndex(g_options.view3d),
+                                                          wxString::FromUTF8(g_options.snapshot3d));
+    if (error.empty()) {
+      wxPrintf("orv-view: snapshot of the volume window saved to %s\n", wxString::FromUTF8(g_options.snapshot3d));
+    } else {
+      std::fprintf(stderr, "orv-view: %s\n", error.c_str());
       m_failed = true;
     }
   }

@@ -14,6 +14,7 @@
 #include <wx/frame.h>
 #include <wx/iconbndl.h>
 #include <wx/panel.h>
+#include <wx/weakref.h>
 
 #include <memory>
 
@@ -197,6 +198,8 @@ public:
   // Opens the 3D volume window with the given icons.
   void ShowVolVis(const wxIconBundle& icons);
   void RefreshVolVisIcon(const wxIconBundle& icons);
+  // The volume window once opened (orv/vol3d_window.h), or null.
+  wxFrame* GetVolumeFrame() const { return m_volumeFrame.get(); }
 
   // Read access to the shared state (microns, pixels per micron).
   const bix::VOI<float>& GetImageBox() const;
@@ -223,7 +226,8 @@ protected:
   bool m_labels = false;
   int m_border = 0;
   orv_CutPointerStyle m_pointer;
-  wxFrame* m_volumeFrame = nullptr;
+  // A top-level window of its own: it may be destroyed before the canvas.
+  wxWeakRef<wxFrame> m_volumeFrame;
   wxFrame* m_infoFrame = nullptr;
 
 private:

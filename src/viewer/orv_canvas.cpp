@@ -4,6 +4,7 @@
 #include "canvas_layout.h"
 #include "info_frame.h"
 #include "view_model.h"
+#include "volume_window.h"
 
 #include <wx/dcclient.h>
 #include <wx/log.h>
@@ -231,10 +232,18 @@ void orv_OrthoscopeCanvas::InfoFrame_Show(bool show) {
   InfoFrame_UpdateCutAndVisBoxInfo();
 }
 
-// The volume window is not part of the viewer yet: say so instead of
-// silently doing nothing.
-void orv_OrthoscopeCanvas::ShowVolVis(const wxIconBundle&) {
-  wxLogError("3D volume visualization is not available in this version of the viewer.");
+// Made on first use; every show starts from the start view with a new texture.
+void orv_OrthoscopeCanvas::ShowVolVis(const wxIconBundle& icons) {
+  if (!m_volumeFrame) {
+    m_volumeFrame = CreateVolumeWindow();
+    if (!m_volumeFrame) return;
+  }
+  ResetVolumeWindow(m_volumeFrame.get());
+  m_volumeFrame->SetIcons(icons);
+  m_volumeFrame->Show();
+  m_volumeFrame->Raise();
+  UpdateVolVis();
+  UpdateIsosurface();
 }
 
 void orv_OrthoscopeCanvas::RefreshVolVisIcon(const wxIconBundle& icons) {

@@ -8,6 +8,7 @@
 #include "info_frame.h"
 #include "saved_views.h"
 #include "view_model.h"
+#include "volume_window.h"
 
 #include <bix/Algorithms.h>
 #include <bix/Exceptions.h>
@@ -193,10 +194,12 @@ void orv_ImageOrthoscopeCanvas<T>::OnDataChange() {
   InfoFrame_UpdateCutAndVisBoxInfo();
 }
 
-// The volume window is not part of this canvas yet: with no such window
-// there is nothing to update.
+// A hidden volume window gets its texture when it is shown again.
 template <class T>
-void orv_ImageOrthoscopeCanvas<T>::UpdateVolVis() {}
+void orv_ImageOrthoscopeCanvas<T>::UpdateVolVis() {
+  if (!m_image || !m_volumeFrame || !m_volumeFrame->IsShown()) return;
+  UpdateVolumeWindow(m_volumeFrame.get(), *m_image, *m_mapper);
+}
 
 // The info window is written only while it is shown (showing it refreshes
 // everything), and the pixel page only while it is the current one.

@@ -1,7 +1,8 @@
 # Runs the orv-view program as a user would and checks its exit status and
 # messages: --help, --version, a bad option, an unreadable file under
-# --snapshot, a stretch the image has not, no display, a snapshot of the
-# built-in sample, and views, galleries and data saved in batch.
+# --snapshot, a stretch the image has not, no display, snapshots of the
+# built-in sample's cuts and volume window, and views, galleries and data
+# saved in batch.
 # Arguments: -DVIEWER=<orv-view> -DWORK_DIR=<scratch folder>
 
 function(expect_run expected_rc expected_text)
@@ -66,6 +67,12 @@ foreach(saved view.tif gallery.tif data.ics)
 endforeach()
 expect_run(1 "orv-view: '${WORK_DIR}/missing/view.tif'" --save-view ${WORK_DIR}/missing/view.tif)
 expect_run(2 "orv-view: --projection needs one of xy, xz, yz, all" --save-view ${WORK_DIR}/v.tif --projection zz)
+expect_run(0 "snapshot of the volume window saved to" --snapshot-3d ${WORK_DIR}/volume.png --view x-)
+if(NOT EXISTS ${WORK_DIR}/volume.png)
+  message(FATAL_ERROR "no snapshot of the volume window written")
+endif()
+expect_run(1 "orv-view: cannot write the snapshot ${WORK_DIR}/missing/folder/v.png" --snapshot-3d
+           ${WORK_DIR}/missing/folder/v.png)
 # A stack whose resolution tags give x and y but nothing gives z.
 find_program(CONVERT convert)
 if(CONVERT)

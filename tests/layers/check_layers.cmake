@@ -2,9 +2,11 @@
 #  - bix, the display-free core and their test programs compile without any
 #    wxWidgets folder or definition;
 #  - programs that use only bix or the core load no wxWidgets library;
-#  - liborv needs neither OpenGL nor GLEW;
+#  - OpenGL, GLEW and wxWidgets' GL add-on belong to the volume window
+#    (orv_vol3d) only: no other source or header of liborv includes their
+#    headers, and no other object of liborv calls them;
 #  - liborv exports its public interface and hides its internal helpers.
-#   cmake -DCOMPILE_COMMANDS=... -DNM=... -DREADELF=... -DORV_LIBRARY=...
+#   cmake -DCOMPILE_COMMANDS=... -DNM=... -DREADELF=... -DORV_LIBRARY=... -DSOURCE_DIR=...
 #         "-DWX_FREE_PROGRAMS=a;b" -P check_layers.cmake
 set(failures "")
 
@@ -44,11 +46,42 @@ foreach(program IN LISTS WX_FREE_PROGRAMS)
   endif()
 endforeach()
 
-execute_process(COMMAND "${READELF}" -d "${ORV_LIBRARY}" OUTPUT_VARIABLE dynamic RESULT_VARIABLE rc)
-if(rc)
-  string(APPEND failures "readelf -d ${ORV_LIBRARY} failed\n")
-elseif(dynamic MATCHES "NEEDED[^\n]*\\[(lib(GL|GLEW|OpenGL|GLX|wx_gtk3u_gl)[^]]*)\\]")
-  string(APPEND failures "liborv needs ${CMAKE_MATCH_1}\n")
+# OpenGL stays in the volume window. Its sources are those compiled into
+# orv_vol3d; its one public header is orv/vol3d_canvas.h.
+set(gl_sources "${SOURCE_DIR}/include/orv/vol3d_canvas.h")
+set(other_objects "")
+foreach(i RANGE ${last})
+  string(JSON command GET "${json}" ${i} command)
+  string(JSON file GET "${json}" ${i} file)
+  string(JSON directory GET "${json}" ${i} directory)
+  if(command MATCHES "-o ([^ ]*CMakeFiles/orv_vol3d\\.dir/[^ ]*)")
+    list(APPEND gl_sources "${file}")
+  elseif(command MATCHES "-o ([^ ]*CMakeFiles/(orv_core|orv_objects)\\.dir/[^ ]*\\.o)( |$)")
+    list(APPEND other_objects "${directory}/${CMAKE_MATCH_1}")
+  endif()
+endforeach()
+file(GLOB_RECURSE library_files "${SOURCE_DIR}/src/*.h" "${SOURCE_DIR}/src/*.cpp" "${SOURCE_DIR}/include/*.h")
+foreach(source IN LISTS library_files)
+  list(FIND gl_sources "${source}" at)
+  if(NOT at EQUAL -1)
+    continue()
+  endif()
+  file(STRINGS "${source}" gl_includes REGEX "#include [<\"](GL/|wx/glcanvas\\.h|orv/vol3d_canvas\\.h)")
+  if(gl_includes)
+    string(APPEND failures "${source} is not part of the volume window but includes ${gl_includes}\n")
+  endif()
+endforeach()
+foreach(object IN LISTS other_objects)
+  execute_process(COMMAND "${NM}" -uC "${object}" OUTPUT_VARIABLE undefined RESULT_VARIABLE rc)
+  if(rc)
+    string(APPEND failures "nm -uC ${object} failed\n")
+  elseif(undefined MATCHES "U ((gl|glew|__glew)[A-Z][A-Za-z0-9_]*|wxGL[A-Za-z]*)")
+    string(APPEND failures "${object} is not part of the volume window but uses ${CMAKE_MATCH_1}\n")
+  endif()
+endforeach()
+list(LENGTH other_objects other_count)
+if(other_count LESS 20)
+  string(APPEND failures "found only ${other_count} objects of orv_core and orv_objects in ${COMPILE_COMMANDS}\n")
 endif()
 
 execute_process(COMMAND "${NM}" -DC --defined-only "${ORV_LIBRARY}" OUTPUT_VARIABLE exported RESULT_VARIABLE rc)
@@ -63,7 +96,10 @@ foreach(symbol
     "orv::orv_CreateImage3dFrame<unsigned char>("
     "orv::orv_CreateImage3dFrame<bix::RGB_generic<unsigned char> >("
     "orv::orv_OrthoscopeCanvas::OnCutChange("
-    "typeinfo for orv::orv_OrthoscopeFrame")
+    "typeinfo for orv::orv_OrthoscopeFrame"
+    "orv::vol3D_VolVisCanvas::SetVolumeData("
+    "typeinfo for orv::vol3D_VolVisFrame"
+    "orv::vol3D_RenderImage(")
   string(FIND "${exported}" "${symbol}" at)
   if(at EQUAL -1)
     string(APPEND failures "liborv does not export ${symbol}\n")
@@ -75,7 +111,9 @@ foreach(symbol
     "orv::MakeIconBitmap("
     "orv::WriteOrientedPixels("
     "orv::GammaMarkerPosition("
-    "orv::CrossCursorImage(")
+    "orv::CrossCursorImage("
+    "orv::ChooseVolumeFactor("
+    "orv::ParseViewFile(")
   string(FIND "${exported}" "${symbol}" at)
   if(NOT at EQUAL -1)
     string(APPEND failures "liborv exports the internal ${symbol}\n")

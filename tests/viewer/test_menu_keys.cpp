@@ -69,6 +69,14 @@ void PressEveryAccelerator(orv_OrthoscopeFrame* frame, wxWindow* target, size_t 
         },
         orvtest::ExpectDialog<wxDialog>([](wxDialog*) { return int(wxID_CANCEL); }).Optional());
     EXPECT_EQ(recorder.ids, std::vector<int>{key.id}) << key.keys << " for " << key.menu;
+    // "3D volume visualization" opens a window of its own, which takes the
+    // keyboard: hide it once it is on screen and bring the viewer back.
+    wxFrame* volume = frame->GetCanvas()->GetVolumeFrame();
+    if (volume && volume->IsShown()) {
+      ASSERT_TRUE(orvtest::ShowAndActivate(volume));
+      volume->Hide();
+      ASSERT_TRUE(orvtest::ShowAndActivate(frame));
+    }
   }
   frame->PopEventHandler();
 }

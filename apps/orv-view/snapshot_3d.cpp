@@ -1,0 +1,28 @@
+#include "snapshot_3d.h"
+
+#include <orv/vol3d_window.h>
+
+#include <wx/image.h>
+#include <wx/log.h>
+
+namespace orvview {
+
+std::string SaveVolumeSnapshot(orv::orv_OrthoscopeFrame* viewer, int view, const wxString& path) {
+  orv::orv_OrthoscopeCanvas* canvas = viewer->GetCanvas();
+  canvas->ShowVolVis(viewer->GetIcons());
+  wxFrame* volume = canvas->GetVolumeFrame();
+  if (!volume) return "the volume window cannot start (OpenGL 2.0 with GLEW is needed)";
+  if (view >= 0) {
+    wxCommandEvent command(wxEVT_MENU, orv::ID_VOL3D_VIEW_XPLUS + view);
+    volume->GetEventHandler()->ProcessEvent(command);
+  }
+  const wxImage picture = orv::vol3D_RenderImage(volume);
+  if (!picture.IsOk()) return "the volume window did not come on screen";
+  // The caller reports a failure on the terminal; wx's own message would
+  // wait for someone to close its box.
+  wxLogNull quiet;
+  if (!picture.SaveFile(path, wxBITMAP_TYPE_PNG)) return "cannot write the snapshot " + path.utf8_string();
+  return "";
+}
+
+}  // namespace orvview

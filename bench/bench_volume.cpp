@@ -1,0 +1,165 @@
+// The volume window on the machine's OpenGL (llvmpipe under Xvfb): time from
+// "3D volume visualization" to the first frame, time per frame while the
+// model turns (600 x 600 window), and the texture update against one
+// streaming pass over the bytes it reads and writes.
+
+#include "bench_viewer.h"
+#include "sample_volume.h"
+#include "volume_texture.h"
+
+#include <orv/vol3d_canvas.h>
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+using bench::Stack;
+
+// The viewer's gray mapping module, set up for the stack it maps (its
+// default stretch), as the factory makes it.
+class StackMapper : public orv::orv_Mapper<unsigned short> {
+public:
+  explicit StackMapper(const Stack& stack) : m_module(orv::orv_CreateMapperForType<unsigned short>(nullptr, stack)) {}
+  void Map(const unsigned short* v, orv::Buffer2d<bench::RGB8>& out) const override { m_module->Map(v, out); }
+
+private:
+  std::unique_ptr<orv::orv_MappingModule<unsigned short>> m_module;
+};
+
+// A 1024 x 1024 x 256 stack of blurred blobs over a dark noisy background.
+const Stack& LargeStack() {
+  static const std::unique_ptr<Stack> stack = [] {
+    const bix::Resolution res(bix::Vector3d<float>(4, 4, 1));
+    auto s = std::make_unique<Stack>(bix::Vector3d<unsigned>(1024, 1024, 256), nullptr, &res);
+    std::uint32_t state = 11;
+    for (unsigned z = 0; z < 256; ++z)
+      for (unsigned y = 0; y < 1024; ++y)
+        for (unsigned x = 0; x < 1024; ++x) {
+          state = state * 1664525u + 1013904223u;
+          const float bx = std::sin(x * 0.02f) * std::sin(y * 0.02f) * std::sin(z * 0.05f);
+          s->GetVoxel(x, y, z) = static_cast<unsigned short>(std::max(0.f, bx) * 3000 + (state >> 24) * 2);
+        }
+    return s;
+  }();
+  return *stack;
+}
+
+const Stack& SampleStack() {
+  static const std::unique_ptr<Stack> stack = orvview::MakeSampleVolume();
+  return *stack;
+}
+
+const Stack& StackOf(int which) { return which == 0 ? SampleStack() : LargeStack(); }
+
+// A viewer canvas in a frame of its own over a stack it does not own.
+struct VolumeViewer {
+  explicit VolumeViewer(const Stack& stack) : mapper(stack) {
+    frame = new wxFrame(nullptr, wxID_ANY, "bench");
+    canvas = new orv::orv_ImageOrthoscopeCanvas<unsigned short>(frame, mapper, const_cast<Stack*>(&stack), false);
+    frame->Show();
+    bench::Pump();
+  }
+  ~VolumeViewer() {
+    if (wxFrame* volume = canvas->GetVolumeFrame()) volume->Destroy();
+    frame->Destroy();
+    for (int i = 0; i < 10; ++i) bench::Pump();
+  }
+  wxFrame* Volume() const { return canvas->GetVolumeFrame(); }
+  orv::vol3D_VolVisCanvas* VolumeCanvas() const {
+    return dynamic_cast<orv::vol3D_VolVisFrame*>(Volume())->GetCanvas();
+  }
+  StackMapper mapper;
+  wxFrame* frame;
+  orv::orv_ImageOrthoscopeCanvas<unsigned short>* canvas;
+};
+
+// The window, its GL start-up, the texture and the first frame read back.
+void BM_VolumeFirstFrame(benchmark::State& state) {
+  const Stack& stack = StackOf(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto viewer = std::make_unique<VolumeViewer>(stack);
+    state.ResumeTiming();
+    viewer->canvas->ShowVolVis(wxIconBundle());
+    benchmark::DoNotOptimize(orv::vol3D_RenderImage(viewer->Volume()));
+    state.PauseTiming();
+    viewer.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_VolumeFirstFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// One frame (100 slices) per step of a turn about the vertical axis,
+// rendered and read back from the GL back buffer.
+void BM_VolumeFrameRotating(benchmark::State& state) {
+  VolumeViewer viewer(StackOf(static_cast<int>(state.range(0))));
+  viewer.canvas->ShowVolVis(wxIconBundle());
+  viewer.Volume()->SetClientSize(600, 600);
+  bench::Pump();
+  float angle = 0;
+  for (auto _ : state) {
+    angle += 0.05f;
+    viewer.VolumeCanvas()->SetViewAlong(-5.f, bix::Vector3d<float>(std::sin(angle), 0, -std::cos(angle)),
+                                        bix::Vector3d<float>(0, 1, 0));
+    benchmark::DoNotOptimize(orv::vol3D_RenderImage(viewer.Volume()));
+  }
+  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_VolumeFrameRotating)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+
+// Rebuilding the texture after a mapping change: every voxel mapped, the
+// opacity, the averaging of a reduced stack and the upload.
+void BM_UpdateVolVis(benchmark::State& state) {
+  VolumeViewer viewer(StackOf(static_cast<int>(state.range(0))));
+  viewer.canvas->ShowVolVis(wxIconBundle());
+  for (auto _ : state) viewer.canvas->UpdateVolVis();
+  const Stack& stack = StackOf(static_cast<int>(state.range(0)));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * stack.GetVoxelCount() * sizeof(unsigned short)));
+}
+BENCHMARK(BM_UpdateVolVis)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The texture alone (the reduction factor the window chooses on llvmpipe:
+// 1 for the sample, 2 for the large stack), without window or upload.
+void BM_BuildVolumeTexture(benchmark::State& state) {
+  const Stack& stack = StackOf(static_cast<int>(state.range(0)));
+  const StackMapper mapper(stack);
+  const unsigned factor = orv::ChooseVolumeFactor(stack.GetSize(), 2048, orv::kVolumeTextureBudget);
+  for (auto _ : state) {
+    orv::VolumeTexture texture;
+    orv::BuildVolumeTexture(stack, mapper, factor, texture);
+    benchmark::DoNotOptimize(texture.rgba.get());
+  }
+  state.counters["factor"] = factor;
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * stack.GetVoxelCount() * sizeof(unsigned short)));
+}
+BENCHMARK(BM_BuildVolumeTexture)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The baseline: one streaming pass reading the stack and writing the
+// texture's bytes (4 per padded voxel of the reduced stack: 1 for the sample, 2 for the large one).
+void BM_VolumeStreamPass(benchmark::State& state) {
+  const Stack& stack = StackOf(static_cast<int>(state.range(0)));
+  const unsigned f = state.range(0) == 0 ? 1 : 2;
+  const bix::Vector3d<unsigned> n = stack.GetSize();
+  const std::size_t out = std::size_t(4) * ((n.x + f - 1) / f + 2) * ((n.y + f - 1) / f + 2) * ((n.z + f - 1) / f + 2);
+  std::vector<unsigned char> texture(out);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(stack.begin());
+  const std::size_t words = stack.GetVoxelCount() * sizeof(unsigned short) / 8;
+  for (auto _ : state) {
+    std::uint64_t sum = 0;
+    for (std::size_t i = 0; i < words; ++i) {
+      std::uint64_t w;
+      std::memcpy(&w, bytes + 8 * i, 8);
+      sum += w;
+    }
+    std::memset(texture.data(), static_cast<int>(sum & 0x7f), texture.size());
+    benchmark::DoNotOptimize(texture.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * stack.GetVoxelCount() * sizeof(unsigned short)));
+}
+BENCHMARK(BM_VolumeStreamPass)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace

@@ -1,0 +1,168 @@
+#ifndef ORV_VOL3D_CANVAS_H
+#define ORV_VOL3D_CANVAS_H
+
+// The volume window: an OpenGL canvas that renders the whole stack by 3D
+// texture slicing with a clipping plane, and the frame that hosts it. A
+// host needs OpenGL and GLEW headers to include this (the rest of liborv's
+// headers need neither).
+
+#include <GL/glew.h>
+
+#include <orv/orv_export.h>
+#include <orv/vol3d_window.h>
+
+#include <bix/RGB.h>
+#include <bix/Vector3d.h>
+
+#include <wx/dialog.h>
+#include <wx/frame.h>
+#include <wx/glcanvas.h>
+#include <wx/statusbr.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace orv {
+
+struct VolumeViewState;
+struct VolumeDragState;
+
+// A triangle mesh of one labelled object, in the volume's model space.
+struct ORV_EXPORT vol3D_SurfaceMesh {
+  std::vector<float> positions;          // x, y, z per vertex
+  std::vector<std::uint32_t> triangles;  // three vertex numbers per triangle
+  std::vector<float> normals;            // x, y, z per vertex; empty: no normals
+  std::uint32_t label = 0;
+};
+
+// Orientation: the model box [-1, 1]^3 holds the image with its longest
+// physical side from -1 to 1. Image x grows along model x and image z along
+// model z, and image row 0 lies at the HIGH end of model y, as in the cut
+// windows (where y runs down) and as the surface meshes of labelled objects
+// place it; so the start view shows the stack as the XY window does.
+class ORV_EXPORT vol3D_VolVisCanvas : public wxGLCanvas {
+public:
+  vol3D_VolVisCanvas(wxStatusBar* statusBar, wxWindow* parent, wxWindowID id = wxID_ANY,
+                     const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize, long style = 0,
+                     const wxString& name = "VolGLCanvas");
+  ~vol3D_VolVisCanvas() override;
+
+  // Shows the parent frame, makes the context, initialises GLEW and the
+  // fixed GL state. False (with an error logged) when the driver cannot serve.
+  bool Init();
+  void ResetView();
+  // `data`: size.x * size.y * size.z RGBA voxels, x fastest. The caller keeps
+  // the data. `factor` (image voxels per texture voxel) is shown in the
+  // status bar when above 1.
+  void SetVolumeData(const unsigned char* data, const bix::Vector3d<unsigned>& size,
+                     const bix::Vector3d<float>& scale, unsigned factor = 1);
+  void SetViewAlong(float distance, const bix::Vector3d<float>& forward, const bix::Vector3d<float>& up);
+  // Ask for a file and save or load the view matrices.
+  void SaveView();
+  void LoadView();
+  // The same without the file dialog; false after telling the user why.
+  bool SaveViewTo(const wxString& path);
+  bool LoadViewFrom(const wxString& path);
+
+  void SetIsosurfaceMeshes(const std::vector<vol3D_SurfaceMesh>& meshes, const bix::Vector3d<float>& offset);
+  void SetIsosurfaceDisplay(bool show, const std::vector<bix::RGB_generic<unsigned char>>& colours);
+  bool IsIsosurfaceShown() const { return m_showMeshes; }
+
+  void SetWhiteBackground(bool white);
+  void SetDrawBox(bool draw);
+  void SetDrawPlane(bool draw);
+
+  // Draws one frame into the back buffer without swapping (the paint handler
+  // swaps); the context must be current.
+  void Render();
+  bool HasContext() const { return m_context != nullptr; }
+  void MakeCurrent();
+  // The largest 3D texture side the driver takes (0 before Init).
+  int GetMax3dTextureSize() const { return m_max3dTexture; }
+  bool IsTextureValid() const { return m_textureValid; }
+  const VolumeViewState& GetViewState() const { return *m_view; }
+  VolumeViewState& ViewState() { return *m_view; }
+
+private:
+  void SetupProjection();
+  void UpdateStatusBar();
+  void ApplyPendingRotations(const float* inverseModel);
+  void DrawMeshes();
+  void DrawBox();
+  void DrawPlane(const std::array<std::array<float, 3>, 4>& corners, bool outline);
+  void DeleteMeshes();
+
+  void OnSize(wxSizeEvent& event);
+  void OnPaint(wxPaintEvent& event);
+  void OnChar(wxKeyEvent& event);
+  void OnLeftDown(wxMouseEvent& event);
+  void OnLeftUp(wxMouseEvent& event);
+  void OnRightDown(wxMouseEvent& event);
+  void OnRightUp(wxMouseEvent& event);
+  void OnMotion(wxMouseEvent& event);
+  void OnLeave(wxMouseEvent& event);
+  void OnEraseBackground(wxEraseEvent& event);
+
+  struct MeshRecord {
+    GLuint vertices = 0, indices = 0, normals = 0;
+    std::uint32_t triangles = 0;
+    bool hasNormals = false;
+    std::uint32_t label = 0;
+  };
+
+  wxStatusBar* m_statusBar;
+  wxGLContext* m_context = nullptr;
+  GLuint m_texture = 0;
+  bool m_textureValid = false;
+  bool m_has3dTextures = false;
+  int m_max3dTexture = 0;
+  unsigned m_factor = 1;
+  bix::Vector3d<float> m_scale;
+  int m_width = 0, m_height = 0;
+  std::unique_ptr<VolumeViewState> m_view;
+  std::unique_ptr<VolumeDragState> m_drag;
+  std::vector<float> m_proxyGrid;
+  bool m_showMeshes = false;
+  std::vector<MeshRecord> m_meshes;
+  bix::Vector3d<float> m_meshOffset;
+  std::vector<bix::RGB_generic<unsigned char>> m_meshColours;
+
+  wxDECLARE_EVENT_TABLE();
+};
+
+// The top-level window of the volume view: menus of preset directions,
+// display switches and view files, a two-field status bar the canvas writes,
+// a help window; closing hides it.
+class ORV_EXPORT vol3D_VolVisFrame : public wxFrame {
+public:
+  vol3D_VolVisFrame(wxWindow* parent, wxWindowID id, const wxString& title, const wxPoint& pos = wxDefaultPosition,
+                    const wxSize& size = wxSize(600, 600), long style = wxDEFAULT_FRAME_STYLE);
+  ~vol3D_VolVisFrame() override;
+
+  vol3D_VolVisCanvas* GetCanvas() const { return m_canvas; }
+  // The help window, null until first requested.
+  wxDialog* GetHelpWindow() const { return m_help; }
+  void ShowHelp();
+
+private:
+  void OnHelp(wxCommandEvent& event);
+  void OnViewAlong(wxCommandEvent& event);
+  void OnBackground(wxCommandEvent& event);
+  void OnHidePlane(wxCommandEvent& event);
+  void OnHideBox(wxCommandEvent& event);
+  void OnSaveView(wxCommandEvent& event);
+  void OnLoadView(wxCommandEvent& event);
+  void OnSetFocus(wxFocusEvent& event);
+  void OnClose(wxCloseEvent& event);
+
+  vol3D_VolVisCanvas* m_canvas = nullptr;
+  wxDialog* m_help = nullptr;
+
+  wxDECLARE_EVENT_TABLE();
+};
+
+}  // namespace orv
+
+#endif

@@ -1,0 +1,60 @@
+#ifndef ORV_SRC_VOL3D_VOLUME_TEXTURE_H
+#define ORV_SRC_VOL3D_VOLUME_TEXTURE_H
+
+// The image as the volume window's 3D texture: every voxel through the
+// viewer's mapper, so the volume shows exactly the colours of the cuts, with
+// an opacity that grows with the colour's luminance. Display-free.
+
+#include <orv/orv_mapper.h>
+
+#include <bix/Image3d.h>
+#include <bix/Vector3d.h>
+
+#include <cstdint>
+#include <memory>
+
+namespace orv {
+
+// Host memory that one texture may take (4 bytes per padded voxel). Larger
+// stacks are reduced by a whole factor until they fit.
+constexpr std::uint64_t kVolumeTextureBudget = std::uint64_t(256) << 20;
+
+// RGBA voxels, x fastest, then y, then z, with a border one voxel thick of
+// transparent black on all six faces.
+struct VolumeTexture {
+  std::unique_ptr<std::uint8_t[]> rgba;
+  bix::Vector3d<unsigned> size;  // padded counts
+  // Maps the model box [-1, 1]^3 onto the texture with the image's true
+  // proportions: (longest physical side) / (padded physical side) per axis,
+  // z halved for the renderer's texture matrix.
+  bix::Vector3d<float> scale;
+  unsigned factor = 1;  // image voxels per texture voxel along each axis
+};
+
+// Bytes of the padded texture of `size` voxels averaged by `factor`, in 64 bits.
+std::uint64_t VolumeTextureBytes(const bix::Vector3d<unsigned>& size, unsigned factor);
+
+// The smallest factor with which every padded side stays within `maxSide`
+// and the texture within `budget` bytes; 0 when none does (maxSide < 3).
+unsigned ChooseVolumeFactor(const bix::Vector3d<unsigned>& size, unsigned maxSide, std::uint64_t budget);
+
+// Opacity of a mapped colour: trunc(255 sin(pi/2 L / 255)) with
+// L = 0.2989 R + 0.587 G + 0.1141 B, evaluated from the exact L.
+std::uint8_t LuminanceAlpha(std::uint8_t r, std::uint8_t g, std::uint8_t b);
+
+// The texture scale of a texture of padded counts `padded` holding `inner`
+// voxels of resolution `res` (pixels per micron) per axis.
+bix::Vector3d<float> VolumeTextureScale(const bix::Vector3d<unsigned>& inner, const bix::Vector3d<unsigned>& padded,
+                                        const bix::Vector3d<float>& res);
+
+// Builds the texture of `image` through `mapper`. With a factor above 1 the
+// texture holds every factor-th voxel along each axis (from voxel 0), each
+// shown as the cuts show it. False when the memory cannot be had; `out` is
+// then left empty.
+template <class T>
+bool BuildVolumeTexture(const bix::Image3d<T>& image, const orv_Mapper<T>& mapper, unsigned factor,
+                        VolumeTexture& out);
+
+}  // namespace orv
+
+#endif

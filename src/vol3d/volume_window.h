@@ -1,0 +1,30 @@
+#ifndef ORV_SRC_VOL3D_VOLUME_WINDOW_H
+#define ORV_SRC_VOL3D_VOLUME_WINDOW_H
+
+// The volume window as the viewer canvases drive it, without OpenGL headers:
+// the viewer core includes this, never the GL classes.
+
+#include "volume_texture.h"
+
+#include <wx/frame.h>
+
+namespace orv {
+
+// Creates the volume frame ("Volume visualization", 600 x 600, no parent) and
+// starts its renderer; null, with the frame destroyed, when that fails.
+wxFrame* CreateVolumeWindow();
+// Back to the start view.
+void ResetVolumeWindow(wxFrame* frame);
+// The largest 3D texture side the window's driver takes.
+unsigned VolumeWindowTextureLimit(wxFrame* frame);
+void SetVolumeWindowTexture(wxFrame* frame, const VolumeTexture& texture);
+
+// Rebuilds the window's texture from every voxel of `image` through
+// `mapper`, reduced when the stack is over the driver's limit or the memory
+// budget, with the application's windows disabled and a busy notice shown.
+template <class T>
+void UpdateVolumeWindow(wxFrame* frame, const bix::Image3d<T>& image, const orv_Mapper<T>& mapper);
+
+}  // namespace orv
+
+#endif
