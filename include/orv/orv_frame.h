@@ -28,6 +28,16 @@ public:
   void SetFrame(wxFrame* frame) { m_frame = frame; }
 
 protected:
+  // Takes the block of ids lastId + 1 .. lastId + 1 + last for the module's
+  // menu (once: a second call is a fault), leaves lastId at its end and
+  // returns its base id.
+  int TakeMenuIds(int& lastId, int last) {
+    wxASSERT_MSG(GetMenuId(0) == 0, "GetMenuId(0) == 0");
+    m_menuId = lastId + 1;
+    lastId = m_menuId + last;
+    return m_menuId;
+  }
+
   int m_menuId = 0;
   wxFrame* m_frame;
 };

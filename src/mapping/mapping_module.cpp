@@ -15,9 +15,7 @@ orv_MappingModule<T>::orv_MappingModule(wxFrame* frame, const HistogramSet<T>& h
 
 template <class T>
 wxMenu* orv_MappingModule<T>::CreateMenu(int& lastId) {
-  wxASSERT(this->GetMenuId(0) == 0);
-  const int b = lastId + 1;
-  m_menuId = b;
+  const int b = TakeMenuIds(lastId, MENU_LAST);
   auto* menu = new wxMenu;
   menu->Append(b + MENU_RANGE, "Set image &range...", "Open dialog for setting the image ranges");
   menu->AppendSeparator();
@@ -28,7 +26,6 @@ wxMenu* orv_MappingModule<T>::CreateMenu(int& lastId) {
   menu->AppendCheckItem(b + MENU_LEVELS, "Levels\tAlt-5", "Show levels dialog");
   menu->AppendSeparator();
   menu->AppendCheckItem(b + MENU_THRESHOLD, "Threshold\tAlt-6", "Apply thresholding");
-  lastId = b + MENU_LAST;
   // Through a virtual call, so that a concrete module's handler runs.
   Bind(wxEVT_MENU, [this](wxCommandEvent& event) { OnMapping(event); }, b, b + MENU_LAST);
   Bind(wxEVT_UPDATE_UI, &orv_MappingModule::OnUpdateUI, this, b, b + MENU_THRESHOLD);

@@ -1,9 +1,9 @@
 #include <orv/orv_labeledcanvas.h>
 
 #include <orv/basic_overlaying.h>
-#include <orv/orv_factory.h>
 
 #include "info_frame.h"
+#include "viewer_assembly.h"
 #include "view_model.h"
 
 #include <bix/Types.h>
@@ -83,14 +83,11 @@ orv_OrthoscopeFrame* orv_CreateLabeledImage3dFrame(bix::Image3d<T>* image, bix::
                                                    long style) {
   auto* frame = new orv_OrthoscopeFrame(parent, id, title, pos, size, style);
   auto* overlaying = new orv_BasicOverlayingModule<L, B>(frame, labels, ownLabels);
-  orv_MappingModule<T>* mapping = orv_CreateMapperForType<T>(frame, *image);
+  orv_MappingModule<T>* mapping = AddMappingOrGiveUp(frame, image, ownImage);
   if (!mapping) {
     delete overlaying;
-    frame->Destroy();
-    if (ownImage) delete image;
     return nullptr;
   }
-  frame->AddExtensionModule(mapping, "&Mapping", true);
   frame->AddExtensionModule(overlaying, "&Overlaying", true);
   frame->SetCanvas(
       new orv_LabeledImageOrthoscopeCanvas<T, L, B>(frame, *mapping, *overlaying, image, ownImage, wxID_ANY));

@@ -18,9 +18,7 @@ orv_OverlayingModule<L, B>::orv_OverlayingModule(wxFrame* frame)
 
 template <class L, class B>
 wxMenu* orv_OverlayingModule<L, B>::CreateMenu(int& lastId) {
-  wxASSERT_MSG(GetMenuId(0) == 0, "GetMenuId(0) == 0");
-  const int b = lastId + 1;
-  m_menuId = b;
+  const int b = TakeMenuIds(lastId, MENU_LAST);
   auto* menu = new wxMenu;
   menu->AppendCheckItem(b + MENU_ENABLE, "&Enable\tCtrl-1", "Enable/disable overlaying");
   menu->AppendSeparator();
@@ -36,7 +34,6 @@ wxMenu* orv_OverlayingModule<L, B>::CreateMenu(int& lastId) {
   menu->Append(b + MENU_CHOOSE_COLOUR, "&Choose colour...\tCtrl-8", "Select user-defined colour");
   menu->AppendSeparator();
   menu->Append(b + MENU_RELOAD, "&Reload\tCtrl-R", "Reload");
-  lastId = b + MENU_LAST;
   Bind(wxEVT_MENU, &orv_OverlayingModule::OnOverlaying, this, b, b + MENU_LAST);
   Bind(wxEVT_UPDATE_UI, &orv_OverlayingModule::OnUpdateUI, this, b, b + MENU_LAST);
   m_menu = menu;

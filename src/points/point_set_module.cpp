@@ -1,10 +1,10 @@
 #include <orv/point_set_module.h>
 
-#include <orv/orv_factory.h>
 #include <orv/point_prefs_dialog.h>
 
 #include "../wdr/info_frame_wdr.h"
 #include "preferences_dialog.h"
+#include "viewer_assembly.h"
 
 #include <wx/choicdlg.h>
 #include <wx/filedlg.h>
@@ -68,9 +68,7 @@ orv_PointSetModule<T>::orv_PointSetModule(wxFrame* frame, orv_PointOrthoscopeCan
 
 template <class T>
 wxMenu* orv_PointSetModule<T>::CreateMenu(int& lastId) {
-  wxASSERT_MSG(GetMenuId(0) == 0, "GetMenuId(0) == 0");
-  const int b = lastId + 1;
-  m_menuId = b;
+  const int b = TakeMenuIds(lastId, MENU_END);
   auto* menu = new wxMenu;
   menu->Append(b + MENU_LOAD, "&Load...", "Load new point-set from file");
   menu->Append(b + MENU_SAVE, "Save\tCtrl-S", "Save point-set to file");
@@ -89,7 +87,6 @@ wxMenu* orv_PointSetModule<T>::CreateMenu(int& lastId) {
   menu->AppendSeparator();
   menu->Append(b + MENU_OPTIONS, "Options...", "Change visualization options");
   menu->Append(b + MENU_LABELS, "Labels...", "Select labeles for info window");
-  lastId = b + MENU_END;
   Bind(wxEVT_MENU, &orv_PointSetModule::OnCommand, this, b, b + MENU_DELETE);
   Bind(wxEVT_UPDATE_UI, &orv_PointSetModule::OnUpdateShow, this, b + MENU_SHOW);
   Bind(wxEVT_IDLE, &orv_PointSetModule::OnIdle, this);
@@ -253,13 +250,8 @@ orv_OrthoscopeFrame* orv_CreateImage3dPointsFrame(bix::Image3d<T>* image, bool o
                                                   wxWindow* parent, int id, const wxString& title, const wxPoint& pos,
                                                   const wxSize& size, long style) {
   auto* frame = new orv_OrthoscopeFrame(parent, id, title, pos, size, style);
-  orv_MappingModule<T>* mapping = orv_CreateMapperForType<T>(frame, *image);
-  if (!mapping) {
-    frame->Destroy();
-    if (ownImage) delete image;
-    return nullptr;
-  }
-  frame->AddExtensionModule(mapping, "&Mapping", true);
+  orv_MappingModule<T>* mapping = AddMappingOrGiveUp(frame, image, ownImage);
+  if (!mapping) return nullptr;
   auto* canvas = new orv_PointOrthoscopeCanvas<T>(frame, *mapping, image, ownImage, wxID_ANY);
   frame->AddExtensionModule(new orv_PointSetModule<T>(frame, canvas, pointFile), "&Points", true);
   frame->SetCanvas(canvas);

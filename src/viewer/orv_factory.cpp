@@ -4,6 +4,8 @@
 #include <orv/orv_imagecanvas.h>
 #include <orv/rgb_mapping.h>
 
+#include "viewer_assembly.h"
+
 #include <bix/Types.h>
 
 #include <new>
@@ -34,17 +36,24 @@ orv_MappingModule<T>* orv_CreateMapperForType(wxFrame* frame, const bix::Image3d
 }
 
 template <class T>
+orv_MappingModule<T>* AddMappingOrGiveUp(orv_OrthoscopeFrame* frame, bix::Image3d<T>* image, bool ownImage) {
+  orv_MappingModule<T>* module = orv_CreateMapperForType<T>(frame, *image);
+  if (module) {
+    frame->AddExtensionModule(module, "&Mapping", true);
+  } else {
+    frame->Destroy();
+    if (ownImage) delete image;
+  }
+  return module;
+}
+
+template <class T>
 orv_OrthoscopeFrame* orv_CreateImage3dFrame(bix::Image3d<T>* image, bool ownImage, wxWindow* parent, int id,
                                             const wxString& title, const wxPoint& pos, const wxSize& size,
                                             long style) {
   auto* frame = new orv_OrthoscopeFrame(parent, id, title, pos, size, style);
-  orv_MappingModule<T>* module = orv_CreateMapperForType<T>(frame, *image);
-  if (!module) {
-    frame->Destroy();
-    if (ownImage) delete image;
-    return nullptr;
-  }
-  frame->AddExtensionModule(module, "&Mapping", true);
+  orv_MappingModule<T>* module = AddMappingOrGiveUp(frame, image, ownImage);
+  if (!module) return nullptr;
   frame->SetCanvas(new orv_ImageOrthoscopeCanvas<T>(frame, *module, image, ownImage, wxID_ANY));
   frame->ResizeFrameIfRequired();
   return frame;
@@ -52,6 +61,7 @@ orv_OrthoscopeFrame* orv_CreateImage3dFrame(bix::Image3d<T>* image, bool ownImag
 
 #define ORV_INSTANTIATE_FACTORIES(T)                                                                          \
   template orv_MappingModule<T>* orv_CreateMapperForType<T>(wxFrame*, const bix::Image3d<T>&);               \
+  template orv_MappingModule<T>* AddMappingOrGiveUp<T>(orv_OrthoscopeFrame*, bix::Image3d<T>*, bool);         \
   template orv_OrthoscopeFrame* orv_CreateImage3dFrame<T>(bix::Image3d<T>*, bool, wxWindow*, int,           \
                                                           const wxString&, const wxPoint&, const wxSize&, long);
 BIX_FOR_EACH_VOXEL_TYPE(ORV_INSTANTIATE_FACTORIES)
