@@ -165,17 +165,7 @@ BENCHMARK(BM_HistogramSetRGB8)->Unit(benchmark::kMillisecond)->Iterations(3);
 // the same voxels.
 template <class T>
 void StreamPass(benchmark::State& state, const bix::Image3d<T>& stack) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(stack.begin());
-  const std::size_t words = stack.GetVoxelCount() * sizeof(T) / 8;
-  for (auto _ : state) {
-    std::uint64_t sum = 0;
-    for (std::size_t i = 0; i < words; ++i) {
-      std::uint64_t w;
-      std::memcpy(&w, bytes + 8 * i, 8);
-      sum += w;
-    }
-    benchmark::DoNotOptimize(sum);
-  }
+  for (auto _ : state) benchmark::DoNotOptimize(bench::SumWords(stack.begin(), stack.GetVoxelCount() * sizeof(T)));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * stack.GetVoxelCount() * sizeof(T)));
 }
 

@@ -146,15 +146,8 @@ void BM_VolumeStreamPass(benchmark::State& state) {
   const bix::Vector3d<unsigned> n = stack.GetSize();
   const std::size_t out = std::size_t(4) * ((n.x + f - 1) / f + 2) * ((n.y + f - 1) / f + 2) * ((n.z + f - 1) / f + 2);
   std::vector<unsigned char> texture(out);
-  const auto* bytes = reinterpret_cast<const unsigned char*>(stack.begin());
-  const std::size_t words = stack.GetVoxelCount() * sizeof(unsigned short) / 8;
   for (auto _ : state) {
-    std::uint64_t sum = 0;
-    for (std::size_t i = 0; i < words; ++i) {
-      std::uint64_t w;
-      std::memcpy(&w, bytes + 8 * i, 8);
-      sum += w;
-    }
+    const std::uint64_t sum = bench::SumWords(stack.begin(), stack.GetVoxelCount() * sizeof(unsigned short));
     std::memset(texture.data(), static_cast<int>(sum & 0x7f), texture.size());
     benchmark::DoNotOptimize(texture.data());
   }

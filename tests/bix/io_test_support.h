@@ -11,12 +11,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cfloat>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <sys/resource.h>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -149,6 +151,28 @@ std::string IOErrorOf(F&& f) {
   }
   return "";
 }
+
+// Limits the size of any file this process writes, so that a save fails
+// part way as on a full disk; writes past the limit fail with EFBIG instead
+// of raising SIGXFSZ.
+class FileSizeLimit {
+public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    m_handler = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &m_old);
+    rlimit limit = m_old;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &m_old);
+    std::signal(SIGXFSZ, m_handler);
+  }
+
+private:
+  rlimit m_old;
+  void (*m_handler)(int);
+};
 
 }  // namespace iotest
 

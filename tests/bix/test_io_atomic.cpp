@@ -36,28 +36,6 @@ std::vector<std::string> Contents(const ScratchDir& dir, const std::vector<std::
   return bytes;
 }
 
-// Limits the size of any file this process writes, so that a save fails
-// part way as on a full disk; writes past the limit fail with EFBIG instead
-// of raising SIGXFSZ.
-class FileSizeLimit {
-public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    m_handler = std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &m_old);
-    rlimit limit = m_old;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &m_old);
-    std::signal(SIGXFSZ, m_handler);
-  }
-
-private:
-  rlimit m_old;
-  void (*m_handler)(int);
-};
-
 TEST(AtomicSave, AWriteThatFailsPartWayKeepsThePreviousFile) {
   ScratchDir dir;
   const Resolution res(Vector3d<float>(1, 1, 1));

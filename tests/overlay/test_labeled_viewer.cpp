@@ -134,23 +134,6 @@ protected:
   std::vector<bool> changes;
 };
 
-// Chooses `colour` in a colour dialog as its widget would: GTK reads the
-// chosen colour back from the widget when the dialog ends.
-void ChooseColour(wxColourDialog* dialog, const wxColour& colour) {
-  struct Widget : wxColourDialog {
-    static void Push(wxColourDialog* d) { (d->*&Widget::ColourDataToDialog)(); }
-  };
-  dialog->GetColourData().SetColour(colour);
-  Widget::Push(dialog);
-}
-
-struct MenuRow {
-  int offset;  // -1: separator
-  wxItemKind kind;
-  const char* text;
-  const char* help;
-};
-
 }  // namespace
 
 TEST_F(LabeledViewerTest, TheOverlayingMenuFollowsTheMappingMenu) {
@@ -162,7 +145,7 @@ TEST_F(LabeledViewerTest, TheOverlayingMenuFollowsTheMappingMenu) {
   // The mapping module takes 18 ids from FIRST_MODULE_ID + 1.
   EXPECT_EQ(module->GetMenuId(0), FIRST_MODULE_ID + 1 + 18);
 
-  const MenuRow rows[] = {
+  orvtest::ExpectMenuRows(bar->GetMenu(2), module->GetMenuId(0), {
       {0, wxITEM_CHECK, "&Enable\tCtrl-1", "Enable/disable overlaying"},
       {-1, wxITEM_SEPARATOR, "", ""},
       {2, wxITEM_RADIO, "&Components\tCtrl-2", "Overlay components (zero transparency)"},
@@ -177,18 +160,7 @@ TEST_F(LabeledViewerTest, TheOverlayingMenuFollowsTheMappingMenu) {
       {6, wxITEM_NORMAL, "&Choose colour...\tCtrl-8", "Select user-defined colour"},
       {-1, wxITEM_SEPARATOR, "", ""},
       {1, wxITEM_NORMAL, "&Reload\tCtrl-R", "Reload"},
-  };
-  const wxMenuItemList& items = bar->GetMenu(2)->GetMenuItems();
-  ASSERT_EQ(items.size(), std::size(rows));
-  std::size_t k = 0;
-  for (const wxMenuItem* item : items) {
-    const MenuRow& row = rows[k++];
-    EXPECT_EQ(item->GetKind(), row.kind) << row.text;
-    if (row.offset < 0) continue;
-    EXPECT_EQ(item->GetId(), module->GetMenuId(row.offset)) << row.text;
-    EXPECT_EQ(item->GetItemLabel(), row.text);
-    EXPECT_EQ(item->GetHelp(), row.help);
-  }
+  });
   // Check marks follow the settings; the factory leaves the overlay off.
   auto checked = [&](int offset) {
     wxUpdateUIEvent update(module->GetMenuId(offset));
@@ -312,10 +284,8 @@ TEST_F(LabeledViewerTest, AutofocusWindowsShowTheLabelProjections) {
 }
 
 TEST_F(LabeledViewerTest, TheUserColourPaintsEveryLabel) {
-  wxTEST_DIALOG(Overlay(Module::MENU_CHOOSE_COLOUR), orvtest::ExpectDialog<wxColourDialog>([](wxColourDialog* d) {
-                  ChooseColour(d, wxColour(0, 0, 255));
-                  return wxID_OK;
-                }));
+  wxTEST_DIALOG(Overlay(Module::MENU_CHOOSE_COLOUR),
+                orvtest::AnswerColourDialog([](wxColourData& data) { data.SetColour(wxColour(0, 0, 255)); }));
   EXPECT_FALSE(module->GetUseDefaultPalette());
   EXPECT_EQ(module->GetUserColour(), wxColour(0, 0, 255));
   EXPECT_TRUE(module->GetMenu()->IsChecked(module->GetMenuId(Module::MENU_USER_COLOUR)));
@@ -326,10 +296,8 @@ TEST_F(LabeledViewerTest, TheUserColourPaintsEveryLabel) {
 
   // Cancelled: nothing changes, but the frame and the host still hear of it.
   const std::size_t heard = commands.size();
-  wxTEST_DIALOG(Overlay(Module::MENU_CHOOSE_COLOUR), orvtest::ExpectDialog<wxColourDialog>([](wxColourDialog* d) {
-                  ChooseColour(d, wxColour(9, 9, 9));
-                  return wxID_CANCEL;
-                }));
+  wxTEST_DIALOG(Overlay(Module::MENU_CHOOSE_COLOUR),
+                orvtest::AnswerColourDialog([](wxColourData& data) { data.SetColour(wxColour(9, 9, 9)); }, wxID_CANCEL));
   EXPECT_EQ(module->GetUserColour(), wxColour(0, 0, 255));
   EXPECT_EQ(commands.size(), heard + 1);
 

@@ -80,11 +80,7 @@ TEST_F(PointViewerTest, ThePointsMenu) {
   wxMenuBar* bar = frame->GetMenuBar();
   ASSERT_EQ(bar->GetMenuLabel(2), "&Points");
   EXPECT_EQ(module->GetMenuId(0), FIRST_MODULE_ID + 1 + 18);
-  const struct {
-    int offset;
-    wxItemKind kind;
-    const char *text, *help;
-  } rows[] = {
+  orvtest::ExpectMenuRows(bar->GetMenu(2), module->GetMenuId(0), {
       {0, wxITEM_NORMAL, "&Load...", "Load new point-set from file"},
       {1, wxITEM_NORMAL, "Save\tCtrl-S", "Save point-set to file"},
       {2, wxITEM_NORMAL, "Save As...", "Save point-set to a new file"},
@@ -101,18 +97,7 @@ TEST_F(PointViewerTest, ThePointsMenu) {
       {-1, wxITEM_SEPARATOR, "", ""},
       {9, wxITEM_NORMAL, "Options...", "Change visualization options"},
       {10, wxITEM_NORMAL, "Labels...", "Select labeles for info window"},
-  };
-  const wxMenuItemList& items = bar->GetMenu(2)->GetMenuItems();
-  ASSERT_EQ(items.size(), std::size(rows));
-  std::size_t k = 0;
-  for (const wxMenuItem* item : items) {
-    const auto& row = rows[k++];
-    EXPECT_EQ(item->GetKind(), row.kind) << row.text;
-    if (row.offset < 0) continue;
-    EXPECT_EQ(item->GetId(), module->GetMenuId(row.offset)) << row.text;
-    EXPECT_EQ(item->GetItemLabel(), row.text);
-    EXPECT_EQ(item->GetHelp(), row.help);
-  }
+  });
   // Ctrl-S is "Save" of the points here, not the frame's "Save 3d data...".
   EXPECT_EQ(FindMenuKey(MenuKeys(bar), 'S', wxMOD_CONTROL), module->GetMenuId(Module::MENU_SAVE));
   wxUpdateUIEvent update(module->GetMenuId(Module::MENU_SHOW));
@@ -324,7 +309,7 @@ TEST_F(PointViewerTest, ThePreferencesDialogAppliesOnlyOnOk) {
                   d->InitDialog();
                   dynamic_cast<wxSpinCtrl*>(d->FindWindow(20001))->SetValue(5);
                   dynamic_cast<wxSpinCtrl*>(d->FindWindow(20002))->SetValue(7);
-                  return d->Validate() && d->TransferDataFromWindow() ? wxID_OK : wxID_CANCEL;
+                  return orvtest::AcceptDialog(d);
                 }));
   canvas->GetSettings(settings);
   EXPECT_EQ(settings.fadingDepth, 5);
@@ -401,14 +386,7 @@ TEST_F(PointViewerTest, AColourChosenInCancelledOptionsChangesNothing) {
                   EXPECT_EQ(d->FindWindow(20003)->GetBackgroundColour(), wxColour(0, 0, 255));
                   return wxID_CANCEL;
                 }),
-                orvtest::ExpectDialog<wxColourDialog>([](wxColourDialog* d) {
-                  d->GetColourData().SetColour(wxColour(0, 0, 255));
-                  struct Widget : wxColourDialog {
-                    static void Push(wxColourDialog* dialog) { (dialog->*&Widget::ColourDataToDialog)(); }
-                  };
-                  Widget::Push(d);
-                  return wxID_OK;
-                }));
+                orvtest::AnswerColourDialog([](wxColourData& data) { data.SetColour(wxColour(0, 0, 255)); }));
   orv_PointCanvasSettings settings;
   canvas->GetSettings(settings);
   EXPECT_EQ(settings.pointColour, wxColour(255, 255, 0));

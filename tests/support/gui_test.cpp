@@ -187,4 +187,37 @@ GLTestWindow::~GLTestWindow() {
   if (m_frame) m_frame->Destroy();
 }
 
+namespace {
+// The colour dialog's own transfer into its widget, which is protected.
+struct ColourDialogAccess : wxColourDialog {
+  using wxColourDialog::ColourDataToDialog;
+};
+}  // namespace
+
+ExpectDialog<wxColourDialog> AnswerColourDialog(std::function<void(wxColourData&)> choose, int answer) {
+  return ExpectDialog<wxColourDialog>([choose, answer](wxColourDialog* d) {
+    choose(d->GetColourData());
+    (d->*(&ColourDialogAccess::ColourDataToDialog))();
+    return answer;
+  });
+}
+
+int AcceptDialog(wxDialog* dialog) {
+  return dialog->Validate() && dialog->TransferDataFromWindow() ? int(wxID_OK) : int(wxID_CANCEL);
+}
+
+void ExpectMenuRows(const wxMenu* menu, int base, const std::vector<MenuRow>& rows) {
+  const wxMenuItemList& items = menu->GetMenuItems();
+  ASSERT_EQ(items.size(), rows.size());
+  std::size_t k = 0;
+  for (const wxMenuItem* item : items) {
+    const MenuRow& row = rows[k++];
+    EXPECT_EQ(item->GetKind(), row.kind) << "row " << k << ": " << row.text;
+    if (row.offset < 0) continue;
+    EXPECT_EQ(item->GetId(), base + row.offset) << row.text;
+    EXPECT_EQ(item->GetItemLabel(), row.text);
+    EXPECT_EQ(item->GetHelp(), row.help);
+  }
+}
+
 }  // namespace orvtest

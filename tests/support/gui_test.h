@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <wx/colordlg.h>
 #include <wx/glcanvas.h>
 #include <wx/wx.h>
 
@@ -92,6 +93,26 @@ protected:
 private:
   std::function<int(D*)> m_answer;
 };
+
+// Answers a colour dialog as its user would: `choose` edits the dialog's
+// colour data (the colour, custom colours), which is pushed into GTK's
+// widget (GTK reads the colour back from it when the dialog ends); the
+// dialog then ends with `answer`.
+ExpectDialog<wxColourDialog> AnswerColourDialog(std::function<void(wxColourData&)> choose, int answer = wxID_OK);
+
+// Ends a hooked dialog as its OK button would: validated and transferred,
+// wxID_CANCEL when validation fails.
+int AcceptDialog(wxDialog* dialog);
+
+// One row of a menu as a user reads it; offset -1 is a separator.
+struct MenuRow {
+  int offset;
+  wxItemKind kind;
+  const char* text;  // with its accelerator
+  const char* help;
+};
+// Expects `menu` to hold exactly these rows, each item's id at base + offset.
+void ExpectMenuRows(const wxMenu* menu, int base, const std::vector<MenuRow>& rows);
 
 // Clicks a button of a dialog by sending the command its handler receives.
 void ClickButton(wxWindow* dialog, int id);

@@ -2,6 +2,7 @@
 // and closing notification.
 
 #include "gui_test.h"
+#include "../support/test_mappers.h"
 
 #include <orv/orv_frame.h>
 #include <orv/orv_imagecanvas.h>
@@ -14,14 +15,7 @@ using RGB8 = bix::RGB_generic<unsigned char>;
 
 namespace {
 
-class GrayMapper : public orv_Mapper<unsigned char> {
-public:
-  void Map(const unsigned char* v, Buffer2d<RGB8>& out) const override {
-    ++calls;
-    for (std::size_t i = 0; i < static_cast<std::size_t>(out.width) * out.height; ++i) out.data[i] = RGB8(v[i], v[i], v[i]);
-  }
-  mutable int calls = 0;
-};
+using orvtest::GrayMapper;
 
 // A module that takes `count` ids, counts the commands it sees and records
 // its destruction.

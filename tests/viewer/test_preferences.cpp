@@ -53,22 +53,6 @@ void ChoosePointer(wxWindow* dialog, int style) {
   box->GetEventHandler()->ProcessEvent(chosen);
 }
 
-// GTK's colour dialog takes its colour from its widget on OK: what the test
-// chooses is pushed into the widget first.
-struct ColourDialogAccess : wxColourDialog {
-  using wxColourDialog::ColourDataToDialog;
-};
-
-orvtest::ExpectDialog<wxColourDialog> ChooseColour(std::function<void(wxColourData&)> choose) {
-  return orvtest::ExpectDialog<wxColourDialog>([choose](wxColourDialog* d) {
-    choose(d->GetColourData());
-    (d->*(&ColourDialogAccess::ColourDataToDialog))();
-    return int(wxID_OK);
-  });
-}
-
-int Accept(wxDialog* d) { return d->Validate() && d->TransferDataFromWindow() ? int(wxID_OK) : int(wxID_CANCEL); }
-
 class PreferencesTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -180,9 +164,9 @@ TEST_F(PreferencesTest, OKAppliesBaseZoomPointerStyleAndColour) {
                   ChoosePointer(d, POINTER_SOLID_CROSS);
                   orvtest::ClickButton(d, 10002);
                   EXPECT_EQ(wxStaticCast(d->FindWindow(10002), wxStaticText)->GetBackgroundColour(), magenta);
-                  return Accept(d);
+                  return orvtest::AcceptDialog(d);
                 }),
-                ChooseColour([&](wxColourData& data) { data.SetColour(magenta); }));
+                orvtest::AnswerColourDialog([&](wxColourData& data) { data.SetColour(magenta); }));
   EXPECT_EQ(canvas->GetBaseZoom(), bix::Vector3d<float>(4, 2, 4));
   EXPECT_EQ(canvas->GetPointerStyle().style, POINTER_SOLID_CROSS);
   EXPECT_EQ(canvas->GetPointerStyle().colour, magenta);
@@ -204,7 +188,7 @@ TEST_F(PreferencesTest, CancelChangesNothing) {
                   EXPECT_TRUE(d->Validate() && d->TransferDataFromWindow());
                   return int(wxID_CANCEL);
                 }),
-                ChooseColour([](wxColourData& data) { data.SetColour(*wxRED); }));
+                orvtest::AnswerColourDialog([](wxColourData& data) { data.SetColour(*wxRED); }));
   EXPECT_EQ(canvas->GetBaseZoom(), before.baseZoom);
   EXPECT_EQ(canvas->GetPointerStyle().style, before.pointerStyle);
   EXPECT_EQ(canvas->GetPointerStyle().colour, before.pointerColour);
@@ -215,9 +199,9 @@ TEST_F(PreferencesTest, CustomColoursAreOfferedAgainInAnyViewer) {
   wxTEST_DIALOG(Preferences(frame), orvtest::ExpectDialog<PreferencesDialog>([](PreferencesDialog* d) {
                   d->InitDialog();
                   orvtest::ClickButton(d, 10002);
-                  return Accept(d);
+                  return orvtest::AcceptDialog(d);
                 }),
-                ChooseColour([&](wxColourData& data) {
+                orvtest::AnswerColourDialog([&](wxColourData& data) {
                   EXPECT_TRUE(data.GetChooseFull());
                   EXPECT_EQ(data.GetColour(), wxColour(0, 255, 0)) << "the pointer's colour";
                   data.SetCustomColour(3, custom);

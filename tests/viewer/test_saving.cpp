@@ -500,31 +500,6 @@ TYPED_TEST(Save3dDataTest, RoundTripsThroughEveryFormatWithSizeOffsetAndVoxelSiz
   frame->Destroy();
 }
 
-namespace {
-
-// Limits the size of any file this process writes, as a full disk would;
-// writes past the limit fail (EFBIG) instead of raising SIGXFSZ.
-class FileSizeLimit {
-public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    m_handler = std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &m_old);
-    rlimit limit = m_old;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &m_old);
-    std::signal(SIGXFSZ, m_handler);
-  }
-
-private:
-  rlimit m_old;
-  void (*m_handler)(int);
-};
-
-}  // namespace
-
 TEST_F(SavingTest, WriteFailuresNameTheFileAndKeepThePreviousOne) {
   Open(Stack({60, 40, 20}));
   // A missing folder.
@@ -551,7 +526,7 @@ TEST_F(SavingTest, WriteFailuresNameTheFileAndKeepThePreviousOne) {
     iotest::WriteBytes(path, "the previous version");
     ErrorLog log;
     {
-      FileSizeLimit limit(256);
+      iotest::FileSizeLimit limit(256);
       op.run(path);
     }
     ASSERT_EQ(log.errors.size(), 1u);

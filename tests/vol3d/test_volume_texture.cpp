@@ -1,6 +1,7 @@
 // The volume texture built from an image through a mapper: border, voxel
 // order, opacity, scale, and the reduction of stacks over the limits.
 
+#include "../support/test_mappers.h"
 #include "volume_texture.h"
 
 #include <gtest/gtest.h>
@@ -22,12 +23,7 @@ public:
   }
 };
 
-class GrayMapper : public orv_Mapper<unsigned char> {
-public:
-  void Map(const unsigned char* voxels, Buffer2d<RGB8>& out) const override {
-    for (std::size_t i = 0; i < std::size_t(out.width) * out.height; ++i) out.data[i] = RGB8(voxels[i], voxels[i], voxels[i]);
-  }
-};
+using orvtest::GrayMapper;
 
 std::uint8_t FormulaAlpha(int r, int g, int b) {
   const double l = (2989.0 * r + 5870.0 * g + 1141.0 * b) / 10000.0;

@@ -3,6 +3,7 @@
 // plane, preset views, view files, hiding and showing again.
 
 #include "gui_test.h"
+#include "../support/test_mappers.h"
 #include "volume_texture.h"
 #include "volume_view.h"
 #include "volume_window.h"
@@ -19,12 +20,7 @@ using RGB8 = bix::RGB_generic<unsigned char>;
 
 namespace {
 
-class GrayMapper : public orv_Mapper<unsigned char> {
-public:
-  void Map(const unsigned char* voxels, Buffer2d<RGB8>& out) const override {
-    for (std::size_t i = 0; i < std::size_t(out.width) * out.height; ++i) out.data[i] = RGB8(voxels[i], voxels[i], voxels[i]);
-  }
-};
+using orvtest::GrayMapper;
 
 class RecordingLog : public wxLog {
 public:
