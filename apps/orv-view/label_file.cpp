@@ -16,15 +16,18 @@ namespace {
 constexpr unsigned kNarrowLimit = 0x8000;      // the boundary bit of 16-bit labels
 constexpr unsigned kWideLimit = 0x80000000u;  // and of 32-bit labels
 
-// A label image of type Labels with the geometry and (converted) values of `raw`.
-template <class Labels, class Convert>
-std::unique_ptr<Labels> LabelsLike(const bix::Image3d<unsigned>& raw, Convert convert) {
-  const bix::Vector3d<float> offset = raw.GetOffset();
-  const bix::Resolution resolution = raw.GetResolution();
-  auto labels = std::make_unique<Labels>(raw.GetSize(), &offset, &resolution);
-  std::transform(raw.begin(), raw.end(), labels->begin(), convert);
-  labels->UpdateComponents();
-  return labels;
+using Wide = bix::LabeledImage3d<unsigned, unsigned char>;
+using Narrow = bix::LabeledImage3d<unsigned short, bool>;
+
+// 16-bit labels with the geometry of `wide` and its values as `label(v)` gives them.
+template <class Label>
+std::unique_ptr<Narrow> NarrowLabels(const Wide& wide, Label label) {
+  const bix::Vector3d<float> offset = wide.GetOffset();
+  const bix::Resolution resolution = wide.GetResolution();
+  auto narrow = std::make_unique<Narrow>(wide.GetSize(), &offset, &resolution);
+  std::transform(wide.begin(), wide.end(), narrow->begin(), label);
+  narrow->UpdateComponents();
+  return narrow;
 }
 
 void RefuseVoxelKind(const std::string& path) {
@@ -41,40 +44,35 @@ void RefuseVoxelKind(const std::string& path) {
 }  // namespace
 
 ViewerLabels ReadLabelFile(const std::string& path, bool wideAllowed, const bix::Resolution& imageResolution) {
-  bix::Image3d<unsigned> raw;
+  auto wide = std::make_unique<Wide>();
   try {
     RefuseVoxelKind(path);
-    bix::ReadImage<unsigned>(path, raw);
+    bix::ReadImage<unsigned>(path, *wide);
   } catch (const bix::IOException& e) {
     throw OptionError(std::string("the label image cannot be read: ") + e.what());
   }
   // A label image placed by the image's voxel size when it has none.
-  if (!raw.GetResolution().IsDefined()) raw.SetResolution(imageResolution);
+  if (!wide->GetResolution().IsDefined()) wide->SetResolution(imageResolution);
+  // The labels present and the highest, from the label image's own scan.
+  wide->UpdateComponents();
+  const unsigned highest = wide->GetHighestLabel();
 
   ViewerLabels labels;
-  const unsigned highest = raw.GetVoxelCount() ? *std::max_element(raw.begin(), raw.end()) : 0;
   if (highest < kNarrowLimit) {
-    labels.narrow = LabelsLike<bix::LabeledImage3d<unsigned short, bool>>(
-        raw, [](unsigned v) { return static_cast<unsigned short>(v); });
-    return labels;
+    labels.narrow = NarrowLabels(*wide, [](unsigned v) { return static_cast<unsigned short>(v); });
+  } else if (wideAllowed && highest < kWideLimit) {
+    labels.wide = std::move(wide);
+  } else {
+    const std::vector<unsigned>& present = wide->GetComponents();  // ascending, without 0
+    if (present.size() >= kNarrowLimit)
+      throw OptionError("'" + path + "' has " + std::to_string(present.size()) + " labels (up to " +
+                        std::to_string(highest) + "); this viewer shows at most 32767 different labels");
+    labels.narrow = NarrowLabels(*wide, [&](unsigned v) {
+      return static_cast<unsigned short>(v == 0 ? 0 : std::lower_bound(present.begin(), present.end(), v) - present.begin() + 1);
+    });
+    std::fprintf(stderr, "orv-view: %s: labels up to %u renumbered 1 to %zu in their order\n", path.c_str(), highest,
+                 present.size());
   }
-  if (wideAllowed && highest < kWideLimit) {
-    labels.wide = LabelsLike<bix::LabeledImage3d<unsigned, unsigned char>>(raw, [](unsigned v) { return v; });
-    return labels;
-  }
-  std::vector<unsigned> present(raw.begin(), raw.end());
-  std::sort(present.begin(), present.end());
-  present.erase(std::unique(present.begin(), present.end()), present.end());
-  if (present.front() != 0) present.insert(present.begin(), 0);  // background keeps 0
-  const std::size_t count = present.size() - 1;
-  if (count >= kNarrowLimit)
-    throw OptionError("'" + path + "' has " + std::to_string(count) + " labels (up to " + std::to_string(highest) +
-                      "); this viewer shows at most 32767 different labels");
-  labels.narrow = LabelsLike<bix::LabeledImage3d<unsigned short, bool>>(raw, [&](unsigned v) {
-    return static_cast<unsigned short>(std::lower_bound(present.begin(), present.end(), v) - present.begin());
-  });
-  std::fprintf(stderr, "orv-view: %s: labels up to %u renumbered 1 to %zu in their order\n", path.c_str(), highest,
-               count);
   return labels;
 }
 

@@ -72,9 +72,6 @@ public:
   void Buffer_OnMouse(unsigned int, int, int, const bix::Vector3d<unsigned int>&, wxFrame*,
                       const wxMouseEvent&) override {}
 
-  // How often each plane's label projections were computed (XY, XZ, YZ).
-  unsigned long GetProjectionCount(int plane) const { return m_projectionCount[plane]; }
-
 protected:
   const bix::LabeledImage3d<L, B>* GetLabeledImage(bool, bool) const override { return m_image; }
   virtual const std::vector<B>& GetVis(bool) const { return m_visibility; }
@@ -90,7 +87,6 @@ private:
   bool m_ownsImage;
   bix::Image3d<L> m_projection[3][2];
   bool m_projectionReady[3] = {false, false, false};
-  unsigned long m_projectionCount[3] = {0, 0, 0};
   std::vector<std::unique_ptr<orv_OverlayBuffer<L>>> m_buffers;
 };
 

@@ -123,7 +123,6 @@ void orv_BasicOverlayingModule<L, B>::RenderProjection(orv_OverlayBuffer<L>& buf
     m_projection[plane][0] = area;
     bix::KeepLabelOutline(m_projection[plane][0], 2 - plane);
     m_projectionReady[plane] = true;
-    ++m_projectionCount[plane];
   }
   bix::CopyToImage(m_projection[plane][0], buffer.GetLayer(0));
   bix::CopyToImage(m_projection[plane][1], buffer.GetLayer(1));
