@@ -244,7 +244,6 @@ TEST_F(PointViewerTest, MarkersFadeOverThreeSlicesAndMirrorWithTheAxes) {
   for (int slices = 0; slices < 4; ++slices) canvas->AddPoint(Vector3d<float>(6.5f + 8 * slices, 10.5f, cut.z + slices));
   canvas->AddPoint(Vector3d<float>(6.5f, 20.5f, cut.z));
   canvas->SetCurrentPoint(4);
-  canvas->GetPointsShown();
   orv_DrWin3d* xy = canvas->GetDrWin(PROJ_XY);
   auto check = [&](const char* what) {
     orvtest::PaintNow(xy);
@@ -287,12 +286,22 @@ TEST_F(PointViewerTest, TheInfoWindowHasAPointsPage) {
   ASSERT_TRUE(orvtest::PumpUntil([&] { return text(20009) == "0"; }));
   EXPECT_EQ(text(20011), "4.000   5.000   6.000");
   EXPECT_EQ(text(20013), "cell: nucleus\nkind: 2\n");
+  // Of twelve label columns the first ten are shown until "Labels..." is used.
+  std::string header = "x0\ty0\tz0", line = "1\t2\t3";
+  for (int k = 0; k < 12; ++k) {
+    header += "\tl" + std::to_string(k);
+    line += "\tv" + std::to_string(k);
+  }
+  ASSERT_TRUE(module->LoadPoints(wxString::FromUTF8(Write("twelve.txt", header + "\n" + line + "\n"))));
+  ASSERT_EQ(module->GetInfoLabels().size(), 10u);
+  EXPECT_EQ(module->GetInfoLabels()[9], 9);
 }
 
 TEST_F(PointViewerTest, ThePreferencesDialogAppliesOnlyOnOk) {
   Open();
-  const wxColour before = wxColour(255, 255, 0);
-  wxTEST_DIALOG(Command(Module::MENU_OPTIONS), orvtest::ExpectDialog<PointCanvasPreferencesDialog>([](PointCanvasPreferencesDialog* d) {
+  // A colour chosen in options then cancelled leaves the canvas as it was.
+  wxTEST_DIALOG(Command(Module::MENU_OPTIONS),
+                orvtest::ExpectDialog<PointCanvasPreferencesDialog>([](PointCanvasPreferencesDialog* d) {
                   auto* fading = dynamic_cast<wxSpinCtrl*>(d->FindWindow(20001));
                   auto* size = dynamic_cast<wxSpinCtrl*>(d->FindWindow(20002));
                   EXPECT_EQ(fading->GetMin(), 0);
@@ -300,11 +309,14 @@ TEST_F(PointViewerTest, ThePreferencesDialogAppliesOnlyOnOk) {
                   EXPECT_EQ(size->GetMin(), 0);
                   EXPECT_EQ(size->GetMax(), 100);
                   EXPECT_EQ(d->GetTitle(), "Point Canvas Preferences");
+                  orvtest::ClickButton(d, 20003);
+                  EXPECT_EQ(d->FindWindow(20003)->GetBackgroundColour(), wxColour(0, 0, 255));
                   return wxID_CANCEL;
-                }));
+                }),
+                orvtest::AnswerColourDialog([](wxColourData& data) { data.SetColour(wxColour(0, 0, 255)); }));
   orv_PointCanvasSettings settings;
   canvas->GetSettings(settings);
-  EXPECT_EQ(settings.pointColour, before);
+  EXPECT_EQ(settings.pointColour, wxColour(255, 255, 0));
   wxTEST_DIALOG(Command(Module::MENU_OPTIONS), orvtest::ExpectDialog<PointCanvasPreferencesDialog>([](PointCanvasPreferencesDialog* d) {
                   d->InitDialog();
                   dynamic_cast<wxSpinCtrl*>(d->FindWindow(20001))->SetValue(5);
@@ -364,30 +376,4 @@ TEST_F(PointViewerTest, EveryMarkerKindIsDrawnAtItsPlaceAndFullSizeInProjections
   frame->ProcessCommand(ID_AUTOFOCUS_XY);
   ASSERT_EQ(canvas->GetContent(PROJ_XY), CONTENT_AUTOFOCUS);
   check(3, "projection");
-}
-
-TEST_F(PointViewerTest, TheInfoWindowShowsTheFirstTenLabelColumns) {
-  Open();
-  std::string header = "x0\ty0\tz0", line = "1\t2\t3";
-  for (int k = 0; k < 12; ++k) {
-    header += "\tl" + std::to_string(k);
-    line += "\tv" + std::to_string(k);
-  }
-  ASSERT_TRUE(module->LoadPoints(wxString::FromUTF8(Write("twelve.txt", header + "\n" + line + "\n"))));
-  ASSERT_EQ(module->GetInfoLabels().size(), 10u);
-  EXPECT_EQ(module->GetInfoLabels()[9], 9);
-}
-
-TEST_F(PointViewerTest, AColourChosenInCancelledOptionsChangesNothing) {
-  Open();
-  wxTEST_DIALOG(Command(Module::MENU_OPTIONS),
-                orvtest::ExpectDialog<PointCanvasPreferencesDialog>([](PointCanvasPreferencesDialog* d) {
-                  orvtest::ClickButton(d, 20003);
-                  EXPECT_EQ(d->FindWindow(20003)->GetBackgroundColour(), wxColour(0, 0, 255));
-                  return wxID_CANCEL;
-                }),
-                orvtest::AnswerColourDialog([](wxColourData& data) { data.SetColour(wxColour(0, 0, 255)); }));
-  orv_PointCanvasSettings settings;
-  canvas->GetSettings(settings);
-  EXPECT_EQ(settings.pointColour, wxColour(255, 255, 0));
 }
