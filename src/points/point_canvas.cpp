@@ -220,10 +220,21 @@ unsigned orv_PointOrthoscopeCanvas<T>::StyleOf(unsigned i) const {
   return static_cast<unsigned>(style);
 }
 
+// The new point goes into the sorted orders in place: sorting a million
+// points again after every right click would stall the viewer.
 template <class T>
 unsigned orv_PointOrthoscopeCanvas<T>::AddPoint(const bix::Vector3d<float>& p) {
   const unsigned i = m_points.AddPoint(p);
-  PointsChanged();
+  const std::vector<bix::Vector3d<float>>& coords = m_points.GetCoords();
+  for (unsigned axis = 0; axis < 3; ++axis) {
+    if (m_orderStale[axis]) continue;
+    std::vector<unsigned>& order = m_order[axis];
+    // The largest index: after every point of the same coordinate, as the
+    // stable sort places it.
+    order.insert(std::upper_bound(order.begin(), order.end(), p[axis],
+                                  [&](float value, unsigned k) { return value < coords[k][axis]; }),
+                 i);
+  }
   return i;
 }
 
