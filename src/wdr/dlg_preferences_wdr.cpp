@@ -1,5 +1,7 @@
 #include "dlg_preferences_wdr.h"
 
+#include "dialog_buttons.h"
+
 #include <wx/button.h>
 #include <wx/notebook.h>
 #include <wx/panel.h>
@@ -63,10 +65,7 @@ wxSizer* PreferencesDialogFunc(wxWindow* parent) {
   CutPointerPageFunc(pointer);
   notebook->AddPage(pointer, "Cut Pointer");
   top->Add(notebook, 1, wxALL | wxEXPAND, 5);
-  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-  buttons->Add(new wxButton(parent, wxID_OK, "OK"), 0, wxALL, 5);
-  buttons->Add(new wxButton(parent, wxID_CANCEL, "Cancel"), 0, wxALL, 5);
-  top->Add(buttons, 0, wxALIGN_CENTER);
+  top->Add(OkCancelButtons(parent), 0, wxALIGN_CENTER);
   parent->SetSizer(top);
   top->SetSizeHints(parent);
   return top;

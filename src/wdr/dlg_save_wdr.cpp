@@ -1,5 +1,7 @@
 #include "dlg_save_wdr.h"
 
+#include "dialog_buttons.h"
+
 #include <wx/button.h>
 #include <wx/radiobox.h>
 #include <wx/radiobut.h>
@@ -11,13 +13,6 @@
 namespace orv {
 
 namespace {
-
-wxSizer* Buttons(wxWindow* parent) {
-  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-  buttons->Add(new wxButton(parent, wxID_OK, "OK"), 0, wxALL, 5);
-  buttons->Add(new wxButton(parent, wxID_CANCEL, "Cancel"), 0, wxALL, 5);
-  return buttons;
-}
 
 void AddSpin(wxWindow* parent, wxFlexGridSizer* grid, const char* caption, int id) {
   grid->Add(new wxStaticText(parent, ID_GALLERY_CAPTION, caption), 0, wxALIGN_CENTER_VERTICAL);
@@ -38,7 +33,7 @@ wxSizer* DecorationDialogFunc(wxWindow* parent) {
             5);
   size->Add(new wxTextCtrl(parent, ID_DECORATION_SIZE, "", wxDefaultPosition, wxSize(80, -1)), 1, wxALL, 5);
   top->Add(size, 0, wxEXPAND);
-  top->Add(Buttons(parent), 0, wxALIGN_CENTER);
+  top->Add(OkCancelButtons(parent), 0, wxALIGN_CENTER);
   parent->SetSizer(top);
   top->SetSizeHints(parent);
   return top;
@@ -69,7 +64,7 @@ wxSizer* GalleryDialogFunc(wxWindow* parent) {
   gallery->Add(galleryGrid, 0, wxALL, 5);
   top->Add(gallery, 0, wxALL | wxEXPAND, 5);
 
-  top->Add(Buttons(parent), 0, wxALIGN_CENTER);
+  top->Add(OkCancelButtons(parent), 0, wxALIGN_CENTER);
   parent->SetSizer(top);
   top->SetSizeHints(parent);
   return top;

@@ -1,5 +1,7 @@
 #include "dlg_set_range_wdr.h"
 
+#include "dialog_buttons.h"
+
 #include <wx/button.h>
 #include <wx/statbox.h>
 #include <wx/statline.h>
@@ -31,13 +33,6 @@ void AddFields(wxWindow* parent, wxSizer* box, int minId, int maxId) {
   box->Add(grid, 0, wxALL | wxEXPAND, 5);
 }
 
-wxSizer* Buttons(wxWindow* parent) {
-  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-  buttons->Add(new wxButton(parent, wxID_OK, "OK"), 0, wxALL, 5);
-  buttons->Add(new wxButton(parent, wxID_CANCEL, "Cancel"), 0, wxALL, 5);
-  return buttons;
-}
-
 }  // namespace
 
 wxSizer* SetRangeDialogFunc(wxWindow* parent) {
@@ -47,7 +42,7 @@ wxSizer* SetRangeDialogFunc(wxWindow* parent) {
   box->Add(new wxStaticLine(parent, ID_RANGE_LINE), 0, wxEXPAND | wxALL, 5);
   AddFields(parent, box, ID_MIN_VALUE, ID_MAX_VALUE);
   top->Add(box, 0, wxALL | wxEXPAND, 5);
-  top->Add(Buttons(parent), 0, wxALIGN_CENTER);
+  top->Add(OkCancelButtons(parent), 0, wxALIGN_CENTER);
   parent->SetSizer(top);
   top->SetSizeHints(parent);
   return top;
@@ -64,7 +59,7 @@ wxSizer* SetRGBRangeDialogFunc(wxWindow* parent) {
     box->Add(new wxButton(parent, first + 4, "Apply to the other channels"), 0, wxALL, 5);
     top->Add(box, 0, wxALL | wxEXPAND, 5);
   }
-  top->Add(Buttons(parent), 0, wxALIGN_CENTER);
+  top->Add(OkCancelButtons(parent), 0, wxALIGN_CENTER);
   parent->SetSizer(top);
   top->SetSizeHints(parent);
   return top;

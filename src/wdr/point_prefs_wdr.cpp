@@ -1,5 +1,7 @@
 #include "point_prefs_wdr.h"
 
+#include "dialog_buttons.h"
+
 #include <wx/button.h>
 #include <wx/spinctrl.h>
 #include <wx/statline.h>
@@ -23,10 +25,7 @@ wxSizer* PointCanvasPrefsFunc(wxWindow* parent) {
   top->Add(grid, 0, wxALIGN_CENTER | wxALL, 5);
   top->Add(new wxStaticLine(parent, ID_POINT_PREFS_LINE, wxDefaultPosition, wxSize(20, -1), wxLI_HORIZONTAL), 0,
            wxGROW | wxALL, 5);
-  auto* buttons = new wxBoxSizer(wxHORIZONTAL);
-  buttons->Add(new wxButton(parent, wxID_OK, "OK"), 0, wxALIGN_CENTER | wxALL, 5);
-  buttons->Add(new wxButton(parent, wxID_CANCEL, "Cancel"), 0, wxALIGN_CENTER | wxALL, 5);
-  top->Add(buttons, 0, wxALIGN_CENTER | wxALL, 5);
+  top->Add(OkCancelButtons(parent), 0, wxALIGN_CENTER | wxALL, 5);
   parent->SetSizer(top);
   top->SetSizeHints(parent);
   return top;
