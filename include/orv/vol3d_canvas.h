@@ -9,6 +9,7 @@
 #include <GL/glew.h>
 
 #include <orv/orv_export.h>
+#include <orv/surface_mesh.h>
 #include <orv/vol3d_window.h>
 
 #include <bix/RGB.h>
@@ -28,14 +29,6 @@ namespace orv {
 
 struct VolumeViewState;
 struct VolumeDragState;
-
-// A triangle mesh of one labelled object, in the volume's model space.
-struct ORV_EXPORT vol3D_SurfaceMesh {
-  std::vector<float> positions;          // x, y, z per vertex
-  std::vector<std::uint32_t> triangles;  // three vertex numbers per triangle
-  std::vector<float> normals;            // x, y, z per vertex; empty: no normals
-  std::uint32_t label = 0;
-};
 
 // Orientation: the model box [-1, 1]^3 holds the image with its longest
 // physical side from -1 to 1. Image x grows along model x and image z along
