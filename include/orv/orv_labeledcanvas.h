@@ -6,6 +6,9 @@
 #include <orv/orv_overlayer.h>
 
 #include <bix/LabeledImage3d.h>
+#include <bix/RGB.h>
+
+#include <vector>
 
 namespace orv {
 
@@ -36,6 +39,7 @@ protected:
 
 private:
   void OnMouse3d(orv_Mouse3dEvent& event) override;
+  std::vector<bix::RGB_generic<unsigned char>> SurfaceColours() const;
   // The buffer that window `index` shows: its projection's or its cut's.
   unsigned int ActiveBuffer(int index) const;
   void PaintOverlay(int index, RGBBuffer& buffer);

@@ -18,6 +18,9 @@
 
 namespace orv {
 
+template <class T, class L, class B>
+class orv_LabeledImageOrthoscopeCanvas;
+
 // What an overlay buffer covers: the whole label volume, one cut of a
 // window, or the label projection along a window's depth axis.
 enum orv_OverlayWindowType {
@@ -74,6 +77,10 @@ public:
   unsigned int GetPaletteSize() const { return m_paletteSize; }
 
 protected:
+  // The labeled canvas builds the surfaces of the label image itself.
+  template <class T, class L2, class B2>
+  friend class orv_LabeledImageOrthoscopeCanvas;
+
   // The label image to take data from; the second flag selects the layer of
   // a two-layer buffer.
   virtual const bix::LabeledImage3d<L, B>* GetLabeledImage(bool, bool) const = 0;

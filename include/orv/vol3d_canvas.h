@@ -62,6 +62,13 @@ public:
   void SetIsosurfaceMeshes(const std::vector<vol3D_SurfaceMesh>& meshes, const bix::Vector3d<float>& offset);
   void SetIsosurfaceDisplay(bool show, const std::vector<bix::RGB_generic<unsigned char>>& colours);
   bool IsIsosurfaceShown() const { return m_showMeshes; }
+  // The surfaces as uploaded: how many, each one's label and triangles, the
+  // colours, and how many times meshes were uploaded.
+  std::size_t GetIsosurfaceCount() const { return m_meshes.size(); }
+  std::uint32_t GetIsosurfaceLabel(std::size_t i) const { return m_meshes[i].label; }
+  std::uint32_t GetIsosurfaceTriangles(std::size_t i) const { return m_meshes[i].triangles; }
+  const std::vector<bix::RGB_generic<unsigned char>>& GetIsosurfaceColours() const { return m_meshColours; }
+  unsigned GetIsosurfaceUploads() const { return m_meshUploads; }
 
   void SetWhiteBackground(bool white);
   void SetDrawBox(bool draw);
@@ -120,6 +127,7 @@ private:
   bool m_showMeshes = false;
   std::vector<MeshRecord> m_meshes;
   bix::Vector3d<float> m_meshOffset;
+  unsigned m_meshUploads = 0;
   std::vector<bix::RGB_generic<unsigned char>> m_meshColours;
 
   wxDECLARE_EVENT_TABLE();

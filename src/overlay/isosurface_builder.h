@@ -73,16 +73,25 @@ private:
   bool m_built = false;
 };
 
-// Where the surfaces of an image of `size` voxels at `resolution` (voxels
-// per micron) lie in the volume window, whose model box holds the image's
-// longest physical side L from -1 to 1: one voxel step along axis a is
-// 2 / (L r_a), and the offset puts voxel centres where the volume texture
-// shows them (the middle voxel of an axis at 0).
+// A volume's place in microns: voxel i of an axis starts at offset + i / r.
+struct VolumeGeometry {
+  bix::Vector3d<unsigned> size;
+  bix::Vector3d<float> offset;
+  bix::Vector3d<float> resolution;  // voxels per micron
+};
+
+// Spacing and offset that put the surfaces built from `labels` where the
+// volume window shows `image`: its model box holds the image's longest
+// physical side L from -1 to 1 (one image voxel step along axis a is
+// 2 / (L r_a)), image voxel centres lie where the volume texture shows them
+// (the middle of an axis at 0), and image row 0 at the high end of model y.
+// Labels of the image's own geometry get spacing 2 / (L r_a) and offset
+// -spacing (N - 1) / 2 on x and z and the same on y.
 struct SurfacePlacement {
   double spacing[3];
   bix::Vector3d<float> offset;
 };
-SurfacePlacement PlaceSurfaces(const bix::Vector3d<unsigned>& size, const bix::Vector3d<float>& resolution);
+SurfacePlacement PlaceSurfaces(const VolumeGeometry& image, const VolumeGeometry& labels);
 
 // The normals of a mesh from its positions and triangles, as described above;
 // a vertex whose sum is zero gets (0, 0, 1).

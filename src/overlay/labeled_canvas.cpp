@@ -3,8 +3,12 @@
 #include <orv/basic_overlaying.h>
 
 #include "info_frame.h"
+#include "label_surfaces.h"
+#include "volume_window.h"
 #include "viewer_assembly.h"
 #include "view_model.h"
+
+#include <orv/orv_palette.h>
 
 #include <bix/Types.h>
 
@@ -41,22 +45,39 @@ void orv_LabeledImageOrthoscopeCanvas<T, L, B>::PaintOverlay(int index, RGBBuffe
 }
 
 // Settings changes paint again from the buffers at hand; a reload samples
-// every window's labels again.
+// every window's labels again and rebuilds the surfaces of an open volume
+// window. The surfaces follow the overlay switch and colours at once.
 template <class T, class L, class B>
 void orv_LabeledImageOrthoscopeCanvas<T, L, B>::OverlayingChanged(orv_OverlayingEvent& event) {
+  wxFrame* volume = this->GetVolumeFrame();
   if (!event.GetReload()) {
     this->RemapPictures();
-    return;
+  } else {
+    if (const bix::Image3d<T>* image = this->GetImage())
+      m_overlayer.LoadOverlay(false, image->GetSize(), image->GetOffset(), image->GetResolution());
+    this->MakeDirtyAndRefresh(PROJ_ALL);
+    if (volume && volume->IsShown()) UpdateIsosurface();
   }
-  if (const bix::Image3d<T>* image = this->GetImage())
-    m_overlayer.LoadOverlay(false, image->GetSize(), image->GetOffset(), image->GetResolution());
-  this->MakeDirtyAndRefresh(PROJ_ALL);
+  if (volume) SetVolumeWindowSurfaceDisplay(volume, m_overlayer.GetOverlaying(), SurfaceColours());
 }
 
-// The label surfaces belong to the volume window, which this canvas does not
-// open yet.
+// The overlay's palette, or the label palette when it has none.
 template <class T, class L, class B>
-void orv_LabeledImageOrthoscopeCanvas<T, L, B>::UpdateIsosurface() {}
+std::vector<bix::RGB_generic<unsigned char>> orv_LabeledImageOrthoscopeCanvas<T, L, B>::SurfaceColours() const {
+  if (const auto* palette = m_overlayer.GetPalette())
+    if (m_overlayer.GetPaletteSize() > 0) return {palette, palette + m_overlayer.GetPaletteSize()};
+  return MakePalette(3);
+}
+
+template <class T, class L, class B>
+void orv_LabeledImageOrthoscopeCanvas<T, L, B>::UpdateIsosurface() {
+  const bix::Image3d<T>* image = this->GetImage();
+  const bix::LabeledImage3d<L, B>* labels = m_overlayer.GetLabeledImage(false, false);
+  wxFrame* volume = this->GetVolumeFrame();
+  if (!image || !labels || labels->GetVoxelCount() == 0 || !volume) return;
+  const VolumeGeometry geometry{image->GetSize(), image->GetOffset(), image->GetResolution().GetRes()};
+  UpdateLabelSurfaces(volume, *labels, geometry, m_overlayer.GetOverlaying(), SurfaceColours());
+}
 
 template <class T, class L, class B>
 void orv_LabeledImageOrthoscopeCanvas<T, L, B>::OnMouse3d(orv_Mouse3dEvent& event) {

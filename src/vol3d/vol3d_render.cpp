@@ -238,6 +238,7 @@ void vol3D_VolVisCanvas::SetIsosurfaceMeshes(const std::vector<vol3D_SurfaceMesh
   if (!m_context) return;
   MakeCurrent();
   DeleteMeshes();
+  ++m_meshUploads;
   m_meshOffset = offset;
   m_meshes.resize(meshes.size());
   for (std::size_t i = 0; i < meshes.size(); ++i) {

@@ -37,6 +37,16 @@ void SetVolumeWindowTexture(wxFrame* frame, const VolumeTexture& texture) {
     canvas->SetVolumeData(texture.rgba.get(), texture.size, texture.scale, texture.factor);
 }
 
+void SetVolumeWindowSurfaces(wxFrame* frame, const std::vector<vol3D_SurfaceMesh>& meshes,
+                             const bix::Vector3d<float>& offset) {
+  if (vol3D_VolVisCanvas* canvas = CanvasOf(frame)) canvas->SetIsosurfaceMeshes(meshes, offset);
+}
+
+void SetVolumeWindowSurfaceDisplay(wxFrame* frame, bool show,
+                                   const std::vector<bix::RGB_generic<unsigned char>>& colours) {
+  if (vol3D_VolVisCanvas* canvas = CanvasOf(frame)) canvas->SetIsosurfaceDisplay(show, colours);
+}
+
 // The back buffer is read before any swap: it holds exactly what was drawn.
 wxImage vol3D_RenderImage(wxFrame* frame) {
   vol3D_VolVisCanvas* canvas = CanvasOf(frame);

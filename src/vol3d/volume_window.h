@@ -6,7 +6,13 @@
 
 #include "volume_texture.h"
 
+#include <orv/surface_mesh.h>
+
+#include <bix/RGB.h>
+
 #include <wx/frame.h>
+
+#include <vector>
 
 namespace orv {
 
@@ -18,6 +24,12 @@ void ResetVolumeWindow(wxFrame* frame);
 // The largest 3D texture side the window's driver takes.
 unsigned VolumeWindowTextureLimit(wxFrame* frame);
 void SetVolumeWindowTexture(wxFrame* frame, const VolumeTexture& texture);
+// The surfaces of labelled objects, moved by `offset` in model space.
+void SetVolumeWindowSurfaces(wxFrame* frame, const std::vector<vol3D_SurfaceMesh>& meshes,
+                             const bix::Vector3d<float>& offset);
+// Whether the surfaces are drawn, and the colour of label l: colours[l mod size].
+void SetVolumeWindowSurfaceDisplay(wxFrame* frame, bool show,
+                                   const std::vector<bix::RGB_generic<unsigned char>>& colours);
 
 // Rebuilds the window's texture from every voxel of `image` through
 // `mapper`, reduced when the stack is over the driver's limit or the memory

@@ -185,13 +185,25 @@ TEST(IsosurfaceBuilder, EqualsThePlainMethodOnRandomVolumes) {
 }
 
 TEST(IsosurfaceBuilder, PlacementPutsVoxelCentresWhereTheVolumeShowsThem) {
-  const SurfacePlacement p = PlaceSurfaces({100, 50, 20}, {1, 1, 0.5f});
+  const VolumeGeometry image{{100, 50, 20}, {3, -7, 40}, {1, 1, 0.5f}};
+  SurfacePlacement p = PlaceSurfaces(image, image);
   EXPECT_DOUBLE_EQ(p.spacing[0], 0.02);
   EXPECT_DOUBLE_EQ(p.spacing[1], 0.02);
   EXPECT_DOUBLE_EQ(p.spacing[2], 0.04);
   EXPECT_FLOAT_EQ(p.offset.x, -0.99f);
   EXPECT_FLOAT_EQ(p.offset.y, -0.49f);
   EXPECT_FLOAT_EQ(p.offset.z, -0.38f);
+  // Labels of 2 x 2 x 2 image voxels, starting 10 image voxels in along x:
+  // label voxel x covers image voxels 10 + 2x and 11 + 2x.
+  const VolumeGeometry labels{{45, 25, 10}, {13, -7, 40}, {0.5f, 0.5f, 0.25f}};
+  p = PlaceSurfaces(image, labels);
+  EXPECT_DOUBLE_EQ(p.spacing[0], 0.04);
+  EXPECT_DOUBLE_EQ(p.spacing[2], 0.08);
+  EXPECT_FLOAT_EQ(p.offset.x, float((10.5 - 49.5) * 0.02));
+  // Label row 24 is the last: image rows 48 and 49, centre 48.5, at model
+  // y (24.5 - 48.5) * 0.02, where the builder puts it (j = 0).
+  EXPECT_FLOAT_EQ(p.offset.y, float((24.5 - 48.5) * 0.02));
+  EXPECT_FLOAT_EQ(p.offset.z, float((0.5 - 9.5) * 0.04));
 }
 
 }  // namespace
