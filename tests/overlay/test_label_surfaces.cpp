@@ -174,3 +174,23 @@ TEST_F(LabelSurfacesTest, SurfacesLieOnTheirVoxelsInTheLabelColour) {
   EXPECT_LE(middle.Green(), middle.Red() - 80);
   EXPECT_EQ(middle.Green(), middle.Blue());
 }
+
+// A label image whose list of objects misses a label it holds: that label
+// gets no surface, the others do, and the log says so.
+TEST_F(LabelSurfacesTest, LabelsMissingFromTheObjectListAreLeftOutAndLogged) {
+  labels->SetComponents({2});
+  auto* log = new orvtest::RecordingLog;
+  wxLog* previous = wxLog::SetActiveTarget(log);
+  vol3D_VolVisCanvas* volume = OpenVolume();
+  wxLog::FlushActive();
+  const auto records = log->records;
+  delete wxLog::SetActiveTarget(previous);
+  ASSERT_NE(volume, nullptr);
+  ASSERT_EQ(volume->GetIsosurfaceCount(), 1u);
+  EXPECT_EQ(volume->GetIsosurfaceLabel(0), 2u);
+  EXPECT_GT(volume->GetIsosurfaceTriangles(0), 0u);
+  const auto warning = std::find_if(records.begin(), records.end(), [](const auto& r) { return r.first == wxLOG_Warning; });
+  ASSERT_NE(warning, records.end());
+  EXPECT_EQ(warning->second, "The label image holds labels that are not in its list of objects (the smallest is 1); "
+                             "their voxels get no surface.");
+}

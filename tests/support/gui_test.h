@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <wx/log.h>
 #include <wx/colordlg.h>
 #include <wx/glcanvas.h>
 #include <wx/wx.h>
@@ -103,6 +104,17 @@ ExpectDialog<wxColourDialog> AnswerColourDialog(std::function<void(wxColourData&
 // Ends a hooked dialog as its OK button would: validated and transferred,
 // wxID_CANCEL when validation fails.
 int AcceptDialog(wxDialog* dialog);
+
+// A log target that keeps every record, for tests that check messages.
+class RecordingLog : public wxLog {
+public:
+  std::vector<std::pair<wxLogLevel, wxString>> records;
+
+protected:
+  void DoLogRecord(wxLogLevel level, const wxString& text, const wxLogRecordInfo&) override {
+    records.emplace_back(level, text);
+  }
+};
 
 // One row of a menu as a user reads it; offset -1 is a separator.
 struct MenuRow {

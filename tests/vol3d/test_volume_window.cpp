@@ -22,15 +22,7 @@ namespace {
 
 using orvtest::GrayMapper;
 
-class RecordingLog : public wxLog {
-public:
-  std::vector<std::pair<wxLogLevel, wxString>> records;
-
-protected:
-  void DoLogRecord(wxLogLevel level, const wxString& text, const wxLogRecordInfo&) override {
-    records.emplace_back(level, text);
-  }
-};
+using orvtest::RecordingLog;
 
 // n^3 voxels of 1 micron, value `outside`, with the box [lo, hi]^3 at `inside`.
 bix::Image3d<unsigned char> Cube(unsigned n, unsigned lo, unsigned hi, unsigned char inside, unsigned char outside = 0) {
