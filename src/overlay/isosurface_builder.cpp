@@ -198,9 +198,9 @@ private:
     const unsigned next[3] = {x + 1, j + 1, z + 1};
     p[axis] = (p[axis] + next[axis] * m_spacing[axis]) / 2;
     std::vector<float>& out = m_positions[component];
-    out.push_back(static_cast<float>(p[0]));
-    out.push_back(static_cast<float>(p[1]));
-    out.push_back(static_cast<float>(p[2]));
+    out.resize(out.size() + 3);
+    float* to = out.data() + out.size() - 3;
+    to[0] = static_cast<float>(p[0]), to[1] = static_cast<float>(p[1]), to[2] = static_cast<float>(p[2]);
   }
 
   // Numbers the vertices of every edge keyed in slice s, in key order. With
@@ -212,18 +212,22 @@ private:
     std::uint32_t* cache[3][2];
     for (int a = 0; a < 3; ++a)
       for (int slot = 0; slot < 2; ++slot) cache[a][slot] = Cache(s, a, slot);
+    // A local copy of the row length: writes through `flags` might alias
+    // the member as far as the compiler knows, which keeps these loops from
+    // being vectorised.
+    const unsigned X = m_X;
     for (unsigned y = 0; y < m_Y; ++y) {
-      const L* row = slice + std::size_t(y) * m_X;
-      const L* above = y > 0 ? row - m_X : row;
+      const L* row = slice + std::size_t(y) * X;
+      const L* above = y > 0 ? row - X : row;
       const L* below = deeper ? row + m_S : row;
-      for (unsigned x = 0; x + 1 < m_X; ++x) flags[x] = row[x] != row[x + 1];
-      flags[m_X - 1] = 0;
+      for (unsigned x = 0; x + 1 < X; ++x) flags[x] = row[x] != row[x + 1];
+      flags[X - 1] = 0;
       if (y > 0)
-        for (unsigned x = 0; x < m_X; ++x) flags[x] |= std::uint8_t((row[x] != above[x]) << 1);
+        for (unsigned x = 0; x < X; ++x) flags[x] |= std::uint8_t((row[x] != above[x]) << 1);
       if (deeper)
-        for (unsigned x = 0; x < m_X; ++x) flags[x] |= std::uint8_t((row[x] != below[x]) << 2);
-      ForEachFlagged(flags, m_X, [&](std::size_t x) {
-        const std::size_t q = std::size_t(y) * m_X + x;
+        for (unsigned x = 0; x < X; ++x) flags[x] |= std::uint8_t((row[x] != below[x]) << 2);
+      ForEachFlagged(flags, X, [&](std::size_t x) {
+        const std::size_t q = std::size_t(y) * X + x;
         const std::uint32_t a = IndexOf(row[x]);
         const L others[3] = {flags[x] & 1 ? row[x + 1] : L(0), flags[x] & 2 ? above[x] : L(0),
                              flags[x] & 4 ? below[x] : L(0)};
@@ -245,19 +249,20 @@ private:
     const std::uint32_t* caches[2][6];
     for (int dz = 0; dz < 2; ++dz)
       for (int k = 0; k < 6; ++k) caches[dz][k] = Cache(z + dz, k / 2, k % 2);
+    const unsigned X = m_X;  // see ScanSlice
     for (unsigned j = 0; j + 1 < m_Y; ++j) {
       const unsigned y = m_Y - 1 - j;
-      const L* r0 = m_voxels + z * m_S + std::size_t(y) * m_X;
-      const L* r1 = r0 - m_X;
+      const L* r0 = m_voxels + z * m_S + std::size_t(y) * X;
+      const L* r1 = r0 - X;
       const L* r4 = r0 + m_S;
       const L* r5 = r1 + m_S;
       // A column is mixed when its four voxels differ; a cell is skipped
       // when both its columns are one label and the same one.
-      for (unsigned x = 0; x < m_X; ++x)
+      for (unsigned x = 0; x < X; ++x)
         flags[x] = std::uint8_t((r0[x] != r1[x]) | (r0[x] != r4[x]) | (r0[x] != r5[x]));
-      for (unsigned x = 0; x + 1 < m_X; ++x) flags[x] = std::uint8_t(flags[x] | flags[x + 1] | (r0[x] != r0[x + 1]));
-      flags[m_X - 1] = 0;
-      ForEachFlagged(flags, m_X - 1, [&](std::size_t x) {
+      for (unsigned x = 0; x + 1 < X; ++x) flags[x] = std::uint8_t(flags[x] | flags[x + 1] | (r0[x] != r0[x + 1]));
+      flags[X - 1] = 0;
+      ForEachFlagged(flags, X - 1, [&](std::size_t x) {
         const L corner[8] = {r0[x], r1[x], r1[x + 1], r0[x + 1], r4[x], r5[x], r5[x + 1], r4[x + 1]};
         std::uint32_t components[8];
         unsigned masks[8];
@@ -280,7 +285,7 @@ private:
           for (int t = 0; row[t] >= 0; ++t) {
             const CellEdge& e = kCellEdges[row[t]];
             const int slot = (n >> e.keyCorner) & 1;
-            const std::size_t q = std::size_t(y + e.dy) * m_X + x + e.dx;
+            const std::size_t q = std::size_t(y + e.dy) * X + x + e.dx;
             out.push_back(caches[e.dz][e.axis * 2 + slot][q]);
           }
         }
