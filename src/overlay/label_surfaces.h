@@ -4,6 +4,7 @@
 // The surfaces of a label image's objects in the volume window.
 
 #include "isosurface_builder.h"
+#include "surface_placement.h"
 
 #include <bix/LabeledImage3d.h>
 #include <bix/RGB.h>

@@ -1,4 +1,5 @@
 #include "isosurface_builder.h"
+#include "surface_placement.h"
 #include "isosurface_reference.h"
 #include "marching_cubes_tables.h"
 
