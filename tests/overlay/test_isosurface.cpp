@@ -121,6 +121,14 @@ TEST(IsosurfaceBuilder, FlatVolumesAndUnseenLabelsGiveEmptyMeshes) {
   EXPECT_TRUE(meshes[0].triangles.empty());
 }
 
+TEST(IsosurfaceBuilder, AVertexWhoseTrianglesCancelStillGetsAUnitNormal) {
+  vol3D_SurfaceMesh mesh;
+  mesh.positions = {0, 0, 0, 1, 0, 0, 0, 1, 0, 5, 5, 5};
+  mesh.triangles = {0, 1, 2, 0, 2, 1};  // the same triangle both ways
+  ComputeVertexNormals(mesh);
+  EXPECT_EQ(mesh.normals, (std::vector<float>{0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1}));
+}
+
 TEST(IsosurfaceBuilder, TouchingObjectsShareTheirContactVertices) {
   LabelVolume<unsigned short> v(6, 4, 4);
   for (unsigned z = 1; z < 3; ++z)

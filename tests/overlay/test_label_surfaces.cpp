@@ -194,3 +194,26 @@ TEST_F(LabelSurfacesTest, LabelsMissingFromTheObjectListAreLeftOutAndLogged) {
   EXPECT_EQ(warning->second, "The label image holds labels that are not in its list of objects (the smallest is 1); "
                              "their voxels get no surface.");
 }
+
+// 32-bit labels beyond the 16-bit range get their surfaces as well.
+TEST(LabelSurfaces32, WideLabelsGetTheirSurfaces) {
+  const bix::Resolution res(Vector3d<float>(1, 1, 1));
+  auto* image = new bix::Image3d<unsigned char>(Vector3d<unsigned>(12, 10, 8), nullptr, &res);
+  auto* labels = new bix::LabeledImage3d<unsigned int, unsigned char>(Vector3d<unsigned>(12, 10, 8), nullptr, &res);
+  for (unsigned z = 2; z < 6; ++z)
+    for (unsigned y = 2; y < 7; ++y)
+      for (unsigned x = 3; x < 9; ++x) labels->GetVoxel(x, y, z) = 70000;
+  labels->UpdateComponents();
+  orv_OrthoscopeFrame* frame = orv_CreateLabeledImage3dFrame<unsigned char, unsigned int, unsigned char>(
+      image, labels, true, true, nullptr, wxID_ANY, "wide labels");
+  ASSERT_TRUE(orvtest::ShowAndActivate(frame));
+  frame->ProcessCommand(ID_VOLUME_VISUALIZATION);
+  auto* volume = dynamic_cast<vol3D_VolVisFrame*>(frame->GetCanvas()->GetVolumeFrame());
+  ASSERT_NE(volume, nullptr);
+  ASSERT_EQ(volume->GetCanvas()->GetIsosurfaceCount(), 1u);
+  EXPECT_EQ(volume->GetCanvas()->GetIsosurfaceLabel(0), 70000u);
+  EXPECT_GT(volume->GetCanvas()->GetIsosurfaceTriangles(0), 0u);
+  EXPECT_EQ(volume->GetCanvas()->GetIsosurfaceColours().size(), 14u);
+  for (wxWindow* w : wxTopLevelWindows) w->Destroy();
+  orvtest::PumpUntil([] { return wxTopLevelWindows.empty(); });
+}
