@@ -58,18 +58,6 @@ constexpr bool AlwaysExact() {
          -static_cast<long long>(std::numeric_limits<T>::lowest()) <= ExactLevelLimit<Acc>();
 }
 
-// l * l, wrapping instead of overflowing where Acc is too narrow for l (the
-// caller then drops the result: see ThreeRows::Push).
-template <class Acc>
-BIX_ROW_KERNEL Acc Square(Acc l) {
-  if constexpr (std::is_integral_v<Acc>) {
-    using Bits = std::make_unsigned_t<Acc>;
-    return static_cast<Acc>(static_cast<Bits>(l) * static_cast<Bits>(l));
-  } else {
-    return l * l;
-  }
-}
-
 // Runs band(Acc()) with the narrowest accumulator first; band returns false
 // when it met a level that is not exact in that type, and runs again wider.
 template <class T, class Band>
@@ -99,6 +87,22 @@ BIX_ROW_KERNEL Acc Score(Acc sum, Acc squares) {
   return score;
 }
 
+// Whether the levels of row[0..n-1] are exact in Acc.
+template <class Acc, class T>
+BIX_ROW_KERNEL bool LevelsExact(const T* __restrict row, std::size_t n) {
+  if constexpr (AlwaysExact<T, Acc>()) {
+    return true;
+  } else {
+    constexpr T limit = static_cast<T>(ExactLevelLimit<Acc>());
+    T high = 0, low = 0;
+    for (std::size_t x = 0; x < n; ++x) {
+      high = row[x] > high ? row[x] : high;
+      low = row[x] < low ? row[x] : low;
+    }
+    return high <= limit && low >= -limit;
+  }
+}
+
 // Levels and squared levels of the last three rows pushed, and their sums
 // element by element, oldest row first (the order fixes float results).
 template <class T, class Acc>
@@ -109,27 +113,13 @@ public:
   // False when a level of `row` is not exact in Acc: the band's work in Acc
   // is then void, and the band starts over in a wider type.
   BIX_ROW_KERNEL bool Push(const T* __restrict row) {
+    if (!LevelsExact<Acc>(row, m_width)) return false;
     Acc* __restrict l = &m_levels[m_next * m_width];
     Acc* __restrict q = &m_squares[m_next * m_width];
-    if constexpr (AlwaysExact<T, Acc>()) {
-      for (std::size_t x = 0; x < m_width; ++x) {
-        const Acc level = LevelOf<Acc>(row[x]);
-        l[x] = level;
-        q[x] = level * level;
-      }
-    } else {
-      // Integer levels that may be too large: the largest and smallest are
-      // looked for on the way, and the row is refused after the fact.
-      constexpr T limit = static_cast<T>(ExactLevelLimit<Acc>());
-      T high = 0, low = 0;
-      for (std::size_t x = 0; x < m_width; ++x) {
-        high = row[x] > high ? row[x] : high;
-        low = row[x] < low ? row[x] : low;
-        const Acc level = LevelOf<Acc>(row[x]);
-        l[x] = level;
-        q[x] = Square(level);
-      }
-      if (high > limit || low < -limit) return false;
+    for (std::size_t x = 0; x < m_width; ++x) {
+      const Acc level = LevelOf<Acc>(row[x]);
+      l[x] = level;
+      q[x] = level * level;
     }
     m_next = m_next == 2 ? 0 : m_next + 1;
     return true;
@@ -212,22 +202,6 @@ BIX_ROW_KERNEL void KeepSharpest(const Acc* __restrict sum, const Acc* __restric
   Keep(ScoreOf(sum, squares, 0, 0, n > 1 ? 1 : 0), row[0], best[0], out[0], first);
   for (std::size_t x = 1; x + 1 < n; ++x) Keep(ScoreOf(sum, squares, x - 1, x, x + 1), row[x], best[x], out[x], first);
   if (n > 1) Keep(ScoreOf(sum, squares, n - 2, n - 1, n - 1), row[n - 1], best[n - 1], out[n - 1], first);
-}
-
-// Whether the levels of row[0..n-1] are exact in Acc.
-template <class Acc, class T>
-BIX_ROW_KERNEL bool LevelsExact(const T* __restrict row, std::size_t n) {
-  if constexpr (AlwaysExact<T, Acc>()) {
-    return true;
-  } else {
-    constexpr T limit = static_cast<T>(ExactLevelLimit<Acc>());
-    T high = 0, low = 0;
-    for (std::size_t x = 0; x < n; ++x) {
-      high = row[x] > high ? row[x] : high;
-      low = row[x] < low ? row[x] : low;
-    }
-    return high <= limit && low >= -limit;
-  }
 }
 
 // For integer levels, whose sums may be taken in any order: each row's levels
@@ -424,23 +398,6 @@ BIX_VECTOR_CLONES bool SharpestRaysInBand(const RowGrid<T>& grid, std::size_t z0
   } else {
     return SharpestRaysExact<T, Acc>(grid, z0, z1, out);
   }
-}
-
-// Calls band(first, last) for consecutive bands of at most `height` of
-// `count` output rows, the bands shared out over the cores.
-template <class Band>
-void ForEachBand(std::size_t count, std::size_t height, std::size_t voxels, Band band) {
-  const std::size_t bands = (count + height - 1) / height;
-  const std::size_t runs = std::min(bands, RunsFor(voxels));
-  ForEachRun(bands, runs, [&](std::size_t, std::size_t b0, std::size_t b1) {
-    for (std::size_t b = b0; b < b1; ++b) band(b * height, std::min(count, (b + 1) * height));
-  });
-}
-
-// Band heights: enough rows that the rows read twice at band edges cost
-// little, few enough that a band's working rows stay in the core's cache.
-std::size_t BandHeight(std::size_t width, std::size_t voxelsPerBand) {
-  return std::max<std::size_t>(1, voxelsPerBand / width);
 }
 
 // XY and XZ: output rows of grid.width rays, kept over grid.depths depths.

@@ -139,18 +139,6 @@ void FirstVisibleAlongRows(const L* first, std::size_t width, std::size_t r0, st
   }
 }
 
-// Calls band(first, last) for bands of output rows (`count` rows of `width`
-// rays), shared out over the cores, each band small enough that its output
-// stays in the core's cache while the depths go by.
-template <class Band>
-void ForEachLabelBand(std::size_t count, std::size_t width, std::size_t voxels, Band band) {
-  const std::size_t height = std::max<std::size_t>(1, 4096 / std::max<std::size_t>(1, width));
-  const std::size_t bands = (count + height - 1) / height;
-  ForEachRun(bands, std::min(bands, RunsFor(voxels)), [&](std::size_t, std::size_t b0, std::size_t b1) {
-    for (std::size_t b = b0; b < b1; ++b) band(b * height, std::min(count, (b + 1) * height));
-  });
-}
-
 }  // namespace
 
 // The destination comes zeroed from PrepareProjection: 0 is "no label yet".
@@ -162,7 +150,7 @@ void Get_Labeled_AF_XY(const LabeledImage3d<L, B>& labels, Image3d<L>& destinati
   const Vector3d<unsigned> s = labels.GetSize();
   const std::size_t plane = static_cast<std::size_t>(s.x) * s.y;
   L* out = destination.GetFirstVoxelAddr();
-  ForEachLabelBand(s.y, s.x, plane * s.z, [&](std::size_t r0, std::size_t r1) {
+  ForEachBand(s.y, BandHeight(s.x, 4096), plane * s.z, [&](std::size_t r0, std::size_t r1) {
     FirstVisibleInBand(labels.GetFirstVoxelAddr(), s.x, s.x, s.z, plane, r0, r1, filter, out);
   });
   if (!form) KeepOutline(out, s.x, s.y);
@@ -176,7 +164,7 @@ void Get_Labeled_AF_XZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destinati
   const Vector3d<unsigned> s = labels.GetSize();
   const std::size_t plane = static_cast<std::size_t>(s.x) * s.y;
   L* out = destination.GetFirstVoxelAddr();
-  ForEachLabelBand(s.z, s.x, plane * s.z, [&](std::size_t r0, std::size_t r1) {
+  ForEachBand(s.z, BandHeight(s.x, 4096), plane * s.z, [&](std::size_t r0, std::size_t r1) {
     FirstVisibleInBand(labels.GetFirstVoxelAddr(), s.x, plane, s.y, s.x, r0, r1, filter, out);
   });
   if (!form) KeepOutline(out, s.x, s.z);
@@ -190,7 +178,7 @@ void Get_Labeled_AF_YZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destinati
   const Vector3d<unsigned> s = labels.GetSize();
   const std::size_t rays = static_cast<std::size_t>(s.y) * s.z;
   L* out = destination.GetFirstVoxelAddr();
-  ForEachLabelBand(rays, 1, rays * s.x, [&](std::size_t r0, std::size_t r1) {
+  ForEachBand(rays, BandHeight(1, 4096), rays * s.x, [&](std::size_t r0, std::size_t r1) {
     FirstVisibleAlongRows(labels.GetFirstVoxelAddr(), s.x, r0, r1, filter, out);
   });
   if (!form) KeepOutline(out, s.y, s.z);
