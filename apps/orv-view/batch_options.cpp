@@ -6,23 +6,11 @@
 
 namespace orvview {
 
-namespace {
-
-// A whole number from `min` written with digits only.
 bool ParseWhole(const std::string& text, long min, long& value) {
   if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
   value = std::strtol(text.c_str(), nullptr, 10);
   return value >= min;
 }
-
-bool ParseWhole(const std::string& text, long min, int& value) {
-  long v = 0;
-  if (!ParseWhole(text, min, v)) return false;
-  value = static_cast<int>(v);
-  return true;
-}
-
-}  // namespace
 
 std::string TakeBatchSaves(std::vector<std::string>& args, BatchSaves& saves) {
   // What each option does with its values; false: the values are wrong.

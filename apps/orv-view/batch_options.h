@@ -12,7 +12,7 @@ namespace orvview {
 struct BatchSaves {
   std::string view;                // --save-view FILE.tif
   std::string projection = "all";  // --projection xy|xz|yz|all
-  long decoration = 10;            // --decoration N (pixels between the windows)
+  int decoration = 10;             // --decoration N (pixels between the windows)
   std::string gallery;             // --save-gallery FILE.tif START END STEP
   int start = 0, end = 0, step = 1;
   bool fixedRows = true;  // --rows N (the default: one row) or --columns N
@@ -28,6 +28,16 @@ struct BatchSaves {
 // values). Options are "--name value" or "--name=value". Returns an empty
 // string, or what is wrong in words for the user.
 std::string TakeBatchSaves(std::vector<std::string>& args, BatchSaves& saves);
+
+// A whole number of at most 9 digits, without sign, of at least `min`.
+bool ParseWhole(const std::string& text, long min, long& value);
+template <class N>
+bool ParseWhole(const std::string& text, long min, N& value) {
+  long whole = 0;
+  if (!ParseWhole(text, min, whole)) return false;
+  value = static_cast<N>(whole);
+  return true;
+}
 
 // The usage lines of these options.
 std::string BatchUsage();

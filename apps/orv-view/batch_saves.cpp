@@ -67,7 +67,7 @@ bool RunBatchSaves(orv::orv_OrthoscopeFrame* frame, const BatchSaves& saves) {
   ErrorCollector errors;
   bool ok = true;
   if (!saves.view.empty()) {
-    canvas->SaveActualView(saves.view.c_str(), static_cast<int>(saves.decoration), Projection(saves.projection));
+    canvas->SaveActualView(saves.view.c_str(), saves.decoration, Projection(saves.projection));
     if (errors.Report())
       Say("view", saves.view);
     else

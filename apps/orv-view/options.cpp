@@ -32,20 +32,13 @@ bool ParseVoxelSize(const std::string& text, bix::Vector3d<float>& size) {
   return ParsePositive(parts[0], size.x) && ParsePositive(parts[1], size.y) && ParsePositive(parts[2], size.z);
 }
 
-// A whole number from 1 written with digits only.
-bool ParseCounting(const std::string& text, unsigned& value) {
-  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-  value = unsigned(std::stoul(text));
-  return value >= 1;
-}
-
 // One to three channel numbers separated by commas, such as "2,1".
 bool ParseChannels(const std::string& text, std::vector<unsigned>& channels) {
   std::vector<unsigned> parsed;
   std::stringstream in(text);
   for (std::string part; std::getline(in, part, ',');) {
     unsigned c = 0;
-    if (!ParseCounting(part, c)) return false;
+    if (!ParseWhole(part, 1, c)) return false;
     parsed.push_back(c);
   }
   if (parsed.empty() || parsed.size() > 3 || text.back() == ',') return false;
@@ -164,7 +157,7 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
   }
   if (parser.Found("channels", &value) && !ParseChannels(Utf8(value), options.channels))
     return "--channels needs one to three channel numbers from 1, such as 2,1";
-  if (parser.Found("time", &value) && !ParseCounting(Utf8(value), options.timePoint))
+  if (parser.Found("time", &value) && !ParseWhole(Utf8(value), 1, options.timePoint))
     return "--time needs a time point number from 1, such as 2";
   if (parser.Found("labels", &value)) {
     if (value.empty()) return "--labels needs the name of a label image file";

@@ -29,7 +29,6 @@ struct ViewerOptions {
   bool help = false;
   bool version = false;
 
-  // A run that saves pictures and exits, without message boxes.
   // A script's run: it saves something and ends, with no box waiting for a click.
   bool Scripted() const { return !snapshot.empty() || !snapshot3d.empty() || saves.Any(); }
 };

@@ -66,7 +66,7 @@ template <class T, class L, class B>
 std::vector<bix::RGB_generic<unsigned char>> orv_LabeledImageOrthoscopeCanvas<T, L, B>::SurfaceColours() const {
   if (const auto* palette = m_overlayer.GetPalette())
     if (m_overlayer.GetPaletteSize() > 0) return {palette, palette + m_overlayer.GetPaletteSize()};
-  return MakePalette(3);
+  return MakePalette(PALETTE_OVERLAY);
 }
 
 template <class T, class L, class B>
