@@ -199,9 +199,10 @@ orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options) {
   if (options.image.empty()) {
     const std::string problem = StretchProblem(options.stretch, false);
     if (!problem.empty()) throw OptionError(problem);
+    SampleStack sample = MakeSampleStack(!options.noLabels && options.labels.empty() && options.points.empty());
     ViewerLabels nuclei;
-    if (!options.noLabels && options.labels.empty() && options.points.empty()) nuclei.narrow = MakeSampleLabels();
-    return MakeViewer<unsigned short>(MakeSampleVolume(), options, "sample stack", std::move(nuclei));
+    nuclei.narrow = std::move(sample.labels);
+    return MakeViewer<unsigned short>(std::move(sample.image), options, "sample stack", std::move(nuclei));
   }
   const bix::ImageFileFacts facts = bix::ReadImageFacts(options.image, ReadOptionsOf(options));
   switch (facts.type) {

@@ -88,42 +88,47 @@ std::unique_ptr<T> MakeSampleGrid() {
 
 }  // namespace
 
-std::unique_ptr<bix::Image3d<unsigned short>> MakeSampleVolume() {
-  auto image = MakeSampleGrid<bix::Image3d<unsigned short>>();
-  std::vector<float> signal(image->GetVoxelCount(), 0.f);
+SampleStack MakeSampleStack(bool withLabels) {
+  SampleStack sample;
+  sample.image = MakeSampleGrid<bix::Image3d<unsigned short>>();
+  bix::Image3d<unsigned short>& image = *sample.image;
+  std::vector<float> signal(image.GetVoxelCount(), 0.f);
+  // Labels: the nucleus that gives each voxel inside it the most light.
+  std::vector<float> strongest;
+  unsigned short* label = nullptr;
+  if (withLabels) {
+    sample.labels = MakeSampleGrid<bix::LabeledImage3d<unsigned short, bool>>();
+    strongest.assign(image.GetVoxelCount(), 0.f);
+    label = sample.labels->GetFirstVoxelAddr();
+  }
   Random random(kSeed);
-  for (const Nucleus& k : DrawNuclei(random))
-    LightNucleus(k, *image, [&](std::size_t i, double light, bool) { signal[i] += static_cast<float>(light); });
+  const std::vector<Nucleus> nuclei = DrawNuclei(random);
+  for (std::size_t k = 0; k < nuclei.size(); ++k)
+    LightNucleus(nuclei[k], image, [&](std::size_t i, double light, bool inside) {
+      signal[i] += static_cast<float>(light);
+      if (!label || !inside || static_cast<float>(light) <= strongest[i]) return;
+      strongest[i] = static_cast<float>(light);
+      label[i] = static_cast<unsigned short>(k + 1);
+    });
+  if (sample.labels) sample.labels->UpdateComponents();
 
   // Background: a dim gradient plus camera offset; noise grows with signal.
   const bix::Vector3d<unsigned>& n = kSize;
-  unsigned short* out = image->GetFirstVoxelAddr();
+  unsigned short* out = image.GetFirstVoxelAddr();
   for (unsigned z = 0; z < n.z; ++z)
     for (unsigned y = 0; y < n.y; ++y)
       for (unsigned x = 0; x < n.x; ++x) {
-        const std::size_t i = image->Index(x, y, z);
+        const std::size_t i = image.Index(x, y, z);
         const double background = 100.0 + 60.0 * x / n.x + 40.0 * z / n.z;
         const double mean = background + signal[i];
         const double value = mean + std::sqrt(mean) * 1.5 * random.Normal();
         out[i] = static_cast<unsigned short>(std::clamp(value, 0.0, 65535.0));
       }
-  return image;
+  return sample;
 }
 
-std::unique_ptr<bix::LabeledImage3d<unsigned short, bool>> MakeSampleLabels() {
-  auto labels = MakeSampleGrid<bix::LabeledImage3d<unsigned short, bool>>();
-  std::vector<float> strongest(labels->GetVoxelCount(), 0.f);
-  Random random(kSeed);
-  const std::vector<Nucleus> nuclei = DrawNuclei(random);
-  unsigned short* out = labels->GetFirstVoxelAddr();
-  for (std::size_t k = 0; k < nuclei.size(); ++k)
-    LightNucleus(nuclei[k], *labels, [&](std::size_t i, double light, bool inside) {
-      if (!inside || static_cast<float>(light) <= strongest[i]) return;
-      strongest[i] = static_cast<float>(light);
-      out[i] = static_cast<unsigned short>(k + 1);
-    });
-  labels->UpdateComponents();
-  return labels;
-}
+std::unique_ptr<bix::Image3d<unsigned short>> MakeSampleVolume() { return MakeSampleStack(false).image; }
+
+std::unique_ptr<bix::LabeledImage3d<unsigned short, bool>> MakeSampleLabels() { return MakeSampleStack(true).labels; }
 
 }  // namespace orvview

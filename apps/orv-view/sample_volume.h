@@ -20,6 +20,13 @@ std::unique_ptr<bix::Image3d<unsigned short>> MakeSampleVolume();
 // to the one that gives it the most light.
 std::unique_ptr<bix::LabeledImage3d<unsigned short, bool>> MakeSampleLabels();
 
+// Both at once, each nucleus drawn once for both (labels only when asked).
+struct SampleStack {
+  std::unique_ptr<bix::Image3d<unsigned short>> image;
+  std::unique_ptr<bix::LabeledImage3d<unsigned short, bool>> labels;
+};
+SampleStack MakeSampleStack(bool withLabels);
+
 }  // namespace orvview
 
 #endif
