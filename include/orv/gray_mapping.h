@@ -7,6 +7,7 @@
 #include <bix/LUT.h>
 
 #include <cstdint>
+#include <mutex>
 #include <type_traits>
 #include <vector>
 
@@ -87,6 +88,9 @@ private:
   bix::LUT<unsigned char, Colour> m_palette;
   Levels m_levels;
   ThresParams<T> m_thresholds;
+  // Map runs on several threads at once (the volume texture maps its slices
+  // in parallel): the first to find the tables stale rebuilds them.
+  mutable std::mutex m_displayLock;
   mutable bool m_displayDirty = true;
   mutable std::uint32_t m_colours[256] = {};      // intensity to packed colour
   mutable std::vector<unsigned char> m_voxelIntensity;  // 16-bit voxel value to intensity

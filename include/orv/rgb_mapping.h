@@ -8,6 +8,7 @@
 #include <bix/RGB.h>
 
 #include <vector>
+#include <mutex>
 
 namespace orv {
 
@@ -80,6 +81,9 @@ private:
   std::vector<ThresParams<C>> m_thresholds;
   Table m_luts[3];
   Table m_hidden;
+  // Map runs on several threads at once (the volume texture maps its slices
+  // in parallel): the first to find the tables stale rebuilds them.
+  mutable std::mutex m_displayLock;
   mutable bool m_displayDirty = true;
   mutable std::vector<unsigned char> m_channelBytes[3];
 };

@@ -55,7 +55,10 @@ void orv_GrayMappingModule<T>::RebuildDisplayTables() const {
 
 template <class T>
 void orv_GrayMappingModule<T>::Map(const T* voxels, Buffer2d<Colour>& out) const {
-  if (m_displayDirty) RebuildDisplayTables();
+  {
+    const std::lock_guard<std::mutex> lock(m_displayLock);
+    if (m_displayDirty) RebuildDisplayTables();
+  }
   const std::size_t n = static_cast<std::size_t>(out.width) * out.height;
   const std::uint32_t* colourOf = m_colours;
   if constexpr (std::is_same_v<T, unsigned char>) {

@@ -52,7 +52,10 @@ void orv_RGBMappingModule<C>::RebuildDisplayTables() const {
 
 template <class C>
 void orv_RGBMappingModule<C>::Map(const Voxel* voxels, Buffer2d<bix::RGB_generic<unsigned char>>& out) const {
-  if (m_displayDirty) RebuildDisplayTables();
+  {
+    const std::lock_guard<std::mutex> lock(m_displayLock);
+    if (m_displayDirty) RebuildDisplayTables();
+  }
   const unsigned char* red = m_channelBytes[0].data();
   const unsigned char* green = m_channelBytes[1].data();
   const unsigned char* blue = m_channelBytes[2].data();
