@@ -1,6 +1,8 @@
 #include <orv/histogram.h>
 #include <orv/orv_voxel_traits.h>
 
+#include "replace_file.h"
+
 #include <bix/Types.h>
 
 #include <wx/filefn.h>
@@ -11,6 +13,7 @@
 #include <fstream>
 #include <iomanip>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <type_traits>
 
@@ -69,28 +72,16 @@ bool Histogram<T>::Save(const wxString& path) const {
   if (m_n == 0) return false;
   unsigned first = FindFirstNonZero(), last = FindLastNonZero();
   if (first == m_n - 1) last = m_n - 1;  // no counts below the last bin
-  const wxString temporary = path + ".part";
-  {
-    std::ofstream out(temporary.fn_str(), std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << VoxelTraits<T>::kCppName << '\n' << m_n << ' ' << first << ' ' << last << ' ' << '\n';
-    WriteValue(out, GetLeftCenter());
-    out << ' ';
-    WriteValue(out, GetRightCenter());
-    out << '\n';
-    for (unsigned i = first; i <= last; ++i) out << m_counts[i] << ' ';
-    out.flush();
-    if (!out) {
-      out.close();
-      wxRemoveFile(temporary);
-      return false;
-    }
-  }
-  if (!wxRenameFile(temporary, path, true)) {
-    wxRemoveFile(temporary);
-    return false;
-  }
-  return true;
+  std::ostringstream out;
+  out << VoxelTraits<T>::kCppName << '\n' << m_n << ' ' << first << ' ' << last << ' ' << '\n';
+  WriteValue(out, GetLeftCenter());
+  out << ' ';
+  WriteValue(out, GetRightCenter());
+  out << '\n';
+  for (unsigned i = first; i <= last; ++i) out << m_counts[i] << ' ';
+  // Written beside the target and renamed over it: a failed save leaves the
+  // previous file as it was.
+  return ReplaceFile(std::string(path.fn_str()), out.str());
 }
 
 template <class T>

@@ -2,6 +2,7 @@
 
 #include <orv/vol3d_canvas.h>
 
+#include "replace_file.h"
 #include "volume_view.h"
 
 #include <wx/filedlg.h>
@@ -28,21 +29,9 @@ void vol3D_VolVisCanvas::LoadView() {
   LoadViewFrom(dialog.GetPath());
 }
 
-// Written beside the target and renamed over it when complete, so a failed
-// save leaves the previous file as it was.
+// A failed save leaves the previous file as it was.
 bool vol3D_VolVisCanvas::SaveViewTo(const wxString& path) {
-  const wxString temporary = path + ".part";
-  bool written = false;
-  {
-    std::ofstream out(temporary.fn_str(), std::ios::trunc);
-    if (out) {
-      out << FormatViewFile(*m_view);
-      out.flush();
-      written = static_cast<bool>(out);
-    }
-  }
-  if (!written || !wxRenameFile(temporary, path, true)) {
-    if (wxFileExists(temporary)) wxRemoveFile(temporary);
+  if (!ReplaceFile(std::string(path.fn_str()), FormatViewFile(*m_view))) {
     wxMessageBox("Unable to create file.");
     return false;
   }
