@@ -88,7 +88,6 @@ public:
 private:
   void SetupProjection();
   void UpdateStatusBar();
-  void ApplyPendingRotations(const float* inverseModel);
   void DrawMeshes();
   void DrawBox();
   void DrawPlane(const std::array<std::array<float, 3>, 4>& corners, bool outline);
@@ -116,7 +115,6 @@ private:
   wxGLContext* m_context = nullptr;
   GLuint m_texture = 0;
   bool m_textureValid = false;
-  bool m_has3dTextures = false;
   int m_max3dTexture = 0;
   unsigned m_factor = 1;
   bix::Vector3d<float> m_scale;

@@ -78,8 +78,8 @@ bool vol3D_VolVisCanvas::Init() {
     wxLogError("OpenGL 2.0 or newer driver is required.");
     return false;
   }
-  m_has3dTextures = GLEW_VERSION_1_2 || GLEW_EXT_texture3D;
-  if (m_has3dTextures) glGetIntegerv(GL_MAX_3D_TEXTURE_SIZE, &m_max3dTexture);
+  // OpenGL 2.0 includes 3D textures.
+  glGetIntegerv(GL_MAX_3D_TEXTURE_SIZE, &m_max3dTexture);
 
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
@@ -131,7 +131,6 @@ void vol3D_VolVisCanvas::SetVolumeData(const unsigned char* data, const bix::Vec
   }
   m_scale = scale;
   m_factor = factor;
-  if (!m_has3dTextures) return;
   glBindTexture(GL_TEXTURE_3D, m_texture);
   glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_3D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
@@ -144,10 +143,7 @@ void vol3D_VolVisCanvas::SetVolumeData(const unsigned char* data, const bix::Vec
   while (glGetError() != GL_NO_ERROR) {
   }
   const GLsizei w = static_cast<GLsizei>(size.x), h = static_cast<GLsizei>(size.y), d = static_cast<GLsizei>(size.z);
-  if (GLEW_VERSION_1_2)
-    glTexImage3D(GL_TEXTURE_3D, 0, GL_RGBA8, w, h, d, 0, GL_RGBA, GL_UNSIGNED_BYTE, data);
-  else
-    glTexImage3DEXT(GL_TEXTURE_3D, 0, GL_RGBA8, w, h, d, 0, GL_RGBA, GL_UNSIGNED_BYTE, data);
+  glTexImage3D(GL_TEXTURE_3D, 0, GL_RGBA8, w, h, d, 0, GL_RGBA, GL_UNSIGNED_BYTE, data);
   if (glGetError() != GL_NO_ERROR) {
     wxLogError("Sorry. Creating the 3D texture failed (the image is probably too big), no data will be displayed.");
     return;

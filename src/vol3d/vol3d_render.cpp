@@ -50,7 +50,7 @@ void vol3D_VolVisCanvas::Render() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   // The status bar follows the keys even before a volume is there.
   UpdateStatusBar();
-  if (!m_textureValid || !m_has3dTextures) return;
+  if (!m_textureValid) return;
 
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();

@@ -16,8 +16,8 @@ void UpdateVolumeWindow(wxFrame* frame, const bix::Image3d<T>& image, const orv_
   if (!image.GetFirstVoxelAddr()) return;
   wxWindowDisabler disabler;
   const auto notice = ShowBusyNotice("Updating 3D data...");
-  // A driver without 3D textures gives no factor: the canvas then refuses
-  // the full-size texture with its own message.
+  // A driver whose limit no factor meets (under 3 texels) gives none: the
+  // canvas then refuses the full-size texture with its own message.
   const unsigned factor =
       std::max(1u, ChooseVolumeFactor(image.GetSize(), VolumeWindowTextureLimit(frame), kVolumeTextureBudget));
   VolumeTexture texture;
