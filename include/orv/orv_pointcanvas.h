@@ -90,8 +90,7 @@ private:
   void ReadStyles(const wxString& pointFile);
   void PointsChanged();
   const std::vector<unsigned>& Order(unsigned axis);
-  std::vector<unsigned> Candidates(int window, float low, float high);
-  void DrawMarker(wxDC& dc, unsigned i, int x, int y, int r);
+  void DrawMarker(wxDC& dc, unsigned i, const orv_PointStyle& style, int x, int y, int r);
   static void AddMarkerLines(wxGraphicsPath& path, int kind, int x, int y, int r);
 
   LabelledPointSet m_points;

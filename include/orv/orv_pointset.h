@@ -28,7 +28,7 @@ public:
 
   const bix::Vector3d<float>& operator[](unsigned pt_idx) const;
   const std::vector<bix::Vector3d<float>>& GetCoords() const { return m_coords; }
-  wxString GetAllLabels(unsigned pt_idx) const;
+  const wxString& GetAllLabels(unsigned pt_idx) const;
   void SetAllLabels(unsigned pt_idx, const wxString& text);
   // The point's field in label column `column`, empty fields skipped; empty
   // when the point has fewer fields.

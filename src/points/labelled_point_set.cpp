@@ -1,7 +1,6 @@
 #include <orv/orv_pointset.h>
 
 #include <wx/debug.h>
-#include <wx/tokenzr.h>
 
 namespace orv {
 
@@ -21,8 +20,9 @@ const bix::Vector3d<float>& LabelledPointSet::operator[](unsigned pt_idx) const 
   return m_coords[pt_idx];
 }
 
-wxString LabelledPointSet::GetAllLabels(unsigned pt_idx) const {
-  wxCHECK_MSG(pt_idx < m_labels.GetCount(), wxString(), "pt_idx < m_labels.GetCount()");
+const wxString& LabelledPointSet::GetAllLabels(unsigned pt_idx) const {
+  static const wxString none;
+  wxCHECK_MSG(pt_idx < m_labels.GetCount(), none, "pt_idx < m_labels.GetCount()");
   return m_labels[pt_idx];
 }
 
@@ -31,11 +31,20 @@ void LabelledPointSet::SetAllLabels(unsigned pt_idx, const wxString& text) {
   m_labels[pt_idx] = text;
 }
 
+// Called for every point drawn with styles: a scan of the text for its
+// non-empty fields, without copying it or every field before the one asked.
 wxString LabelledPointSet::GetLabel(unsigned pt_idx, unsigned column) const {
-  wxStringTokenizer tokens(GetAllLabels(pt_idx), wxString(m_separator), wxTOKEN_STRTOK);
-  for (unsigned k = 0; tokens.HasMoreTokens(); ++k) {
-    const wxString token = tokens.GetNextToken();
-    if (k == column) return token;
+  const wxString& text = GetAllLabels(pt_idx);
+  unsigned k = 0;
+  for (auto it = text.begin(); it != text.end();) {
+    if (*it == m_separator) {
+      ++it;
+      continue;
+    }
+    auto end = it;
+    while (end != text.end() && *end != m_separator) ++end;
+    if (k++ == column) return wxString(it, end);
+    it = end;
   }
   return wxString();
 }

@@ -132,10 +132,11 @@ void orv_PointOrthoscopeCanvas<T>::Load(const wxString& fileName) {
           throw PointFileError("Cannot convert '" + std::string(fields[column]) + "' to a coordinate.");
         p[a] = FileToMicrons(value, offset[a], res[a]);
       }
+      // The fields of the header's label columns, so that a label's place
+      // in the text is its column's place among the label names.
       label.clear();
-      for (std::size_t k = 0; k < fields.size(); ++k)
-        if (static_cast<int>(k) != columns.axis[0] && static_cast<int>(k) != columns.axis[1] &&
-            static_cast<int>(k) != columns.axis[2]) {
+      for (int k : columns.labelColumns)
+        if (static_cast<std::size_t>(k) < fields.size()) {
           label += '\t';
           label.append(fields[k]);
         }
@@ -238,16 +239,6 @@ unsigned orv_PointOrthoscopeCanvas<T>::AddPoint(const bix::Vector3d<float>& p) {
   return i;
 }
 
-// The points a window may draw or pick: those within [low, high] on its
-// depth axis, or on its horizontal axis for a projection.
-template <class T>
-std::vector<unsigned> orv_PointOrthoscopeCanvas<T>::Candidates(int window, float low, float high) {
-  const CutAxes& axes = kCutAxes[window];
-  const bool projection = this->View().content[window] == CONTENT_AUTOFOCUS;
-  const unsigned axis = projection ? axes.h : axes.d;
-  return PointsBetween(m_points.GetCoords(), Order(axis), axis, low, high);
-}
-
 // Crosses and pluses, the markers of large point sets, are gathered into
 // one path per style and stroked at once: a stroke per line is what costs
 // when thousands of points are near the cut. Rings go on top.
@@ -270,7 +261,10 @@ void orv_PointOrthoscopeCanvas<T>::Draw(wxDC& dc, orv_ProjectionType window) {
   std::vector<wxGraphicsPath> lines(gc ? m_styles.size() : 0);
   std::vector<bool> used(lines.size(), false);
   std::vector<MarkerPlace> rings;
-  for (unsigned i : Candidates(w, from, projection ? from + reach : view.cut[axis] + reach)) {
+  // The points within reach on the window's depth axis, or on its
+  // horizontal axis for a projection.
+  const float to = projection ? from + reach : view.cut[axis] + reach;
+  for (unsigned i : PointsBetween(m_points.GetCoords(), Order(axis), axis, from, to)) {
     const MarkerPlace place = PlaceMarker(markers, m_points[i]);
     if (!place.drawn) continue;
     const unsigned style = StyleOf(i);
@@ -280,7 +274,7 @@ void orv_PointOrthoscopeCanvas<T>::Draw(wxDC& dc, orv_ProjectionType window) {
       used[style] = true;
       AddMarkerLines(lines[style], kind, place.x, place.y, place.r);
     } else {
-      DrawMarker(dc, i, place.x, place.y, place.r);
+      DrawMarker(dc, i, m_styles[style], place.x, place.y, place.r);
     }
     if (m_points.IsSelected(i)) rings.push_back(place);
   }
@@ -311,8 +305,8 @@ void orv_PointOrthoscopeCanvas<T>::AddMarkerLines(wxGraphicsPath& path, int kind
 }
 
 template <class T>
-void orv_PointOrthoscopeCanvas<T>::DrawMarker(wxDC& dc, unsigned i, int x, int y, int r) {
-  const orv_PointStyle& style = m_styles[StyleOf(i)];
+void orv_PointOrthoscopeCanvas<T>::DrawMarker(wxDC& dc, unsigned i, const orv_PointStyle& style, int x, int y,
+                                               int r) {
   dc.SetPen(wxPen(style.colour, 1, wxPENSTYLE_SOLID));
   dc.SetBrush(style.brush);
   switch (style.marker) {
