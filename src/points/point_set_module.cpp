@@ -3,6 +3,7 @@
 #include <orv/point_prefs_dialog.h>
 
 #include "../wdr/info_frame_wdr.h"
+#include "info_frame.h"
 #include "preferences_dialog.h"
 #include "viewer_assembly.h"
 
@@ -55,6 +56,20 @@ bool SetIfChanged(wxWindow* page, int id, const wxString& text) {
   if (label->GetLabel() == text) return false;
   label->SetLabel(text);
   return true;
+}
+
+// Runs a file action; what went wrong as "Can't <verb> file <file>: <why>",
+// or empty.
+template <class Action>
+wxString FailureOf(const char* verb, const wxString& file, Action action) {
+  try {
+    action();
+  } catch (const std::exception& e) {
+    return wxString::Format("Can't %s file %s: %s", verb, file, wxString::FromUTF8(e.what()));
+  } catch (...) {
+    return wxString::Format("Can't %s file %s: Unknown exception", verb, file);
+  }
+  return wxString();
 }
 
 }  // namespace
@@ -125,13 +140,8 @@ void orv_PointSetModule<T>::OnUpdateShow(wxUpdateUIEvent& event) {
 template <class T>
 wxString orv_PointSetModule<T>::TryLoadPoints(const wxString& file) {
   m_fileName.clear();
-  try {
-    m_canvas->Load(file);
-  } catch (const std::exception& e) {
-    return wxString::Format("Can't load file %s: %s", file, wxString::FromUTF8(e.what()));
-  } catch (...) {
-    return wxString::Format("Can't load file %s: Unknown exception", file);
-  }
+  const wxString failure = FailureOf("load", file, [&] { m_canvas->Load(file); });
+  if (!failure.empty()) return failure;
   m_fileName = file;
   ResetInfoLabels();
   return wxString();
@@ -146,17 +156,13 @@ bool orv_PointSetModule<T>::LoadPoints(const wxString& file) {
 
 template <class T>
 bool orv_PointSetModule<T>::SavePoints(const wxString& file) {
-  wxString failure;
-  try {
-    m_canvas->Save(file);
-    m_fileName = file;
-  } catch (const std::exception& e) {
-    failure = wxString::Format("Can't save file %s: %s", file, wxString::FromUTF8(e.what()));
-  } catch (...) {
-    failure = wxString::Format("Can't save file %s: Unknown exception", file);
+  const wxString failure = FailureOf("save", file, [&] { m_canvas->Save(file); });
+  if (!failure.empty()) {
+    wxMessageBox(failure, "Error", wxOK | wxICON_ERROR, m_frame);
+    return false;
   }
-  if (!failure.empty()) wxMessageBox(failure, "Error", wxOK | wxICON_ERROR, m_frame);
-  return failure.empty();
+  m_fileName = file;
+  return true;
 }
 
 template <class T>
@@ -239,10 +245,7 @@ void orv_PointSetModule<T>::UpdateInfoPage() {
   changed |= SetIfChanged(page, ID_POINTS_ID, id);
   changed |= SetIfChanged(page, ID_POINTS_POSITION, position);
   changed |= SetIfChanged(page, ID_POINTS_LABELS, labels);
-  if (changed || made) {
-    info->Layout();
-    info->Fit();
-  }
+  if (changed || made) FitInfoFrame(info);
 }
 
 template <class T>

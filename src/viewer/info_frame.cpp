@@ -28,6 +28,8 @@ void SetText(wxFrame* frame, int id, const wxString& text) {
   wxStaticCast(frame->FindWindow(id), wxStaticText)->SetLabel(text);
 }
 
+}  // namespace
+
 // The notebook asks for exactly what its pages need now (also less than
 // before, so the minimum is cleared first), and the window fits around it.
 void FitInfoFrame(wxFrame* frame) {
@@ -39,8 +41,6 @@ void FitInfoFrame(wxFrame* frame) {
   frame->Layout();
   for (size_t i = 0; i < notebook->GetPageCount(); ++i) notebook->GetPage(i)->Layout();
 }
-
-}  // namespace
 
 wxString FormatInfoPoint(const bix::Vector3d<double>& p) {
   return wxString::Format("[%.3f, %.3f, %.3f]", p.x, p.y, p.z);

@@ -18,6 +18,10 @@
 
 namespace orv {
 
+// Fits the info window around what its pages show now (also when that is
+// less than before), as after adding a page or changing its texts.
+void FitInfoFrame(wxFrame* frame);
+
 // "[x, y, z]" with three decimals.
 wxString FormatInfoPoint(const bix::Vector3d<double>& p);
 inline wxString FormatInfoPoint(const bix::Vector3d<float>& p) { return FormatInfoPoint(bix::Vector3d<double>(p)); }
