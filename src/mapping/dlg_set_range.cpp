@@ -2,6 +2,7 @@
 #include <orv/validators.h>
 
 #include "../wdr/dlg_set_range_wdr.h"
+#include "../wdr/dialog_child.h"
 
 #include <bix/Types.h>
 
@@ -38,11 +39,6 @@ void AcceptDialog(wxDialog* dialog) {
     dialog->SetReturnCode(wxID_OK);
     dialog->Show(false);
   }
-}
-
-template <class W>
-W* Child(wxWindow* parent, int id) {
-  return wxStaticCast(parent->FindWindow(id), W);
 }
 
 }  // namespace

@@ -2,20 +2,12 @@
 
 #include <orv/validators.h>
 
+#include "../wdr/dialog_child.h"
 #include "../wdr/dlg_preferences_wdr.h"
 
 #include <wx/colordlg.h>
 
 namespace orv {
-
-namespace {
-
-template <class W>
-W* Child(wxWindow* parent, int id) {
-  return wxStaticCast(parent->FindWindow(id), W);
-}
-
-}  // namespace
 
 wxColourData& ApplicationColourData() {
   static wxColourData data;

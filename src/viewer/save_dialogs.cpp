@@ -2,6 +2,7 @@
 
 #include <orv/validators.h>
 
+#include "../wdr/dialog_child.h"
 #include "../wdr/dlg_save_wdr.h"
 
 #include <wx/msgdlg.h>
@@ -15,11 +16,6 @@ namespace orv {
 namespace {
 
 constexpr long kDialogStyle = wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX;
-
-template <class W>
-W* Child(wxWindow* parent, int id) {
-  return wxStaticCast(parent->FindWindow(id), W);
-}
 
 }  // namespace
 
