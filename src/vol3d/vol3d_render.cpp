@@ -186,7 +186,14 @@ void vol3D_VolVisCanvas::DrawBox() {
   glEnd();
 }
 
+// The state all meshes share is set once: with thousands of labelled
+// objects, switching it per mesh was most of the calls of a frame.
 void vol3D_VolVisCanvas::DrawMeshes() {
+  glPushMatrix();
+  glTranslatef(m_meshOffset.x, m_meshOffset.y, m_meshOffset.z);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnable(GL_LIGHT0);
+  bool lit = false;  // lighting and the normal array are on
   for (const MeshRecord& mesh : m_meshes) {
     if (mesh.triangles == 0) continue;
     GLfloat colour[4] = {1, 1, 1, 1};
@@ -196,33 +203,37 @@ void vol3D_VolVisCanvas::DrawMeshes() {
       colour[1] = c.green / 255.0f;
       colour[2] = c.blue / 255.0f;
     }
-    glEnableClientState(GL_VERTEX_ARRAY);
+    if (mesh.hasNormals != lit) {
+      lit = mesh.hasNormals;
+      if (lit) {
+        glEnable(GL_LIGHTING);
+        glEnableClientState(GL_NORMAL_ARRAY);
+      } else {
+        glDisable(GL_LIGHTING);
+        glDisableClientState(GL_NORMAL_ARRAY);
+      }
+    }
     glBindBuffer(GL_ARRAY_BUFFER, mesh.vertices);
     glVertexPointer(3, GL_FLOAT, 0, nullptr);
-    if (mesh.hasNormals) {
-      glEnableClientState(GL_NORMAL_ARRAY);
+    if (lit) {
       glBindBuffer(GL_ARRAY_BUFFER, mesh.normals);
       glNormalPointer(GL_FLOAT, 0, nullptr);
-      glEnable(GL_LIGHTING);
-      glEnable(GL_LIGHT0);
       glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, colour);
     } else {
       glColor4fv(colour);
     }
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indices);
-    glPushMatrix();
-    glTranslatef(m_meshOffset.x, m_meshOffset.y, m_meshOffset.z);
     glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * mesh.triangles), GL_UNSIGNED_INT, nullptr);
-    glPopMatrix();
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    if (mesh.hasNormals) {
-      glDisable(GL_LIGHT0);
-      glDisable(GL_LIGHTING);
-      glDisableClientState(GL_NORMAL_ARRAY);
-    }
-    glDisableClientState(GL_VERTEX_ARRAY);
   }
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  if (lit) {
+    glDisable(GL_LIGHTING);
+    glDisableClientState(GL_NORMAL_ARRAY);
+  }
+  glDisable(GL_LIGHT0);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glPopMatrix();
 }
 
 void vol3D_VolVisCanvas::DeleteMeshes() {
@@ -244,7 +255,7 @@ void vol3D_VolVisCanvas::SetIsosurfaceMeshes(const std::vector<vol3D_SurfaceMesh
   for (std::size_t i = 0; i < meshes.size(); ++i) {
     const vol3D_SurfaceMesh& in = meshes[i];
     MeshRecord& out = m_meshes[i];
-    out.triangles = static_cast<std::uint32_t>(in.triangles.size() / 3);
+    out.triangles = static_cast<std::uint32_t>(in.TriangleCount());
     out.hasNormals = !in.normals.empty();
     out.label = in.label;
     glGenBuffers(1, &out.vertices);
