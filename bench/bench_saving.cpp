@@ -4,6 +4,8 @@
 // the same picture alone (the share the file's compression takes) and a
 // memcpy of its bytes. Needs an X display: run it through scripts/bench.
 
+#include "bench_viewer.h"
+
 #include <orv/orv_factory.h>
 #include <orv/orv_imagecanvas.h>
 
@@ -27,12 +29,7 @@ using Picture = bix::Image3d<bix::RGB_generic<unsigned char>>;
 
 std::string Scratch(const char* name) { return (std::filesystem::temp_directory_path() / name).string(); }
 
-void Pump() {
-  wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-  while (loop->Pending()) loop->Dispatch();
-  wxTheApp->ProcessPendingEvents();
-  wxTheApp->ProcessIdle();
-}
+using bench::Pump;
 
 // A viewer from the factory (the real mapping module) whose windows show the
 // whole stack at zoom level 0: XY 1024 x 1024, XZ 1024 x 256, YZ 256 x 1024.

@@ -94,10 +94,7 @@ struct Viewer {
   }
   ~Viewer() {
     frame->Destroy();
-    for (int i = 0; i < 10; ++i) {
-      Pump();
-      wxTheApp->ProcessIdle();
-    }
+    for (int i = 0; i < 10; ++i) Pump();
   }
   // What the event loop does after a user action: all three windows painted
   // in one pass of the toolkit. Update() first waits for the X server to

@@ -21,14 +21,10 @@ using bench::Stack;
 
 // The viewer's gray mapping module, set up for the stack it maps (its
 // default stretch), as the factory makes it.
-class StackMapper : public orv::orv_Mapper<unsigned short> {
-public:
-  explicit StackMapper(const Stack& stack) : m_module(orv::orv_CreateMapperForType<unsigned short>(nullptr, stack)) {}
-  void Map(const unsigned short* v, orv::Buffer2d<bench::RGB8>& out) const override { m_module->Map(v, out); }
-
-private:
-  std::unique_ptr<orv::orv_MappingModule<unsigned short>> m_module;
-};
+using StackMapper = std::unique_ptr<orv::orv_MappingModule<unsigned short>>;
+StackMapper MapperOf(const Stack& stack) {
+  return StackMapper(orv::orv_CreateMapperForType<unsigned short>(nullptr, stack));
+}
 
 // A 1024 x 1024 x 256 stack of blurred blobs over a dark noisy background.
 const Stack& LargeStack() {
@@ -57,9 +53,9 @@ const Stack& StackOf(int which) { return which == 0 ? SampleStack() : LargeStack
 
 // A viewer canvas in a frame of its own over a stack it does not own.
 struct VolumeViewer {
-  explicit VolumeViewer(const Stack& stack) : mapper(stack) {
+  explicit VolumeViewer(const Stack& stack) : mapper(MapperOf(stack)) {
     frame = new wxFrame(nullptr, wxID_ANY, "bench");
-    canvas = new orv::orv_ImageOrthoscopeCanvas<unsigned short>(frame, mapper, const_cast<Stack*>(&stack), false);
+    canvas = new orv::orv_ImageOrthoscopeCanvas<unsigned short>(frame, *mapper, const_cast<Stack*>(&stack), false);
     frame->Show();
     bench::Pump();
   }
@@ -112,7 +108,7 @@ void BM_VolumeFrameRotating(benchmark::State& state) {
 BENCHMARK(BM_VolumeFrameRotating)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
 // Rebuilding the texture after a mapping change: every voxel mapped, the
-// opacity, the averaging of a reduced stack and the upload.
+// opacity, the picking of a reduced stack and the upload.
 void BM_UpdateVolVis(benchmark::State& state) {
   VolumeViewer viewer(StackOf(static_cast<int>(state.range(0))));
   viewer.canvas->ShowVolVis(wxIconBundle());
@@ -126,11 +122,11 @@ BENCHMARK(BM_UpdateVolVis)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Itera
 // 1 for the sample, 2 for the large stack), without window or upload.
 void BM_BuildVolumeTexture(benchmark::State& state) {
   const Stack& stack = StackOf(static_cast<int>(state.range(0)));
-  const StackMapper mapper(stack);
+  const StackMapper mapper = MapperOf(stack);
   const unsigned factor = orv::ChooseVolumeFactor(stack.GetSize(), 2048, orv::kVolumeTextureBudget);
   for (auto _ : state) {
     orv::VolumeTexture texture;
-    orv::BuildVolumeTexture(stack, mapper, factor, texture);
+    orv::BuildVolumeTexture(stack, *mapper, factor, texture);
     benchmark::DoNotOptimize(texture.rgba.get());
   }
   state.counters["factor"] = factor;
@@ -142,9 +138,8 @@ BENCHMARK(BM_BuildVolumeTexture)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)-
 // texture's bytes (4 per padded voxel of the reduced stack: 1 for the sample, 2 for the large one).
 void BM_VolumeStreamPass(benchmark::State& state) {
   const Stack& stack = StackOf(static_cast<int>(state.range(0)));
-  const unsigned f = state.range(0) == 0 ? 1 : 2;
-  const bix::Vector3d<unsigned> n = stack.GetSize();
-  const std::size_t out = std::size_t(4) * ((n.x + f - 1) / f + 2) * ((n.y + f - 1) / f + 2) * ((n.z + f - 1) / f + 2);
+  const unsigned f = orv::ChooseVolumeFactor(stack.GetSize(), 2048, orv::kVolumeTextureBudget);
+  const auto out = static_cast<std::size_t>(orv::VolumeTextureBytes(stack.GetSize(), f));
   std::vector<unsigned char> texture(out);
   for (auto _ : state) {
     const std::uint64_t sum = bench::SumWords(stack.begin(), stack.GetVoxelCount() * sizeof(unsigned short));

@@ -31,7 +31,7 @@ struct VolumeTexture {
   unsigned factor = 1;  // image voxels per texture voxel along each axis
 };
 
-// Bytes of the padded texture of `size` voxels averaged by `factor`, in 64 bits.
+// Bytes of the padded texture of `size` voxels reduced by `factor`, in 64 bits.
 std::uint64_t VolumeTextureBytes(const bix::Vector3d<unsigned>& size, unsigned factor);
 
 // The smallest factor with which every padded side stays within `maxSide`
