@@ -5,6 +5,7 @@
 
 #include "canvas_pictures.h"
 #include "cut_pipeline.h"
+#include "image_save.h"
 #include "info_frame.h"
 #include "saved_views.h"
 #include "view_model.h"
@@ -239,18 +240,9 @@ void orv_ImageOrthoscopeCanvas<T>::InfoFrame_UpdateCutAndVisBoxInfo() {
   ShowInfoView(m_infoFrame, View().visibleBox, View().cut);
 }
 
-// The library picks the format from the name and writes beside it first, so
-// a failure keeps any previous file; its message names the file.
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::Save3dData(const wxString& path) {
-  if (!m_image) return;
-  try {
-    m_image->SaveImage(std::string(path.mb_str()), 0, true);
-  } catch (const bix::IOException& e) {
-    wxLogError("%s", wxString::FromUTF8(e.what()));
-  } catch (const bix::LibException& e) {
-    wxLogError("%s", wxString::FromUTF8(e.what()));
-  }
+  if (m_image) SaveImageOrLog(*m_image, std::string(path.mb_str()));
 }
 
 template <class T>

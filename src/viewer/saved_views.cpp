@@ -1,5 +1,6 @@
 #include "saved_views.h"
 
+#include "image_save.h"
 #include "saved_layouts.h"
 #include "view_model.h"
 
@@ -40,17 +41,6 @@ void Paste(const wxImage& image, RGBPicture& picture, const PixelRect& place) {
   CopyFitted(image.GetData(), image.GetWidth(), image.GetHeight(), static_cast<std::size_t>(image.GetWidth()) * 3,
              reinterpret_cast<unsigned char*>(picture.GetFirstVoxelAddr()), w, h, static_cast<std::size_t>(w) * 3,
              place);
-}
-
-// The library names the file and the fault; the user reads it as it is.
-void Write(const RGBPicture& picture, const std::string& path) {
-  try {
-    picture.SaveImage(path, 0, true);
-  } catch (const bix::IOException& e) {
-    wxLogError("%s", wxString::FromUTF8(e.what()));
-  } catch (const bix::LibException& e) {
-    wxLogError("%s", wxString::FromUTF8(e.what()));
-  }
 }
 
 wxFont LabelFont(int pixels) {
@@ -113,7 +103,7 @@ void SaveCompositeView(orv_OrthoscopeCanvas& canvas, const std::string& path, in
     if (saved[i]) Paste(pictures[i], picture, layout.part[i]);
   const ScaleBar bar = ChooseScaleBar(layout.corner, canvas.GetZoom().x, LabelWidth);
   if (bar.shown) DrawScaleBar(bar, picture);
-  Write(picture, path);
+  SaveImageOrLog(picture, path);
 }
 
 void SaveGalleryView(orv_OrthoscopeCanvas& canvas, const std::string& path, int start, int end, int step,
@@ -157,7 +147,7 @@ void SaveGalleryView(orv_OrthoscopeCanvas& canvas, const std::string& path, int 
   }
   view.cut = remembered;
   canvas.OnCutChange(PROJ_ALL);
-  Write(picture, path);
+  SaveImageOrLog(picture, path);
 }
 
 }  // namespace orv
