@@ -105,8 +105,7 @@ unsigned ViewModel::ScrollDown(int window, int direction) { return ScrollAlong(k
 
 unsigned ViewModel::Page(int window, int direction) {
   const unsigned d = kCutAxes[window].d;
-  const float half = 0.5f * voxelStep[d];
-  const float first = imageBox.offset[d] + half, last = imageBox.offset[d] + imageBox.size[d] - half;
+  const float first = FirstCentre(d), last = LastCentre(d);
   float& depth = cut[d];
   if (direction < 0 ? !(depth > first) : !(depth < last)) return 0;
   const float paged = PagedCut(depth, imageBox.offset[d], voxelStep[d], direction);
@@ -130,9 +129,9 @@ unsigned ViewModel::SetCutAt(int window, float h, float v) {
   // already lies outside, where the cuts would show no voxel at all (a drag
   // that leaves the window keeps sending positions out there).
   OnPlaneAxes(window, h, v, [this](unsigned a, float value) {
-    const float half = 0.5f * voxelStep[a];
-    const float first = imageBox.offset[a] + half, last = imageBox.offset[a] + imageBox.size[a] - half;
-    cut[a] = value < imageBox.offset[a] ? first : (value >= imageBox.offset[a] + imageBox.size[a] ? last : value);
+    cut[a] = value < imageBox.offset[a] ? FirstCentre(a)
+             : value >= imageBox.offset[a] + imageBox.size[a] ? LastCentre(a)
+                                                                : value;
   });
   // The other two windows show planes through the moved cut.
   return 7u & ~kWindowMask[window];

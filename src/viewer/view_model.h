@@ -113,6 +113,9 @@ public:
 private:
   // One scroll step of the visible box along image axis `axis`.
   unsigned ScrollAlong(unsigned axis, int direction);
+  // The centres of the first and last voxel along image axis `axis`.
+  float FirstCentre(unsigned axis) const { return imageBox.offset[axis] + 0.5f * voxelStep[axis]; }
+  float LastCentre(unsigned axis) const { return imageBox.offset[axis] + imageBox.size[axis] - 0.5f * voxelStep[axis]; }
 };
 
 // The cut one voxel further in `direction` along an axis whose voxels of
