@@ -1,9 +1,9 @@
 #include <orv/point_prefs_dialog.h>
 
 #include "../wdr/point_prefs_wdr.h"
+#include "preferences_dialog.h"
 
 #include <wx/button.h>
-#include <wx/colordlg.h>
 #include <wx/valgen.h>
 
 namespace orv {
@@ -25,13 +25,7 @@ PointCanvasPreferencesDialog::PointCanvasPreferencesDialog(wxWindow* parent, orv
 
 void PointCanvasPreferencesDialog::OnColour(wxCommandEvent& event) {
   wxColour& field = event.GetId() == ID_MARKER_COLOUR ? m_settings->pointColour : m_settings->selectedColour;
-  m_colours->SetChooseFull(true);
-  m_colours->SetColour(field);
-  wxColourDialog dialog(this, m_colours);
-  if (dialog.ShowModal() != wxID_OK) return;
-  *m_colours = dialog.GetColourData();
-  field = m_colours->GetColour();
-  FindWindow(event.GetId())->SetBackgroundColour(field);
+  if (ChooseColour(this, *m_colours, field)) FindWindow(event.GetId())->SetBackgroundColour(field);
 }
 
 }  // namespace orv

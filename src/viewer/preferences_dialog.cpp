@@ -46,14 +46,18 @@ void PreferencesDialog::ShowColour(const wxColour& colour) {
   m_swatch->Refresh();
 }
 
+bool ChooseColour(wxWindow* parent, wxColourData& data, wxColour& colour) {
+  data.SetColour(colour);
+  data.SetChooseFull(true);
+  wxColourDialog dialog(parent, &data);
+  if (dialog.ShowModal() != wxID_OK) return false;
+  data = dialog.GetColourData();
+  colour = data.GetColour();
+  return true;
+}
+
 void PreferencesDialog::OnChangeColour(wxCommandEvent&) {
-  m_colourData->SetColour(m_settings->pointerColour);
-  m_colourData->SetChooseFull(true);
-  wxColourDialog dialog(this, m_colourData);
-  if (dialog.ShowModal() != wxID_OK) return;
-  *m_colourData = dialog.GetColourData();
-  m_settings->pointerColour = m_colourData->GetColour();
-  ShowColour(m_settings->pointerColour);
+  if (ChooseColour(this, *m_colourData, m_settings->pointerColour)) ShowColour(m_settings->pointerColour);
 }
 
 // Resolution and aspect ratio of an axis follow each other, in both

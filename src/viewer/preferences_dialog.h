@@ -40,6 +40,11 @@ private:
 // custom colours are offered again the next time.
 wxColourData& ApplicationColourData();
 
+// The full colour chooser over `parent`, starting at `colour`, with the
+// custom colours of `data`. True when the user chose: `colour` and `data`
+// then hold the choice.
+bool ChooseColour(wxWindow* parent, wxColourData& data, wxColour& colour);
+
 }  // namespace orv
 
 #endif
