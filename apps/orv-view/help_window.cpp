@@ -20,6 +20,9 @@ wxFrame* MakeHelpWindow(orv::orv_OrthoscopeFrame* viewer) {
   auto* text = new wxTextCtrl(window, wxID_ANY, KeysAndMouseText(KeysAndMouseRows(viewer->GetMenuBar())),
                               wxDefaultPosition, wxSize(620, 560), wxTE_MULTILINE | wxTE_READONLY | wxTE_DONTWRAP);
   text->SetFont(wxFontInfo().Family(wxFONTFAMILY_TELETYPE));
+  // Read from the top: setting the text leaves the caret, and the view, at its end.
+  text->SetInsertionPoint(0);
+  text->ShowPosition(0);
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   sizer->Add(text, 1, wxEXPAND);
   window->SetSizerAndFit(sizer);

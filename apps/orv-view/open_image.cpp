@@ -6,10 +6,12 @@
 #include "initial_mapping.h"
 #include "initial_zoom.h"
 #include "label_file.h"
+#include "label_reload.h"
 #include "sample_volume.h"
 #include "viewer_title.h"
 
 #include <orv/gray_mapping.h>
+#include <orv/rgb_mapping.h>
 #include <orv/orv_factory.h>
 #include <orv/orv_labeledcanvas.h>
 #include <orv/overlaying_module.h>
@@ -21,6 +23,7 @@
 #include <wx/filename.h>
 #include <wx/progdlg.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <type_traits>
@@ -54,12 +57,19 @@ const char* VoxelTypeName() {
 }
 
 // Camera data rarely fill 16 bits: the range ends at the data's bit depth,
-// so levels and thresholds span what the camera can give.
+// so levels and thresholds span what the camera can give. Channels made into
+// RGB get the depth of their brightest channel.
 void RangeToBitDepth(orv::orv_OrthoscopeFrame* frame) {
-  auto* module = FindModule<orv::orv_GrayMappingModule<unsigned short>>(frame);
-  if (!module || !module->HasData()) return;
-  const orv::Histogram<unsigned short>& histogram = module->GetHistograms().Get();
-  module->SetBitdepth(DataBitDepth(histogram.GetBinCenter(histogram.FindLastNonZero())));
+  auto brightest = [](const orv::Histogram<unsigned short>& h) {
+    return static_cast<unsigned long>(h.empty() ? 0 : h.GetBinCenter(h.FindLastNonZero()));
+  };
+  if (auto* gray = FindModule<orv::orv_GrayMappingModule<unsigned short>>(frame); gray && gray->HasData()) {
+    gray->SetBitdepth(DataBitDepth(brightest(gray->GetHistograms().Get())));
+  } else if (auto* rgb = FindModule<orv::orv_RGBMappingModule<unsigned short>>(frame); rgb && rgb->HasData()) {
+    unsigned long top = 0;
+    for (int c = 0; c < 3; ++c) top = std::max(top, brightest(rgb->GetHistograms().Get(c)));
+    rgb->SetBitdepth(DataBitDepth(top));
+  }
 }
 
 template <class T>
@@ -126,12 +136,14 @@ orv::orv_OrthoscopeFrame* MakeViewer(std::unique_ptr<bix::Image3d<T>> image, con
   if (!options.labels.empty())
     labels = ReadLabelFile(options.labels, std::is_same_v<T, unsigned char>, resolution);
   const bool labeled = !labels.Empty();
+  const ShownLabels shown{labels.narrow.get(), labels.wide.get(), std::is_same_v<T, unsigned char>, resolution};
   const wxString title = ViewerTitle(name, VoxelTypeName<T>(), image->GetSize(), resolution);
   orv::orv_OrthoscopeFrame* frame = CreateFrame<T>(image.release(), labels, options, title);
   // The frame's canvas owns the image now (or it was deleted with a failed frame).
   if (!frame) throw bix::IOException("There is not enough memory to show the image.");
   if (labeled) ShowOutlines(frame);
-  if constexpr (std::is_same_v<T, unsigned short>)
+  if (labeled && !options.labels.empty()) ReloadLabelsFromFile(frame, options.labels, shown);
+  if constexpr (std::is_same_v<T, unsigned short> || std::is_same_v<T, bix::RGB_generic<unsigned short>>)
     if (!options.fullRange) RangeToBitDepth(frame);
   const int channelBits = static_cast<int>(8 * (kIsRGB<T> ? sizeof(T) / 3 : sizeof(T)));
   ApplyStretch(frame, options.stretch.empty() ? DefaultStretch(kIsRGB<T>, channelBits) : options.stretch);
@@ -150,16 +162,17 @@ bix::ReadOptions ReadOptionsOf(const ViewerOptions& options) {
 }
 
 template <class T>
-orv::orv_OrthoscopeFrame* OpenFile(const ViewerOptions& options, bool zSpacingAssumed) {
+orv::orv_OrthoscopeFrame* OpenFile(const ViewerOptions& options, bool zSpacingAssumed,
+                                   const bix::ProgressCallback& given) {
   const std::string problem = StretchProblem(options.stretch, kIsRGB<T>);
   if (!problem.empty()) throw OptionError(problem);
   auto image = std::make_unique<bix::Image3d<T>>();
   const wxFileName file(wxString::FromUTF8(options.image));
   std::unique_ptr<wxProgressDialog> progress;
-  if (file.GetSize() != wxInvalidSize && file.GetSize().GetValue() > kProgressFromBytes)
+  if (!given && file.GetSize() != wxInvalidSize && file.GetSize().GetValue() > kProgressFromBytes)
     progress = std::make_unique<wxProgressDialog>("orv-view", "Reading " + file.GetFullName() + "...", 1000, nullptr,
                                                   wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE | wxPD_ELAPSED_TIME);
-  bix::ProgressCallback report;
+  bix::ProgressCallback report = given;
   if (progress) report = [&](double fraction) { return progress->Update(static_cast<int>(fraction * 1000)); };
   bix::ReadImage<T>(options.image, *image, report, ReadOptionsOf(options));
   progress.reset();
@@ -195,7 +208,15 @@ void ApplyInitialZoom(orv::orv_OrthoscopeFrame* frame) {
   frame->ResizeFrameIfRequired();
 }
 
-orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options) {
+orv::orv_OrthoscopeFrame* OpenStartViewer(const ViewerOptions& options, const bix::ProgressCallback& progress) {
+  try {
+    return OpenViewer(options, progress);
+  } catch (const bix::ReadCancelled&) {
+    return OpenViewer(ViewerOptions());
+  }
+}
+
+orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options, const bix::ProgressCallback& progress) {
   if (options.image.empty()) {
     const std::string problem = StretchProblem(options.stretch, false);
     if (!problem.empty()) throw OptionError(problem);
@@ -207,17 +228,17 @@ orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options) {
   const bix::ImageFileFacts facts = bix::ReadImageFacts(options.image, ReadOptionsOf(options));
   switch (facts.type) {
     case bix::VOXEL_UCHAR:
-      return OpenFile<unsigned char>(options, facts.zSpacingAssumed);
+      return OpenFile<unsigned char>(options, facts.zSpacingAssumed, progress);
     case bix::VOXEL_USHORT:
-      return OpenFile<unsigned short>(options, facts.zSpacingAssumed);
+      return OpenFile<unsigned short>(options, facts.zSpacingAssumed, progress);
     case bix::VOXEL_INT:
-      return OpenFile<int>(options, facts.zSpacingAssumed);
+      return OpenFile<int>(options, facts.zSpacingAssumed, progress);
     case bix::VOXEL_FLOAT:
-      return OpenFile<float>(options, facts.zSpacingAssumed);
+      return OpenFile<float>(options, facts.zSpacingAssumed, progress);
     case bix::VOXEL_RGB8:
-      return OpenFile<bix::RGB_generic<unsigned char>>(options, facts.zSpacingAssumed);
+      return OpenFile<bix::RGB_generic<unsigned char>>(options, facts.zSpacingAssumed, progress);
     case bix::VOXEL_RGB16:
-      return OpenFile<bix::RGB_generic<unsigned short>>(options, facts.zSpacingAssumed);
+      return OpenFile<bix::RGB_generic<unsigned short>>(options, facts.zSpacingAssumed, progress);
   }
   throw bix::IOException("'" + options.image + "': unknown voxel type");
 }

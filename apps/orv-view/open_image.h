@@ -5,6 +5,8 @@
 
 #include <orv/orv_frame.h>
 
+#include <bix/ImageIO.h>
+
 #include <stdexcept>
 #include <string>
 
@@ -18,9 +20,18 @@ struct OptionError : std::runtime_error {
 
 // A complete viewer, not yet shown, on the image the options name (the
 // built-in sample without one), read with its own voxel type and shown
-// through the chosen stretch. Large files are read under a progress dialog.
-// Raises bix::IOException, naming the file, when it cannot be read.
-orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options);
+// through the chosen stretch. Large files are read under a progress dialog
+// (or told `progress`, when given, which can cancel any read). Raises
+// bix::IOException, naming the file, when it cannot be read, and
+// bix::ReadCancelled when the user cancelled the read.
+orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options,
+                                     const bix::ProgressCallback& progress = bix::ProgressCallback());
+
+// The viewer orv-view starts with: OpenViewer's, or the built-in sample's
+// when the user cancelled reading the command line's file (a cancel is no
+// failure, and nobody asked to quit).
+orv::orv_OrthoscopeFrame* OpenStartViewer(const ViewerOptions& options,
+                                          const bix::ProgressCallback& progress = bix::ProgressCallback());
 
 // Chooses a stretch of the viewer's "&Mapping" menu, as a user would.
 void ApplyStretch(orv::orv_OrthoscopeFrame* frame, const std::string& stretch);

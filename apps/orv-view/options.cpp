@@ -105,6 +105,7 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
       {wxCMD_LINE_OPTION, nullptr, "points", "a point file shown with the image", wxCMD_LINE_VAL_STRING, 0},
       {wxCMD_LINE_SWITCH, nullptr, "no-labels", "the sample stack without its segmentation", wxCMD_LINE_VAL_NONE,
        0},
+      {wxCMD_LINE_SWITCH, nullptr, "verbose", "log what the viewer finds out", wxCMD_LINE_VAL_NONE, 0},
       {wxCMD_LINE_OPTION, nullptr, "snapshot", "save a picture of the three cuts and exit", wxCMD_LINE_VAL_STRING, 0},
       {wxCMD_LINE_OPTION, nullptr, "snapshot-3d", "save a picture of the volume window and exit", wxCMD_LINE_VAL_STRING,
        0},
@@ -132,6 +133,7 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
   options.version = parser.Found("version");
   options.fullRange = parser.Found("full-range");
   options.noLabels = parser.Found("no-labels");
+  options.verbose = parser.Found("verbose");
   wxString value;
   if (parser.Found("snapshot", &value)) {
     if (value.empty()) return "--snapshot needs the name of a PNG file";
@@ -181,7 +183,7 @@ std::string Usage() {
          "                [--channels C1,C2,C3] [--time N] [--labels FILE | --no-labels]\n"
          "                [--points FILE]\n"
          "                [--snapshot FILE.png] [--snapshot-3d FILE.png [--view DIR]]\n"
-         "                [--help] [--version]\n"
+         "                [--verbose] [--help] [--version]\n"
          "                [--save-view FILE.tif [--projection xy|xz|yz|all] [--decoration N]]\n"
          "                [--save-gallery FILE.tif START END STEP [--rows N | --columns N] [--spacing N]]\n"
          "                [--save-data FILE]\n"
@@ -195,7 +197,7 @@ std::string Usage() {
          "  --stretch MODE      the intensity mapping on opening: none, linear, smart\n"
          "                      (RGB only), percentil; by default linear, and none for\n"
          "                      8-bit RGB (the colours as stored)\n"
-         "  --full-range        16-bit gray: levels and thresholds span 0..65535 instead\n"
+         "  --full-range        16-bit data: levels and thresholds span 0..65535 instead\n"
          "                      of the data's bit depth\n"
          "  --channels C1,C2,C3\n"
          "                      the channels of a multi-channel file (numbered from 1)\n"
@@ -219,6 +221,8 @@ std::string Usage() {
          "  --view DIR          the volume window looks along x+, x-, y+, y-, z+ or z-\n"
          "                      (by default down the z axis, as the XY window shows)\n") +
          BatchUsage() +
+         "  --verbose           log what the viewer finds out on the way (such as the\n"
+         "                      OpenGL driver of the volume window) on the terminal\n"
          "  --help              show this text\n"
          "  --version           show the version\n";
 }

@@ -26,6 +26,7 @@ struct ViewerOptions {
   bool noLabels = false;           // the sample without its segmentation
   std::string points;              // a point file shown (and saved) with the image
   BatchSaves saves;                // views, galleries and data to save before exiting
+  bool verbose = false;            // log verbose messages (the OpenGL driver, ...)
   bool help = false;
   bool version = false;
 

@@ -43,9 +43,14 @@ bool ViewerApp::OnInit() {
   // The library's debug messages (the levels a stretch chose) are for
   // developers: shown only when ORV_DEBUG is set.
   if (!wxGetEnv("ORV_DEBUG", nullptr)) wxLog::SetLogLevel(wxLOG_Info);
+  // Verbose messages go to the terminal, not into boxes.
+  if (g_options.verbose) {
+    wxLog::SetVerbose(true);
+    delete wxLog::SetActiveTarget(new wxLogStderr);
+  }
   wxInitAllImageHandlers();
   try {
-    m_frame = orvview::OpenViewer(g_options);
+    m_frame = orvview::OpenStartViewer(g_options);
   } catch (const orvview::OptionError& e) {
     m_failed = true;
     std::fprintf(stderr, "orv-view: %s\n", e.what());
@@ -93,10 +98,11 @@ void ViewerApp::TakeSnapshotWhenShown() {
   }
   if (!g_options.snapshot.empty()) {
     const wxString path = wxString::FromUTF8(g_options.snapshot);
-    if (orvview::SaveCanvasSnapshot(canvas, path)) {
+    const std::string error = orvview::SaveCanvasSnapshot(canvas, path);
+    if (error.empty()) {
       wxPrintf("orv-view: snapshot of the three cuts saved to %s\n", path);
     } else {
-      std::fprintf(stderr, "orv-view: cannot write the snapshot %s\n", g_options.snapshot.c_str());
+      std::fprintf(stderr, "orv-view: %s\n", error.c_str());
       m_failed = true;
     }
   }

@@ -5,7 +5,40 @@
 
 namespace orvview {
 
-bool SaveCanvasSnapshot(orv::orv_OrthoscopeCanvas* canvas, const wxString& path) {
+namespace {
+
+// Keeps the last message logged instead of showing it: a box would wait for
+// someone to close it, which a scripted run never does.
+class LastMessage : public wxLog {
+public:
+  LastMessage() : m_previous(wxLog::SetActiveTarget(this)) {}
+  ~LastMessage() override { wxLog::SetActiveTarget(m_previous); }
+  const wxString& Text() const { return m_text; }
+
+protected:
+  void DoLogTextAtLevel(wxLogLevel, const wxString& message) override { m_text = message; }
+
+private:
+  wxLog* m_previous;
+  wxString m_text;
+};
+
+}  // namespace
+
+std::string SaveSnapshotPng(const wxImage& picture, const wxString& path) {
+  LastMessage log;
+  if (picture.SaveFile(path, wxBITMAP_TYPE_PNG)) return "";
+  // The toolkit says "can't open file 'F' (error 13: Permission denied)":
+  // the reason is what follows the error number.
+  wxString why = log.Text();
+  const int error = why.Find("(error ");
+  if (error != wxNOT_FOUND && why.EndsWith(")")) {
+    why = why.Mid(static_cast<size_t>(error)).AfterFirst(':').Trim(false).RemoveLast();
+  }
+  return "cannot write the snapshot " + path.utf8_string() + (why.empty() ? "" : ": " + why.utf8_string());
+}
+
+std::string SaveCanvasSnapshot(orv::orv_OrthoscopeCanvas* canvas, const wxString& path) {
   const wxSize size = canvas->GetClientSize();
   wxImage picture(size.x, size.y, true);
   const wxPoint origin = canvas->ClientToScreen(wxPoint(0, 0));
@@ -17,10 +50,7 @@ bool SaveCanvasSnapshot(orv::orv_OrthoscopeCanvas* canvas, const wxString& path)
     const wxPoint at = window->ClientToScreen(wxPoint(0, 0)) - origin;
     picture.Paste(window->GetBitmapImage(), at.x, at.y);
   }
-  // The caller reports a failure on the terminal; wx's own message would
-  // wait for someone to close its box, which a scripted run never does.
-  wxLogNull quiet;
-  return picture.SaveFile(path, wxBITMAP_TYPE_PNG);
+  return SaveSnapshotPng(picture, path);
 }
 
 }  // namespace orvview

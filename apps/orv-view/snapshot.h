@@ -3,11 +3,20 @@
 
 #include <orv/orv_canvas.h>
 
+#include <wx/image.h>
+
+#include <string>
+
 namespace orvview {
 
 // Saves what the canvas shows as a PNG: black background, each shown cut
-// window's painted picture at its place. False when the file cannot be written.
-bool SaveCanvasSnapshot(orv::orv_OrthoscopeCanvas* canvas, const wxString& path);
+// window's painted picture at its place. Returns what went wrong, or an
+// empty string.
+std::string SaveCanvasSnapshot(orv::orv_OrthoscopeCanvas* canvas, const wxString& path);
+
+// Writes a snapshot as a PNG. Returns "cannot write the snapshot PATH: WHY"
+// (the system's reason, such as "Permission denied"), or an empty string.
+std::string SaveSnapshotPng(const wxImage& picture, const wxString& path);
 
 }  // namespace orvview
 

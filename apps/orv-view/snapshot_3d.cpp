@@ -1,9 +1,10 @@
 #include "snapshot_3d.h"
 
+#include "snapshot.h"
+
 #include <orv/vol3d_window.h>
 
 #include <wx/image.h>
-#include <wx/log.h>
 
 namespace orvview {
 
@@ -18,11 +19,7 @@ std::string SaveVolumeSnapshot(orv::orv_OrthoscopeFrame* viewer, int view, const
   }
   const wxImage picture = orv::vol3D_RenderImage(volume);
   if (!picture.IsOk()) return "the volume window did not come on screen";
-  // The caller reports a failure on the terminal; wx's own message would
-  // wait for someone to close its box.
-  wxLogNull quiet;
-  if (!picture.SaveFile(path, wxBITMAP_TYPE_PNG)) return "cannot write the snapshot " + path.utf8_string();
-  return "";
+  return SaveSnapshotPng(picture, path);
 }
 
 }  // namespace orvview

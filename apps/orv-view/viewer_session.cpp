@@ -2,6 +2,8 @@
 
 #include "open_image.h"
 
+#include <bix/Exceptions.h>
+
 #include <wx/dnd.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
@@ -74,7 +76,9 @@ orv::orv_OrthoscopeFrame* ViewerSession::Open(const wxString& path, wxWindow* pa
   options.image = path.utf8_string();
   orv::orv_OrthoscopeFrame* frame = nullptr;
   try {
-    frame = OpenViewer(options);
+    frame = OpenViewer(options, m_progress);
+  } catch (const bix::ReadCancelled&) {
+    return nullptr;  // the user's choice: nothing to report
   } catch (const std::exception& e) {
     wxMessageBox(wxString::Format("The image cannot be opened.\n\n%s", wxString::FromUTF8(e.what())), "orv-view",
                  wxOK | wxICON_ERROR, parent);
@@ -139,8 +143,10 @@ void ViewerSession::AddFileMenu(orv::orv_OrthoscopeFrame* frame) {
   bind(wxID_OPEN, [frame](ViewerSession& session, wxCommandEvent&) { session.ChooseAndOpen(frame); });
   bind(wxID_CLOSE, [frame](ViewerSession&, wxCommandEvent&) { frame->Close(); });
   bind(wxID_EXIT, [](ViewerSession& session, wxCommandEvent&) {
+    // A viewer that keeps itself open (unsaved points, Cancel) ends the quit.
     const std::vector<orv::orv_OrthoscopeFrame*> viewers = session.m_viewers;
-    for (orv::orv_OrthoscopeFrame* viewer : viewers) viewer->Close();
+    for (orv::orv_OrthoscopeFrame* viewer : viewers)
+      if (!viewer->Close()) return;
   });
   bind(kLinkCutPointsId, [frame](ViewerSession& session, wxCommandEvent& event) {
     session.m_link.SetLinked(event.IsChecked(), frame);

@@ -2,6 +2,8 @@
 #define ORV_VIEW_VIEWER_SESSION_H
 
 #include "options.h"
+
+#include <bix/ImageIO.h>
 #include "viewer_link.h"
 
 #include <orv/orv_frame.h>
@@ -50,6 +52,9 @@ public:
   // Gives a viewer made elsewhere the "&File" menu, the drop target and
   // the link.
   void Adopt(orv::orv_OrthoscopeFrame* frame);
+  // Opened files are read telling `progress` (which may cancel) instead
+  // of under a progress dialog.
+  void SetReadProgress(bix::ProgressCallback progress) { m_progress = std::move(progress); }
   // Puts a file at the top of the recent files and saves the list.
   void AddRecent(const wxString& path);
 
@@ -63,6 +68,7 @@ private:
   void Forget(orv::orv_OrthoscopeFrame* frame);
 
   ViewerOptions m_options;
+  bix::ProgressCallback m_progress;
   wxFileName m_configFile;
   wxFileConfig m_config;
   wxFileHistory m_recent;

@@ -7,6 +7,7 @@
 
 #include <wx/arrstr.h>
 
+#include <array>
 #include <set>
 #include <vector>
 
@@ -38,6 +39,16 @@ public:
   unsigned AddPoint(const bix::Vector3d<float>& coords);
   void Clear();
 
+  // The coordinates a point had in the file it was read from (x, y, z in
+  // the file's units), so that saving writes them back as they were; NaN
+  // for a point that was not read from a file.
+  using FileValues = std::array<double, 3>;
+  const FileValues& GetFileValues(unsigned pt_idx) const;
+
+  // Counts every change of points or label texts (not of the selection),
+  // so that a holder can tell whether the set changed since it looked.
+  unsigned long GetChangeCount() const { return m_changes; }
+
   bool IsSelected(unsigned pt_idx) const;
   // Empties the selection first when `clearFirst`, then adds or removes the point.
   void Select(unsigned pt_idx, bool select, bool clearFirst);
@@ -45,14 +56,17 @@ public:
   // Removes the selected points with their label texts; empties the selection.
   void DeleteSelected();
 
-  // Coordinates and label texts are replaced in bulk when a file is read.
-  void Assign(std::vector<bix::Vector3d<float>> coords, wxArrayString labels);
+  // Coordinates, label texts and the values read are replaced in bulk when
+  // a file is read; `read` is empty or holds one entry per point.
+  void Assign(std::vector<bix::Vector3d<float>> coords, wxArrayString labels, std::vector<FileValues> read = {});
 
 private:
   wxArrayString m_label_names;
   std::vector<bix::Vector3d<float>> m_coords;
   wxArrayString m_labels;
+  std::vector<FileValues> m_read;  // one entry per point
   std::set<unsigned> m_selection;
+  unsigned long m_changes = 0;
   wxChar m_separator;
 };
 

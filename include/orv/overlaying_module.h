@@ -68,6 +68,8 @@ private:
   void SetColour(const wxColour& colour) { m_userColour = colour; }
 
   bool m_useDefaultPalette = true;
+  // The radio choice last made, by the user or a host: boundaries or components.
+  bool m_boundaries = false;
   wxColour m_userColour;
   wxMenu* m_menu = nullptr;
 };

@@ -48,14 +48,25 @@ public:
   // The file "Save" writes (a file that does not exist yet is created then).
   void SetFileName(const wxString& file) { m_fileName = file; }
   const wxArrayInt& GetInfoLabels() const { return m_infoLabels; }
+
+  // Whether the points changed since they were last loaded or saved.
+  bool IsModified() const;
+  // Before unsaved points would be lost: asks "Save changes to the points
+  // of 'FILE'?" with Save, Discard and Cancel. True when the viewer may go
+  // on (nothing unsaved, saved, or discarded); false on Cancel or when the
+  // save failed or its file dialog was cancelled.
+  bool ConfirmUnsavedPoints();
   void SetInfoLabels(const wxArrayInt& labels) { m_infoLabels = labels; }
 
 private:
   void OnCommand(wxCommandEvent& event);
   void OnUpdateShow(wxUpdateUIEvent& event);
   void OnIdle(wxIdleEvent& event);
+  void OnClose(wxCloseEvent& event);
+  void MarkUnmodified();
+  void ShowModifiedInTitle();
   void ChooseAndLoad();
-  void ChooseAndSave();
+  bool ChooseAndSave();
   void ChooseLabels();
   void EditOptions();
   void ResetInfoLabels();
@@ -65,6 +76,10 @@ private:
   orv_PointOrthoscopeCanvas<T>* m_canvas;
   int m_infoPage = -1;
   wxArrayInt m_infoLabels;
+  // The point set's change count when it was last loaded or saved.
+  unsigned long m_savedChanges = 0;
+  // The frame's title carries the "*" of unsaved changes.
+  bool m_titleStarred = false;
 };
 
 // A complete point viewer of `image`: the frame with the "&View",

@@ -33,6 +33,10 @@ public:
 
   void SetRange() override;
   void SetBitdepth() override;
+  // Sets every channel's range high end to 2^bits - 1 and remaps, as "Set
+  // bitdepth..." does when answered with `bits`. False, changing nothing, for
+  // a depth beyond the channel type or below a channel's range low end.
+  bool SetBitdepth(int bits);
   void SetIdentity() override;
   void SetLinearStretch() override;
   void SetSmartStretch() override;

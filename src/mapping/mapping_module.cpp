@@ -4,6 +4,8 @@
 
 #include <bix/Types.h>
 
+#include <type_traits>
+
 namespace orv {
 
 wxDEFINE_EVENT(orv_EVT_MAPPING_COMMAND, orv_MappingCommandEvent);
@@ -72,7 +74,8 @@ void orv_MappingModule<T>::OnMapping(wxCommandEvent& event) {
 template <class T>
 void orv_MappingModule<T>::OnUpdateUI(wxUpdateUIEvent& event) {
   const int k = event.GetId() - GetMenuId(0);
-  event.Enable(HasData());
+  // The smart stretch balances colour channels: gray images have none.
+  event.Enable(HasData() && (k != MENU_SMART || !std::is_arithmetic_v<T>));
   if (k >= MENU_NO_STRETCH && k <= MENU_THRESHOLD) event.Check(k == m_stretchMode);
 }
 

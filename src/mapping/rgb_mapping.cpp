@@ -201,6 +201,18 @@ void orv_RGBMappingModule<C>::SetBitdepth() {
 }
 
 template <class C>
+bool orv_RGBMappingModule<C>::SetBitdepth(int bits) {
+  if (!HasData() || bits < 1 || bits > static_cast<int>(8 * sizeof(C))) return false;
+  const double top = BitDepthMaximum(bits);
+  for (int c = 0; c < 3; ++c)
+    if (top < static_cast<double>(m_rangeLow.GetComponent(c))) return false;
+  const C high = static_cast<C>(top);
+  m_rangeHigh = Voxel(high, high, high);
+  ResetMapping();
+  return true;
+}
+
+template <class C>
 void orv_RGBMappingModule<C>::OnHistogramChange(const HistogramSet<Voxel>& histograms) {
   this->m_histograms = histograms;
   for (int c = 0; c < 3; ++c) {

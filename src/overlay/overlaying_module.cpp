@@ -12,7 +12,7 @@ wxDEFINE_EVENT(orv_EVT_OVERLAYING_COMMAND, orv_OverlayingCommandEvent);
 
 template <class L, class B>
 orv_OverlayingModule<L, B>::orv_OverlayingModule(wxFrame* frame)
-    : orv_ExtensionModule(frame), m_userColour("RED") {
+    : orv_ExtensionModule(frame), m_boundaries(!(this->m_transparency < 1.0f)), m_userColour("RED") {
   SetPal();
 }
 
@@ -53,12 +53,10 @@ void orv_OverlayingModule<L, B>::OnOverlaying(wxCommandEvent& event) {
   switch (d) {
     case MENU_ENABLE: this->m_overlaying = !this->m_overlaying; break;
     case MENU_COMPONENTS:
-      this->m_overlaying = true;
-      t = 0.0f;
-      break;
     case MENU_BOUNDARY:
       this->m_overlaying = true;
-      t = 1.0f;
+      m_boundaries = d == MENU_BOUNDARY;
+      t = m_boundaries ? 1.0f : 0.0f;
       break;
     case MENU_DEFAULT_PALETTE:
     case MENU_USER_COLOUR:
@@ -86,12 +84,15 @@ void orv_OverlayingModule<L, B>::OnOverlaying(wxCommandEvent& event) {
   }
 }
 
-// The radio items keep what the user last chose: a transparency step moves
-// away from both ends without unchecking either.
+// The radio items show the choice last made, whoever made it (a host sends
+// the command without touching the menu): a transparency step moves away
+// from both ends without changing it.
 template <class L, class B>
 void orv_OverlayingModule<L, B>::OnUpdateUI(wxUpdateUIEvent& event) {
   switch (event.GetId() - GetMenuId(0)) {
     case MENU_ENABLE: event.Check(this->m_overlaying); break;
+    case MENU_COMPONENTS: event.Check(!m_boundaries); break;
+    case MENU_BOUNDARY: event.Check(m_boundaries); break;
     case MENU_DEFAULT_PALETTE: event.Check(m_useDefaultPalette); break;
     case MENU_USER_COLOUR: event.Check(!m_useDefaultPalette); break;
     default: break;

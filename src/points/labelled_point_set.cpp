@@ -2,7 +2,15 @@
 
 #include <wx/debug.h>
 
+#include <limits>
+
 namespace orv {
+
+namespace {
+
+constexpr double kNotRead = std::numeric_limits<double>::quiet_NaN();
+
+}  // namespace
 
 wxString LabelledPointSet::GetLabelName(unsigned lbl_idx) const {
   wxCHECK_MSG(lbl_idx < m_label_names.GetCount(), wxString(), "lbl_idx < m_label_names.GetCount()");
@@ -28,7 +36,15 @@ const wxString& LabelledPointSet::GetAllLabels(unsigned pt_idx) const {
 
 void LabelledPointSet::SetAllLabels(unsigned pt_idx, const wxString& text) {
   wxCHECK_RET(pt_idx < m_labels.GetCount(), "pt_idx < m_labels.GetCount()");
+  if (m_labels[pt_idx] == text) return;
   m_labels[pt_idx] = text;
+  ++m_changes;
+}
+
+const LabelledPointSet::FileValues& LabelledPointSet::GetFileValues(unsigned pt_idx) const {
+  static const FileValues none = {kNotRead, kNotRead, kNotRead};
+  wxCHECK_MSG(pt_idx < m_read.size(), none, "pt_idx < m_coords.size()");
+  return m_read[pt_idx];
 }
 
 // Called for every point drawn with styles: a scan of the text for its
@@ -52,6 +68,8 @@ wxString LabelledPointSet::GetLabel(unsigned pt_idx, unsigned column) const {
 unsigned LabelledPointSet::AddPoint(const bix::Vector3d<float>& coords) {
   m_coords.push_back(coords);
   m_labels.Add(wxString());
+  m_read.push_back({kNotRead, kNotRead, kNotRead});
+  ++m_changes;
   return GetCount() - 1;
 }
 
@@ -59,7 +77,9 @@ void LabelledPointSet::Clear() {
   m_label_names.Clear();
   m_coords.clear();
   m_labels.Clear();
+  m_read.clear();
   m_selection.clear();
+  ++m_changes;
 }
 
 bool LabelledPointSet::IsSelected(unsigned pt_idx) const {
@@ -85,17 +105,25 @@ void LabelledPointSet::DeleteSelected() {
     if (m_selection.count(static_cast<unsigned>(i))) continue;
     m_coords[keep] = m_coords[i];
     m_labels[keep] = m_labels[i];
+    m_read[keep] = m_read[i];
     ++keep;
   }
   m_labels.RemoveAt(keep, m_coords.size() - keep);
   m_coords.resize(keep);
+  m_read.resize(keep);
   m_selection.clear();
+  ++m_changes;
 }
 
-void LabelledPointSet::Assign(std::vector<bix::Vector3d<float>> coords, wxArrayString labels) {
+void LabelledPointSet::Assign(std::vector<bix::Vector3d<float>> coords, wxArrayString labels,
+                              std::vector<FileValues> read) {
+  wxASSERT_MSG(read.empty() || read.size() == coords.size(), "read.size() == coords.size()");
+  read.resize(coords.size(), {kNotRead, kNotRead, kNotRead});
   m_coords = std::move(coords);
   m_labels = std::move(labels);
+  m_read = std::move(read);
   m_selection.clear();
+  ++m_changes;
 }
 
 }  // namespace orv

@@ -102,35 +102,41 @@ void orv_PointOrthoscopeCanvas<T>::Load(const wxString& fileName) {
   const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
   std::vector<bix::Vector3d<float>> coords;
   coords.reserve(lines);
+  std::vector<LabelledPointSet::FileValues> read;
+  read.reserve(lines);
   wxArrayString labels;
   labels.Alloc(lines);
   std::string label;
   std::wstring wide;
   PointFileColumns columns;
-  bool header = true;
+  std::size_t lineNumber = 0;
   std::vector<std::string_view> fields;
   auto keepWhatWasRead = [&] {
-    m_points.Assign(std::move(coords), std::move(labels));
+    m_points.Assign(std::move(coords), std::move(labels), std::move(read));
     PointsChanged();
   };
   try {
     ForEachLine(text, [&](std::string_view line) {
+      ++lineNumber;
       SplitFields(line, fields);
-      if (header) {
-        header = false;
+      if (lineNumber == 1) {
         columns = ClassifyColumns(fields);
         for (const std::string& name : columns.labelNames) m_points.AddLabelName(wxString::FromUTF8(name));
         if (!columns.HasCoordinates()) throw PointFileError("Columns with point coordinates not found.");
         return;
       }
-      bix::Vector3d<float> p(0, 0, 0);
+      // Blank lines are no points (editors end files with one).
+      if (IsBlankLine(line)) return;
+      bix::Vector3d<float> p;
+      LabelledPointSet::FileValues values;
       for (unsigned a = 0; a < 3; ++a) {
         const auto column = static_cast<std::size_t>(columns.axis[a]);
-        if (column >= fields.size()) continue;
-        double value = 0;
-        if (!ParseCoordinate(fields[column], value))
-          throw PointFileError("Cannot convert '" + std::string(fields[column]) + "' to a coordinate.");
-        p[a] = FileToMicrons(value, offset[a], res[a]);
+        if (column >= fields.size() || IsBlankLine(fields[column]))
+          throw PointFileError("line " + std::to_string(lineNumber) + " has no " + "xyz"[a] + " coordinate.");
+        if (!ParseCoordinate(fields[column], values[a]))
+          throw PointFileError("line " + std::to_string(lineNumber) + ": cannot convert '" +
+                               std::string(fields[column]) + "' to a coordinate.");
+        p[a] = FileToMicrons(values[a], offset[a], res[a]);
       }
       // The fields of the header's label columns, so that a label's place
       // in the text is its column's place among the label names.
@@ -141,9 +147,10 @@ void orv_PointOrthoscopeCanvas<T>::Load(const wxString& fileName) {
           label.append(fields[k]);
         }
       coords.push_back(p);
+      read.push_back(values);
       labels.Add(LabelText(label, wide));
     });
-    if (header) throw PointFileError("Columns with point coordinates not found.");
+    if (lineNumber == 0) throw PointFileError("Columns with point coordinates not found.");
   } catch (...) {
     keepWhatWasRead();
     this->Refresh(false);
@@ -200,9 +207,15 @@ void orv_PointOrthoscopeCanvas<T>::Save(const wxString& fileName) {
   text += '\n';
   for (unsigned i = 0; i < m_points.GetCount(); ++i) {
     const bix::Vector3d<float>& p = m_points[i];
+    const LabelledPointSet::FileValues& read = m_points.GetFileValues(i);
     for (unsigned a = 0; a < 3; ++a) {
       if (a) text += '\t';
-      text += CoordinateText(p[a], offset[a], res[a]);
+      // A value read from a file goes back as it was read, as long as it
+      // still gives the point's place (the image's geometry may have changed).
+      if (FileToMicrons(read[a], offset[a], res[a]) == p[a])
+        text += ShortestText(read[a]);
+      else
+        text += CoordinateText(p[a], offset[a], res[a]);
     }
     text += m_points.GetAllLabels(i).utf8_string();
     text += '\n';
@@ -350,10 +363,13 @@ void orv_PointOrthoscopeCanvas<T>::OnMouse3d(orv_Mouse3dEvent& event) {
   const wxSize size = event.GetWindow()->GetClientSize();
   const MarkerView markers(this->View(), w, size.x, size.y, m_fadingDepth, m_markerSize);
   const PickTolerance tolerance = PickToleranceFor(markers, m_pickTolerance);
-  // The few points within reach across the window; NearestPoint weighs the rest.
+  // The few points within the in-plane radius across the window (a point
+  // straight beside the click is as near as one straight above it);
+  // NearestPoint weighs the rest.
   const unsigned h = kCutAxes[w].h;
+  const float radius = PickRadius(tolerance);
   const long nearest = NearestPoint(m_points.GetCoords(),
-                                    PointsBetween(m_points.GetCoords(), Order(h), h, p[h] - tolerance.h, p[h] + tolerance.h),
+                                    PointsBetween(m_points.GetCoords(), Order(h), h, p[h] - radius, p[h] + radius),
                                     markers, tolerance, p);
   if (nearest < 0) return;
   const auto k = static_cast<unsigned>(nearest);

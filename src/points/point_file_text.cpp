@@ -1,6 +1,7 @@
 #include "point_file_text.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -91,6 +92,8 @@ std::string DecodePointFileText(std::string_view bytes) {
   return IsUtf8(bytes) ? std::string(bytes) : FromCp1252(bytes);
 }
 
+bool IsBlankLine(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
+
 void SplitFields(std::string_view line, std::vector<std::string_view>& fields) {
   fields.clear();
   std::size_t start = 0;
@@ -139,19 +142,41 @@ float FileToMicrons(double value, float offset, float res) {
   return static_cast<float>(value / res + offset);
 }
 
-std::string CoordinateText(float microns, float offset, float res) {
+std::string ShortestText(double value) {
   char text[64];
+  const auto written = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, written.ptr);
+}
+
+std::string CoordinateText(float microns, float offset, float res) {
   const double exact = (static_cast<double>(microns) - offset) * res;
-  // The shortest text of the single-precision file value, when it reads
-  // back exactly; else the shortest of the double-precision value, which
+  auto readsBack = [&](const char* first, const char* last) {
+    double back = 0;
+    std::from_chars(first, last, back);
+    return FileToMicrons(back, offset, res) == microns;
+  };
+  // Fixed decimals, fewest first; trailing zeros dropped ("30.50" is "30.5").
+  char text[64];
+  for (int decimals = 0; decimals <= 9 && std::fabs(exact) < 1e15; ++decimals) {
+    const auto written = std::to_chars(text, text + sizeof text, exact, std::chars_format::fixed, decimals);
+    if (written.ec != std::errc()) break;
+    const char* end = written.ptr;
+    if (decimals > 0) {
+      while (end[-1] == '0') --end;
+      if (end[-1] == '.') --end;
+    }
+    if (readsBack(text, end)) {
+      const std::string s(static_cast<const char*>(text), end);
+      return s == "-0" ? "0" : s;
+    }
+  }
+  // Very small or large values: the shortest text of the single-precision
+  // file value when it reads back, else of the double-precision one, which
   // always does (the difference and product of floats are exact there).
   const float single = static_cast<float>(exact);
-  auto written = std::to_chars(text, text + sizeof text, single);
-  double back = 0;
-  std::from_chars(text, written.ptr, back);
-  if (FileToMicrons(back, offset, res) == microns) return std::string(text, written.ptr);
-  written = std::to_chars(text, text + sizeof text, exact);
-  return std::string(text, written.ptr);
+  const auto written = std::to_chars(text, text + sizeof text, single);
+  if (readsBack(text, written.ptr)) return std::string(text, written.ptr);
+  return ShortestText(exact);
 }
 
 }  // namespace orv

@@ -33,6 +33,10 @@ void ForEachLine(std::string_view text, Line line) {
   }
 }
 
+// A line that holds nothing but blanks (spaces and TABs), or nothing at all:
+// editors end files with one, and it is no point.
+bool IsBlankLine(std::string_view line);
+
 // Splits a line at TABs: two adjacent TABs enclose an empty field, a TAB at
 // the end opens no further field, an empty line has no field.
 void SplitFields(std::string_view line, std::vector<std::string_view>& fields);
@@ -56,8 +60,14 @@ bool ParseCoordinate(std::string_view field, double& value);
 // A file coordinate (voxels) in microns and back: microns = value / res + offset.
 float FileToMicrons(double value, float offset, float res);
 // The shortest decimal text of microns' file coordinate, (microns - offset)
-// x res, that FileToMicrons turns back into exactly `microns`.
+// x res, that FileToMicrons turns back into exactly `microns`: plain
+// decimals where some do (30.5 for the centre of slice 30, not the
+// 30.500002 the single-precision microns carry), else the shortest
+// scientific text.
 std::string CoordinateText(float microns, float offset, float res);
+// The shortest text that reads back as exactly `value`: what a coordinate
+// read from a file is written as, so that "84.48" stays "84.48".
+std::string ShortestText(double value);
 
 }  // namespace orv
 

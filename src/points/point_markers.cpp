@@ -41,10 +41,14 @@ PickTolerance PickToleranceFor(const MarkerView& m, int pickTolerance) {
           static_cast<float>(m.fadingDepth) * view.voxelStep[m.axes.d]};
 }
 
+float PickRadius(const PickTolerance& tolerance) {
+  return std::sqrt(tolerance.h * tolerance.h + tolerance.v * tolerance.v);
+}
+
 long NearestPoint(const std::vector<bix::Vector3d<float>>& points, const std::vector<unsigned>& candidates,
                   const MarkerView& m, const PickTolerance& tolerance, const bix::Vector3d<float>& p) {
   const unsigned h = m.axes.h, v = m.axes.v, d = m.axes.d;
-  float best = std::sqrt(tolerance.h * tolerance.h + tolerance.v * tolerance.v);
+  float best = PickRadius(tolerance);
   long found = -1;
   for (unsigned i : candidates) {
     const bix::Vector3d<float>& q = points[i];

@@ -47,6 +47,8 @@ struct PickTolerance {
   float h, v, d;
 };
 PickTolerance PickToleranceFor(const MarkerView& m, int pickTolerance);
+// The in-plane reach of a click: the radius of the two plane tolerances.
+float PickRadius(const PickTolerance& tolerance);
 
 // The index of the point nearest to `p` in the window's plane, among those
 // within the tolerance (in-plane distance below the radius of the two plane

@@ -79,6 +79,7 @@ orv_PointSetModule<T>::orv_PointSetModule(wxFrame* frame, orv_PointOrthoscopeCan
                                           const wxString& fileName)
     : orv_ExtensionModule(frame), m_canvas(canvas) {
   if (!fileName.empty()) LoadPoints(fileName);
+  MarkUnmodified();
 }
 
 template <class T>
@@ -105,6 +106,7 @@ wxMenu* orv_PointSetModule<T>::CreateMenu(int& lastId) {
   Bind(wxEVT_MENU, &orv_PointSetModule::OnCommand, this, b, b + MENU_DELETE);
   Bind(wxEVT_UPDATE_UI, &orv_PointSetModule::OnUpdateShow, this, b + MENU_SHOW);
   Bind(wxEVT_IDLE, &orv_PointSetModule::OnIdle, this);
+  Bind(wxEVT_CLOSE_WINDOW, &orv_PointSetModule::OnClose, this);
   return menu;
 }
 
@@ -141,6 +143,8 @@ template <class T>
 wxString orv_PointSetModule<T>::TryLoadPoints(const wxString& file) {
   m_fileName.clear();
   const wxString failure = FailureOf("load", file, [&] { m_canvas->Load(file); });
+  // What a failed load read is in no file, but nobody made it either.
+  MarkUnmodified();
   if (!failure.empty()) return failure;
   m_fileName = file;
   ResetInfoLabels();
@@ -162,23 +166,73 @@ bool orv_PointSetModule<T>::SavePoints(const wxString& file) {
     return false;
   }
   m_fileName = file;
+  MarkUnmodified();
   return true;
 }
 
 template <class T>
+bool orv_PointSetModule<T>::IsModified() const {
+  return m_canvas->GetPoints().GetChangeCount() != m_savedChanges;
+}
+
+template <class T>
+void orv_PointSetModule<T>::MarkUnmodified() {
+  m_savedChanges = m_canvas->GetPoints().GetChangeCount();
+  ShowModifiedInTitle();
+}
+
+// A leading "*" while there are unsaved changes; the rest of the title is
+// the host's.
+template <class T>
+void orv_PointSetModule<T>::ShowModifiedInTitle() {
+  if (!m_frame) return;
+  const wxString title = m_frame->GetTitle();
+  const bool modified = IsModified();
+  if (modified && !title.StartsWith("*")) m_frame->SetTitle("*" + title);
+  if (!modified && m_titleStarred && title.StartsWith("*")) m_frame->SetTitle(title.Mid(1));
+  m_titleStarred = modified;
+}
+
+template <class T>
+bool orv_PointSetModule<T>::ConfirmUnsavedPoints() {
+  if (!IsModified()) return true;
+  const wxString question = m_fileName.empty() ? wxString("Save changes to the points?")
+                                               : wxString::Format("Save changes to the points of '%s'?", m_fileName);
+  wxMessageDialog ask(m_frame, question, "Unsaved points", wxYES_NO | wxCANCEL | wxICON_QUESTION);
+  ask.SetYesNoCancelLabels("Save", "Discard", "Cancel");
+  switch (ask.ShowModal()) {
+    case wxID_YES: return m_fileName.empty() ? ChooseAndSave() : SavePoints(m_fileName);
+    case wxID_NO: return true;
+    default: return false;
+  }
+}
+
+// A close that may be refused (the user's, not a host's forced one) first
+// settles unsaved points.
+template <class T>
+void orv_PointSetModule<T>::OnClose(wxCloseEvent& event) {
+  if (event.CanVeto() && !ConfirmUnsavedPoints()) {
+    event.Veto();
+    return;
+  }
+  event.Skip();
+}
+
+template <class T>
 void orv_PointSetModule<T>::ChooseAndLoad() {
+  if (!ConfirmUnsavedPoints()) return;
   wxFileDialog dialog(m_frame, "Choose a file to open", wxEmptyString, wxEmptyString,
-                      "Text file (*.txt)| *.txt|Points (*.pts) | *.pts|All files (*.*) | *.*",
+                      "Text file (*.txt)|*.txt|Points (*.pts) |*.pts|All files (*.*) |*",
                       wxFD_OPEN | wxFD_FILE_MUST_EXIST | wxFD_CHANGE_DIR);
   if (dialog.ShowModal() == wxID_OK) LoadPoints(dialog.GetPath());
 }
 
 template <class T>
-void orv_PointSetModule<T>::ChooseAndSave() {
+bool orv_PointSetModule<T>::ChooseAndSave() {
   wxFileDialog dialog(m_frame, "Save file to", wxEmptyString, wxEmptyString,
-                      "Points (*.pts) | *.pts|Text file (*.txt) | *.txt|All files (*.*) | *.*",
+                      "Points (*.pts) |*.pts|Text file (*.txt) |*.txt|All files (*.*) |*",
                       wxFD_SAVE | wxFD_CHANGE_DIR);
-  if (dialog.ShowModal() == wxID_OK) SavePoints(dialog.GetPath());
+  return dialog.ShowModal() == wxID_OK && SavePoints(dialog.GetPath());
 }
 
 template <class T>
@@ -214,6 +268,7 @@ void orv_PointSetModule<T>::EditOptions() {
 template <class T>
 void orv_PointSetModule<T>::OnIdle(wxIdleEvent& event) {
   event.Skip();
+  ShowModifiedInTitle();
   if (m_canvas->InfoFrame_IsShown()) UpdateInfoPage();
 }
 

@@ -7,9 +7,36 @@
 #include <wx/log.h>
 #include <wx/string.h>
 
+#include <new>
 #include <string>
 
 namespace orv {
+
+// The picture of a saved view or gallery, w x h pixels, may be made: at
+// most kMaxSavedPicturePixels (768 MiB of RGB). A larger one is refused in
+// the log, naming the file and the size, before any memory is asked for.
+inline constexpr long long kMaxSavedPicturePixels = 1LL << 28;
+inline bool SavedPictureFits(long long w, long long h, const std::string& path) {
+  if (w * h <= kMaxSavedPicturePixels) return true;
+  wxLogError("'%s': a picture of %lld x %lld pixels is too large to save (at most %lld pixels).",
+             wxString::FromUTF8(path), w, h, kMaxSavedPicturePixels);
+  return false;
+}
+
+inline void LogNoMemoryToSave(const std::string& path) {
+  wxLogError("'%s': there is not enough memory to save it.", wxString::FromUTF8(path));
+}
+
+// Runs a save; memory running out on the way is said in the log (the
+// viewer goes on, and any previous file stays, as it is replaced last).
+template <class Save>
+void SaveOrLogNoMemory(const std::string& path, Save save) {
+  try {
+    save();
+  } catch (const std::bad_alloc&) {
+    LogNoMemoryToSave(path);
+  }
+}
 
 // Saves `image` in the format its name asks for. The library writes beside
 // the file first, so a failure keeps any previous file, and its message
@@ -22,6 +49,8 @@ void SaveImageOrLog(const bix::Image3d<T>& image, const std::string& path) {
     wxLogError("%s", wxString::FromUTF8(e.what()));
   } catch (const bix::LibException& e) {
     wxLogError("%s", wxString::FromUTF8(e.what()));
+  } catch (const std::bad_alloc&) {
+    LogNoMemoryToSave(path);
   }
 }
 

@@ -52,11 +52,11 @@ orv_OrthoscopeFrame::orv_OrthoscopeFrame(wxWindow* parent, int id, const wxStrin
 
 void orv_OrthoscopeFrame::BuildMenu() {
   auto* view = new wxMenu;
-  view->Append(ID_SAVE_3D_DATA, "Save 3d data...\tCtrl+S", "Save original 3d image data");
-  view->Append(ID_SAVE_VIEW, "Save view...\tCtrl+V", "Save current view for publication purposes");
-  view->Append(ID_SAVE_GALLERY, "Save gallery...\tCtrl+I", "Save slices of 3d data in chosen increment");
+  view->Append(ID_SAVE_3D_DATA, "Save 3d data...\tCtrl-S", "Save original 3d image data");
+  view->Append(ID_SAVE_VIEW, "Save view...\tCtrl-V", "Save current view for publication purposes");
+  view->Append(ID_SAVE_GALLERY, "Save gallery...\tCtrl-I", "Save slices of 3d data in chosen increment");
   view->AppendSeparator();
-  view->Append(ID_ADJUST_FRAME, "Adjust frame size\tCtrl+E", "Adjust frame size according to the visible image");
+  view->Append(ID_ADJUST_FRAME, "Adjust frame size\tCtrl-E", "Adjust frame size according to the visible image");
   view->AppendCheckItem(ID_AUTO_ADJUST_FRAME, "Auto adjust frame size", "Automatically adjust frame on zooming");
   view->AppendSeparator();
   view->Append(ID_VOLUME_VISUALIZATION, "3D volume visualization\tV", "Show 3D visualization");

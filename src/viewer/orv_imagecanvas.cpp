@@ -247,13 +247,14 @@ void orv_ImageOrthoscopeCanvas<T>::Save3dData(const wxString& path) {
 
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::SaveActualView(const char* path, int border, orv_ProjectionType windows) {
-  if (m_image) SaveCompositeView(*this, path, border, windows);
+  if (m_image) SaveOrLogNoMemory(path, [&] { SaveCompositeView(*this, path, border, windows); });
 }
 
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::SaveGalleryView(const char* path, int first, int last, int step, bool labels,
                                                    int columns, int border) {
-  if (m_image) orv::SaveGalleryView(*this, path, first, last, step, labels, columns, border);
+  if (m_image)
+    SaveOrLogNoMemory(path, [&] { orv::SaveGalleryView(*this, path, first, last, step, labels, columns, border); });
 }
 
 template <class T>

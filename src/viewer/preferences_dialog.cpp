@@ -6,6 +6,9 @@
 #include "../wdr/dlg_preferences_wdr.h"
 
 #include <wx/colordlg.h>
+#include <wx/msgdlg.h>
+
+#include <cmath>
 
 namespace orv {
 
@@ -13,6 +16,27 @@ wxColourData& ApplicationColourData() {
   static wxColourData data;
   return data;
 }
+
+namespace {
+
+// A resolution (pixels per micron) is a number above 0: a 0 would be taken
+// for "unchanged" and the user's entry lost without a word.
+class ResolutionValidator : public RealValidator<float> {
+public:
+  explicit ResolutionValidator(float* value) : RealValidator<float>(value, "") {}
+  wxObject* Clone() const override { return new ResolutionValidator(*this); }
+  bool Validate(wxWindow* parent) override {
+    if (!RealValidator<float>::Validate(parent)) return false;
+    float value = 0;
+    if (GetRealValue(value) && value > 0 && std::isfinite(value)) return true;
+    wxMessageBox("The resolution must be a number greater than 0", "Validation conflict", wxOK | wxICON_WARNING,
+                 parent);
+    GetWindow()->SetFocus();
+    return false;
+  }
+};
+
+}  // namespace
 
 PreferencesDialog::PreferencesDialog(wxWindow* parent, orv_CanvasSettings* settings, wxColourData* colourData)
     : wxDialog(parent, wxID_ANY, "Screen options dialog", wxDefaultPosition, wxDefaultSize,
@@ -26,7 +50,7 @@ PreferencesDialog::PreferencesDialog(wxWindow* parent, orv_CanvasSettings* setti
   const float rx = m_settings->baseZoom.x;
   for (int a = 0; a < 3; ++a) {
     m_resolution[a] = Child<wxTextCtrl>(this, ID_PREFERENCES_RESOLUTION_X + a);
-    m_resolution[a]->SetValidator(RealValidator<float>(&m_settings->baseZoom[static_cast<unsigned>(a)], ""));
+    m_resolution[a]->SetValidator(ResolutionValidator(&m_settings->baseZoom[static_cast<unsigned>(a)]));
     m_aspect[a] = Child<wxTextCtrl>(this, ID_PREFERENCES_ASPECT_X + a);
     m_aspect[a]->ChangeValue(wxString::Format("%f", a == 0 ? 1.0 : double(m_settings->baseZoom[static_cast<unsigned>(a)]) / rx));
   }

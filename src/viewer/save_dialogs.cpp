@@ -5,6 +5,7 @@
 #include "../wdr/dialog_child.h"
 #include "../wdr/dlg_save_wdr.h"
 
+#include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -18,6 +19,16 @@ namespace {
 constexpr long kDialogStyle = wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX;
 
 }  // namespace
+
+wxString WithFilterExtension(const wxString& path, const wxString& wildcard, int filterIndex) {
+  if (path.empty() || wxFileName(path).HasExt()) return path;
+  const wxArrayString parts = wxSplit(wildcard, '|');
+  const size_t at = 2 * static_cast<size_t>(std::max(filterIndex, 0)) + 1;
+  if (at >= parts.size()) return path;
+  const wxString pattern = parts[at].BeforeFirst(';').Trim().Trim(false);
+  if (!pattern.StartsWith("*.") || pattern.find_first_of("*?", 2) != wxString::npos) return path;
+  return path + pattern.Mid(1);
+}
 
 DecorationDialog::DecorationDialog(wxWindow* parent, long* decoration)
     : wxDialog(parent, wxID_ANY, "Save view", wxDefaultPosition, wxDefaultSize, kDialogStyle),
@@ -55,7 +66,7 @@ GalleryDialog::GalleryDialog(wxWindow* parent, int sliceCount)
   m_start->SetRange(0, last);
   m_start->SetValue(0);
   m_end->SetRange(0, last);
-  m_end->SetValue(0);
+  m_end->SetValue(last);  // every slice by default
   // The gallery divides by the step and the count: neither may go below 1.
   m_step->SetRange(1, std::max(last, 1));
   m_step->SetValue(1);

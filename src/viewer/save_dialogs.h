@@ -13,6 +13,12 @@
 
 namespace orv {
 
+// The file a save dialog's choice names: `path` as chosen, or, when it has
+// no extension, with the one of the chosen filter (`filterIndex` into the
+// dialog's `wildcard`, whose first pattern "*.ext" gives it), so that a name
+// typed without extension is saved in the format the user picked.
+wxString WithFilterExtension(const wxString& path, const wxString& wildcard, int filterIndex);
+
 // "Save view": which windows to save and the decoration size (the gaps
 // between them, pixels), which it writes into the caller's variable on OK.
 class DecorationDialog : public wxDialog {

@@ -76,6 +76,37 @@ void DrawScaleBar(const ScaleBar& bar, RGBPicture& picture) {
   Paste(label.ConvertToImage(), picture, bar.label);
 }
 
+// Pastes the XY cut of each of the gallery's slices into its tile; the cut
+// goes back where it was however this ends.
+void PasteGallerySlices(orv_OrthoscopeCanvas& canvas, const GalleryLayout& layout, int start, int step,
+                        RGBPicture& picture) {
+  struct RestoreCut {
+    orv_OrthoscopeCanvas& canvas;
+    const bix::Vector3d<float> cut;
+    ~RestoreCut() {
+      canvas.View().cut = cut;
+      canvas.OnCutChange(PROJ_ALL);
+    }
+  };
+  ViewModel& view = canvas.View();
+  const RestoreCut restore{canvas, view.cut};
+  orv_DrWin3d* xy = canvas.GetDrWin(PROJ_XY);
+  for (int i = 0; i < layout.slices; ++i) {
+    // The centre of slice k, from the image's own offset: a cut on a voxel
+    // boundary could show the neighbouring slice.
+    const int k = layout.Slice(start, step, i);
+    bix::Vector3d<float> cut = view.cut;
+    cut.z = static_cast<float>(view.imageBox.offset.z + (k + 0.5) * view.voxelStep.z);
+    canvas.ChangeCut(cut);
+    if (xy->IsShownOnScreen()) {
+      xy->Refresh(false);
+      xy->Update();
+    }
+    const PixelPoint at = layout.Tile(i);
+    Paste(xy->GetBitmapImage(), picture, {at.x, at.y, layout.tileWidth, layout.tileHeight});
+  }
+}
+
 }  // namespace
 
 void SaveCompositeView(orv_OrthoscopeCanvas& canvas, const std::string& path, int decoration,
@@ -98,6 +129,7 @@ void SaveCompositeView(orv_OrthoscopeCanvas& canvas, const std::string& path, in
   const int hXY = saved[0] ? xy.y : yz.y;
   const int hXZ = saved[1] ? xz.y : yz.x;
   const CompositeLayout layout = ComputeCompositeLayout(saved, wXY, hXY, hXZ, decoration);
+  if (!SavedPictureFits(layout.width, layout.height, path)) return;
   RGBPicture picture = WhitePicture(layout.width, layout.height);
   for (int i = 0; i < 3; ++i)
     if (saved[i]) Paste(pictures[i], picture, layout.part[i]);
@@ -127,26 +159,9 @@ void SaveGalleryView(orv_OrthoscopeCanvas& canvas, const std::string& path, int 
                wxString::FromUTF8(path));
     return;
   }
+  if (!SavedPictureFits(layout.width, layout.height, path)) return;
   RGBPicture picture = WhitePicture(layout.width, layout.height);
-  ViewModel& view = canvas.View();
-  const bix::Vector3d<float> remembered = view.cut;
-  orv_DrWin3d* xy = canvas.GetDrWin(PROJ_XY);
-  for (int i = 0; i < layout.slices; ++i) {
-    // The centre of slice k, from the image's own offset: a cut on a voxel
-    // boundary could show the neighbouring slice.
-    const int k = layout.Slice(start, step, i);
-    bix::Vector3d<float> cut = view.cut;
-    cut.z = static_cast<float>(view.imageBox.offset.z + (k + 0.5) * view.voxelStep.z);
-    canvas.ChangeCut(cut);
-    if (xy->IsShownOnScreen()) {
-      xy->Refresh(false);
-      xy->Update();
-    }
-    const PixelPoint at = layout.Tile(i);
-    Paste(xy->GetBitmapImage(), picture, {at.x, at.y, layout.tileWidth, layout.tileHeight});
-  }
-  view.cut = remembered;
-  canvas.OnCutChange(PROJ_ALL);
+  PasteGallerySlices(canvas, layout, start, step, picture);
   SaveImageOrLog(picture, path);
 }
 

@@ -70,10 +70,12 @@ bool vol3D_VolVisCanvas::Init() {
     wxLogError("Unable to init GLEW.");
     return false;
   }
-  wxLogMessage("Starting OpenGL window");
-  wxLogMessage("Vendor: %s", reinterpret_cast<const char*>(glGetString(GL_VENDOR)));
-  wxLogMessage("Renderer: %s", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-  wxLogMessage("Version: %s", reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+  // The driver's identity is for whoever asks (a host's verbose log), not a
+  // box in the user's way.
+  wxLogVerbose("Starting OpenGL window");
+  wxLogVerbose("Vendor: %s", reinterpret_cast<const char*>(glGetString(GL_VENDOR)));
+  wxLogVerbose("Renderer: %s", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+  wxLogVerbose("Version: %s", reinterpret_cast<const char*>(glGetString(GL_VERSION)));
   if (!GLEW_VERSION_2_0) {
     wxLogError("OpenGL 2.0 or newer driver is required.");
     return false;
@@ -178,7 +180,8 @@ void vol3D_VolVisCanvas::SetDrawPlane(bool draw) {
 void vol3D_VolVisCanvas::UpdateStatusBar() {
   if (!m_statusBar) return;
   m_statusBar->SetStatusText(VolumeModeText(*m_view), 0);
-  m_statusBar->SetStatusText(VolumeParameterText(*m_view, m_factor), 1);
+  m_statusBar->SetStatusText(VolumeParameterText(*m_view), 1);
+  m_statusBar->SetStatusText(VolumeReductionText(m_factor), 2);
 }
 
 void vol3D_VolVisCanvas::OnSize(wxSizeEvent& event) {
@@ -213,7 +216,6 @@ void vol3D_VolVisCanvas::OnChar(wxKeyEvent& event) {
 
 void vol3D_VolVisCanvas::OnLeftDown(wxMouseEvent& event) {
   m_drag->left = true;
-  m_drag->target = m_view->movingPlane ? 2 : 1;
   m_drag->lastVector = TrackballVector(event.GetX(), event.GetY(), m_width, m_height);
   Refresh(false);
   event.Skip();  // focus handling goes on
@@ -221,9 +223,6 @@ void vol3D_VolVisCanvas::OnLeftDown(wxMouseEvent& event) {
 
 void vol3D_VolVisCanvas::OnLeftUp(wxMouseEvent&) {
   m_drag->left = false;
-  m_drag->modelStep.angle = 0;
-  m_drag->planeStep.angle = 0;
-  m_drag->target = 0;
   Refresh(false);
 }
 
@@ -244,8 +243,7 @@ void vol3D_VolVisCanvas::OnMotion(wxMouseEvent& event) {
   bool changed = false;
   if (m_drag->left) {
     const std::array<float, 3> t1 = TrackballVector(event.GetX(), event.GetY(), m_width, m_height);
-    const VolumeRotationStep step = TrackballStep(m_drag->lastVector, t1);
-    (m_view->movingPlane ? m_drag->planeStep : m_drag->modelStep) = step;
+    ApplyDragStep(*m_view, TrackballStep(m_drag->lastVector, t1));
     m_drag->lastVector = t1;
     changed = true;
   }
@@ -264,8 +262,6 @@ void vol3D_VolVisCanvas::OnMotion(wxMouseEvent& event) {
 
 void vol3D_VolVisCanvas::OnLeave(wxMouseEvent&) {
   m_drag->left = m_drag->right = false;
-  m_drag->modelStep.angle = m_drag->planeStep.angle = 0;
-  m_drag->target = 0;
 }
 
 void vol3D_VolVisCanvas::OnEraseBackground(wxEraseEvent&) {}

@@ -42,9 +42,10 @@ wxMenuBar* MakeMenuBar() {
   view->AppendSeparator();
   view->Append(ID_VOL3D_SAVE_VIEW, "&Save view", "Save current view to a file");
   view->Append(ID_VOL3D_LOAD_VIEW, "&Load view", "Load view from a file");
+  // View first and Help last, as in every other window.
   auto* bar = new wxMenuBar;
-  bar->Append(help, "&Help");
   bar->Append(view, "&View");
+  bar->Append(help, "&Help");
   return bar;
 }
 
@@ -91,7 +92,10 @@ vol3D_VolVisFrame::vol3D_VolVisFrame(wxWindow* parent, wxWindowID id, const wxSt
                                      const wxSize& size, long style)
     : wxFrame(parent, id, title, pos, size, style) {
   SetMenuBar(MakeMenuBar());
-  wxStatusBar* status = CreateStatusBar(2);
+  wxStatusBar* status = CreateStatusBar(3);
+  // The mode, the parameters, and the reduction of the volume (if any).
+  const int widths[3] = {-4, -7, -3};
+  status->SetStatusWidths(3, widths);
   m_canvas = new vol3D_VolVisCanvas(status, this, wxID_ANY, wxPoint(0, 0), GetClientSize(), 0, "VolGLCanvas");
 }
 

@@ -30,16 +30,6 @@ const std::array<GLushort, 7 * 7 * 4>& ProxyQuads() {
   return quads;
 }
 
-// m := rotation(angle, axis) * m, computed on the GL matrix stack.
-void PreRotate(Matrix4f& m, float angle, const Vec3& axis) {
-  glPushMatrix();
-  glLoadIdentity();
-  glRotatef(angle, axis[0], axis[1], axis[2]);
-  glMultMatrixf(m.data());
-  glGetFloatv(GL_MODELVIEW_MATRIX, m.data());
-  glPopMatrix();
-}
-
 }  // namespace
 
 void vol3D_VolVisCanvas::Render() {
@@ -57,7 +47,6 @@ void vol3D_VolVisCanvas::Render() {
   glTranslatef(0, 0, view.distance);
   const GLfloat lightDirection[] = {0, 2, 10, 0};
   glLightfv(GL_LIGHT0, GL_POSITION, lightDirection);
-  if (m_drag->target == 1) PreRotate(view.model, m_drag->modelStep.angle, m_drag->modelStep.axis);
   glMultMatrixf(view.model.data());
 
   // The inverse model rotation: the upper 3 x 3 transposed, no translation.
@@ -66,13 +55,6 @@ void vol3D_VolVisCanvas::Render() {
   Matrix4f inverse = kIdentity4f;
   for (int r = 0; r < 3; ++r)
     for (int c = 0; c < 3; ++c) inverse[c * 4 + r] = modelview[r * 4 + c];
-  if (m_drag->target == 2) {
-    // The plane turns about the axis as the user sees it on screen.
-    const Vec3& a = m_drag->planeStep.axis;
-    Vec3 modelAxis{};
-    for (int r = 0; r < 3; ++r) modelAxis[r] = inverse[r] * a[0] + inverse[4 + r] * a[1] + inverse[8 + r] * a[2];
-    PreRotate(view.plane, m_drag->planeStep.angle, modelAxis);
-  }
 
   // Clipping plane: the normal is the plane rotation's first column; what
   // lies where n . p <= offset stays.

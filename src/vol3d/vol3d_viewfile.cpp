@@ -23,7 +23,7 @@ void vol3D_VolVisCanvas::SaveView() {
 
 void vol3D_VolVisCanvas::LoadView() {
   wxFileDialog dialog(GetParent(), "Choose a view to load", wxEmptyString, wxEmptyString,
-                      "Orthoscope view matrix (*.orvview)|*.orvview|All files (*.*) | *.*",
+                      "Orthoscope view matrix (*.orvview)|*.orvview|All files (*.*) |*",
                       wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   if (dialog.ShowModal() != wxID_OK) return;
   LoadViewFrom(dialog.GetPath());

@@ -33,13 +33,43 @@ std::string VolumeModeText(const VolumeViewState& view) {
   return view.movingPlane ? "Mode: Moving Plane" : "Mode: Moving Object";
 }
 
-std::string VolumeParameterText(const VolumeViewState& view, unsigned factor) {
+std::string VolumeParameterText(const VolumeViewState& view) {
   char text[160];
-  std::snprintf(text, sizeof text, "# slices: %d, intensity: %f, threshold: %f", view.slices,
+  std::snprintf(text, sizeof text, "# slices: %d, intensity: %.2f, threshold: %.2f", view.slices,
                 static_cast<double>(view.intensity), static_cast<double>(view.threshold));
-  std::string s = text;
-  if (factor > 1) s += ", downsampled " + std::to_string(factor) + "x";
-  return s;
+  return text;
+}
+
+std::string VolumeReductionText(unsigned factor) {
+  return factor > 1 ? "downsampled " + std::to_string(factor) + "x" : std::string();
+}
+
+void PreRotate(Matrix4f& m, float angle, const std::array<float, 3>& axis) {
+  const double length = std::sqrt(double(axis[0]) * axis[0] + double(axis[1]) * axis[1] + double(axis[2]) * axis[2]);
+  if (!(length > 0)) return;
+  const double x = axis[0] / length, y = axis[1] / length, z = axis[2] / length;
+  const double radians = angle * M_PI / 180, c = std::cos(radians), s = std::sin(radians), t = 1 - c;
+  const double r[3][3] = {{x * x * t + c, x * y * t - z * s, x * z * t + y * s},
+                          {y * x * t + z * s, y * y * t + c, y * z * t - x * s},
+                          {x * z * t - y * s, y * z * t + x * s, z * z * t + c}};
+  const Matrix4f old = m;
+  for (int col = 0; col < 4; ++col)
+    for (int row = 0; row < 3; ++row)
+      m[col * 4 + row] = static_cast<float>(r[row][0] * old[col * 4] + r[row][1] * old[col * 4 + 1] +
+                                            r[row][2] * old[col * 4 + 2]);
+}
+
+void ApplyDragStep(VolumeViewState& view, const VolumeRotationStep& step) {
+  if (!view.movingPlane) {
+    PreRotate(view.model, step.angle, step.axis);
+    return;
+  }
+  // The screen axis in model space: the model rotation's transpose applied.
+  const Matrix4f& m = view.model;
+  std::array<float, 3> modelAxis{};
+  for (int r = 0; r < 3; ++r)
+    modelAxis[r] = m[r * 4] * step.axis[0] + m[r * 4 + 1] * step.axis[1] + m[r * 4 + 2] * step.axis[2];
+  PreRotate(view.plane, step.angle, modelAxis);
 }
 
 std::array<float, 3> TrackballVector(float x, float y, float w, float h) {

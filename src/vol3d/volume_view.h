@@ -35,15 +35,13 @@ struct VolumeViewState {
   bool drawPlane = true;
 };
 
-// The drag in progress with its pending rotation increments.
+// The drag in progress: each motion turns the view at once (ApplyDragStep),
+// so a repaint only draws.
 struct VolumeDragState {
   bool left = false;
   bool right = false;
-  int target = 0;  // rotation target of the left drag: 0 none, 1 model, 2 plane
   std::array<float, 3> lastVector = {0, 0, 0};
   float lastY = 0;
-  VolumeRotationStep modelStep;
-  VolumeRotationStep planeStep;
 };
 
 enum class VolumeKey { MoreSlices,
@@ -59,15 +57,26 @@ void ApplyVolumeKey(VolumeKey key, VolumeViewState& view);
 
 // "Mode: Moving Object" or "Mode: Moving Plane".
 std::string VolumeModeText(const VolumeViewState& view);
-// "# slices: %d, intensity: %f, threshold: %f", followed by
-// ", downsampled %ux" when the texture holds a reduced stack.
-std::string VolumeParameterText(const VolumeViewState& view, unsigned factor);
+// "# slices: %d, intensity: %.2f, threshold: %.2f".
+std::string VolumeParameterText(const VolumeViewState& view);
+// "downsampled %ux" when the texture holds a stack reduced by `factor`,
+// else empty: the status bar's field of its own, so it is always seen.
+std::string VolumeReductionText(unsigned factor);
 
 // The unit trackball vector of window point (x, y) in a w x h client area.
 std::array<float, 3> TrackballVector(float x, float y, float w, float h);
 // The rotation increment of a left drag from t0 to t1: angle 90 |t1 - t0|
 // degrees about t0 x t1.
 VolumeRotationStep TrackballStep(const std::array<float, 3>& t0, const std::array<float, 3>& t1);
+
+// m := rotation(angle degrees about axis) x m, as glRotatef then
+// glMultMatrixf compose it; a zero axis leaves m as it is.
+void PreRotate(Matrix4f& m, float angle, const std::array<float, 3>& axis);
+// One step of a left drag, composed into the view when the mouse moves: the
+// model turns about the step's axis as the user sees it on screen, or, while
+// the plane moves, the plane turns about that axis carried into the model's
+// frame.
+void ApplyDragStep(VolumeViewState& view, const VolumeRotationStep& step);
 
 // Perspective projection: 40 degrees vertical field of view, aspect w / h,
 // near 0.1, far 50.

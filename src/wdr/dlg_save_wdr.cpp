@@ -16,7 +16,9 @@ namespace {
 
 void AddSpin(wxWindow* parent, wxFlexGridSizer* grid, const char* caption, int id) {
   grid->Add(new wxStaticText(parent, ID_GALLERY_CAPTION, caption), 0, wxALIGN_CENTER_VERTICAL);
-  grid->Add(new wxSpinCtrl(parent, id, "", wxDefaultPosition, wxSize(100, -1), wxSP_ARROW_KEYS, 0, 100, 0), 0,
+  // The toolkit's own size: GTK's spin buttons need more than a fixed 100
+  // pixels, and squeezed ones are clipped.
+  grid->Add(new wxSpinCtrl(parent, id, "", wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS, 0, 100, 0), 0,
             wxEXPAND);
 }
 

@@ -8,6 +8,7 @@
 #include "../bix/io_test_support.h"
 #include "help_window.h"
 #include "open_image.h"
+#include "snapshot.h"
 #include "viewer_link.h"
 #include "viewer_session.h"
 #include "viewer_title.h"
@@ -207,6 +208,29 @@ TEST_F(OrvViewFiles, AFileThatCannotBeOpenedIsReportedAndOpensNothing) {
                 orvtest::ExpectMessageBox("The image cannot be opened.\n\n" + wxString::FromUTF8(message), "orv-view"));
   EXPECT_TRUE(session.Viewers().empty());
   EXPECT_EQ(session.Recent().GetCount(), 0u);
+}
+
+// Cancelling a read is the user's choice: nothing is reported, nothing
+// opens, and a cancelled start shows the sample instead of quitting.
+TEST_F(OrvViewFiles, ACancelledReadSaysNothingAndKeepsWhatWasShown) {
+  const std::string stack = Stack("stack.tif");
+  const bix::ProgressCallback cancel = [](double) { return false; };
+  ViewerSession session({}, Config());
+  session.SetReadProgress(cancel);
+  EXPECT_EQ(session.Open(wxString::FromUTF8(stack)), nullptr);  // no message box: the hook fails on one
+  EXPECT_TRUE(session.Viewers().empty());
+  EXPECT_EQ(session.Recent().GetCount(), 0u);
+  orvview::ViewerOptions options;
+  options.image = stack;
+  orv::orv_OrthoscopeFrame* start = orvview::OpenStartViewer(options, cancel);
+  ASSERT_NE(start, nullptr);
+  EXPECT_TRUE(start->GetTitle().StartsWith("sample stack")) << start->GetTitle();
+}
+
+TEST(OrvViewSnapshot, AFailedWriteSaysWhy) {
+  const wxImage picture(4, 3);
+  EXPECT_EQ(orvview::SaveSnapshotPng(picture, "/no-such-folder/out.png"),
+            "cannot write the snapshot /no-such-folder/out.png: No such file or directory");
 }
 
 TEST(OrvViewLink, BoxesOverlapWhenTheyShareVolume) {

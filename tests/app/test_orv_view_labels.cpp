@@ -192,3 +192,39 @@ TEST_F(OrvViewLabels, PointFilesOpenWithTheImageOrAreCreatedOnTheFirstSave) {
   ASSERT_EQ(reloaded->GetPoints().GetCount(), 1u);
   EXPECT_EQ(reloaded->GetPoints()[0], Vector3d<float>(3, 4, 5));
 }
+
+// Reload reads the label file again; a file that changed size is refused
+// and the old labels stay. The menu shows the outlines chosen on opening.
+TEST_F(OrvViewLabels, ReloadReadsTheLabelFileAgainAndTheMenuShowsBoundaries) {
+  const std::string labels = Labels<unsigned short>("labels.tif", Vector3d<unsigned>(20, 16, 8), 1, 7);
+  orv::orv_OrthoscopeFrame* frame = Open(Image(), labels);
+  using Module = orv::orv_OverlayingModule<unsigned short, bool>;
+  auto* module = orvview::FindModule<Module>(frame);
+  auto* canvas = dynamic_cast<orv::orv_LabeledImageOrthoscopeCanvas<unsigned short, unsigned short, bool>*>(
+      frame->GetCanvas());
+  ASSERT_TRUE(module && canvas);
+  for (int offset : {Module::MENU_COMPONENTS, Module::MENU_BOUNDARY}) {
+    wxUpdateUIEvent update(module->GetMenuId(offset));
+    frame->GetEventHandler()->ProcessEvent(update);
+    EXPECT_EQ(update.GetChecked(), offset == Module::MENU_BOUNDARY) << offset;
+  }
+  // The labels the overlay paints, through its protected accessor.
+  struct Peek : orv::orv_Overlayer<unsigned short, bool> {
+    static auto Accessor() { return &Peek::GetLabeledImage; }
+  };
+  auto shown = [&] { return (canvas->GetOverlayer().*Peek::Accessor())(false, false); };
+  auto reload = [&] {
+    wxCommandEvent command(wxEVT_MENU, module->GetMenuId(Module::MENU_RELOAD));
+    command.SetEventObject(frame);
+    frame->GetEventHandler()->ProcessEvent(command);
+  };
+  EXPECT_EQ(shown()->GetHighestLabel(), 7u);
+  Labels<unsigned short>("labels.tif", Vector3d<unsigned>(20, 16, 8), 1, 9);
+  reload();
+  EXPECT_EQ(shown()->GetHighestLabel(), 9u);
+  EXPECT_EQ(shown()->GetVoxel(1, 1, 1), 9);
+  Labels<unsigned short>("labels.tif", Vector3d<unsigned>(10, 16, 8), 1, 4);
+  wxTEST_DIALOG(reload(), orvtest::ExpectMessageBox("'" + labels + "' is now 10 x 16 x 8 voxels; the viewer shows "
+                                                    "labels of 20 x 16 x 8 voxels.", "Error"));
+  EXPECT_EQ(shown()->GetVoxel(1, 1, 1), 9);
+}

@@ -247,6 +247,8 @@ TEST(ReadImage, ProgressReportsEverySliceAndCanCancel) {
     });
     EXPECT_EQ(error, "'" + (dir / f.file) + "': reading cancelled");
     EXPECT_EQ(calls, 2);
+    // A cancel is told apart from a failure.
+    EXPECT_THROW(bix::ReadImage(dir / f.file, kept, [](double) { return false; }), bix::ReadCancelled);
     EXPECT_EQ(kept.GetSize(), Vector3d<unsigned>(1, 1, 1));
   }
 }

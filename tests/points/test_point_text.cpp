@@ -80,6 +80,14 @@ TEST(PointFileText, CoordinatesConvertAndRoundTripExactly) {
   EXPECT_EQ(orv::CoordinateText(6.0f, 1, 2), "10");
   EXPECT_EQ(orv::CoordinateText(3.0f, 0, 1), "3");
   EXPECT_EQ(orv::CoordinateText(0.1f, 0, 1), "0.1");
+  // The centre of slice 30 of 0.35-micron slices is 30.5, not the 30.500002
+  // its single-precision microns carry; values read are written as read.
+  EXPECT_EQ(orv::CoordinateText(orv::FileToMicrons(30.5, 1.1f, 1 / 0.35f), 1.1f, 1 / 0.35f), "30.5");
+  EXPECT_EQ(orv::CoordinateText(orv::FileToMicrons(-0.001, 0, 3), 0, 3), "-0.001");
+  EXPECT_EQ(orv::CoordinateText(orv::FileToMicrons(2e-12, 0, 1), 0, 1), "2e-12");
+  EXPECT_EQ(orv::ShortestText(13.03), "13.03");
+  EXPECT_TRUE(orv::IsBlankLine(" \t "));
+  EXPECT_FALSE(orv::IsBlankLine(" 1"));
   std::mt19937 random(5);
   std::uniform_real_distribution<float> any(-3000, 3000), res(0.05f, 20);
   for (int i = 0; i < 20000; ++i) {

@@ -3,6 +3,7 @@
 // preferences dialog.
 
 #include "gui_test.h"
+#include "point_file_text.h"
 #include "view_model.h"
 
 #include "../bix/io_test_support.h"
@@ -109,15 +110,15 @@ TEST_F(PointViewerTest, ThePointsMenu) {
 
 TEST_F(PointViewerTest, PointFilesConvertVoxelsToMicronsAndBack) {
   Open({2, 2, 1}, {1, 1, 1});
-  const std::string file = Write("a.txt", "x0\ty0\t\tz0\tname\t\n10\t4\tA\t3\tcell one\n\n");
+  // Blank lines (an editor's last one too) are no points.
+  const std::string file = Write("a.txt", "x0\ty0\t\tz0\tname\t\n\n10\t4\tA\t3\tcell one\n \t \n\n");
   ASSERT_TRUE(module->LoadPoints(wxString::FromUTF8(file)));
   const LabelledPointSet& points = canvas->GetPoints();
-  ASSERT_EQ(points.GetCount(), 2u);
+  ASSERT_EQ(points.GetCount(), 1u);
   EXPECT_EQ(points[0], Vector3d<float>(6, 3, 4));
   EXPECT_EQ(points.GetAllLabels(0), "\tA\tcell one");
   EXPECT_EQ(points.GetLabel(0, 1), "cell one");
-  EXPECT_EQ(points[1], Vector3d<float>(0, 0, 0));  // the empty line: no offset added
-  EXPECT_EQ(points.GetAllLabels(1), "");
+  canvas->AddPoint(Vector3d<float>(0, 0, 0));
   ASSERT_EQ(points.GetLabelNameCount(), 2u);
   EXPECT_EQ(points.GetLabelName(0), "empty");
   EXPECT_EQ(points.GetLabelName(1), "name");
@@ -137,17 +138,71 @@ TEST_F(PointViewerTest, PointFilesConvertVoxelsToMicronsAndBack) {
   EXPECT_EQ(points[0], Vector3d<float>(2, 3, 7));
 }
 
+TEST_F(PointViewerTest, UntouchedCoordinatesAreWrittenAsReadAndNewOnesShortest) {
+  const Vector3d<float> res(5, 5, 1 / 0.35f), offset(0.3f, 0.7f, 1.1f);
+  Open(res, offset);
+  const std::string file = Write("p.txt", "x0\ty0\tz0\n84.48\t13.03\t7\n0.1\t1e-3\t-2.5\n");
+  ASSERT_TRUE(module->LoadPoints(wxString::FromUTF8(file)));
+  // A click at the centre of voxel (12, 8, 30).
+  Vector3d<float> click;
+  for (unsigned a = 0; a < 3; ++a) click[a] = FileToMicrons(std::vector<double>{12, 8, 30.5}[a], offset[a], res[a]);
+  canvas->AddPoint(click);
+  ASSERT_TRUE(module->SavePoints(wxString::FromUTF8(file)));
+  EXPECT_EQ(iotest::FileBytes(file),
+            "Gravity(1)\tGravity(2)\tGravity(3)\n84.48\t13.03\t7\n0.1\t0.001\t-2.5\n12\t8\t30.5\n");
+}
+
+// Closing with unsaved points asks; Cancel, or a save that fails, keeps the
+// viewer open. The title says "*" while points are unsaved.
+TEST_F(PointViewerTest, UnsavedPointsAreNeverLostOnClose) {
+  Open();
+  EXPECT_TRUE(frame->Close());  // nothing to save: no question
+  orvtest::Pump();
+  Open();
+  canvas->AddPoint(Vector3d<float>(2, 3, 4));
+  orvtest::Pump();
+  EXPECT_EQ(frame->GetTitle(), "*points");
+  wxTEST_DIALOG(EXPECT_FALSE(frame->Close()),
+                orvtest::ExpectMessageBox("Save changes to the points?", "Unsaved points", wxID_CANCEL));
+  const wxString folder = wxString::FromUTF8(dir / "");
+  module->SetFileName(folder);
+  wxTEST_DIALOG(EXPECT_FALSE(frame->Close()),
+                orvtest::ExpectMessageBox("Save changes to the points of '" + folder + "'?", "Unsaved points",
+                                          wxID_YES),
+                orvtest::ExpectMessageBox("Can't save file " + folder + ": Cannot create file.", "Error"));
+  // "Load..." would replace them: it asks too, and its filters list files.
+  const wxString file = wxString::FromUTF8(dir / "p.txt");
+  module->SetFileName(file);
+  wxTEST_DIALOG(Command(Module::MENU_LOAD),
+                orvtest::ExpectMessageBox("Save changes to the points of '" + file + "'?", "Unsaved points", wxID_YES),
+                orvtest::ExpectDialog<wxFileDialog>([](wxFileDialog* d) {
+                  EXPECT_EQ(d->GetWildcard(), "Text file (*.txt)|*.txt|Points (*.pts) |*.pts|All files (*.*) |*");
+                  return wxID_CANCEL;
+                }));
+  EXPECT_EQ(iotest::FileBytes(dir / "p.txt"), "Gravity(1)\tGravity(2)\tGravity(3)\n2\t3\t4\n");
+  orvtest::Pump();
+  EXPECT_EQ(frame->GetTitle(), "points");
+  canvas->AddPoint(Vector3d<float>(5, 5, 5));
+  wxTEST_DIALOG(EXPECT_TRUE(frame->Close()),
+                orvtest::ExpectMessageBox("Save changes to the points of '" + file + "'?", "Unsaved points", wxID_NO));
+  EXPECT_EQ(iotest::FileBytes(dir / "p.txt"), "Gravity(1)\tGravity(2)\tGravity(3)\n2\t3\t4\n");
+}
+
 TEST_F(PointViewerTest, LoadFailuresSayWhatAndKeepWhatWasRead) {
   Open();
   EXPECT_EQ(LoadFailure(dir / "missing.txt"), "Cannot open file.");
   EXPECT_EQ(LoadFailure(Write("two.txt", "x0\ty0\tname\n1\t2\ta\n")), "Columns with point coordinates not found.");
-  EXPECT_EQ(LoadFailure(Write("abc.txt", "x0\ty0\tz0\n1\t2\t3\n1\tabc\t3\n4\t5\t6\n")),
-            "Cannot convert 'abc' to a coordinate.");
+  EXPECT_EQ(LoadFailure(Write("abc.txt", "x0\ty0\tz0\n1\t2\t3\n\n1\tabc\t3\n4\t5\t6\n")),
+            "line 4: cannot convert 'abc' to a coordinate.");
   EXPECT_EQ(canvas->GetPoints().GetCount(), 1u);
+  // A missing or empty coordinate field is no 0.
+  EXPECT_EQ(LoadFailure(Write("short.txt", "x0\ty0\tz0\tname\n30\t40\n")), "line 2 has no z coordinate.");
+  EXPECT_EQ(LoadFailure(Write("gap.txt", "z0\ty0\tx0\n1\t2\t3\n1\t \t3\n")), "line 3 has no y coordinate.");
   // The module names the file in a box titled "Error" and forgets the file name.
   const wxString abc = wxString::FromUTF8(dir / "abc.txt");
   wxTEST_DIALOG(EXPECT_FALSE(module->LoadPoints(abc)),
-                orvtest::ExpectMessageBox("Can't load file " + abc + ": Cannot convert 'abc' to a coordinate.", "Error"));
+                orvtest::ExpectMessageBox("Can't load file " + abc + ": line 4: cannot convert 'abc' to a coordinate.",
+                                          "Error"));
   EXPECT_TRUE(module->GetFileName().empty());
 }
 
@@ -234,6 +289,13 @@ TEST_F(PointViewerTest, ClicksAddAndSelectPoints) {
   orvtest::SendMouse(xy, wxEVT_LEFT_DOWN, wxPoint(at.x + 20, at.y));  // without Shift: only it, toggled off
   EXPECT_TRUE(Selection().empty());
   orvtest::SendMouse(xy, wxEVT_LEFT_DOWN, wxPoint(at.x + 10, at.y));  // nothing within reach
+  EXPECT_TRUE(Selection().empty());
+  // The reach is a circle of 3 x sqrt(2) pixels: as far beside as above.
+  orvtest::SendMouse(xy, wxEVT_LEFT_DOWN, wxPoint(at.x + 4, at.y));
+  EXPECT_EQ(Selection(), std::vector<unsigned>{0});
+  orvtest::SendMouse(xy, wxEVT_LEFT_DOWN, wxPoint(at.x, at.y + 4));
+  EXPECT_TRUE(Selection().empty());
+  orvtest::SendMouse(xy, wxEVT_LEFT_DOWN, wxPoint(at.x + 5, at.y));
   EXPECT_TRUE(Selection().empty());
 }
 

@@ -116,11 +116,11 @@ TEST_F(FrameTest, TheViewMenuIsExactlyTheTable) {
   EXPECT_EQ(bar->GetMenuLabel(0), "&View");
   const wxItemKind N = wxITEM_NORMAL, C = wxITEM_CHECK, S = wxITEM_SEPARATOR;
   ExpectItems(bar->GetMenu(0), {
-      {6005, "Save 3d data...\tCtrl+S", "Save original 3d image data", N},
-      {6006, "Save view...\tCtrl+V", "Save current view for publication purposes", N},
-      {6007, "Save gallery...\tCtrl+I", "Save slices of 3d data in chosen increment", N},
+      {6005, "Save 3d data...\tCtrl-S", "Save original 3d image data", N},
+      {6006, "Save view...\tCtrl-V", "Save current view for publication purposes", N},
+      {6007, "Save gallery...\tCtrl-I", "Save slices of 3d data in chosen increment", N},
       {0, "", "", S},
-      {6008, "Adjust frame size\tCtrl+E", "Adjust frame size according to the visible image", N},
+      {6008, "Adjust frame size\tCtrl-E", "Adjust frame size according to the visible image", N},
       {6009, "Auto adjust frame size", "Automatically adjust frame on zooming", C},
       {0, "", "", S},
       {6010, "3D volume visualization\tV", "Show 3D visualization", N},

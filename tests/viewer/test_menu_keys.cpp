@@ -59,6 +59,12 @@ void PressEveryAccelerator(orv_OrthoscopeFrame* frame, wxWindow* target, size_t 
   EXPECT_EQ(keys.size(), expectedKeys);
   wxUIActionSimulator sim;
   for (const orv_MenuKey& key : keys) {
+    // A command that does nothing here is greyed out: its key does nothing.
+    frame->DoMenuUpdates();
+    if (!frame->GetMenuBar()->IsEnabled(key.id)) {
+      EXPECT_EQ(key.menu, "Mapping > Smart stretch");
+      continue;
+    }
     ASSERT_TRUE(orvtest::FocusAndWait(target)) << key.menu;
     recorder.ids.clear();
     auto pressed = [&] { return !recorder.ids.empty(); };
@@ -97,10 +103,10 @@ TEST(KeyTables, MenuKeysAreTheAcceleratorsOfTheLabels) {
   std::vector<std::pair<wxString, wxString>> listed;
   for (const orv_MenuKey& k : keys) listed.emplace_back(k.keys, k.menu);
   const std::vector<std::pair<wxString, wxString>> expected = {
-      {"Ctrl+S", "View > Save 3d data..."},
-      {"Ctrl+V", "View > Save view..."},
-      {"Ctrl+I", "View > Save gallery..."},
-      {"Ctrl+E", "View > Adjust frame size"},
+      {"Ctrl-S", "View > Save 3d data..."},
+      {"Ctrl-V", "View > Save view..."},
+      {"Ctrl-I", "View > Save gallery..."},
+      {"Ctrl-E", "View > Adjust frame size"},
       {"V", "View > 3D volume visualization"},
       {"F2", "View > Zoom In"},
       {"F3", "View > Zoom Out"},

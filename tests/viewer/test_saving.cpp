@@ -387,7 +387,7 @@ TEST_F(SavingTest, TheGalleryDialogIsExactlyItsTableAndRefusesAnEndBeforeTheStar
         struct Spin {
           int id, min, max, value;
         };
-        for (const Spin& s : {Spin{10005, 0, 19, 0}, Spin{10006, 0, 19, 0}, Spin{10007, 1, 19, 1},
+        for (const Spin& s : {Spin{10005, 0, 19, 0}, Spin{10006, 0, 19, 19}, Spin{10007, 1, 19, 1},
                               Spin{10010, 1, 100, 1}, Spin{10011, 0, 100, 10}}) {
           auto* spin = wxStaticCast(d->FindWindow(s.id), wxSpinCtrl);
           EXPECT_EQ(spin->GetMin(), s.min) << s.id;
@@ -498,6 +498,42 @@ TYPED_TEST(Save3dDataTest, RoundTripsThroughEveryFormatWithSizeOffsetAndVoxelSiz
     for (unsigned a = 0; a < 3; ++a) EXPECT_NEAR(back.GetOffset()[a], original.GetOffset()[a], 1e-4) << a;
   }
   frame->Destroy();
+}
+
+TEST_F(SavingTest, PicturesTooLargeToMakeAreRefusedAndTheOldFileStays) {
+  Open(Stack({60, 40, 20}));
+  const std::string path = dir / "view.tif";
+  iotest::WriteBytes(path, "the previous version");
+  const wxSize xy = canvas->GetDrWin(PROJ_XY)->GetBitmapImage().GetSize();
+  const wxSize xz = canvas->GetDrWin(PROJ_XZ)->GetBitmapImage().GetSize();
+  struct Case {
+    std::function<void()> save;
+    long long width, height;
+  };
+  const Case cases[] = {
+      {[&] { canvas->SaveActualView(path.c_str(), 100000, PROJ_ALL); }, xy.x + xz.y + 100000LL,
+       xy.y + xz.y + 100000LL},
+      {[&] { canvas->SaveGalleryView(path.c_str(), 0, 19, 1, true, 5, 10000); }, 4 * 60 + 3 * 10000,
+       5 * 40 + 4 * 10000},
+  };
+  for (const Case& c : cases) {
+    ErrorLog log;
+    c.save();
+    ASSERT_EQ(log.errors.size(), 1u);
+    EXPECT_EQ(log.errors[0], wxString::Format("'%s': a picture of %lld x %lld pixels is too large to save (at most "
+                                              "268435456 pixels).",
+                                              path, c.width, c.height));
+    EXPECT_EQ(iotest::FileBytes(path), "the previous version");
+  }
+}
+
+TEST(SaveDialogs, ANameWithoutExtensionTakesTheChosenFilters) {
+  const wxString filter = "Image cytometry standard (*.ics)|*.ics|BIX file (*.bix)|*.bix";
+  EXPECT_EQ(WithFilterExtension("/d/stack", filter, 0), "/d/stack.ics");
+  EXPECT_EQ(WithFilterExtension("/d/stack", filter, 1), "/d/stack.bix");
+  EXPECT_EQ(WithFilterExtension("/d/stack.tif", filter, 1), "/d/stack.tif");
+  EXPECT_EQ(WithFilterExtension("/d.x/stack", "All files (*.*) |*", 0), "/d.x/stack");
+  EXPECT_EQ(WithFilterExtension("", filter, 0), "");
 }
 
 TEST_F(SavingTest, WriteFailuresNameTheFileAndKeepThePreviousOne) {

@@ -12,25 +12,27 @@ using namespace orv;
 TEST(VolumeView, KeysChangeTheStatusTextsWithinTheirLimits) {
   VolumeViewState v;
   EXPECT_EQ(VolumeModeText(v), "Mode: Moving Object");
-  EXPECT_EQ(VolumeParameterText(v, 1), "# slices: 100, intensity: 0.500000, threshold: 0.500000");
+  EXPECT_EQ(VolumeParameterText(v), "# slices: 100, intensity: 0.50, threshold: 0.50");
   ApplyVolumeKey(VolumeKey::ToggleMode, v);
   EXPECT_EQ(VolumeModeText(v), "Mode: Moving Plane");
   ApplyVolumeKey(VolumeKey::MoreSlices, v);
   ApplyVolumeKey(VolumeKey::Brighter, v);
   ApplyVolumeKey(VolumeKey::LowerThreshold, v);
-  EXPECT_EQ(VolumeParameterText(v, 1), "# slices: 110, intensity: 0.531250, threshold: 0.468750");
+  EXPECT_EQ(VolumeParameterText(v), "# slices: 110, intensity: 0.53, threshold: 0.47");
   for (int i = 0; i < 12; ++i) ApplyVolumeKey(VolumeKey::FewerSlices, v);
   EXPECT_EQ(v.slices, 0);
   for (int i = 0; i < 40; ++i) {
     ApplyVolumeKey(VolumeKey::Brighter, v);
     ApplyVolumeKey(VolumeKey::LowerThreshold, v);
   }
-  EXPECT_EQ(VolumeParameterText(v, 1), "# slices: 0, intensity: 1.000000, threshold: 0.000000");
+  EXPECT_EQ(VolumeParameterText(v), "# slices: 0, intensity: 1.00, threshold: 0.00");
   for (int i = 0; i < 40; ++i) {
     ApplyVolumeKey(VolumeKey::Darker, v);
     ApplyVolumeKey(VolumeKey::HigherThreshold, v);
   }
-  EXPECT_EQ(VolumeParameterText(v, 3), "# slices: 0, intensity: 0.000000, threshold: 1.000000, downsampled 3x");
+  EXPECT_EQ(VolumeParameterText(v), "# slices: 0, intensity: 0.00, threshold: 1.00");
+  EXPECT_EQ(VolumeReductionText(3), "downsampled 3x");
+  EXPECT_EQ(VolumeReductionText(1), "");
 }
 
 TEST(VolumeView, TheTrackballMapsTheCentreToTheViewerAndTheRimToTheEquator) {
@@ -46,6 +48,26 @@ TEST(VolumeView, TheTrackballMapsTheCentreToTheViewerAndTheRimToTheEquator) {
   const VolumeRotationStep step = TrackballStep(c, r);
   EXPECT_NEAR(step.angle, 90 * std::sqrt(2.0), 1e-4);
   EXPECT_NEAR(step.axis[1], 1, 1e-6);  // (0, 0, 1) x (1, 0, 0)
+}
+
+TEST(VolumeView, DragStepsTurnTheModelOrThePlaneAboutTheScreenAxis) {
+  auto expectMatrix = [](const Matrix4f& m, const Matrix4f& expected) {
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(m[i], expected[i], 1e-6) << i;
+  };
+  VolumeViewState view;
+  // 90 degrees about y: x goes to -z (column-major: column 0 is (0, 0, -1)).
+  ApplyDragStep(view, {90, {0, 2, 0}});
+  expectMatrix(view.model, {0, 0, -1, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1});
+  expectMatrix(view.plane, kIdentity4f);
+  // The plane turns about the screen's x axis as the turned model sees it:
+  // the model's z, so x goes to y.
+  view.movingPlane = true;
+  ApplyDragStep(view, {90, {1, 0, 0}});
+  expectMatrix(view.plane, {0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+  // No axis, no turn.
+  const Matrix4f plane = view.plane;
+  ApplyDragStep(view, {30, {0, 0, 0}});
+  EXPECT_EQ(view.plane, plane);
 }
 
 TEST(VolumeView, ProjectionAndProxyGridAreTheDocumentedOnes) {

@@ -19,6 +19,14 @@ public:
   explicit IOException(const std::string& what) : std::runtime_error(what) {}
 };
 
+// Raised when a read is cancelled through its progress callback: the user
+// asked for it, so a host says nothing (an IOException all the same, for
+// callers that treat every unfinished read alike).
+class ReadCancelled : public IOException {
+public:
+  explicit ReadCancelled(const std::string& what) : IOException(what) {}
+};
+
 }  // namespace bix
 
 #endif

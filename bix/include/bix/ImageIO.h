@@ -25,7 +25,8 @@ enum VoxelType {
 const char* VoxelTypeName(VoxelType type);
 
 // Told the fraction of the data read so far (0 to 1) after each z slice;
-// returning false cancels the read, which then raises IOException.
+// returning false cancels the read, which then raises ReadCancelled (an
+// IOException).
 using ProgressCallback = std::function<bool(double fraction)>;
 
 // Which part of a file of several channels or time points is read. Files

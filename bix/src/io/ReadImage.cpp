@@ -101,6 +101,11 @@ bool ZSpacingAssumed(const std::string& name, const ReadOptions& options) {
 
 namespace {
 
+// Tells the caller how far the read got; its "stop" cancels the read.
+void TellProgress(const ProgressCallback& progress, double fraction, const std::string& name) {
+  if (progress && !progress(fraction)) throw ReadCancelled("'" + name + "': reading cancelled");
+}
+
 template <class T> struct IsRgb : std::false_type {};
 template <class C> struct IsRgb<RGB_generic<C>> : std::true_type {};
 
@@ -138,7 +143,7 @@ void ReadChannelPlanes(io::ImageReader& reader, Image3d<T>& image, Converter<T> 
         slice[i].*colour = v;
       }
     }
-    if (progress && !progress(double(k + 1) / planes.size())) io::Fail(name, "reading cancelled");
+    TellProgress(progress, double(k + 1) / planes.size(), name);
   }
   if constexpr (IsRgb<T>::value) {
     if (info.chosenChannels == 2)
@@ -180,7 +185,7 @@ void ReadImage(const std::string& name, Image3d<T>& out, const ProgressCallback&
     } else {
       reader->ReadPlane(reinterpret_cast<unsigned char*>(plane));
     }
-    if (progress && !progress(double(z + 1) / info.size.z)) io::Fail(name, "reading cancelled");
+    TellProgress(progress, double(z + 1) / info.size.z, name);
   }
   out = std::move(image);
 }
