@@ -208,10 +208,13 @@ void ApplyInitialZoom(orv::orv_OrthoscopeFrame* frame) {
   frame->ResizeFrameIfRequired();
 }
 
-orv::orv_OrthoscopeFrame* OpenStartViewer(const ViewerOptions& options, const bix::ProgressCallback& progress) {
+orv::orv_OrthoscopeFrame* OpenStartViewer(const ViewerOptions& options, bool& cancelled,
+                                          const bix::ProgressCallback& progress) {
+  cancelled = false;
   try {
     return OpenViewer(options, progress);
   } catch (const bix::ReadCancelled&) {
+    cancelled = true;
     return OpenViewer(ViewerOptions());
   }
 }

@@ -29,8 +29,8 @@ orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options,
 
 // The viewer orv-view starts with: OpenViewer's, or the built-in sample's
 // when the user cancelled reading the command line's file (a cancel is no
-// failure, and nobody asked to quit).
-orv::orv_OrthoscopeFrame* OpenStartViewer(const ViewerOptions& options,
+// failure, and nobody asked to quit); `cancelled` tells which.
+orv::orv_OrthoscopeFrame* OpenStartViewer(const ViewerOptions& options, bool& cancelled,
                                           const bix::ProgressCallback& progress = bix::ProgressCallback());
 
 // Chooses a stretch of the viewer's "&Mapping" menu, as a user would.

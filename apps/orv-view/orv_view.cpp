@@ -37,6 +37,7 @@ private:
   orv::orv_OrthoscopeFrame* m_frame = nullptr;
   std::unique_ptr<orvview::ViewerSession> m_session;
   bool m_failed = false;
+  bool m_cancelled = false;  // the command line's file was not read: the sample shows
 };
 
 bool ViewerApp::OnInit() {
@@ -50,7 +51,7 @@ bool ViewerApp::OnInit() {
   }
   wxInitAllImageHandlers();
   try {
-    m_frame = orvview::OpenStartViewer(g_options);
+    m_frame = orvview::OpenStartViewer(g_options, m_cancelled);
   } catch (const orvview::OptionError& e) {
     m_failed = true;
     std::fprintf(stderr, "orv-view: %s\n", e.what());
@@ -67,7 +68,7 @@ bool ViewerApp::OnInit() {
   m_session = std::make_unique<orvview::ViewerSession>(g_options, orvview::DefaultConfigFile());
   m_session->Adopt(m_frame);
   // A snapshot is a script's run, not a file the user looked at.
-  if (!g_options.Scripted() && !g_options.image.empty())
+  if (!g_options.Scripted() && !g_options.image.empty() && !m_cancelled)
     m_session->AddRecent(wxFileName(wxString::FromUTF8(g_options.image)).GetAbsolutePath());
   m_frame->Show();
   if (g_options.Scripted()) {

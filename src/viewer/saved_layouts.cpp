@@ -7,12 +7,6 @@
 
 namespace orv {
 
-namespace {
-
-constexpr int kMaxPictureSide = 1 << 20;
-
-}  // namespace
-
 CompositeLayout ComputeCompositeLayout(const bool saved[3], int wXY, int hXY, int hXZ, int decoration) {
   CompositeLayout out;
   const bool sXY = saved[0], sXZ = saved[1], sYZ = saved[2];

@@ -15,6 +15,9 @@
 
 namespace orv {
 
+// The longest side of a saved picture, pixels.
+inline constexpr int kMaxPictureSide = 1 << 20;
+
 // A composite of the XY, XZ and YZ pictures: XY top left, YZ right of it,
 // XZ below it, gaps of `decoration` pixels between neighbours, the rest
 // white. The parts' sizes follow from the XY picture (wXY x hXY) and the XZ
@@ -26,7 +29,7 @@ struct CompositeLayout {
   PixelRect corner;   // the free bottom-right corner; empty unless XZ and YZ are saved
 };
 
-// The decoration is taken within 0 to 2^20 pixels.
+// The decoration is taken within 0 to kMaxPictureSide pixels.
 CompositeLayout ComputeCompositeLayout(const bool saved[3], int wXY, int hXY, int hXZ, int decoration);
 
 // Slices start, start + step, ... up to end, tiled in rows left to right.
@@ -43,7 +46,7 @@ struct GalleryLayout {
 
 // False (and nothing computed) when the request makes no gallery: a step or
 // count below 1, an end before the start, a negative spacing, an empty tile
-// or a picture more than 2^20 pixels a side.
+// or a picture more than kMaxPictureSide pixels a side.
 bool ComputeGalleryLayout(int start, int end, int step, bool fixedRows, int count, int spacing, int tileWidth,
                           int tileHeight, GalleryLayout& out);
 

@@ -155,8 +155,14 @@ void SaveGalleryView(orv_OrthoscopeCanvas& canvas, const std::string& path, int 
   GalleryLayout layout;
   if (!ComputeGalleryLayout(start, end, step, fixedRows, count, std::max(spacing, 0), static_cast<int>(size.x),
                             static_cast<int>(size.y), layout)) {
-    wxLogError("'%s': no slice of the image lies between the starting and the ending slice.",
-               wxString::FromUTF8(path));
+    // The request is sound otherwise (step, count, spacing and tiles are),
+    // so the layout failed for the order of the slices or for its size.
+    if (end < start)
+      wxLogError("'%s': no slice of the image lies between the starting and the ending slice.",
+                 wxString::FromUTF8(path));
+    else
+      wxLogError("'%s': the gallery would be more than %d pixels wide or high.", wxString::FromUTF8(path),
+                 kMaxPictureSide);
     return;
   }
   if (!SavedPictureFits(layout.width, layout.height, path)) return;

@@ -222,8 +222,10 @@ TEST_F(OrvViewFiles, ACancelledReadSaysNothingAndKeepsWhatWasShown) {
   EXPECT_EQ(session.Recent().GetCount(), 0u);
   orvview::ViewerOptions options;
   options.image = stack;
-  orv::orv_OrthoscopeFrame* start = orvview::OpenStartViewer(options, cancel);
+  bool cancelled = false;
+  orv::orv_OrthoscopeFrame* start = orvview::OpenStartViewer(options, cancelled, cancel);
   ASSERT_NE(start, nullptr);
+  EXPECT_TRUE(cancelled);
   EXPECT_TRUE(start->GetTitle().StartsWith("sample stack")) << start->GetTitle();
 }
 

@@ -525,6 +525,10 @@ TEST_F(SavingTest, PicturesTooLargeToMakeAreRefusedAndTheOldFileStays) {
                                               path, c.width, c.height));
     EXPECT_EQ(iotest::FileBytes(path), "the previous version");
   }
+  ErrorLog log;
+  canvas->SaveGalleryView(path.c_str(), 0, 19, 1, true, 1, 60000);  // one row of 20 tiles: 1.14 M pixels wide
+  ASSERT_EQ(log.errors.size(), 1u);
+  EXPECT_EQ(log.errors[0], "'" + path + "': the gallery would be more than 1048576 pixels wide or high.");
 }
 
 TEST(SaveDialogs, ANameWithoutExtensionTakesTheChosenFilters) {
