@@ -2,6 +2,7 @@
 #include <bix/Image3d.h>
 
 #include "io/SaveImageFile.h"
+#include "zarr/ReadOmeZarr.h"
 
 #include <algorithm>
 #include <new>
@@ -68,6 +69,7 @@ void Image3d<T>::Fill(const T& v) {
 template <class T>
 void Image3d<T>::SaveImage(const std::string& name, FileFormat format, bool compress,
                            const VOI<float>* region) const {
+  if (io::ChooseFormat(name, format) == FORMAT_OME_ZARR) return zarr::SaveOmeZarrImage(*this, name, region);
   io::VoxelBox whole;
   whole.first = reinterpret_cast<const unsigned char*>(GetFirstVoxelAddr());
   whole.size = m_size;
@@ -82,7 +84,7 @@ void Image3d<T>::SaveImage(const std::string& name, FileFormat format, bool comp
 template <class T>
 void Image3d<T>::SaveImage(const std::string& name, int format, bool compress,
                            const VOI<float>* region) const {
-  if (format < FORMAT_AUTO || format > FORMAT_BIX)
+  if (format < FORMAT_AUTO || format > FORMAT_OME_ZARR)
     throw IOException("'" + name + "': unknown file format value " + std::to_string(format));
   SaveImage(name, static_cast<FileFormat>(format), compress, region);
 }

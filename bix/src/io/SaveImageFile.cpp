@@ -36,7 +36,8 @@ FileFormat ChooseFormat(const std::string& name, FileFormat format) {
   if (ext == ".tif" || ext == ".tiff") return FORMAT_TIFF;
   if (ext == ".ics") return FORMAT_ICS;
   if (ext == ".bix") return FORMAT_BIX;
-  Fail(name, "cannot tell the file format from the name (use .tif, .tiff, .ics or .bix)");
+  if (ext == ".zarr") return FORMAT_OME_ZARR;
+  Fail(name, "cannot tell the file format from the name (use .tif, .tiff, .ics, .bix or .zarr)");
 }
 
 VoxelBox CropToRegion(const VoxelBox& image, const VOI<float>& region, const std::string& name) {

@@ -1,0 +1,68 @@
+#ifndef BIX_OMEZARR_H
+#define BIX_OMEZARR_H
+
+#include <bix/ChunkedImage.h>
+#include <bix/Export.h>
+#include <bix/Image3d.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace bix {
+
+// Whether `path` names an OME-Zarr image: a folder whose ".zattrs" holds
+// "multiscales", or that ".zattrs" file itself.
+BIX_EXPORT bool IsOmeZarr(const std::string& path);
+// The folder of an OME-Zarr path (the path itself, or the folder of its ".zattrs").
+BIX_EXPORT std::string OmeZarrFolder(const std::string& path);
+
+// Opens an OME-Zarr image (NGFF 0.4 on Zarr v2): its levels from the first
+// "multiscales" entry, their voxel sizes and offsets in microns from the
+// datasets' "scale" and "translation" (voxel centres, as NGFF places them;
+// nanometers, millimeters and other lengths convert, numbers without a known
+// unit are taken as microns with a notice), and channel and time axes.
+// Chunks decode with blosc, zlib, gzip, zstd or none; a missing chunk file
+// holds the fill value. Raises IOException naming the file and the key at
+// fault.
+BIX_EXPORT std::shared_ptr<ChunkedImage> OpenOmeZarr(const std::string& path);
+
+// The label images an OME-Zarr image has ("labels/.zattrs"), by name.
+BIX_EXPORT std::vector<std::string> OmeZarrLabelNames(const std::string& path);
+
+// The colours an NGFF label image gives its labels ("image-label"/"colors").
+struct OmeZarrLabelColour {
+  unsigned label = 0;
+  std::array<unsigned char, 4> rgba{};
+};
+BIX_EXPORT std::vector<OmeZarrLabelColour> OmeZarrLabelColours(const std::string& path);
+
+// How an image is written as OME-Zarr.
+struct OmeZarrWriteOptions {
+  unsigned chunk = 64;        // voxels per chunk side
+  std::string cname = "zstd"; // blosc's compressor
+  int clevel = 5;
+  bool labels = false;        // a label image: reduced by taking a voxel, "image-label" metadata
+};
+
+// Writes `image` as NGFF 0.4 OME-Zarr: level 0 as it is, then levels
+// reduced by 2 in x and y (and in z once the voxels are about as deep as
+// they are wide) until one fits in a 256-voxel cube, averaged for
+// intensities and sampled for labels; chunks of options.chunk voxels,
+// blosc-compressed; voxel size and offset in micrometers. The store is
+// written beside `path` and put in its place when complete, so a failure
+// leaves an earlier one as it was. Raises IOException.
+template <class T>
+void WriteOmeZarr(const Image3d<T>& image, const std::string& path,
+                  const OmeZarrWriteOptions& options = OmeZarrWriteOptions());
+
+#define BIX_DECLARE_WRITE_OMEZARR(T) \
+  extern template BIX_EXPORT void WriteOmeZarr<T>(const Image3d<T>&, const std::string&, const OmeZarrWriteOptions&);
+BIX_FOR_EACH_GRAY_TYPE(BIX_DECLARE_WRITE_OMEZARR)
+BIX_DECLARE_WRITE_OMEZARR(unsigned int)
+#undef BIX_DECLARE_WRITE_OMEZARR
+
+}  // namespace bix
+
+#endif

@@ -1,0 +1,30 @@
+#ifndef BIX_ZARR_READOMEZARR_H
+#define BIX_ZARR_READOMEZARR_H
+
+// OME-Zarr stores read and written whole, for ReadImage and SaveImage.
+
+#include <bix/ImageIO.h>
+#include <bix/VOI.h>
+
+#include <string>
+
+namespace bix::zarr {
+
+// The voxel type of an OME-Zarr store's images.
+ImageFileFacts OmeZarrFacts(const std::string& name, const ReadOptions& options);
+
+// Reads the finest level of an OME-Zarr store whose voxels fit in the chunk
+// cache's budget (saying which level in a notice when it is not the first),
+// at the chosen time point and channel. Raises IOException.
+template <class T>
+void ReadOmeZarrImage(const std::string& name, Image3d<T>& out, const ProgressCallback& progress,
+                      const ReadOptions& options);
+
+// Writes an image (or its part in `region`) as OME-Zarr; RGB images are
+// refused.
+template <class T>
+void SaveOmeZarrImage(const Image3d<T>& image, const std::string& name, const VOI<float>* region);
+
+}  // namespace bix::zarr
+
+#endif
