@@ -10,7 +10,9 @@
 #include <tiffio.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,24 @@ void WriteLibtiff(const std::string& path, const char* mode, bool tiled, bool se
   TIFFClose(tif);
 }
 
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// An OME-Zarr seed: the store's ".zattrs", its level's ".zarray" and first
+// chunk, NUL between them (the input fuzz_read_zarr takes apart).
+template <class T>
+void WriteZarrSeed(const bix::Image3d<T>& image, const std::string& seed) {
+  const std::string store = seed + ".store.zarr";
+  image.SaveImage(store);
+  std::ofstream(seed, std::ios::binary) << FileText(store + "/.zattrs") << '\0' << FileText(store + "/0/.zarray")
+                                        << '\0' << FileText(store + "/0/0/0/0");
+  std::filesystem::remove_all(store);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -77,6 +97,11 @@ int main(int argc, char** argv) {
     Small<float>(2, 1, 2).SaveImage(bixdir + "f32" + c + ".bix", bix::FORMAT_BIX, compress);
     Small<bix::RGB_generic<unsigned char>>(1, 2, 2).SaveImage(bixdir + "rgb8" + c + ".bix", bix::FORMAT_BIX, compress);
   }
+  const std::string zarr = dir + "/read_zarr/";
+  std::filesystem::create_directories(zarr);
+  WriteZarrSeed(Small<unsigned char>(3, 2, 2), zarr + "u8");
+  WriteZarrSeed(Small<unsigned short>(3, 2, 2), zarr + "u16");
+  WriteZarrSeed(Small<float>(2, 2, 1), zarr + "f32");
   WriteLibtiff(tif + "tiled.tif", "w", true, false);
   WriteLibtiff(tif + "planar.tif", "w", false, true);
   WriteLibtiff(tif + "bigendian.tif", "wb", false, false);

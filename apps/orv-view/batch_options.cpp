@@ -68,7 +68,7 @@ std::string TakeBatchSaves(std::vector<std::string>& args, BatchSaves& saves) {
           return ParseWhole(v[0], 0, saves.spacing);
         }}},
       {"--save-data",
-       {1, "--save-data needs the name of an .ics, .bix or .tif file",
+       {1, "--save-data needs the name of an .ics, .bix, .tif or .zarr file",
         [&](const auto& v) { return !(saves.data = v[0]).empty(); }}},
   };
   std::vector<std::string> rest;
@@ -107,7 +107,8 @@ std::string BatchUsage() {
          "                      save the XY slices START, START+STEP, ... up to END\n"
          "                      (from 0) side by side at zoom level 0, in one row by\n"
          "                      default, N pixels apart (10 by default), and exit\n"
-         "  --save-data FILE    save the image itself (.ics, .bix or .tif) and exit\n";
+         "  --save-data FILE    save the image itself (.ics, .bix, .tif, or .zarr for\n"
+         "                      OME-Zarr) and exit\n";
 }
 
 }  // namespace orvview

@@ -19,6 +19,7 @@
 
 #include <bix/Exceptions.h>
 #include <bix/ImageIO.h>
+#include <bix/OmeZarr.h>
 
 #include <wx/filename.h>
 #include <wx/progdlg.h>
@@ -178,7 +179,11 @@ orv::orv_OrthoscopeFrame* OpenFile(const ViewerOptions& options, bool zSpacingAs
   progress.reset();
   if (!options.hasVoxelSize && zSpacingAssumed)
     std::fprintf(stderr, "orv-view: z spacing not in the file; using the x spacing, override with --voxel-size\n");
-  return MakeViewer<T>(std::move(image), options, file.GetFullName());
+  // An OME-Zarr store is named by its folder, also when its ".zattrs" was chosen.
+  const wxString name = bix::IsOmeZarr(options.image)
+                            ? wxFileName(wxString::FromUTF8(bix::OmeZarrFolder(options.image))).GetFullName()
+                            : file.GetFullName();
+  return MakeViewer<T>(std::move(image), options, name);
 }
 
 }  // namespace

@@ -17,8 +17,9 @@
 namespace orvview {
 
 const char* const kOpenWildcard =
-    "Image stacks (*.tif, *.tiff, *.ics, *.bix)|*.tif;*.tiff;*.ics;*.bix;*.TIF;*.TIFF;*.ICS;*.BIX|"
-    "TIFF (*.tif, *.tiff)|*.tif;*.tiff;*.TIF;*.TIFF|ICS (*.ics)|*.ics;*.ICS|BIX (*.bix)|*.bix;*.BIX|All files|*";
+    "Image stacks (*.tif, *.tiff, *.ics, *.bix, OME-Zarr .zattrs)|*.tif;*.tiff;*.ics;*.bix;*.TIF;*.TIFF;*.ICS;*.BIX;"
+    ".zattrs|TIFF (*.tif, *.tiff)|*.tif;*.tiff;*.TIF;*.TIFF|ICS (*.ics)|*.ics;*.ICS|BIX (*.bix)|*.bix;*.BIX|"
+    "OME-Zarr (.zattrs in the store's folder)|.zattrs|All files|*";
 
 namespace {
 

@@ -54,7 +54,7 @@ void orv_OrthoscopeFrame::OnSaveGallery(wxCommandEvent&) {
 void orv_OrthoscopeFrame::OnSave3dData(wxCommandEvent&) {
   if (!m_canvas) return;
   const wxString path = AskSavePath(this, "Save 3d image data as...",
-                                    "Image cytometry standard (*.ics)|*.ics|BIX file (*.bix)|*.bix");
+                                    "Image cytometry standard (*.ics)|*.ics|BIX file (*.bix)|*.bix|OME-Zarr (*.zarr)|*.zarr");
   if (!path.empty()) m_canvas->Save3dData(path);
 }
 

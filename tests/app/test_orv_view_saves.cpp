@@ -9,6 +9,9 @@
 #include "options.h"
 
 #include <bix/ImageIO.h>
+#include <bix/OmeZarr.h>
+
+#include <orv/orv_labeledcanvas.h>
 
 using orvview::ParseOptions;
 using orvview::ViewerOptions;
@@ -64,7 +67,7 @@ TEST(OrvViewSaveOptions, RefusesWhatMakesNoSense) {
       {{"--save-gallery", "g.tif", "0", "4", "1", "--rows", "2", "--columns", "2"},
        "--rows and --columns cannot be used together"},
       {{"--spacing", "3"}, "--rows, --columns and --spacing need --save-gallery"},
-      {{"--save-data"}, "--save-data needs the name of an .ics, .bix or .tif file"},
+      {{"--save-data"}, "--save-data needs the name of an .ics, .bix, .tif or .zarr file"},
   };
   for (const auto& [args, error] : cases) {
     ViewerOptions o;
@@ -131,4 +134,32 @@ TEST_F(OrvViewSaves, FailuresAreSaidAndMakeTheRunFail) {
   EXPECT_FALSE(orvview::RunBatchSaves(frame, options.saves));
   const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_EQ(said.rfind("orv-view: '" + dir / "missing/d.bix" + "'", 0), 0u) << said;
+}
+
+// An OME-Zarr store opens like a file (by its folder or its ".zattrs"), its
+// label image from the store's "labels" group, and --save-data writes one.
+TEST_F(OrvViewSaves, OmeZarrStoresOpenWithTheirLabelsAndTheDataSavesAsOne) {
+  const bix::Resolution res(bix::Vector3d<float>(2, 2, 1));
+  const auto image = iotest::MakeImage<unsigned short>(bix::Vector3d<unsigned>(40, 30, 6), {}, res);
+  image.SaveImage(dir / "s.zarr");
+  bix::Image3d<unsigned> cells(bix::Vector3d<unsigned>(40, 30, 6), nullptr, &res);
+  cells.GetVoxel(5, 6, 2) = 9;
+  bix::OmeZarrWriteOptions asLabels;
+  asLabels.labels = true;
+  bix::WriteOmeZarr(cells, dir / "s.zarr/labels/cells", asLabels);
+  ViewerOptions options;
+  ASSERT_EQ(ParseOptions({dir / "s.zarr/.zattrs", "--labels", dir / "s.zarr/labels/cells", "--save-data",
+                          dir / "copy.zarr"},
+                         options),
+            "");
+  orv::orv_OrthoscopeFrame* frame = orvview::OpenViewer(options);
+  EXPECT_EQ(frame->GetTitle(), "s.zarr (16-bit, 40 x 30 x 6 voxels of 0.5 x 0.5 x 1 um)");
+  auto* canvas = dynamic_cast<orv::orv_LabeledImageOrthoscopeCanvas<unsigned short, unsigned short, bool>*>(
+      frame->GetCanvas());
+  ASSERT_NE(canvas, nullptr);
+  ASSERT_TRUE(orvtest::ShowAndActivate(frame));
+  EXPECT_TRUE(orvview::RunBatchSaves(frame, options.saves));
+  bix::Image3d<unsigned short> data;
+  bix::ReadImage(dir / "copy.zarr", data);
+  EXPECT_TRUE(iotest::SameVoxels(data, image));
 }

@@ -100,7 +100,7 @@ TEST(SaveImage, FormatZeroChoosesFromTheName) {
   EXPECT_EQ(dir.List(), (std::vector<std::string>{"a.TIF", "b.tiff", "c.ics", "d.bix"}));
 
   EXPECT_EQ(IOErrorOf([&] { image.SaveImage(dir / "e.png"); }),
-            "'" + (dir / "e.png") + "': cannot tell the file format from the name (use .tif, .tiff, .ics or .bix)");
+            "'" + (dir / "e.png") + "': cannot tell the file format from the name (use .tif, .tiff, .ics, .bix or .zarr)");
   EXPECT_NE(IOErrorOf([&] { image.SaveImage(dir / "tif"); }).find("cannot tell the file format"),
             std::string::npos);
   EXPECT_NE(IOErrorOf([&] { image.SaveImage(dir / "f.tif", 9); }).find("unknown file format value 9"),

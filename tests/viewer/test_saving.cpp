@@ -447,7 +447,7 @@ TEST_F(SavingTest, Save3dDataThroughTheMenuWritesTheImage) {
   const std::string path = dir / "data.ics";
   wxTEST_DIALOG(Command(ID_SAVE_3D_DATA),
                 ChooseFile(path, "Save 3d image data as...",
-                           "Image cytometry standard (*.ics)|*.ics|BIX file (*.bix)|*.bix"));
+                           "Image cytometry standard (*.ics)|*.ics|BIX file (*.bix)|*.bix|OME-Zarr (*.zarr)|*.zarr"));
   bix::Image3d<unsigned char> back;
   bix::ReadImage(path, back);
   EXPECT_TRUE(iotest::SameVoxels(back, original));

@@ -27,7 +27,6 @@ struct ChunkLevel {
     return Vector3d<unsigned>((size.x + chunk.x - 1) / chunk.x, (size.y + chunk.y - 1) / chunk.y,
                               (size.z + chunk.z - 1) / chunk.z);
   }
-  std::uint64_t VoxelCount() const { return std::uint64_t(size.x) * size.y * size.z; }
   Resolution GetResolution() const {
     return Resolution(Vector3d<float>(1 / voxelSize.x, 1 / voxelSize.y, 1 / voxelSize.z));
   }

@@ -59,8 +59,17 @@ void ReadOmeZarrImage(const std::string& name, Image3d<T>& out, const ProgressCa
     const std::shared_ptr<ChunkedImage> image = OpenOmeZarr(name);
     const unsigned t = ChosenTime(*image, options, name), c = ChosenChannel(*image, options, name);
     const std::size_t budget = SharedChunkCache().Budget();
+    // In floating point: sides of up to 2^32 voxels overflow a product of integers.
+    auto bytes = [&](unsigned level) {
+      const Vector3d<unsigned>& n = image->Level(level).size;
+      return double(n.x) * n.y * n.z * sizeof(T);
+    };
     unsigned level = 0;
-    while (level + 1 < image->Levels() && image->Level(level).VoxelCount() * sizeof(T) > budget) ++level;
+    while (level + 1 < image->Levels() && bytes(level) > double(budget)) ++level;
+    if (bytes(level) > double(budget))
+      io::Fail(name, "has no level that fits in the memory budget of " + std::to_string(budget >> 20) +
+                         " MiB (the coarsest needs " + std::to_string(static_cast<unsigned long long>(bytes(level)) >> 20) +
+                         " MiB)");
     const ChunkLevel& l = image->Level(level);
     if (level > 0)
       Notify("'" + name + "': level " + std::to_string(level) + " of " + std::to_string(image->Levels() - 1) + " (" +

@@ -13,10 +13,10 @@ namespace bix::zarr {
 
 namespace {
 
-// Shapes beyond 2^40 voxels a side, or chunks beyond 2^31 bytes, are no
-// image anybody stores: refused before any arithmetic can overflow.
+// Shapes beyond 2^40 voxels a side, or chunks beyond 1 GiB, are no image
+// anybody stores: refused before any arithmetic can overflow.
 constexpr std::uint64_t kMaxSide = 1ull << 40;
-constexpr std::uint64_t kMaxChunkBytes = 1ull << 31;
+constexpr std::uint64_t kMaxChunkBytes = 1ull << 30;
 
 Codec ParseCompressor(const Json& json, const std::string& name) {
   Codec codec;
@@ -148,7 +148,7 @@ ZarrArray::ZarrArray(const std::string& folder) : m_folder(folder) {
     if (c == 0) io::Fail(name, "\"chunks\" holds a size of 0");
     m_chunks.push_back(c);
     chunkBytes *= c;
-    if (chunkBytes > kMaxChunkBytes) io::Fail(name, "\"chunks\" makes chunks of more than 2 GiB");
+    if (chunkBytes > kMaxChunkBytes) io::Fail(name, "\"chunks\" makes chunks of more than 1 GiB");
   }
   m_chunkElements = static_cast<std::size_t>(chunkBytes / m_dtype.bytes);
   if (meta.contains("order") && meta["order"] != "C")
