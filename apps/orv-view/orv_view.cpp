@@ -11,6 +11,7 @@
 #include "snapshot.h"
 #include "snapshot_3d.h"
 #include "viewer_session.h"
+#include "zarr_conversion.h"
 
 #include <bix/Exceptions.h>
 
@@ -148,6 +149,8 @@ int main(int argc, char** argv) {
     std::printf("orv-view %s\n", ORV_VERSION);
     return 0;
   }
+  // A conversion to OME-Zarr needs no viewer, no display and not the whole image in memory.
+  if (orvview::IsZarrConversion(g_options)) return orvview::RunZarrConversion(g_options);
   // GTK would only say "Unable to initialize GTK+, is DISPLAY set properly?".
   if (!HasDisplay()) {
     std::fputs(orvview::NoDisplayMessage().c_str(), stderr);

@@ -7,6 +7,7 @@
 #include "batch_saves.h"
 #include "open_image.h"
 #include "options.h"
+#include "zarr_conversion.h"
 
 #include <bix/ImageIO.h>
 #include <bix/OmeZarr.h>
@@ -162,4 +163,39 @@ TEST_F(OrvViewSaves, OmeZarrStoresOpenWithTheirLabelsAndTheDataSavesAsOne) {
   bix::Image3d<unsigned short> data;
   bix::ReadImage(dir / "copy.zarr", data);
   EXPECT_TRUE(iotest::SameVoxels(data, image));
+}
+
+// "orv-view IN --save-data OUT.zarr" alone converts without a viewer.
+TEST(OrvViewZarrConversion, SavingDataAsOmeZarrAloneConvertsPlaneByPlane) {
+  iotest::ScratchDir dir;
+  const bix::Resolution res(bix::Vector3d<float>(1, 1, 1));
+  const auto image = iotest::MakeImage<unsigned short>(bix::Vector3d<unsigned>(50, 40, 9), {}, res);
+  image.SaveImage(dir / "in.tif");
+  const struct {
+    std::vector<std::string> args;
+    bool conversion;
+  } cases[] = {
+      {{dir / "in.tif", "--save-data", dir / "out.zarr"}, true},
+      {{dir / "in.tif", "--save-data", dir / "out.bix"}, false},
+      {{dir / "in.tif", "--save-data", dir / "out.zarr", "--save-view", dir / "v.tif"}, false},
+      {{dir / "in.tif", "--save-data", dir / "out.zarr", "--voxel-size", "1,1,2"}, false},
+  };
+  for (const auto& c : cases) {
+    ViewerOptions options;
+    ASSERT_EQ(ParseOptions(c.args, options), "");
+    EXPECT_EQ(orvview::IsZarrConversion(options), c.conversion) << c.args.back();
+  }
+  ViewerOptions options;
+  ASSERT_EQ(ParseOptions(cases[0].args, options), "");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(orvview::RunZarrConversion(options), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "orv-view: " + (dir / "in.tif") + " saved as OME-Zarr to " + (dir / "out.zarr") + "\n");
+  bix::Image3d<unsigned short> back;
+  bix::ReadImage(dir / "out.zarr", back);
+  EXPECT_TRUE(iotest::SameVoxels(back, image));
+  options.image = dir / "missing.tif";
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(orvview::RunZarrConversion(options), 1);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("missing.tif"), std::string::npos);
 }

@@ -210,3 +210,31 @@ TEST(ChunkRequests, AreServedByPriorityOnTheWorkersAndCanBeCancelled) {
   EXPECT_EQ((*data)[5 + 64 * (6 + 64 * 7)], image.GetVoxel(3 * 64 + 5, 6, 7));
   EXPECT_THROW(source->Chunk(bix::ChunkKey{id, 0, 0, 0, 4, 0, 0}), bix::LibException);
 }
+
+TEST(ZarrConvert, AFileConvertedPlaneByPlaneGivesTheStoreAnImageInMemoryGives) {
+  ScratchDir dir;
+  const bix::Resolution res(Vector3d<float>(1, 1, 1));
+  const auto image = MakeImage<unsigned short>(Vector3d<unsigned>(300, 200, 70), Vector3d<float>(5, 6, 7), res);
+  image.SaveImage(dir / "in.tif");
+  bix::OmeZarrWriteOptions small;
+  small.chunk = 32;
+  bix::ConvertToOmeZarr(dir / "in.tif", dir / "streamed.zarr", bix::ReadOptions(), small);
+  bix::WriteOmeZarr(image, dir / "memory.zarr", small);
+  const auto streamed = bix::OpenOmeZarr(dir / "streamed.zarr"), memory = bix::OpenOmeZarr(dir / "memory.zarr");
+  ASSERT_EQ(streamed->Levels(), 2u);
+  ASSERT_EQ(memory->Levels(), 2u);
+  for (unsigned l = 0; l < 2; ++l) {
+    EXPECT_EQ(streamed->Level(l).offset, memory->Level(l).offset);
+    EXPECT_EQ(streamed->Level(l).voxelSize, memory->Level(l).voxelSize);
+    Image3d<unsigned short> a, b;
+    streamed->ReadBox(l, 0, 0, Vector3d<unsigned>(0, 0, 0), streamed->Level(l).size, a);
+    memory->ReadBox(l, 0, 0, Vector3d<unsigned>(0, 0, 0), memory->Level(l).size, b);
+    EXPECT_TRUE(SameVoxels(a, b)) << "level " << l;
+  }
+  // Cancelled half way: nothing is left of the new store.
+  unsigned calls = 0;
+  EXPECT_THROW(bix::ConvertToOmeZarr(dir / "in.tif", dir / "cancelled.zarr", bix::ReadOptions(), small,
+                                     [&](double) { return ++calls < 2; }),
+               bix::ReadCancelled);
+  EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.tif", "memory.zarr", "streamed.zarr"}));
+}

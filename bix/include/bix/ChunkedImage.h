@@ -68,10 +68,15 @@ public:
   // time point, into `out` (sized, placed in microns and given the level's
   // resolution). Chunks not cached are decoded on all the workers at once;
   // call it from a thread that is not a worker. T must be the image's type
-  // (else LibException); the box must lie inside the level.
+  // (else LibException); the box must lie inside the level. When `out`
+  // already has the box's size its memory is reused.
   template <class T>
   void ReadBox(unsigned level, unsigned t, unsigned c, const Vector3d<unsigned>& first, const Vector3d<unsigned>& size,
                Image3d<T>& out) const;
+  // The same on the calling thread alone, for work that runs on a worker.
+  template <class T>
+  void ReadBoxHere(unsigned level, unsigned t, unsigned c, const Vector3d<unsigned>& first,
+                   const Vector3d<unsigned>& size, Image3d<T>& out) const;
 
 protected:
   ChunkedImage(std::string name, VoxelType type, std::vector<ChunkLevel> levels, unsigned channels,
@@ -82,6 +87,9 @@ protected:
 
 private:
   void CheckKey(const ChunkKey& key) const;
+  template <class T>
+  void ReadBoxOn(bool workers, unsigned level, unsigned t, unsigned c, const Vector3d<unsigned>& first,
+                 const Vector3d<unsigned>& size, Image3d<T>& out) const;
 
   std::string m_name;
   VoxelType m_type;
@@ -90,9 +98,11 @@ private:
   std::uint64_t m_id;
 };
 
-#define BIX_DECLARE_READBOX(T)                                                                                      \
-  extern template void ChunkedImage::ReadBox<T>(unsigned, unsigned, unsigned, const Vector3d<unsigned>&,          \
-                                                const Vector3d<unsigned>&, Image3d<T>&) const;
+#define BIX_DECLARE_READBOX(T)                                                                             \
+  extern template void ChunkedImage::ReadBox<T>(unsigned, unsigned, unsigned, const Vector3d<unsigned>&, \
+                                                const Vector3d<unsigned>&, Image3d<T>&) const;           \
+  extern template void ChunkedImage::ReadBoxHere<T>(unsigned, unsigned, unsigned, const Vector3d<unsigned>&, \
+                                                    const Vector3d<unsigned>&, Image3d<T>&) const;
 BIX_FOR_EACH_GRAY_TYPE(BIX_DECLARE_READBOX)
 BIX_DECLARE_READBOX(unsigned int)
 #undef BIX_DECLARE_READBOX

@@ -57,6 +57,18 @@ template <class T>
 void WriteOmeZarr(const Image3d<T>& image, const std::string& path,
                   const OmeZarrWriteOptions& options = OmeZarrWriteOptions());
 
+// Converts an image file (TIFF, ICS, BIX) to OME-Zarr without holding it:
+// its planes are read one chunk's depth at a time and written as the first
+// level, and each further level is made from the one written before through
+// the chunk cache. Memory stays within that slab of planes plus the cache's
+// budget. Gray images only (RGB is refused); `options.labels` writes labels.
+// `progress` is told the fraction of planes written and may cancel
+// (ReadCancelled). Raises IOException.
+BIX_EXPORT void ConvertToOmeZarr(const std::string& input, const std::string& path,
+                                 const ReadOptions& read = ReadOptions(),
+                                 const OmeZarrWriteOptions& options = OmeZarrWriteOptions(),
+                                 const ProgressCallback& progress = ProgressCallback());
+
 #define BIX_DECLARE_WRITE_OMEZARR(T) \
   extern template BIX_EXPORT void WriteOmeZarr<T>(const Image3d<T>&, const std::string&, const OmeZarrWriteOptions&);
 BIX_FOR_EACH_GRAY_TYPE(BIX_DECLARE_WRITE_OMEZARR)

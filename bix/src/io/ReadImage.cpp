@@ -7,6 +7,7 @@
 #include "IOError.h"
 #include "ImageReader.h"
 #include "PagePrefault.h"
+#include "PlaneStream.h"
 
 #include <bix/ImageIO.h>
 #include <bix/OmeZarr.h>
@@ -194,6 +195,39 @@ void ReadImage(const std::string& name, Image3d<T>& out, const ProgressCallback&
   }
   out = std::move(image);
 }
+
+namespace io {
+
+template <class T>
+PlaneStream<T>::PlaneStream(const std::string& name, const ReadOptions& options)
+    : m_reader(OpenImageFile(name, options)), m_convert(ConverterFor<T>(m_reader->GetInfo().type, name)) {
+  const ImageInfo& info = m_reader->GetInfo();
+  m_buffer.resize(m_convert || !info.channelPlanes.empty() ? std::size_t(info.PlaneBytes()) : 0);
+}
+
+template <class T>
+PlaneStream<T>::~PlaneStream() = default;
+
+template <class T>
+void PlaneStream<T>::Next(T* plane) {
+  const ImageInfo& info = m_reader->GetInfo();
+  const std::size_t voxels = std::size_t(info.size.x) * info.size.y;
+  unsigned char* raw = m_convert ? m_buffer.data() : reinterpret_cast<unsigned char*>(plane);
+  if (!info.channelPlanes.empty())
+    m_reader->ReadChannelPlane(info.channelPlanes.at(m_z), raw);
+  else
+    m_reader->ReadPlane(raw);
+  if (m_convert) m_convert(raw, plane, voxels, m_reader->GetName());
+  ++m_z;
+}
+
+template class PlaneStream<unsigned char>;
+template class PlaneStream<unsigned short>;
+template class PlaneStream<int>;
+template class PlaneStream<float>;
+template class PlaneStream<unsigned int>;
+
+}  // namespace io
 
 #define BIX_INSTANTIATE_READIMAGE(T) \
   template void ReadImage<T>(const std::string&, Image3d<T>&, const ProgressCallback&, const ReadOptions&);

@@ -1,6 +1,9 @@
 #include <bix/ChunkedImage.h>
 #include <bix/Exceptions.h>
 
+#include "../io/PagePrefault.h"
+#include "ZarrArray.h"
+
 #include <atomic>
 #include <cstring>
 #include <type_traits>
@@ -107,6 +110,18 @@ ChunkTicket ChunkedImage::RequestChunk(const ChunkKey& key, int priority, ChunkC
 template <class T>
 void ChunkedImage::ReadBox(unsigned level, unsigned t, unsigned c, const Vector3d<unsigned>& first,
                            const Vector3d<unsigned>& size, Image3d<T>& out) const {
+  ReadBoxOn(true, level, t, c, first, size, out);
+}
+
+template <class T>
+void ChunkedImage::ReadBoxHere(unsigned level, unsigned t, unsigned c, const Vector3d<unsigned>& first,
+                               const Vector3d<unsigned>& size, Image3d<T>& out) const {
+  ReadBoxOn(false, level, t, c, first, size, out);
+}
+
+template <class T>
+void ChunkedImage::ReadBoxOn(bool workers, unsigned level, unsigned t, unsigned c, const Vector3d<unsigned>& first,
+                             const Vector3d<unsigned>& size, Image3d<T>& out) const {
   if (kTypeOf<T> != m_type && !(std::is_same_v<T, unsigned int> && m_type != VOXEL_FLOAT))
     throw LibException("'" + m_name + "': the image's voxels are not of the type asked for");
   if (level >= Levels() || t >= m_timePoints || c >= m_channels)
@@ -115,8 +130,11 @@ void ChunkedImage::ReadBox(unsigned level, unsigned t, unsigned c, const Vector3
   for (unsigned a = 0; a < 3; ++a)
     if (std::uint64_t(first[a]) + size[a] > l.size[a])
       throw LibException("'" + m_name + "': the box reaches beyond the level");
+  // The caller's image is written in place when it has the box's size
+  // already (reading the next box of a series costs no new memory).
   Image3d<T> box;
-  box.MakeRoomUninitialized(size);
+  if (out.GetSize() == size) box = std::move(out);
+  else box.MakeRoomUninitialized(size);
   box.SetOffset(Vector3d<float>(l.offset.x + first.x * l.voxelSize.x, l.offset.y + first.y * l.voxelSize.y,
                                 l.offset.z + first.z * l.voxelSize.z));
   box.SetResolution(l.GetResolution());
@@ -124,24 +142,47 @@ void ChunkedImage::ReadBox(unsigned level, unsigned t, unsigned c, const Vector3
     out = std::move(box);
     return;
   }
-  // Every chunk the box touches, decoded on the workers; each writes its own
-  // part of the box.
+  // Every chunk the box touches, decoded on the workers (or here); each
+  // writes its own part of the box.
   std::vector<ChunkKey> keys;
   for (unsigned k = first.z / l.chunk.z; k <= (first.z + size.z - 1) / l.chunk.z; ++k)
     for (unsigned j = first.y / l.chunk.y; j <= (first.y + size.y - 1) / l.chunk.y; ++j)
       for (unsigned i = first.x / l.chunk.x; i <= (first.x + size.x - 1) / l.chunk.x; ++i)
         keys.push_back(ChunkKey{m_id, level, t, c, i, j, k});
   const VoxelType type = m_type;
-  RunOnChunkWorkers(keys.size(), [&](std::size_t n) {
+  // A box that would fill much of the cache is read past it (chunks it
+  // holds are still used), each thread decoding into a buffer of its own:
+  // it would push out what a viewer uses, and fresh chunk buffers cost as
+  // much in page faults as the decoding.
+  const double chunkBytes = double(l.chunk.x) * l.chunk.y * l.chunk.z * zarr::VoxelTypeBytes(m_type);
+  const bool pastCache = chunkBytes * keys.size() > double(SharedChunkCache().Budget()) / 4;
+  const io::PagePrefault prefault(box.GetFirstVoxelAddr(), box.GetVoxelCount() * sizeof(T));
+  auto copy = [&](std::size_t n) {
+    if (pastCache) {
+      if (const ChunkData held = SharedChunkCache().Find(keys[n])) {
+        CopyChunk(type, held->data(), l, keys[n], first, size, box);
+        return;
+      }
+      thread_local std::vector<unsigned char> buffer;
+      DecodeChunk(keys[n], buffer);
+      CopyChunk(type, buffer.data(), l, keys[n], first, size, box);
+      return;
+    }
     const ChunkData data = Chunk(keys[n]);
     CopyChunk(type, data->data(), l, keys[n], first, size, box);
-  });
+  };
+  if (workers)
+    RunOnChunkWorkers(keys.size(), copy);
+  else
+    for (std::size_t n = 0; n < keys.size(); ++n) copy(n);
   out = std::move(box);
 }
 
-#define BIX_INSTANTIATE_READBOX(T)                                                                           \
-  template void ChunkedImage::ReadBox<T>(unsigned, unsigned, unsigned, const Vector3d<unsigned>&,          \
-                                         const Vector3d<unsigned>&, Image3d<T>&) const;
+#define BIX_INSTANTIATE_READBOX(T)                                                                  \
+  template void ChunkedImage::ReadBox<T>(unsigned, unsigned, unsigned, const Vector3d<unsigned>&, \
+                                         const Vector3d<unsigned>&, Image3d<T>&) const;           \
+  template void ChunkedImage::ReadBoxHere<T>(unsigned, unsigned, unsigned, const Vector3d<unsigned>&, \
+                                             const Vector3d<unsigned>&, Image3d<T>&) const;
 BIX_FOR_EACH_GRAY_TYPE(BIX_INSTANTIATE_READBOX)
 BIX_INSTANTIATE_READBOX(unsigned int)
 

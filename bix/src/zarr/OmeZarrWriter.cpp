@@ -2,9 +2,11 @@
 // each an array of blosc-compressed chunks, and the "multiscales" metadata
 // that places them in micrometers.
 
+#include <bix/Exceptions.h>
 #include <bix/OmeZarr.h>
 
 #include "../io/IOError.h"
+#include "../io/PlaneStream.h"
 #include "../io/PosixFile.h"
 #include "ZarrCodecs.h"
 #include "ZarrJson.h"
@@ -13,7 +15,9 @@
 #include <system_error>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <type_traits>
 
@@ -48,17 +52,36 @@ Vector3d<unsigned> Reduced(const Vector3d<unsigned>& size, const Vector3d<unsign
                             (size.z + factor.z - 1) / factor.z);
 }
 
-// The next level: the mean of each block of factor voxels (those inside the
-// image) for intensities, the block's first voxel for labels.
+// The voxels of the next level from `in`: the mean of each block of factor
+// voxels (those inside `in`) for intensities, the block's first voxel for
+// labels; output planes z0 to z1.
 template <class T>
-Image3d<T> ReduceLevel(const Image3d<T>& in, const Vector3d<unsigned>& factor, bool labels) {
-  const Vector3d<unsigned> n = in.GetSize(), size = Reduced(n, factor);
-  Image3d<T> out;
-  out.MakeRoomUninitialized(size);
-  RunOnChunkWorkers(size.z, [&](std::size_t zi) {
-    const unsigned z = static_cast<unsigned>(zi);
-    for (unsigned y = 0; y < size.y; ++y)
-      for (unsigned x = 0; x < size.x; ++x) {
+void ReducePlanes(const Image3d<T>& in, const Vector3d<unsigned>& factor, bool labels, Image3d<T>& out, unsigned z0,
+                  unsigned z1) {
+  const Vector3d<unsigned> n = in.GetSize(), size = out.GetSize();
+  for (unsigned z = z0; z < z1; ++z)
+    for (unsigned y = 0; y < size.y; ++y) {
+      // Whole 2 x 2 (x 2) blocks of integers, the bulk of a pyramid: summed
+      // as integers, the mean rounded as llround rounds it (ties away from
+      // zero), so the result is the general loop's below.
+      unsigned x = 0;
+      if constexpr (std::is_integral_v<T>) {
+        const bool full = factor.x == 2 && factor.y == 2 && y * 2 + 1 < n.y && z * factor.z + factor.z - 1 < n.z;
+        if (!labels && full) {
+          const unsigned count = 4 * factor.z;
+          for (; x * 2 + 1 < n.x; ++x) {
+            std::int64_t sum = 0;
+            for (unsigned dz = 0; dz < factor.z; ++dz) {
+              const T* r0 = &in.GetVoxel(x * 2, y * 2, z * factor.z + dz);
+              const T* r1 = r0 + n.x;
+              sum += std::int64_t(r0[0]) + r0[1] + r1[0] + r1[1];
+            }
+            const std::int64_t half = count / 2;
+            out.GetVoxel(x, y, z) = static_cast<T>(sum >= 0 ? (sum + half) / count : -((-sum + half) / count));
+          }
+        }
+      }
+      for (; x < size.x; ++x) {
         if (labels) {
           out.GetVoxel(x, y, z) = in.GetVoxel(x * factor.x, y * factor.y, z * factor.z);
           continue;
@@ -75,53 +98,142 @@ Image3d<T> ReduceLevel(const Image3d<T>& in, const Vector3d<unsigned>& factor, b
         else
           out.GetVoxel(x, y, z) = static_cast<T>(std::llround(mean));
       }
+    }
+}
+
+// The next level of an image in memory, its planes shared among the workers.
+template <class T>
+Image3d<T> ReduceLevel(const Image3d<T>& in, const Vector3d<unsigned>& factor, bool labels) {
+  Image3d<T> out;
+  out.MakeRoomUninitialized(Reduced(in.GetSize(), factor));
+  RunOnChunkWorkers(out.GetSize().z, [&](std::size_t z) {
+    ReducePlanes(in, factor, labels, out, unsigned(z), unsigned(z) + 1);
   });
   return out;
 }
 
-// Writes one level's array: ".zarray" and every chunk, zero past the edges.
+// One level's array: its ".zarray", the folders of its chunks ("k/j/i"),
+// and each chunk written from a chunk-sized block.
 template <class T>
-void WriteLevel(const Image3d<T>& image, const fs::path& folder, const OmeZarrWriteOptions& options) {
-  MakeFolder(folder);
-  const Vector3d<unsigned> n = image.GetSize();
-  const unsigned c = options.chunk;
-  zarr::Codec codec;
-  codec.id = "blosc";
-  codec.cname = options.cname;
-  codec.level = options.clevel;
-  codec.shuffle = 1;
-  Json meta = {{"zarr_format", 2},
-               {"shape", {n.z, n.y, n.x}},
-               {"chunks", {c, c, c}},
-               {"dtype", DtypeOf<T>()},
-               {"compressor",
-                {{"id", "blosc"}, {"cname", codec.cname}, {"clevel", codec.level}, {"shuffle", 1}, {"blocksize", 0}}},
-               {"fill_value", 0},
-               {"order", "C"},
-               {"filters", nullptr},
-               {"dimension_separator", "/"}};
-  zarr::WriteJson((folder / ".zarray").string(), meta);
-  const Vector3d<unsigned> grid((n.x + c - 1) / c, (n.y + c - 1) / c, (n.z + c - 1) / c);
-  for (unsigned k = 0; k < grid.z; ++k)
-    for (unsigned j = 0; j < grid.y; ++j) MakeFolder(folder / std::to_string(k) / std::to_string(j));
-  const std::size_t count = std::size_t(grid.x) * grid.y * grid.z;
-  RunOnChunkWorkers(count, [&](std::size_t index) {
-    const unsigned i = unsigned(index % grid.x), j = unsigned(index / grid.x % grid.y),
-                   k = unsigned(index / grid.x / grid.y);
-    std::vector<T> block(std::size_t(c) * c * c, T());
-    const unsigned x0 = i * c, y0 = j * c, z0 = k * c;
-    const unsigned w = std::min(c, n.x - x0), h = std::min(c, n.y - y0), d = std::min(c, n.z - z0);
+class LevelArray {
+public:
+  LevelArray(const fs::path& folder, const Vector3d<unsigned>& size, const OmeZarrWriteOptions& options)
+      : m_folder(folder), m_size(size), m_chunk(options.chunk) {
+    m_codec.id = "blosc";
+    m_codec.cname = options.cname;
+    m_codec.level = options.clevel;
+    m_codec.shuffle = 1;
+    MakeFolder(folder);
+    const unsigned c = m_chunk;
+    const Json meta = {{"zarr_format", 2},
+                       {"shape", {size.z, size.y, size.x}},
+                       {"chunks", {c, c, c}},
+                       {"dtype", DtypeOf<T>()},
+                       {"compressor",
+                        {{"id", "blosc"}, {"cname", m_codec.cname}, {"clevel", m_codec.level}, {"shuffle", 1},
+                         {"blocksize", 0}}},
+                       {"fill_value", 0},
+                       {"order", "C"},
+                       {"filters", nullptr},
+                       {"dimension_separator", "/"}};
+    zarr::WriteJson((folder / ".zarray").string(), meta);
+    m_grid = Vector3d<unsigned>((size.x + c - 1) / c, (size.y + c - 1) / c, (size.z + c - 1) / c);
+    for (unsigned k = 0; k < m_grid.z; ++k)
+      for (unsigned j = 0; j < m_grid.y; ++j) MakeFolder(folder / std::to_string(k) / std::to_string(j));
+  }
+  const Vector3d<unsigned>& Grid() const { return m_grid; }
+  std::size_t ChunkCount() const { return std::size_t(m_grid.x) * m_grid.y * m_grid.z; }
+  // Chunk number n, x fastest, as (i, j, k).
+  Vector3d<unsigned> ChunkAt(std::size_t n) const {
+    return Vector3d<unsigned>(unsigned(n % m_grid.x), unsigned(n / m_grid.x % m_grid.y),
+                              unsigned(n / m_grid.x / m_grid.y));
+  }
+  // Writes chunk (i, j, k) from the voxels of `image` whose voxel (0, 0, 0)
+  // is the level's voxel `origin`; zero past the level's edges.
+  void Write(const Vector3d<unsigned>& chunk, const Image3d<T>& image, const Vector3d<unsigned>& origin) const {
+    const unsigned c = m_chunk;
+    // Buffers of each worker, reused from chunk to chunk.
+    thread_local std::vector<T> block;
+    thread_local std::vector<unsigned char> stored;
+    const unsigned x0 = chunk.x * c, y0 = chunk.y * c, z0 = chunk.z * c;
+    const unsigned w = std::min(c, m_size.x - x0), h = std::min(c, m_size.y - y0), d = std::min(c, m_size.z - z0);
+    block.resize(std::size_t(c) * c * c);
+    // Past the level's edges the chunk holds zeros.
+    if (w < c || h < c || d < c) std::fill(block.begin(), block.end(), T());
     for (unsigned z = 0; z < d; ++z)
       for (unsigned y = 0; y < h; ++y)
-        std::memcpy(&block[(std::size_t(z) * c + y) * c], &image.GetVoxel(x0, y0 + y, z0 + z), w * sizeof(T));
-    const fs::path file = folder / std::to_string(k) / std::to_string(j) / std::to_string(i);
-    const std::vector<unsigned char> stored = zarr::EncodeChunk(
-        codec, reinterpret_cast<const unsigned char*>(block.data()), block.size() * sizeof(T), sizeof(T), file);
+        std::memcpy(&block[(std::size_t(z) * c + y) * c],
+                    &image.GetVoxel(x0 - origin.x, y0 + y - origin.y, z0 + z - origin.z), w * sizeof(T));
+    const fs::path file = m_folder / std::to_string(chunk.z) / std::to_string(chunk.y) / std::to_string(chunk.x);
+    zarr::EncodeChunk(m_codec, reinterpret_cast<const unsigned char*>(block.data()), block.size() * sizeof(T),
+                      sizeof(T), stored, file);
     io::PosixFile out(file.string(), io::PosixFile::WRITE, file.string());
     out.Write(stored.data(), stored.size());
     out.Close();
-  });
+  }
+
+private:
+  fs::path m_folder;
+  Vector3d<unsigned> m_size;
+  unsigned m_chunk;
+  zarr::Codec m_codec;
+  Vector3d<unsigned> m_grid;
+};
+
+// Writes a whole level held in memory.
+template <class T>
+void WriteLevel(const Image3d<T>& image, const fs::path& folder, const OmeZarrWriteOptions& options) {
+  const LevelArray<T> array(folder, image.GetSize(), options);
+  RunOnChunkWorkers(array.ChunkCount(),
+                    [&](std::size_t n) { array.Write(array.ChunkAt(n), image, Vector3d<unsigned>(0, 0, 0)); });
 }
+
+// The reduction from one level to the next: x and y halve; z too once a
+// voxel is about as deep as it is wide (`voxel` x, y, z in microns).
+Vector3d<unsigned> NextFactor(const Vector3d<unsigned>& n, const double voxel[3]) {
+  return Vector3d<unsigned>(n.x > 1 ? 2 : 1, n.y > 1 ? 2 : 1, n.z > 1 && voxel[2] < 1.5 * voxel[0] ? 2 : 1);
+}
+
+bool IsTop(const Vector3d<unsigned>& n) { return n.x <= kTopSide && n.y <= kTopSide && n.z <= kTopSide; }
+
+// The metadata of a store's levels: voxel sizes and the image's place.
+class Multiscales {
+public:
+  Multiscales(const Vector3d<float>& offset, const Resolution& resolution) : m_offset(offset) {
+    // An undefined resolution counts as 1 micron per voxel.
+    for (unsigned a = 0; a < 3; ++a) {
+      const float res = resolution.GetRes()[a];
+      m_voxel[a] = res > 0 && std::isfinite(res) ? 1.0 / res : 1.0;
+    }
+  }
+  const double* Voxel() const { return m_voxel; }
+  // Adds the level just written and moves on to the next one's voxel size.
+  void Add(const Vector3d<unsigned>& factorToNext) {
+    const Json scale = {m_voxel[2], m_voxel[1], m_voxel[0]};
+    const Json translation = {m_offset.z + m_voxel[2] / 2, m_offset.y + m_voxel[1] / 2, m_offset.x + m_voxel[0] / 2};
+    m_datasets.push_back({{"path", std::to_string(m_datasets.size())},
+                          {"coordinateTransformations",
+                           {{{"type", "scale"}, {"scale", scale}}, {{"type", "translation"}, {"translation", translation}}}}});
+    for (unsigned a = 0; a < 3; ++a) m_voxel[a] *= factorToNext[a];
+  }
+  void Write(const fs::path& store, const std::string& name, bool labels) const {
+    Json axes = Json::array();
+    for (const char* axis : {"z", "y", "x"}) axes.push_back({{"name", axis}, {"type", "space"}, {"unit", "micrometer"}});
+    Json attrs = {{"multiscales",
+                   {{{"version", "0.4"},
+                     {"name", name},
+                     {"axes", axes},
+                     {"datasets", m_datasets},
+                     {"type", labels ? "nearest" : "mean"}}}}};
+    if (labels) attrs["image-label"] = {{"version", "0.4"}, {"colors", Json::array()}};
+    zarr::WriteJson((store / ".zattrs").string(), attrs);
+  }
+
+private:
+  Vector3d<float> m_offset;
+  double m_voxel[3];
+  Json m_datasets = Json::array();
+};
 
 // The finished store takes the place of `path`; an earlier one goes only
 // once the new one is there.
@@ -141,11 +253,10 @@ void PutInPlace(const fs::path& written, const fs::path& path) {
   if (existed) fs::remove_all(old, error);
 }
 
-}  // namespace
-
-template <class T>
-void WriteOmeZarr(const Image3d<T>& image, const std::string& path, const OmeZarrWriteOptions& options) {
-  if (image.GetVoxelCount() == 0) io::Fail(path, "an empty image is not written");
+// Writes a store beside `path` with `write(folder)` and puts it in place;
+// on failure the half-written store goes and `path` stays as it was.
+template <class Write>
+void WriteStore(const std::string& path, const OmeZarrWriteOptions& options, Write write) {
   if (options.chunk < 1 || options.chunk > 1024) io::Fail(path, "chunks must be 1 to 1024 voxels a side");
   const fs::path target = fs::path(path).lexically_normal();
   const fs::path temporary = target.string() + ".orv-" + std::to_string(::getpid());
@@ -154,46 +265,124 @@ void WriteOmeZarr(const Image3d<T>& image, const std::string& path, const OmeZar
   try {
     MakeFolder(temporary);
     zarr::WriteJson((temporary / ".zgroup").string(), Json{{"zarr_format", 2}});
-    // Voxel sizes in microns; an undefined resolution counts as 1 micron.
-    double voxel[3];  // x, y, z
-    for (unsigned a = 0; a < 3; ++a) {
-      const float res = image.GetResolution().GetRes()[a];
-      voxel[a] = res > 0 && std::isfinite(res) ? 1.0 / res : 1.0;
-    }
-    const Vector3d<float> offset = image.GetOffset();
-    Json datasets = Json::array();
-    const Image3d<T>* level = &image;
-    Image3d<T> reduced;
-    for (unsigned l = 0;; ++l) {
-      WriteLevel(*level, temporary / std::to_string(l), options);
-      const Json scale = {voxel[2], voxel[1], voxel[0]};
-      const Json translation = {offset.z + voxel[2] / 2, offset.y + voxel[1] / 2, offset.x + voxel[0] / 2};
-      datasets.push_back({{"path", std::to_string(l)},
-                          {"coordinateTransformations",
-                           {{{"type", "scale"}, {"scale", scale}}, {{"type", "translation"}, {"translation", translation}}}}});
-      const Vector3d<unsigned> n = level->GetSize();
-      if (n.x <= kTopSide && n.y <= kTopSide && n.z <= kTopSide) break;
-      // x and y halve; z too once a voxel is about as deep as it is wide.
-      const Vector3d<unsigned> factor(n.x > 1 ? 2 : 1, n.y > 1 ? 2 : 1,
-                                      n.z > 1 && voxel[2] < 1.5 * voxel[0] ? 2 : 1);
-      reduced = ReduceLevel(*level, factor, options.labels);
-      level = &reduced;
-      for (unsigned a = 0; a < 3; ++a) voxel[a] *= factor[a];
-    }
-    Json axes = Json::array();
-    for (const char* axis : {"z", "y", "x"}) axes.push_back({{"name", axis}, {"type", "space"}, {"unit", "micrometer"}});
-    Json attrs = {{"multiscales",
-                   {{{"version", "0.4"},
-                     {"name", target.filename().string()},
-                     {"axes", axes},
-                     {"datasets", datasets},
-                     {"type", options.labels ? "nearest" : "mean"}}}}};
-    if (options.labels) attrs["image-label"] = {{"version", "0.4"}, {"colors", Json::array()}};
-    zarr::WriteJson((temporary / ".zattrs").string(), attrs);
+    write(temporary, target.filename().string());
     PutInPlace(temporary, target);
   } catch (...) {
     fs::remove_all(temporary, error);
     throw;
+  }
+}
+
+// The levels after the first, each made from the one written before it
+// (read back through the chunk cache, so memory stays within its budget),
+// chunk by chunk on the workers.
+template <class T>
+void WriteReducedLevels(const fs::path& store, const std::string& name, Vector3d<unsigned> size,
+                        Multiscales& levels, const OmeZarrWriteOptions& options) {
+  for (unsigned l = 1; !IsTop(size); ++l) {
+    const Vector3d<unsigned> factor = NextFactor(size, levels.Voxel());
+    levels.Add(factor);
+    levels.Write(store, name, options.labels);
+    const std::shared_ptr<ChunkedImage> written = OpenOmeZarr(store.string());
+    const Vector3d<unsigned> finer = size;
+    size = Reduced(size, factor);
+    const LevelArray<T> array(store / std::to_string(l), size, options);
+    const unsigned c = options.chunk;
+    RunOnChunkWorkers(array.ChunkCount(), [&](std::size_t n) {
+      const Vector3d<unsigned> chunk = array.ChunkAt(n);
+      // The finer voxels under this chunk, reduced.
+      Vector3d<unsigned> first, span, origin;
+      for (unsigned a = 0; a < 3; ++a) {
+        origin[a] = chunk[a] * c;
+        first[a] = origin[a] * factor[a];
+        span[a] = std::min(c * factor[a], finer[a] - first[a]);
+      }
+      Image3d<T> under, reduced;
+      written->ReadBoxHere(l - 1, 0, 0, first, span, under);
+      reduced.MakeRoomUninitialized(Reduced(span, factor));
+      ReducePlanes(under, factor, options.labels, reduced, 0, reduced.GetSize().z);
+      array.Write(chunk, reduced, origin);
+    });
+  }
+  levels.Add(Vector3d<unsigned>(1, 1, 1));
+  levels.Write(store, name, options.labels);
+}
+
+}  // namespace
+
+template <class T>
+void WriteOmeZarr(const Image3d<T>& image, const std::string& path, const OmeZarrWriteOptions& options) {
+  if (image.GetVoxelCount() == 0) io::Fail(path, "an empty image is not written");
+  WriteStore(path, options, [&](const fs::path& store, const std::string& name) {
+    // Every level is reduced in memory from the one before.
+    Multiscales levels(image.GetOffset(), image.GetResolution());
+    const Image3d<T>* level = &image;
+    Image3d<T> reduced;
+    for (unsigned l = 0;; ++l) {
+      WriteLevel(*level, store / std::to_string(l), options);
+      const Vector3d<unsigned> n = level->GetSize();
+      if (IsTop(n)) break;
+      const Vector3d<unsigned> factor = NextFactor(n, levels.Voxel());
+      levels.Add(factor);
+      reduced = ReduceLevel(*level, factor, options.labels);
+      level = &reduced;
+    }
+    levels.Add(Vector3d<unsigned>(1, 1, 1));
+    levels.Write(store, name, options.labels);
+  });
+}
+
+namespace {
+
+// Level 0 slab by slab: one chunk's depth of planes at a time (the only
+// planes held).
+template <class T>
+void WriteLevelFromPlanes(io::PlaneStream<T>& planes, const fs::path& folder, const OmeZarrWriteOptions& options,
+                          const ProgressCallback& progress, const std::string& input) {
+  const io::ImageInfo& info = planes.Info();
+  const LevelArray<T> array(folder, info.size, options);
+  const unsigned c = options.chunk;
+  Image3d<T> slab;
+  for (unsigned k = 0; k < array.Grid().z; ++k) {
+    const unsigned z0 = k * c, depth = std::min(c, info.size.z - z0);
+    slab.MakeRoomUninitialized(Vector3d<unsigned>(info.size.x, info.size.y, depth));
+    for (unsigned z = 0; z < depth; ++z) planes.Next(&slab.GetVoxel(0, 0, z));
+    const std::size_t across = std::size_t(array.Grid().x) * array.Grid().y;
+    RunOnChunkWorkers(across, [&](std::size_t n) {
+      const Vector3d<unsigned> chunk(unsigned(n % array.Grid().x), unsigned(n / array.Grid().x), k);
+      array.Write(chunk, slab, Vector3d<unsigned>(0, 0, z0));
+    });
+    if (progress && !progress(double(z0 + depth) / info.size.z))
+      throw ReadCancelled("'" + input + "': converting cancelled");
+  }
+}
+
+template <class T>
+void ConvertFile(const std::string& input, const std::string& path, const ReadOptions& read,
+                 const OmeZarrWriteOptions& options, const ProgressCallback& progress) {
+  io::PlaneStream<T> planes(input, read);
+  const io::ImageInfo& info = planes.Info();
+  if (std::uint64_t(info.size.x) * info.size.y * info.size.z == 0) io::Fail(input, "an empty image is not written");
+  WriteStore(path, options, [&](const fs::path& store, const std::string& name) {
+    WriteLevelFromPlanes(planes, store / "0", options, progress, input);
+    Multiscales levels(info.offset, info.resolution);
+    WriteReducedLevels<T>(store, name, info.size, levels, options);
+  });
+}
+
+}  // namespace
+
+void ConvertToOmeZarr(const std::string& input, const std::string& path, const ReadOptions& read,
+                      const OmeZarrWriteOptions& options, const ProgressCallback& progress) {
+  switch (ReadImageType(input, read)) {
+    case VOXEL_UCHAR: return options.labels ? ConvertFile<unsigned int>(input, path, read, options, progress)
+                                            : ConvertFile<unsigned char>(input, path, read, options, progress);
+    case VOXEL_USHORT: return options.labels ? ConvertFile<unsigned int>(input, path, read, options, progress)
+                                             : ConvertFile<unsigned short>(input, path, read, options, progress);
+    case VOXEL_INT: return options.labels ? ConvertFile<unsigned int>(input, path, read, options, progress)
+                                          : ConvertFile<int>(input, path, read, options, progress);
+    case VOXEL_FLOAT: return ConvertFile<float>(input, path, read, options, progress);
+    default: io::Fail(input, "RGB images are not written as OME-Zarr (save them as TIFF, ICS or BIX)");
   }
 }
 

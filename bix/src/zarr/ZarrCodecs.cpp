@@ -80,38 +80,45 @@ void DecodeChunk(const Codec& codec, const unsigned char* stored, std::size_t si
   }
 }
 
-std::vector<unsigned char> EncodeChunk(const Codec& codec, const unsigned char* bytes, std::size_t size,
-                                       std::size_t typeSize, const std::string& name) {
-  std::vector<unsigned char> out;
-  if (codec.id.empty()) return std::vector<unsigned char>(bytes, bytes + size);
+// The output buffer grows to the bound once and is reused: fresh memory
+// per chunk costs page faults and zeroing comparable to the compression.
+void EncodeChunk(const Codec& codec, const unsigned char* bytes, std::size_t size, std::size_t typeSize,
+                 std::vector<unsigned char>& out, const std::string& name) {
+  auto room = [&out](std::size_t bound) {
+    if (out.size() < bound) out.resize(bound);
+  };
+  std::size_t made = 0;
+  if (codec.id.empty()) {
+    out.assign(bytes, bytes + size);
+    return;
+  }
   if (codec.id == "blosc") {
-    out.resize(size + BLOSC_MAX_OVERHEAD);
-    const int made = blosc_compress_ctx(codec.level, codec.shuffle, typeSize, size, bytes, out.data(), out.size(),
-                                        codec.cname.c_str(), static_cast<std::size_t>(codec.blocksize), 1);
-    if (made <= 0) io::Fail(name, "blosc cannot compress the chunk with '" + codec.cname + "'");
-    out.resize(static_cast<std::size_t>(made));
+    room(size + BLOSC_MAX_OVERHEAD);
+    const int n = blosc_compress_ctx(codec.level, codec.shuffle, typeSize, size, bytes, out.data(), out.size(),
+                                     codec.cname.c_str(), static_cast<std::size_t>(codec.blocksize), 1);
+    if (n <= 0) io::Fail(name, "blosc cannot compress the chunk with '" + codec.cname + "'");
+    made = static_cast<std::size_t>(n);
   } else if (codec.id == "zstd") {
-    out.resize(ZSTD_compressBound(size));
-    const std::size_t made = ZSTD_compress(out.data(), out.size(), bytes, size, codec.level);
+    room(ZSTD_compressBound(size));
+    made = ZSTD_compress(out.data(), out.size(), bytes, size, codec.level);
     if (ZSTD_isError(made)) io::Fail(name, std::string("zstd cannot compress the chunk: ") + ZSTD_getErrorName(made));
-    out.resize(made);
   } else if (codec.id == "zlib" || codec.id == "gzip") {
     z_stream z{};
     if (deflateInit2(&z, codec.level, Z_DEFLATED, codec.id == "gzip" ? 15 + 16 : 15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
       io::Fail(name, "zlib cannot start");
-    out.resize(deflateBound(&z, static_cast<uLong>(size)));
+    room(deflateBound(&z, static_cast<uLong>(size)));
     z.next_in = const_cast<unsigned char*>(bytes);
     z.avail_in = static_cast<uInt>(size);
     z.next_out = out.data();
     z.avail_out = static_cast<uInt>(out.size());
     const int result = deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
+    made = z.total_out;
     deflateEnd(&z);
     if (result != Z_STREAM_END) io::Fail(name, "zlib cannot compress the chunk");
   } else {
     io::Fail(name, "unknown compressor '" + codec.id + "'");
   }
-  return out;
+  out.resize(made);
 }
 
 }  // namespace bix::zarr

@@ -26,9 +26,10 @@ struct Codec {
 void DecodeChunk(const Codec& codec, const unsigned char* stored, std::size_t storedSize, std::size_t expected,
                  std::vector<unsigned char>& out, const std::string& name);
 
-// Encodes `bytes` (samples of `typeSize` bytes) as `codec` stores them.
-std::vector<unsigned char> EncodeChunk(const Codec& codec, const unsigned char* bytes, std::size_t size,
-                                       std::size_t typeSize, const std::string& name);
+// Encodes `bytes` (samples of `typeSize` bytes) as `codec` stores them,
+// into `out` (whose memory is reused).
+void EncodeChunk(const Codec& codec, const unsigned char* bytes, std::size_t size, std::size_t typeSize,
+                 std::vector<unsigned char>& out, const std::string& name);
 
 }  // namespace bix::zarr
 
