@@ -4,8 +4,10 @@
 // chunk cache and workers behind every chunked image.
 
 #include "io_test_support.h"
+#include "tiff_test_files.h"
 
 #include <bix/ChunkedImage.h>
+#include <bix/MappedImage.h>
 #include <bix/OmeZarr.h>
 
 #include <atomic>
@@ -237,4 +239,47 @@ TEST(ZarrConvert, AFileConvertedPlaneByPlaneGivesTheStoreAnImageInMemoryGives) {
                                      [&](double) { return ++calls < 2; }),
                bix::ReadCancelled);
   EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.tif", "memory.zarr", "streamed.zarr"}));
+}
+
+TEST(MappedImages, UncompressedTiffAndBixOpenLazilyAndOthersAreRefusedSayingWhy) {
+  ScratchDir dir;
+  const bix::Resolution res(Vector3d<float>(2, 2, 0.5f));
+  const auto image = MakeImage<unsigned short>(Vector3d<unsigned>(300, 270, 20), Vector3d<float>(1, 2, 3), res);
+  image.SaveImage(dir / "plain.tif", bix::FORMAT_TIFF, false);
+  image.SaveImage(dir / "plain.bix", bix::FORMAT_BIX, false);
+  for (const char* file : {"plain.tif", "plain.bix"}) {
+    SCOPED_TRACE(file);
+    const auto mapped = bix::OpenMappedImage(dir / file);
+    ASSERT_EQ(mapped->Levels(), 1u);
+    EXPECT_EQ(mapped->Type(), bix::VOXEL_USHORT);
+    EXPECT_EQ(mapped->Level(0).chunk, Vector3d<unsigned>(256, 256, 16));
+    EXPECT_EQ(mapped->Level(0).voxelSize, Vector3d<float>(0.5f, 0.5f, 2));
+    Image3d<unsigned short> whole, box;
+    mapped->ReadBox(0, 0, 0, Vector3d<unsigned>(0, 0, 0), Vector3d<unsigned>(300, 270, 20), whole);
+    EXPECT_TRUE(SameVoxels(whole, image));
+    EXPECT_EQ(whole.GetOffset(), image.GetOffset());
+    mapped->ReadBox(0, 0, 0, Vector3d<unsigned>(250, 260, 15), Vector3d<unsigned>(50, 10, 5), box);
+    EXPECT_EQ(box.GetVoxel(7, 3, 2), image.GetVoxel(257, 263, 17));
+  }
+  // A BigTIFF written by libtiff, several strips a page, one after another.
+  iotest::TiffPage page;
+  page.width = 40;
+  page.height = 30;
+  page.bits = 16;
+  page.rowsPerStrip = 7;
+  ASSERT_TRUE(iotest::WriteTiffFile(dir / "big.tif", "w8", iotest::Pages(3, page)));
+  const auto big = bix::OpenMappedImage(dir / "big.tif");
+  Image3d<unsigned short> corner;
+  big->ReadBox(0, 0, 0, Vector3d<unsigned>(39, 29, 2), Vector3d<unsigned>(1, 1, 1), corner);
+  EXPECT_EQ(corner.GetVoxel(0, 0, 0), static_cast<unsigned short>(iotest::DefaultValue(2, 39, 29, 0)));
+  image.SaveImage(dir / "packed.tif", bix::FORMAT_TIFF, true);
+  EXPECT_EQ(ErrorOf([&] { bix::OpenMappedImage(dir / "packed.tif"); }),
+            "'" + (dir / "packed.tif") + "': cannot be mapped: its pages are compressed");
+  image.SaveImage(dir / "packed.bix", bix::FORMAT_BIX, true);
+  EXPECT_EQ(ErrorOf([&] { bix::OpenMappedImage(dir / "packed.bix"); }),
+            "'" + (dir / "packed.bix") + "': cannot be mapped: its voxels are compressed");
+  MakeImage<bix::RGB_generic<unsigned char>>(Vector3d<unsigned>(4, 4, 2), {}, res).SaveImage(dir / "rgb.tif",
+                                                                                          bix::FORMAT_TIFF, false);
+  EXPECT_EQ(ErrorOf([&] { bix::OpenMappedImage(dir / "rgb.tif"); }),
+            "'" + (dir / "rgb.tif") + "': cannot be mapped: only gray images of one channel are");
 }

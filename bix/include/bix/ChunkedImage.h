@@ -73,7 +73,10 @@ public:
   template <class T>
   void ReadBox(unsigned level, unsigned t, unsigned c, const Vector3d<unsigned>& first, const Vector3d<unsigned>& size,
                Image3d<T>& out) const;
-  // The same on the calling thread alone, for work that runs on a worker.
+  // The same on the calling thread alone, for bulk work that runs on a
+  // worker (making the next level of a pyramid): chunks the cache does not
+  // hold are decoded into this thread's own buffer and not kept, since such
+  // work reads each chunk once.
   template <class T>
   void ReadBoxHere(unsigned level, unsigned t, unsigned c, const Vector3d<unsigned>& first,
                    const Vector3d<unsigned>& size, Image3d<T>& out) const;

@@ -155,7 +155,7 @@ void ChunkedImage::ReadBoxOn(bool workers, unsigned level, unsigned t, unsigned 
   // it would push out what a viewer uses, and fresh chunk buffers cost as
   // much in page faults as the decoding.
   const double chunkBytes = double(l.chunk.x) * l.chunk.y * l.chunk.z * zarr::VoxelTypeBytes(m_type);
-  const bool pastCache = chunkBytes * keys.size() > double(SharedChunkCache().Budget()) / 4;
+  const bool pastCache = !workers || chunkBytes * keys.size() > double(SharedChunkCache().Budget()) / 4;
   const io::PagePrefault prefault(box.GetFirstVoxelAddr(), box.GetVoxelCount() * sizeof(T));
   auto copy = [&](std::size_t n) {
     if (pastCache) {
