@@ -6,6 +6,8 @@
 
 #include <bix/bix.h>
 
+#include "bench_stacks.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -23,22 +25,8 @@ using Stack = bix::Image3d<unsigned short>;
 
 constexpr unsigned kSlices = 512;
 
-// Smooth structure plus a little noise, like a microscope stack, so that
-// compression meets data of realistic entropy.
 const Stack& BigStack() {
-  static const Stack stack = [] {
-    const bix::Resolution res(bix::Vector3d<float>(5, 5, 1));
-    Stack s(bix::Vector3d<unsigned>(1024, 1024, kSlices), nullptr, &res);
-    std::uint32_t state = 12345;
-    unsigned short* v = s.GetFirstVoxelAddr();
-    for (unsigned z = 0; z < kSlices; ++z)
-      for (unsigned y = 0; y < 1024; ++y)
-        for (unsigned x = 0; x < 1024; ++x) {
-          state = state * 1664525u + 1013904223u;
-          *v++ = static_cast<unsigned short>(1000 + ((x + y + 2 * z) & 1023) + (state >> 26));
-        }
-    return s;
-  }();
+  static const Stack stack = MicroscopeLikeStack(kSlices, 1);
   return stack;
 }
 

@@ -12,6 +12,8 @@
 #include <bix/OmeZarr.h>
 #include <bix/bix.h>
 
+#include "bench_stacks.h"
+
 #include <benchmark/benchmark.h>
 
 #include <blosc.h>
@@ -31,20 +33,7 @@ namespace {
 namespace fs = std::filesystem;
 using Stack = bix::Image3d<unsigned short>;
 
-// Smooth structure plus a little noise, as in the file benchmarks.
-Stack MakeStack(unsigned slices) {
-  const bix::Resolution res(bix::Vector3d<float>(5, 5, 5));
-  Stack s(bix::Vector3d<unsigned>(1024, 1024, slices), nullptr, &res);
-  std::uint32_t state = 12345;
-  unsigned short* v = s.GetFirstVoxelAddr();
-  for (unsigned z = 0; z < slices; ++z)
-    for (unsigned y = 0; y < 1024; ++y)
-      for (unsigned x = 0; x < 1024; ++x) {
-        state = state * 1664525u + 1013904223u;
-        *v++ = static_cast<unsigned short>(1000 + ((x + y + 2 * z) & 1023) + (state >> 26));
-      }
-  return s;
-}
+Stack MakeStack(unsigned slices) { return MicroscopeLikeStack(slices, 5); }
 
 // Where the stores go: ORV_ZARR_BENCH_DIR (kept), or a temporary folder
 // removed at exit.
