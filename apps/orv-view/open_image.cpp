@@ -154,14 +154,6 @@ orv::orv_OrthoscopeFrame* MakeViewer(std::unique_ptr<bix::Image3d<T>> image, con
   return frame;
 }
 
-// The channels and time point the command line chose.
-bix::ReadOptions ReadOptionsOf(const ViewerOptions& options) {
-  bix::ReadOptions read;
-  read.channels = options.channels;
-  read.timePoint = options.timePoint;
-  return read;
-}
-
 template <class T>
 orv::orv_OrthoscopeFrame* OpenFile(const ViewerOptions& options, bool zSpacingAssumed,
                                    const bix::ProgressCallback& given) {

@@ -227,6 +227,13 @@ std::string Usage() {
          "  --version           show the version\n";
 }
 
+bix::ReadOptions ReadOptionsOf(const ViewerOptions& options) {
+  bix::ReadOptions read;
+  read.channels = options.channels;
+  read.timePoint = options.timePoint;
+  return read;
+}
+
 std::string NoDisplayMessage() {
   return "orv-view needs a display to draw on, also for --snapshot, and DISPLAY is not set.\n"
          "Without a screen, run it under a virtual X server:\n"

@@ -3,6 +3,7 @@
 
 #include "batch_options.h"
 
+#include <bix/ImageIO.h>
 #include <bix/Vector3d.h>
 
 #include <string>
@@ -33,6 +34,10 @@ struct ViewerOptions {
   // A script's run: it saves something and ends, with no box waiting for a click.
   bool Scripted() const { return !snapshot.empty() || !snapshot3d.empty() || saves.Any(); }
 };
+
+// The channels and time point the command line chose, as the image library
+// takes them.
+bix::ReadOptions ReadOptionsOf(const ViewerOptions& options);
 
 // The volume frame's menu offset of a preset view name ("x+" 0 to "z-" 5);
 // -1 for any other name.

@@ -5,9 +5,10 @@
 
 namespace orvview {
 
-// Whether the command line asks only to save an image file's data as
-// OME-Zarr ("orv-view IN --save-data OUT.zarr" and nothing else): that is a
-// conversion, done without a viewer, a display or the whole image in memory.
+// Whether the command line asks only to save a gray image's data as
+// OME-Zarr ("orv-view IN --save-data OUT.zarr" and nothing else, IN a file
+// or a store): that is a conversion, done without a viewer, a display or the
+// whole image in memory.
 bool IsZarrConversion(const ViewerOptions& options);
 
 // Converts the image plane by plane (bix::ConvertToOmeZarr), saying on

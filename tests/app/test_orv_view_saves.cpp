@@ -171,11 +171,15 @@ TEST(OrvViewZarrConversion, SavingDataAsOmeZarrAloneConvertsPlaneByPlane) {
   const bix::Resolution res(bix::Vector3d<float>(1, 1, 1));
   const auto image = iotest::MakeImage<unsigned short>(bix::Vector3d<unsigned>(50, 40, 9), {}, res);
   image.SaveImage(dir / "in.tif");
+  image.SaveImage(dir / "in.zarr");
+  iotest::MakeImage<bix::RGB_generic<unsigned char>>(bix::Vector3d<unsigned>(5, 4, 3), {}, res).SaveImage(dir / "rgb.tif");
   const struct {
     std::vector<std::string> args;
     bool conversion;
   } cases[] = {
       {{dir / "in.tif", "--save-data", dir / "out.zarr"}, true},
+      {{dir / "in.zarr", "--save-data", dir / "out.zarr"}, true},
+      {{dir / "rgb.tif", "--save-data", dir / "out.zarr"}, false},
       {{dir / "in.tif", "--save-data", dir / "out.bix"}, false},
       {{dir / "in.tif", "--save-data", dir / "out.zarr", "--save-view", dir / "v.tif"}, false},
       {{dir / "in.tif", "--save-data", dir / "out.zarr", "--voxel-size", "1,1,2"}, false},
@@ -192,6 +196,13 @@ TEST(OrvViewZarrConversion, SavingDataAsOmeZarrAloneConvertsPlaneByPlane) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "orv-view: " + (dir / "in.tif") + " saved as OME-Zarr to " + (dir / "out.zarr") + "\n");
   bix::Image3d<unsigned short> back;
+  bix::ReadImage(dir / "out.zarr", back);
+  EXPECT_TRUE(iotest::SameVoxels(back, image));
+  // A store re-chunked the same way.
+  ASSERT_EQ(ParseOptions(cases[1].args, options), "");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(orvview::RunZarrConversion(options), 0);
+  testing::internal::GetCapturedStdout();
   bix::ReadImage(dir / "out.zarr", back);
   EXPECT_TRUE(iotest::SameVoxels(back, image));
   options.image = dir / "missing.tif";

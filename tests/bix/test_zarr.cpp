@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <mutex>
 #include <thread>
+#include <type_traits>
 
 using namespace iotest;
 using bix::Image3d;
@@ -33,8 +34,9 @@ std::string ErrorOf(const std::function<void()>& action) {
 
 template <class T>
 class ZarrRoundTrip : public ::testing::Test {};
-using GrayTypes = ::testing::Types<unsigned char, unsigned short, int, float>;
-TYPED_TEST_SUITE(ZarrRoundTrip, GrayTypes);
+using VoxelTypes = ::testing::Types<unsigned char, unsigned short, int, float, bix::RGB_generic<unsigned char>,
+                                    bix::RGB_generic<unsigned short>>;
+TYPED_TEST_SUITE(ZarrRoundTrip, VoxelTypes);
 
 }  // namespace
 
@@ -58,6 +60,15 @@ TYPED_TEST(ZarrRoundTrip, SavedImagesReadBackExactlyWithTheirPlaceInMicrons) {
   EXPECT_EQ(back.GetSize(), Vector3d<unsigned>(8, 6, 4));
   EXPECT_EQ(std::memcmp(&back.GetVoxel(0, 0, 0), &image.GetVoxel(12, 1, 1), sizeof(TypeParam)), 0);
   EXPECT_EQ(dir.List(), std::vector<std::string>{"a.zarr"}) << "nothing is left beside the store";
+  if constexpr (!std::is_arithmetic_v<TypeParam>) {
+    // RGB is a channel axis: one channel reads as gray.
+    EXPECT_EQ(bix::OpenOmeZarr(dir / "a.zarr")->Channels(), 3u);
+    bix::ReadOptions green;
+    green.channels = {2};
+    Image3d<typename TypeParam::component_type> channel;
+    bix::ReadImage(dir / "a.zarr", channel, bix::ProgressCallback(), green);
+    EXPECT_EQ(channel.GetVoxel(3, 2, 1), back.GetVoxel(3, 2, 1).green);
+  }
 }
 
 TEST(ZarrPyramid, LevelsHalveUntilOneChunkHoldsThemAveragingIntensitiesAndSamplingLabels) {
@@ -233,6 +244,16 @@ TEST(ZarrConvert, AFileConvertedPlaneByPlaneGivesTheStoreAnImageInMemoryGives) {
     memory->ReadBox(l, 0, 0, Vector3d<unsigned>(0, 0, 0), memory->Level(l).size, b);
     EXPECT_TRUE(SameVoxels(a, b)) << "level " << l;
   }
+  // A level of a store written again as a store of its own, chunk by chunk.
+  bix::WriteOmeZarr(*memory, 1, 0, 0, dir / "level1.zarr", small);
+  const auto level1 = bix::OpenOmeZarr(dir / "level1.zarr");
+  EXPECT_EQ(level1->Level(0).size, memory->Level(1).size);
+  EXPECT_EQ(level1->Level(0).offset, memory->Level(1).offset);
+  Image3d<unsigned short> a, b;
+  level1->ReadBox(0, 0, 0, Vector3d<unsigned>(0, 0, 0), level1->Level(0).size, a);
+  memory->ReadBox(1, 0, 0, Vector3d<unsigned>(0, 0, 0), memory->Level(1).size, b);
+  EXPECT_TRUE(SameVoxels(a, b));
+  std::filesystem::remove_all(dir / "level1.zarr");
   // Cancelled half way: nothing is left of the new store.
   unsigned calls = 0;
   EXPECT_THROW(bix::ConvertToOmeZarr(dir / "in.tif", dir / "cancelled.zarr", bix::ReadOptions(), small,

@@ -46,7 +46,8 @@ struct OmeZarrWriteOptions {
   bool labels = false;        // a label image: reduced by taking a voxel, "image-label" metadata
 };
 
-// Writes `image` as NGFF 0.4 OME-Zarr: level 0 as it is, then levels
+// Writes `image` as NGFF 0.4 OME-Zarr (RGB images with red, green and blue
+// along a channel axis): level 0 as it is, then levels
 // reduced by 2 in x and y (and in z once the voxels are about as deep as
 // they are wide) until one fits in a 256-voxel cube, averaged for
 // intensities and sampled for labels; chunks of options.chunk voxels,
@@ -69,9 +70,17 @@ BIX_EXPORT void ConvertToOmeZarr(const std::string& input, const std::string& pa
                                  const OmeZarrWriteOptions& options = OmeZarrWriteOptions(),
                                  const ProgressCallback& progress = ProgressCallback());
 
+// Writes channel `c` at time point `t` of one level of a chunked image (a
+// store being re-chunked, a mapped file) as OME-Zarr with the pyramid
+// WriteOmeZarr makes, chunk by chunk: each chunk of the source is read once,
+// past the cache, so memory stays within the workers' blocks and the cache's
+// budget. Gray images only. Raises IOException.
+BIX_EXPORT void WriteOmeZarr(const ChunkedImage& source, unsigned level, unsigned t, unsigned c,
+                             const std::string& path, const OmeZarrWriteOptions& options = OmeZarrWriteOptions());
+
 #define BIX_DECLARE_WRITE_OMEZARR(T) \
   extern template BIX_EXPORT void WriteOmeZarr<T>(const Image3d<T>&, const std::string&, const OmeZarrWriteOptions&);
-BIX_FOR_EACH_GRAY_TYPE(BIX_DECLARE_WRITE_OMEZARR)
+BIX_FOR_EACH_VOXEL_TYPE(BIX_DECLARE_WRITE_OMEZARR)
 BIX_DECLARE_WRITE_OMEZARR(unsigned int)
 #undef BIX_DECLARE_WRITE_OMEZARR
 

@@ -112,22 +112,30 @@ Image3d<T> ReduceLevel(const Image3d<T>& in, const Vector3d<unsigned>& factor, b
   return out;
 }
 
-// One level's array: its ".zarray", the folders of its chunks ("k/j/i"),
-// and each chunk written from a chunk-sized block.
+// One level's array: its ".zarray", the folders of its chunks ("k/j/i",
+// after the channel with a channel axis), and each chunk written from a
+// chunk-sized block.
 template <class T>
 class LevelArray {
 public:
-  LevelArray(const fs::path& folder, const Vector3d<unsigned>& size, const OmeZarrWriteOptions& options)
-      : m_folder(folder), m_size(size), m_chunk(options.chunk) {
+  // `channels` 0: no channel axis (z, y, x); else that many along c first.
+  LevelArray(const fs::path& folder, const Vector3d<unsigned>& size, unsigned channels,
+             const OmeZarrWriteOptions& options)
+      : m_folder(folder), m_size(size), m_chunk(options.chunk), m_channels(channels) {
     m_codec.id = "blosc";
     m_codec.cname = options.cname;
     m_codec.level = options.clevel;
     m_codec.shuffle = 1;
     MakeFolder(folder);
     const unsigned c = m_chunk;
+    Json shape = {size.z, size.y, size.x}, chunks = {c, c, c};
+    if (channels) {
+      shape.insert(shape.begin(), channels);
+      chunks.insert(chunks.begin(), 1);
+    }
     const Json meta = {{"zarr_format", 2},
-                       {"shape", {size.z, size.y, size.x}},
-                       {"chunks", {c, c, c}},
+                       {"shape", shape},
+                       {"chunks", chunks},
                        {"dtype", DtypeOf<T>()},
                        {"compressor",
                         {{"id", "blosc"}, {"cname", m_codec.cname}, {"clevel", m_codec.level}, {"shuffle", 1},
@@ -138,8 +146,9 @@ public:
                        {"dimension_separator", "/"}};
     zarr::WriteJson((folder / ".zarray").string(), meta);
     m_grid = Vector3d<unsigned>((size.x + c - 1) / c, (size.y + c - 1) / c, (size.z + c - 1) / c);
-    for (unsigned k = 0; k < m_grid.z; ++k)
-      for (unsigned j = 0; j < m_grid.y; ++j) MakeFolder(folder / std::to_string(k) / std::to_string(j));
+    for (unsigned ch = 0; ch < std::max(channels, 1u); ++ch)
+      for (unsigned k = 0; k < m_grid.z; ++k)
+        for (unsigned j = 0; j < m_grid.y; ++j) MakeFolder(ChunkFolder(ch) / std::to_string(k) / std::to_string(j));
   }
   const Vector3d<unsigned>& Grid() const { return m_grid; }
   std::size_t ChunkCount() const { return std::size_t(m_grid.x) * m_grid.y * m_grid.z; }
@@ -148,9 +157,10 @@ public:
     return Vector3d<unsigned>(unsigned(n % m_grid.x), unsigned(n / m_grid.x % m_grid.y),
                               unsigned(n / m_grid.x / m_grid.y));
   }
-  // Writes chunk (i, j, k) from the voxels of `image` whose voxel (0, 0, 0)
-  // is the level's voxel `origin`; zero past the level's edges.
-  void Write(const Vector3d<unsigned>& chunk, const Image3d<T>& image, const Vector3d<unsigned>& origin) const {
+  // Writes chunk (i, j, k) of channel `ch` from the voxels of `image` whose
+  // voxel (0, 0, 0) is the level's voxel `origin`; zero past the level's edges.
+  void Write(unsigned ch, const Vector3d<unsigned>& chunk, const Image3d<T>& image,
+             const Vector3d<unsigned>& origin) const {
     const unsigned c = m_chunk;
     // Buffers of each worker, reused from chunk to chunk.
     thread_local std::vector<T> block;
@@ -164,7 +174,7 @@ public:
       for (unsigned y = 0; y < h; ++y)
         std::memcpy(&block[(std::size_t(z) * c + y) * c],
                     &image.GetVoxel(x0 - origin.x, y0 + y - origin.y, z0 + z - origin.z), w * sizeof(T));
-    const fs::path file = m_folder / std::to_string(chunk.z) / std::to_string(chunk.y) / std::to_string(chunk.x);
+    const fs::path file = ChunkFolder(ch) / std::to_string(chunk.z) / std::to_string(chunk.y) / std::to_string(chunk.x);
     zarr::EncodeChunk(m_codec, reinterpret_cast<const unsigned char*>(block.data()), block.size() * sizeof(T),
                       sizeof(T), stored, file);
     io::PosixFile out(file.string(), io::PosixFile::WRITE, file.string());
@@ -173,19 +183,27 @@ public:
   }
 
 private:
+  fs::path ChunkFolder(unsigned ch) const { return m_channels ? m_folder / std::to_string(ch) : m_folder; }
+
   fs::path m_folder;
   Vector3d<unsigned> m_size;
   unsigned m_chunk;
+  unsigned m_channels;
   zarr::Codec m_codec;
   Vector3d<unsigned> m_grid;
 };
 
-// Writes a whole level held in memory.
+// Writes a whole level held in memory, one image per channel (a channel
+// axis when there are several).
 template <class T>
-void WriteLevel(const Image3d<T>& image, const fs::path& folder, const OmeZarrWriteOptions& options) {
-  const LevelArray<T> array(folder, image.GetSize(), options);
-  RunOnChunkWorkers(array.ChunkCount(),
-                    [&](std::size_t n) { array.Write(array.ChunkAt(n), image, Vector3d<unsigned>(0, 0, 0)); });
+void WriteLevel(const std::vector<const Image3d<T>*>& channels, const fs::path& folder,
+                const OmeZarrWriteOptions& options) {
+  const unsigned count = static_cast<unsigned>(channels.size());
+  const LevelArray<T> array(folder, channels[0]->GetSize(), count > 1 ? count : 0, options);
+  RunOnChunkWorkers(array.ChunkCount() * count, [&](std::size_t n) {
+    const unsigned ch = unsigned(n / array.ChunkCount());
+    array.Write(ch, array.ChunkAt(n % array.ChunkCount()), *channels[ch], Vector3d<unsigned>(0, 0, 0));
+  });
 }
 
 // The reduction from one level to the next: x and y halve; z too once a
@@ -199,7 +217,9 @@ bool IsTop(const Vector3d<unsigned>& n) { return n.x <= kTopSide && n.y <= kTopS
 // The metadata of a store's levels: voxel sizes and the image's place.
 class Multiscales {
 public:
-  Multiscales(const Vector3d<float>& offset, const Resolution& resolution) : m_offset(offset) {
+  // `channelAxis`: the levels have a channel axis before z, y and x.
+  Multiscales(const Vector3d<float>& offset, const Resolution& resolution, bool channelAxis = false)
+      : m_offset(offset), m_channelAxis(channelAxis) {
     // An undefined resolution counts as 1 micron per voxel.
     for (unsigned a = 0; a < 3; ++a) {
       const float res = resolution.GetRes()[a];
@@ -209,8 +229,12 @@ public:
   const double* Voxel() const { return m_voxel; }
   // Adds the level just written and moves on to the next one's voxel size.
   void Add(const Vector3d<unsigned>& factorToNext) {
-    const Json scale = {m_voxel[2], m_voxel[1], m_voxel[0]};
-    const Json translation = {m_offset.z + m_voxel[2] / 2, m_offset.y + m_voxel[1] / 2, m_offset.x + m_voxel[0] / 2};
+    Json scale = {m_voxel[2], m_voxel[1], m_voxel[0]};
+    Json translation = {m_offset.z + m_voxel[2] / 2, m_offset.y + m_voxel[1] / 2, m_offset.x + m_voxel[0] / 2};
+    if (m_channelAxis) {
+      scale.insert(scale.begin(), 1);
+      translation.insert(translation.begin(), 0);
+    }
     m_datasets.push_back({{"path", std::to_string(m_datasets.size())},
                           {"coordinateTransformations",
                            {{{"type", "scale"}, {"scale", scale}}, {{"type", "translation"}, {"translation", translation}}}}});
@@ -218,6 +242,7 @@ public:
   }
   void Write(const fs::path& store, const std::string& name, bool labels) const {
     Json axes = Json::array();
+    if (m_channelAxis) axes.push_back({{"name", "c"}, {"type", "channel"}});
     for (const char* axis : {"z", "y", "x"}) axes.push_back({{"name", axis}, {"type", "space"}, {"unit", "micrometer"}});
     Json attrs = {{"multiscales",
                    {{{"version", "0.4"},
@@ -231,6 +256,7 @@ public:
 
 private:
   Vector3d<float> m_offset;
+  bool m_channelAxis;
   double m_voxel[3];
   Json m_datasets = Json::array();
 };
@@ -286,7 +312,7 @@ void WriteReducedLevels(const fs::path& store, const std::string& name, Vector3d
     const std::shared_ptr<ChunkedImage> written = OpenOmeZarr(store.string());
     const Vector3d<unsigned> finer = size;
     size = Reduced(size, factor);
-    const LevelArray<T> array(store / std::to_string(l), size, options);
+    const LevelArray<T> array(store / std::to_string(l), size, 0, options);
     const unsigned c = options.chunk;
     RunOnChunkWorkers(array.ChunkCount(), [&](std::size_t n) {
       const Vector3d<unsigned> chunk = array.ChunkAt(n);
@@ -301,7 +327,7 @@ void WriteReducedLevels(const fs::path& store, const std::string& name, Vector3d
       written->ReadBoxHere(l - 1, 0, 0, first, span, under);
       reduced.MakeRoomUninitialized(Reduced(span, factor));
       ReducePlanes(under, factor, options.labels, reduced, 0, reduced.GetSize().z);
-      array.Write(chunk, reduced, origin);
+      array.Write(0, chunk, reduced, origin);
     });
   }
   levels.Add(Vector3d<unsigned>(1, 1, 1));
@@ -310,26 +336,53 @@ void WriteReducedLevels(const fs::path& store, const std::string& name, Vector3d
 
 }  // namespace
 
-template <class T>
-void WriteOmeZarr(const Image3d<T>& image, const std::string& path, const OmeZarrWriteOptions& options) {
-  if (image.GetVoxelCount() == 0) io::Fail(path, "an empty image is not written");
+namespace {
+
+// The pyramid of images in memory, one per channel, every level reduced in
+// memory from the one before.
+template <class C>
+void WriteChannelPyramid(const std::vector<const Image3d<C>*>& first, const Vector3d<float>& offset,
+                         const Resolution& resolution, const std::string& path, const OmeZarrWriteOptions& options) {
   WriteStore(path, options, [&](const fs::path& store, const std::string& name) {
-    // Every level is reduced in memory from the one before.
-    Multiscales levels(image.GetOffset(), image.GetResolution());
-    const Image3d<T>* level = &image;
-    Image3d<T> reduced;
+    Multiscales levels(offset, resolution, first.size() > 1);
+    std::vector<const Image3d<C>*> level = first;
+    std::vector<Image3d<C>> reduced;
     for (unsigned l = 0;; ++l) {
-      WriteLevel(*level, store / std::to_string(l), options);
-      const Vector3d<unsigned> n = level->GetSize();
+      WriteLevel(level, store / std::to_string(l), options);
+      const Vector3d<unsigned> n = level[0]->GetSize();
       if (IsTop(n)) break;
       const Vector3d<unsigned> factor = NextFactor(n, levels.Voxel());
       levels.Add(factor);
-      reduced = ReduceLevel(*level, factor, options.labels);
-      level = &reduced;
+      std::vector<Image3d<C>> next;
+      for (const Image3d<C>* channel : level) next.push_back(ReduceLevel(*channel, factor, options.labels));
+      reduced = std::move(next);
+      for (std::size_t ch = 0; ch < level.size(); ++ch) level[ch] = &reduced[ch];
     }
     levels.Add(Vector3d<unsigned>(1, 1, 1));
     levels.Write(store, name, options.labels);
   });
+}
+
+}  // namespace
+
+template <class T>
+void WriteOmeZarr(const Image3d<T>& image, const std::string& path, const OmeZarrWriteOptions& options) {
+  if (image.GetVoxelCount() == 0) io::Fail(path, "an empty image is not written");
+  if constexpr (std::is_arithmetic_v<T>) {
+    WriteChannelPyramid<T>({&image}, image.GetOffset(), image.GetResolution(), path, options);
+  } else {
+    // RGB: red, green and blue along a channel axis.
+    using C = typename T::component_type;
+    std::vector<Image3d<C>> channels(3);
+    for (unsigned ch = 0; ch < 3; ++ch) {
+      channels[ch].MakeRoomUninitialized(image.GetSize());
+      const T* from = image.GetFirstVoxelAddr();
+      C* to = channels[ch].GetFirstVoxelAddr();
+      for (std::size_t i = 0, n = image.GetVoxelCount(); i < n; ++i) to[i] = from[i].GetComponent(ch);
+    }
+    WriteChannelPyramid<C>({&channels[0], &channels[1], &channels[2]}, image.GetOffset(), image.GetResolution(), path,
+                           options);
+  }
 }
 
 namespace {
@@ -340,7 +393,7 @@ template <class T>
 void WriteLevelFromPlanes(io::PlaneStream<T>& planes, const fs::path& folder, const OmeZarrWriteOptions& options,
                           const ProgressCallback& progress, const std::string& input) {
   const io::ImageInfo& info = planes.Info();
-  const LevelArray<T> array(folder, info.size, options);
+  const LevelArray<T> array(folder, info.size, 0, options);
   const unsigned c = options.chunk;
   Image3d<T> slab;
   for (unsigned k = 0; k < array.Grid().z; ++k) {
@@ -350,7 +403,7 @@ void WriteLevelFromPlanes(io::PlaneStream<T>& planes, const fs::path& folder, co
     const std::size_t across = std::size_t(array.Grid().x) * array.Grid().y;
     RunOnChunkWorkers(across, [&](std::size_t n) {
       const Vector3d<unsigned> chunk(unsigned(n % array.Grid().x), unsigned(n / array.Grid().x), k);
-      array.Write(chunk, slab, Vector3d<unsigned>(0, 0, z0));
+      array.Write(0, chunk, slab, Vector3d<unsigned>(0, 0, z0));
     });
     if (progress && !progress(double(z0 + depth) / info.size.z))
       throw ReadCancelled("'" + input + "': converting cancelled");
@@ -372,23 +425,66 @@ void ConvertFile(const std::string& input, const std::string& path, const ReadOp
 
 }  // namespace
 
+namespace {
+
+// Calls write(T()) with the voxel type T a gray image of `type` is written
+// as: its own, or 32-bit labels for integers written as labels. RGB is
+// refused, naming `name`.
+template <class Write>
+void ForGrayType(VoxelType type, bool labels, const std::string& name, Write write) {
+  switch (type) {
+    case VOXEL_UCHAR: return labels ? write((unsigned int)0) : write((unsigned char)0);
+    case VOXEL_USHORT: return labels ? write((unsigned int)0) : write((unsigned short)0);
+    case VOXEL_INT: return labels ? write((unsigned int)0) : write(0);
+    case VOXEL_FLOAT: return write(0.0f);
+    default: io::Fail(name, "RGB images are written from memory only (save the image itself as OME-Zarr)");
+  }
+}
+
+template <class T>
+void WriteFromSource(const ChunkedImage& source, unsigned level, unsigned t, unsigned c, const std::string& path,
+                     const OmeZarrWriteOptions& options) {
+  const ChunkLevel& l = source.Level(level);
+  WriteStore(path, options, [&](const fs::path& store, const std::string& name) {
+    const LevelArray<T> array(store / "0", l.size, 0, options);
+    const unsigned side = options.chunk;
+    RunOnChunkWorkers(array.ChunkCount(), [&](std::size_t n) {
+      const Vector3d<unsigned> chunk = array.ChunkAt(n);
+      Vector3d<unsigned> first, span;
+      for (unsigned a = 0; a < 3; ++a) {
+        first[a] = chunk[a] * side;
+        span[a] = std::min(side, l.size[a] - first[a]);
+      }
+      Image3d<T> block;
+      source.ReadBoxHere(level, t, c, first, span, block);
+      array.Write(0, chunk, block, first);
+    });
+    Multiscales levels(l.offset, l.GetResolution());
+    WriteReducedLevels<T>(store, name, l.size, levels, options);
+  });
+}
+
+}  // namespace
+
+void WriteOmeZarr(const ChunkedImage& source, unsigned level, unsigned t, unsigned c, const std::string& path,
+                  const OmeZarrWriteOptions& options) {
+  if (level >= source.Levels() || t >= source.TimePoints() || c >= source.Channels())
+    io::Fail(path, "the image to write has no such level, time point or channel");
+  ForGrayType(source.Type(), options.labels, path, [&](auto voxel) {
+    WriteFromSource<decltype(voxel)>(source, level, t, c, path, options);
+  });
+}
+
 void ConvertToOmeZarr(const std::string& input, const std::string& path, const ReadOptions& read,
                       const OmeZarrWriteOptions& options, const ProgressCallback& progress) {
-  switch (ReadImageType(input, read)) {
-    case VOXEL_UCHAR: return options.labels ? ConvertFile<unsigned int>(input, path, read, options, progress)
-                                            : ConvertFile<unsigned char>(input, path, read, options, progress);
-    case VOXEL_USHORT: return options.labels ? ConvertFile<unsigned int>(input, path, read, options, progress)
-                                             : ConvertFile<unsigned short>(input, path, read, options, progress);
-    case VOXEL_INT: return options.labels ? ConvertFile<unsigned int>(input, path, read, options, progress)
-                                          : ConvertFile<int>(input, path, read, options, progress);
-    case VOXEL_FLOAT: return ConvertFile<float>(input, path, read, options, progress);
-    default: io::Fail(input, "RGB images are not written as OME-Zarr (save them as TIFF, ICS or BIX)");
-  }
+  ForGrayType(ReadImageType(input, read), options.labels, input, [&](auto voxel) {
+    ConvertFile<decltype(voxel)>(input, path, read, options, progress);
+  });
 }
 
 #define BIX_INSTANTIATE_WRITE_OMEZARR(T) \
   template void WriteOmeZarr<T>(const Image3d<T>&, const std::string&, const OmeZarrWriteOptions&);
-BIX_FOR_EACH_GRAY_TYPE(BIX_INSTANTIATE_WRITE_OMEZARR)
+BIX_FOR_EACH_VOXEL_TYPE(BIX_INSTANTIATE_WRITE_OMEZARR)
 BIX_INSTANTIATE_WRITE_OMEZARR(unsigned int)
 
 }  // namespace bix

@@ -12,6 +12,7 @@
 
 #include <cstring>
 #include <type_traits>
+#include <vector>
 
 namespace bix::zarr {
 
@@ -20,17 +21,33 @@ namespace {
 template <class T>
 constexpr bool kIsRgb = !std::is_arithmetic_v<T>;
 
-// The channel (from 0) the options choose: one number, or the first when
-// none is given.
-unsigned ChosenChannel(const ChunkedImage& image, const ReadOptions& options, const std::string& name) {
-  if (options.channels.size() > 1)
-    io::Fail(name, "the channels of an OME-Zarr image are read one at a time (choose one)");
-  const unsigned channel = options.channels.empty() ? 1 : options.channels[0];
-  if (channel < 1 || channel > image.Channels())
-    io::Fail(name, "has " + std::to_string(image.Channels()) + " channel(s), not a channel " + std::to_string(channel));
-  if (options.channels.empty() && image.Channels() > 1)
-    Notify("'" + name + "' has " + std::to_string(image.Channels()) + " channels: channel 1 is read.");
-  return channel - 1;
+std::string Counted(std::uint64_t n, const std::string& what) {
+  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+// The channels (from 0) the options choose, as the file readers choose
+// them: those named, else all when there are up to three; several only of
+// 8- or 16-bit samples (they read as RGB).
+std::vector<unsigned> ChosenChannels(const ChunkedImage& image, const ReadOptions& options, const std::string& name) {
+  const unsigned channels = image.Channels();
+  for (unsigned c : options.channels)
+    if (c < 1 || c > channels)
+      io::Fail(name, "has " + Counted(channels, "channel") + "; there is no channel " + std::to_string(c));
+  if (options.channels.size() > 3)
+    io::Fail(name, "cannot read " + std::to_string(options.channels.size()) +
+                       " channels together; choose up to three with --channels");
+  if (options.channels.empty() && channels > 3)
+    io::Fail(name, "has " + Counted(channels, "channel") +
+                       "; up to three are read together: choose them with --channels, such as --channels 1,2,3");
+  std::vector<unsigned> chosen;
+  for (unsigned c : options.channels) chosen.push_back(c - 1);
+  if (chosen.empty())
+    for (unsigned c = 0; c < channels; ++c) chosen.push_back(c);
+  if (chosen.size() > 1 && image.Type() != VOXEL_UCHAR && image.Type() != VOXEL_USHORT)
+    io::Fail(name, "has " + Counted(channels, "channel") +
+                       " of other than 8- or 16-bit unsigned samples; only those are read together: choose one "
+                       "with --channels, such as --channels 1");
+  return chosen;
 }
 
 unsigned ChosenTime(const ChunkedImage& image, const ReadOptions& options, const std::string& name) {
@@ -45,80 +62,102 @@ unsigned ChosenTime(const ChunkedImage& image, const ReadOptions& options, const
 ImageFileFacts OmeZarrFacts(const std::string& name, const ReadOptions& options) {
   const std::shared_ptr<ChunkedImage> image = OpenOmeZarr(name);
   ChosenTime(*image, options, name);
-  if (options.channels.size() > 1)
-    io::Fail(name, "the channels of an OME-Zarr image are read one at a time (choose one)");
-  return {image->Type(), false};
+  if (ChosenChannels(*image, options, name).size() == 1) return {image->Type(), false};
+  return {image->Type() == VOXEL_UCHAR ? VOXEL_RGB8 : VOXEL_RGB16, false};
 }
+
+namespace {
+
+// Reads channel `c` of one level into `out`, slab by slab of chunks along z
+// so that the reader can be told of the progress (and cancel); `done` and
+// `parts` place this channel's share of the whole read.
+template <class C>
+void ReadLevel(const ChunkedImage& image, unsigned level, unsigned t, unsigned c, Image3d<C>& out,
+               const ProgressCallback& progress, double done, double parts, const std::string& name) {
+  const ChunkLevel& l = image.Level(level);
+  const std::size_t plane = std::size_t(l.size.x) * l.size.y;
+  Image3d<C> slab;
+  for (unsigned z = 0; z < l.size.z; z += l.chunk.z) {
+    const unsigned depth = std::min(l.chunk.z, l.size.z - z);
+    image.ReadBox(level, t, c, Vector3d<unsigned>(0, 0, z), Vector3d<unsigned>(l.size.x, l.size.y, depth), slab);
+    std::memcpy(out.GetFirstVoxelAddr() + plane * z, slab.GetFirstVoxelAddr(), plane * depth * sizeof(C));
+    if (progress && !progress((done + double(z + depth) / l.size.z) / parts))
+      throw ReadCancelled("'" + name + "': reading cancelled");
+  }
+}
+
+}  // namespace
 
 template <class T>
 void ReadOmeZarrImage(const std::string& name, Image3d<T>& out, const ProgressCallback& progress,
                       const ReadOptions& options) {
-  if constexpr (kIsRgb<T>) {
-    io::Fail(name, "OME-Zarr images are read channel by channel, not as RGB");
-  } else {
-    const std::shared_ptr<ChunkedImage> image = OpenOmeZarr(name);
-    const unsigned t = ChosenTime(*image, options, name), c = ChosenChannel(*image, options, name);
-    const std::size_t budget = SharedChunkCache().Budget();
-    // In floating point: sides of up to 2^32 voxels overflow a product of integers.
-    auto bytes = [&](unsigned level) {
-      const Vector3d<unsigned>& n = image->Level(level).size;
-      return double(n.x) * n.y * n.z * sizeof(T);
-    };
-    unsigned level = 0;
-    while (level + 1 < image->Levels() && bytes(level) > double(budget)) ++level;
-    if (bytes(level) > double(budget))
-      io::Fail(name, "has no level that fits in the memory budget of " + std::to_string(budget >> 20) +
-                         " MiB (the coarsest needs " + std::to_string(static_cast<unsigned long long>(bytes(level)) >> 20) +
-                         " MiB)");
-    const ChunkLevel& l = image->Level(level);
-    if (level > 0)
-      Notify("'" + name + "': level " + std::to_string(level) + " of " + std::to_string(image->Levels() - 1) + " (" +
-             std::to_string(l.size.x) + " x " + std::to_string(l.size.y) + " x " + std::to_string(l.size.z) +
-             " voxels) is the finest that fits in the memory budget of " + std::to_string(budget >> 20) + " MiB.");
-    Image3d<T> whole;
-    try {
-      whole.MakeRoomUninitialized(l.size);
-    } catch (const std::bad_alloc&) {
-      io::Fail(name, "has no level that fits in the memory left");
-    }
-    // Slab by slab of chunks along z, so that the reader can be told of the
-    // progress (and cancel).
-    const std::size_t plane = std::size_t(l.size.x) * l.size.y;
-    Image3d<T> slab;
-    for (unsigned z = 0; z < l.size.z; z += l.chunk.z) {
-      const unsigned depth = std::min(l.chunk.z, l.size.z - z);
-      image->ReadBox(level, t, c, Vector3d<unsigned>(0, 0, z), Vector3d<unsigned>(l.size.x, l.size.y, depth), slab);
-      std::memcpy(whole.GetFirstVoxelAddr() + plane * z, slab.GetFirstVoxelAddr(), plane * depth * sizeof(T));
-      if (progress && !progress(double(z + depth) / l.size.z)) throw ReadCancelled("'" + name + "': reading cancelled");
-    }
-    whole.SetOffset(l.offset);
-    whole.SetResolution(l.GetResolution());
-    out = std::move(whole);
+  const std::shared_ptr<ChunkedImage> image = OpenOmeZarr(name);
+  const unsigned t = ChosenTime(*image, options, name);
+  const std::vector<unsigned> channels = ChosenChannels(*image, options, name);
+  if ((channels.size() > 1) != kIsRgb<T>)
+    io::Fail(name, kIsRgb<T> ? "holds no channels read together as RGB" : "holds channels read together as RGB");
+  // The finest level that fits, in floating point: sides of up to 2^32
+  // voxels overflow a product of integers.
+  const std::size_t budget = SharedChunkCache().Budget();
+  auto bytes = [&](unsigned level) {
+    const Vector3d<unsigned>& n = image->Level(level).size;
+    return double(n.x) * n.y * n.z * sizeof(T);
+  };
+  unsigned level = 0;
+  while (level + 1 < image->Levels() && bytes(level) > double(budget)) ++level;
+  if (bytes(level) > double(budget))
+    io::Fail(name, "has no level that fits in the memory budget of " + std::to_string(budget >> 20) +
+                       " MiB (the coarsest needs " + std::to_string(static_cast<unsigned long long>(bytes(level)) >> 20) +
+                       " MiB)");
+  const ChunkLevel& l = image->Level(level);
+  if (level > 0)
+    Notify("'" + name + "': level " + std::to_string(level) + " of " + std::to_string(image->Levels() - 1) + " (" +
+           std::to_string(l.size.x) + " x " + std::to_string(l.size.y) + " x " + std::to_string(l.size.z) +
+           " voxels) is the finest that fits in the memory budget of " + std::to_string(budget >> 20) + " MiB.");
+  Image3d<T> whole;
+  try {
+    whole.MakeRoomUninitialized(l.size);
+  } catch (const std::bad_alloc&) {
+    io::Fail(name, "has no level that fits in the memory left");
   }
+  if constexpr (kIsRgb<T>) {
+    // Red, green and blue from the chosen channels; blue stays 0 for two.
+    using C = typename T::component_type;
+    Image3d<C> channel;
+    channel.MakeRoomUninitialized(l.size);
+    T* voxels = whole.GetFirstVoxelAddr();
+    for (unsigned slot = 0; slot < 3; ++slot) {
+      if (slot < channels.size())
+        ReadLevel(*image, level, t, channels[slot], channel, progress, slot, double(channels.size()), name);
+      const C* from = channel.GetFirstVoxelAddr();
+      for (std::size_t i = 0, n = whole.GetVoxelCount(); i < n; ++i)
+        voxels[i].GetComponent(slot) = slot < channels.size() ? from[i] : C();
+    }
+  } else {
+    ReadLevel(*image, level, t, channels[0], whole, progress, 0, 1, name);
+  }
+  whole.SetOffset(l.offset);
+  whole.SetResolution(l.GetResolution());
+  out = std::move(whole);
 }
 
 template <class T>
 void SaveOmeZarrImage(const Image3d<T>& image, const std::string& name, const VOI<float>* region) {
-  if constexpr (kIsRgb<T>) {
-    io::Fail(name, "RGB images are not written as OME-Zarr (save them as TIFF, ICS or BIX)");
-  } else {
-    if (!region) return WriteOmeZarr(image, name);
-    io::VoxelBox whole;
-    whole.first = reinterpret_cast<const unsigned char*>(image.GetFirstVoxelAddr());
-    whole.size = image.GetSize();
-    whole.type = io::StoredTypeOf<T>::value;
-    whole.rowStride = whole.RowBytes();
-    whole.planeStride = whole.PlaneBytes();
-    whole.offset = image.GetOffset();
-    whole.resolution = image.GetResolution();
-    const io::VoxelBox box = io::CropToRegion(whole, *region, name);
-    Image3d<T> part(box.size, &box.offset, &box.resolution);
-    for (unsigned z = 0; z < box.size.z; ++z)
-      for (unsigned y = 0; y < box.size.y; ++y)
-        std::memcpy(&part.GetVoxel(0, y, z), box.first + z * box.planeStride + y * box.rowStride,
-                    box.RowBytes());
-    WriteOmeZarr(part, name);
-  }
+  if (!region) return WriteOmeZarr(image, name);
+  io::VoxelBox whole;
+  whole.first = reinterpret_cast<const unsigned char*>(image.GetFirstVoxelAddr());
+  whole.size = image.GetSize();
+  whole.type = io::StoredTypeOf<T>::value;
+  whole.rowStride = whole.RowBytes();
+  whole.planeStride = whole.PlaneBytes();
+  whole.offset = image.GetOffset();
+  whole.resolution = image.GetResolution();
+  const io::VoxelBox box = io::CropToRegion(whole, *region, name);
+  Image3d<T> part(box.size, &box.offset, &box.resolution);
+  for (unsigned z = 0; z < box.size.z; ++z)
+    for (unsigned y = 0; y < box.size.y; ++y)
+      std::memcpy(&part.GetVoxel(0, y, z), box.Row(y, z), box.RowBytes());
+  WriteOmeZarr(part, name);
 }
 
 #define BIX_INSTANTIATE_OMEZARR_IO(T)                                                                      \

@@ -15,13 +15,13 @@ ImageFileFacts OmeZarrFacts(const std::string& name, const ReadOptions& options)
 
 // Reads the finest level of an OME-Zarr store whose voxels fit in the chunk
 // cache's budget (saying which level in a notice when it is not the first),
-// at the chosen time point and channel. Raises IOException.
+// at the chosen time point: one channel as it is, two or three 8/16-bit
+// channels as RGB, chosen as the file readers choose them. Raises IOException.
 template <class T>
 void ReadOmeZarrImage(const std::string& name, Image3d<T>& out, const ProgressCallback& progress,
                       const ReadOptions& options);
 
-// Writes an image (or its part in `region`) as OME-Zarr; RGB images are
-// refused.
+// Writes an image (or its part in `region`) as OME-Zarr.
 template <class T>
 void SaveOmeZarrImage(const Image3d<T>& image, const std::string& name, const VOI<float>* region);
 
