@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -130,5 +131,33 @@ void BM_ZarrWritePyramid1GiB(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * (1ll << 30));
 }
 BENCHMARK(BM_ZarrWritePyramid1GiB)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+// The limit of writing: compressing the 64^3 chunks of the 1 GiB stack
+// with blosc-zstd (clevel 5, byte shuffle) on as many threads as there are
+// workers, without files or reductions.
+void BM_ZarrCompressOnly1GiB(benchmark::State& state) {
+  static const Stack stack = MakeStack(512);
+  const unsigned threads = bix::ChunkWorkerCount();
+  const unsigned chunks = 16 * 16 * 8;
+  for (auto _ : state) {
+    std::vector<std::thread> pool;
+    for (unsigned t = 0; t < threads; ++t)
+      pool.emplace_back([&, t] {
+        std::vector<unsigned short> block(64 * 64 * 64);
+        std::vector<unsigned char> out(block.size() * 2 + BLOSC_MAX_OVERHEAD);
+        for (unsigned n = t; n < chunks; n += threads) {
+          const unsigned i = n % 16, j = n / 16 % 16, k = n / 256;
+          for (unsigned z = 0; z < 64; ++z)
+            for (unsigned y = 0; y < 64; ++y)
+              std::memcpy(&block[(z * 64 + y) * 64], &stack.GetVoxel(i * 64, j * 64 + y, k * 64 + z), 128);
+          benchmark::DoNotOptimize(blosc_compress_ctx(5, 1, 2, block.size() * 2, block.data(), out.data(), out.size(),
+                                                      "zstd", 0, 1));
+        }
+      });
+    for (std::thread& t : pool) t.join();
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * (1ll << 30));
+}
+BENCHMARK(BM_ZarrCompressOnly1GiB)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 }  // namespace

@@ -195,6 +195,8 @@ TEST(ChunkRequests, AreServedByPriorityOnTheWorkersAndCanBeCancelled) {
       changed.notify_all();
       changed.wait(lock, [&] { return tokens > 0; });
       --tokens;
+      --held;
+      changed.notify_all();
     });
   std::unique_lock<std::mutex> lock(mutex);
   changed.wait(lock, [&] { return held == workers; });
@@ -215,8 +217,10 @@ TEST(ChunkRequests, AreServedByPriorityOnTheWorkersAndCanBeCancelled) {
   changed.notify_all();
   EXPECT_TRUE(changed.wait_for(lock, std::chrono::seconds(20), [&] { return order.size() == 2; }));
   EXPECT_EQ(order, (std::vector<unsigned>{3, 1}));
+  // Every worker let go before the test's mutex and condition go.
   tokens = workers - 1;
   changed.notify_all();
+  changed.wait(lock, [&] { return held == 0; });
   lock.unlock();
   // A chunk's voxels as stored: x fastest, the image's values.
   const bix::ChunkData data = source->Chunk(bix::ChunkKey{id, 0, 0, 0, 3, 0, 0});
