@@ -2,7 +2,7 @@
 #include <bix/Image3d.h>
 
 #include "io/SaveImageFile.h"
-#include "zarr/ReadOmeZarr.h"
+#include "io/OmeZarrFiles.h"
 
 #include <algorithm>
 #include <new>
@@ -69,7 +69,7 @@ void Image3d<T>::Fill(const T& v) {
 template <class T>
 void Image3d<T>::SaveImage(const std::string& name, FileFormat format, bool compress,
                            const VOI<float>* region) const {
-  if (io::ChooseFormat(name, format) == FORMAT_OME_ZARR) return zarr::SaveOmeZarrImage(*this, name, region);
+  if (io::ChooseFormat(name, format) == FORMAT_OME_ZARR) return io::SaveOmeZarrImage(*this, name, region);
   io::VoxelBox whole;
   whole.first = reinterpret_cast<const unsigned char*>(GetFirstVoxelAddr());
   whole.size = m_size;

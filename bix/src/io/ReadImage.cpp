@@ -12,7 +12,7 @@
 #include <bix/ImageIO.h>
 #include <bix/OmeZarr.h>
 
-#include "../zarr/ReadOmeZarr.h"
+#include "OmeZarrFiles.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -90,7 +90,7 @@ const char* VoxelTypeName(VoxelType type) {
 }
 
 ImageFileFacts ReadImageFacts(const std::string& name, const ReadOptions& options) {
-  if (IsOmeZarr(name)) return zarr::OmeZarrFacts(name, options);
+  if (IsOmeZarr(name)) return io::OmeZarrFacts(name, options);
   const auto reader = io::OpenImageFile(name, options);
   const io::ImageInfo& info = reader->GetInfo();
   return {io::NaturalVoxelType(info.type, name), info.zSpacingAssumed};
@@ -161,7 +161,7 @@ void ReadChannelPlanes(io::ImageReader& reader, Image3d<T>& image, Converter<T> 
 template <class T>
 void ReadImage(const std::string& name, Image3d<T>& out, const ProgressCallback& progress,
                const ReadOptions& options) {
-  if (IsOmeZarr(name)) return zarr::ReadOmeZarrImage(name, out, progress, options);
+  if (IsOmeZarr(name)) return io::ReadOmeZarrImage(name, out, progress, options);
   const auto reader = io::OpenImageFile(name, options);
   const io::ImageInfo& info = reader->GetInfo();
   const Converter<T> convert = ConverterFor<T>(info.type, name);

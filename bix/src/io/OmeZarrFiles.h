@@ -1,5 +1,5 @@
-#ifndef BIX_ZARR_READOMEZARR_H
-#define BIX_ZARR_READOMEZARR_H
+#ifndef BIX_IO_OMEZARRFILES_H
+#define BIX_IO_OMEZARRFILES_H
 
 // OME-Zarr stores read and written whole, for ReadImage and SaveImage.
 
@@ -8,7 +8,7 @@
 
 #include <string>
 
-namespace bix::zarr {
+namespace bix::io {
 
 // The voxel type of an OME-Zarr store's images.
 ImageFileFacts OmeZarrFacts(const std::string& name, const ReadOptions& options);
@@ -25,6 +25,6 @@ void ReadOmeZarrImage(const std::string& name, Image3d<T>& out, const ProgressCa
 template <class T>
 void SaveOmeZarrImage(const Image3d<T>& image, const std::string& name, const VOI<float>* region);
 
-}  // namespace bix::zarr
+}  // namespace bix::io
 
 #endif

@@ -1,4 +1,4 @@
-#include "ReadOmeZarr.h"
+#include "OmeZarrFiles.h"
 
 #include <bix/ChunkedImage.h>
 #include <bix/Exceptions.h>
@@ -6,15 +6,15 @@
 #include <bix/Types.h>
 
 #include "../Notices.h"
-#include "../io/IOError.h"
-#include "../io/SaveImageFile.h"
-#include "../io/StoredType.h"
+#include "IOError.h"
+#include "SaveImageFile.h"
+#include "StoredType.h"
 
 #include <cstring>
 #include <type_traits>
 #include <vector>
 
-namespace bix::zarr {
+namespace bix::io {
 
 namespace {
 
@@ -32,19 +32,19 @@ std::vector<unsigned> ChosenChannels(const ChunkedImage& image, const ReadOption
   const unsigned channels = image.Channels();
   for (unsigned c : options.channels)
     if (c < 1 || c > channels)
-      io::Fail(name, "has " + Counted(channels, "channel") + "; there is no channel " + std::to_string(c));
+      Fail(name, "has " + Counted(channels, "channel") + "; there is no channel " + std::to_string(c));
   if (options.channels.size() > 3)
-    io::Fail(name, "cannot read " + std::to_string(options.channels.size()) +
+    Fail(name, "cannot read " + std::to_string(options.channels.size()) +
                        " channels together; choose up to three with --channels");
   if (options.channels.empty() && channels > 3)
-    io::Fail(name, "has " + Counted(channels, "channel") +
+    Fail(name, "has " + Counted(channels, "channel") +
                        "; up to three are read together: choose them with --channels, such as --channels 1,2,3");
   std::vector<unsigned> chosen;
   for (unsigned c : options.channels) chosen.push_back(c - 1);
   if (chosen.empty())
     for (unsigned c = 0; c < channels; ++c) chosen.push_back(c);
   if (chosen.size() > 1 && image.Type() != VOXEL_UCHAR && image.Type() != VOXEL_USHORT)
-    io::Fail(name, "has " + Counted(channels, "channel") +
+    Fail(name, "has " + Counted(channels, "channel") +
                        " of other than 8- or 16-bit unsigned samples; only those are read together: choose one "
                        "with --channels, such as --channels 1");
   return chosen;
@@ -52,7 +52,7 @@ std::vector<unsigned> ChosenChannels(const ChunkedImage& image, const ReadOption
 
 unsigned ChosenTime(const ChunkedImage& image, const ReadOptions& options, const std::string& name) {
   if (options.timePoint < 1 || options.timePoint > image.TimePoints())
-    io::Fail(name, "has " + std::to_string(image.TimePoints()) + " time point(s), not a time point " +
+    Fail(name, "has " + std::to_string(image.TimePoints()) + " time point(s), not a time point " +
                        std::to_string(options.timePoint));
   return options.timePoint - 1;
 }
@@ -95,7 +95,7 @@ void ReadOmeZarrImage(const std::string& name, Image3d<T>& out, const ProgressCa
   const unsigned t = ChosenTime(*image, options, name);
   const std::vector<unsigned> channels = ChosenChannels(*image, options, name);
   if ((channels.size() > 1) != kIsRgb<T>)
-    io::Fail(name, kIsRgb<T> ? "holds no channels read together as RGB" : "holds channels read together as RGB");
+    Fail(name, kIsRgb<T> ? "holds no channels read together as RGB" : "holds channels read together as RGB");
   // The finest level that fits, in floating point: sides of up to 2^32
   // voxels overflow a product of integers.
   const std::size_t budget = SharedChunkCache().Budget();
@@ -106,7 +106,7 @@ void ReadOmeZarrImage(const std::string& name, Image3d<T>& out, const ProgressCa
   unsigned level = 0;
   while (level + 1 < image->Levels() && bytes(level) > double(budget)) ++level;
   if (bytes(level) > double(budget))
-    io::Fail(name, "has no level that fits in the memory budget of " + std::to_string(budget >> 20) +
+    Fail(name, "has no level that fits in the memory budget of " + std::to_string(budget >> 20) +
                        " MiB (the coarsest needs " + std::to_string(static_cast<unsigned long long>(bytes(level)) >> 20) +
                        " MiB)");
   const ChunkLevel& l = image->Level(level);
@@ -118,7 +118,7 @@ void ReadOmeZarrImage(const std::string& name, Image3d<T>& out, const ProgressCa
   try {
     whole.MakeRoomUninitialized(l.size);
   } catch (const std::bad_alloc&) {
-    io::Fail(name, "has no level that fits in the memory left");
+    Fail(name, "has no level that fits in the memory left");
   }
   if constexpr (kIsRgb<T>) {
     // Red, green and blue from the chosen channels; blue stays 0 for two.
@@ -144,15 +144,15 @@ void ReadOmeZarrImage(const std::string& name, Image3d<T>& out, const ProgressCa
 template <class T>
 void SaveOmeZarrImage(const Image3d<T>& image, const std::string& name, const VOI<float>* region) {
   if (!region) return WriteOmeZarr(image, name);
-  io::VoxelBox whole;
+  VoxelBox whole;
   whole.first = reinterpret_cast<const unsigned char*>(image.GetFirstVoxelAddr());
   whole.size = image.GetSize();
-  whole.type = io::StoredTypeOf<T>::value;
+  whole.type = StoredTypeOf<T>::value;
   whole.rowStride = whole.RowBytes();
   whole.planeStride = whole.PlaneBytes();
   whole.offset = image.GetOffset();
   whole.resolution = image.GetResolution();
-  const io::VoxelBox box = io::CropToRegion(whole, *region, name);
+  const VoxelBox box = CropToRegion(whole, *region, name);
   Image3d<T> part(box.size, &box.offset, &box.resolution);
   for (unsigned z = 0; z < box.size.z; ++z)
     for (unsigned y = 0; y < box.size.y; ++y)
@@ -167,4 +167,4 @@ void SaveOmeZarrImage(const Image3d<T>& image, const std::string& name, const VO
 BIX_FOR_EACH_VOXEL_TYPE(BIX_INSTANTIATE_OMEZARR_IO)
 BIX_FOR_EACH_EXTRA_LABEL_TYPE(BIX_INSTANTIATE_OMEZARR_IO)
 
-}  // namespace bix::zarr
+}  // namespace bix::io
