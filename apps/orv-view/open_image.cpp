@@ -83,6 +83,10 @@ template <class T>
 orv::orv_OrthoscopeFrame* CreatePointFrame(bix::Image3d<T>* image, const ViewerOptions& options,
                                            const wxString& title) {
   if constexpr (kHasPointViewer<T>) {
+    if (wxFileName::DirExists(wxString::FromUTF8(options.points))) {
+      delete image;
+      throw OptionError("--points: '" + options.points + "' is a folder, not a point file");
+    }
     orv::orv_OrthoscopeFrame* frame =
         orv::orv_CreateImage3dPointsFrame<T>(image, true, wxEmptyString, nullptr, wxID_ANY, title);
     if (!frame) return nullptr;

@@ -14,6 +14,8 @@
 #include <wx/graphics.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <numeric>
 
 namespace orv {
@@ -133,9 +135,11 @@ void orv_PointOrthoscopeCanvas<T>::Load(const wxString& fileName) {
         const auto column = static_cast<std::size_t>(columns.axis[a]);
         if (column >= fields.size() || IsBlankLine(fields[column]))
           throw PointFileError("line " + std::to_string(lineNumber) + " has no " + "xyz"[a] + " coordinate.");
-        if (!ParseCoordinate(fields[column], values[a]))
+        // A number beyond what microns in single precision hold fails as a word does.
+        if (!ParseCoordinate(fields[column], values[a]) ||
+            !(std::fabs(values[a] / res[a] + offset[a]) <= std::numeric_limits<float>::max()))
           throw PointFileError("line " + std::to_string(lineNumber) + ": cannot convert '" +
-                               std::string(fields[column]) + "' to a coordinate.");
+                               QuotedField(fields[column]) + "' to a coordinate.");
         p[a] = FileToMicrons(values[a], offset[a], res[a]);
       }
       // The fields of the header's label columns, so that a label's place
@@ -166,8 +170,15 @@ void orv_PointOrthoscopeCanvas<T>::Load(const wxString& fileName) {
 // column picks a point's style, and each style's colour and marker.
 template <class T>
 void orv_PointOrthoscopeCanvas<T>::ReadStyles(const wxString& pointFile) {
-  const wxFileName path(wxFileName(pointFile).GetPath(), "points.sty");
+  // Beside the point file, wherever the program runs: the configuration
+  // reader takes a relative name as one in the home folder.
+  wxFileName path(wxFileName(pointFile).GetPath(), "points.sty");
+  path.MakeAbsolute();
   if (!path.FileExists()) return;
+  // Lines the configuration reader cannot take would stop it in an
+  // assertion: they are this file's fault, said as such.
+  const std::string fault = StyleFileFault(DecodePointFileText(FileBytes(path.GetFullPath())));
+  if (!fault.empty()) throw PointFileError(fault);
   wxFileConfig config(wxEmptyString, wxEmptyString, path.GetFullPath(), wxEmptyString, wxCONFIG_USE_LOCAL_FILE,
                       wxConvAuto());
   wxString styleColumn, displayed;

@@ -54,8 +54,16 @@ struct PointFileColumns {
 PointFileColumns ClassifyColumns(const std::vector<std::string_view>& header);
 
 // A coordinate field as a number: the whole field (after leading blanks) is
-// a decimal number, with an optional sign and exponent.
+// a finite decimal number, with an optional sign and exponent.
 bool ParseCoordinate(std::string_view field, double& value);
+// The first line of a style file's text that the configuration reader
+// cannot take (a key without a name, an unclosed group, a line without
+// "="), as "points.sty line N: ..."; empty when every line is sound.
+std::string StyleFileFault(std::string_view text);
+
+// A field as a message quotes it: at most 60 characters, then "…" (a field
+// of megabytes would take minutes to show).
+std::string QuotedField(std::string_view field);
 
 // A file coordinate (voxels) in microns and back: microns = value / res + offset.
 float FileToMicrons(double value, float offset, float res);

@@ -191,6 +191,14 @@ TEST_F(OrvViewLabels, PointFilesOpenWithTheImageOrAreCreatedOnTheFirstSave) {
   auto* reloaded = dynamic_cast<orv::orv_PointOrthoscopeCanvas<unsigned short>*>(again->GetCanvas());
   ASSERT_EQ(reloaded->GetPoints().GetCount(), 1u);
   EXPECT_EQ(reloaded->GetPoints()[0], Vector3d<float>(3, 4, 5));
+  // A folder is no point file to create.
+  options.points = dir.Path();
+  try {
+    orvview::OpenViewer(options);
+    ADD_FAILURE() << "a folder was taken for a point file";
+  } catch (const orvview::OptionError& e) {
+    EXPECT_EQ(std::string(e.what()), "--points: '" + dir.Path() + "' is a folder, not a point file");
+  }
 }
 
 // Reload reads the label file again; a file that changed size is refused

@@ -57,7 +57,12 @@ TEST(PointFileText, LinesFieldsAndNumbers) {
   EXPECT_EQ(v, 100);
   EXPECT_TRUE(orv::ParseCoordinate("-0.25", v));
   EXPECT_EQ(v, -0.25);
-  for (const char* bad : {"abc", "", "1,5", "12 ", "1x", "+-1"}) EXPECT_FALSE(orv::ParseCoordinate(bad, v)) << bad;
+  for (const char* bad : {"abc", "", "1,5", "12 ", "1x", "+-1", "nan", "NaN", "inf", "-inf", "1e999"})
+    EXPECT_FALSE(orv::ParseCoordinate(bad, v)) << bad;
+  // Messages quote 60 characters of a field at most, cut between characters.
+  EXPECT_EQ(orv::QuotedField("abc"), "abc");
+  EXPECT_EQ(orv::QuotedField(std::string(100, 'x')), std::string(60, 'x') + "\xE2\x80\xA6");
+  EXPECT_EQ(orv::QuotedField(std::string(59, 'x') + "\xC2\xB5\xC2\xB5"), std::string(59, 'x') + "\xE2\x80\xA6");
 }
 
 TEST(PointFileText, SpreadsheetEncodingsReadAsUtf8) {

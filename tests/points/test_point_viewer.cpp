@@ -198,6 +198,12 @@ TEST_F(PointViewerTest, LoadFailuresSayWhatAndKeepWhatWasRead) {
   // A missing or empty coordinate field is no 0.
   EXPECT_EQ(LoadFailure(Write("short.txt", "x0\ty0\tz0\tname\n30\t40\n")), "line 2 has no z coordinate.");
   EXPECT_EQ(LoadFailure(Write("gap.txt", "z0\ty0\tx0\n1\t2\t3\n1\t \t3\n")), "line 3 has no y coordinate.");
+  // Numbers no image holds, and a field of a megabyte quoted short.
+  EXPECT_EQ(LoadFailure(Write("nan.txt", "x0\ty0\tz0\nnan\t2\t3\n")), "line 2: cannot convert 'nan' to a coordinate.");
+  EXPECT_EQ(LoadFailure(Write("huge.txt", "x0\ty0\tz0\n1e308\t2\t3\n")),
+            "line 2: cannot convert '1e308' to a coordinate.");
+  EXPECT_EQ(LoadFailure(Write("long.txt", "x0\ty0\tz0\n1\t" + std::string(1 << 20, '7') + "x\t3\n")),
+            "line 2: cannot convert '" + std::string(60, '7') + "\xE2\x80\xA6' to a coordinate.");
   // The module names the file in a box titled "Error" and forgets the file name.
   const wxString abc = wxString::FromUTF8(dir / "abc.txt");
   wxTEST_DIALOG(EXPECT_FALSE(module->LoadPoints(abc)),
@@ -215,6 +221,11 @@ TEST_F(PointViewerTest, StyleFilesPickColoursAndMarkers) {
   Write("points.sty", "StyleColumn=kind\nMaxStyle=2\n[Style_0]\nColour=RED\nMarker=box\n[Style_1]\nColour=#0000FF\n"
                       "Marker=Circle\n");
   EXPECT_EQ(LoadFailure(points), "Group /Style_2 does not exist");
+  // Lines no configuration file has: said with their line, never an assertion.
+  Write("points.sty", "StyleColumn=kind\nMaxStyle=0\n=oops\n");
+  EXPECT_EQ(LoadFailure(points), "points.sty line 3: a value without a key in '=oops'");
+  Write("points.sty", "StyleColumn=kind\n[Style_0\n");
+  EXPECT_EQ(LoadFailure(points), "points.sty line 2: a group without its closing ']' in '[Style_0'");
   Write("points.sty", "StyleColumn=kind\nMaxStyle=2\nDisplayedLabel=name\n[Style_0]\nColour=RED\nMarker=box\n"
                       "[Style_1]\nColour=#0000FF\nMarker=Circle\n[Style_2]\nColour=green\nMarker=text\n");
   EXPECT_EQ(LoadFailure(points), "loaded");
@@ -227,6 +238,21 @@ TEST_F(PointViewerTest, StyleFilesPickColoursAndMarkers) {
   EXPECT_EQ(canvas->StyleOf(1), 0u);  // "7" with three styles
   EXPECT_EQ(canvas->StyleOf(2), 0u);
   EXPECT_EQ(canvas->GetDisplayedLabelColumn(), 1u);
+}
+
+// The style file beside a point file named relatively, wherever that is.
+TEST_F(PointViewerTest, AStyleFileIsFoundBesideAPointFileNamedRelatively) {
+  Open();
+  wxMkdir(wxString::FromUTF8(dir / "sub"));
+  Write("sub/p.txt", "x0\ty0\tz0\tkind\n1\t1\t1\t1\n");
+  Write("sub/points.sty", "StyleColumn=kind\nMaxStyle=1\n[Style_0]\nColour=red\n[Style_1]\nColour=blue\nMarker=box\n");
+  const wxString before = wxGetCwd();
+  ASSERT_TRUE(wxSetWorkingDirectory(wxString::FromUTF8(dir.Path())));
+  const std::string result = LoadFailure("sub/p.txt");
+  wxSetWorkingDirectory(before);
+  EXPECT_EQ(result, "loaded");
+  ASSERT_EQ(canvas->GetStyles().size(), 2u);
+  EXPECT_EQ(canvas->GetStyles()[1].marker, MARKER_BOX);
 }
 
 TEST_F(PointViewerTest, AFailedSaveKeepsTheOldFile) {
