@@ -254,6 +254,7 @@ void vol3D_VolVisCanvas::OnMotion(wxMouseEvent& event) {
       m_view->planeOffset -= dy;
     else
       m_view->distance += dy;
+    ClampPlacement(*m_view);
     m_drag->lastY = y;
     changed = true;
   }

@@ -126,7 +126,14 @@ Matrix4f LookAtRotation(const std::array<float, 3>& forward, const std::array<fl
   return m;
 }
 
-std::string FormatViewFile(const VolumeViewState& view) {
+void ClampPlacement(VolumeViewState& view) {
+  view.distance = std::clamp(view.distance, kFarthestDistance, kNearestDistance);
+  view.planeOffset = std::clamp(view.planeOffset, -kPlaneReach, kPlaneReach);
+}
+
+std::string FormatViewFile(const VolumeViewState& shown) {
+  VolumeViewState view = shown;
+  ClampPlacement(view);
   std::string text;
   char number[64];
   auto add = [&](double v) {
@@ -177,9 +184,9 @@ int ParseViewFile(const std::string& text, VolumeViewState& view) {
   };
   double v;
   if (!next(v)) return count;
-  view.distance = static_cast<float>(v);
+  view.distance = static_cast<float>(std::clamp<double>(v, kFarthestDistance, kNearestDistance));
   if (!matrix(view.model) || !next(v)) return count;
-  view.planeOffset = v;
+  view.planeOffset = std::clamp(v, -kPlaneReach, kPlaneReach);
   matrix(view.plane);
   return count;
 }

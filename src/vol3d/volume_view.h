@@ -90,11 +90,20 @@ ProxyGrid MakeProxyGrid();
 // forward and -forward: the eye looks along `forward` with `up` up.
 Matrix4f LookAtRotation(const std::array<float, 3>& forward, const std::array<float, 3>& up);
 
+// Where the model and the clipping plane may be so that something is drawn:
+// the model's centre from 0.1 to 48 units in front of the eye (the far
+// plane is at 50, the model reaches 1.8 from its centre), the plane within
+// 2 units of the centre (beyond, all or nothing is clipped either way).
+constexpr float kNearestDistance = -0.1f, kFarthestDistance = -48.0f;
+constexpr double kPlaneReach = 2.0;
+// Brings the distance and the plane offset into those ranges.
+void ClampPlacement(VolumeViewState& view);
+
 // The view-matrix file: 34 numbers written "%.11f " (distance, model
-// rotation, plane offset, plane rotation).
+// rotation, plane offset, plane rotation), the placement clamped.
 std::string FormatViewFile(const VolumeViewState& view);
 // Reads what a view file holds soundly into `view`: the distance and the
-// plane offset when they are finite numbers, each rotation only when all
+// plane offset when they are finite numbers (clamped as ClampPlacement does), each rotation only when all
 // its 16 numbers are there and form a rotation (a part read short or
 // malformed would turn the picture into nothing). Reading stops at the first
 // number that fails; what is not taken keeps its value. Returns the count

@@ -142,4 +142,14 @@ TEST(VolumeView, ShortOrMalformedViewFilesChangeOnlyWhatTheyHoldSoundly) {
   EXPECT_EQ(ParseViewFile("nonsense 1 2", v), 0);
   EXPECT_EQ(ParseViewFile("nan", v), 0);
   EXPECT_EQ(v.distance, -6.0f);
+  // A model or plane placed where nothing is drawn comes back into view,
+  // read or written (a float of 1e300 would be infinite, "inf" unreadable).
+  const std::string identity = FormatViewFile(VolumeViewState()).substr(15, 16 * 14);
+  EXPECT_EQ(ParseViewFile("1e300 " + identity + "-50", v), 18);
+  EXPECT_EQ(v.distance, kNearestDistance);
+  EXPECT_EQ(v.planeOffset, -kPlaneReach);
+  v.distance = -1e30f;
+  v.planeOffset = 1e300;
+  EXPECT_EQ(FormatViewFile(v).rfind("-48.00000000000 ", 0), 0u);
+  EXPECT_NE(FormatViewFile(v).find(" 2.00000000000 "), std::string::npos);
 }
