@@ -132,11 +132,28 @@ void ShowOutlines(orv::orv_OrthoscopeFrame* frame) {
   frame->ProcessWindowEvent(command);
 }
 
+// Voxel sizes no microscope makes, which the windows cannot lay out: an
+// image more than a kilometre long, or voxels below a femtometre.
+void CheckGeometry(const bix::Vector3d<unsigned>& size, const bix::Resolution& resolution, const wxString& name) {
+  if (!resolution.IsDefined()) return;
+  static const char* const kAxes = "xyz";
+  for (unsigned a = 0; a < 3; ++a) {
+    const double voxel = 1.0 / resolution.GetRes()[a], extent = voxel * size[a];
+    const char* why = voxel < 1e-9 ? "voxels smaller than 1e-09 microns" : extent > 1e9 ? "more than a kilometre" : nullptr;
+    if (!why) continue;
+    char text[160];
+    std::snprintf(text, sizeof text, "voxels of %g microns along %c make the image %g microns long (%s)", voxel,
+                  kAxes[a], extent, why);
+    throw OptionError("'" + name.utf8_string() + "': " + text + "; give the voxel size with --voxel-size X,Y,Z");
+  }
+}
+
 template <class T>
 orv::orv_OrthoscopeFrame* MakeViewer(std::unique_ptr<bix::Image3d<T>> image, const ViewerOptions& options,
                                      const wxString& name, ViewerLabels labels = ViewerLabels()) {
   bix::Resolution resolution = image->GetResolution();
   ApplyVoxelSize(options, resolution);
+  CheckGeometry(image->GetSize(), resolution, name);
   image->SetResolution(resolution);
   if (!options.labels.empty())
     labels = ReadLabelFile(options.labels, std::is_same_v<T, unsigned char>, resolution);

@@ -210,3 +210,34 @@ TEST(OrvViewZarrConversion, SavingDataAsOmeZarrAloneConvertsPlaneByPlane) {
   EXPECT_EQ(orvview::RunZarrConversion(options), 1);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("missing.tif"), std::string::npos);
 }
+
+// Voxel sizes no window can lay out are refused naming the file and the value.
+TEST(OrvViewGeometry, ImagesLongerThanAKilometreOrOfFemtometreVoxelsAreRefused) {
+  iotest::ScratchDir dir;
+  const bix::Resolution tiny(bix::Vector3d<float>(1e12f, 1, 1));
+  iotest::MakeImage<unsigned char>(bix::Vector3d<unsigned>(8, 6, 20), {}, tiny).SaveImage(dir / "tiny.bix");
+  const bix::Resolution plain(bix::Vector3d<float>(1, 1, 1));
+  iotest::MakeImage<unsigned char>(bix::Vector3d<unsigned>(8, 6, 20), {}, plain).SaveImage(dir / "plain.bix");
+  const struct {
+    std::vector<std::string> args;
+    std::string said;
+  } cases[] = {
+      {{dir / "tiny.bix"},
+       "'tiny.bix': voxels of 1e-12 microns along x make the image 8e-12 microns long (voxels smaller than 1e-09 "
+       "microns); give the voxel size with --voxel-size X,Y,Z"},
+      {{dir / "plain.bix", "--voxel-size", "0.1,0.1,1e8"},
+       "'plain.bix': voxels of 1e+08 microns along z make the image 2e+09 microns long (more than a kilometre); "
+       "give the voxel size with --voxel-size X,Y,Z"},
+  };
+  for (const auto& c : cases) {
+    ViewerOptions options;
+    ASSERT_EQ(ParseOptions(c.args, options), "");
+    try {
+      orvview::OpenViewer(options);
+      ADD_FAILURE() << c.args[0] << " was opened";
+    } catch (const orvview::OptionError& e) {
+      EXPECT_EQ(std::string(e.what()), c.said);
+    }
+  }
+  for (wxWindow* w : wxTopLevelWindows) w->Destroy();
+}
