@@ -134,11 +134,10 @@ void ShowOutlines(orv::orv_OrthoscopeFrame* frame) {
 
 // Voxel sizes no microscope makes, which the windows cannot lay out: an
 // image more than a kilometre long, or voxels below a femtometre.
-void CheckGeometry(const bix::Vector3d<unsigned>& size, const bix::Resolution& resolution, const wxString& name) {
-  if (!resolution.IsDefined()) return;
+void CheckGeometry(const bix::Vector3d<unsigned>& size, const double voxels[3], const wxString& name) {
   static const char* const kAxes = "xyz";
   for (unsigned a = 0; a < 3; ++a) {
-    const double voxel = 1.0 / resolution.GetRes()[a], extent = voxel * size[a];
+    const double voxel = voxels[a], extent = voxel * size[a];
     const char* why = voxel < 1e-9 ? "voxels smaller than 1e-09 microns" : extent > 1e9 ? "more than a kilometre" : nullptr;
     if (!why) continue;
     char text[160];
@@ -152,8 +151,15 @@ template <class T>
 orv::orv_OrthoscopeFrame* MakeViewer(std::unique_ptr<bix::Image3d<T>> image, const ViewerOptions& options,
                                      const wxString& name, ViewerLabels labels = ViewerLabels()) {
   bix::Resolution resolution = image->GetResolution();
+  // Checked in microns, before they become pixels per micron: 1e-45 microns
+  // has no such number.
+  if (options.hasVoxelSize || resolution.IsDefined()) {
+    double voxels[3];
+    for (unsigned a = 0; a < 3; ++a)
+      voxels[a] = options.hasVoxelSize ? options.voxelSize[a] : 1.0 / resolution.GetRes()[a];
+    CheckGeometry(image->GetSize(), voxels, name);
+  }
   ApplyVoxelSize(options, resolution);
-  CheckGeometry(image->GetSize(), resolution, name);
   image->SetResolution(resolution);
   if (!options.labels.empty())
     labels = ReadLabelFile(options.labels, std::is_same_v<T, unsigned char>, resolution);

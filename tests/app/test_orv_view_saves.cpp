@@ -228,6 +228,9 @@ TEST(OrvViewGeometry, ImagesLongerThanAKilometreOrOfFemtometreVoxelsAreRefused) 
       {{dir / "plain.bix", "--voxel-size", "0.1,0.1,1e8"},
        "'plain.bix': voxels of 1e+08 microns along z make the image 2e+09 microns long (more than a kilometre); "
        "give the voxel size with --voxel-size X,Y,Z"},
+      {{dir / "plain.bix", "--voxel-size", "1e-45,1,1"},
+       "'plain.bix': voxels of 1.4013e-45 microns along x make the image 1.12104e-44 microns long (voxels smaller "
+       "than 1e-09 microns); give the voxel size with --voxel-size X,Y,Z"},
   };
   for (const auto& c : cases) {
     ViewerOptions options;
