@@ -68,11 +68,8 @@ std::string Counted(std::uint64_t n, const std::string& what) {
 
 }  // namespace
 
-bool ChooseChannelPlanes(const std::string& name, const std::vector<PlaneDimension>& dimensions,
-                         const ReadOptions& options, ImageInfo& info) {
-  std::uint64_t count[3] = {1, 1, 1};
-  for (const PlaneDimension& d : dimensions) count[d.axis] = d.size;
-  const std::uint64_t channels = count[AXIS_C], times = count[AXIS_T];
+std::vector<unsigned> ChooseChannels(const std::string& name, std::uint64_t channels, std::uint64_t times,
+                                     const ReadOptions& options, bool combinable, const std::string& samples) {
   if (options.timePoint < 1 || options.timePoint > times)
     Fail(name, "has " + Counted(times, "time point") + "; there is no time point " +
                    std::to_string(options.timePoint));
@@ -82,11 +79,6 @@ bool ChooseChannelPlanes(const std::string& name, const std::vector<PlaneDimensi
   if (options.channels.size() > 3)
     Fail(name, "cannot read " + std::to_string(options.channels.size()) +
                    " channels together; choose up to three with --channels");
-  if (channels == 1 && times == 1) {
-    if (!options.channels.empty() && info.type.channels != 1)
-      Fail(name, "holds " + Describe(info.type) + " voxels, not channels of their own; --channels does not apply");
-    return false;
-  }
   std::vector<unsigned> chosen = options.channels;
   if (chosen.empty()) {
     if (channels > 3)
@@ -94,10 +86,29 @@ bool ChooseChannelPlanes(const std::string& name, const std::vector<PlaneDimensi
                      "; up to three are read together: choose them with --channels, such as --channels 1,2,3");
     for (unsigned c = 1; c <= channels; ++c) chosen.push_back(c);
   }
-  if (chosen.size() > 1 && info.type.numeric != NUM_U8 && info.type.numeric != NUM_U16)
-    Fail(name, "has " + Counted(channels, "channel") + " of " + Describe(info.type) +
+  if (chosen.size() > 1 && !combinable)
+    Fail(name, "has " + Counted(channels, "channel") + " of " + samples +
                    " samples; only 8- and 16-bit unsigned channels are read together: choose one with "
                    "--channels, such as --channels 1");
+  return chosen;
+}
+
+bool ChooseChannelPlanes(const std::string& name, const std::vector<PlaneDimension>& dimensions,
+                         const ReadOptions& options, ImageInfo& info) {
+  std::uint64_t count[3] = {1, 1, 1};
+  for (const PlaneDimension& d : dimensions) count[d.axis] = d.size;
+  const std::uint64_t channels = count[AXIS_C], times = count[AXIS_T];
+  const bool single = channels == 1 && times == 1;
+  // A file of one plane per z slice names no channels of its own: its RGB
+  // voxels are not several channels to combine.
+  const std::vector<unsigned> chosen =
+      ChooseChannels(name, channels, times, options,
+                     single || info.type.numeric == NUM_U8 || info.type.numeric == NUM_U16, Describe(info.type));
+  if (single) {
+    if (!options.channels.empty() && info.type.channels != 1)
+      Fail(name, "holds " + Describe(info.type) + " voxels, not channels of their own; --channels does not apply");
+    return false;
+  }
   // The stride of each axis in planes, then each chosen plane's place.
   std::uint64_t stride[3] = {0, 0, 0}, step = 1;
   for (const PlaneDimension& d : dimensions) {

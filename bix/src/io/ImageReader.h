@@ -91,6 +91,14 @@ struct PlaneDimension {
 // cannot give: a channel or time point it lacks, more than three channels
 // (all of them when none are chosen), several channels of samples that no
 // RGB voxel holds.
+// The channels, counted from 1, that `options` choose among `channels` of
+// an image of `times` time points, after checking the time point: those
+// named, else all when there are up to three. Several only when
+// `combinable` (8- or 16-bit unsigned samples, read together as RGB);
+// `samples` names the samples otherwise. Raises IOException naming `name`.
+std::vector<unsigned> ChooseChannels(const std::string& name, std::uint64_t channels, std::uint64_t times,
+                                     const ReadOptions& options, bool combinable, const std::string& samples);
+
 bool ChooseChannelPlanes(const std::string& name, const std::vector<PlaneDimension>& dimensions,
                          const ReadOptions& options, ImageInfo& info);
 

@@ -7,6 +7,7 @@
 
 #include "../Notices.h"
 #include "IOError.h"
+#include "ImageReader.h"
 #include "SaveImageFile.h"
 #include "StoredType.h"
 
@@ -21,47 +22,20 @@ namespace {
 template <class T>
 constexpr bool kIsRgb = !std::is_arithmetic_v<T>;
 
-std::string Counted(std::uint64_t n, const std::string& what) {
-  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
-}
-
 // The channels (from 0) the options choose, as the file readers choose
-// them: those named, else all when there are up to three; several only of
-// 8- or 16-bit samples (they read as RGB).
+// them (several read as RGB), after checking the time point.
 std::vector<unsigned> ChosenChannels(const ChunkedImage& image, const ReadOptions& options, const std::string& name) {
-  const unsigned channels = image.Channels();
-  for (unsigned c : options.channels)
-    if (c < 1 || c > channels)
-      Fail(name, "has " + Counted(channels, "channel") + "; there is no channel " + std::to_string(c));
-  if (options.channels.size() > 3)
-    Fail(name, "cannot read " + std::to_string(options.channels.size()) +
-                       " channels together; choose up to three with --channels");
-  if (options.channels.empty() && channels > 3)
-    Fail(name, "has " + Counted(channels, "channel") +
-                       "; up to three are read together: choose them with --channels, such as --channels 1,2,3");
-  std::vector<unsigned> chosen;
-  for (unsigned c : options.channels) chosen.push_back(c - 1);
-  if (chosen.empty())
-    for (unsigned c = 0; c < channels; ++c) chosen.push_back(c);
-  if (chosen.size() > 1 && image.Type() != VOXEL_UCHAR && image.Type() != VOXEL_USHORT)
-    Fail(name, "has " + Counted(channels, "channel") +
-                       " of other than 8- or 16-bit unsigned samples; only those are read together: choose one "
-                       "with --channels, such as --channels 1");
+  const bool combinable = image.Type() == VOXEL_UCHAR || image.Type() == VOXEL_USHORT;
+  std::vector<unsigned> chosen = ChooseChannels(name, image.Channels(), image.TimePoints(), options, combinable,
+                                                VoxelTypeName(image.Type()));
+  for (unsigned& c : chosen) --c;
   return chosen;
-}
-
-unsigned ChosenTime(const ChunkedImage& image, const ReadOptions& options, const std::string& name) {
-  if (options.timePoint < 1 || options.timePoint > image.TimePoints())
-    Fail(name, "has " + std::to_string(image.TimePoints()) + " time point(s), not a time point " +
-                       std::to_string(options.timePoint));
-  return options.timePoint - 1;
 }
 
 }  // namespace
 
 ImageFileFacts OmeZarrFacts(const std::string& name, const ReadOptions& options) {
   const std::shared_ptr<ChunkedImage> image = OpenOmeZarr(name);
-  ChosenTime(*image, options, name);
   if (ChosenChannels(*image, options, name).size() == 1) return {image->Type(), false};
   return {image->Type() == VOXEL_UCHAR ? VOXEL_RGB8 : VOXEL_RGB16, false};
 }
@@ -92,8 +66,8 @@ template <class T>
 void ReadOmeZarrImage(const std::string& name, Image3d<T>& out, const ProgressCallback& progress,
                       const ReadOptions& options) {
   const std::shared_ptr<ChunkedImage> image = OpenOmeZarr(name);
-  const unsigned t = ChosenTime(*image, options, name);
   const std::vector<unsigned> channels = ChosenChannels(*image, options, name);
+  const unsigned t = options.timePoint - 1;
   if ((channels.size() > 1) != kIsRgb<T>)
     Fail(name, kIsRgb<T> ? "holds no channels read together as RGB" : "holds channels read together as RGB");
   // The finest level that fits, in floating point: sides of up to 2^32

@@ -2,6 +2,7 @@
 #include <bix/Exceptions.h>
 
 #include "../io/PagePrefault.h"
+#include "../io/StoredType.h"
 #include "ZarrArray.h"
 
 #include <atomic>
@@ -13,12 +14,6 @@ namespace bix {
 namespace {
 
 std::atomic<std::uint64_t> g_nextId{1};
-
-template <class T>
-constexpr VoxelType kTypeOf = std::is_same_v<T, unsigned char>    ? VOXEL_UCHAR
-                              : std::is_same_v<T, unsigned short> ? VOXEL_USHORT
-                              : std::is_same_v<T, float>          ? VOXEL_FLOAT
-                                                                  : VOXEL_INT;
 
 // Copies the part of one chunk that lies in the box, converting the voxel
 // type where they differ (labels read as unsigned int from any integers).
@@ -122,7 +117,8 @@ void ChunkedImage::ReadBoxHere(unsigned level, unsigned t, unsigned c, const Vec
 template <class T>
 void ChunkedImage::ReadBoxOn(bool workers, unsigned level, unsigned t, unsigned c, const Vector3d<unsigned>& first,
                              const Vector3d<unsigned>& size, Image3d<T>& out) const {
-  if (kTypeOf<T> != m_type && !(std::is_same_v<T, unsigned int> && m_type != VOXEL_FLOAT))
+  if (io::NaturalVoxelType(io::StoredTypeOf<T>::value, m_name) != m_type &&
+      !(std::is_same_v<T, unsigned int> && m_type != VOXEL_FLOAT))
     throw LibException("'" + m_name + "': the image's voxels are not of the type asked for");
   if (level >= Levels() || t >= m_timePoints || c >= m_channels)
     throw LibException("'" + m_name + "': no such level, time point or channel");
@@ -133,8 +129,9 @@ void ChunkedImage::ReadBoxOn(bool workers, unsigned level, unsigned t, unsigned 
   // The caller's image is written in place when it has the box's size
   // already (reading the next box of a series costs no new memory).
   Image3d<T> box;
-  if (out.GetSize() == size) box = std::move(out);
-  else box.MakeRoomUninitialized(size);
+  const bool fresh = out.GetSize() != size;
+  if (fresh) box.MakeRoomUninitialized(size);
+  else box = std::move(out);
   box.SetOffset(Vector3d<float>(l.offset.x + first.x * l.voxelSize.x, l.offset.y + first.y * l.voxelSize.y,
                                 l.offset.z + first.z * l.voxelSize.z));
   box.SetResolution(l.GetResolution());
@@ -156,7 +153,9 @@ void ChunkedImage::ReadBoxOn(bool workers, unsigned level, unsigned t, unsigned 
   // much in page faults as the decoding.
   const double chunkBytes = double(l.chunk.x) * l.chunk.y * l.chunk.z * zarr::VoxelTypeBytes(m_type);
   const bool pastCache = !workers || chunkBytes * keys.size() > double(SharedChunkCache().Budget()) / 4;
-  const io::PagePrefault prefault(box.GetFirstVoxelAddr(), box.GetVoxelCount() * sizeof(T));
+  // Fresh memory has its pages made on another core meanwhile; reused
+  // memory has them already.
+  const io::PagePrefault prefault(fresh ? box.GetFirstVoxelAddr() : nullptr, box.GetVoxelCount() * sizeof(T));
   auto copy = [&](std::size_t n) {
     if (pastCache) {
       if (const ChunkData held = SharedChunkCache().Find(keys[n])) {

@@ -116,16 +116,6 @@ Dtype ParseDtype(const std::string& text, const std::string& name) {
   return d;
 }
 
-std::string DtypeText(VoxelType type) {
-  switch (type) {
-    case VOXEL_UCHAR: return "|u1";
-    case VOXEL_USHORT: return "<u2";
-    case VOXEL_INT: return "<i4";
-    case VOXEL_FLOAT: return "<f4";
-    default: throw IOException("RGB voxels have no Zarr dtype: write their channels as a channel axis");
-  }
-}
-
 ZarrArray::ZarrArray(const std::string& folder) : m_folder(folder) {
   const std::string name = folder + "/.zarray";
   const Json meta = ReadJson(name);

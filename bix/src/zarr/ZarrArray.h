@@ -25,8 +25,6 @@ struct Dtype {
 // The dtype of `text` ("|u1", "<u2", ">f4", ...), or IOException naming
 // `name` and the key for one no voxel type holds.
 Dtype ParseDtype(const std::string& text, const std::string& name);
-// The dtype text a voxel type is written as ("|u1", "<u2", "<i4", "<f4").
-std::string DtypeText(VoxelType type);
 
 class ZarrArray {
 public:
@@ -38,12 +36,9 @@ public:
   const std::vector<std::uint64_t>& Shape() const { return m_shape; }
   const std::vector<std::uint64_t>& Chunks() const { return m_chunks; }
   const Dtype& Type() const { return m_dtype; }
-  const Codec& Compressor() const { return m_codec; }
-  double FillValue() const { return m_fill; }
-  std::size_t ChunkElements() const { return m_chunkElements; }
 
   // The chunk at grid position `index` (one entry per axis), decoded and
-  // converted to the voxel type: ChunkElements() values of sizeof(voxel)
+  // converted to the voxel type: a whole chunk's values of sizeof(voxel)
   // bytes in C order. A chunk file that does not exist holds the fill value.
   void ReadChunk(const std::vector<std::uint64_t>& index, std::vector<unsigned char>& out) const;
   // The file of that chunk.
