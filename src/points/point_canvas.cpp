@@ -9,6 +9,7 @@
 
 #include <wx/dcclient.h>
 #include <wx/fileconf.h>
+#include <wx/sstream.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/graphics.h>
@@ -170,17 +171,17 @@ void orv_PointOrthoscopeCanvas<T>::Load(const wxString& fileName) {
 // column picks a point's style, and each style's colour and marker.
 template <class T>
 void orv_PointOrthoscopeCanvas<T>::ReadStyles(const wxString& pointFile) {
-  // Beside the point file, wherever the program runs: the configuration
-  // reader takes a relative name as one in the home folder.
-  wxFileName path(wxFileName(pointFile).GetPath(), "points.sty");
-  path.MakeAbsolute();
+  const wxFileName path(wxFileName(pointFile).GetPath(), "points.sty");
   if (!path.FileExists()) return;
-  // Lines the configuration reader cannot take would stop it in an
-  // assertion: they are this file's fault, said as such.
-  const std::string fault = StyleFileFault(DecodePointFileText(FileBytes(path.GetFullPath())));
+  // The file is read here once and the configuration reader given its text:
+  // handed a name, it would take a relative one as one in the home folder.
+  // Lines it cannot take would stop it in an assertion: they are this
+  // file's fault, said as such.
+  const std::string text = DecodePointFileText(FileBytes(path.GetFullPath()));
+  const std::string fault = StyleFileFault(text);
   if (!fault.empty()) throw PointFileError(fault);
-  wxFileConfig config(wxEmptyString, wxEmptyString, path.GetFullPath(), wxEmptyString, wxCONFIG_USE_LOCAL_FILE,
-                      wxConvAuto());
+  wxStringInputStream stream(wxString::FromUTF8(text));
+  wxFileConfig config(stream, wxConvUTF8);
   wxString styleColumn, displayed;
   long maxStyle = 0;
   if (!config.Read("StyleColumn", &styleColumn)) throw PointFileError("StyleColumn entry does not exist.");
