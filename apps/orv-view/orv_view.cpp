@@ -26,6 +26,28 @@ namespace {
 
 orvview::ViewerOptions g_options;
 
+// Verbose messages go to the terminal; all others where they went before
+// (errors into boxes, for the user to see). Installs itself as the log.
+class VerboseToTerminal : public wxLog {
+public:
+  VerboseToTerminal() : m_previous(wxLog::SetActiveTarget(this)) {}
+  ~VerboseToTerminal() override { delete m_previous; }
+  void Flush() override {
+    if (m_previous) m_previous->Flush();
+  }
+
+protected:
+  void DoLogRecord(wxLogLevel level, const wxString& message, const wxLogRecordInfo& info) override {
+    if (level == wxLOG_Info)
+      std::fprintf(stderr, "%s\n", message.utf8_str().data());
+    else if (m_previous)
+      m_previous->LogRecord(level, message, info);
+  }
+
+private:
+  wxLog* m_previous;
+};
+
 class ViewerApp : public wxApp {
 public:
   bool OnInit() override;
@@ -45,10 +67,9 @@ bool ViewerApp::OnInit() {
   // The library's debug messages (the levels a stretch chose) are for
   // developers: shown only when ORV_DEBUG is set.
   if (!wxGetEnv("ORV_DEBUG", nullptr)) wxLog::SetLogLevel(wxLOG_Info);
-  // Verbose messages go to the terminal, not into boxes.
   if (g_options.verbose) {
     wxLog::SetVerbose(true);
-    delete wxLog::SetActiveTarget(new wxLogStderr);
+    new VerboseToTerminal;
   }
   wxInitAllImageHandlers();
   try {

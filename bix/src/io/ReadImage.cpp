@@ -201,8 +201,9 @@ namespace io {
 template <class T>
 PlaneStream<T>::PlaneStream(const std::string& name, const ReadOptions& options)
     : m_reader(OpenImageFile(name, options)), m_convert(ConverterFor<T>(m_reader->GetInfo().type, name)) {
+  // Planes read as they are stored go straight into the caller's memory.
   const ImageInfo& info = m_reader->GetInfo();
-  m_buffer.resize(m_convert || !info.channelPlanes.empty() ? std::size_t(info.PlaneBytes()) : 0);
+  m_buffer.resize(m_convert ? std::size_t(info.PlaneBytes()) : 0);
 }
 
 template <class T>
