@@ -6,6 +6,8 @@
 
 #include <orv/histogram.h>
 
+#include <wx/string.h>
+
 #include <cstdint>
 
 namespace {

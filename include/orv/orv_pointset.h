@@ -9,13 +9,16 @@
 
 #include <array>
 #include <set>
+#include <string>
 #include <vector>
 
 namespace orv {
 
 // A set of 3D points in microns (image space, offset included), each with a
 // label text (its label fields, each preceded by the separator), the names
-// of the label columns, and the selected points.
+// of the label columns, and the selected points. Label texts are held as
+// UTF-8 (a quarter of the toolkit's wide strings: point files with long
+// labels are read into about their own size).
 class ORV_EXPORT LabelledPointSet {
 public:
   explicit LabelledPointSet(wxChar separator = wxT('\t')) : m_separator(separator) {}
@@ -29,13 +32,16 @@ public:
 
   const bix::Vector3d<float>& operator[](unsigned pt_idx) const;
   const std::vector<bix::Vector3d<float>>& GetCoords() const { return m_coords; }
-  const wxString& GetAllLabels(unsigned pt_idx) const;
+  wxString GetAllLabels(unsigned pt_idx) const;
+  const std::string& GetAllLabelsUtf8(unsigned pt_idx) const;
   void SetAllLabels(unsigned pt_idx, const wxString& text);
   // The point's field in label column `column`, empty fields skipped; empty
   // when the point has fewer fields.
   wxString GetLabel(unsigned pt_idx, unsigned column) const;
 
-  // Appends a point with an empty label text; returns its index.
+  // Appends a point with an empty label text; returns its index. A point
+  // that is not a finite place (NaN, infinity) is refused: the count is
+  // returned and the set stays as it was.
   unsigned AddPoint(const bix::Vector3d<float>& coords);
   void Clear();
 
@@ -59,11 +65,14 @@ public:
   // Coordinates, label texts and the values read are replaced in bulk when
   // a file is read; `read` is empty or holds one entry per point.
   void Assign(std::vector<bix::Vector3d<float>> coords, wxArrayString labels, std::vector<FileValues> read = {});
+  // The same with the label texts in UTF-8.
+  void Assign(std::vector<bix::Vector3d<float>> coords, std::vector<std::string> labels,
+              std::vector<FileValues> read = {});
 
 private:
   wxArrayString m_label_names;
   std::vector<bix::Vector3d<float>> m_coords;
-  wxArrayString m_labels;
+  std::vector<std::string> m_labels;  // UTF-8
   std::vector<FileValues> m_read;  // one entry per point
   std::set<unsigned> m_selection;
   unsigned long m_changes = 0;

@@ -2,7 +2,10 @@
 
 #include <wx/debug.h>
 
+#include <algorithm>
+#include <cmath>
 #include <limits>
+#include <string_view>
 
 namespace orv {
 
@@ -28,16 +31,22 @@ const bix::Vector3d<float>& LabelledPointSet::operator[](unsigned pt_idx) const 
   return m_coords[pt_idx];
 }
 
-const wxString& LabelledPointSet::GetAllLabels(unsigned pt_idx) const {
-  static const wxString none;
-  wxCHECK_MSG(pt_idx < m_labels.GetCount(), none, "pt_idx < m_labels.GetCount()");
+wxString LabelledPointSet::GetAllLabels(unsigned pt_idx) const {
+  const std::string& text = GetAllLabelsUtf8(pt_idx);
+  return wxString::FromUTF8(text.data(), text.size());
+}
+
+const std::string& LabelledPointSet::GetAllLabelsUtf8(unsigned pt_idx) const {
+  static const std::string none;
+  wxCHECK_MSG(pt_idx < m_labels.size(), none, "pt_idx < m_labels.size()");
   return m_labels[pt_idx];
 }
 
 void LabelledPointSet::SetAllLabels(unsigned pt_idx, const wxString& text) {
-  wxCHECK_RET(pt_idx < m_labels.GetCount(), "pt_idx < m_labels.GetCount()");
-  if (m_labels[pt_idx] == text) return;
-  m_labels[pt_idx] = text;
+  wxCHECK_RET(pt_idx < m_labels.size(), "pt_idx < m_labels.size()");
+  std::string utf8 = text.utf8_string();
+  if (m_labels[pt_idx] == utf8) return;
+  m_labels[pt_idx] = std::move(utf8);
   ++m_changes;
 }
 
@@ -50,24 +59,26 @@ const LabelledPointSet::FileValues& LabelledPointSet::GetFileValues(unsigned pt_
 // Called for every point drawn with styles: a scan of the text for its
 // non-empty fields, without copying it or every field before the one asked.
 wxString LabelledPointSet::GetLabel(unsigned pt_idx, unsigned column) const {
-  const wxString& text = GetAllLabels(pt_idx);
+  const std::string_view text = GetAllLabelsUtf8(pt_idx);
+  const std::string separator = wxString(m_separator).utf8_string();
   unsigned k = 0;
-  for (auto it = text.begin(); it != text.end();) {
-    if (*it == m_separator) {
-      ++it;
+  for (std::size_t start = 0; start < text.size();) {
+    if (text.compare(start, separator.size(), separator) == 0) {
+      start += separator.size();
       continue;
     }
-    auto end = it;
-    while (end != text.end() && *end != m_separator) ++end;
-    if (k++ == column) return wxString(it, end);
-    it = end;
+    const std::size_t end = std::min(text.find(separator, start), text.size());
+    if (k++ == column) return wxString::FromUTF8(text.data() + start, end - start);
+    start = end;
   }
   return wxString();
 }
 
 unsigned LabelledPointSet::AddPoint(const bix::Vector3d<float>& coords) {
+  // A point at NaN or infinity has no place to be drawn, picked or saved.
+  if (!std::isfinite(coords.x) || !std::isfinite(coords.y) || !std::isfinite(coords.z)) return GetCount();
   m_coords.push_back(coords);
-  m_labels.Add(wxString());
+  m_labels.emplace_back();
   m_read.push_back({kNotRead, kNotRead, kNotRead});
   ++m_changes;
   return GetCount() - 1;
@@ -76,7 +87,7 @@ unsigned LabelledPointSet::AddPoint(const bix::Vector3d<float>& coords) {
 void LabelledPointSet::Clear() {
   m_label_names.Clear();
   m_coords.clear();
-  m_labels.Clear();
+  m_labels.clear();
   m_read.clear();
   m_selection.clear();
   ++m_changes;
@@ -103,12 +114,14 @@ void LabelledPointSet::DeleteSelected() {
   std::size_t keep = 0;
   for (std::size_t i = 0; i < m_coords.size(); ++i) {
     if (m_selection.count(static_cast<unsigned>(i))) continue;
-    m_coords[keep] = m_coords[i];
-    m_labels[keep] = m_labels[i];
-    m_read[keep] = m_read[i];
+    if (keep != i) {
+      m_coords[keep] = m_coords[i];
+      m_labels[keep] = std::move(m_labels[i]);
+      m_read[keep] = m_read[i];
+    }
     ++keep;
   }
-  m_labels.RemoveAt(keep, m_coords.size() - keep);
+  m_labels.resize(keep);
   m_coords.resize(keep);
   m_read.resize(keep);
   m_selection.clear();
@@ -117,7 +130,16 @@ void LabelledPointSet::DeleteSelected() {
 
 void LabelledPointSet::Assign(std::vector<bix::Vector3d<float>> coords, wxArrayString labels,
                               std::vector<FileValues> read) {
+  std::vector<std::string> utf8;
+  utf8.reserve(labels.size());
+  for (const wxString& text : labels) utf8.push_back(text.utf8_string());
+  Assign(std::move(coords), std::move(utf8), std::move(read));
+}
+
+void LabelledPointSet::Assign(std::vector<bix::Vector3d<float>> coords, std::vector<std::string> labels,
+                              std::vector<FileValues> read) {
   wxASSERT_MSG(read.empty() || read.size() == coords.size(), "read.size() == coords.size()");
+  labels.resize(coords.size());
   read.resize(coords.size(), {kNotRead, kNotRead, kNotRead});
   m_coords = std::move(coords);
   m_labels = std::move(labels);

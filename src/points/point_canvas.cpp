@@ -2,14 +2,13 @@
 
 #include "point_file_text.h"
 #include "point_markers.h"
+#include "point_style_file.h"
 #include "replace_file.h"
 #include "view_model.h"
 
 #include <bix/Types.h>
 
 #include <wx/dcclient.h>
-#include <wx/fileconf.h>
-#include <wx/sstream.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/graphics.h>
@@ -26,26 +25,9 @@ namespace {
 constexpr unsigned kNone = static_cast<unsigned>(-1);
 
 std::string FileBytes(const wxString& path) {
-  wxFile file;
-  if (!wxFileName::FileExists(path) || !file.Open(path)) throw PointFileError("Cannot open file.");
-  const wxFileOffset length = file.Length();
-  std::string bytes(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-  if (length < 0 || file.Read(bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
-    throw PointFileError("Cannot open file.");
+  std::string bytes;
+  if (!ReadFileBytes(std::string(path.fn_str()), bytes)) throw PointFileError("Cannot open file.");
   return bytes;
-}
-
-// A label text as a toolkit string: ASCII (the usual labels) widened
-// directly, anything else through the UTF-8 conversion.
-wxString LabelText(const std::string& utf8, std::wstring& wide) {
-  if (utf8.empty()) return wxString();
-  wide.resize(utf8.size());
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    if (c >= 0x80) return wxString::FromUTF8(utf8.data(), utf8.size());
-    wide[i] = static_cast<wchar_t>(c);
-  }
-  return wxString(wide.data(), wide.size());
 }
 
 int MarkerKind(const wxString& word) {
@@ -97,74 +79,21 @@ template <class T>
 void orv_PointOrthoscopeCanvas<T>::Load(const wxString& fileName) {
   m_points.Clear();
   PointsChanged();
-  const std::string text = DecodePointFileText(FileBytes(fileName));
-  const bix::Image3d<T>& image = *this->GetImage();
-  const bix::Vector3d<float> offset = image.GetOffset(), res = image.GetResolution().GetRes();
-
-  // One point per line: room for all of them at once.
-  const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
-  std::vector<bix::Vector3d<float>> coords;
-  coords.reserve(lines);
-  std::vector<LabelledPointSet::FileValues> read;
-  read.reserve(lines);
-  wxArrayString labels;
-  labels.Alloc(lines);
-  std::string label;
-  std::wstring wide;
-  PointFileColumns columns;
-  std::size_t lineNumber = 0;
-  std::vector<std::string_view> fields;
-  auto keepWhatWasRead = [&] {
-    m_points.Assign(std::move(coords), std::move(labels), std::move(read));
-    PointsChanged();
-  };
-  try {
-    ForEachLine(text, [&](std::string_view line) {
-      ++lineNumber;
-      SplitFields(line, fields);
-      if (lineNumber == 1) {
-        columns = ClassifyColumns(fields);
-        for (const std::string& name : columns.labelNames) m_points.AddLabelName(wxString::FromUTF8(name));
-        if (!columns.HasCoordinates()) throw PointFileError("Columns with point coordinates not found.");
-        return;
-      }
-      // Blank lines are no points (editors end files with one).
-      if (IsBlankLine(line)) return;
-      bix::Vector3d<float> p;
-      LabelledPointSet::FileValues values;
-      for (unsigned a = 0; a < 3; ++a) {
-        const auto column = static_cast<std::size_t>(columns.axis[a]);
-        if (column >= fields.size() || IsBlankLine(fields[column]))
-          throw PointFileError("line " + std::to_string(lineNumber) + " has no " + "xyz"[a] + " coordinate.");
-        // A number beyond what microns in single precision hold fails as a word does.
-        if (!ParseCoordinate(fields[column], values[a]) ||
-            !(std::fabs(values[a] / res[a] + offset[a]) <= std::numeric_limits<float>::max()))
-          throw PointFileError("line " + std::to_string(lineNumber) + ": cannot convert '" +
-                               QuotedField(fields[column]) + "' to a coordinate.");
-        p[a] = FileToMicrons(values[a], offset[a], res[a]);
-      }
-      // The fields of the header's label columns, so that a label's place
-      // in the text is its column's place among the label names.
-      label.clear();
-      for (int k : columns.labelColumns)
-        if (static_cast<std::size_t>(k) < fields.size()) {
-          label += '\t';
-          label.append(fields[k]);
-        }
-      coords.push_back(p);
-      read.push_back(values);
-      labels.Add(LabelText(label, wide));
-    });
-    if (lineNumber == 0) throw PointFileError("Columns with point coordinates not found.");
-  } catch (...) {
-    keepWhatWasRead();
-    this->Refresh(false);
-    throw;
+  PointFileContents read;
+  std::string failure;
+  {
+    const std::string text = DecodePointFileText(FileBytes(fileName));
+    const bix::Image3d<T>& image = *this->GetImage();
+    failure = ParsePointText(text, image.GetOffset(), image.GetResolution().GetRes(), read);
   }
-  keepWhatWasRead();
+  // What was read before a failure stays, with the names of its columns.
+  for (const std::string& name : read.labelNames) m_points.AddLabelName(wxString::FromUTF8(name));
+  m_points.Assign(std::move(read.coords), std::move(read.labels), std::move(read.values));
+  PointsChanged();
+  this->Refresh(false);
+  if (!failure.empty()) throw PointFileError(failure);
   ResetStyles();
   ReadStyles(fileName);
-  this->Refresh(false);
 }
 
 // "points.sty" beside the point file, when there is one: which label
@@ -173,41 +102,24 @@ template <class T>
 void orv_PointOrthoscopeCanvas<T>::ReadStyles(const wxString& pointFile) {
   const wxFileName path(wxFileName(pointFile).GetPath(), "points.sty");
   if (!path.FileExists()) return;
-  // The file is read here once and the configuration reader given its text:
-  // handed a name, it would take a relative one as one in the home folder.
-  // Lines it cannot take would stop it in an assertion: they are this
-  // file's fault, said as such.
-  const std::string text = DecodePointFileText(FileBytes(path.GetFullPath()));
-  const std::string fault = StyleFileFault(text);
-  if (!fault.empty()) throw PointFileError(fault);
-  wxStringInputStream stream(wxString::FromUTF8(text));
-  wxFileConfig config(stream, wxConvUTF8);
-  wxString styleColumn, displayed;
-  long maxStyle = 0;
-  if (!config.Read("StyleColumn", &styleColumn)) throw PointFileError("StyleColumn entry does not exist.");
-  if (!config.Read("MaxStyle", &maxStyle)) throw PointFileError("MaxStyle entry does not exist.");
-  m_styleColumn = m_points.FindLabelName(styleColumn);
-  if (config.Read("DisplayedLabel", &displayed)) m_displayedLabel = m_points.FindLabelName(displayed);
-  // Styles are added as their groups are read: a file that claims more
-  // styles than it holds fails at the first missing group, with what was
-  // read kept (the default style when none was).
-  std::vector<orv_PointStyle> styles;
-  struct Keep {
-    std::vector<orv_PointStyle>& from;
-    std::vector<orv_PointStyle>& to;
-    ~Keep() {
-      if (!from.empty()) to = std::move(from);
+  // Read here by its full name: handed a name, the configuration reader
+  // would take a relative one as one in the home folder.
+  PointStyleFile file;
+  const std::string failure = ParsePointStyleText(DecodePointFileText(FileBytes(path.GetFullPath())), file);
+  // (An empty column name names no column, as an absent one.)
+  if (!file.styleColumn.empty()) m_styleColumn = m_points.FindLabelName(wxString::FromUTF8(file.styleColumn));
+  if (file.hasDisplayedLabel) m_displayedLabel = m_points.FindLabelName(wxString::FromUTF8(file.displayedLabel));
+  // The styles read before a missing group are kept (the default style
+  // when none was).
+  if (!file.styles.empty()) {
+    m_styles.clear();
+    for (const PointStyleEntry& entry : file.styles) {
+      const wxColour colour(wxString::FromUTF8(entry.colour));
+      m_styles.push_back({colour.IsOk() ? colour : m_pointColour, *wxTRANSPARENT_BRUSH, *wxNORMAL_FONT,
+                          MarkerKind(wxString::FromUTF8(entry.marker))});
     }
-  } keep{styles, m_styles};
-  for (long i = 0; i <= maxStyle; ++i) {
-    const wxString group = wxString::Format("/Style_%ld", i);
-    if (!config.HasGroup(group)) throw PointFileError(("Group " + group + " does not exist").ToStdString());
-    config.SetPath(group);
-    const wxColour colour(config.Read("Colour", wxString()));
-    styles.push_back({colour.IsOk() ? colour : m_pointColour, *wxTRANSPARENT_BRUSH, *wxNORMAL_FONT,
-                      MarkerKind(config.Read("Marker", wxString()))});
-    config.SetPath("/");
   }
+  if (!failure.empty()) throw PointFileError(failure);
 }
 
 template <class T>
@@ -229,7 +141,7 @@ void orv_PointOrthoscopeCanvas<T>::Save(const wxString& fileName) {
       else
         text += CoordinateText(p[a], offset[a], res[a]);
     }
-    text += m_points.GetAllLabels(i).utf8_string();
+    text += m_points.GetAllLabelsUtf8(i);
     text += '\n';
   }
   if (!ReplaceFile(fileName.utf8_string(), text)) throw PointFileError("Cannot create file.");
@@ -251,6 +163,7 @@ unsigned orv_PointOrthoscopeCanvas<T>::StyleOf(unsigned i) const {
 template <class T>
 unsigned orv_PointOrthoscopeCanvas<T>::AddPoint(const bix::Vector3d<float>& p) {
   const unsigned i = m_points.AddPoint(p);
+  if (i == m_points.GetCount()) return i;  // refused: not a finite place
   const std::vector<bix::Vector3d<float>>& coords = m_points.GetCoords();
   for (unsigned axis = 0; axis < 3; ++axis) {
     if (m_orderStale[axis]) continue;

@@ -1,9 +1,16 @@
 #include "point_file_text.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 namespace orv {
 
@@ -85,11 +92,35 @@ std::string FromCp1252(std::string_view bytes) {
 
 }  // namespace
 
-std::string DecodePointFileText(std::string_view bytes) {
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  else if (bytes.substr(0, 2) == "\xFF\xFE") return FromUtf16(bytes.substr(2), false);
-  else if (bytes.substr(0, 2) == "\xFE\xFF") return FromUtf16(bytes.substr(2), true);
-  return IsUtf8(bytes) ? std::string(bytes) : FromCp1252(bytes);
+bool ReadFileBytes(const std::string& path, std::string& bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat status;
+  bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+  if (ok) {
+    bytes.assign(static_cast<std::size_t>(status.st_size), '\0');
+    constexpr std::size_t kPiece = std::size_t(1) << 30;
+    std::size_t done = 0;
+    while (ok && done < bytes.size()) {
+      const ssize_t got = ::read(fd, bytes.data() + done, std::min(kPiece, bytes.size() - done));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) ok = false;  // an error, or the file shrank while read
+      else done += static_cast<std::size_t>(got);
+    }
+  }
+  ::close(fd);
+  if (!ok) bytes.clear();
+  return ok;
+}
+
+std::string DecodePointFileText(std::string bytes) {
+  const std::string_view view = bytes;
+  if (view.substr(0, 2) == "\xFF\xFE") return FromUtf16(view.substr(2), false);
+  if (view.substr(0, 2) == "\xFE\xFF") return FromUtf16(view.substr(2), true);
+  const std::size_t mark = view.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+  if (!IsUtf8(view.substr(mark))) return FromCp1252(view);
+  bytes.erase(0, mark);
+  return bytes;
 }
 
 bool IsBlankLine(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
@@ -137,6 +168,61 @@ bool ParseCoordinate(std::string_view field, double& value) {
   const auto [end, error] = std::from_chars(first, last, value);
   // "nan" and "inf" are numbers to from_chars, but no place in an image.
   return error == std::errc() && end == last && std::isfinite(value);
+}
+
+std::string ParsePointText(std::string_view text, const bix::Vector3d<float>& offset,
+                           const bix::Vector3d<float>& res, PointFileContents& contents) {
+  contents = PointFileContents();
+  // One point per line: room for all of them at once.
+  const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+  contents.coords.reserve(lines);
+  contents.values.reserve(lines);
+  contents.labels.reserve(lines);
+  PointFileColumns columns;
+  std::size_t lineNumber = 0;
+  std::vector<std::string_view> fields;
+  std::string failure;
+  auto fail = [&](std::string why) {
+    failure = std::move(why);
+    return false;
+  };
+  ForEachLine(text, [&](std::string_view line) {
+    ++lineNumber;
+    SplitFields(line, fields);
+    if (lineNumber == 1) {
+      columns = ClassifyColumns(fields);
+      contents.labelNames = columns.labelNames;
+      return columns.HasCoordinates() || fail("Columns with point coordinates not found.");
+    }
+    // Blank lines are no points (editors end files with one).
+    if (IsBlankLine(line)) return true;
+    bix::Vector3d<float> p;
+    std::array<double, 3> values;
+    for (unsigned a = 0; a < 3; ++a) {
+      const auto column = static_cast<std::size_t>(columns.axis[a]);
+      if (column >= fields.size() || IsBlankLine(fields[column]))
+        return fail("line " + std::to_string(lineNumber) + " has no " + "xyz"[a] + " coordinate.");
+      // A number beyond what microns in single precision hold fails as a word does.
+      if (!ParseCoordinate(fields[column], values[a]) ||
+          !(std::fabs(values[a] / res[a] + offset[a]) <= std::numeric_limits<float>::max()))
+        return fail("line " + std::to_string(lineNumber) + ": cannot convert '" + QuotedField(fields[column]) +
+                    "' to a coordinate.");
+      p[a] = FileToMicrons(values[a], offset[a], res[a]);
+    }
+    // The fields of the header's label columns, so that a label's place
+    // in the text is its column's place among the label names.
+    std::string& label = contents.labels.emplace_back();
+    for (int k : columns.labelColumns)
+      if (static_cast<std::size_t>(k) < fields.size()) {
+        label += '\t';
+        label.append(fields[k]);
+      }
+    contents.coords.push_back(p);
+    contents.values.push_back(values);
+    return true;
+  });
+  if (lineNumber == 0) return "Columns with point coordinates not found.";
+  return failure;
 }
 
 std::string StyleFileFault(std::string_view text) {

@@ -5,20 +5,30 @@
 // write, lines and tab-separated fields, the header's columns, and the
 // coordinates as numbers and back as the shortest text that reads back.
 
+#include <bix/Vector3d.h>
+
+#include <array>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace orv {
 
+// A file's bytes, read whole in pieces (one read() returns at most 2 GiB);
+// false when it cannot be opened or read.
+bool ReadFileBytes(const std::string& path, std::string& bytes);
+
 // A point file's text as UTF-8: UTF-8 (with or without its byte-order mark)
 // and UTF-16 with a byte-order mark as written; other bytes that are not
 // UTF-8 are read as Windows-1252 (Latin-1 with the typographic characters),
-// what spreadsheets write for "text (tab delimited)" on Windows.
-std::string DecodePointFileText(std::string_view bytes);
+// what spreadsheets write for "text (tab delimited)" on Windows. UTF-8
+// without a mark, the usual case, is handed back without a copy.
+std::string DecodePointFileText(std::string bytes);
 
 // Calls line(text) for each line; line ends are LF or CRLF, and a last
-// line without an end counts when it is not empty.
+// line without an end counts when it is not empty. A `line` that returns
+// bool stops the walk by returning false.
 template <class Line>
 void ForEachLine(std::string_view text, Line line) {
   std::size_t start = 0;
@@ -28,7 +38,11 @@ void ForEachLine(std::string_view text, Line line) {
     if (end == std::string_view::npos) end = text.size();
     std::size_t stop = end;
     if (stop > start && text[stop - 1] == '\r') --stop;
-    line(text.substr(start, stop - start));
+    if constexpr (std::is_same_v<decltype(line(text)), bool>) {
+      if (!line(text.substr(start, stop - start))) return;
+    } else {
+      line(text.substr(start, stop - start));
+    }
     start = next;
   }
 }
@@ -56,6 +70,23 @@ PointFileColumns ClassifyColumns(const std::vector<std::string_view>& header);
 // A coordinate field as a number: the whole field (after leading blanks) is
 // a finite decimal number, with an optional sign and exponent.
 bool ParseCoordinate(std::string_view field, double& value);
+// What a point file's text holds: the label column names, and per point
+// its place in microns, the coordinates as the file gave them, and its
+// label text (each label field preceded by a TAB), UTF-8.
+struct PointFileContents {
+  std::vector<std::string> labelNames;
+  std::vector<bix::Vector3d<float>> coords;
+  std::vector<std::array<double, 3>> values;
+  std::vector<std::string> labels;
+};
+
+// Reads a point file's text for an image of that offset and resolution
+// (pixels per micron) into `contents`, which it empties first; returns why
+// it stopped early ("line 4: cannot convert 'abc' to a coordinate."), empty
+// when the whole text was read. What was read before a failure stays.
+std::string ParsePointText(std::string_view text, const bix::Vector3d<float>& offset,
+                           const bix::Vector3d<float>& res, PointFileContents& contents);
+
 // The first line of a style file's text that the configuration reader
 // cannot take (a key without a name, an unclosed group, a line without
 // "="), as "points.sty line N: ..."; empty when every line is sound.
