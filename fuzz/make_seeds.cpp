@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -110,5 +111,21 @@ int main(int argc, char** argv) {
   std::ofstream(tif + "many_huge_pages.tif", std::ios::binary) << iotest::DirectoriesClaimingHugePages(40, 4096, 1000000);
   std::ofstream(tif + "imagej_huge_claim.tif", std::ios::binary)
       << iotest::DirectoriesClaimingHugePages(1, 4096, 1000000, "ImageJ=1.53t\nimages=10000\nslices=10000\n");
+  // The text formats: a few files as the viewer writes them and as users do.
+  const std::vector<std::pair<std::string, std::string>> texts = {
+      {"point_text/gravity.txt", "Gravity(1)\tGravity(2)\tGravity(3)\tkind\tname\n1\t2\t3\t1\tcell a\n30.5\t-4e-3\t7\t\t\n"},
+      {"point_text/plain_crlf.txt", "x0\ty0\tz0\r\n1\t2\t3\r\n\r\n4\t5\t6"},
+      {"point_text/utf16.txt", std::string("\xFF\xFEx\0" "0\0\t\0y\0" "0\0\t\0z\0" "0\0\n\0" "1\0\t\0" "2\0\t\0" "3\0", 30)},
+      {"point_style/styles.sty", "StyleColumn=kind\nMaxStyle=1\nDisplayedLabel=name\n[Style_0]\nColour=red\nMarker=box\n"
+                                 "[Style_1]\nColour=RGB(0,0,255)\nMarker=text\n"},
+      {"point_style/comments.sty", "; styles\n# of cells\nStyleColumn = kind\nMaxStyle=0\n[Style_0]\nColour=#00ff00\n"},
+      {"view_file/start.orvview", "-5.00000000000 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 1.00000000000 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 "},
+      {"view_file/turned.orvview", "-12.5 0 1 0 0 -1 0 0 0 0 0 1 0 0 0 0 1 -0.75 0.6 0 -0.8 0 0 1 0 0 0.8 0 0.6 0 0 0 0 1"},
+  };
+  for (const auto& [name, text] : texts) {
+    const std::filesystem::path path = std::filesystem::path(dir) / name;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+  }
   return 0;
 }

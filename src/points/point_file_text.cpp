@@ -225,30 +225,6 @@ std::string ParsePointText(std::string_view text, const bix::Vector3d<float>& of
   return failure;
 }
 
-std::string StyleFileFault(std::string_view text) {
-  std::string fault;
-  std::size_t number = 0;
-  ForEachLine(text, [&](std::string_view line) {
-    ++number;
-    if (!fault.empty()) return;
-    const std::size_t first = line.find_first_not_of(" \t");
-    if (first == std::string_view::npos || line[first] == '#' || line[first] == ';') return;
-    line.remove_prefix(first);
-    const std::size_t equals = line.find('=');
-    const char* why = nullptr;
-    if (line[0] == '[') {
-      if (line.find(']') == std::string_view::npos) why = "a group without its closing ']'";
-    } else if (equals == std::string_view::npos) {
-      why = "no '=' between a key and its value";
-    } else if (line.substr(0, equals).find_first_not_of(" \t") == std::string_view::npos) {
-      why = "a value without a key";
-    }
-    if (why)
-      fault = "points.sty line " + std::to_string(number) + ": " + why + " in '" + QuotedField(line) + "'";
-  });
-  return fault;
-}
-
 std::string QuotedField(std::string_view field) {
   constexpr std::size_t kShown = 60;
   if (field.size() <= kShown) return std::string(field);

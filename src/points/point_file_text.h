@@ -87,11 +87,6 @@ struct PointFileContents {
 std::string ParsePointText(std::string_view text, const bix::Vector3d<float>& offset,
                            const bix::Vector3d<float>& res, PointFileContents& contents);
 
-// The first line of a style file's text that the configuration reader
-// cannot take (a key without a name, an unclosed group, a line without
-// "="), as "points.sty line N: ..."; empty when every line is sound.
-std::string StyleFileFault(std::string_view text);
-
 // A field as a message quotes it: at most 60 characters, then "…" (a field
 // of megabytes would take minutes to show).
 std::string QuotedField(std::string_view field);

@@ -226,6 +226,11 @@ TEST_F(PointViewerTest, StyleFilesPickColoursAndMarkers) {
   EXPECT_EQ(LoadFailure(points), "points.sty line 3: a value without a key in '=oops'");
   Write("points.sty", "StyleColumn=kind\n[Style_0\n");
   EXPECT_EQ(LoadFailure(points), "points.sty line 2: a group without its closing ']' in '[Style_0'");
+  // A group opened twice (names compare without case; CR ends a line too).
+  Write("points.sty", "StyleColumn=kind\rMaxStyle=0\n[Style_0]\nColour=red\n\v[style_0]\n");
+  EXPECT_EQ(LoadFailure(points), "points.sty line 5: a group opened a second time in '[style_0]'");
+  Write("points.sty", "StyleColumn=kind\nMaxStyle=0\n[S/./..]\n[S/./..]\n");
+  EXPECT_EQ(LoadFailure(points).rfind("points.sty cannot be read (", 0), 0u);
   Write("points.sty", "StyleColumn=kind\nMaxStyle=2\nDisplayedLabel=name\n[Style_0]\nColour=RED\nMarker=box\n"
                       "[Style_1]\nColour=#0000FF\nMarker=Circle\n[Style_2]\nColour=green\nMarker=text\n");
   EXPECT_EQ(LoadFailure(points), "loaded");
