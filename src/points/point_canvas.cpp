@@ -6,7 +6,9 @@
 #include "replace_file.h"
 #include "view_model.h"
 
+#include <bix/Exceptions.h>
 #include <bix/Types.h>
+#include <bix/WholeFiles.h>
 
 #include <wx/dcclient.h>
 #include <wx/filename.h>
@@ -25,9 +27,11 @@ namespace {
 constexpr unsigned kNone = static_cast<unsigned>(-1);
 
 std::string FileBytes(const wxString& path) {
-  std::string bytes;
-  if (!ReadFileBytes(std::string(path.fn_str()), bytes)) throw PointFileError("Cannot open file.");
-  return bytes;
+  try {
+    return bix::ReadWholeFile(std::string(path.fn_str()));
+  } catch (const bix::IOException&) {
+    throw PointFileError("Cannot open file.");
+  }
 }
 
 int MarkerKind(const wxString& word) {
@@ -144,7 +148,8 @@ void orv_PointOrthoscopeCanvas<T>::Save(const wxString& fileName) {
     text += m_points.GetAllLabelsUtf8(i);
     text += '\n';
   }
-  if (!ReplaceFile(fileName.utf8_string(), text)) throw PointFileError("Cannot create file.");
+  std::string why;
+  if (!ReplaceFile(std::string(fileName.fn_str()), text, &why)) throw PointFileError("Cannot create file: " + why + ".");
 }
 
 template <class T>

@@ -1,11 +1,6 @@
 #include "point_file_text.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -91,27 +86,6 @@ std::string FromCp1252(std::string_view bytes) {
 }
 
 }  // namespace
-
-bool ReadFileBytes(const std::string& path, std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat status;
-  bool ok = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
-  if (ok) {
-    bytes.assign(static_cast<std::size_t>(status.st_size), '\0');
-    constexpr std::size_t kPiece = std::size_t(1) << 30;
-    std::size_t done = 0;
-    while (ok && done < bytes.size()) {
-      const ssize_t got = ::read(fd, bytes.data() + done, std::min(kPiece, bytes.size() - done));
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) ok = false;  // an error, or the file shrank while read
-      else done += static_cast<std::size_t>(got);
-    }
-  }
-  ::close(fd);
-  if (!ok) bytes.clear();
-  return ok;
-}
 
 std::string DecodePointFileText(std::string bytes) {
   const std::string_view view = bytes;

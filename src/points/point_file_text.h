@@ -15,10 +15,6 @@
 
 namespace orv {
 
-// A file's bytes, read whole in pieces (one read() returns at most 2 GiB);
-// false when it cannot be opened or read.
-bool ReadFileBytes(const std::string& path, std::string& bytes);
-
 // A point file's text as UTF-8: UTF-8 (with or without its byte-order mark)
 // and UTF-16 with a byte-order mark as written; other bytes that are not
 // UTF-8 are read as Windows-1252 (Latin-1 with the typographic characters),

@@ -6,10 +6,12 @@
 
 namespace orv {
 
-// Writes `bytes` to a new file beside `path` and renames it over `path`
-// once complete, so that a failed write leaves any previous file as it was
-// and no partial file behind. False when the file could not be written.
-bool ReplaceFile(const std::string& path, std::string_view bytes);
+// Replaces the file `path` by `bytes` as image saves do (through symbolic
+// links, never over a read-only file, via a temporary file renamed over it
+// once complete, so a failed save leaves the old file). False when it could
+// not; `why` then says why, without the file's name ("it is read-only",
+// "no new file can be made in its directory (Permission denied)").
+bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* why = nullptr);
 
 }  // namespace orv
 

@@ -31,8 +31,9 @@ void vol3D_VolVisCanvas::LoadView() {
 
 // A failed save leaves the previous file as it was.
 bool vol3D_VolVisCanvas::SaveViewTo(const wxString& path) {
-  if (!ReplaceFile(std::string(path.fn_str()), FormatViewFile(*m_view))) {
-    wxMessageBox("Unable to create file.");
+  std::string why;
+  if (!ReplaceFile(std::string(path.fn_str()), FormatViewFile(*m_view), &why)) {
+    wxMessageBox("Unable to create file: " + wxString::FromUTF8(why) + ".");
     return false;
   }
   return true;

@@ -156,7 +156,7 @@ TEST(AtomicSave, ReadOnlyFilesAreNotReplaced) {
   ASSERT_EQ(::chmod((dir / "raw.bix").c_str(), 0444), 0);
   const auto other = MakeImage<unsigned char>(Vector3d<unsigned>(3, 2, 2), Vector3d<float>(), Resolution());
   EXPECT_EQ(IOErrorOf([&] { other.SaveImage(dir / "raw.bix"); }),
-            "'" + (dir / "raw.bix") + "': cannot be written: '" + (dir / "raw.bix") + "' is read-only");
+            "'" + (dir / "raw.bix") + "': cannot be written: it is read-only");
   EXPECT_EQ(FileBytes(dir / "raw.bix"), before);
   EXPECT_EQ(dir.List(), std::vector<std::string>{"raw.bix"});
 }

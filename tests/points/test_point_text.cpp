@@ -6,12 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <random>
-
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 using bix::Vector3d;
 
@@ -79,30 +74,6 @@ TEST(PointFileText, SpreadsheetEncodingsReadAsUtf8) {
   // Windows-1252: e acute and the euro sign; valid UTF-8 stays as it is.
   EXPECT_EQ(orv::DecodePointFileText("caf\xE9 \x80"), "caf\xC3\xA9 \xE2\x82\xAC");
   EXPECT_EQ(orv::DecodePointFileText("caf\xC3\xA9"), "caf\xC3\xA9");
-}
-
-// One read() returns at most 2 GiB: a file past that is read whole in
-// pieces (a sparse file, so the test writes a few bytes only).
-TEST(PointFileText, FilesOfTwoGigabytesAndMoreAreReadWhole) {
-  char path[] = "/tmp/orv-big-points-XXXXXX";
-  const int fd = ::mkstemp(path);
-  ASSERT_GE(fd, 0);
-  const std::string head = "x0\ty0\tz0\n", tail = "\n4\t5\t6\n";
-  const off_t far = (off_t(1) << 31) + 1;
-  const bool written = ::pwrite(fd, head.data(), head.size(), 0) == ssize_t(head.size()) &&
-                       ::pwrite(fd, tail.data(), tail.size(), far) == ssize_t(tail.size());
-  ::close(fd);
-  std::string bytes;
-  const bool read = written && orv::ReadFileBytes(path, bytes);
-  std::remove(path);
-  ASSERT_TRUE(read);
-  ASSERT_EQ(bytes.size(), std::size_t(far) + tail.size());
-  EXPECT_EQ(bytes.substr(0, head.size()), head);
-  EXPECT_EQ(bytes.substr(std::size_t(far)), tail);
-  EXPECT_EQ(bytes[std::size_t(far) - 1], '\0');
-  // A folder or a missing file is no point file.
-  EXPECT_FALSE(orv::ReadFileBytes("/tmp", bytes));
-  EXPECT_FALSE(orv::ReadFileBytes("/tmp/no-such-orv-file", bytes));
 }
 
 TEST(PointFileText, CoordinatesConvertAndRoundTripExactly) {

@@ -14,10 +14,14 @@
 
 #include <wx/colordlg.h>
 #include <wx/dir.h>
+#include <wx/filename.h>
 #include <wx/notebook.h>
 #include <wx/spinctrl.h>
 
 #include <fstream>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace orv;
 using bix::Vector3d;
@@ -169,7 +173,8 @@ TEST_F(PointViewerTest, UnsavedPointsAreNeverLostOnClose) {
   wxTEST_DIALOG(EXPECT_FALSE(frame->Close()),
                 orvtest::ExpectMessageBox("Save changes to the points of '" + folder + "'?", "Unsaved points",
                                           wxID_YES),
-                orvtest::ExpectMessageBox("Can't save file " + folder + ": Cannot create file.", "Error"));
+                orvtest::ExpectMessageBox("Can't save file " + folder + ": Cannot create file: Is a directory.",
+                                          "Error"));
   // "Load..." would replace them: it asks too, and its filters list files.
   const wxString file = wxString::FromUTF8(dir / "p.txt");
   module->SetFileName(file);
@@ -260,7 +265,9 @@ TEST_F(PointViewerTest, AStyleFileIsFoundBesideAPointFileNamedRelatively) {
   EXPECT_EQ(canvas->GetStyles()[1].marker, MARKER_BOX);
 }
 
-TEST_F(PointViewerTest, AFailedSaveKeepsTheOldFile) {
+// Point saves follow image saves: a failure keeps the old file and says
+// why, a read-only file is refused, a link stays and its file is replaced.
+TEST_F(PointViewerTest, SavesKeepTheOldFileOnFailureAndWriteThroughLinks) {
   Open();
   canvas->AddPoint(Vector3d<float>(1, 2, 3));
   const std::string file = Write("keep.txt", "old");
@@ -268,15 +275,30 @@ TEST_F(PointViewerTest, AFailedSaveKeepsTheOldFile) {
   Write("taken/inside", "x");
   const wxString taken = wxString::FromUTF8(dir / "taken");
   wxTEST_DIALOG(EXPECT_FALSE(module->SavePoints(taken)),
-                orvtest::ExpectMessageBox("Can't save file " + taken + ": Cannot create file.", "Error"));
+                orvtest::ExpectMessageBox("Can't save file " + taken + ": Cannot create file: cannot replace '" +
+                                              taken + "': Is a directory.",
+                                          "Error"));
   EXPECT_EQ(iotest::FileBytes(dir / "taken/inside"), "x");
   const wxString missing = wxString::FromUTF8(dir / "no/such.txt");
   wxTEST_DIALOG(EXPECT_FALSE(module->SavePoints(missing)),
-                orvtest::ExpectMessageBox("Can't save file " + missing + ": Cannot create file.", "Error"));
+                orvtest::ExpectMessageBox("Can't save file " + missing +
+                                              ": Cannot create file: no new file can be made in its directory (No "
+                                              "such file or directory).",
+                                          "Error"));
+  ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+  wxTEST_DIALOG(EXPECT_FALSE(module->SavePoints(wxString::FromUTF8(file))),
+                orvtest::ExpectMessageBox("Can't save file " + wxString::FromUTF8(file) +
+                                              ": Cannot create file: it is read-only.",
+                                          "Error"));
   EXPECT_EQ(iotest::FileBytes(file), "old");
   wxArrayString left;
   wxDir::GetAllFiles(wxString::FromUTF8(dir / ""), &left);
   EXPECT_EQ(left.size(), 2u) << "a temporary file was left behind";
+
+  ASSERT_EQ(::symlink("taken/inside", (dir / "link.txt").c_str()), 0);
+  ASSERT_TRUE(module->SavePoints(wxString::FromUTF8(dir / "link.txt")));
+  EXPECT_TRUE(wxFileName::Exists(wxString::FromUTF8(dir / "link.txt"), wxFILE_EXISTS_SYMLINK | wxFILE_EXISTS_NO_FOLLOW));
+  EXPECT_EQ(iotest::FileBytes(dir / "taken/inside"), "Gravity(1)\tGravity(2)\tGravity(3)\n1\t2\t3\n");
 }
 
 TEST_F(PointViewerTest, NavigationStepsThroughThePoints) {

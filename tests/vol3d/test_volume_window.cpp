@@ -392,7 +392,9 @@ TEST_F(VolumeWindowTest, ViewFilesRoundTripAndReportWhatFails) {
                 orvtest::ExpectMessageBox("Unable to open file.", "Message"));
   EXPECT_EQ(v.distance, -7.25f);
   wxTEST_DIALOG(EXPECT_FALSE(canvas->SaveViewTo("/nonexistent-folder/view.orvview")),
-                orvtest::ExpectMessageBox("Unable to create file.", "Message"));
+                orvtest::ExpectMessageBox("Unable to create file: no new file can be made in its directory (No such "
+                                          "file or directory).",
+                                          "Message"));
   std::remove(path.c_str());
 }
 

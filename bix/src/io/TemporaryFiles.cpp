@@ -134,7 +134,8 @@ TemporaryFiles::TemporaryFiles(const std::vector<std::string>& targets, const st
     // made read-only (raw data, say) would be replaced all the same.
     struct stat st;
     if (::stat(target.c_str(), &st) == 0 && (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0))
-      Fail(name, "cannot be written: '" + target + "' is read-only");
+      Fail(name, target == name ? "cannot be written: it is read-only"
+                                : "cannot be written: '" + target + "' is read-only");
   }
   const std::string& first = m_targets.front();
   const std::string dir = DirectoryOf(first);
