@@ -5,6 +5,7 @@
 // for the volume window; with --save-view, --save-gallery or --save-data it
 // saves as the "&View" menu's commands do, without dialogs, and exits.
 
+#include "assertion_log.h"
 #include "batch_saves.h"
 #include "open_image.h"
 #include "options.h"
@@ -71,7 +72,12 @@ bool ViewerApp::OnInit() {
     wxLog::SetVerbose(true);
     new VerboseToTerminal;
   }
+#ifdef NDEBUG
+  orvview::LogAssertionsInsteadOfAsking();
+#endif
   wxInitAllImageHandlers();
+  // Nobody answers a message box in a scripted run: the log goes to the terminal.
+  if (g_options.Scripted()) delete wxLog::SetActiveTarget(new wxLogStderr);
   try {
     m_frame = orvview::OpenStartViewer(g_options, m_cancelled);
   } catch (const orvview::OptionError& e) {
@@ -93,11 +99,7 @@ bool ViewerApp::OnInit() {
   if (!g_options.Scripted() && !g_options.image.empty() && !m_cancelled)
     m_session->AddRecent(wxFileName(wxString::FromUTF8(g_options.image)).GetAbsolutePath());
   m_frame->Show();
-  if (g_options.Scripted()) {
-    // Nobody answers a message box in a scripted run: the log goes to the terminal.
-    delete wxLog::SetActiveTarget(new wxLogStderr);
-    CallAfter(&ViewerApp::TakeSnapshotWhenShown);
-  }
+  if (g_options.Scripted()) CallAfter(&ViewerApp::TakeSnapshotWhenShown);
   return true;
 }
 

@@ -3,12 +3,18 @@
 #include "open_image.h"
 
 #include <bix/Exceptions.h>
+#include <bix/WholeFiles.h>
+
+#include <orv/settings_file.h>
 
 #include <wx/dnd.h>
 #include <wx/filedlg.h>
+#include <wx/fileconf.h>
 #include <wx/filename.h>
+#include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
+#include <wx/sstream.h>
 #include <wx/stdpaths.h>
 
 #include <algorithm>
@@ -57,14 +63,31 @@ wxString DefaultConfigFile() {
 }
 
 ViewerSession::ViewerSession(const ViewerOptions& options, const wxString& configFile)
-    : m_configFile(configFile),
-      m_config(wxEmptyString, wxEmptyString, configFile, wxEmptyString, wxCONFIG_USE_LOCAL_FILE),
-      m_self(std::make_shared<ViewerSession*>(this)) {
+    : m_configFile(configFile), m_self(std::make_shared<ViewerSession*>(this)) {
   // Only what holds for every file: a voxel size or a stretch was asked for
   // the command line's image.
   m_options.fullRange = options.fullRange;
-  m_config.SetPath(kRecentPath);
-  m_recent.Load(m_config);
+  // A file that cannot be read is said to be so and left as it is: the
+  // recent files start empty and are not saved over it in this session.
+  std::string problem;
+  if (m_configFile.Exists()) {
+    const std::string path(configFile.fn_str());
+    try {
+      m_config = orv::ReadSettingsText(bix::ReadWholeFile(path), path, problem);
+    } catch (const bix::IOException& e) {
+      problem = e.what();
+    }
+  }
+  if (!m_config) {
+    wxStringInputStream nothing(wxEmptyString);
+    m_config = std::make_unique<wxFileConfig>(nothing);
+  }
+  if (!problem.empty()) {
+    m_configSaved = false;
+    wxLogWarning("%s; the recent files start empty, and the file is left as it is.", wxString::FromUTF8(problem));
+  }
+  m_config->SetPath(kRecentPath);
+  m_recent.Load(*m_config);
 }
 
 ViewerSession::~ViewerSession() {
@@ -93,11 +116,20 @@ orv::orv_OrthoscopeFrame* ViewerSession::Open(const wxString& path, wxWindow* pa
 
 void ViewerSession::AddRecent(const wxString& path) {
   m_recent.AddFileToHistory(path);
-  m_config.SetPath(kRecentPath);
-  m_recent.Save(m_config);
-  // wxFileConfig writes through a temporary file beside its own.
+  m_config->SetPath(kRecentPath);
+  m_recent.Save(*m_config);
+  if (!m_configSaved) return;
+  // Saved as any file of ours: through a link, never half written.
+  wxStringOutputStream text;
+  m_config->Save(text, wxConvUTF8);
   m_configFile.Mkdir(wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
-  m_config.Flush();
+  try {
+    bix::ReplaceWholeFile(std::string(m_configFile.GetFullPath().fn_str()), text.GetString().utf8_string());
+  } catch (const bix::IOException& e) {
+    // Said once: every file opened would say it again.
+    m_configSaved = false;
+    wxLogWarning("The recent files cannot be saved: %s", wxString::FromUTF8(e.what()));
+  }
 }
 
 void ViewerSession::Adopt(orv::orv_OrthoscopeFrame* frame) {

@@ -70,7 +70,8 @@ private:
   ViewerOptions m_options;
   bix::ProgressCallback m_progress;
   wxFileName m_configFile;
-  wxFileConfig m_config;
+  std::unique_ptr<wxFileConfig> m_config;
+  bool m_configSaved = true;  // false once the file could not be read or written
   wxFileHistory m_recent;
   ViewerLink m_link;
   std::vector<orv::orv_OrthoscopeFrame*> m_viewers;

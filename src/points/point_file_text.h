@@ -5,6 +5,8 @@
 // write, lines and tab-separated fields, the header's columns, and the
 // coordinates as numbers and back as the shortest text that reads back.
 
+#include "quoted_field.h"
+
 #include <bix/Vector3d.h>
 
 #include <array>
@@ -82,10 +84,6 @@ struct PointFileContents {
 // when the whole text was read. What was read before a failure stays.
 std::string ParsePointText(std::string_view text, const bix::Vector3d<float>& offset,
                            const bix::Vector3d<float>& res, PointFileContents& contents);
-
-// A field as a message quotes it: at most 60 characters, then "…" (a field
-// of megabytes would take minutes to show).
-std::string QuotedField(std::string_view field);
 
 // A file coordinate (voxels) in microns and back: microns = value / res + offset.
 float FileToMicrons(double value, float offset, float res);

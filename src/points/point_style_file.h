@@ -6,7 +6,6 @@
 // colour and marker as the file words them.
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace orv {
@@ -22,11 +21,6 @@ struct PointStyleFile {
   std::string displayedLabel;
   std::vector<PointStyleEntry> styles;  // "Style_0" ... "Style_<MaxStyle>"
 };
-
-// The first line of a style file's text that the configuration reader
-// cannot take (a key without a name, an unclosed group, a line without
-// "="), as "points.sty line N: ..."; empty when every line is sound.
-std::string StyleFileFault(std::string_view text);
 
 // Reads a style file's text (UTF-8) into `file`, which it empties first;
 // returns why it stopped early ("points.sty line 3: ...", "MaxStyle entry

@@ -5,6 +5,7 @@
 #include "gui_test.h"
 
 #include "../bix/io_test_support.h"
+#include "assertion_log.h"
 #include "frame_modules.h"
 #include "initial_mapping.h"
 #include "initial_zoom.h"
@@ -118,6 +119,19 @@ void ExpectOpensAs(const std::string& path, const char* voxelType) {
 }
 
 }  // namespace
+
+// A failed check of the toolkit in a release build goes to the terminal;
+// the program goes on without a dialog that would stop a script.
+TEST(OrvViewAssertions, AFailedCheckIsWrittenToTheTerminalNotAsked) {
+  testing::internal::CaptureStderr();
+  const wxAssertHandler_t previous = orvview::LogAssertionsInsteadOfAsking();
+  wxFAIL_MSG("a check that failed");
+  wxSetAssertHandler(previous);
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(said.rfind("orv-view: internal check failed in ", 0), 0u) << said;
+  EXPECT_NE(said.find("test_orv_view.cpp:"), std::string::npos) << said;
+  EXPECT_EQ(said.substr(said.size() - std::string("): a check that failed\n").size()), "): a check that failed\n");
+}
 
 TEST(OrvViewOpen, EveryVoxelTypeOpensWithItsOwnType) {
   iotest::ScratchDir dir;

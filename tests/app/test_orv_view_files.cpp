@@ -150,6 +150,52 @@ TEST_F(OrvViewFiles, CtrlOOpensTheChosenTiffInASecondViewerCtrlWClosesItCtrlQQui
   EXPECT_TRUE(orvtest::PumpUntil([&] { return session.Viewers().empty() && wxTopLevelWindows.empty(); }));
 }
 
+// A settings file that cannot be read is said to be so, naming it, and left
+// as it is; the session goes on without its recent files.
+TEST_F(OrvViewFiles, AnUnreadableSettingsFileIsReportedAndKeptAsItIs) {
+  wxMkdir(wxString::FromUTF8(dir / "config"));
+  const std::string conf = dir / "config/orv-view.conf";
+  struct Case {
+    std::string bytes;
+    std::string said;
+  };
+  const std::vector<Case> cases = {
+      {"[RecentFiles]\nfile1=/a.tif\n=oops\n",
+       conf + " line 3: a value without a key in '=oops'; the recent files start empty, and the file is left as it is."},
+      {"[RecentFiles]\nfile1=/a.tif\n[RecentFiles]\n",
+       conf + " line 3: a group opened a second time in '[RecentFiles]'; the recent files start empty, and the file "
+              "is left as it is."},
+  };
+  for (const Case& c : cases) {
+    iotest::WriteBytes(conf, c.bytes);
+    auto* log = new orvtest::RecordingLog;
+    wxLog* previous = wxLog::SetActiveTarget(log);
+    {
+      ViewerSession session({}, Config());
+      EXPECT_EQ(session.Recent().GetCount(), 0u);
+      session.AddRecent(wxString::FromUTF8(dir / "b.tif"));
+    }
+    wxLog::SetActiveTarget(previous);
+    ASSERT_EQ(log->records.size(), 1u) << c.bytes;
+    EXPECT_EQ(log->records[0].first, wxLOG_Warning);
+    EXPECT_EQ(log->records[0].second.utf8_string(), c.said);
+    delete log;
+    EXPECT_EQ(iotest::FileBytes(conf), c.bytes);
+  }
+  // A folder in the file's place: named, with the system's reason.
+  wxRemoveFile(wxString::FromUTF8(conf));
+  wxMkdir(wxString::FromUTF8(conf));
+  auto* log = new orvtest::RecordingLog;
+  wxLog* previous = wxLog::SetActiveTarget(log);
+  { ViewerSession session({}, Config()); }
+  wxLog::SetActiveTarget(previous);
+  ASSERT_EQ(log->records.size(), 1u);
+  EXPECT_EQ(log->records[0].second.utf8_string(),
+            "'" + conf + "': cannot be opened: it is a folder; the recent files start empty, and the file is left as "
+                         "it is.");
+  delete log;
+}
+
 TEST_F(OrvViewFiles, RecentFilesSurviveARestartAndOpenFromTheMenu) {
   const wxString a = wxString::FromUTF8(Stack("a.tif"));
   const wxString b = wxString::FromUTF8(Stack("stack.tif"));
