@@ -24,7 +24,10 @@ public:
     const std::size_t highest = m_visible.empty() ? 0 : m_visible.size() - 1;
     m_highest = static_cast<L>(std::min<std::size_t>(highest, std::numeric_limits<L>::max()));
   }
+  // Every label from 1 to `highest`, without a table.
+  explicit LabelFilter(L highest) : m_allVisible(highest > 0), m_highest(highest) {}
   bool Visible(L label) const {
+    if (m_visible.empty()) return label != 0 && label <= m_highest;
     return static_cast<std::size_t>(label) < m_visible.size() && m_visible[label];
   }
   // Whether every label from 1 to the highest is visible (the usual case):
@@ -139,14 +142,11 @@ void FirstVisibleAlongRows(const L* first, std::size_t width, std::size_t r0, st
   }
 }
 
-}  // namespace
-
 // The destination comes zeroed from PrepareProjection: 0 is "no label yet".
 template <class L, class B>
-void Get_Labeled_AF_XY(const LabeledImage3d<L, B>& labels, Image3d<L>& destination,
-                       const std::vector<B>& visibility, bool form) {
+void LabeledProjectionXY(const LabeledImage3d<L, B>& labels, Image3d<L>& destination,
+                          const LabelFilter<L, B>& filter, bool form) {
   if (!PrepareProjection(labels, destination, 2)) return;
-  const LabelFilter<L, B> filter(visibility);
   const Vector3d<unsigned> s = labels.GetSize();
   const std::size_t plane = static_cast<std::size_t>(s.x) * s.y;
   L* out = destination.GetFirstVoxelAddr();
@@ -157,10 +157,9 @@ void Get_Labeled_AF_XY(const LabeledImage3d<L, B>& labels, Image3d<L>& destinati
 }
 
 template <class L, class B>
-void Get_Labeled_AF_XZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destination,
-                       const std::vector<B>& visibility, bool form) {
+void LabeledProjectionXZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destination,
+                          const LabelFilter<L, B>& filter, bool form) {
   if (!PrepareProjection(labels, destination, 1)) return;
-  const LabelFilter<L, B> filter(visibility);
   const Vector3d<unsigned> s = labels.GetSize();
   const std::size_t plane = static_cast<std::size_t>(s.x) * s.y;
   L* out = destination.GetFirstVoxelAddr();
@@ -171,10 +170,9 @@ void Get_Labeled_AF_XZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destinati
 }
 
 template <class L, class B>
-void Get_Labeled_AF_YZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destination,
-                       const std::vector<B>& visibility, bool form) {
+void LabeledProjectionYZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destination,
+                          const LabelFilter<L, B>& filter, bool form) {
   if (!PrepareProjection(labels, destination, 0)) return;
-  const LabelFilter<L, B> filter(visibility);
   const Vector3d<unsigned> s = labels.GetSize();
   const std::size_t rays = static_cast<std::size_t>(s.y) * s.z;
   L* out = destination.GetFirstVoxelAddr();
@@ -182,6 +180,41 @@ void Get_Labeled_AF_YZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destinati
     FirstVisibleAlongRows(labels.GetFirstVoxelAddr(), s.x, r0, r1, filter, out);
   });
   if (!form) KeepOutline(out, s.y, s.z);
+}
+
+}  // namespace
+
+template <class L, class B>
+void Get_Labeled_AF_XY(const LabeledImage3d<L, B>& labels, Image3d<L>& destination,
+                       const std::vector<B>& visibility, bool form) {
+  LabeledProjectionXY(labels, destination, LabelFilter<L, B>(visibility), form);
+}
+
+template <class L, class B>
+void Get_Labeled_AF_XZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destination,
+                       const std::vector<B>& visibility, bool form) {
+  LabeledProjectionXZ(labels, destination, LabelFilter<L, B>(visibility), form);
+}
+
+template <class L, class B>
+void Get_Labeled_AF_YZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destination,
+                       const std::vector<B>& visibility, bool form) {
+  LabeledProjectionYZ(labels, destination, LabelFilter<L, B>(visibility), form);
+}
+
+template <class L, class B>
+void Get_Labeled_AF_XY(const LabeledImage3d<L, B>& labels, Image3d<L>& destination, L highestVisible, bool form) {
+  LabeledProjectionXY(labels, destination, LabelFilter<L, B>(highestVisible), form);
+}
+
+template <class L, class B>
+void Get_Labeled_AF_XZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destination, L highestVisible, bool form) {
+  LabeledProjectionXZ(labels, destination, LabelFilter<L, B>(highestVisible), form);
+}
+
+template <class L, class B>
+void Get_Labeled_AF_YZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destination, L highestVisible, bool form) {
+  LabeledProjectionYZ(labels, destination, LabelFilter<L, B>(highestVisible), form);
 }
 
 template <class L>
@@ -198,7 +231,10 @@ void KeepLabelOutline(Image3d<L>& projection, unsigned depthAxis) {
   template void Get_Labeled_AF_XZ<L, B>(const LabeledImage3d<L, B>&, Image3d<L>&,              \
                                         const std::vector<B>&, bool);                          \
   template void Get_Labeled_AF_YZ<L, B>(const LabeledImage3d<L, B>&, Image3d<L>&,              \
-                                        const std::vector<B>&, bool);
+                                        const std::vector<B>&, bool);                          \
+  template void Get_Labeled_AF_XY<L, B>(const LabeledImage3d<L, B>&, Image3d<L>&, L, bool);     \
+  template void Get_Labeled_AF_XZ<L, B>(const LabeledImage3d<L, B>&, Image3d<L>&, L, bool);     \
+  template void Get_Labeled_AF_YZ<L, B>(const LabeledImage3d<L, B>&, Image3d<L>&, L, bool);
 BIX_FOR_EACH_LABEL_PAIR(BIX_INSTANTIATE_LABELED_AF)
 template void KeepLabelOutline<unsigned short>(Image3d<unsigned short>&, unsigned);
 template void KeepLabelOutline<unsigned int>(Image3d<unsigned int>&, unsigned);

@@ -61,7 +61,7 @@ public:
   bool SetPosition(bool, const wxString&, const wxRect*) override { return false; }
   // The label image is the module's: nothing is loaded. The label data may
   // have changed in place, though: the label projections are made again when
-  // next needed and the visibility follows the highest label.
+  // next needed and the labels shown follow the highest label.
   bool LoadOverlay(bool, const bix::Vector3d<unsigned int>& size, const bix::Vector3d<float>& offset,
                    const bix::Resolution& resolution) override;
   bool IsEmpty(bool) const override;
@@ -74,7 +74,12 @@ public:
 
 protected:
   const bix::LabeledImage3d<L, B>* GetLabeledImage(bool, bool) const override { return m_image; }
-  virtual const std::vector<B>& GetVis(bool) const { return m_visibility; }
+  // The visibility table, one entry per label value from 0 to the highest
+  // shown (0 hidden). The module itself needs none: it shows every label
+  // from 1 to the highest below the boundary bit. The table is built when
+  // first asked for; a subclass may give its own instead, which the module
+  // then follows.
+  virtual const std::vector<B>& GetVis(bool) const;
   void ComputeBoundary(unsigned int buffer);
   static L GetHighestBit();
 
@@ -82,8 +87,15 @@ private:
   void ResetVisibility();
   void RenderProjection(orv_OverlayBuffer<L>& buffer, int plane);
 
+  // The table a subclass gives through GetVis; null when the module's own
+  // rule holds.
+  const std::vector<B>* SubclassVisibility(bool volume) const;
+
   bix::LabeledImage3d<L, B>* m_image;
-  std::vector<B> m_visibility;
+  L m_highestShown = 0;
+  mutable std::vector<B> m_visibility;  // GetVis's, built when asked for
+  mutable bool m_visibilityBuilt = false;
+  mutable bool m_probing = false;  // GetVis asked only whether it is overridden
   bool m_ownsImage;
   bix::Image3d<L> m_projection[3][2];
   bool m_projectionReady[3] = {false, false, false};

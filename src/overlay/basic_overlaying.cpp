@@ -33,15 +33,31 @@ orv_BasicOverlayingModule<L, B>::~orv_BasicOverlayingModule() {
   if (m_ownsImage) delete m_image;
 }
 
-// One entry per label from 0 to the highest label, 0 hidden. Labels at or
-// above the boundary bit are left out: they would read as boundary marks.
+// Every label from 1 to the highest is shown. Labels at or above the
+// boundary bit are left out: they would read as boundary marks.
 template <class L, class B>
 void orv_BasicOverlayingModule<L, B>::ResetVisibility() {
+  m_highestShown = m_image ? std::min<L>(m_image->GetHighestLabel(), static_cast<L>(GetHighestBit() - 1)) : L(0);
   m_visibility.clear();
-  if (!m_image) return;
-  const L highest = std::min<L>(m_image->GetHighestLabel(), static_cast<L>(GetHighestBit() - 1));
-  m_visibility.assign(static_cast<std::size_t>(highest) + 1, B(true));
-  m_visibility[0] = B(false);
+  m_visibilityBuilt = false;
+}
+
+template <class L, class B>
+const std::vector<B>& orv_BasicOverlayingModule<L, B>::GetVis(bool) const {
+  if (!m_probing && !m_visibilityBuilt && m_image) {
+    m_visibility.assign(static_cast<std::size_t>(m_highestShown) + 1, B(true));
+    m_visibility[0] = B(false);
+    m_visibilityBuilt = true;
+  }
+  return m_visibility;
+}
+
+template <class L, class B>
+const std::vector<B>* orv_BasicOverlayingModule<L, B>::SubclassVisibility(bool volume) const {
+  m_probing = true;
+  const std::vector<B>& table = GetVis(volume);
+  m_probing = false;
+  return &table == &m_visibility ? nullptr : &table;
 }
 
 template <class L, class B>
@@ -113,12 +129,19 @@ void orv_BasicOverlayingModule<L, B>::RenderProjection(orv_OverlayBuffer<L>& buf
     // Both forms from one pass over the labels: the outlines are those of
     // the areas.
     const bix::LabeledImage3d<L, B>& labels = *GetLabeledImage(false, false);
-    const std::vector<B>& visibility = GetVis(false);
     bix::Image3d<L>& area = m_projection[plane][1];
-    switch (plane) {
-      case 0: bix::Get_Labeled_AF_XY(labels, area, visibility, true); break;
-      case 1: bix::Get_Labeled_AF_XZ(labels, area, visibility, true); break;
-      default: bix::Get_Labeled_AF_YZ(labels, area, visibility, true); break;
+    if (const std::vector<B>* table = SubclassVisibility(false)) {
+      switch (plane) {
+        case 0: bix::Get_Labeled_AF_XY(labels, area, *table, true); break;
+        case 1: bix::Get_Labeled_AF_XZ(labels, area, *table, true); break;
+        default: bix::Get_Labeled_AF_YZ(labels, area, *table, true); break;
+      }
+    } else {
+      switch (plane) {
+        case 0: bix::Get_Labeled_AF_XY(labels, area, m_highestShown, true); break;
+        case 1: bix::Get_Labeled_AF_XZ(labels, area, m_highestShown, true); break;
+        default: bix::Get_Labeled_AF_YZ(labels, area, m_highestShown, true); break;
+      }
     }
     m_projection[plane][0] = area;
     bix::KeepLabelOutline(m_projection[plane][0], 2 - plane);
@@ -161,16 +184,20 @@ void orv_BasicOverlayingModule<L, B>::Overlay(unsigned int buffer, Buffer2d<Colo
   // A buffer not (yet) of the picture's size paints nothing rather than
   // reading past either.
   if (b.GetLayer(0).GetVoxelCount() != count) return;
-  const std::vector<B>& visibility = GetVis(b.GetType() == OVERLAY_VOLUME);
+  LabelsShown<L> shown;
   std::vector<unsigned char> bytes;
-  const unsigned char* visible = VisibleBytes(visibility, bytes);
+  if (const std::vector<B>* table = SubclassVisibility(b.GetType() == OVERLAY_VOLUME)) {
+    shown.table = VisibleBytes(*table, bytes);
+    shown.count = table->size();
+  } else {
+    shown.highest = m_highestShown;
+  }
   auto colourOf = [this, buffer](L label) { return this->GetLabelColour(label, buffer); };
   if (b.GetLayersCount() == 1 || b.GetLayer(1).GetVoxelCount() != count)
-    PaintLabelCut(b.GetLayer(0).GetFirstVoxelAddr(), rgb.data, count, visible, visibility.size(),
-                  this->m_transparency, colourOf);
+    PaintLabelCut(b.GetLayer(0).GetFirstVoxelAddr(), rgb.data, count, shown, this->m_transparency, colourOf);
   else
-    PaintLabelLayers(b.GetLayer(0).GetFirstVoxelAddr(), b.GetLayer(1).GetFirstVoxelAddr(), rgb.data, count,
-                     visible, visibility.size(), this->m_transparency, colourOf);
+    PaintLabelLayers(b.GetLayer(0).GetFirstVoxelAddr(), b.GetLayer(1).GetFirstVoxelAddr(), rgb.data, count, shown,
+                     this->m_transparency, colourOf);
 }
 
 #define ORV_INSTANTIATE_OVERLAY_BUFFER(L) template class orv_OverlayBuffer<L>;

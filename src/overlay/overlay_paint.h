@@ -67,13 +67,24 @@ private:
   bool m_known = false;
 };
 
+// Which labels are painted: with a table, l when l < count and table[l];
+// without one, every label from 1 to `highest` (a table with one entry per
+// label value would take gigabytes for a label numbered 2^31 - 1).
+template <class L>
+struct LabelsShown {
+  const unsigned char* table = nullptr;
+  std::size_t count = 0;
+  L highest = 0;
+  bool operator()(L l) const { return table ? l < count && table[l] : l != 0 && l <= highest; }
+};
+
 // Paints a marked label cut (MarkBoundaries) over `rgb`: a pixel of label l
-// is painted only when l < visibleCount and visible[l]; boundary pixels (and
-// all pixels at transparency 0) take the label's colour, the others the
-// blend, and at transparency 1 they stay.
+// is painted only when shown(l); boundary pixels (and all pixels at
+// transparency 0) take the label's colour, the others the blend, and at
+// transparency 1 they stay.
 template <class L, class ColourOf>
-void PaintLabelCut(const L* cut, OverlayColour* rgb, std::size_t count, const unsigned char* visible,
-                   std::size_t visibleCount, float transparency, ColourOf colourOf) {
+void PaintLabelCut(const L* cut, OverlayColour* rgb, std::size_t count, const LabelsShown<L>& shown,
+                   float transparency, ColourOf colourOf) {
   const OverlayBlend blend(transparency);
   LabelColours<L, ColourOf> colour(colourOf);
   constexpr L mark = BoundaryMark<L>();
@@ -81,7 +92,7 @@ void PaintLabelCut(const L* cut, OverlayColour* rgb, std::size_t count, const un
     const L v = cut[i];
     if (v == 0) continue;
     const L l = static_cast<L>(v & ~mark);
-    if (l >= visibleCount || !visible[l]) continue;
+    if (!shown(l)) continue;
     if ((v & mark) || blend.t == 0.0f)
       rgb[i] = colour(l);
     else if (blend.t < 1.0f)
@@ -95,14 +106,13 @@ void PaintLabelCut(const L* cut, OverlayColour* rgb, std::size_t count, const un
 // area label then laid over it as a cut's component would be.
 template <class L, class ColourOf>
 void PaintLabelLayers(const L* outline, const L* area, OverlayColour* rgb, std::size_t count,
-                      const unsigned char* visible, std::size_t visibleCount, float transparency,
-                      ColourOf colourOf) {
+                      const LabelsShown<L>& shown, float transparency, ColourOf colourOf) {
   const OverlayBlend blend(transparency);
   LabelColours<L, ColourOf> colour(colourOf);
   constexpr L mark = BoundaryMark<L>();
   for (std::size_t i = 0; i < count; ++i) {
     const L b = area[i];
-    if (b >= visibleCount || !visible[b]) continue;
+    if (!shown(b)) continue;
     const L a = static_cast<L>(outline[i] & ~mark);
     if (a != 0) rgb[i] = colour(a);
     if (blend.t == 0.0f)

@@ -15,6 +15,8 @@
 #include <memory>
 #include <vector>
 
+#include <sys/resource.h>
+
 using namespace orv;
 using bix::Vector3d;
 using Labels = bix::LabeledImage3d<unsigned short, bool>;
@@ -397,6 +399,82 @@ TEST(LabeledViewerMouse, OnlyEventsOverTheImageReachTheOverlayer) {
   // reaches the overlayer.
   orvtest::SendMouse(yz, wxEVT_MOTION, wxPoint(-3, inside.y));
   EXPECT_EQ(module->seen.size(), 1u);
+  frame->Destroy();
+  orvtest::PumpUntil([] { return wxTopLevelWindows.empty(); });
+}
+
+namespace {
+
+// A host's module that hides label 2 through its own visibility table.
+class HidingModule : public orv_BasicOverlayingModule<unsigned short, bool> {
+public:
+  using orv_BasicOverlayingModule::orv_BasicOverlayingModule;
+  const std::vector<bool>& GetVis(bool) const override { return m_shown; }
+  std::vector<bool> m_shown = {false, true, false, true, true, true, true, true,
+                               true,  true, true,  true, true, true, true, true};
+};
+
+long PeakKilobytes() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+}  // namespace
+
+// The labels shown cost nothing per label value: a label numbered 2^31 - 1
+// is shown without a table of 2^31 entries; a host's own table is followed.
+TEST(LabeledViewerVisibility, FollowsTheLabelsPresentNotTheirValues) {
+  const bix::Resolution res(Vector3d<float>(1, 1, 1));
+  auto wide = std::make_unique<bix::LabeledImage3d<unsigned, unsigned char>>(Vector3d<unsigned>(40, 30, 20), nullptr,
+                                                                             &res);
+  const unsigned highest = 0x7FFFFFFFu;
+  for (unsigned z = 4; z <= 13; ++z)
+    for (unsigned y = 4; y <= 19; ++y)
+      for (unsigned x = 4; x <= 13; ++x) wide->GetVoxel(x, y, z) = highest;
+  wide->UpdateComponents();
+  const long before = PeakKilobytes();
+  orv_OrthoscopeFrame* frame = orv_CreateLabeledImage3dFrame<unsigned char, unsigned, unsigned char>(
+      RampImage().release(), wide.release(), true, true, nullptr, wxID_ANY, "wide");
+  auto* canvas = dynamic_cast<orv_LabeledImageOrthoscopeCanvas<unsigned char, unsigned, unsigned char>*>(
+      frame->GetCanvas());
+  ASSERT_TRUE(orvtest::ShowAndActivate(frame));
+  auto& overlay = dynamic_cast<orv_OverlayingModule<unsigned, unsigned char>&>(canvas->GetOverlayer());
+  overlay.SetOverlaying(true);
+  overlay.SetTransparency(0.0f);
+  orv_OverlayingEvent changed;
+  frame->ProcessWindowEvent(changed);
+  // 2^31 - 1 = 1 mod 14: entry 1 of the default palette, red.
+  const std::string expected = kRed;
+  for (bool autofocus : {false, true}) {
+    if (autofocus) frame->ProcessCommand(ID_AUTOFOCUS);
+    orvtest::PaintNow(canvas->GetDrWin(PROJ_XY));
+    const wxImage xy = canvas->GetDrWin(PROJ_XY)->GetBitmapImage();
+    EXPECT_EQ(Rgb(orvtest::ColourAtVoxel(*canvas, xy, PROJ_XY, {8, 10, autofocus ? 0u : 10u})), expected) << autofocus;
+  }
+  EXPECT_LT(PeakKilobytes() - before, 256L * 1024) << "a table of one entry per label value was made";
+  frame->Destroy();
+
+  frame = new orv_OrthoscopeFrame(nullptr, wxID_ANY, "hiding");
+  auto* module = new HidingModule(frame, Boxes().release(), true);
+  orv_MappingModule<unsigned char>* mapping = orv_CreateMapperForType<unsigned char>(frame, *RampImage());
+  frame->AddExtensionModule(mapping, "&Mapping", true);
+  frame->AddExtensionModule(module, "&Overlaying", true);
+  auto* narrow = new Canvas(frame, *mapping, *module, RampImage().release(), true);
+  frame->SetCanvas(narrow);
+  ASSERT_TRUE(orvtest::ShowAndActivate(frame));
+  module->SetOverlaying(true);
+  module->SetTransparency(0.0f);
+  frame->ProcessWindowEvent(changed);
+  for (bool autofocus : {false, true}) {
+    if (autofocus) frame->ProcessCommand(ID_AUTOFOCUS);
+    orvtest::PaintNow(narrow->GetDrWin(PROJ_XY));
+    const wxImage xy = narrow->GetDrWin(PROJ_XY)->GetBitmapImage();
+    const unsigned z = autofocus ? 0 : 10;
+    EXPECT_EQ(Rgb(orvtest::ColourAtVoxel(*narrow, xy, PROJ_XY, {8, 10, z})), kRed) << autofocus;
+    const wxColour hidden = orvtest::ColourAtVoxel(*narrow, xy, PROJ_XY, {18, 10, z});
+    EXPECT_EQ(hidden.Red(), hidden.Green()) << "label 2 is hidden: the gray image shows, autofocus " << autofocus;
+  }
   frame->Destroy();
   orvtest::PumpUntil([] { return wxTopLevelWindows.empty(); });
 }

@@ -83,18 +83,21 @@ TEST(PaintLabels, TransparencyRunsFromSolidComponentsToBoundariesOnly) {
   // label 9 beyond the visibility array.
   const Cut cut = {0, 1 | M, 1, 2, 9};
   const unsigned char visible[] = {0, 1, 0, 1};
-  auto paint = [&](float t) {
+  const orv::LabelsShown<unsigned short> table{visible, 4};
+  auto paint = [&](float t, const orv::LabelsShown<unsigned short>& shown) {
     std::vector<OverlayColour> rgb(cut.size(), gray);
-    orv::PaintLabelCut(cut.data(), rgb.data(), cut.size(), visible, 4, t, Palette);
+    orv::PaintLabelCut(cut.data(), rgb.data(), cut.size(), shown, t, Palette);
     return rgb;
   };
   const OverlayColour red(255, 0, 0);
-  EXPECT_EQ(paint(0.0f), (std::vector<OverlayColour>{gray, red, red, gray, gray}));
-  EXPECT_EQ(paint(1.0f), (std::vector<OverlayColour>{gray, red, gray, gray, gray}));
+  EXPECT_EQ(paint(0.0f, table), (std::vector<OverlayColour>{gray, red, red, gray, gray}));
+  EXPECT_EQ(paint(1.0f, table), (std::vector<OverlayColour>{gray, red, gray, gray, gray}));
   // 0.5 x 100 + 0.5 x 255 = 177.5 and 0.5 x 100 = 50, truncated.
-  EXPECT_EQ(paint(0.5f), (std::vector<OverlayColour>{gray, red, {177, 50, 50}, gray, gray}));
+  EXPECT_EQ(paint(0.5f, table), (std::vector<OverlayColour>{gray, red, {177, 50, 50}, gray, gray}));
   // 0.25 x 100 + 0.75 x 255 = 216.25; 0.25 x 100 = 25.
-  EXPECT_EQ(paint(0.25f)[2], OverlayColour(216, 25, 25));
+  EXPECT_EQ(paint(0.25f, table)[2], OverlayColour(216, 25, 25));
+  // Without a table: every label from 1 to the highest shown.
+  EXPECT_EQ(paint(0.0f, {nullptr, 0, 2}), (std::vector<OverlayColour>{gray, red, red, Palette(2), gray}));
 }
 
 TEST(PaintLabels, TwoLayersPaintOutlinesSolidAndAreasBlended) {
@@ -106,7 +109,7 @@ TEST(PaintLabels, TwoLayersPaintOutlinesSolidAndAreasBlended) {
   const unsigned char visible[] = {0, 1, 1};
   auto paint = [&](float t) {
     std::vector<OverlayColour> rgb(4, gray);
-    orv::PaintLabelLayers(outline.data(), area.data(), rgb.data(), 4, visible, 3, t, Palette);
+    orv::PaintLabelLayers(outline.data(), area.data(), rgb.data(), 4, orv::LabelsShown<unsigned short>{visible, 3}, t, Palette);
     return rgb;
   };
   EXPECT_EQ(paint(0.0f), (std::vector<OverlayColour>{red, red, gray, green}));

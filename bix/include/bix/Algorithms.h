@@ -59,6 +59,16 @@ template <class L, class B>
 void Get_Labeled_AF_YZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destination,
                        const std::vector<B>& visibility, bool form);
 
+// The same with every label from 1 to `highestVisible` visible and no
+// table (one entry per label value would take gigabytes for a label
+// numbered 2^31 - 1).
+template <class L, class B>
+void Get_Labeled_AF_XY(const LabeledImage3d<L, B>& labels, Image3d<L>& destination, L highestVisible, bool form);
+template <class L, class B>
+void Get_Labeled_AF_XZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destination, L highestVisible, bool form);
+template <class L, class B>
+void Get_Labeled_AF_YZ(const LabeledImage3d<L, B>& labels, Image3d<L>& destination, L highestVisible, bool form);
+
 // Turns a label projection of the first form (`form` true above) into the
 // second in place: each label kept only on its outline. `depthAxis` is the
 // axis projected along (0 for YZ, 1 for XZ, 2 for XY). Both forms of a plane
