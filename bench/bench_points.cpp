@@ -2,6 +2,8 @@
 // windows: the repaint after a cut move (beside BM_PageDownInXY/0 without
 // points), picking the nearest point with a click, and loading the point
 // file beside reading its bytes and parsing its numbers with from_chars.
+// Ten million points repainted over a small stack, where every window is
+// covered with markers, and over a large one.
 
 #include "bench_viewer.h"
 
@@ -74,6 +76,22 @@ void BM_PickNearestPoint(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PickNearestPoint)->Unit(benchmark::kMicrosecond);
+
+void BM_PaintTenMillionPoints(benchmark::State& state) {
+  const unsigned nx = unsigned(state.range(0)), ny = nx == 64 ? 48 : nx, nz = nx == 64 ? 20 : 100;
+  PointCanvas* canvas = nullptr;
+  bench::Viewer viewer(bench::MakeStack(nx, ny, nz),
+                       [&](wxFrame* frame, const orv::orv_Mapper<unsigned short>& mapper, bench::Stack* stack) {
+                         return canvas = new PointCanvas(frame, mapper, stack, true);
+                       });
+  std::mt19937 random(5);
+  std::uniform_real_distribution<float> x(0, float(nx)), y(0, float(ny)), z(0, float(nz));
+  for (unsigned i = 0; i < 10000000; ++i) canvas->AddPoint(bix::Vector3d<float>(x(random), y(random), z(random)));
+  viewer.PaintAll();
+  for (auto _ : state) viewer.PaintAll();
+  state.counters["points"] = canvas->GetPoints().GetCount();
+}
+BENCHMARK(BM_PaintTenMillionPoints)->Arg(64)->Arg(1024)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_LoadPointFile(benchmark::State& state) {
   PointViewer v;

@@ -90,6 +90,9 @@ private:
   void ReadStyles(const wxString& pointFile);
   void PointsChanged();
   const std::vector<unsigned>& Order(unsigned axis);
+  // Every point's style (StyleOf), kept until the points, their labels or
+  // the styles change: a repaint of millions of markers reads no label.
+  const std::vector<unsigned>& PointStyles();
   void DrawMarker(wxDC& dc, unsigned i, const orv_PointStyle& style, int x, int y, int r);
   static void AddMarkerLines(wxGraphicsPath& path, int kind, int x, int y, int r);
 
@@ -108,6 +111,8 @@ private:
   // change, so a window visits only the points near its cut.
   std::vector<unsigned> m_order[3];
   bool m_orderStale[3] = {true, true, true};
+  std::vector<unsigned> m_pointStyles;
+  unsigned long m_pointStylesOf = ~0ul;  // the set's change count they were made at
 };
 
 }  // namespace orv

@@ -59,6 +59,18 @@ template <class T>
 void orv_PointOrthoscopeCanvas<T>::ResetStyles() {
   m_styles.assign(1, orv_PointStyle{m_pointColour, *wxTRANSPARENT_BRUSH, *wxNORMAL_FONT, MARKER_CROSS});
   m_styleColumn = kNone;
+  m_pointStylesOf = ~0ul;
+}
+
+template <class T>
+const std::vector<unsigned>& orv_PointOrthoscopeCanvas<T>::PointStyles() {
+  if (m_pointStylesOf != m_points.GetChangeCount() || m_pointStyles.size() != m_points.GetCount()) {
+    m_pointStyles.assign(m_points.GetCount(), 0);
+    if (m_styleColumn < m_points.GetLabelNameCount())
+      for (unsigned i = 0; i < m_points.GetCount(); ++i) m_pointStyles[i] = StyleOf(i);
+    m_pointStylesOf = m_points.GetChangeCount();
+  }
+  return m_pointStyles;
 }
 
 template <class T>
@@ -123,6 +135,7 @@ void orv_PointOrthoscopeCanvas<T>::ReadStyles(const wxString& pointFile) {
                           MarkerKind(wxString::FromUTF8(entry.marker))});
     }
   }
+  m_pointStylesOf = ~0ul;
   if (!failure.empty()) throw PointFileError(failure);
 }
 
@@ -204,13 +217,20 @@ void orv_PointOrthoscopeCanvas<T>::Draw(wxDC& dc, orv_ProjectionType window) {
   std::vector<wxGraphicsPath> lines(gc ? m_styles.size() : 0);
   std::vector<bool> used(lines.size(), false);
   std::vector<MarkerPlace> rings;
+  // A marker that would only repeat one drawn at its pixel is left out: the
+  // repaint is bounded by the window's pixels, not by the points.
+  MarkerSieve sieve(size.x, size.y), ringSieve(size.x, size.y);
+  const std::vector<unsigned>& styles = PointStyles();
+  const bool anySelected = !m_points.GetSelection().empty();
   // The points within reach on the window's depth axis, or on its
   // horizontal axis for a projection.
   const float to = projection ? from + reach : view.cut[axis] + reach;
   for (unsigned i : PointsBetween(m_points.GetCoords(), Order(axis), axis, from, to)) {
     const MarkerPlace place = PlaceMarker(markers, m_points[i]);
     if (!place.drawn) continue;
-    const unsigned style = StyleOf(i);
+    if (anySelected && m_points.IsSelected(i) && ringSieve.Adds(place.x, place.y, 0, place.r)) rings.push_back(place);
+    const unsigned style = styles[i];
+    if (!sieve.Adds(place.x, place.y, style, place.r)) continue;
     const int kind = m_styles[style].marker;
     if (gc && kind != MARKER_CIRCLE && kind != MARKER_BOX && kind != MARKER_TEXT) {
       if (!used[style]) lines[style] = gc->CreatePath();
@@ -219,7 +239,6 @@ void orv_PointOrthoscopeCanvas<T>::Draw(wxDC& dc, orv_ProjectionType window) {
     } else {
       DrawMarker(dc, i, m_styles[style], place.x, place.y, place.r);
     }
-    if (m_points.IsSelected(i)) rings.push_back(place);
   }
   for (std::size_t style = 0; style < lines.size(); ++style) {
     if (!used[style]) continue;

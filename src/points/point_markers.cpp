@@ -68,9 +68,37 @@ std::vector<unsigned> PointsBetween(const std::vector<bix::Vector3d<float>>& poi
                                 [&](unsigned i, float value) { return points[i][axis] < value; });
   auto last = std::upper_bound(first, order.end(), high,
                                [&](float value, unsigned i) { return value < points[i][axis]; });
-  std::vector<unsigned> found(first, last);
+  const std::size_t count = static_cast<std::size_t>(last - first);
+  std::vector<unsigned> found;
+  found.reserve(count);
+  // Many points (a cut through a dense set): marked and collected in one
+  // pass over all of them, which costs less than sorting millions.
+  if (count > points.size() / 32) {
+    std::vector<unsigned char> within(points.size(), 0);
+    for (auto it = first; it != last; ++it) within[*it] = 1;
+    for (std::size_t i = 0; i < within.size(); ++i)
+      if (within[i]) found.push_back(static_cast<unsigned>(i));
+    return found;
+  }
+  found.assign(first, last);
   std::sort(found.begin(), found.end());
   return found;
+}
+
+MarkerSieve::MarkerSieve(int width, int height)
+    : m_width(std::max(width, 0)), m_height(std::max(height, 0)),
+      m_last(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), 0) {}
+
+bool MarkerSieve::Adds(int x, int y, unsigned style, int r) {
+  // Centres outside the picture are not sieved (they are few: markers are
+  // placed inside the visible box).
+  if (x < 0 || y < 0 || x >= m_width || y >= m_height) return true;
+  const std::uint32_t size = static_cast<std::uint32_t>(std::clamp(r, 0, 255));
+  const std::uint32_t key = (std::min<std::uint32_t>(style, 0xFFFFFE) + 1) << 8;
+  std::uint32_t& last = m_last[static_cast<std::size_t>(y) * m_width + x];
+  if ((last & ~0xFFu) == key && (last & 0xFFu) >= size) return false;
+  last = key | size;
+  return true;
 }
 
 }  // namespace orv

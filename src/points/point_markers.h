@@ -9,6 +9,7 @@
 
 #include <bix/Vector3d.h>
 
+#include <cstdint>
 #include <vector>
 
 namespace orv {
@@ -57,6 +58,23 @@ float PickRadius(const PickTolerance& tolerance);
 // indices `candidates` lists (ascending) are considered. -1 when none.
 long NearestPoint(const std::vector<bix::Vector3d<float>>& points, const std::vector<unsigned>& candidates,
                   const MarkerView& m, const PickTolerance& tolerance, const bix::Vector3d<float>& p);
+
+// Per pixel of a window's picture, the marker last drawn centred there (its
+// style and half-size), so that a repaint draws at most a few markers per
+// pixel however many points land on it: ten million points over a small
+// stack would otherwise take minutes to stroke.
+class MarkerSieve {
+public:
+  MarkerSieve(int width, int height);
+  // Whether a marker of `style` and half-size `r` centred at (x, y) adds to
+  // the picture: false when the last marker centred there was of the same
+  // style and at least as large. A marker that adds is recorded.
+  bool Adds(int x, int y, unsigned style, int r);
+
+private:
+  int m_width, m_height;
+  std::vector<std::uint32_t> m_last;  // (style + 1) << 8 | r, 0 for none
+};
 
 // The points whose coordinate on `axis` lies within [low, high], ascending,
 // found through `order` (the point indices sorted by that coordinate).

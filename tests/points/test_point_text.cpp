@@ -151,6 +151,27 @@ TEST(PointMarkers, SizeFadesWithSlicesAndTheBoxEndsBelongToIt) {
   EXPECT_EQ(far.r, 3);
 }
 
+// A repaint draws at most a few markers per pixel: one repeating the last
+// of its style and at least its size at that pixel adds nothing.
+TEST(PointMarkers, TheSieveDrawsEachPixelsMarkerOncePerStyleAndSize) {
+  orv::MarkerSieve sieve(4, 3);
+  struct Step {
+    int x, y;
+    unsigned style;
+    int r;
+    bool adds;
+  };
+  const Step steps[] = {
+      {1, 1, 0, 2, true},   {1, 1, 0, 2, false}, {1, 1, 0, 1, false}, {1, 1, 0, 3, true},  // larger: drawn
+      {1, 1, 5, 1, true},   {1, 1, 0, 3, true},                                            // another style between
+      {2, 1, 0, 0, true},   {2, 1, 0, 0, false}, {0, 0, 0, 0, true},                       // other pixels
+      {-1, 0, 0, 0, true},  {-1, 0, 0, 0, true},  {4, 0, 0, 0, true},  {0, 3, 0, 0, true}, // outside: never sieved
+      {3, 2, 0xFFFFFFFFu, 1, true}, {3, 2, 0xFFFFFFFFu, 1, false},                         // the largest style
+  };
+  for (const Step& s : steps)
+    EXPECT_EQ(sieve.Adds(s.x, s.y, s.style, s.r), s.adds) << s.x << "," << s.y << " style " << s.style << " r " << s.r;
+}
+
 TEST(PointMarkers, PickingTakesTheNearestWithinTheTolerance) {
   const orv::ViewModel view = View();
   const orv::MarkerView xy(view, 0, 100, 80, 3, 3);

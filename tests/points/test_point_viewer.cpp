@@ -18,6 +18,7 @@
 #include <wx/notebook.h>
 #include <wx/spinctrl.h>
 
+#include <cstring>
 #include <fstream>
 
 #include <sys/stat.h>
@@ -441,6 +442,29 @@ TEST_F(PointViewerTest, ThePreferencesDialogAppliesOnlyOnOk) {
   canvas->GetSettings(settings);
   EXPECT_EQ(settings.fadingDepth, 5);
   EXPECT_EQ(settings.markerSize, 7);
+}
+
+// Many points on one place paint what one point there paints (a repaint is
+// bounded by pixels, not points).
+TEST_F(PointViewerTest, PointsRepeatingAMarkerPaintAsOne) {
+  Open();
+  const Vector3d<float> cut = canvas->GetCut();
+  orv_DrWin3d* xy = canvas->GetDrWin(PROJ_XY);
+  auto picture = [&] {
+    orvtest::PaintNow(xy);
+    return xy->GetBitmapImage();
+  };
+  canvas->AddPoint(Vector3d<float>(10.5f, 8.5f, cut.z));
+  canvas->AddPoint(Vector3d<float>(20.5f, 8.5f, cut.z + 1));
+  const PixelPoint at = canvas->View().Orientation(0).PixelOf(20.5f, 8.5f, xy->GetClientSize().x, xy->GetClientSize().y);
+  orvtest::SendMouse(xy, wxEVT_LEFT_DOWN, wxPoint(at.x, at.y));
+  ASSERT_EQ(Selection(), std::vector<unsigned>{1});
+  const wxImage one = picture();
+  for (int k = 0; k < 50000; ++k) canvas->AddPoint(Vector3d<float>(10.5f, 8.5f, cut.z));
+  for (int k = 0; k < 50000; ++k) canvas->AddPoint(Vector3d<float>(20.5f, 8.5f, cut.z + 1));
+  const wxImage many = picture();
+  ASSERT_EQ(many.GetSize(), one.GetSize());
+  EXPECT_EQ(std::memcmp(many.GetData(), one.GetData(), std::size_t(one.GetWidth()) * one.GetHeight() * 3), 0);
 }
 
 TEST_F(PointViewerTest, EveryMarkerKindIsDrawnAtItsPlaceAndFullSizeInProjections) {
