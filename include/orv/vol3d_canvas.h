@@ -104,12 +104,16 @@ private:
   void OnLeave(wxMouseEvent& event);
   void OnEraseBackground(wxEraseEvent& event);
 
+  // Where one mesh lies in the shared buffers: its vertices from
+  // `firstVertex`, its triangles' vertex numbers (counted in the shared
+  // buffer) from `firstIndex`.
   struct MeshRecord {
-    GLuint vertices = 0, indices = 0, normals = 0;
-    std::uint32_t triangles = 0;
+    std::size_t firstVertex = 0, firstIndex = 0;
+    std::uint32_t vertices = 0, triangles = 0;
     bool hasNormals = false;
     std::uint32_t label = 0;
   };
+  void FillMeshColours();
 
   wxStatusBar* m_statusBar;
   wxGLContext* m_context = nullptr;
@@ -123,7 +127,13 @@ private:
   std::unique_ptr<VolumeDragState> m_drag;
   std::vector<float> m_proxyGrid;
   bool m_showMeshes = false;
+  // All meshes in four buffers (positions, normals, colours, vertex
+  // numbers), those with normals first: a frame draws them in two calls,
+  // and a million labels make four buffer objects, not three million.
   std::vector<MeshRecord> m_meshes;
+  GLuint m_meshBuffers[4] = {0, 0, 0, 0};
+  std::size_t m_meshVertexCount = 0;
+  std::size_t m_litIndexCount = 0, m_meshIndexCount = 0;
   bix::Vector3d<float> m_meshOffset;
   unsigned m_meshUploads = 0;
   std::vector<bix::RGB_generic<unsigned char>> m_meshColours;

@@ -100,15 +100,19 @@ public:
         m_flags((X + 7) / 8 * 8 + 8, 0) {}
 
   // Cell layers [z0, z1); `last`: the slab ends at the volume's last slice.
-  void Run(unsigned z0, unsigned z1, bool last) {
+  // False when `progress` asked to stop.
+  bool Run(unsigned z0, unsigned z1, bool last, IsosurfaceBuilder::Progress* progress) {
     ScanSlice(z0, true);
     for (unsigned z = z0; z < z1; ++z) {
+      if (progress && progress->cancel) return false;
       ScanSlice(z + 1, last || z + 1 < z1);
       CellLayer(z);
+      if (progress) ++progress->layers;
     }
+    return true;
   }
 
-  const std::vector<std::vector<float>>& Positions() const { return m_positions; }
+  std::vector<std::vector<float>>& Positions() { return m_positions; }
   std::vector<std::vector<std::uint32_t>>& Triangles() { return m_triangles; }
   std::uint64_t Unlisted() const { return m_unlisted; }
 
@@ -247,6 +251,7 @@ void IsosurfaceBuilder::Clear() {
   m_meshes.clear();
   m_unlisted = 0;
   m_built = false;
+  m_cancelled = false;
 }
 
 std::vector<vol3D_SurfaceMesh> IsosurfaceBuilder::TakeMeshes() {
@@ -257,7 +262,8 @@ std::vector<vol3D_SurfaceMesh> IsosurfaceBuilder::TakeMeshes() {
 
 template <class L>
 bool IsosurfaceBuilder::Build(const L* voxels, const LabelIndexMap& index, unsigned X, unsigned Y, unsigned Z,
-                              double spacingX, double spacingY, double spacingZ, unsigned slabs) {
+                              double spacingX, double spacingY, double spacingZ, unsigned slabs,
+                              Progress* progress) {
   Clear();
   try {
     const std::size_t components = index.Count();
@@ -272,17 +278,18 @@ bool IsosurfaceBuilder::Build(const L* voxels, const LabelIndexMap& index, unsig
         std::min<std::size_t>(layers, slabs ? slabs : bix::RunsFor(std::size_t(X) * Y * Z, std::size_t(1) << 20));
     const double spacing[3] = {spacingX, spacingY, spacingZ};
     std::vector<std::unique_ptr<SlabBuilder<L>>> parts(runs);
-    std::atomic<bool> failed(false);
+    std::atomic<bool> failed(false), cancelled(false);
     bix::ForEachRun(layers, runs, [&](std::size_t r, std::size_t begin, std::size_t end) {
       try {
         parts[r] = std::make_unique<SlabBuilder<L>>(voxels, index, X, Y, Z, spacing);
-        parts[r]->Run(unsigned(begin), unsigned(end), end == layers);
+        if (!parts[r]->Run(unsigned(begin), unsigned(end), end == layers, progress)) cancelled = true;
       } catch (const std::bad_alloc&) {
         failed = true;
       }
     });
-    if (failed) {
+    if (failed || cancelled) {
       Clear();
+      m_cancelled = cancelled && !failed;
       return false;
     }
     for (const auto& part : parts)
@@ -304,8 +311,11 @@ bool IsosurfaceBuilder::Build(const L* voxels, const LabelIndexMap& index, unsig
                           mesh.triangles.reserve(corners);
                           for (const auto& part : parts) {
                             const std::uint32_t offset = static_cast<std::uint32_t>(mesh.positions.size() / 3);
-                            const std::vector<float>& positions = part->Positions()[c];
+                            // Each slab's share goes as soon as it is copied:
+                            // the peak stays near the meshes' own size.
+                            std::vector<float>& positions = part->Positions()[c];
                             mesh.positions.insert(mesh.positions.end(), positions.begin(), positions.end());
+                            std::vector<float>().swap(positions);
                             std::vector<std::uint32_t>& triangles = part->Triangles()[c];
                             for (std::uint32_t& vertex : triangles) vertex += offset;
                             mesh.triangles.insert(mesh.triangles.end(), triangles.begin(), triangles.end());
@@ -330,8 +340,8 @@ bool IsosurfaceBuilder::Build(const L* voxels, const LabelIndexMap& index, unsig
 }
 
 template bool IsosurfaceBuilder::Build<unsigned short>(const unsigned short*, const LabelIndexMap&, unsigned, unsigned,
-                                                       unsigned, double, double, double, unsigned);
+                                                       unsigned, double, double, double, unsigned, Progress*);
 template bool IsosurfaceBuilder::Build<unsigned int>(const unsigned int*, const LabelIndexMap&, unsigned, unsigned,
-                                                     unsigned, double, double, double, unsigned);
+                                                     unsigned, double, double, double, unsigned, Progress*);
 
 }  // namespace orv

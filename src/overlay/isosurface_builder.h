@@ -17,6 +17,7 @@
 
 #include <orv/surface_mesh.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -29,11 +30,19 @@ public:
   // from X * Y * Z label voxels, x fastest. `slabs`: how many runs share the
   // work (0: one per core); the meshes do not depend on it. False, with no
   // result, when the memory cannot be had.
+  // What a build shows to another thread and obeys: the cell layers done
+  // (of Z - 1), and a request to stop (Build then returns false).
+  struct Progress {
+    std::atomic<std::size_t> layers{0};
+    std::atomic<bool> cancel{false};
+  };
   template <class L>
   bool Build(const L* voxels, const LabelIndexMap& index, unsigned X, unsigned Y, unsigned Z, double spacingX,
-             double spacingY, double spacingZ, unsigned slabs = 0);
+             double spacingY, double spacingZ, unsigned slabs = 0, Progress* progress = nullptr);
 
   bool IsBuilt() const { return m_built; }
+  // Whether the last build stopped because its progress asked it to.
+  bool WasCancelled() const { return m_cancelled; }
   const std::vector<vol3D_SurfaceMesh>& GetMeshes() const { return m_meshes; }
   std::vector<vol3D_SurfaceMesh> TakeMeshes();
   void Clear();
@@ -46,6 +55,7 @@ private:
   std::vector<vol3D_SurfaceMesh> m_meshes;
   std::uint64_t m_unlisted = 0;
   bool m_built = false;
+  bool m_cancelled = false;
 };
 
 // The normals of a mesh from its positions and triangles, as described above;

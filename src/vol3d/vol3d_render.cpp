@@ -6,6 +6,9 @@
 
 #include "volume_view.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace orv {
 
 namespace {
@@ -168,64 +171,70 @@ void vol3D_VolVisCanvas::DrawBox() {
   glEnd();
 }
 
-// The state all meshes share is set once: with thousands of labelled
-// objects, switching it per mesh was most of the calls of a frame.
+namespace {
+
+enum MeshBuffer { kPositions, kNormals, kColours, kIndices };
+
+// Draws `count` vertex numbers of the bound index buffer from `first` on, in
+// calls of at most what a GLsizei holds.
+void DrawIndexRange(std::size_t first, std::size_t count) {
+  constexpr std::size_t kMost = std::size_t(1) << 30;
+  while (count > 0) {
+    const std::size_t now = std::min(count, kMost);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(now), GL_UNSIGNED_INT,
+                   reinterpret_cast<const void*>(first * sizeof(std::uint32_t)));
+    first += now;
+    count -= now;
+  }
+}
+
+}  // namespace
+
+// Each vertex carries its label's colour, which lighting takes as the
+// diffuse colour: the lit meshes are one call, the others a second one.
 void vol3D_VolVisCanvas::DrawMeshes() {
+  if (m_meshIndexCount == 0) return;
   glPushMatrix();
   glTranslatef(m_meshOffset.x, m_meshOffset.y, m_meshOffset.z);
   glEnableClientState(GL_VERTEX_ARRAY);
-  glEnable(GL_LIGHT0);
-  bool lit = false;  // lighting and the normal array are on
-  for (const MeshRecord& mesh : m_meshes) {
-    if (mesh.triangles == 0) continue;
-    GLfloat colour[4] = {1, 1, 1, 1};
-    if (!m_meshColours.empty()) {
-      const auto& c = m_meshColours[mesh.label % m_meshColours.size()];
-      colour[0] = c.red / 255.0f;
-      colour[1] = c.green / 255.0f;
-      colour[2] = c.blue / 255.0f;
-    }
-    if (mesh.hasNormals != lit) {
-      lit = mesh.hasNormals;
-      if (lit) {
-        glEnable(GL_LIGHTING);
-        glEnableClientState(GL_NORMAL_ARRAY);
-      } else {
-        glDisable(GL_LIGHTING);
-        glDisableClientState(GL_NORMAL_ARRAY);
-      }
-    }
-    glBindBuffer(GL_ARRAY_BUFFER, mesh.vertices);
-    glVertexPointer(3, GL_FLOAT, 0, nullptr);
-    if (lit) {
-      glBindBuffer(GL_ARRAY_BUFFER, mesh.normals);
-      glNormalPointer(GL_FLOAT, 0, nullptr);
-      glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, colour);
-    } else {
-      glColor4fv(colour);
-    }
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, mesh.indices);
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * mesh.triangles), GL_UNSIGNED_INT, nullptr);
+  glEnableClientState(GL_COLOR_ARRAY);
+  glBindBuffer(GL_ARRAY_BUFFER, m_meshBuffers[kPositions]);
+  glVertexPointer(3, GL_FLOAT, 0, nullptr);
+  glBindBuffer(GL_ARRAY_BUFFER, m_meshBuffers[kColours]);
+  glColorPointer(4, GL_UNSIGNED_BYTE, 0, nullptr);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_meshBuffers[kIndices]);
+  if (m_litIndexCount > 0) {
+    glEnable(GL_LIGHT0);
+    glEnable(GL_LIGHTING);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
+    glEnable(GL_COLOR_MATERIAL);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glBindBuffer(GL_ARRAY_BUFFER, m_meshBuffers[kNormals]);
+    glNormalPointer(GL_FLOAT, 0, nullptr);
+    DrawIndexRange(0, m_litIndexCount);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisable(GL_COLOR_MATERIAL);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_LIGHT0);
   }
+  DrawIndexRange(m_litIndexCount, m_meshIndexCount - m_litIndexCount);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
-  if (lit) {
-    glDisable(GL_LIGHTING);
-    glDisableClientState(GL_NORMAL_ARRAY);
-  }
-  glDisable(GL_LIGHT0);
+  glDisableClientState(GL_COLOR_ARRAY);
   glDisableClientState(GL_VERTEX_ARRAY);
   glPopMatrix();
 }
 
 void vol3D_VolVisCanvas::DeleteMeshes() {
-  for (MeshRecord& mesh : m_meshes) {
-    const GLuint buffers[3] = {mesh.vertices, mesh.indices, mesh.normals};
-    glDeleteBuffers(3, buffers);
-  }
+  glDeleteBuffers(4, m_meshBuffers);
+  std::fill(std::begin(m_meshBuffers), std::end(m_meshBuffers), 0u);
   m_meshes.clear();
+  m_meshVertexCount = m_litIndexCount = m_meshIndexCount = 0;
 }
 
+// The meshes are written straight into the buffers (mapped), so that their
+// upload needs no second copy on the host: a million labels' surfaces cost
+// their own size here and the driver's copy, nothing more.
 void vol3D_VolVisCanvas::SetIsosurfaceMeshes(const std::vector<vol3D_SurfaceMesh>& meshes,
                                              const bix::Vector3d<float>& offset) {
   if (!m_context) return;
@@ -234,34 +243,91 @@ void vol3D_VolVisCanvas::SetIsosurfaceMeshes(const std::vector<vol3D_SurfaceMesh
   ++m_meshUploads;
   m_meshOffset = offset;
   m_meshes.resize(meshes.size());
-  for (std::size_t i = 0; i < meshes.size(); ++i) {
-    const vol3D_SurfaceMesh& in = meshes[i];
-    MeshRecord& out = m_meshes[i];
-    out.triangles = static_cast<std::uint32_t>(in.TriangleCount());
-    out.hasNormals = !in.normals.empty();
-    out.label = in.label;
-    glGenBuffers(1, &out.vertices);
-    glBindBuffer(GL_ARRAY_BUFFER, out.vertices);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(in.positions.size() * sizeof(float)), in.positions.data(),
-                 GL_STATIC_DRAW);
-    glGenBuffers(1, &out.indices);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, out.indices);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(in.triangles.size() * sizeof(std::uint32_t)),
-                 in.triangles.data(), GL_STATIC_DRAW);
-    if (out.hasNormals) {
-      glGenBuffers(1, &out.normals);
-      glBindBuffer(GL_ARRAY_BUFFER, out.normals);
-      glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(in.normals.size() * sizeof(float)), in.normals.data(),
-                   GL_STATIC_DRAW);
+  // Places: the meshes with normals first, then the others.
+  std::size_t vertices = 0, indices = 0;
+  for (bool lit : {true, false}) {
+    for (std::size_t i = 0; i < meshes.size(); ++i) {
+      const vol3D_SurfaceMesh& in = meshes[i];
+      const bool hasNormals = !in.normals.empty() && in.normals.size() == in.positions.size();
+      if (hasNormals != lit) continue;
+      MeshRecord& out = m_meshes[i];
+      out.firstVertex = vertices;
+      out.firstIndex = indices;
+      out.vertices = static_cast<std::uint32_t>(in.VertexCount());
+      out.triangles = static_cast<std::uint32_t>(in.TriangleCount());
+      out.hasNormals = hasNormals;
+      out.label = in.label;
+      vertices += out.vertices;
+      indices += 3 * std::size_t(out.triangles);
+    }
+    if (lit) m_litIndexCount = indices;
+  }
+  m_meshVertexCount = vertices;
+  m_meshIndexCount = indices;
+  if (indices == 0) return;
+  glGenBuffers(4, m_meshBuffers);
+  auto map = [](GLenum target, GLuint buffer, std::size_t bytes) {
+    glBindBuffer(target, buffer);
+    glBufferData(target, static_cast<GLsizeiptr>(bytes), nullptr, GL_STATIC_DRAW);
+    return glMapBuffer(target, GL_WRITE_ONLY);
+  };
+  auto* positions = static_cast<float*>(map(GL_ARRAY_BUFFER, m_meshBuffers[kPositions], 3 * vertices * sizeof(float)));
+  if (positions) {
+    for (std::size_t i = 0; i < meshes.size(); ++i)
+      std::copy(meshes[i].positions.begin(), meshes[i].positions.begin() + 3 * std::size_t(m_meshes[i].vertices),
+                positions + 3 * m_meshes[i].firstVertex);
+  }
+  glUnmapBuffer(GL_ARRAY_BUFFER);
+  auto* normals = static_cast<float*>(map(GL_ARRAY_BUFFER, m_meshBuffers[kNormals], 3 * vertices * sizeof(float)));
+  if (normals) {
+    for (std::size_t i = 0; i < meshes.size(); ++i)
+      if (m_meshes[i].hasNormals)
+        std::copy(meshes[i].normals.begin(), meshes[i].normals.end(), normals + 3 * m_meshes[i].firstVertex);
+  }
+  glUnmapBuffer(GL_ARRAY_BUFFER);
+  auto* numbers = static_cast<std::uint32_t*>(
+      map(GL_ELEMENT_ARRAY_BUFFER, m_meshBuffers[kIndices], indices * sizeof(std::uint32_t)));
+  if (numbers) {
+    for (std::size_t i = 0; i < meshes.size(); ++i) {
+      const std::uint32_t base = static_cast<std::uint32_t>(m_meshes[i].firstVertex);
+      std::uint32_t* to = numbers + m_meshes[i].firstIndex;
+      for (std::uint32_t v : meshes[i].triangles) *to++ = v + base;
     }
   }
-  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  glUnmapBuffer(GL_ELEMENT_ARRAY_BUFFER);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  glBindBuffer(GL_ARRAY_BUFFER, m_meshBuffers[kColours]);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(4 * vertices), nullptr, GL_STATIC_DRAW);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  FillMeshColours();
+}
+
+// Label l takes colours[l mod size]; white without colours.
+void vol3D_VolVisCanvas::FillMeshColours() {
+  if (m_meshVertexCount == 0 || !m_context) return;
+  MakeCurrent();
+  glBindBuffer(GL_ARRAY_BUFFER, m_meshBuffers[kColours]);
+  if (auto* rgba = static_cast<std::uint8_t*>(glMapBuffer(GL_ARRAY_BUFFER, GL_WRITE_ONLY))) {
+    for (const MeshRecord& mesh : m_meshes) {
+      std::uint8_t c[4] = {255, 255, 255, 255};
+      if (!m_meshColours.empty()) {
+        const auto& colour = m_meshColours[mesh.label % m_meshColours.size()];
+        c[0] = colour.red, c[1] = colour.green, c[2] = colour.blue;
+      }
+      std::uint8_t* to = rgba + 4 * mesh.firstVertex;
+      for (std::uint32_t v = 0; v < mesh.vertices; ++v, to += 4) std::copy(c, c + 4, to);
+    }
+  }
+  glUnmapBuffer(GL_ARRAY_BUFFER);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 void vol3D_VolVisCanvas::SetIsosurfaceDisplay(bool show, const std::vector<bix::RGB_generic<unsigned char>>& colours) {
   m_showMeshes = show;
-  m_meshColours = colours;
+  if (colours != m_meshColours) {
+    m_meshColours = colours;
+    FillMeshColours();
+  }
   Refresh(false);
 }
 

@@ -121,6 +121,30 @@ TEST(IsosurfaceBuilder, FlatVolumesAndUnseenLabelsGiveEmptyMeshes) {
   EXPECT_TRUE(meshes[0].triangles.empty());
 }
 
+// A build counts its cell layers for another thread, and one asked to stop
+// gives nothing and says so; the next build starts afresh.
+TEST(IsosurfaceBuilder, ReportsItsLayersAndStopsWhenAsked) {
+  const unsigned X = 6, Y = 5, Z = 7;
+  std::vector<unsigned short> voxels(X * Y * Z, 0);
+  voxels[(3 * Y + 2) * X + 2] = 1;
+  const orv::LabelIndexMap index(std::vector<unsigned short>{1});
+  orv::IsosurfaceBuilder builder;
+  for (unsigned slabs : {1u, 3u}) {
+    orv::IsosurfaceBuilder::Progress progress;
+    ASSERT_TRUE(builder.Build(voxels.data(), index, X, Y, Z, 1, 1, 1, slabs, &progress));
+    EXPECT_EQ(progress.layers, Z - 1) << slabs;
+    EXPECT_FALSE(builder.WasCancelled());
+    progress.cancel = true;
+    EXPECT_FALSE(builder.Build(voxels.data(), index, X, Y, Z, 1, 1, 1, slabs, &progress));
+    EXPECT_TRUE(builder.WasCancelled());
+    EXPECT_TRUE(builder.GetMeshes().empty());
+    EXPECT_FALSE(builder.IsBuilt());
+  }
+  ASSERT_TRUE(builder.Build(voxels.data(), index, X, Y, Z, 1, 1, 1));
+  EXPECT_FALSE(builder.WasCancelled());
+  EXPECT_GT(builder.GetMeshes()[0].TriangleCount(), 0u);
+}
+
 TEST(IsosurfaceBuilder, AVertexWhoseTrianglesCancelStillGetsAUnitNormal) {
   vol3D_SurfaceMesh mesh;
   mesh.positions = {0, 0, 0, 1, 0, 0, 0, 1, 0, 5, 5, 5};

@@ -5,6 +5,7 @@
 
 #include "gui_test.h"
 #include "isosurface_builder.h"
+#include "label_surfaces.h"
 #include "volume_view.h"
 
 #include <orv/basic_overlaying.h>
@@ -16,6 +17,11 @@
 #include <orv/vol3d_window.h>
 
 #include <wx/colordlg.h>
+#include <wx/progdlg.h>
+#include <wx/timer.h>
+
+#include <chrono>
+#include <thread>
 
 using namespace orv;
 using bix::Vector3d;
@@ -215,5 +221,39 @@ TEST(LabelSurfaces32, WideLabelsGetTheirSurfaces) {
   EXPECT_GT(volume->GetCanvas()->GetIsosurfaceTriangles(0), 0u);
   EXPECT_EQ(volume->GetCanvas()->GetIsosurfaceColours().size(), 14u);
   for (wxWindow* w : wxTopLevelWindows) w->Destroy();
+  orvtest::PumpUntil([] { return wxTopLevelWindows.empty(); });
+}
+
+// A build that outlasts the delay shows its progress; Cancel asks it to
+// stop, and the call returns once it has.
+TEST(SurfaceProgress, ALongBuildShowsItsProgressAndCancelStopsIt) {
+  SetSurfaceProgressDelay(0);
+  IsosurfaceBuilder::Progress progress;
+  wxString said;
+  wxTimer timer;
+  timer.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    for (wxWindow* w : wxTopLevelWindows)
+      if (auto* dialog = dynamic_cast<wxGenericProgressDialog*>(w); dialog && progress.layers > 3) {
+        said = dialog->GetMessage();
+        wxCommandEvent cancel(wxEVT_BUTTON, wxID_CANCEL);
+        dialog->ProcessWindowEvent(cancel);
+      }
+  });
+  timer.Start(20);
+  int steps = 0;
+  BuildUnderProgress(
+      nullptr,
+      [&] {
+        for (; steps < 2000 && !progress.cancel; ++steps) {
+          ++progress.layers;
+          std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+      },
+      progress, 2000, 7);
+  timer.Stop();
+  SetSurfaceProgressDelay(1000);
+  EXPECT_TRUE(progress.cancel);
+  EXPECT_LT(steps, 2000) << "the build ran to its end";
+  EXPECT_EQ(said, "Building the surfaces of 7 objects...");
   orvtest::PumpUntil([] { return wxTopLevelWindows.empty(); });
 }
