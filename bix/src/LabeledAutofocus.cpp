@@ -49,7 +49,7 @@ template <class L>
 void TakeFirstOfRange(const L* __restrict in, L* __restrict out, std::size_t width, L highest) {
   for (std::size_t x = 0; x < width; ++x) {
     const L v = in[x], o = out[x];
-    out[x] = (o == 0) & (static_cast<L>(v - 1) < highest) ? v : o;
+    out[x] = ((o == 0) & (static_cast<L>(v - 1) < highest)) ? v : o;
   }
 }
 

@@ -20,6 +20,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <limits>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -208,6 +209,11 @@ TEST_F(PointViewerTest, LoadFailuresSayWhatAndKeepWhatWasRead) {
   EXPECT_EQ(LoadFailure(Write("nan.txt", "x0\ty0\tz0\nnan\t2\t3\n")), "line 2: cannot convert 'nan' to a coordinate.");
   EXPECT_EQ(LoadFailure(Write("huge.txt", "x0\ty0\tz0\n1e308\t2\t3\n")),
             "line 2: cannot convert '1e308' to a coordinate.");
+  // A host's point at no finite place is refused as a file's is.
+  const unsigned count = canvas->GetPoints().GetCount();
+  EXPECT_EQ(canvas->AddPoint(Vector3d<float>(1, std::numeric_limits<float>::quiet_NaN(), 3)), count);
+  EXPECT_EQ(canvas->AddPoint(Vector3d<float>(std::numeric_limits<float>::infinity(), 2, 3)), count);
+  EXPECT_EQ(canvas->GetPoints().GetCount(), count);
   EXPECT_EQ(LoadFailure(Write("long.txt", "x0\ty0\tz0\n1\t" + std::string(1 << 20, '7') + "x\t3\n")),
             "line 2: cannot convert '" + std::string(60, '7') + "\xE2\x80\xA6' to a coordinate.");
   // The module names the file in a box titled "Error" and forgets the file name.
