@@ -33,7 +33,7 @@ public:
   // Replaces the file's contents with `size` bytes of `data`; returns its name.
   const std::string& Write(const std::uint8_t* data, std::size_t size) {
     if (std::FILE* f = std::fopen(m_path.c_str(), "wb")) {
-      std::fwrite(data, 1, size, f);
+      if (size > 0) std::fwrite(data, 1, size, f);
       std::fclose(f);
     }
     return m_path;

@@ -12,7 +12,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 int main(int argc, char** argv) {
-  LLVMFuzzerTestOneInput(nullptr, 0);
+  // libFuzzer hands even an empty input over with a valid address.
+  static const std::uint8_t nothing = 0;
+  LLVMFuzzerTestOneInput(&nothing, 0);
   for (int i = 1; i < argc; ++i) {
     std::ifstream in(argv[i], std::ios::binary);
     if (!in) {
