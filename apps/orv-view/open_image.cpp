@@ -14,6 +14,7 @@
 #include <orv/rgb_mapping.h>
 #include <orv/orv_factory.h>
 #include <orv/orv_labeledcanvas.h>
+#include <orv/orv_labeledpointcanvas.h>
 #include <orv/overlaying_module.h>
 #include <orv/point_set_module.h>
 
@@ -76,19 +77,29 @@ void RangeToBitDepth(orv::orv_OrthoscopeFrame* frame) {
 template <class T>
 constexpr bool kHasPointViewer = !std::is_same_v<T, int>;
 
-// The point viewer of `image` with the command line's point file: loaded
-// when it exists (a failure is shown, or under --snapshot ends the run), or
-// the file the first "Save" creates.
+// The point viewer of `image` (with the labels over it when there are any)
+// with the command line's point file: loaded when it exists (a failure is
+// shown, or under --snapshot ends the run), or the file the first "Save"
+// creates.
 template <class T>
-orv::orv_OrthoscopeFrame* CreatePointFrame(bix::Image3d<T>* image, const ViewerOptions& options,
-                                           const wxString& title) {
+orv::orv_OrthoscopeFrame* CreatePointFrame(bix::Image3d<T>* image, ViewerLabels& labels,
+                                           const ViewerOptions& options, const wxString& title) {
   if constexpr (kHasPointViewer<T>) {
     if (wxFileName::DirExists(wxString::FromUTF8(options.points))) {
       delete image;
       throw OptionError("--points: '" + options.points + "' is a folder, not a point file");
     }
-    orv::orv_OrthoscopeFrame* frame =
-        orv::orv_CreateImage3dPointsFrame<T>(image, true, wxEmptyString, nullptr, wxID_ANY, title);
+    auto create = [&]() -> orv::orv_OrthoscopeFrame* {
+      if (labels.narrow)
+        return orv::orv_CreateLabeledImage3dPointsFrame<T, unsigned short, bool>(
+            image, labels.narrow.release(), true, true, wxEmptyString, nullptr, wxID_ANY, title);
+      if constexpr (std::is_same_v<T, unsigned char>)
+        if (labels.wide)
+          return orv::orv_CreateLabeledImage3dPointsFrame<T, unsigned, unsigned char>(
+              image, labels.wide.release(), true, true, wxEmptyString, nullptr, wxID_ANY, title);
+      return orv::orv_CreateImage3dPointsFrame<T>(image, true, wxEmptyString, nullptr, wxID_ANY, title);
+    };
+    orv::orv_OrthoscopeFrame* frame = create();
     if (!frame) return nullptr;
     auto* module = FindModule<orv::orv_PointSetModule<T>>(frame);
     const wxString file = wxString::FromUTF8(options.points);
@@ -112,7 +123,7 @@ orv::orv_OrthoscopeFrame* CreatePointFrame(bix::Image3d<T>* image, const ViewerO
 template <class T>
 orv::orv_OrthoscopeFrame* CreateFrame(bix::Image3d<T>* image, ViewerLabels& labels, const ViewerOptions& options,
                                       const wxString& title) {
-  if (!options.points.empty()) return CreatePointFrame<T>(image, options, title);
+  if (!options.points.empty()) return CreatePointFrame<T>(image, labels, options, title);
   if (labels.narrow)
     return orv::orv_CreateLabeledImage3dFrame<T, unsigned short, bool>(image, labels.narrow.release(), true, true,
                                                                        nullptr, wxID_ANY, title);

@@ -170,8 +170,6 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
     if (value.empty()) return "--points needs the name of a point file";
     options.points = Utf8(value);
   }
-  if (!options.points.empty() && !options.labels.empty())
-    return "--points and --labels cannot be used together yet: a viewer shows either points or labels";
   if (parser.GetParamCount() > 1)
     return "only one image can be opened, got " + Utf8(parser.GetParam(0)) + " and " + Utf8(parser.GetParam(1));
   if (parser.GetParamCount() == 1) options.image = Utf8(parser.GetParam(0));
@@ -214,7 +212,8 @@ std::string Usage() {
          "  --points FILE       a point file (tab-separated text, coordinates in voxels)\n"
          "                      whose points are marked, added by right-clicking,\n"
          "                      selected by left-clicking and saved with Ctrl-S; a file\n"
-         "                      that does not exist is created on the first save\n"
+         "                      that does not exist is created on the first save; with\n"
+         "                      --labels, the points are marked over the outlines\n"
          "  --snapshot FILE.png save a picture of the three cuts and exit\n"
          "  --snapshot-3d FILE.png\n"
          "                      save a picture of the 3D volume window and exit\n"

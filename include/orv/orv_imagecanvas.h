@@ -30,6 +30,7 @@ template <class T>
 class ORV_EXPORT orv_ImageOrthoscopeCanvas : public orv_OrthoscopeCanvas {
 public:
   using RGBBuffer = Buffer2d<bix::RGB_generic<unsigned char>>;
+  using Voxel = T;
 
   // The mapper is not owned; the image is deleted with the canvas when
   // `ownsImage` is true. A null image draws nothing.

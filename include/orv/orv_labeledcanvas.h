@@ -12,20 +12,23 @@
 
 namespace orv {
 
-// The image canvas with a label overlay painted over every cut window: each
-// window keeps an overlay buffer for its cut and one for its projection, both
-// placed where its slice is; the overlay is painted on the mapped picture, so
-// a change of transparency or colours maps and paints again but resamples
-// nothing.
-template <class T, class L, class B>
-class ORV_EXPORT orv_LabeledImageOrthoscopeCanvas : public orv_ImageOrthoscopeCanvas<T> {
+// A label overlay painted over every cut window of a canvas `Base` (an image
+// canvas, or one that adds to it, such as the point canvas): each window
+// keeps an overlay buffer for its cut and one for its projection, both
+// placed where its slice is; the overlay is painted on the mapped picture,
+// so a change of transparency or colours maps and paints again but
+// resamples nothing. Mouse events over the image reach the overlayer after
+// `Base` has had them.
+template <class Base, class L, class B>
+class ORV_EXPORT orv_LabelOverlayCanvas : public Base {
 public:
-  using typename orv_ImageOrthoscopeCanvas<T>::RGBBuffer;
+  using RGBBuffer = typename Base::RGBBuffer;
+  using Voxel = typename Base::Voxel;
 
   // The overlayer is not owned; it must outlive the canvas.
-  orv_LabeledImageOrthoscopeCanvas(wxWindow* parent, const orv_Mapper<T>& mapper, orv_Overlayer<L, B>& overlayer,
-                                   bix::Image3d<T>* image, bool ownImage, int id = wxID_ANY,
-                                   const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize);
+  orv_LabelOverlayCanvas(wxWindow* parent, const orv_Mapper<Voxel>& mapper, orv_Overlayer<L, B>& overlayer,
+                         bix::Image3d<Voxel>* image, bool ownImage, int id = wxID_ANY,
+                         const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize);
 
   void OverlayingChanged(orv_OverlayingEvent& event) override;
   void UpdateIsosurface() override;
@@ -36,9 +39,9 @@ public:
 
 protected:
   void OnCutExtracted(int index, bool projection) override;
+  void OnMouse3d(orv_Mouse3dEvent& event) override;
 
 private:
-  void OnMouse3d(orv_Mouse3dEvent& event) override;
   std::vector<bix::RGB_generic<unsigned char>> SurfaceColours() const;
   // The buffer that window `index` shows: its projection's or its cut's.
   unsigned int ActiveBuffer(int index) const;
@@ -47,6 +50,13 @@ private:
   // OVERLAY_CUT_XY, _XZ, _YZ, OVERLAY_PROJ_XY, _XZ, _YZ in this order.
   unsigned int m_buffers[6];
   orv_Overlayer<L, B>& m_overlayer;
+};
+
+// The image canvas with a label overlay.
+template <class T, class L, class B>
+class ORV_EXPORT orv_LabeledImageOrthoscopeCanvas : public orv_LabelOverlayCanvas<orv_ImageOrthoscopeCanvas<T>, L, B> {
+public:
+  using orv_LabelOverlayCanvas<orv_ImageOrthoscopeCanvas<T>, L, B>::orv_LabelOverlayCanvas;
 };
 
 // A complete viewer of `image` with `labels` over it: the frame with the

@@ -77,9 +77,9 @@ public:
   unsigned int GetPaletteSize() const { return m_paletteSize; }
 
 protected:
-  // The labeled canvas builds the surfaces of the label image itself.
-  template <class T, class L2, class B2>
-  friend class orv_LabeledImageOrthoscopeCanvas;
+  // The canvases with labels build the surfaces of the label image themselves.
+  template <class Base, class L2, class B2>
+  friend class orv_LabelOverlayCanvas;
 
   // The label image to take data from; the second flag selects the layer of
   // a two-layer buffer.

@@ -84,8 +84,10 @@ public:
   // Adds a point with an empty label text (what a right click does).
   unsigned AddPoint(const bix::Vector3d<float>& p);
 
-private:
+protected:
   void OnMouse3d(orv_Mouse3dEvent& event) override;
+
+private:
   void ResetStyles();
   void ReadStyles(const wxString& pointFile);
   void PointsChanged();

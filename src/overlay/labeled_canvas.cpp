@@ -8,38 +8,40 @@
 #include "viewer_assembly.h"
 #include "view_model.h"
 
+#include <orv/orv_labeledpointcanvas.h>
 #include <orv/orv_palette.h>
 
 #include <bix/Types.h>
 
 namespace orv {
 
-template <class T, class L, class B>
-orv_LabeledImageOrthoscopeCanvas<T, L, B>::orv_LabeledImageOrthoscopeCanvas(
-    wxWindow* parent, const orv_Mapper<T>& mapper, orv_Overlayer<L, B>& overlayer, bix::Image3d<T>* image,
-    bool ownImage, int id, const wxPoint& pos, const wxSize& size)
-    : orv_ImageOrthoscopeCanvas<T>(parent, mapper, image, ownImage, id, pos, size), m_overlayer(overlayer) {
+template <class Base, class L, class B>
+orv_LabelOverlayCanvas<Base, L, B>::orv_LabelOverlayCanvas(wxWindow* parent, const orv_Mapper<Voxel>& mapper,
+                                                           orv_Overlayer<L, B>& overlayer, bix::Image3d<Voxel>* image,
+                                                           bool ownImage, int id, const wxPoint& pos,
+                                                           const wxSize& size)
+    : Base(parent, mapper, image, ownImage, id, pos, size), m_overlayer(overlayer) {
   for (int k = 0; k < 6; ++k) m_buffers[k] = overlayer.Buffer_Create(static_cast<orv_OverlayWindowType>(k + 1));
   this->AddPaintOverStage([this](int index, RGBBuffer& buffer) { PaintOverlay(index, buffer); });
 }
 
-template <class T, class L, class B>
-unsigned int orv_LabeledImageOrthoscopeCanvas<T, L, B>::ActiveBuffer(int index) const {
+template <class Base, class L, class B>
+unsigned int orv_LabelOverlayCanvas<Base, L, B>::ActiveBuffer(int index) const {
   return m_buffers[(this->View().content[index] == CONTENT_AUTOFOCUS ? 3 : 0) + index];
 }
 
 // Both buffers of the window are placed on its new slice; the one it shows
 // samples the labels there (a projection from the cached label projection).
-template <class T, class L, class B>
-void orv_LabeledImageOrthoscopeCanvas<T, L, B>::OnCutExtracted(int index, bool) {
-  const bix::Image3d<T>& slice = this->GetSlice(index);
+template <class Base, class L, class B>
+void orv_LabelOverlayCanvas<Base, L, B>::OnCutExtracted(int index, bool) {
+  const bix::Image3d<Voxel>& slice = this->GetSlice(index);
   for (int k : {index, index + 3})
     m_overlayer.Buffer_SetDim(m_buffers[k], slice.GetSize(), slice.GetOffset(), slice.GetResolution().GetRes());
   m_overlayer.Buffer_Render(ActiveBuffer(index));
 }
 
-template <class T, class L, class B>
-void orv_LabeledImageOrthoscopeCanvas<T, L, B>::PaintOverlay(int index, RGBBuffer& buffer) {
+template <class Base, class L, class B>
+void orv_LabelOverlayCanvas<Base, L, B>::PaintOverlay(int index, RGBBuffer& buffer) {
   if (m_overlayer.IsEmpty(false)) return;
   m_overlayer.Overlay(ActiveBuffer(index), buffer);
 }
@@ -47,13 +49,13 @@ void orv_LabeledImageOrthoscopeCanvas<T, L, B>::PaintOverlay(int index, RGBBuffe
 // Settings changes paint again from the buffers at hand; a reload samples
 // every window's labels again and rebuilds the surfaces of an open volume
 // window. The surfaces follow the overlay switch and colours at once.
-template <class T, class L, class B>
-void orv_LabeledImageOrthoscopeCanvas<T, L, B>::OverlayingChanged(orv_OverlayingEvent& event) {
+template <class Base, class L, class B>
+void orv_LabelOverlayCanvas<Base, L, B>::OverlayingChanged(orv_OverlayingEvent& event) {
   wxFrame* volume = this->GetVolumeFrame();
   if (!event.GetReload()) {
     this->RemapPictures();
   } else {
-    if (const bix::Image3d<T>* image = this->GetImage())
+    if (const bix::Image3d<Voxel>* image = this->GetImage())
       m_overlayer.LoadOverlay(false, image->GetSize(), image->GetOffset(), image->GetResolution());
     this->MakeDirtyAndRefresh(PROJ_ALL);
     if (volume && volume->IsShown()) UpdateIsosurface();
@@ -62,16 +64,16 @@ void orv_LabeledImageOrthoscopeCanvas<T, L, B>::OverlayingChanged(orv_Overlaying
 }
 
 // The overlay's palette, or the label palette when it has none.
-template <class T, class L, class B>
-std::vector<bix::RGB_generic<unsigned char>> orv_LabeledImageOrthoscopeCanvas<T, L, B>::SurfaceColours() const {
+template <class Base, class L, class B>
+std::vector<bix::RGB_generic<unsigned char>> orv_LabelOverlayCanvas<Base, L, B>::SurfaceColours() const {
   if (const auto* palette = m_overlayer.GetPalette())
     if (m_overlayer.GetPaletteSize() > 0) return {palette, palette + m_overlayer.GetPaletteSize()};
   return MakePalette(PALETTE_OVERLAY);
 }
 
-template <class T, class L, class B>
-void orv_LabeledImageOrthoscopeCanvas<T, L, B>::UpdateIsosurface() {
-  const bix::Image3d<T>* image = this->GetImage();
+template <class Base, class L, class B>
+void orv_LabelOverlayCanvas<Base, L, B>::UpdateIsosurface() {
+  const bix::Image3d<Voxel>* image = this->GetImage();
   const bix::LabeledImage3d<L, B>* labels = m_overlayer.GetLabeledImage(false, false);
   wxFrame* volume = this->GetVolumeFrame();
   if (!image || !labels || labels->GetVoxelCount() == 0 || !volume) return;
@@ -79,10 +81,10 @@ void orv_LabeledImageOrthoscopeCanvas<T, L, B>::UpdateIsosurface() {
   UpdateLabelSurfaces(volume, *labels, geometry, m_overlayer.GetOverlaying(), SurfaceColours());
 }
 
-template <class T, class L, class B>
-void orv_LabeledImageOrthoscopeCanvas<T, L, B>::OnMouse3d(orv_Mouse3dEvent& event) {
-  orv_ImageOrthoscopeCanvas<T>::OnMouse3d(event);
-  const bix::Image3d<T>* image = this->GetImage();
+template <class Base, class L, class B>
+void orv_LabelOverlayCanvas<Base, L, B>::OnMouse3d(orv_Mouse3dEvent& event) {
+  Base::OnMouse3d(event);
+  const bix::Image3d<Voxel>* image = this->GetImage();
   const int index = WindowIndex(event.GetWindow()->GetProjectionType());
   if (!image || index < 0) return;
   const bix::Vector3d<int> v =
@@ -117,10 +119,15 @@ orv_OrthoscopeFrame* orv_CreateLabeledImage3dFrame(bix::Image3d<T>* image, bix::
 }
 
 #define ORV_INSTANTIATE_LABELED(T, L, B)                                                                       \
+  template class orv_LabelOverlayCanvas<orv_ImageOrthoscopeCanvas<T>, L, B>;                                   \
   template class orv_LabeledImageOrthoscopeCanvas<T, L, B>;                                                    \
   template orv_OrthoscopeFrame* orv_CreateLabeledImage3dFrame<T, L, B>(                                        \
       bix::Image3d<T>*, bix::LabeledImage3d<L, B>*, bool, bool, wxWindow*, int, const wxString&, const wxPoint&, \
       const wxSize&, long);
 ORV_FOR_EACH_LABELED_TRIPLE(ORV_INSTANTIATE_LABELED)
+
+// The overlay over point canvases: the viewers that show labels and points.
+#define ORV_INSTANTIATE_LABELED_POINTS(T, L, B) template class orv_LabelOverlayCanvas<orv_PointOrthoscopeCanvas<T>, L, B>;
+ORV_FOR_EACH_LABELED_POINT_TRIPLE(ORV_INSTANTIATE_LABELED_POINTS)
 
 }  // namespace orv

@@ -30,7 +30,6 @@ endif()
 expect_run(1 "orv-view: the label image cannot be read: '${WORK_DIR}/broken.tif'" --labels ${WORK_DIR}/broken.tif
            --snapshot ${WORK_DIR}/never.png)
 expect_run(2 "--labels and --no-labels exclude each other" --labels x.tif --no-labels)
-expect_run(2 "--points and --labels cannot be used together yet" --labels x.tif --points p.txt)
 # A point file that fails to load is reported in the viewer's own words.
 file(WRITE ${WORK_DIR}/two-columns.txt "x0\ty0\n1\t2\n")
 expect_run(1 "orv-view: Can't load file ${WORK_DIR}/two-columns.txt: Columns with point coordinates not found."

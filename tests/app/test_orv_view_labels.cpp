@@ -12,6 +12,7 @@
 #include "sample_volume.h"
 
 #include <orv/orv_labeledcanvas.h>
+#include <orv/orv_labeledpointcanvas.h>
 #include <orv/overlaying_module.h>
 #include <orv/point_set_module.h>
 
@@ -235,4 +236,54 @@ TEST_F(OrvViewLabels, ReloadReadsTheLabelFileAgainAndTheMenuShowsBoundaries) {
   wxTEST_DIALOG(reload(), orvtest::ExpectMessageBox("'" + labels + "' is now 10 x 16 x 8 voxels; the viewer shows "
                                                     "labels of 20 x 16 x 8 voxels.", "Error"));
   EXPECT_EQ(shown()->GetVoxel(1, 1, 1), 9);
+}
+
+// --labels and --points together: the outlines and the markers in one
+// viewer, each menu acting on its own part.
+TEST_F(OrvViewLabels, LabelsAndPointsShowTogetherWithBothMenus) {
+  const bix::Resolution res(Vector3d<float>(1, 1, 1));
+  bix::Image3d<unsigned short> cells(Vector3d<unsigned>(20, 16, 8), nullptr, &res);
+  for (unsigned z = 0; z < 8; ++z)
+    for (unsigned y = 4; y <= 11; ++y)
+      for (unsigned x = 4; x <= 11; ++x) cells.GetVoxel(x, y, z) = 2;
+  cells.SaveImage(dir / "cells.tif");
+  iotest::WriteBytes(dir / "p.txt", "x0\ty0\tz0\n15\t8\t4\n");
+  orvview::ViewerOptions options;
+  options.image = Image();
+  options.labels = dir / "cells.tif";
+  options.points = dir / "p.txt";
+  orv::orv_OrthoscopeFrame* frame = orvview::OpenViewer(options);
+  using Canvas = orv::orv_LabeledPointOrthoscopeCanvas<unsigned short, unsigned short, bool>;
+  auto* canvas = dynamic_cast<Canvas*>(frame->GetCanvas());
+  ASSERT_NE(canvas, nullptr);
+  ASSERT_EQ(canvas->GetPoints().GetCount(), 1u);
+  using Overlay = orv::orv_OverlayingModule<unsigned short, bool>;
+  auto* overlay = orvview::FindModule<Overlay>(frame);
+  auto* points = orvview::FindModule<orv::orv_PointSetModule<unsigned short>>(frame);
+  ASSERT_TRUE(overlay && points);
+  ASSERT_TRUE(orvtest::ShowAndActivate(frame));
+  auto colours = [&] {
+    orvtest::PaintNow(canvas->GetDrWin(orv::PROJ_XY));
+    const wxImage xy = canvas->GetDrWin(orv::PROJ_XY)->GetBitmapImage();
+    const unsigned z = unsigned(canvas->GetCut().z);
+    return std::vector<std::string>{orvtest::Rgb(orvtest::ColourAtVoxel(*canvas, xy, orv::PROJ_XY, {4, 8, z})),
+                                    orvtest::Rgb(orvtest::ColourAtVoxel(*canvas, xy, orv::PROJ_XY, {8, 8, z})),
+                                    orvtest::Rgb(orvtest::ColourAtVoxel(*canvas, xy, orv::PROJ_XY, {15, 8, z}))};
+  };
+  // Label 2's outline in green, its inside the image, the point's marker yellow.
+  const std::vector<std::string> both = colours();
+  EXPECT_EQ(both[0], "(0, 255, 0)");
+  EXPECT_EQ(both[1], colours()[1]);
+  EXPECT_EQ(both[2], "(255, 255, 0)");
+  auto command = [&](int id) {
+    wxCommandEvent event(wxEVT_MENU, id);
+    event.SetEventObject(frame);
+    frame->GetEventHandler()->ProcessEvent(event);
+  };
+  command(overlay->GetMenuId(Overlay::MENU_ENABLE));
+  const std::vector<std::string> noOutlines = colours();
+  EXPECT_EQ(noOutlines[0], both[1]) << "the outline went with the overlay";
+  EXPECT_EQ(noOutlines[2], "(255, 255, 0)") << "the marker stays";
+  command(points->GetMenuId(orv::orv_PointSetModule<unsigned short>::MENU_SAVE));
+  EXPECT_EQ(iotest::FileBytes(dir / "p.txt"), "Gravity(1)\tGravity(2)\tGravity(3)\n15\t8\t4\n");
 }
