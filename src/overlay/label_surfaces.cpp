@@ -10,6 +10,9 @@
 #include <wx/utils.h>
 
 #include <algorithm>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -86,6 +89,11 @@ void UpdateLabelSurfaces(wxFrame* volume, const bix::LabeledImage3d<L, B>& label
     wxLogWarning("The label image holds labels that are not in its list of objects (the smallest is %llu); "
                  "their voxels get no surface.",
                  static_cast<unsigned long long>(unlisted));
+#ifdef __GLIBC__
+  // The build's working memory (millions of small pieces for many labels)
+  // goes back to the system before the window copies the meshes.
+  malloc_trim(0);
+#endif
   // Handed over, not copied: the meshes are freed as soon as the window has them.
   SetVolumeWindowSurfaces(volume, builder.TakeMeshes(), placement.offset);
   SetVolumeWindowSurfaceDisplay(volume, show, colours);
