@@ -220,6 +220,11 @@ public:
 protected:
   void CenterViewIfOut();
   void RecomputeVisible();
+  // Asks the frame for a new icon (it takes the XY picture from GetIcons)
+  // once the event being handled is done: however many changes one user
+  // action makes, the icon is made once, and never inside an input handler,
+  // where it would extract the XY cut before any paint.
+  void RequestIconRefresh();
 
   std::unique_ptr<ViewModel> m_view;
   orv_DrWin3d* m_win[3] = {nullptr, nullptr, nullptr};  // XY, XZ, YZ
@@ -234,6 +239,8 @@ private:
   void OnSize(wxSizeEvent& event);
   void OnPaint(wxPaintEvent& event);
   void OnMouse3dEvent(orv_Mouse3dEvent& event);
+
+  bool m_iconRequested = false;
 };
 
 // Pixels per micron at zoom `level`: base * (level + 1) above 0,

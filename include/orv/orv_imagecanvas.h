@@ -96,7 +96,6 @@ protected:
 private:
   void TakeGeometry();
   void Invalidate(orv_ProjectionType windows);
-  void RequestIconRefresh();
   const bix::Image3d<T>& Projection(int index);
 
   std::unique_ptr<CutPipeline<T>> m_pipeline[3];

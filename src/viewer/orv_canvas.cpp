@@ -165,10 +165,23 @@ bool orv_OrthoscopeCanvas::ToggleAxisReverse(int axis) {
   ReverseAxis(axis);
   Refresh(true);
   InfoFrame_UpdatePixelInfo();
-  wxUpdateUIEvent iconRefresh(ID_ICON_REFRESH);
-  iconRefresh.SetEventObject(this);
-  GetEventHandler()->ProcessEvent(iconRefresh);
+  RequestIconRefresh();
   return m_view->reversed[axis];
+}
+
+// The frame's icon shows the XY picture: every change that makes it stale
+// asks for a new icon. The requests of one user action make one icon, after
+// the action: made inside an input handler, it would extract the XY cut
+// before the paint that extracts it anyway.
+void orv_OrthoscopeCanvas::RequestIconRefresh() {
+  if (m_iconRequested) return;
+  m_iconRequested = true;
+  CallAfter([this] {
+    m_iconRequested = false;
+    wxUpdateUIEvent iconRefresh(ID_ICON_REFRESH);
+    iconRefresh.SetEventObject(this);
+    GetEventHandler()->ProcessEvent(iconRefresh);
+  });
 }
 
 void orv_OrthoscopeCanvas::GetSettings(orv_CanvasSettings& s) const {

@@ -113,15 +113,6 @@ const bix::Image3d<T>& orv_ImageOrthoscopeCanvas<T>::Projection(int i) {
   return m_projection[i];
 }
 
-// The frame's icon shows the XY picture: every change that makes it stale
-// asks for a new icon (the frame takes it from GetIcons).
-template <class T>
-void orv_ImageOrthoscopeCanvas<T>::RequestIconRefresh() {
-  wxUpdateUIEvent iconRefresh(ID_ICON_REFRESH);
-  iconRefresh.SetEventObject(this);
-  GetEventHandler()->ProcessEvent(iconRefresh);
-}
-
 // Only the orientation stage changes: the mapped buffers stay.
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::ReverseAxis(int axis) {

@@ -321,10 +321,39 @@ TEST_F(FrameTest, PaintingHasNoSideEffectsAndChangesRenewIconAndInfoOnce) {
   icons = counting->iconRebuilds;
   infos = counting->infoUpdates;
   canvas->ChangeCut(canvas->GetCut() + bix::Vector3d<float>(0, 0, 1));
-  EXPECT_EQ(counting->iconRebuilds, icons + 1) << "a new XY plane renews the icon";
+  EXPECT_EQ(counting->iconRebuilds, icons) << "the icon is made after the action, not inside it";
   EXPECT_EQ(counting->infoUpdates, infos + 1);
+  orvtest::Pump();
+  EXPECT_EQ(counting->iconRebuilds, icons + 1) << "a new XY plane renews the icon";
   paintAll();
+  orvtest::Pump();
   EXPECT_EQ(counting->iconRebuilds, icons + 1);
+
+  // One user action, one extraction per window it changed, made when the
+  // window paints: a click in XZ moves the cut in x and z, so XY (and the
+  // icon) and YZ change; XZ's cut plane stays.
+  const unsigned long before[3] = {canvas->GetExtractionCount(PROJ_XY), canvas->GetExtractionCount(PROJ_XZ),
+                                   canvas->GetExtractionCount(PROJ_YZ)};
+  icons = counting->iconRebuilds;
+  canvas->Bind(orv_EVT_MOUSE3D, [&](orv_Mouse3dEvent& e) {
+    if (e.GetMouseEvent().LeftDown()) {
+      orv_DrWin3d* w = e.GetWindow();
+      w->SetCutAt(w->WindowToHorizontal(e.GetMouseEvent().GetX()), w->WindowToVertical(e.GetMouseEvent().GetY()));
+      canvas->OnCutChange(w->GetDepthAxisMask());
+      canvas->OnCutChange(w->GetDepthAxisMask());  // a second listener saying the same
+    }
+    e.Skip();
+  });
+  orvtest::SendMouse(canvas->GetDrWin(PROJ_XZ), wxEVT_LEFT_DOWN, wxPoint(12, 9));
+  for (auto w : {PROJ_XY, PROJ_XZ, PROJ_YZ})
+    EXPECT_EQ(canvas->GetExtractionCount(w), before[WindowIndex(w)]) << "extracted inside the handler, window " << w;
+  paintAll();
+  orvtest::Pump();
+  paintAll();
+  EXPECT_EQ(canvas->GetExtractionCount(PROJ_XY), before[0] + 1);
+  EXPECT_EQ(canvas->GetExtractionCount(PROJ_XZ), before[1]);
+  EXPECT_EQ(canvas->GetExtractionCount(PROJ_YZ), before[2] + 1);
+  EXPECT_EQ(counting->iconRebuilds, icons + 1) << "one icon for one action";
 
   // A plane that XY does not show leaves the icon alone.
   icons = counting->iconRebuilds;
