@@ -5,7 +5,8 @@
 #  - OpenGL, GLEW and wxWidgets' GL add-on belong to the volume window
 #    (orv_vol3d) only: no other source or header of liborv includes their
 #    headers, and no other object of liborv calls them;
-#  - liborv exports its public interface and hides its internal helpers.
+#  - liborv exports its public interface and hides its internal helpers;
+#  - the folders of src/ include each other's headers by the include rules.
 #   cmake -DCOMPILE_COMMANDS=... -DNM=... -DREADELF=... -DORV_LIBRARY=... -DSOURCE_DIR=...
 #         "-DWX_FREE_PROGRAMS=a;b" -P check_layers.cmake
 set(failures "")
@@ -119,6 +120,11 @@ foreach(symbol
     string(APPEND failures "liborv exports the internal ${symbol}\n")
   endif()
 endforeach()
+
+# The folders of src/ include each other's internal headers by the rules
+# of include_rules.cmake only.
+include(${CMAKE_CURRENT_LIST_DIR}/include_rules.cmake)
+orv_check_include_rules("${SOURCE_DIR}/src" failures)
 
 if(failures)
   message(FATAL_ERROR "layer check failed:\n${failures}")
