@@ -107,7 +107,8 @@ private:
 
 class ORV_EXPORT orv_DrWinXY : public orv_DrWin3d {
 public:
-  explicit orv_DrWinXY(orv_OrthoscopeCanvas* canvas) : orv_DrWin3d(canvas, 0, 1, 2) {}
+  explicit orv_DrWinXY(orv_OrthoscopeCanvas* canvas)
+      : orv_DrWin3d(canvas, kWindowAxes[0].h, kWindowAxes[0].v, kWindowAxes[0].d) {}
   orv_ProjectionType GetProjectionType() const override { return PROJ_XY; }
   orv_ProjectionType GetDepthAxisMask() const override { return static_cast<orv_ProjectionType>(6); }
   orv_ProjectionType GetVerticalAxisMask() const override { return static_cast<orv_ProjectionType>(5); }
@@ -117,7 +118,8 @@ public:
 
 class ORV_EXPORT orv_DrWinXZ : public orv_DrWin3d {
 public:
-  explicit orv_DrWinXZ(orv_OrthoscopeCanvas* canvas) : orv_DrWin3d(canvas, 0, 2, 1) {}
+  explicit orv_DrWinXZ(orv_OrthoscopeCanvas* canvas)
+      : orv_DrWin3d(canvas, kWindowAxes[1].h, kWindowAxes[1].v, kWindowAxes[1].d) {}
   orv_ProjectionType GetProjectionType() const override { return PROJ_XZ; }
   orv_ProjectionType GetDepthAxisMask() const override { return static_cast<orv_ProjectionType>(5); }
   orv_ProjectionType GetVerticalAxisMask() const override { return static_cast<orv_ProjectionType>(6); }
@@ -129,7 +131,8 @@ public:
 
 class ORV_EXPORT orv_DrWinYZ : public orv_DrWin3d {
 public:
-  explicit orv_DrWinYZ(orv_OrthoscopeCanvas* canvas) : orv_DrWin3d(canvas, 2, 1, 0) {}
+  explicit orv_DrWinYZ(orv_OrthoscopeCanvas* canvas)
+      : orv_DrWin3d(canvas, kWindowAxes[2].h, kWindowAxes[2].v, kWindowAxes[2].d) {}
   orv_ProjectionType GetProjectionType() const override { return PROJ_YZ; }
   orv_ProjectionType GetDepthAxisMask() const override { return static_cast<orv_ProjectionType>(3); }
   orv_ProjectionType GetVerticalAxisMask() const override { return static_cast<orv_ProjectionType>(5); }

@@ -1,6 +1,8 @@
 #ifndef ORV_TYPES_H
 #define ORV_TYPES_H
 
+#include <orv/window_axes.h>
+
 #include <wx/colour.h>
 
 namespace orv {
@@ -17,6 +19,7 @@ enum orv_ProjectionType {
 
 // The three cut windows in index order 0, 1, 2.
 inline constexpr orv_ProjectionType kCutWindows[3] = {PROJ_XY, PROJ_XZ, PROJ_YZ};
+
 
 inline orv_ProjectionType operator|(orv_ProjectionType a, orv_ProjectionType b) {
   return static_cast<orv_ProjectionType>(static_cast<int>(a) | static_cast<int>(b));

@@ -14,12 +14,9 @@
 namespace orv {
 
 int WindowIndex(orv_ProjectionType window) {
-  switch (window) {
-    case PROJ_XY: return 0;
-    case PROJ_XZ: return 1;
-    case PROJ_YZ: return 2;
-    default: return -1;
-  }
+  for (int i = 0; i < 3; ++i)
+    if (window == kCutWindows[i]) return i;
+  return -1;
 }
 
 orv_OrthoscopeCanvas::orv_OrthoscopeCanvas(wxWindow* parent, int id, const wxPoint& pos,

@@ -85,7 +85,7 @@ namespace {
 unsigned WindowsShowing(unsigned axis) {
   unsigned mask = 0;
   for (int i = 0; i < 3; ++i)
-    if (kCutAxes[i].h == axis || kCutAxes[i].v == axis) mask |= kWindowMask[i];
+    if (kCutAxes[i].h == axis || kCutAxes[i].v == axis) mask |= 1u << i;
   return mask;
 }
 
@@ -110,7 +110,7 @@ unsigned ViewModel::Page(int window, int direction) {
   if (direction < 0 ? !(depth > first) : !(depth < last)) return 0;
   const float paged = PagedCut(depth, imageBox.offset[d], voxelStep[d], direction);
   depth = direction < 0 ? std::max(paged, first) : std::min(paged, last);
-  return kWindowMask[window];
+  return 1u << window;
 }
 
 namespace {
@@ -134,7 +134,7 @@ unsigned ViewModel::SetCutAt(int window, float h, float v) {
                                                                 : value;
   });
   // The other two windows show planes through the moved cut.
-  return 7u & ~kWindowMask[window];
+  return 7u & ~(1u << window);
 }
 
 void ViewModel::CenterAt(int window, float h, float v) {

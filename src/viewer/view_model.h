@@ -12,24 +12,16 @@
 
 #include "canvas_layout.h"
 
+#include <orv/window_axes.h>
+
 #include <bix/VOI.h>
 #include <bix/Vector3d.h>
 
 namespace orv {
 
-// The image axes a window shows across (h), down (v) and in depth (d):
-// XY x, y, z; XZ x, z, y; YZ z, y, x. A window's slice and mapped buffer run
-// along the image's axes in image order, so the YZ buffer (y first) is its
-// picture transposed.
-struct CutAxes {
-  unsigned h, v, d;
-  bool transposed;
-};
-inline constexpr CutAxes kCutAxes[3] = {{0, 1, 2, false}, {0, 2, 1, false}, {2, 1, 0, true}};
-
-// The window masks whose visible box runs along each image axis, and the one
-// whose depth axis it is (the depth mask of XY is 6: XZ and YZ).
-inline constexpr unsigned kWindowMask[3] = {1, 2, 4};
+// The image axes a window shows (orv_types.h holds the rule).
+using CutAxes = orv_WindowAxes;
+inline constexpr const orv_WindowAxes (&kCutAxes)[3] = kWindowAxes;
 
 // How one window shows the volume now: its axes, whether they are reversed,
 // its zoom and the visible box's offset along them.
