@@ -16,7 +16,7 @@ void BindCutMouse(orv::orv_OrthoscopeCanvas* canvas) {
     if (mouse.LeftDown() || (mouse.Dragging() && mouse.LeftIsDown())) {
       orv::orv_DrWin3d* window = event.GetWindow();
       window->SetCutAt(window->WindowToHorizontal(mouse.GetX()), window->WindowToVertical(mouse.GetY()));
-      canvas->OnCutChange(window->GetDepthAxisMask());
+      canvas->AnnounceCutChange(window->GetDepthAxisMask());
     }
     event.Skip();
   });

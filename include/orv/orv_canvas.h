@@ -142,6 +142,26 @@ public:
   }
 };
 
+class orv_ViewChangedEvent;
+// Sent by a canvas (it reaches the frame) once per user action that changed
+// its view: the cut, the visible box (scrolling, zoom, shown windows, axes)
+// or what the windows show.
+wxDECLARE_EXPORTED_EVENT(ORV_EXPORT, orv_EVT_VIEW_CHANGED, orv_ViewChangedEvent);
+
+// What a view change touched: masks of the windows whose cut plane moved,
+// whose visible part moved, and whose content changed.
+class ORV_EXPORT orv_ViewChangedEvent : public wxCommandEvent {
+public:
+  orv_ViewChangedEvent(unsigned cutWindows = 0, unsigned visibleWindows = 0, unsigned contentWindows = 0);
+  unsigned GetCutWindows() const { return m_cut; }
+  unsigned GetVisibleWindows() const { return m_visible; }
+  unsigned GetContentWindows() const { return m_content; }
+  wxEvent* Clone() const override { return new orv_ViewChangedEvent(*this); }
+
+private:
+  unsigned m_cut, m_visible, m_content;
+};
+
 // The panel with the three cut windows and the state they share: image box,
 // visible box, zoom, cut point, reversed axes, shown windows and contents,
 // pointer style. What is drawn inside a window comes from a derived canvas.
@@ -220,6 +240,28 @@ public:
   ViewModel& View() { return *m_view; }
   const ViewModel& View() const { return *m_view; }
 
+  // The view changed in `windows`: the matching hook (OnCutChange,
+  // OnVis3dChange, OnContentChange) runs and orv_EVT_VIEW_CHANGED goes out,
+  // at once, or, while a user action is under way (ViewAction), once when
+  // it ends with all it changed.
+  void AnnounceCutChange(orv_ProjectionType windows);
+  void AnnounceVisibleChange(orv_ProjectionType windows);
+  void AnnounceContentChange(orv_ProjectionType windows);
+
+  // One user action (a key, a mouse event, a command) for as long as it
+  // lives: the view changes announced meanwhile are told once, at its end,
+  // however many steps and listeners made them. Actions nest.
+  class ORV_EXPORT ViewAction {
+  public:
+    explicit ViewAction(orv_OrthoscopeCanvas& canvas);
+    ~ViewAction();
+    ViewAction(const ViewAction&) = delete;
+    ViewAction& operator=(const ViewAction&) = delete;
+
+  private:
+    orv_OrthoscopeCanvas& m_canvas;
+  };
+
 protected:
   void CenterViewIfOut();
   void RecomputeVisible();
@@ -243,7 +285,11 @@ private:
   void OnPaint(wxPaintEvent& event);
   void OnMouse3dEvent(orv_Mouse3dEvent& event);
 
+  void Announce(unsigned cut, unsigned visible, unsigned content);
+
   bool m_iconRequested = false;
+  int m_actions = 0;  // open ViewActions
+  unsigned m_pending[3] = {0, 0, 0};  // cut, visible, content windows told at the end
 };
 
 // Pixels per micron at zoom `level`: base * (level + 1) above 0,

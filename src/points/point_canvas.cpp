@@ -406,10 +406,12 @@ void orv_PointOrthoscopeCanvas<T>::ShowLast() {
 template <class T>
 void orv_PointOrthoscopeCanvas<T>::ShowCurrent() {
   if (m_current >= m_points.GetCount()) return;
+  // One change told once: the cut moves to the point and the view centres on it.
+  typename orv_ImageOrthoscopeCanvas<T>::ViewAction action(*this);
   m_points.Select(m_current, true, true);
   this->ChangeCut(m_points[m_current]);
   this->CenterView();
-  this->OnVis3dChange(PROJ_ALL);
+  this->AnnounceVisibleChange(PROJ_ALL);
 }
 
 #define ORV_INSTANTIATE_POINT_CANVAS(T) template class orv_PointOrthoscopeCanvas<T>;

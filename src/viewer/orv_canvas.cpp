@@ -13,6 +13,11 @@
 
 namespace orv {
 
+wxDEFINE_EVENT(orv_EVT_VIEW_CHANGED, orv_ViewChangedEvent);
+
+orv_ViewChangedEvent::orv_ViewChangedEvent(unsigned cutWindows, unsigned visibleWindows, unsigned contentWindows)
+    : wxCommandEvent(orv_EVT_VIEW_CHANGED), m_cut(cutWindows), m_visible(visibleWindows), m_content(contentWindows) {}
+
 int WindowIndex(orv_ProjectionType window) {
   for (int i = 0; i < 3; ++i)
     if (window == kCutWindows[i]) return i;
@@ -100,7 +105,7 @@ orv_ProjectionContent orv_OrthoscopeCanvas::GetContent(orv_ProjectionType window
 void orv_OrthoscopeCanvas::ChangeContent(orv_ProjectionContent content, orv_ProjectionType windows) {
   for (int i = 0; i < 3; ++i)
     if (windows & kCutWindows[i]) m_view->content[i] = content;
-  OnContentChange(windows);
+  AnnounceContentChange(windows);
 }
 
 bool orv_OrthoscopeCanvas::IsDrWinShown(orv_ProjectionType windows) const {
@@ -115,7 +120,7 @@ void orv_OrthoscopeCanvas::ShowDrWin(orv_ProjectionType windows, bool show) {
   RecomputeVisible();
   // The layout gives the windows new sizes and the visible box a new extent:
   // the cuts must be taken again, not only repainted.
-  OnVis3dChange(PROJ_ALL);
+  AnnounceVisibleChange(PROJ_ALL);
   Refresh(true);
   InfoFrame_Move();
   InfoFrame_UpdatePixelInfo();
@@ -124,26 +129,26 @@ void orv_OrthoscopeCanvas::ShowDrWin(orv_ProjectionType windows, bool show) {
 void orv_OrthoscopeCanvas::ZoomIn() {
   ++m_view->zoomLevel;
   RecomputeVisible();
-  OnVis3dChange(PROJ_ALL);
+  AnnounceVisibleChange(PROJ_ALL);
   InfoFrame_Move();
 }
 
 void orv_OrthoscopeCanvas::ZoomOut() {
   --m_view->zoomLevel;
   RecomputeVisible();
-  OnVis3dChange(PROJ_ALL);
+  AnnounceVisibleChange(PROJ_ALL);
   InfoFrame_Move();
 }
 
 void orv_OrthoscopeCanvas::NormalZoom() {
   m_view->zoomLevel = 0;
   RecomputeVisible();
-  OnVis3dChange(PROJ_ALL);
+  AnnounceVisibleChange(PROJ_ALL);
   InfoFrame_Move();
 }
 
 void orv_OrthoscopeCanvas::ChangeCut(const bix::Vector3d<float>& p) {
-  if (m_view->MoveCut(p)) OnCutChange(PROJ_ALL);
+  if (m_view->MoveCut(p)) AnnounceCutChange(PROJ_ALL);
 }
 
 void orv_OrthoscopeCanvas::CenterView() {
@@ -164,6 +169,30 @@ bool orv_OrthoscopeCanvas::ToggleAxisReverse(int axis) {
   InfoFrame_UpdatePixelInfo();
   RequestIconRefresh();
   return m_view->reversed[axis];
+}
+
+void orv_OrthoscopeCanvas::AnnounceCutChange(orv_ProjectionType windows) { Announce(windows, 0, 0); }
+void orv_OrthoscopeCanvas::AnnounceVisibleChange(orv_ProjectionType windows) { Announce(0, windows, 0); }
+void orv_OrthoscopeCanvas::AnnounceContentChange(orv_ProjectionType windows) { Announce(0, 0, windows); }
+
+void orv_OrthoscopeCanvas::Announce(unsigned cut, unsigned visible, unsigned content) {
+  m_pending[0] |= cut, m_pending[1] |= visible, m_pending[2] |= content;
+  if (m_actions > 0 || !(m_pending[0] | m_pending[1] | m_pending[2])) return;
+  const unsigned told[3] = {m_pending[0], m_pending[1], m_pending[2]};
+  m_pending[0] = m_pending[1] = m_pending[2] = 0;
+  // The cut first: a visible box that moved with it is taken in the same pass.
+  if (told[0]) OnCutChange(static_cast<orv_ProjectionType>(told[0]));
+  if (told[1] & ~told[0]) OnVis3dChange(static_cast<orv_ProjectionType>(told[1] & ~told[0]));
+  if (told[2]) OnContentChange(static_cast<orv_ProjectionType>(told[2]));
+  orv_ViewChangedEvent changed(told[0], told[1], told[2]);
+  changed.SetEventObject(this);
+  ProcessWindowEvent(changed);
+}
+
+orv_OrthoscopeCanvas::ViewAction::ViewAction(orv_OrthoscopeCanvas& canvas) : m_canvas(canvas) { ++m_canvas.m_actions; }
+
+orv_OrthoscopeCanvas::ViewAction::~ViewAction() {
+  if (--m_canvas.m_actions == 0) m_canvas.Announce(0, 0, 0);
 }
 
 // The frame's icon shows the XY picture: every change that makes it stale
@@ -214,7 +243,7 @@ void orv_OrthoscopeCanvas::SetSettings(const orv_CanvasSettings& s) {
   const ViewModel& view = *m_view;
   if (!view.cut.InOO(view.imageBox.offset, view.imageBox.End())) m_view->cut = view.imageBox.offset + view.imageBox.size * 0.5f;
   RecomputeVisible();
-  OnVis3dChange(PROJ_ALL);
+  AnnounceVisibleChange(PROJ_ALL);
 }
 
 void orv_OrthoscopeCanvas::InfoFrame_Move() {
@@ -285,7 +314,7 @@ void orv_OrthoscopeCanvas::RecomputeVisible() {
 
 void orv_OrthoscopeCanvas::OnSize(wxSizeEvent&) {
   RecomputeVisible();
-  OnVis3dChange(PROJ_ALL);
+  AnnounceVisibleChange(PROJ_ALL);
   InfoFrame_Move();
 }
 

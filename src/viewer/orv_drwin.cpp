@@ -204,11 +204,14 @@ void orv_DrWin3d::OnKeyDown(wxKeyEvent& event) {
   const unsigned changed = command->run(m_canvas->View(), WindowIndex(GetProjectionType()), h, v);
   if (!changed) return;
   const auto windows = static_cast<orv_ProjectionType>(changed);
-  if (command->movesCut) m_canvas->OnCutChange(windows);
-  else m_canvas->OnVis3dChange(windows);
+  if (command->movesCut) m_canvas->AnnounceCutChange(windows);
+  else m_canvas->AnnounceVisibleChange(windows);
 }
 
+// Whatever the canvas and its listeners change for one mouse event is told
+// once, when all have had it.
 void orv_DrWin3d::OnMouse(wxMouseEvent& event) {
+  orv_OrthoscopeCanvas::ViewAction action(*m_canvas);
   orv_Mouse3dEvent event3d(this, event);
   m_canvas->GetEventHandler()->ProcessEvent(event3d);
   event.Skip();

@@ -321,7 +321,11 @@ TEST_F(PointViewerTest, NavigationStepsThroughThePoints) {
   EXPECT_EQ(canvas->GetCurrentPoint(), 0u);
   EXPECT_EQ(Selection(), std::vector<unsigned>{0});
   wxTEST_DIALOG(Command(Module::MENU_PREVIOUS), orvtest::ExpectMessageBox("First point already selected", "Message"));
+  // Showing a point moves the cut and centres the view: one change, told once.
+  int told = 0;
+  frame->Bind(orv_EVT_VIEW_CHANGED, [&](orv_ViewChangedEvent&) { ++told; });
   Command(Module::MENU_NEXT);
+  EXPECT_EQ(told, 1);
   EXPECT_EQ(Selection(), std::vector<unsigned>{1});  // showing a point drops other selections
   EXPECT_EQ(canvas->GetCut(), Vector3d<float>(10.5f, 8.5f, 6.5f));
   Command(Module::MENU_DELETE);

@@ -294,7 +294,11 @@ public:
     ++infoUpdates;
     orv_ImageOrthoscopeCanvas::InfoFrame_UpdatePixelInfo();
   }
-  int iconRebuilds = 0, infoUpdates = 0;
+  void OnCutChange(orv_ProjectionType windows) override {
+    ++cutChanges;
+    orv_ImageOrthoscopeCanvas::OnCutChange(windows);
+  }
+  int iconRebuilds = 0, infoUpdates = 0, cutChanges = 0;
 };
 
 TEST_F(FrameTest, PaintingHasNoSideEffectsAndChangesRenewIconAndInfoOnce) {
@@ -335,16 +339,21 @@ TEST_F(FrameTest, PaintingHasNoSideEffectsAndChangesRenewIconAndInfoOnce) {
   const unsigned long before[3] = {canvas->GetExtractionCount(PROJ_XY), canvas->GetExtractionCount(PROJ_XZ),
                                    canvas->GetExtractionCount(PROJ_YZ)};
   icons = counting->iconRebuilds;
+  const int hooks = counting->cutChanges;
+  std::vector<unsigned> told;
+  frame->Bind(orv_EVT_VIEW_CHANGED, [&](orv_ViewChangedEvent& e) { told.push_back(e.GetCutWindows()); });
   canvas->Bind(orv_EVT_MOUSE3D, [&](orv_Mouse3dEvent& e) {
     if (e.GetMouseEvent().LeftDown()) {
       orv_DrWin3d* w = e.GetWindow();
       w->SetCutAt(w->WindowToHorizontal(e.GetMouseEvent().GetX()), w->WindowToVertical(e.GetMouseEvent().GetY()));
-      canvas->OnCutChange(w->GetDepthAxisMask());
-      canvas->OnCutChange(w->GetDepthAxisMask());  // a second listener saying the same
+      canvas->AnnounceCutChange(w->GetDepthAxisMask());
+      canvas->AnnounceCutChange(w->GetDepthAxisMask());  // a second listener saying the same
     }
     e.Skip();
   });
   orvtest::SendMouse(canvas->GetDrWin(PROJ_XZ), wxEVT_LEFT_DOWN, wxPoint(12, 9));
+  EXPECT_EQ(told, std::vector<unsigned>{PROJ_XY | PROJ_YZ}) << "one notification for one action";
+  EXPECT_EQ(counting->cutChanges, hooks + 1);
   for (auto w : {PROJ_XY, PROJ_XZ, PROJ_YZ})
     EXPECT_EQ(canvas->GetExtractionCount(w), before[WindowIndex(w)]) << "extracted inside the handler, window " << w;
   paintAll();
