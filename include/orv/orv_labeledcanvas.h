@@ -75,14 +75,20 @@ ORV_EXPORT orv_OrthoscopeFrame* orv_CreateLabeledImage3dFrame(bix::Image3d<T>* i
 
 }  // namespace orv
 
-// Every (voxel type, label type, flag type) triple of labeled viewers.
-#define ORV_FOR_EACH_LABELED_TRIPLE(M)                       \
+// Every (voxel type, label type, flag type) triple of viewers with labels
+// and points: the point viewers' voxel types with 16-bit labels, and 8-bit
+// images with 32-bit labels.
+#define ORV_FOR_EACH_LABELED_POINT_TRIPLE(M)                 \
   M(unsigned char, unsigned int, unsigned char)              \
   M(unsigned char, unsigned short, bool)                     \
   M(unsigned short, unsigned short, bool)                    \
-  M(int, unsigned short, bool)                               \
   M(float, unsigned short, bool)                             \
   M(bix::RGB_generic<unsigned char>, unsigned short, bool)   \
   M(bix::RGB_generic<unsigned short>, unsigned short, bool)
+
+// Every triple of labeled viewers: those above and 32-bit integer images.
+#define ORV_FOR_EACH_LABELED_TRIPLE(M) \
+  ORV_FOR_EACH_LABELED_POINT_TRIPLE(M) \
+  M(int, unsigned short, bool)
 
 #endif

@@ -21,7 +21,8 @@ namespace orv {
 // labels are read into about their own size).
 class ORV_EXPORT LabelledPointSet {
 public:
-  explicit LabelledPointSet(wxChar separator = wxT('\t')) : m_separator(separator) {}
+  explicit LabelledPointSet(wxChar separator = wxT('\t'))
+      : m_separator(wxString(separator).utf8_string()) {}
 
   unsigned GetCount() const { return static_cast<unsigned>(m_coords.size()); }
   unsigned GetLabelNameCount() const { return static_cast<unsigned>(m_label_names.GetCount()); }
@@ -76,7 +77,7 @@ private:
   std::vector<FileValues> m_read;  // one entry per point
   std::set<unsigned> m_selection;
   unsigned long m_changes = 0;
-  wxChar m_separator;
+  std::string m_separator;  // UTF-8, as the label texts
 };
 
 }  // namespace orv

@@ -60,7 +60,7 @@ const LabelledPointSet::FileValues& LabelledPointSet::GetFileValues(unsigned pt_
 // non-empty fields, without copying it or every field before the one asked.
 wxString LabelledPointSet::GetLabel(unsigned pt_idx, unsigned column) const {
   const std::string_view text = GetAllLabelsUtf8(pt_idx);
-  const std::string separator = wxString(m_separator).utf8_string();
+  const std::string& separator = m_separator;
   unsigned k = 0;
   for (std::size_t start = 0; start < text.size();) {
     if (text.compare(start, separator.size(), separator) == 0) {

@@ -180,8 +180,15 @@ unsigned orv_PointOrthoscopeCanvas<T>::StyleOf(unsigned i) const {
 // points again after every right click would stall the viewer.
 template <class T>
 unsigned orv_PointOrthoscopeCanvas<T>::AddPoint(const bix::Vector3d<float>& p) {
+  const bool stylesFresh = m_pointStylesOf == m_points.GetChangeCount() && m_pointStyles.size() == m_points.GetCount();
   const unsigned i = m_points.AddPoint(p);
   if (i == m_points.GetCount()) return i;  // refused: not a finite place
+  // The styles of the others stay: working them out again for a million
+  // points would stall the next repaint after every right click.
+  if (stylesFresh) {
+    m_pointStyles.push_back(StyleOf(i));
+    m_pointStylesOf = m_points.GetChangeCount();
+  }
   const std::vector<bix::Vector3d<float>>& coords = m_points.GetCoords();
   for (unsigned axis = 0; axis < 3; ++axis) {
     if (m_orderStale[axis]) continue;
@@ -219,9 +226,10 @@ void orv_PointOrthoscopeCanvas<T>::Draw(wxDC& dc, orv_ProjectionType window) {
   std::vector<MarkerPlace> rings;
   // A marker that would only repeat one drawn at its pixel is left out: the
   // repaint is bounded by the window's pixels, not by the points.
-  MarkerSieve sieve(size.x, size.y), ringSieve(size.x, size.y);
+  MarkerSieve sieve(size.x, size.y);
   const std::vector<unsigned>& styles = PointStyles();
   const bool anySelected = !m_points.GetSelection().empty();
+  MarkerSieve ringSieve(anySelected ? size.x : 0, anySelected ? size.y : 0);
   // The points within reach on the window's depth axis, or on its
   // horizontal axis for a projection.
   const float to = projection ? from + reach : view.cut[axis] + reach;
