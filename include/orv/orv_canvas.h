@@ -3,6 +3,7 @@
 
 #include <orv/orv_export.h>
 #include <orv/orv_events.h>
+#include <orv/orv_layer.h>
 #include <orv/orv_types.h>
 
 #include <bix/VOI.h>
@@ -175,6 +176,8 @@ public:
   virtual void Draw(wxDC& dc, orv_ProjectionType window) = 0;
   virtual void GetIcons(wxIconBundle& icons);
   virtual bix::Vector3d<unsigned> GetImageSize() = 0;
+  // Where the image's voxels lie; all zero when there is no image.
+  virtual orv_VoxelGrid GetImageGrid() const;
   virtual void Save3dData(const wxString& path) = 0;
   virtual void SaveActualView(const char* path, int border, orv_ProjectionType windows) = 0;
   virtual void SaveGalleryView(const char* path, int first, int last, int step, bool labels,

@@ -3,6 +3,7 @@
 
 #include <orv/orv_buffer2d.h>
 #include <orv/orv_canvas.h>
+#include <orv/orv_layer.h>
 #include <orv/orv_mapper.h>
 
 #include <bix/Image3d.h>
@@ -10,7 +11,6 @@
 #include <wx/bitmap.h>
 #include <wx/icon.h>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -23,9 +23,11 @@ class CutPipeline;
 struct ORV_EXPORT orv_ImageCanvasSettings : orv_CanvasSettings {};
 
 // The canvas bound to one 3D image and one mapper. Each cut window's cut is
-// resampled at the window's zoom (one voxel per screen pixel), mapped to RGB
-// and turned into a bitmap, mirrored and rotated as the axes require. Each
-// stage is cached per window and redone only when a change invalidates it.
+// resampled at the window's zoom (one voxel per screen pixel), mapped to RGB,
+// painted over by the layers and turned into a bitmap, mirrored and rotated
+// as the axes require. Each stage is cached per window and redone only when
+// a change invalidates it. Layers (labels, points, a host's own) are called
+// in the order they were added.
 template <class T>
 class ORV_EXPORT orv_ImageOrthoscopeCanvas : public orv_OrthoscopeCanvas {
 public:
@@ -43,6 +45,7 @@ public:
   void Draw(wxDC& dc, orv_ProjectionType window) override;
   void GetIcons(wxIconBundle& icons) override;
   bix::Vector3d<unsigned> GetImageSize() override;
+  orv_VoxelGrid GetImageGrid() const override;
   void Save3dData(const wxString& path) override;
   void SaveActualView(const char* path, int border, orv_ProjectionType windows) override;
   void SaveGalleryView(const char* path, int first, int last, int step, bool labels, int columns,
@@ -66,7 +69,14 @@ public:
   unsigned long GetMappingCount(orv_ProjectionType window) const;
   unsigned long GetProjectionCount(orv_ProjectionType window) const;
 
+  // Adds a layer over the image and the layers before it; the canvas owns
+  // it. Every window takes its cut again.
+  orv_CanvasLayer& AddLayer(std::unique_ptr<orv_CanvasLayer> layer);
+  std::size_t GetLayerCount() const { return m_layers.size(); }
+  orv_CanvasLayer& GetLayer(std::size_t i) const { return *m_layers.at(i); }
+
 protected:
+  void OnMouse3d(orv_Mouse3dEvent& event) override;
   virtual void MakeDirtyAndRefresh(orv_ProjectionType windows);
   // The voxel shown at window pixel (x, y) and its displayed colour; both are
   // left unchanged for another window or a pixel outside the picture.
@@ -79,16 +89,9 @@ protected:
   const RGBBuffer& GetBuffer(int index) const;
   const bix::Image3d<T>& GetSlice(int index) const;
 
-  // A stage that draws on a window's mapped buffer before it is oriented
-  // (overlays, point markers); it runs whenever the buffer is mapped again.
-  using PaintOverStage = std::function<void(int window, RGBBuffer& buffer)>;
-  void AddPaintOverStage(PaintOverStage stage);
   // Brings window `index`'s picture up to date: every stage the changes
   // since the last time made stale (a hidden window keeps its old cut).
   void UpdatePicture(int index);
-  // Called when window `index` has resampled its slice (GetSlice), from the
-  // image or, with `projection`, from its autofocus projection.
-  virtual void OnCutExtracted(int index, bool projection);
   // The mapped pictures are stale (a new mapping, new overlay colours): all
   // windows map and paint over again, the icon and the info window follow.
   void RemapPictures();
@@ -99,7 +102,7 @@ private:
   const bix::Image3d<T>& Projection(int index);
 
   std::unique_ptr<CutPipeline<T>> m_pipeline[3];
-  std::vector<PaintOverStage> m_paintOver;
+  std::vector<std::unique_ptr<orv_CanvasLayer>> m_layers;
   bix::Image3d<T> m_projection[3];
   bool m_projectionDirty[3] = {true, true, true};
   const orv_Mapper<T>* m_mapper;

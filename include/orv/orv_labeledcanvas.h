@@ -8,21 +8,21 @@
 #include <bix/LabeledImage3d.h>
 #include <bix/RGB.h>
 
-#include <vector>
-
 namespace orv {
 
-// A label overlay painted over every cut window of a canvas `Base` (an image
-// canvas, or one that adds to it, such as the point canvas): each window
-// keeps an overlay buffer for its cut and one for its projection, both
-// placed where its slice is; the overlay is painted on the mapped picture,
-// so a change of transparency or colours maps and paints again but
+template <class L, class B>
+class LabelOverlayLayer;
+
+// A canvas `Base` (an image canvas, or one that adds to it, such as the
+// point canvas) with a label overlay layer over every cut window: each
+// window keeps an overlay buffer for its cut and one for its projection,
+// both placed where its slice is; the overlay is painted on the mapped
+// picture, so a change of transparency or colours maps and paints again but
 // resamples nothing. Mouse events over the image reach the overlayer after
-// `Base` has had them.
+// `Base` and its earlier layers have had them.
 template <class Base, class L, class B>
 class ORV_EXPORT orv_LabelOverlayCanvas : public Base {
 public:
-  using RGBBuffer = typename Base::RGBBuffer;
   using Voxel = typename Base::Voxel;
 
   // The overlayer is not owned; it must outlive the canvas.
@@ -35,21 +35,11 @@ public:
 
   orv_Overlayer<L, B>& GetOverlayer() const { return m_overlayer; }
   // The overlay buffer of a window kind (OVERLAY_CUT_XY .. OVERLAY_PROJ_YZ).
-  unsigned int GetOverlayBuffer(orv_OverlayWindowType type) const { return m_buffers[type - OVERLAY_CUT_XY]; }
-
-protected:
-  void OnCutExtracted(int index, bool projection) override;
-  void OnMouse3d(orv_Mouse3dEvent& event) override;
+  unsigned int GetOverlayBuffer(orv_OverlayWindowType type) const;
 
 private:
-  std::vector<bix::RGB_generic<unsigned char>> SurfaceColours() const;
-  // The buffer that window `index` shows: its projection's or its cut's.
-  unsigned int ActiveBuffer(int index) const;
-  void PaintOverlay(int index, RGBBuffer& buffer);
-
-  // OVERLAY_CUT_XY, _XZ, _YZ, OVERLAY_PROJ_XY, _XZ, _YZ in this order.
-  unsigned int m_buffers[6];
   orv_Overlayer<L, B>& m_overlayer;
+  LabelOverlayLayer<L, B>* m_layer;  // owned by the canvas
 };
 
 // The image canvas with a label overlay.

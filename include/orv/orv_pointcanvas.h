@@ -38,11 +38,13 @@ struct ORV_EXPORT PointFileError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The image canvas with a set of labelled points: a marker for every point
-// near each window's cut (fading with the distance in slices), a ring around
-// the selected ones; a right click adds a point, a left click selects the
-// nearest (Shift keeps the others); point files are read and written in
-// voxels of the image.
+class PointSetLayer;
+
+// The image canvas with a set of labelled points (a point layer): a marker
+// for every point near each window's cut (fading with the distance in
+// slices), a ring around the selected ones; a right click adds a point, a
+// left click selects the nearest (Shift keeps the others); point files are
+// read and written in voxels of the image.
 template <class T>
 class ORV_EXPORT orv_PointOrthoscopeCanvas : public orv_ImageOrthoscopeCanvas<T> {
 public:
@@ -64,57 +66,26 @@ public:
   virtual void ShowLast();
   virtual void ShowCurrent();
 
-  void Draw(wxDC& dc, orv_ProjectionType window) override;
-
-  bool GetPointsShown() const { return m_pointsShown; }
+  bool GetPointsShown() const;
   void SetPointsShown(bool shown);
   void GetSettings(orv_PointCanvasSettings& settings) const;
   void SetSettings(const orv_PointCanvasSettings& settings);
 
-  const LabelledPointSet& GetPoints() const { return m_points; }
+  const LabelledPointSet& GetPoints() const;
   // Point `index` becomes the current one (any value at or above the count: none).
-  unsigned GetCurrentPoint() const { return m_current; }
-  void SetCurrentPoint(unsigned index) { m_current = index; }
-  const std::vector<orv_PointStyle>& GetStyles() const { return m_styles; }
-  unsigned GetStyleColumn() const { return m_styleColumn; }
-  unsigned GetDisplayedLabelColumn() const { return m_displayedLabel; }
+  unsigned GetCurrentPoint() const;
+  void SetCurrentPoint(unsigned index);
+  const std::vector<orv_PointStyle>& GetStyles() const;
+  unsigned GetStyleColumn() const;
+  unsigned GetDisplayedLabelColumn() const;
   // The style index of point i: its number in the style column when that
   // names a style, else 0.
   unsigned StyleOf(unsigned i) const;
   // Adds a point with an empty label text (what a right click does).
   unsigned AddPoint(const bix::Vector3d<float>& p);
 
-protected:
-  void OnMouse3d(orv_Mouse3dEvent& event) override;
-
 private:
-  void ResetStyles();
-  void ReadStyles(const wxString& pointFile);
-  void PointsChanged();
-  const std::vector<unsigned>& Order(unsigned axis);
-  // Every point's style (StyleOf), kept until the points, their labels or
-  // the styles change: a repaint of millions of markers reads no label.
-  const std::vector<unsigned>& PointStyles();
-  void DrawMarker(wxDC& dc, unsigned i, const orv_PointStyle& style, int x, int y, int r);
-  static void AddMarkerLines(wxGraphicsPath& path, int kind, int x, int y, int r);
-
-  LabelledPointSet m_points;
-  unsigned m_current;
-  wxColour m_pointColour = wxColour(255, 255, 0);
-  wxColour m_selectedColour = wxColour(0, 255, 0);
-  bool m_pointsShown = true;
-  int m_fadingDepth = 3;
-  int m_pickTolerance = 3;
-  int m_markerSize = 3;
-  unsigned m_displayedLabel = 0;
-  unsigned m_styleColumn;
-  std::vector<orv_PointStyle> m_styles;
-  // Point indices sorted by x, y and z, made when first needed after a
-  // change, so a window visits only the points near its cut.
-  std::vector<unsigned> m_order[3];
-  bool m_orderStale[3] = {true, true, true};
-  std::vector<unsigned> m_pointStyles;
-  unsigned long m_pointStylesOf = ~0ul;  // the set's change count they were made at
+  PointSetLayer* m_layer;  // owned by the canvas
 };
 
 }  // namespace orv

@@ -2,14 +2,12 @@
 
 #include <orv/basic_overlaying.h>
 
-#include "info_frame.h"
+#include "label_overlay_layer.h"
 #include "label_surfaces.h"
 #include "volume_window.h"
 #include "viewer_assembly.h"
-#include "view_model.h"
 
 #include <orv/orv_labeledpointcanvas.h>
-#include <orv/orv_palette.h>
 #include <orv/point_set_module.h>
 
 #include <bix/Types.h>
@@ -22,29 +20,14 @@ orv_LabelOverlayCanvas<Base, L, B>::orv_LabelOverlayCanvas(wxWindow* parent, con
                                                            bool ownImage, int id, const wxPoint& pos,
                                                            const wxSize& size)
     : Base(parent, mapper, image, ownImage, id, pos, size), m_overlayer(overlayer) {
-  for (int k = 0; k < 6; ++k) m_buffers[k] = overlayer.Buffer_Create(static_cast<orv_OverlayWindowType>(k + 1));
-  this->AddPaintOverStage([this](int index, RGBBuffer& buffer) { PaintOverlay(index, buffer); });
+  auto layer = std::make_unique<LabelOverlayLayer<L, B>>(*this, overlayer);
+  m_layer = layer.get();
+  this->AddLayer(std::move(layer));
 }
 
 template <class Base, class L, class B>
-unsigned int orv_LabelOverlayCanvas<Base, L, B>::ActiveBuffer(int index) const {
-  return m_buffers[(this->View().content[index] == CONTENT_AUTOFOCUS ? 3 : 0) + index];
-}
-
-// Both buffers of the window are placed on its new slice; the one it shows
-// samples the labels there (a projection from the cached label projection).
-template <class Base, class L, class B>
-void orv_LabelOverlayCanvas<Base, L, B>::OnCutExtracted(int index, bool) {
-  const bix::Image3d<Voxel>& slice = this->GetSlice(index);
-  for (int k : {index, index + 3})
-    m_overlayer.Buffer_SetDim(m_buffers[k], slice.GetSize(), slice.GetOffset(), slice.GetResolution().GetRes());
-  m_overlayer.Buffer_Render(ActiveBuffer(index));
-}
-
-template <class Base, class L, class B>
-void orv_LabelOverlayCanvas<Base, L, B>::PaintOverlay(int index, RGBBuffer& buffer) {
-  if (m_overlayer.IsEmpty(false)) return;
-  m_overlayer.Overlay(ActiveBuffer(index), buffer);
+unsigned int orv_LabelOverlayCanvas<Base, L, B>::GetOverlayBuffer(orv_OverlayWindowType type) const {
+  return m_layer->Buffer(type);
 }
 
 // Settings changes paint again from the buffers at hand; a reload samples
@@ -56,48 +39,23 @@ void orv_LabelOverlayCanvas<Base, L, B>::OverlayingChanged(orv_OverlayingEvent& 
   if (!event.GetReload()) {
     this->RemapPictures();
   } else {
-    if (const bix::Image3d<Voxel>* image = this->GetImage())
-      m_overlayer.LoadOverlay(false, image->GetSize(), image->GetOffset(), image->GetResolution());
+    const orv_VoxelGrid image = this->GetImageGrid();
+    if (this->GetImage())
+      m_overlayer.LoadOverlay(false, image.size, image.offset, this->GetImage()->GetResolution());
     this->MakeDirtyAndRefresh(PROJ_ALL);
     if (volume && volume->IsShown()) UpdateIsosurface();
   }
-  if (volume) SetVolumeWindowSurfaceDisplay(volume, m_overlayer.GetOverlaying(), SurfaceColours());
-}
-
-// The overlay's palette, or the label palette when it has none.
-template <class Base, class L, class B>
-std::vector<bix::RGB_generic<unsigned char>> orv_LabelOverlayCanvas<Base, L, B>::SurfaceColours() const {
-  if (const auto* palette = m_overlayer.GetPalette())
-    if (m_overlayer.GetPaletteSize() > 0) return {palette, palette + m_overlayer.GetPaletteSize()};
-  return MakePalette(PALETTE_OVERLAY);
+  if (volume) SetVolumeWindowSurfaceDisplay(volume, m_overlayer.GetOverlaying(), m_layer->SurfaceColours());
 }
 
 template <class Base, class L, class B>
 void orv_LabelOverlayCanvas<Base, L, B>::UpdateIsosurface() {
-  const bix::Image3d<Voxel>* image = this->GetImage();
+  const orv_VoxelGrid image = this->GetImageGrid();
   const bix::LabeledImage3d<L, B>* labels = m_overlayer.GetLabeledImage(false, false);
   wxFrame* volume = this->GetVolumeFrame();
-  if (!image || !labels || labels->GetVoxelCount() == 0 || !volume) return;
-  const VolumeGeometry geometry{image->GetSize(), image->GetOffset(), image->GetResolution().GetRes()};
-  UpdateLabelSurfaces(volume, *labels, geometry, m_overlayer.GetOverlaying(), SurfaceColours());
-}
-
-template <class Base, class L, class B>
-void orv_LabelOverlayCanvas<Base, L, B>::OnMouse3d(orv_Mouse3dEvent& event) {
-  Base::OnMouse3d(event);
-  const bix::Image3d<Voxel>* image = this->GetImage();
-  const int index = WindowIndex(event.GetWindow()->GetProjectionType());
-  if (!image || index < 0) return;
-  const bix::Vector3d<int> v =
-      InfoVoxelIndex(event.GetPosition3d(), image->GetOffset(), image->GetResolution().GetRes());
-  const bix::Vector3d<unsigned>& size = image->GetSize();
-  for (unsigned a = 0; a < 3; ++a)
-    if (v[a] < 0 || static_cast<unsigned>(v[a]) >= size[a]) return;
-  const wxMouseEvent& mouse = event.GetMouseEvent();
-  const bool yz = index == 2;
-  m_overlayer.Buffer_OnMouse(ActiveBuffer(index), yz ? mouse.GetY() : mouse.GetX(), yz ? mouse.GetX() : mouse.GetY(),
-                             bix::Vector3d<unsigned>(v.x, v.y, v.z), dynamic_cast<wxFrame*>(this->GetParent()),
-                             mouse);
+  if (!this->GetImage() || !labels || labels->GetVoxelCount() == 0 || !volume) return;
+  const VolumeGeometry geometry{image.size, image.offset, image.resolution};
+  UpdateLabelSurfaces(volume, *labels, geometry, m_overlayer.GetOverlaying(), m_layer->SurfaceColours());
 }
 
 namespace {

@@ -33,7 +33,7 @@ void CutPipeline<T>::Extract(const bix::Image3d<T>& source, const ViewModel& vie
 }
 
 template <class T>
-void CutPipeline<T>::Finish(const orv_Mapper<T>& mapper, const std::vector<PaintOverStage>& paintOver,
+void CutPipeline<T>::Finish(const orv_Mapper<T>& mapper, const CanvasLayers& layers,
                             const CutOrientation& orientation) {
   if (m_mapDirty) {
     m_mapDirty = false;
@@ -41,7 +41,7 @@ void CutPipeline<T>::Finish(const orv_Mapper<T>& mapper, const std::vector<Paint
     if (!m_buffer.IsEmpty()) {
       mapper.Map(m_slice.GetFirstVoxelAddr(), m_buffer);
       ++m_mappings;
-      for (const PaintOverStage& stage : paintOver) stage(m_window, m_buffer);
+      for (const auto& layer : layers) layer->PaintOver(m_window, m_buffer);
     }
   }
   if (m_orientDirty) {

@@ -13,17 +13,18 @@
 #include "view_model.h"
 
 #include <orv/orv_buffer2d.h>
+#include <orv/orv_layer.h>
 #include <orv/orv_mapper.h>
 
 #include <bix/Image3d.h>
 
-#include <functional>
+#include <memory>
 #include <vector>
 
 namespace orv {
 
-// Draws on window `window`'s mapped buffer (an overlay, point markers).
-using PaintOverStage = std::function<void(int window, RGB8Buffer& buffer)>;
+// The layers that paint over the mapped buffer, in order.
+using CanvasLayers = std::vector<std::unique_ptr<orv_CanvasLayer>>;
 
 template <class T>
 class CutPipeline {
@@ -41,7 +42,7 @@ public:
   void Extract(const bix::Image3d<T>& source, const ViewModel& view, bool projection, unsigned width,
                unsigned height);
   // Runs the stages after extraction that are stale.
-  void Finish(const orv_Mapper<T>& mapper, const std::vector<PaintOverStage>& paintOver,
+  void Finish(const orv_Mapper<T>& mapper, const CanvasLayers& layers,
               const CutOrientation& orientation);
 
   const bix::Image3d<T>& Slice() const { return m_slice; }

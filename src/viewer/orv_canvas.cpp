@@ -92,6 +92,8 @@ void orv_OrthoscopeCanvas::OnMouse3d(orv_Mouse3dEvent&) { InfoFrame_UpdatePixelI
 
 void orv_OrthoscopeCanvas::UpdateVolVis() {}
 
+orv_VoxelGrid orv_OrthoscopeCanvas::GetImageGrid() const { return {}; }
+
 void orv_OrthoscopeCanvas::UpdateIsosurface() {}
 
 orv_ProjectionContent orv_OrthoscopeCanvas::GetContent(orv_ProjectionType window) const {

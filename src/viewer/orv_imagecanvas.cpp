@@ -68,9 +68,24 @@ const bix::Image3d<T>& orv_ImageOrthoscopeCanvas<T>::GetSlice(int index) const {
 }
 
 template <class T>
-void orv_ImageOrthoscopeCanvas<T>::AddPaintOverStage(PaintOverStage stage) {
-  m_paintOver.push_back(std::move(stage));
-  for (auto& pipeline : m_pipeline) pipeline->InvalidateMapping();
+orv_VoxelGrid orv_ImageOrthoscopeCanvas<T>::GetImageGrid() const {
+  if (!m_image) return {};
+  return {m_image->GetSize(), m_image->GetOffset(), m_image->GetResolution().GetRes()};
+}
+
+template <class T>
+orv_CanvasLayer& orv_ImageOrthoscopeCanvas<T>::AddLayer(std::unique_ptr<orv_CanvasLayer> layer) {
+  m_layers.push_back(std::move(layer));
+  // Resampled again, so the new layer learns where every window's slice is.
+  for (auto& pipeline : m_pipeline) pipeline->InvalidateCut();
+  Refresh(false);
+  return *m_layers.back();
+}
+
+template <class T>
+void orv_ImageOrthoscopeCanvas<T>::OnMouse3d(orv_Mouse3dEvent& event) {
+  orv_OrthoscopeCanvas::OnMouse3d(event);
+  for (const auto& layer : m_layers) layer->OnMouse3d(event);
 }
 
 // Painting only draws: the picture is brought up to date first, and what
@@ -83,6 +98,7 @@ void orv_ImageOrthoscopeCanvas<T>::Draw(wxDC& dc, orv_ProjectionType window) {
   dc.SetTextForeground(*wxGREEN);
   UpdatePicture(i);
   m_pipeline[i]->Picture().Draw(dc);
+  for (const auto& layer : m_layers) layer->Draw(dc, window);
 }
 
 template <class T>
@@ -94,9 +110,11 @@ void orv_ImageOrthoscopeCanvas<T>::UpdatePicture(int i) {
     const bool projection = View().content[i] == CONTENT_AUTOFOCUS;
     pipeline.Extract(projection ? Projection(i) : *m_image, View(), projection,
                      static_cast<unsigned>(std::max(client.x, 0)), static_cast<unsigned>(std::max(client.y, 0)));
-    OnCutExtracted(i, projection);
+    const bix::Image3d<T>& slice = pipeline.Slice();
+    const orv_VoxelGrid grid{slice.GetSize(), slice.GetOffset(), slice.GetResolution().GetRes()};
+    for (const auto& layer : m_layers) layer->CutExtracted(i, grid, projection);
   }
-  pipeline.Finish(*m_mapper, m_paintOver, View().Orientation(i));
+  pipeline.Finish(*m_mapper, m_layers, View().Orientation(i));
 }
 
 template <class T>
@@ -150,9 +168,6 @@ template <class T>
 void orv_ImageOrthoscopeCanvas<T>::OnContentChange(orv_ProjectionType windows) {
   MakeDirtyAndRefresh(windows);
 }
-
-template <class T>
-void orv_ImageOrthoscopeCanvas<T>::OnCutExtracted(int, bool) {}
 
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::RemapPictures() {

@@ -572,3 +572,90 @@ TEST_F(CanvasTest, HidingWindowsRelaysTheCanvasOut) {
   canvas->ShowDrWin(PROJ_ALL, true);
   ExpectPicturesMatchVolume("z reversed while hidden");
 }
+
+namespace {
+
+// A host's layer: it writes down what it is handed, and paints so that the
+// order of the layers shows in the picture.
+class RecordingLayer : public orv::orv_CanvasLayer {
+public:
+  RecordingLayer(std::vector<std::string>& log, std::string name) : m_log(log), m_name(std::move(name)) {}
+  void CutExtracted(int index, const orv::orv_VoxelGrid& slice, bool projection) override {
+    m_log.push_back(m_name + " cut " + std::to_string(index) + (projection ? " projection" : ""));
+    slices[index] = slice;
+  }
+  void PaintOver(int index, RGBBuffer& picture) override {
+    m_log.push_back(m_name + " paint " + std::to_string(index));
+    RGB8& corner = picture.At(0, 0);
+    // The first layer sets green; the second copies it to blue, so blue is
+    // set only when the first painted before it.
+    if (m_name == "first") corner.green = 200;
+    else corner.blue = corner.green;
+  }
+  void Draw(wxDC& dc, orv::orv_ProjectionType window) override {
+    m_log.push_back(m_name + " draw " + std::to_string(orv::WindowIndex(window)));
+    if (m_name != "second") return;
+    dc.SetPen(*wxWHITE_PEN);
+    dc.DrawPoint(5, 5);
+  }
+  void OnMouse3d(orv::orv_Mouse3dEvent& event) override {
+    m_log.push_back(m_name + " mouse " + std::to_string(orv::WindowIndex(event.GetWindow()->GetProjectionType())));
+  }
+  orv::orv_VoxelGrid slices[3];
+
+private:
+  std::vector<std::string>& m_log;
+  std::string m_name;
+};
+
+std::vector<std::string> Only(const std::vector<std::string>& log, const std::string& word) {
+  std::vector<std::string> kept;
+  for (const std::string& line : log)
+    if (line.find(word) != std::string::npos) kept.push_back(line);
+  return kept;
+}
+
+}  // namespace
+
+TEST_F(CanvasTest, LayersTakePartInEveryStageInTheOrderTheyWereAdded) {
+  Open(Octants());
+  std::vector<std::string> log;
+  auto& first = static_cast<RecordingLayer&>(canvas->AddLayer(std::make_unique<RecordingLayer>(log, "first")));
+  canvas->AddLayer(std::make_unique<RecordingLayer>(log, "second"));
+  ASSERT_EQ(canvas->GetLayerCount(), 2u);
+  const wxImage xy = Paint(PROJ_XY);
+  using Log = std::vector<std::string>;
+  // Windows extracted before the layers came take their cut again for them.
+  const Log xyLog = Only(log, " 0");
+  ASSERT_GE(xyLog.size(), 6u);
+  EXPECT_EQ(Log(xyLog.begin(), xyLog.begin() + 6), (Log{"first cut 0", "second cut 0", "first paint 0",
+                                                        "second paint 0", "first draw 0", "second draw 0"}));
+  // Painted over in order on the mapped picture; drawn on the window after it.
+  EXPECT_EQ(orvtest::PixelAt(xy, 0, 0), wxColour(30 * OctantValue(0, 0, 20), 200, 200));
+  EXPECT_EQ(orvtest::PixelAt(xy, 5, 5), *wxWHITE);
+  // The XY slice lies at the cut's depth, one voxel per pixel at zoom 1.
+  EXPECT_EQ(first.slices[0].size, Vector3d<unsigned>(80, 60, 1));
+  EXPECT_EQ(first.slices[0].offset.z, 20.5f);
+  EXPECT_EQ(first.slices[0].resolution, Vector3d<float>(1, 1, 1));
+
+  // A new mapping paints over again without resampling; a repaint only draws.
+  PaintAll();
+  log.clear();
+  orv::orv_MappingEvent mapping(false);
+  canvas->MappingChanged(mapping);
+  PaintAll();
+  EXPECT_TRUE(Only(log, "cut").empty());
+  EXPECT_EQ(Only(log, "paint").size(), 6u);
+  EXPECT_EQ(Only(log, "draw 2").size() % 2, 0u);
+  EXPECT_EQ(Only(log, "draw 2").front(), "first draw 2");
+
+  // An autofocus window hands the layers its projection's slice.
+  canvas->ChangeContent(orv::CONTENT_AUTOFOCUS, PROJ_XZ);
+  log.clear();
+  Paint(PROJ_XZ);
+  EXPECT_EQ(Only(log, "cut"), (Log{"first cut 1 projection", "second cut 1 projection"}));
+
+  log.clear();
+  orvtest::SendMouse(Win(PROJ_YZ), wxEVT_LEFT_DOWN, wxPoint(5, 7));
+  EXPECT_EQ(log, (Log{"first mouse 2", "second mouse 2"}));
+}
