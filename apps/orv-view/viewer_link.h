@@ -14,8 +14,9 @@ bool BoxesOverlap(const bix::VOI<float>& a, const bix::VOI<float>& b);
 
 // Links the cut points and zoom levels of open viewers. It works from the
 // host's side only: it remembers each viewer's cut and zoom level, notices
-// which viewer changed them (whatever the way: keys, mouse, menus, dialogs)
-// and carries the change to the others through the canvas's operations
+// which viewer changed them (whatever the way: keys, mouse, menus, dialogs;
+// the session calls Follow after each view change a viewer announces) and
+// carries the change to the others through the canvas's operations
 // (ChangeCut, ZoomIn, ZoomOut). Viewers whose stacks do not overlap the
 // leading viewer's stack keep their own cut; the zoom level follows anyway.
 class ViewerLink {
@@ -30,7 +31,7 @@ public:
 
   // Finds the viewer whose cut or zoom changed since the last call (the
   // active one if several did) and, while linked, makes the others follow
-  // it. Called at idle time.
+  // it. Called after a viewer announced a view change.
   void Follow();
 
 private:

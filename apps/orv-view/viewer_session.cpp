@@ -7,6 +7,7 @@
 
 #include <orv/settings_file.h>
 
+#include <wx/app.h>
 #include <wx/dnd.h>
 #include <wx/filedlg.h>
 #include <wx/fileconf.h>
@@ -138,9 +139,20 @@ void ViewerSession::Adopt(orv::orv_OrthoscopeFrame* frame) {
   AddFileMenu(frame);
   frame->SetDropTarget(new FileDrop(m_self, frame));
   const Self self = m_self;
-  frame->Bind(wxEVT_IDLE, [self](wxIdleEvent& event) {
-    WithSession(self, [](ViewerSession& session) { session.m_link.Follow(); });
+  // The link follows each user action once it is done: the steps within it
+  // (a gallery moving the cut through every slice and back) are not seen.
+  frame->Bind(orv::orv_EVT_VIEW_CHANGED, [self](orv::orv_ViewChangedEvent& event) {
     event.Skip();
+    WithSession(self, [&self](ViewerSession& session) {
+      if (session.m_followPosted) return;
+      session.m_followPosted = true;
+      wxTheApp->CallAfter([self] {
+        WithSession(self, [](ViewerSession& later) {
+          later.m_followPosted = false;
+          later.m_link.Follow();
+        });
+      });
+    });
   });
   frame->Bind(wxEVT_DESTROY, [self, frame](wxWindowDestroyEvent& event) {
     if (event.GetEventObject() == frame) WithSession(self, [frame](ViewerSession& session) { session.Forget(frame); });

@@ -74,6 +74,7 @@ private:
   bool m_configSaved = true;  // false once the file could not be read or written
   wxFileHistory m_recent;
   ViewerLink m_link;
+  bool m_followPosted = false;  // the link follows once the current action is done
   std::vector<orv::orv_OrthoscopeFrame*> m_viewers;
   // Each viewer's "Open recent" submenu, which the file history keeps up to date.
   std::map<orv::orv_OrthoscopeFrame*, wxMenu*> m_recentMenus;

@@ -167,6 +167,8 @@ void orv_OrthoscopeFrame::AdjustFrameSize() {
 // sets one, and then they do nothing.
 void orv_OrthoscopeFrame::OnZoom(wxCommandEvent& event) {
   if (!m_canvas) return;
+  // One change told once, the frame's new size included.
+  orv_OrthoscopeCanvas::ViewAction action(*m_canvas);
   if (event.GetId() == ID_ZOOM_IN) m_canvas->ZoomIn();
   if (event.GetId() == ID_ZOOM_OUT) m_canvas->ZoomOut();
   if (event.GetId() == ID_NORMAL_ZOOM) m_canvas->NormalZoom();

@@ -85,7 +85,7 @@ void PasteGallerySlices(orv_OrthoscopeCanvas& canvas, const GalleryLayout& layou
     const bix::Vector3d<float> cut;
     ~RestoreCut() {
       canvas.View().cut = cut;
-      canvas.OnCutChange(PROJ_ALL);
+      canvas.AnnounceCutChange(PROJ_ALL);
     }
   };
   ViewModel& view = canvas.View();
