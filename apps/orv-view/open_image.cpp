@@ -54,8 +54,8 @@ const char* VoxelTypeName() {
   if constexpr (std::is_same_v<T, unsigned short>) return "16-bit";
   if constexpr (std::is_same_v<T, int>) return "32-bit integer";
   if constexpr (std::is_same_v<T, float>) return "32-bit float";
-  if constexpr (std::is_same_v<T, bix::RGB_generic<unsigned char>>) return "8-bit RGB";
-  if constexpr (std::is_same_v<T, bix::RGB_generic<unsigned short>>) return "16-bit RGB";
+  if constexpr (std::is_same_v<T, bix::RGB8>) return "8-bit RGB";
+  if constexpr (std::is_same_v<T, bix::RGB16>) return "16-bit RGB";
 }
 
 // Camera data rarely fill 16 bits: the range ends at the data's bit depth,
@@ -182,7 +182,7 @@ orv::orv_OrthoscopeFrame* MakeViewer(std::unique_ptr<bix::Image3d<T>> image, con
   if (!frame) throw bix::IOException("There is not enough memory to show the image.");
   if (labeled) ShowOutlines(frame);
   if (labeled && !options.labels.empty()) ReloadLabelsFromFile(frame, options.labels, shown);
-  if constexpr (std::is_same_v<T, unsigned short> || std::is_same_v<T, bix::RGB_generic<unsigned short>>)
+  if constexpr (std::is_same_v<T, unsigned short> || std::is_same_v<T, bix::RGB16>)
     if (!options.fullRange) RangeToBitDepth(frame);
   const int channelBits = static_cast<int>(8 * (kIsRGB<T> ? sizeof(T) / 3 : sizeof(T)));
   ApplyStretch(frame, options.stretch.empty() ? DefaultStretch(kIsRGB<T>, channelBits) : options.stretch);
@@ -274,9 +274,9 @@ orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options, const bix::Pr
     case bix::VOXEL_FLOAT:
       return OpenFile<float>(options, facts.zSpacingAssumed, progress);
     case bix::VOXEL_RGB8:
-      return OpenFile<bix::RGB_generic<unsigned char>>(options, facts.zSpacingAssumed, progress);
+      return OpenFile<bix::RGB8>(options, facts.zSpacingAssumed, progress);
     case bix::VOXEL_RGB16:
-      return OpenFile<bix::RGB_generic<unsigned short>>(options, facts.zSpacingAssumed, progress);
+      return OpenFile<bix::RGB16>(options, facts.zSpacingAssumed, progress);
   }
   throw bix::IOException("'" + options.image + "': unknown voxel type");
 }

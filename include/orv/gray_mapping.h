@@ -21,7 +21,7 @@ template <class T>
 class ORV_EXPORT orv_GrayMappingModule : public orv_MappingModule<T> {
 public:
   using Base = orv_MappingModule<T>;
-  using Colour = bix::RGB_generic<unsigned char>;
+  using Colour = bix::RGB8;
   using Levels = TLevelsParams<T, unsigned char>;
   // Menu offsets of the palette items; the palette modes are these offsets.
   enum { MENU_GRAY = 8, MENU_SATURATION = 9, MENU_LABELS = 10, MENU_PERIODIC = 11, MENU_PALETTE_FILE = 12 };

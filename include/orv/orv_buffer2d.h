@@ -10,7 +10,7 @@
 namespace orv {
 
 // A row-major 2D pixel buffer: element (x, y) is data[y * width + x]. With
-// T = bix::RGB_generic<unsigned char> the array is packed 24-bit RGB, the
+// T = bix::RGB8 the array is packed 24-bit RGB, the
 // layout a wxImage uses, so a picture can wrap it without copying. The buffer
 // owns its array; data is null when the buffer is empty.
 template <class T>
@@ -37,7 +37,10 @@ public:
   }
 };
 
-extern template class Buffer2d<bix::RGB_generic<unsigned char>>;
+extern template class Buffer2d<bix::RGB8>;
+
+// A mapped picture: packed 8-bit RGB, one element per pixel.
+using RGB8Buffer = Buffer2d<bix::RGB8>;
 
 }  // namespace orv
 

@@ -31,7 +31,7 @@ struct ORV_EXPORT orv_ImageCanvasSettings : orv_CanvasSettings {};
 template <class T>
 class ORV_EXPORT orv_ImageOrthoscopeCanvas : public orv_OrthoscopeCanvas {
 public:
-  using RGBBuffer = Buffer2d<bix::RGB_generic<unsigned char>>;
+  using RGBBuffer = RGB8Buffer;
   using Voxel = T;
 
   // The mapper is not owned; the image is deleted with the canvas when

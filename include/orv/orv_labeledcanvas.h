@@ -73,8 +73,8 @@ ORV_EXPORT orv_OrthoscopeFrame* orv_CreateLabeledImage3dFrame(bix::Image3d<T>* i
   M(unsigned char, unsigned short, bool)                     \
   M(unsigned short, unsigned short, bool)                    \
   M(float, unsigned short, bool)                             \
-  M(bix::RGB_generic<unsigned char>, unsigned short, bool)   \
-  M(bix::RGB_generic<unsigned short>, unsigned short, bool)
+  M(bix::RGB8, unsigned short, bool)   \
+  M(bix::RGB16, unsigned short, bool)
 
 // Every triple of labeled viewers: those above and 32-bit integer images.
 #define ORV_FOR_EACH_LABELED_TRIPLE(M) \

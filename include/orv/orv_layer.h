@@ -31,7 +31,7 @@ struct ORV_EXPORT orv_VoxelGrid {
 // Every hook does nothing by default; a layer overrides what it takes part in.
 class ORV_EXPORT orv_CanvasLayer {
 public:
-  using RGBBuffer = Buffer2d<bix::RGB_generic<unsigned char>>;
+  using RGBBuffer = RGB8Buffer;
 
   virtual ~orv_CanvasLayer();
 

@@ -14,7 +14,7 @@ template <class T>
 class orv_Mapper {
 public:
   virtual ~orv_Mapper() = default;
-  virtual void Map(const T* voxels, Buffer2d<bix::RGB_generic<unsigned char>>& out) const = 0;
+  virtual void Map(const T* voxels, Buffer2d<bix::RGB8>& out) const = 0;
 };
 
 }  // namespace orv

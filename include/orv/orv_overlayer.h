@@ -40,7 +40,7 @@ enum orv_OverlayWindowType {
 template <class L, class B>
 class ORV_EXPORT orv_Overlayer {
 public:
-  using Colour = bix::RGB_generic<unsigned char>;
+  using Colour = bix::RGB8;
 
   orv_Overlayer() = default;
   orv_Overlayer(const orv_Overlayer&) = delete;

@@ -19,7 +19,7 @@ enum orv_PaletteKind {
 };
 
 // The colours of palette `kind`; any other kind gives a 256-step gray ramp.
-ORV_EXPORT std::vector<bix::RGB_generic<unsigned char>> MakePalette(int kind);
+ORV_EXPORT std::vector<bix::RGB8> MakePalette(int kind);
 
 // Reads a palette file: one colour per line (at most 256 lines), red, green
 // and blue as decimal integers separated by single blanks, commas or colons
@@ -27,9 +27,9 @@ ORV_EXPORT std::vector<bix::RGB_generic<unsigned char>> MakePalette(int kind);
 // an empty string on success; otherwise, with `palette` unchanged, what is
 // wrong in words for the user: the file, and the line and what was expected
 // there when a line has fewer than three numbers.
-ORV_EXPORT wxString ReadPaletteFile(const wxString& path, std::vector<bix::RGB_generic<unsigned char>>& palette);
+ORV_EXPORT wxString ReadPaletteFile(const wxString& path, std::vector<bix::RGB8>& palette);
 // As ReadPaletteFile; true on success.
-ORV_EXPORT bool LoadPaletteFile(const wxString& path, std::vector<bix::RGB_generic<unsigned char>>& palette);
+ORV_EXPORT bool LoadPaletteFile(const wxString& path, std::vector<bix::RGB8>& palette);
 
 }  // namespace orv
 

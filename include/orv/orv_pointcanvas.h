@@ -4,6 +4,8 @@
 #include <orv/orv_imagecanvas.h>
 #include <orv/orv_pointset.h>
 
+#include <bix/Types.h>
+
 #include <wx/brush.h>
 #include <wx/colour.h>
 #include <wx/font.h>
@@ -90,12 +92,11 @@ private:
 
 }  // namespace orv
 
-// The voxel types of point viewers.
+// The voxel types of point viewers: every voxel type but 32-bit integers.
 #define ORV_FOR_EACH_POINT_VOXEL_TYPE(M) \
   M(unsigned char)                       \
   M(unsigned short)                      \
   M(float)                               \
-  M(bix::RGB_generic<unsigned char>)     \
-  M(bix::RGB_generic<unsigned short>)
+  BIX_FOR_EACH_RGB_TYPE(M)
 
 #endif

@@ -9,6 +9,7 @@
 // display can name and print voxels too.
 
 #include <bix/RGB.h>
+#include <bix/Types.h>
 
 #include <cstdio>
 #include <string>
@@ -98,16 +99,22 @@ struct VoxelTraits<bool> : voxel_text::Integer<bool> {
 };
 
 template <>
-struct VoxelTraits<bix::RGB_generic<unsigned char>> : voxel_text::Colour<unsigned char> {
+struct VoxelTraits<bix::RGB8> : voxel_text::Colour<unsigned char> {
   static constexpr const char* kDisplayName = "RGB";
   static constexpr const char* kCppName = "bix::RGB_generic<unsigned char>";
 };
 
 template <>
-struct VoxelTraits<bix::RGB_generic<unsigned short>> : voxel_text::Colour<unsigned short> {
+struct VoxelTraits<bix::RGB16> : voxel_text::Colour<unsigned short> {
   static constexpr const char* kDisplayName = "RGB16";
   static constexpr const char* kCppName = "bix::RGB_generic<unsigned short>";
 };
+
+// Every voxel type of the library has its traits: a type added to the list
+// without them fails here rather than deep in some instantiation.
+#define ORV_REQUIRE_VOXEL_TRAITS(T) static_assert(VoxelTraits<T>::kDisplayName != nullptr);
+BIX_FOR_EACH_VOXEL_TYPE(ORV_REQUIRE_VOXEL_TRAITS)
+#undef ORV_REQUIRE_VOXEL_TRAITS
 
 }  // namespace orv
 

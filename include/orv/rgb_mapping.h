@@ -28,7 +28,7 @@ public:
 
   orv_RGBMappingModule(wxFrame* frame, const HistogramSet<Voxel>& histograms);
 
-  void Map(const Voxel* voxels, Buffer2d<bix::RGB_generic<unsigned char>>& out) const override;
+  void Map(const Voxel* voxels, Buffer2d<bix::RGB8>& out) const override;
   wxMenu* CreateMenu(int& lastId) override;
 
   void SetRange() override;

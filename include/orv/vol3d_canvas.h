@@ -60,14 +60,14 @@ public:
   bool LoadViewFrom(const wxString& path);
 
   void SetIsosurfaceMeshes(const std::vector<vol3D_SurfaceMesh>& meshes, const bix::Vector3d<float>& offset);
-  void SetIsosurfaceDisplay(bool show, const std::vector<bix::RGB_generic<unsigned char>>& colours);
+  void SetIsosurfaceDisplay(bool show, const std::vector<bix::RGB8>& colours);
   bool IsIsosurfaceShown() const { return m_showMeshes; }
   // The surfaces as uploaded: how many, each one's label and triangles, the
   // colours, and how many times meshes were uploaded.
   std::size_t GetIsosurfaceCount() const { return m_meshes.size(); }
   std::uint32_t GetIsosurfaceLabel(std::size_t i) const { return m_meshes[i].label; }
   std::uint32_t GetIsosurfaceTriangles(std::size_t i) const { return m_meshes[i].triangles; }
-  const std::vector<bix::RGB_generic<unsigned char>>& GetIsosurfaceColours() const { return m_meshColours; }
+  const std::vector<bix::RGB8>& GetIsosurfaceColours() const { return m_meshColours; }
   unsigned GetIsosurfaceUploads() const { return m_meshUploads; }
 
   void SetWhiteBackground(bool white);
@@ -136,7 +136,7 @@ private:
   std::size_t m_litIndexCount = 0, m_meshIndexCount = 0;
   bix::Vector3d<float> m_meshOffset;
   unsigned m_meshUploads = 0;
-  std::vector<bix::RGB_generic<unsigned char>> m_meshColours;
+  std::vector<bix::RGB8> m_meshColours;
 
   wxDECLARE_EVENT_TABLE();
 };

@@ -18,7 +18,7 @@
 namespace orv {
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "pixels are packed for little-endian machines");
-static_assert(sizeof(bix::RGB_generic<unsigned char>) == 3, "screen pixels are three packed bytes");
+static_assert(sizeof(bix::RGB8) == 3, "screen pixels are three packed bytes");
 
 inline std::uint32_t PackRGB(unsigned char red, unsigned char green, unsigned char blue) {
   return static_cast<std::uint32_t>(red) | static_cast<std::uint32_t>(green) << 8 |
@@ -27,7 +27,7 @@ inline std::uint32_t PackRGB(unsigned char red, unsigned char green, unsigned ch
 
 // out[i] = the colour colourOf(i) packs, for i < n.
 template <class ColourOf>
-inline void WritePacked(std::size_t n, bix::RGB_generic<unsigned char>* out, ColourOf colourOf) {
+inline void WritePacked(std::size_t n, bix::RGB8* out, ColourOf colourOf) {
   auto* bytes = reinterpret_cast<unsigned char*>(out);
   std::size_t i = 0;
   for (; i + 8 <= n; i += 8, bytes += 24) {
@@ -64,7 +64,7 @@ inline void ForEachPixelRun(std::size_t n, Write write) {
 
 // WritePacked on every core.
 template <class ColourOf>
-inline void WritePackedOnAllCores(std::size_t n, bix::RGB_generic<unsigned char>* out, ColourOf colourOf) {
+inline void WritePackedOnAllCores(std::size_t n, bix::RGB8* out, ColourOf colourOf) {
   ForEachPixelRun(n, [=](std::size_t begin, std::size_t end) {
     WritePacked(end - begin, out + begin, [=](std::size_t i) { return colourOf(begin + i); });
   });
@@ -74,7 +74,7 @@ inline void WritePackedOnAllCores(std::size_t n, bix::RGB_generic<unsigned char>
 // intensities are computed a block at a time: intensitiesOf(begin, count,
 // bytes) writes those of pixels begin..begin+count-1.
 template <class IntensitiesOf>
-inline void WriteIntensityColoursOnAllCores(std::size_t n, bix::RGB_generic<unsigned char>* out,
+inline void WriteIntensityColoursOnAllCores(std::size_t n, bix::RGB8* out,
                                             const std::uint32_t* colourOf, IntensitiesOf intensitiesOf) {
   ForEachPixelRun(n, [=](std::size_t begin, std::size_t end) {
     constexpr std::size_t kBlock = 1024;

@@ -10,11 +10,10 @@ namespace orv {
 
 namespace {
 
-using Colour = bix::RGB_generic<unsigned char>;
 
 // Appends n entries running from `from` to `to`, both ends included; each
 // channel is truncated, entry j lying at t = j / (n - 1) (single precision).
-void AppendGradient(std::vector<Colour>& palette, Colour from, Colour to, int n) {
+void AppendGradient(std::vector<bix::RGB8>& palette, bix::RGB8 from, bix::RGB8 to, int n) {
   for (int j = 0; j < n; ++j) {
     const float t = static_cast<float>(j) / static_cast<float>(n - 1);
     auto channel = [t](unsigned char a, unsigned char b) {
@@ -25,8 +24,8 @@ void AppendGradient(std::vector<Colour>& palette, Colour from, Colour to, int n)
   }
 }
 
-std::vector<Colour> GrayRamp() {
-  std::vector<Colour> ramp;
+std::vector<bix::RGB8> GrayRamp() {
+  std::vector<bix::RGB8> ramp;
   for (int i = 0; i < 256; ++i) {
     const auto v = static_cast<unsigned char>(i);
     ramp.emplace_back(v, v, v);
@@ -36,8 +35,8 @@ std::vector<Colour> GrayRamp() {
 
 }  // namespace
 
-std::vector<Colour> MakePalette(int kind) {
-  std::vector<Colour> palette;
+std::vector<bix::RGB8> MakePalette(int kind) {
+  std::vector<bix::RGB8> palette;
   switch (kind) {
     case PALETTE_LABELS:
       palette = {{0, 0, 0},     {255, 0, 0},   {0, 255, 0},   {0, 0, 255},   {255, 255, 0},
@@ -46,11 +45,11 @@ std::vector<Colour> MakePalette(int kind) {
       break;
     case PALETTE_SATURATION:
       palette = GrayRamp();
-      palette.front() = Colour(0, 0, 255);
-      palette.back() = Colour(255, 0, 0);
+      palette.front() = bix::RGB8(0, 0, 255);
+      palette.back() = bix::RGB8(255, 0, 0);
       break;
     case PALETTE_PERIODIC: {
-      const Colour blue(0, 0, 255), cyan(0, 255, 255), green(0, 255, 0), yellow(255, 255, 0),
+      const bix::RGB8 blue(0, 0, 255), cyan(0, 255, 255), green(0, 255, 0), yellow(255, 255, 0),
           red(255, 0, 0), magenta(255, 0, 255);
       AppendGradient(palette, blue, cyan, 43);
       AppendGradient(palette, cyan, green, 43);
@@ -71,14 +70,14 @@ std::vector<Colour> MakePalette(int kind) {
   return palette;
 }
 
-wxString ReadPaletteFile(const wxString& path, std::vector<bix::RGB_generic<unsigned char>>& palette) {
+wxString ReadPaletteFile(const wxString& path, std::vector<bix::RGB8>& palette) {
   wxTextFile file;
   if (!wxFileName::FileExists(path) || !file.Open(path))
     return wxString::Format("The palette file %s cannot be read.", path);
   const size_t lines = std::min<size_t>(file.GetLineCount(), 256);
   if (lines == 0)  // an empty palette cannot colour anything
     return wxString::Format("The palette file %s holds no colours: each line gives one colour.", path);
-  std::vector<bix::RGB_generic<unsigned char>> loaded(lines);
+  std::vector<bix::RGB8> loaded(lines);
   for (size_t i = 0; i < lines; ++i) {
     // Adjacent delimiters give an empty token, which is no number.
     wxStringTokenizer tokens(file[i].Strip(wxString::both), " :,", wxTOKEN_RET_EMPTY);
@@ -89,7 +88,7 @@ wxString ReadPaletteFile(const wxString& path, std::vector<bix::RGB_generic<unsi
             "The palette file %s, line %zu: expected red, green and blue as three whole numbers separated by "
             "single blanks, commas or colons (such as \"255 128 0\"), found \"%s\".",
             path, i + 1, file[i]);
-    loaded[i] = bix::RGB_generic<unsigned char>(static_cast<unsigned char>(rgb[0] & 0xff),
+    loaded[i] = bix::RGB8(static_cast<unsigned char>(rgb[0] & 0xff),
                                                 static_cast<unsigned char>(rgb[1] & 0xff),
                                                 static_cast<unsigned char>(rgb[2] & 0xff));
   }
@@ -97,7 +96,7 @@ wxString ReadPaletteFile(const wxString& path, std::vector<bix::RGB_generic<unsi
   return wxString();
 }
 
-bool LoadPaletteFile(const wxString& path, std::vector<bix::RGB_generic<unsigned char>>& palette) {
+bool LoadPaletteFile(const wxString& path, std::vector<bix::RGB8>& palette) {
   return ReadPaletteFile(path, palette).empty();
 }
 

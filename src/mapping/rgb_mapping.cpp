@@ -51,7 +51,7 @@ void orv_RGBMappingModule<C>::RebuildDisplayTables() const {
 }
 
 template <class C>
-void orv_RGBMappingModule<C>::Map(const Voxel* voxels, Buffer2d<bix::RGB_generic<unsigned char>>& out) const {
+void orv_RGBMappingModule<C>::Map(const Voxel* voxels, Buffer2d<bix::RGB8>& out) const {
   {
     const std::lock_guard<std::mutex> lock(m_displayLock);
     if (m_displayDirty) RebuildDisplayTables();

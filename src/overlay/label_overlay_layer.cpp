@@ -37,7 +37,7 @@ void LabelOverlayLayer<L, B>::PaintOver(int index, RGBBuffer& picture) {
 }
 
 template <class L, class B>
-std::vector<bix::RGB_generic<unsigned char>> LabelOverlayLayer<L, B>::SurfaceColours() const {
+std::vector<bix::RGB8> LabelOverlayLayer<L, B>::SurfaceColours() const {
   if (const auto* palette = m_overlayer.GetPalette())
     if (m_overlayer.GetPaletteSize() > 0) return {palette, palette + m_overlayer.GetPaletteSize()};
   return MakePalette(PALETTE_OVERLAY);

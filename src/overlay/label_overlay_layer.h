@@ -31,7 +31,7 @@ public:
   unsigned int Buffer(orv_OverlayWindowType type) const { return m_buffers[type - OVERLAY_CUT_XY]; }
   // The overlay's palette, or the label palette when it has none: the
   // colours of the label surfaces.
-  std::vector<bix::RGB_generic<unsigned char>> SurfaceColours() const;
+  std::vector<bix::RGB8> SurfaceColours() const;
 
 private:
   // The buffer that window `index` shows: its projection's or its cut's.

@@ -57,7 +57,7 @@ void SetSurfaceProgressDelay(int milliseconds) { g_progressDelay = milliseconds;
 
 template <class L, class B>
 void UpdateLabelSurfaces(wxFrame* volume, const bix::LabeledImage3d<L, B>& labels, const VolumeGeometry& image,
-                         bool show, const std::vector<bix::RGB_generic<unsigned char>>& colours) {
+                         bool show, const std::vector<bix::RGB8>& colours) {
   const VolumeGeometry geometry{labels.GetSize(), labels.GetOffset(), labels.GetResolution().GetRes()};
   const SurfacePlacement placement = PlaceSurfaces(image, geometry);
   IsosurfaceBuilder builder;
@@ -101,7 +101,7 @@ void UpdateLabelSurfaces(wxFrame* volume, const bix::LabeledImage3d<L, B>& label
 
 #define ORV_INSTANTIATE_LABEL_SURFACES(L, B)                                                                    \
   template void UpdateLabelSurfaces<L, B>(wxFrame*, const bix::LabeledImage3d<L, B>&, const VolumeGeometry&, bool, \
-                                          const std::vector<bix::RGB_generic<unsigned char>>&);
+                                          const std::vector<bix::RGB8>&);
 BIX_FOR_EACH_LABEL_PAIR(ORV_INSTANTIATE_LABEL_SURFACES)
 
 }  // namespace orv

@@ -35,7 +35,7 @@ void BuildUnderProgress(wxWindow* parent, const std::function<void()>& build, Is
 // Tells the user when the surfaces cannot be made.
 template <class L, class B>
 void UpdateLabelSurfaces(wxFrame* volume, const bix::LabeledImage3d<L, B>& labels, const VolumeGeometry& image,
-                         bool show, const std::vector<bix::RGB_generic<unsigned char>>& colours);
+                         bool show, const std::vector<bix::RGB8>& colours);
 
 }  // namespace orv
 

@@ -13,7 +13,6 @@
 
 namespace orv {
 
-using OverlayColour = bix::RGB_generic<unsigned char>;
 
 // The bit that marks a boundary pixel in a label cut: the highest bit of L.
 template <class L>
@@ -36,11 +35,11 @@ struct OverlayBlend {
   float t, u;
 
   // Each channel becomes trunc(t * pixel + u * colour).
-  OverlayColour Mix(OverlayColour pixel, OverlayColour colour) const {
+  bix::RGB8 Mix(bix::RGB8 pixel, bix::RGB8 colour) const {
     auto channel = [this](unsigned char p, unsigned char c) {
       return static_cast<unsigned char>(t * static_cast<float>(p) + u * static_cast<float>(c));
     };
-    return OverlayColour(channel(pixel.red, colour.red), channel(pixel.green, colour.green),
+    return bix::RGB8(channel(pixel.red, colour.red), channel(pixel.green, colour.green),
                          channel(pixel.blue, colour.blue));
   }
 };
@@ -51,7 +50,7 @@ template <class L, class ColourOf>
 class LabelColours {
 public:
   explicit LabelColours(ColourOf colourOf) : m_colourOf(colourOf) {}
-  OverlayColour operator()(L label) {
+  bix::RGB8 operator()(L label) {
     if (!m_known || label != m_label) {
       m_label = label;
       m_colour = m_colourOf(label);
@@ -63,7 +62,7 @@ public:
 private:
   ColourOf m_colourOf;
   L m_label = 0;
-  OverlayColour m_colour;
+  bix::RGB8 m_colour;
   bool m_known = false;
 };
 
@@ -83,7 +82,7 @@ struct LabelsShown {
 // transparency 0) take the label's colour, the others the blend, and at
 // transparency 1 they stay.
 template <class L, class ColourOf>
-void PaintLabelCut(const L* cut, OverlayColour* rgb, std::size_t count, const LabelsShown<L>& shown,
+void PaintLabelCut(const L* cut, bix::RGB8* rgb, std::size_t count, const LabelsShown<L>& shown,
                    float transparency, ColourOf colourOf) {
   const OverlayBlend blend(transparency);
   LabelColours<L, ColourOf> colour(colourOf);
@@ -105,7 +104,7 @@ void PaintLabelCut(const L* cut, OverlayColour* rgb, std::size_t count, const La
 // is visible; its outline label, if any, is painted solid first, and the
 // area label then laid over it as a cut's component would be.
 template <class L, class ColourOf>
-void PaintLabelLayers(const L* outline, const L* area, OverlayColour* rgb, std::size_t count,
+void PaintLabelLayers(const L* outline, const L* area, bix::RGB8* rgb, std::size_t count,
                       const LabelsShown<L>& shown, float transparency, ColourOf colourOf) {
   const OverlayBlend blend(transparency);
   LabelColours<L, ColourOf> colour(colourOf);

@@ -35,7 +35,7 @@ wxBitmap MakeIconBitmap(int w, int h, const RGB8Buffer& buffer, bool reversedX, 
       for (int i = 0; i < tw; ++i) {
         int sx = startX + i * stepX;
         if (reversedX) sx = bw - 1 - sx;
-        const bix::RGB_generic<unsigned char>& c = buffer.At(static_cast<std::uint32_t>(sx), static_cast<std::uint32_t>(sy));
+        const bix::RGB8& c = buffer.At(static_cast<std::uint32_t>(sx), static_cast<std::uint32_t>(sy));
         thumb.SetRGB(left + i, top + j, c.red, c.green, c.blue);
         thumb.SetAlpha(left + i, top + j, wxIMAGE_ALPHA_OPAQUE);
       }

@@ -10,7 +10,6 @@
 
 namespace orv {
 
-using RGB8Buffer = Buffer2d<bix::RGB_generic<unsigned char>>;
 
 // The w x h icon bitmap of an XY buffer: a decimated thumbnail that keeps the
 // buffer's proportions, centred, mirrored for reversed axes, its margins

@@ -58,7 +58,7 @@ wxString FormatInfoCounts(const bix::Vector3d<unsigned>& n) {
 
 // A mapped colour is an 8-bit RGB voxel and reads as one.
 wxString FormatInfoColour(const wxColour& c) {
-  return wxString(VoxelTraits<bix::RGB_generic<unsigned char>>::ValueText({c.Red(), c.Green(), c.Blue()}));
+  return wxString(VoxelTraits<bix::RGB8>::ValueText({c.Red(), c.Green(), c.Blue()}));
 }
 
 wxFrame* CreateInfoFrame(orv_OrthoscopeCanvas* canvas) {

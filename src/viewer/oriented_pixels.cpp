@@ -13,16 +13,15 @@ namespace orv {
 
 namespace {
 
-using Pixel = bix::RGB_generic<unsigned char>;
 
-inline std::uint32_t XRGB(const Pixel& c) {
+inline std::uint32_t XRGB(const bix::RGB8& c) {
   return std::uint32_t(c.red) << 16 | std::uint32_t(c.green) << 8 | c.blue;
 }
 
 // Where picture pixels come from and go to. Passed by value: pixel stores
 // through a pointer could otherwise overwrite the fields, forcing reloads.
 struct Picture {
-  const Pixel* data;
+  const bix::RGB8* data;
   int bw;    // buffer row length
   int w, h;  // picture size
   bool transpose, mirrorH, mirrorV;
@@ -33,7 +32,7 @@ struct Picture {
   // The buffer row of picture column c (transposed) or row r (not).
   int SourceColumn(int c) const { return mirrorH ? w - 1 - c : c; }
   int SourceRow(int r) const { return mirrorV ? h - 1 - r : r; }
-  const Pixel& At(int c, int r) const {
+  const bix::RGB8& At(int c, int r) const {
     return transpose ? data[std::size_t(SourceColumn(c)) * bw + SourceRow(r)]
                      : data[std::size_t(SourceRow(r)) * bw + SourceColumn(c)];
   }
@@ -49,7 +48,7 @@ struct Picture {
 void WritePlain(Picture p) {
   if (!p.transpose) {
     for (int r = 0; r < p.h; ++r) {
-      const Pixel* line = p.data + std::size_t(p.SourceRow(r)) * p.bw;
+      const bix::RGB8* line = p.data + std::size_t(p.SourceRow(r)) * p.bw;
       std::uint32_t* __restrict dst = p.Row(r);
       if (p.mirrorH) {
         for (int c = 0; c < p.w; ++c) dst[c] = XRGB(line[p.w - 1 - c]);
@@ -78,7 +77,7 @@ void WritePlain(Picture p) {
 
 // Four packed RGB pixels (exactly the 12 bytes at src) as four RGB24 words,
 // in their order or reversed.
-__attribute__((target("ssse3"))) inline __m128i Expand4(const Pixel* pixels, __m128i order) {
+__attribute__((target("ssse3"))) inline __m128i Expand4(const bix::RGB8* pixels, __m128i order) {
   const auto* src = reinterpret_cast<const unsigned char*>(pixels);
   std::int32_t last;
   std::memcpy(&last, src + 8, 4);
@@ -94,7 +93,7 @@ __attribute__((target("ssse3"))) void WriteVectorised(Picture p) {
   const int w4 = p.w & ~3, h4 = p.h & ~3;
   if (!p.transpose) {
     for (int r = 0; r < p.h; ++r) {
-      const Pixel* line = p.data + std::size_t(p.SourceRow(r)) * p.bw;
+      const bix::RGB8* line = p.data + std::size_t(p.SourceRow(r)) * p.bw;
       auto* dst = reinterpret_cast<__m128i*>(p.Row(r));
       if (p.mirrorH) {
         for (int c = 0; c < w4; c += 4) _mm_storeu_si128(dst + c / 4, Expand4(line + (p.w - 4 - c), reversed));

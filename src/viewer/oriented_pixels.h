@@ -11,7 +11,6 @@
 
 namespace orv {
 
-using RGB8Buffer = Buffer2d<bix::RGB_generic<unsigned char>>;
 
 // Without `transpose` picture pixel (c, r) is buffer element (c, r); with it
 // (the YZ window, whose buffer runs along y first) it is element (r, c), so

@@ -24,6 +24,6 @@ void Buffer2d<T>::Resize(std::uint32_t w, std::uint32_t h) {
   height = h;
 }
 
-template class Buffer2d<bix::RGB_generic<unsigned char>>;
+template class Buffer2d<bix::RGB8>;
 
 }  // namespace orv

@@ -274,7 +274,7 @@ void orv_ImageOrthoscopeCanvas<T>::GetColourInfo(orv_ProjectionType window, int 
   if (b.IsEmpty() || !orientation.BufferElement(x, y, b.width, b.height, column, row)) return;
   const bix::Vector3d<unsigned> voxel = orientation.SliceVoxel(column, row);
   value = VoxelToStr(m_pipeline[i]->Slice().GetVoxel(voxel.x, voxel.y, voxel.z));
-  const bix::RGB_generic<unsigned char>& c = b.At(column, row);
+  const bix::RGB8& c = b.At(column, row);
   colour = wxColour(c.red, c.green, c.blue, 255);
 }
 

@@ -19,7 +19,7 @@ namespace orv {
 
 namespace {
 
-using RGBPicture = bix::Image3d<bix::RGB_generic<unsigned char>>;
+using RGBPicture = bix::Image3d<bix::RGB8>;
 
 const char* const kNotVisible = "Selected projection(s) can not be saved\nbecause they are not visible!";
 
@@ -62,7 +62,7 @@ void DrawScaleBar(const ScaleBar& bar, RGBPicture& picture) {
   const int w = static_cast<int>(picture.GetSize().x), h = static_cast<int>(picture.GetSize().y);
   for (int y = std::max(bar.bar.y, 0); y < std::min(bar.bar.y + bar.bar.height, h); ++y)
     for (int x = std::max(bar.bar.x, 0); x < std::min(bar.bar.x + bar.bar.width, w); ++x)
-      picture.GetVoxel(static_cast<unsigned>(x), static_cast<unsigned>(y), 0) = bix::RGB_generic<unsigned char>(0, 0, 0);
+      picture.GetVoxel(static_cast<unsigned>(x), static_cast<unsigned>(y), 0) = bix::RGB8(0, 0, 0);
   wxBitmap label(bar.label.width, bar.label.height, 24);
   {
     wxMemoryDC dc(label);

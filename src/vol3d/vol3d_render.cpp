@@ -322,7 +322,7 @@ void vol3D_VolVisCanvas::FillMeshColours() {
   glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
-void vol3D_VolVisCanvas::SetIsosurfaceDisplay(bool show, const std::vector<bix::RGB_generic<unsigned char>>& colours) {
+void vol3D_VolVisCanvas::SetIsosurfaceDisplay(bool show, const std::vector<bix::RGB8>& colours) {
   m_showMeshes = show;
   if (colours != m_meshColours) {
     m_meshColours = colours;

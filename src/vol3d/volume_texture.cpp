@@ -61,7 +61,7 @@ const AlphaTable& Alphas() {
 
 unsigned Reduced(unsigned n, unsigned factor) { return (n + factor - 1) / factor; }
 
-using RGB8 = bix::RGB_generic<unsigned char>;
+using bix::RGB8;
 
 // Writes one inner row: transparent border voxel, the colours, border voxel.
 void WriteRow(std::uint8_t* row, const RGB8* colours, unsigned count, const AlphaTable& alphas) {

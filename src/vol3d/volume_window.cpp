@@ -43,7 +43,7 @@ void SetVolumeWindowSurfaces(wxFrame* frame, const std::vector<vol3D_SurfaceMesh
 }
 
 void SetVolumeWindowSurfaceDisplay(wxFrame* frame, bool show,
-                                   const std::vector<bix::RGB_generic<unsigned char>>& colours) {
+                                   const std::vector<bix::RGB8>& colours) {
   if (vol3D_VolVisCanvas* canvas = CanvasOf(frame)) canvas->SetIsosurfaceDisplay(show, colours);
 }
 

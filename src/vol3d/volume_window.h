@@ -29,7 +29,7 @@ void SetVolumeWindowSurfaces(wxFrame* frame, const std::vector<vol3D_SurfaceMesh
                              const bix::Vector3d<float>& offset);
 // Whether the surfaces are drawn, and the colour of label l: colours[l mod size].
 void SetVolumeWindowSurfaceDisplay(wxFrame* frame, bool show,
-                                   const std::vector<bix::RGB_generic<unsigned char>>& colours);
+                                   const std::vector<bix::RGB8>& colours);
 
 // Rebuilds the window's texture from every voxel of `image` through
 // `mapper`, reduced when the stack is over the driver's limit or the memory

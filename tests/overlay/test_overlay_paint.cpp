@@ -9,7 +9,7 @@
 
 namespace {
 
-using orv::OverlayColour;
+using OverlayColour = bix::RGB8;
 using Cut = std::vector<unsigned short>;
 constexpr unsigned short M = 0x8000;
 

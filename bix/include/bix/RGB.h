@@ -28,6 +28,11 @@ struct BIX_EXPORT RGB_generic {
 static_assert(sizeof(RGB_generic<unsigned char>) == 3, "RGB voxels must be packed");
 static_assert(sizeof(RGB_generic<unsigned short>) == 6, "RGB voxels must be packed");
 
+// The 8-bit colour (mapped pictures, overlays, palettes, textures) and the
+// 16-bit one, under the one name every part uses.
+using RGB8 = RGB_generic<unsigned char>;
+using RGB16 = RGB_generic<unsigned short>;
+
 }  // namespace bix
 
 #endif
