@@ -123,7 +123,7 @@ endforeach()
 
 # The folders of src/ include each other's internal headers by the rules
 # of include_rules.cmake only.
-include(${CMAKE_CURRENT_LIST_DIR}/include_rules.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/include_rules.cmake)
 orv_check_include_rules("${SOURCE_DIR}/src" failures)
 
 if(failures)

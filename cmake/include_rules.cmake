@@ -1,6 +1,8 @@
-# The include rules of liborv's folders, for check_layers.cmake and the test
-# that shows they bite. Each folder of src/ includes the internal headers of
-# its own and of the folders below it only:
+# The include rules of liborv's folders. The build gives each source the
+# include folders its folder may use and no others, so a sideways include
+# does not compile (orv_apply_include_rules); the layer test reads the
+# sources with the same rules (orv_check_include_rules). Each folder of src/
+# includes the internal headers of its own and of the folders below it only:
 #   common            helpers every part uses (notices, parallel runs, saves)
 #   wdr, vol3d        dialog layouts; the volume window (OpenGL)
 #   viewer            the viewer core: canvas, windows, frame, view model
@@ -54,4 +56,25 @@ function(orv_check_include_rules root out)
     endforeach()
   endforeach()
   set(${out} "${${out}}${_orv_found}" PARENT_SCOPE)
+endfunction()
+
+# Gives every source of `target` (named relative to `root`, as "viewer/x.cpp")
+# the folders of `root` its folder may include, and no other folder of `root`.
+function(orv_apply_include_rules target root)
+  foreach(rule IN LISTS ORV_INCLUDE_RULES)
+    string(REPLACE ":" ";" parts "${rule}")
+    list(GET parts 0 folder)
+    list(GET parts 1 allowed)
+    string(REPLACE "," ";" allowed "${allowed}")
+    list(TRANSFORM allowed PREPEND "${root}/")
+    set(folders_of_${folder} "${allowed}")
+  endforeach()
+  get_target_property(sources ${target} SOURCES)
+  foreach(source IN LISTS sources)
+    string(REGEX MATCH "^[^/]+" folder "${source}")
+    if(NOT DEFINED folders_of_${folder})
+      message(FATAL_ERROR "${target}: ${source} is in a folder the include rules do not name")
+    endif()
+    set_property(SOURCE ${source} APPEND PROPERTY INCLUDE_DIRECTORIES ${folders_of_${folder}})
+  endforeach()
 endfunction()
