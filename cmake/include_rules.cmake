@@ -8,6 +8,8 @@
 #   viewer            the viewer core: canvas, windows, frame, view model
 #   mapping, overlay, points   the modules, side by side: they talk through
 #                     the viewer core and the public headers only
+#   factory           the viewer factories, which put a frame, a mapping
+#                     module and a canvas with its layers and modules together
 # A quoted include is matched to the folder that holds a file of that name.
 set(ORV_INCLUDE_RULES
     "common:common"
@@ -16,7 +18,8 @@ set(ORV_INCLUDE_RULES
     "viewer:viewer,vol3d,wdr,common"
     "mapping:mapping,viewer,wdr,common"
     "overlay:overlay,viewer,vol3d,wdr,common"
-    "points:points,viewer,wdr,common")
+    "points:points,viewer,wdr,common"
+    "factory:factory,mapping,overlay,points,viewer,vol3d,wdr,common")
 
 # Appends to `out` one line per include of a tree rooted at `root` (its
 # folders as above) that breaks the rules, and per folder they do not name.

@@ -3,7 +3,7 @@
 
 #include <orv/histogram.h>
 #include <orv/orv_events.h>
-#include <orv/orv_frame.h>
+#include <orv/extension_module.h>
 #include <orv/orv_mapper.h>
 
 #include <wx/event.h>

@@ -2,7 +2,7 @@
 #define ORV_OVERLAYING_MODULE_H
 
 #include <orv/orv_events.h>
-#include <orv/orv_frame.h>
+#include <orv/extension_module.h>
 #include <orv/orv_overlayer.h>
 
 #include <wx/colour.h>

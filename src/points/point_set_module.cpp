@@ -5,7 +5,6 @@
 #include "../wdr/info_frame_wdr.h"
 #include "info_frame.h"
 #include "preferences_dialog.h"
-#include "viewer_assembly.h"
 
 #include <wx/choicdlg.h>
 #include <wx/filedlg.h>
@@ -303,25 +302,7 @@ void orv_PointSetModule<T>::UpdateInfoPage() {
   if (changed || made) FitInfoFrame(info);
 }
 
-template <class T>
-orv_OrthoscopeFrame* orv_CreateImage3dPointsFrame(bix::Image3d<T>* image, bool ownImage, const wxString& pointFile,
-                                                  wxWindow* parent, int id, const wxString& title, const wxPoint& pos,
-                                                  const wxSize& size, long style) {
-  auto* frame = new orv_OrthoscopeFrame(parent, id, title, pos, size, style);
-  orv_MappingModule<T>* mapping = AddMappingOrGiveUp(frame, image, ownImage);
-  if (!mapping) return nullptr;
-  auto* canvas = new orv_PointOrthoscopeCanvas<T>(frame, *mapping, image, ownImage, wxID_ANY);
-  frame->AddExtensionModule(new orv_PointSetModule<T>(frame, canvas, pointFile), "&Points", true);
-  frame->SetCanvas(canvas);
-  frame->ResizeFrameIfRequired();
-  return frame;
-}
-
-#define ORV_INSTANTIATE_POINT_MODULE(T)                                                                       \
-  template class orv_PointSetModule<T>;                                                                       \
-  template orv_OrthoscopeFrame* orv_CreateImage3dPointsFrame<T>(bix::Image3d<T>*, bool, const wxString&,      \
-                                                                wxWindow*, int, const wxString&, const wxPoint&, \
-                                                                const wxSize&, long);
+#define ORV_INSTANTIATE_POINT_MODULE(T) template class orv_PointSetModule<T>;
 ORV_FOR_EACH_POINT_VOXEL_TYPE(ORV_INSTANTIATE_POINT_MODULE)
 
 }  // namespace orv
