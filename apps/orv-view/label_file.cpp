@@ -63,6 +63,11 @@ ViewerLabels ReadLabelFile(const std::string& path, bool wideAllowed, const bix:
   }
   // A label image placed by the image's voxel size when it has none.
   if (!wide->GetResolution().IsDefined()) wide->SetResolution(imageResolution);
+  return LabelsFromImage(std::move(wide), wideAllowed, path);
+}
+
+ViewerLabels LabelsFromImage(std::unique_ptr<bix::LabeledImage3d<unsigned, unsigned char>> wide, bool wideAllowed,
+                             const std::string& path) {
   // The labels present and the highest, from the label image's own scan.
   wide->UpdateComponents();
   const unsigned highest = wide->GetHighestLabel();

@@ -26,6 +26,10 @@ struct ViewerLabels {
 // stderr), or refused. Raises OptionError naming the file and the reason.
 ViewerLabels ReadLabelFile(const std::string& path, bool wideAllowed, const bix::Resolution& imageResolution);
 
+// The same for labels already in memory; `name` names them in messages.
+ViewerLabels LabelsFromImage(std::unique_ptr<bix::LabeledImage3d<unsigned, unsigned char>> labels, bool wideAllowed,
+                             const std::string& name);
+
 }  // namespace orvview
 
 #endif

@@ -100,7 +100,7 @@ orv::orv_OrthoscopeFrame* CreatePointFrame(bix::Image3d<T>* image, ViewerLabels&
       return orv::orv_CreateImage3dPointsFrame<T>(image, true, wxEmptyString, nullptr, wxID_ANY, title);
     };
     orv::orv_OrthoscopeFrame* frame = create();
-    if (!frame) return nullptr;
+    if (!frame || options.points.empty()) return frame;
     auto* module = FindModule<orv::orv_PointSetModule<T>>(frame);
     const wxString file = wxString::FromUTF8(options.points);
     if (!wxFileName::FileExists(file)) {
@@ -123,7 +123,7 @@ orv::orv_OrthoscopeFrame* CreatePointFrame(bix::Image3d<T>* image, ViewerLabels&
 template <class T>
 orv::orv_OrthoscopeFrame* CreateFrame(bix::Image3d<T>* image, ViewerLabels& labels, const ViewerOptions& options,
                                       const wxString& title) {
-  if (!options.points.empty()) return CreatePointFrame<T>(image, labels, options, title);
+  if (!options.points.empty() || options.pointViewer) return CreatePointFrame<T>(image, labels, options, title);
   if (labels.narrow)
     return orv::orv_CreateLabeledImage3dFrame<T, unsigned short, bool>(image, labels.narrow.release(), true, true,
                                                                        nullptr, wxID_ANY, title);
@@ -158,9 +158,11 @@ void CheckGeometry(const bix::Vector3d<unsigned>& size, const double voxels[3], 
   }
 }
 
+}  // namespace
+
 template <class T>
 orv::orv_OrthoscopeFrame* MakeViewer(std::unique_ptr<bix::Image3d<T>> image, const ViewerOptions& options,
-                                     const wxString& name, ViewerLabels labels = ViewerLabels()) {
+                                     const wxString& name, ViewerLabels labels) {
   bix::Resolution resolution = image->GetResolution();
   // Checked in microns, before they become pixels per micron: 1e-45 microns
   // has no such number.
@@ -192,6 +194,13 @@ orv::orv_OrthoscopeFrame* MakeViewer(std::unique_ptr<bix::Image3d<T>> image, con
   return frame;
 }
 
+#define ORV_VIEW_INSTANTIATE_MAKE_VIEWER(T)                                                                \
+  template orv::orv_OrthoscopeFrame* MakeViewer<T>(std::unique_ptr<bix::Image3d<T>>, const ViewerOptions&, \
+                                                   const wxString&, ViewerLabels);
+BIX_FOR_EACH_VOXEL_TYPE(ORV_VIEW_INSTANTIATE_MAKE_VIEWER)
+
+namespace {
+
 template <class T>
 orv::orv_OrthoscopeFrame* OpenFile(const ViewerOptions& options, bool zSpacingAssumed,
                                    const bix::ProgressCallback& given) {
@@ -213,7 +222,7 @@ orv::orv_OrthoscopeFrame* OpenFile(const ViewerOptions& options, bool zSpacingAs
   const wxString name = bix::IsOmeZarr(options.image)
                             ? wxFileName(wxString::FromUTF8(bix::OmeZarrFolder(options.image))).GetFullName()
                             : file.GetFullName();
-  return MakeViewer<T>(std::move(image), options, name);
+  return MakeViewer<T>(std::move(image), options, name, ViewerLabels());
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 #ifndef ORV_VIEW_OPEN_IMAGE_H
 #define ORV_VIEW_OPEN_IMAGE_H
 
+#include "label_file.h"
 #include "options.h"
 
 #include <orv/orv_frame.h>
 
 #include <bix/ImageIO.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -32,6 +34,15 @@ orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options,
 // failure, and nobody asked to quit); `cancelled` tells which.
 orv::orv_OrthoscopeFrame* OpenStartViewer(const ViewerOptions& options, bool& cancelled,
                                           const bix::ProgressCallback& progress = bix::ProgressCallback());
+
+// A complete viewer, not yet shown, of an image already in memory (the
+// frame takes it), named `name` in the title, with `labels` over it when
+// there are any (else the labels the options name), set up as a file's
+// viewer is: stretch, range, outlines, zoom, points. Raises OptionError or
+// bix::IOException as OpenViewer does.
+template <class T>
+orv::orv_OrthoscopeFrame* MakeViewer(std::unique_ptr<bix::Image3d<T>> image, const ViewerOptions& options,
+                                     const wxString& name, ViewerLabels labels);
 
 // Chooses a stretch of the viewer's "&Mapping" menu, as a user would.
 void ApplyStretch(orv::orv_OrthoscopeFrame* frame, const std::string& stretch);

@@ -26,6 +26,7 @@ struct ViewerOptions {
   std::string labels;              // a label image shown over the image
   bool noLabels = false;           // the sample without its segmentation
   std::string points;              // a point file shown (and saved) with the image
+  bool pointViewer = false;        // a point viewer also without a point file (a host's own points)
   BatchSaves saves;                // views, galleries and data to save before exiting
   bool verbose = false;            // log verbose messages (the OpenGL driver, ...)
   bool help = false;

@@ -22,7 +22,59 @@ Image3d<T>::Image3d(const Vector3d<unsigned>& size, const Vector3d<float>* offse
 }
 
 template <class T>
+Image3d<T>::Image3d(const Image3d& other)
+    : m_offset(other.m_offset),
+      m_resolution(other.m_resolution),
+      m_size(other.m_size),
+      m_data(other.begin(), other.end()) {
+  UseOwnVoxels();
+}
+
+template <class T>
+Image3d<T>::Image3d(Image3d&& other) noexcept
+    : m_offset(other.m_offset),
+      m_resolution(other.m_resolution),
+      m_size(other.m_size),
+      m_data(std::move(other.m_data)),
+      m_voxels(other.m_voxels),
+      m_count(other.m_count),
+      m_borrowed(other.m_borrowed) {
+  other.m_size = Vector3d<unsigned>(0, 0, 0);
+  other.m_data.clear();
+  other.UseOwnVoxels();
+}
+
+template <class T>
+Image3d<T>& Image3d<T>::operator=(const Image3d& other) {
+  if (this != &other) *this = Image3d(other);
+  return *this;
+}
+
+template <class T>
+Image3d<T>& Image3d<T>::operator=(Image3d&& other) noexcept {
+  if (this == &other) return *this;
+  m_offset = other.m_offset;
+  m_resolution = other.m_resolution;
+  m_size = other.m_size;
+  m_data = std::move(other.m_data);
+  m_voxels = other.m_voxels;
+  m_count = other.m_count;
+  m_borrowed = other.m_borrowed;
+  other.m_size = Vector3d<unsigned>(0, 0, 0);
+  other.m_data.clear();
+  other.UseOwnVoxels();
+  return *this;
+}
+
+template <class T>
 Image3d<T>::~Image3d() = default;
+
+template <class T>
+void Image3d<T>::UseOwnVoxels() {
+  m_voxels = m_data.data();
+  m_count = m_data.size();
+  m_borrowed = false;
+}
 
 namespace {
 
@@ -46,9 +98,11 @@ void Image3d<T>::MakeRoom(unsigned sx, unsigned sy, unsigned sz) {
   const Vector3d<unsigned> size(sx, sy, sz);
   const std::size_t count = VoxelCountOf(size, sizeof(T));
   // assign() reuses the allocation when the new count fits and zeroes it.
+  // A borrowed image's own vector is empty: it gets voxels of its own.
   m_data.assign(count, T());
   m_size = size;
   if (m_data.capacity() > 2 * count + 4096) m_data.shrink_to_fit();
+  UseOwnVoxels();
 }
 
 template <class T>
@@ -57,13 +111,26 @@ void Image3d<T>::MakeRoomUninitialized(const Vector3d<unsigned>& size) {
   m_size = Vector3d<unsigned>(0, 0, 0);
   m_data.clear();
   m_data.shrink_to_fit();
+  UseOwnVoxels();
   m_data.resize(count);
   m_size = size;
+  UseOwnVoxels();
+}
+
+template <class T>
+void Image3d<T>::Borrow(T* voxels, const Vector3d<unsigned>& size) {
+  const std::size_t count = VoxelCountOf(size, sizeof(T));
+  m_data.clear();
+  m_data.shrink_to_fit();
+  m_size = size;
+  m_voxels = count ? voxels : nullptr;
+  m_count = count;
+  m_borrowed = count != 0;
 }
 
 template <class T>
 void Image3d<T>::Fill(const T& v) {
-  std::fill(m_data.begin(), m_data.end(), v);
+  std::fill(begin(), end(), v);
 }
 
 template <class T>

@@ -57,13 +57,15 @@ public:
   // save failed or its file dialog was cancelled.
   bool ConfirmUnsavedPoints();
   void SetInfoLabels(const wxArrayInt& labels) { m_infoLabels = labels; }
+  // The points as they are now are kept (saved, or taken over by a host):
+  // closing asks nothing until they change again.
+  void MarkUnmodified();
 
 private:
   void OnCommand(wxCommandEvent& event);
   void OnUpdateShow(wxUpdateUIEvent& event);
   void OnIdle(wxIdleEvent& event);
   void OnClose(wxCloseEvent& event);
-  void MarkUnmodified();
   void ShowModifiedInTitle();
   void ChooseAndLoad();
   bool ChooseAndSave();

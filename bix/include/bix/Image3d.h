@@ -16,7 +16,9 @@ namespace bix {
 
 // A 3D image: contiguous voxels, x fastest, then y, then z; an offset in
 // microns and a resolution in pixels per micron. Voxel counts are formed in
-// 64 bits, so images of more than 2^32 voxels index correctly.
+// 64 bits, so images of more than 2^32 voxels index correctly. The voxels
+// are the image's own, or borrowed from the caller (Borrow), as a host's
+// array is shown without copying it.
 template <class T>
 class Image3d {
 public:
@@ -30,10 +32,11 @@ public:
   // An image of the given size, every voxel zero.
   explicit Image3d(const Vector3d<unsigned>& size, const Vector3d<float>* offset = nullptr,
                    const Resolution* resolution = nullptr);
-  Image3d(const Image3d&) = default;
-  Image3d(Image3d&&) noexcept = default;
-  Image3d& operator=(const Image3d&) = default;
-  Image3d& operator=(Image3d&&) noexcept = default;
+  // A copy owns its voxels, also a copy of an image that borrows them.
+  Image3d(const Image3d& other);
+  Image3d(Image3d&& other) noexcept;
+  Image3d& operator=(const Image3d& other);
+  Image3d& operator=(Image3d&& other) noexcept;
   virtual ~Image3d();
 
   // Resizes to sx x sy x sz voxels, all zero; previous contents are dropped.
@@ -42,30 +45,35 @@ public:
   // Resizes like MakeRoom but leaves the voxel values unspecified, for a
   // reader that overwrites every voxel: fresh memory is then written once.
   void MakeRoomUninitialized(const Vector3d<unsigned>& size);
+  // Shows the caller's `voxels` (size.x * size.y * size.z of them, x fastest,
+  // then y, then z) without copying: the caller keeps them alive for as long
+  // as the image uses them. MakeRoom gives the image voxels of its own again.
+  void Borrow(T* voxels, const Vector3d<unsigned>& size);
+  bool IsBorrowed() const { return m_borrowed; }
   // Sets every voxel to v.
   void Fill(const T& v);
 
   const Vector3d<unsigned>& GetSize() const { return m_size; }
-  std::size_t GetVoxelCount() const { return m_data.size(); }
-  bool IsEmpty() const { return m_data.empty(); }
+  std::size_t GetVoxelCount() const { return m_count; }
+  bool IsEmpty() const { return m_count == 0; }
   const Vector3d<float>& GetOffset() const { return m_offset; }
   void SetOffset(const Vector3d<float>& offset) { m_offset = offset; }
   const Resolution& GetResolution() const { return m_resolution; }
   void SetResolution(const Resolution& resolution) { m_resolution = resolution; }
 
   // Null when the image is empty.
-  T* GetFirstVoxelAddr() { return m_data.empty() ? nullptr : m_data.data(); }
-  const T* GetFirstVoxelAddr() const { return m_data.empty() ? nullptr : m_data.data(); }
-  T* begin() { return m_data.data(); }
-  T* end() { return m_data.data() + m_data.size(); }
-  const T* begin() const { return m_data.data(); }
-  const T* end() const { return m_data.data() + m_data.size(); }
+  T* GetFirstVoxelAddr() { return m_count ? m_voxels : nullptr; }
+  const T* GetFirstVoxelAddr() const { return m_count ? m_voxels : nullptr; }
+  T* begin() { return m_voxels; }
+  T* end() { return m_voxels + m_count; }
+  const T* begin() const { return m_voxels; }
+  const T* end() const { return m_voxels + m_count; }
 
   std::size_t Index(unsigned x, unsigned y, unsigned z) const {
     return (static_cast<std::size_t>(z) * m_size.y + y) * m_size.x + x;
   }
-  T& GetVoxel(unsigned x, unsigned y, unsigned z) { return m_data[Index(x, y, z)]; }
-  const T& GetVoxel(unsigned x, unsigned y, unsigned z) const { return m_data[Index(x, y, z)]; }
+  T& GetVoxel(unsigned x, unsigned y, unsigned z) { return m_voxels[Index(x, y, z)]; }
+  const T& GetVoxel(unsigned x, unsigned y, unsigned z) const { return m_voxels[Index(x, y, z)]; }
 
   // Writes the image, or with `region` (a box in microns) only the voxels
   // that box touches, clamped to the image. The file is written beside `name`
@@ -82,10 +90,17 @@ public:
                  const VOI<float>* region = nullptr) const;
 
 private:
+  // The voxels are the own ones again (after a change of m_data).
+  void UseOwnVoxels();
+
   Vector3d<float> m_offset;
   Resolution m_resolution;
   Vector3d<unsigned> m_size;
   std::vector<T, ImageAllocator<T>> m_data;
+  // What the image shows: m_data's voxels, or borrowed ones.
+  T* m_voxels = nullptr;
+  std::size_t m_count = 0;
+  bool m_borrowed = false;
 };
 
 #define BIX_DECLARE_IMAGE3D(T) extern template class Image3d<T>;
