@@ -110,6 +110,8 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
       {wxCMD_LINE_OPTION, nullptr, "snapshot-3d", "save a picture of the volume window and exit", wxCMD_LINE_VAL_STRING,
        0},
       {wxCMD_LINE_OPTION, nullptr, "view", "the volume window's view for --snapshot-3d", wxCMD_LINE_VAL_STRING, 0},
+      {wxCMD_LINE_OPTION, nullptr, "render", "the volume window's rendering for --snapshot-3d", wxCMD_LINE_VAL_STRING,
+       0},
       {wxCMD_LINE_PARAM, nullptr, nullptr, "IMAGE", wxCMD_LINE_VAL_STRING,
        wxCMD_LINE_PARAM_OPTIONAL | wxCMD_LINE_PARAM_MULTIPLE},
       {wxCMD_LINE_NONE, nullptr, nullptr, nullptr, wxCMD_LINE_VAL_NONE, 0}};
@@ -148,6 +150,11 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
     if (options.snapshot3d.empty()) return "--view goes with --snapshot-3d";
     options.view3d = Utf8(value);
   }
+  if (parser.Found("render", &value)) {
+    if (value != "composite" && value != "mip") return "--render needs composite or mip";
+    if (options.snapshot3d.empty()) return "--render goes with --snapshot-3d";
+    options.maximumIntensity = value == "mip";
+  }
   if (parser.Found("voxel-size", &value)) {
     if (!ParseVoxelSize(Utf8(value), options.voxelSize))
       return "--voxel-size needs three positive sizes in microns per voxel, such as 0.2,0.2,0.5";
@@ -180,7 +187,7 @@ std::string Usage() {
   return std::string("usage: orv-view [IMAGE] [--voxel-size X,Y,Z] [--stretch MODE] [--full-range]\n"
          "                [--channels C1,C2,C3] [--time N] [--labels FILE | --no-labels]\n"
          "                [--points FILE]\n"
-         "                [--snapshot FILE.png] [--snapshot-3d FILE.png [--view DIR]]\n"
+         "                [--snapshot FILE.png] [--snapshot-3d FILE.png [--view DIR] [--render MODE]]\n"
          "                [--verbose] [--help] [--version]\n"
          "                [--save-view FILE.tif [--projection xy|xz|yz|all] [--decoration N]]\n"
          "                [--save-gallery FILE.tif START END STEP [--rows N | --columns N] [--spacing N]]\n"
@@ -218,7 +225,10 @@ std::string Usage() {
          "  --snapshot-3d FILE.png\n"
          "                      save a picture of the 3D volume window and exit\n"
          "  --view DIR          the volume window looks along x+, x-, y+, y-, z+ or z-\n"
-         "                      (by default down the z axis, as the XY window shows)\n") +
+         "                      (by default down the z axis, as the XY window shows)\n"
+         "  --render MODE       the volume window's rendering: composite (the samples\n"
+         "                      blended back to front, by default) or mip (the\n"
+         "                      brightest sample along each ray)\n") +
          BatchUsage() +
          "  --verbose           log what the viewer finds out on the way (such as the\n"
          "                      OpenGL driver of the volume window) on the terminal\n"

@@ -19,6 +19,7 @@ struct ViewerOptions {
   std::string snapshot;            // save a picture of the cuts here and exit
   std::string snapshot3d;          // save a picture of the volume window here and exit
   std::string view3d;              // the volume window's preset view: x+, x-, y+, y-, z+, z-; empty: the start view
+  bool maximumIntensity = false;   // --render mip: the volume window's maximum-intensity projection
   std::string stretch;             // the mapping applied on opening; empty: the image's default
   bool fullRange = false;          // 16-bit gray: keep the range 0..65535
   std::vector<unsigned> channels;  // channel numbers from 1 in the order red, green, blue; empty: all

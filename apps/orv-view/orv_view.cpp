@@ -132,8 +132,9 @@ void ViewerApp::TakeSnapshotWhenShown() {
     }
   }
   if (!g_options.snapshot3d.empty()) {
-    const std::string error = orvview::SaveVolumeSnapshot(m_frame, orvview::ViewDirectionIndex(g_options.view3d),
-                                                          wxString::FromUTF8(g_options.snapshot3d));
+    const std::string error =
+        orvview::SaveVolumeSnapshot(m_frame, orvview::ViewDirectionIndex(g_options.view3d),
+                                    wxString::FromUTF8(g_options.snapshot3d), g_options.maximumIntensity);
     if (error.empty()) {
       wxPrintf("orv-view: snapshot of the volume window saved to %s\n", wxString::FromUTF8(g_options.snapshot3d));
     } else {

@@ -8,11 +8,15 @@
 
 namespace orvview {
 
-std::string SaveVolumeSnapshot(orv::orv_OrthoscopeFrame* viewer, int view, const wxString& path) {
+std::string SaveVolumeSnapshot(orv::orv_OrthoscopeFrame* viewer, int view, const wxString& path,
+                               bool maximumIntensity) {
   orv::orv_OrthoscopeCanvas* canvas = viewer->GetCanvas();
   canvas->ShowVolVis(viewer->GetIcons());
   wxFrame* volume = canvas->GetVolumeFrame();
   if (!volume) return "the volume window cannot start (OpenGL 2.0 with GLEW is needed)";
+  wxCommandEvent render(wxEVT_MENU, maximumIntensity ? orv::ID_VOL3D_RENDER_MAXIMUM : orv::ID_VOL3D_RENDER_COMPOSITE);
+  volume->GetEventHandler()->ProcessEvent(render);
+  volume->GetMenuBar()->Check(render.GetId(), true);
   if (view >= 0) {
     wxCommandEvent command(wxEVT_MENU, orv::ID_VOL3D_VIEW_XPLUS + view);
     volume->GetEventHandler()->ProcessEvent(command);

@@ -73,6 +73,8 @@ public:
   void SetWhiteBackground(bool white);
   void SetDrawBox(bool draw);
   void SetDrawPlane(bool draw);
+  // Maximum-intensity projection instead of compositing (the default).
+  void SetMaximumIntensity(bool maximum);
 
   // Draws one frame into the back buffer without swapping (the paint handler
   // swaps); the context must be current.
@@ -159,6 +161,7 @@ private:
   void OnHelp(wxCommandEvent& event);
   void OnViewAlong(wxCommandEvent& event);
   void OnBackground(wxCommandEvent& event);
+  void OnRenderMode(wxCommandEvent& event);
   void OnHidePlane(wxCommandEvent& event);
   void OnHideBox(wxCommandEvent& event);
   void OnSaveView(wxCommandEvent& event);

@@ -25,6 +25,8 @@ enum vol3D_CommandId {
   ID_VOL3D_HIDE_BOX = 10004,
   ID_VOL3D_SAVE_VIEW = 10005,
   ID_VOL3D_LOAD_VIEW = 10006,
+  ID_VOL3D_RENDER_COMPOSITE = 10007,
+  ID_VOL3D_RENDER_MAXIMUM = 10008,
 };
 
 // Renders one frame of a shown volume window (the frame a viewer canvas's

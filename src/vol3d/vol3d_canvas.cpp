@@ -172,6 +172,11 @@ void vol3D_VolVisCanvas::SetDrawBox(bool draw) {
   Refresh(false);
 }
 
+void vol3D_VolVisCanvas::SetMaximumIntensity(bool maximum) {
+  m_view->maximumIntensity = maximum;
+  Refresh(false);
+}
+
 void vol3D_VolVisCanvas::SetDrawPlane(bool draw) {
   m_view->drawPlane = draw;
   Refresh(false);

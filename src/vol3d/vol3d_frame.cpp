@@ -17,6 +17,7 @@ wxBEGIN_EVENT_TABLE(vol3D_VolVisFrame, wxFrame)
   EVT_MENU(ID_VOL3D_WHITE_BACKGROUND, vol3D_VolVisFrame::OnBackground)
   EVT_MENU(ID_VOL3D_HIDE_PLANE, vol3D_VolVisFrame::OnHidePlane)
   EVT_MENU(ID_VOL3D_HIDE_BOX, vol3D_VolVisFrame::OnHideBox)
+  EVT_MENU_RANGE(ID_VOL3D_RENDER_COMPOSITE, ID_VOL3D_RENDER_MAXIMUM, vol3D_VolVisFrame::OnRenderMode)
   EVT_MENU(ID_VOL3D_SAVE_VIEW, vol3D_VolVisFrame::OnSaveView)
   EVT_MENU(ID_VOL3D_LOAD_VIEW, vol3D_VolVisFrame::OnLoadView)
   EVT_SET_FOCUS(vol3D_VolVisFrame::OnSetFocus)
@@ -39,6 +40,10 @@ wxMenuBar* MakeMenuBar() {
   view->AppendCheckItem(ID_VOL3D_WHITE_BACKGROUND, "&White background", "Draw white background instead of black");
   view->AppendCheckItem(ID_VOL3D_HIDE_PLANE, "Hide &clipping plane", "Hide the clipping plane");
   view->AppendCheckItem(ID_VOL3D_HIDE_BOX, "Hide &box", "Hide the view box");
+  view->AppendSeparator();
+  view->AppendRadioItem(ID_VOL3D_RENDER_COMPOSITE, "&Compositing", "Blend the volume's samples back to front");
+  view->AppendRadioItem(ID_VOL3D_RENDER_MAXIMUM, "Maximum &intensity",
+                        "Show the brightest sample along each ray (maximum-intensity projection)");
   view->AppendSeparator();
   view->Append(ID_VOL3D_SAVE_VIEW, "&Save view", "Save current view to a file");
   view->Append(ID_VOL3D_LOAD_VIEW, "&Load view", "Load view from a file");
@@ -122,6 +127,9 @@ void vol3D_VolVisFrame::OnViewAlong(wxCommandEvent& event) {
 void vol3D_VolVisFrame::OnBackground(wxCommandEvent& event) { m_canvas->SetWhiteBackground(event.IsChecked()); }
 void vol3D_VolVisFrame::OnHidePlane(wxCommandEvent& event) { m_canvas->SetDrawPlane(!event.IsChecked()); }
 void vol3D_VolVisFrame::OnHideBox(wxCommandEvent& event) { m_canvas->SetDrawBox(!event.IsChecked()); }
+void vol3D_VolVisFrame::OnRenderMode(wxCommandEvent& event) {
+  m_canvas->SetMaximumIntensity(event.GetId() == ID_VOL3D_RENDER_MAXIMUM);
+}
 void vol3D_VolVisFrame::OnSaveView(wxCommandEvent&) { m_canvas->SaveView(); }
 void vol3D_VolVisFrame::OnLoadView(wxCommandEvent&) { m_canvas->LoadView(); }
 

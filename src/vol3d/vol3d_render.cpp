@@ -84,6 +84,9 @@ void vol3D_VolVisCanvas::Render() {
   glAlphaFunc(GL_GREATER, view.intensity * view.threshold);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  // The same slices kept at their brightest: the blend takes the larger of
+  // the sample and what is there, whatever the order.
+  if (view.maximumIntensity) glBlendEquation(GL_MAX);
 
   // Eye point -> model centre -> model space -> texture. The y scale is
   // negative: image row 0 lies at the high end of model y (see the header).
@@ -124,6 +127,7 @@ void vol3D_VolVisCanvas::Render() {
   }
   glDisableClientState(GL_VERTEX_ARRAY);
   glPopMatrix();
+  glBlendEquation(GL_FUNC_ADD);
   glDisable(GL_CLIP_PLANE0);
   glDisable(GL_ALPHA_TEST);
 

@@ -33,6 +33,9 @@ struct VolumeViewState {
   std::array<float, 3> background = {0, 0, 0};
   bool drawBox = true;
   bool drawPlane = true;
+  // Maximum-intensity projection: each pixel the brightest sample along its
+  // ray (per colour channel) instead of the samples composited back to front.
+  bool maximumIntensity = false;
 };
 
 // The drag in progress: each motion turns the view at once (ApplyDragStep),

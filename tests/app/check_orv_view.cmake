@@ -70,6 +70,12 @@ expect_run(0 "snapshot of the volume window saved to" --snapshot-3d ${WORK_DIR}/
 if(NOT EXISTS ${WORK_DIR}/volume.png)
   message(FATAL_ERROR "no snapshot of the volume window written")
 endif()
+expect_run(0 "snapshot of the volume window saved to" --snapshot-3d ${WORK_DIR}/mip.png --view x- --render mip)
+file(SHA256 ${WORK_DIR}/volume.png composite)
+file(SHA256 ${WORK_DIR}/mip.png mip)
+if(composite STREQUAL mip)
+  message(FATAL_ERROR "--render mip drew the same picture as compositing")
+endif()
 expect_run(1 "orv-view: cannot write the snapshot ${WORK_DIR}/missing/folder/v.png" --snapshot-3d
            ${WORK_DIR}/missing/folder/v.png)
 # A stack whose resolution tags give x and y but nothing gives z.

@@ -29,4 +29,17 @@ TEST(OrvViewVolumeOptions, SnapshotOfTheVolumeWindowWithAPresetView) {
   EXPECT_EQ(ParseOptions({"--snapshot-3d", "v.png", "--view", "up"}, bad), "--view needs one of x+, x-, y+, y-, z+, z-");
   ViewerOptions alone;
   EXPECT_EQ(ParseOptions({"--view", "x+"}, alone), "--view goes with --snapshot-3d");
+
+  // The rendering: compositing unless --render mip.
+  EXPECT_FALSE(o.maximumIntensity);
+  ViewerOptions mip;
+  EXPECT_EQ(ParseOptions({"--snapshot-3d", "v.png", "--render", "mip"}, mip), "");
+  EXPECT_TRUE(mip.maximumIntensity);
+  ViewerOptions composite;
+  EXPECT_EQ(ParseOptions({"--snapshot-3d", "v.png", "--render", "composite"}, composite), "");
+  EXPECT_FALSE(composite.maximumIntensity);
+  ViewerOptions wrong;
+  EXPECT_EQ(ParseOptions({"--snapshot-3d", "v.png", "--render", "max"}, wrong), "--render needs composite or mip");
+  ViewerOptions lone;
+  EXPECT_EQ(ParseOptions({"--render", "mip"}, lone), "--render goes with --snapshot-3d");
 }

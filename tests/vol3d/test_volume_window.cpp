@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 using namespace orv;
@@ -146,6 +147,9 @@ TEST_F(VolumeWindowTest, TheMenusAreExactlyTheTable) {
       {10002, "&White background", wxITEM_CHECK, "Draw white background instead of black"},
       {10003, "Hide &clipping plane", wxITEM_CHECK, "Hide the clipping plane"},
       {10004, "Hide &box", wxITEM_CHECK, "Hide the view box"},
+      {wxID_SEPARATOR, "", wxITEM_SEPARATOR, ""},
+      {10007, "&Compositing", wxITEM_RADIO, "Blend the volume's samples back to front"},
+      {10008, "Maximum &intensity", wxITEM_RADIO, "Show the brightest sample along each ray (maximum-intensity projection)"},
       {wxID_SEPARATOR, "", wxITEM_SEPARATOR, ""},
       {10005, "&Save view", wxITEM_NORMAL, "Save current view to a file"},
       {10006, "&Load view", wxITEM_NORMAL, "Load view from a file"},
@@ -487,4 +491,54 @@ TEST_F(VolumeWindowTest, TheViewMenuSavesAndLoadsThroughFileSelectors) {
                        wxFD_OPEN | wxFD_FILE_MUST_EXIST));
   EXPECT_EQ(canvas->GetViewState().distance, -4.5f);
   wxRemoveFile(path);
+}
+
+namespace {
+
+// 16^3 voxels: a dimmer slab (150) across most of x and y, 4 voxels deep in z,
+// and a bright core (255) in the middle on the other side in z; `mirrored`
+// swaps their sides.
+bix::Image3d<unsigned char> SlabAndCore(bool mirrored) {
+  const bix::Resolution res(Vector3d<float>(1, 1, 1));
+  bix::Image3d<unsigned char> image(Vector3d<unsigned>(16, 16, 16), nullptr, &res);
+  for (unsigned z = 0; z < 16; ++z)
+    for (unsigned y = 0; y < 16; ++y)
+      for (unsigned x = 0; x < 16; ++x) {
+        const unsigned depth = mirrored ? 15 - z : z;
+        const bool slab = x >= 1 && x <= 14 && y >= 1 && y <= 14 && depth >= 2 && depth <= 5;
+        const bool core = x >= 6 && x <= 9 && y >= 6 && y <= 9 && depth >= 9 && depth <= 12;
+        image.GetVoxel(x, y, z) = core ? 255 : slab ? 150 : 0;
+      }
+  return image;
+}
+
+}  // namespace
+
+TEST_F(VolumeWindowTest, MaximumIntensityShowsTheBrightestSampleWhateverLiesInFront) {
+  canvas->SetDrawPlane(false);
+  canvas->SetDrawBox(false);
+  auto render = [&](bool mirrored, int mode) {
+    Upload(SlabAndCore(mirrored));
+    frame->GetMenuBar()->Check(mode, true);
+    wxCommandEvent command(wxEVT_MENU, mode);
+    frame->GetEventHandler()->ProcessEvent(command);
+    return Picture();
+  };
+  const wxImage composite = render(false, ID_VOL3D_RENDER_COMPOSITE);
+  const wxImage compositeMirrored = render(true, ID_VOL3D_RENDER_COMPOSITE);
+  const wxImage maximum = render(false, ID_VOL3D_RENDER_MAXIMUM);
+  EXPECT_TRUE(canvas->GetViewState().maximumIntensity);
+  const wxImage maximumMirrored = render(true, ID_VOL3D_RENDER_MAXIMUM);
+  // Compositing depends on what lies in front; the maximum does not, and it
+  // is the core's value itself, and the slab's where only the slab is.
+  EXPECT_NE(Centre(composite), Centre(compositeMirrored));
+  EXPECT_EQ(Centre(maximum), Centre(maximumMirrored));
+  EXPECT_EQ(Centre(maximum), wxColour(255, 255, 255));
+  const wxPoint slabOnly = ScreenOf(0.6f, 0, 0);
+  EXPECT_EQ(orvtest::PixelAt(maximum, slabOnly.x, slabOnly.y), wxColour(150, 150, 150))
+      << orvtest::PixelAt(maximum, slabOnly.x, slabOnly.y).GetAsString().ToStdString();
+  EXPECT_GT(Centre(maximum).Red(), Centre(composite).Red());
+  // Back to compositing: the picture as before.
+  const wxImage again = render(false, ID_VOL3D_RENDER_COMPOSITE);
+  EXPECT_EQ(0, std::memcmp(again.GetData(), composite.GetData(), 3ul * composite.GetWidth() * composite.GetHeight()));
 }
