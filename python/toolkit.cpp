@@ -45,14 +45,6 @@ bool g_started = false;
 orv::orv_OrthoscopeFrame* g_viewer = nullptr;
 std::atomic<bool> g_viewerShown{false};
 
-bool HasDisplay() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-    const char* value = std::getenv(name);
-    if (value && *value) return true;
-  }
-  return false;
-}
-
 PythonApp& App() { return static_cast<PythonApp&>(*wxTheApp); }
 
 }  // namespace
@@ -63,7 +55,10 @@ void StartToolkit() {
       throw std::runtime_error("orv shows its windows from one thread: the one that first called it");
     return;
   }
-  if (!HasDisplay()) throw std::runtime_error(orvview::NoDisplayMessage());
+  if (!orvview::HasDisplay())
+    throw std::runtime_error(
+        "orv needs a display to open its windows, also for snapshot(), and DISPLAY is not set; "
+        "without a screen, run Python under a virtual X server: xvfb-run -a python3 SCRIPT.py");
   wxApp::SetInstance(new PythonApp);
   static int argc = 1;
   static char name[] = "orv";

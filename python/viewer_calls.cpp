@@ -22,9 +22,9 @@ namespace {
 
 // What the caller asked for with `points`.
 struct PointRequest {
-  bool wanted = false;                        // a point viewer
-  std::string file;                           // a point file to load (and save to)
-  std::vector<bix::Vector3d<float>> given;    // points given as an array
+  bool wanted = false;                      // a point viewer
+  std::string file;                         // a point file to load (and save to)
+  std::vector<bix::Vector3d<float>> given;  // points given as an array
 };
 
 PointRequest PointsOf(const py::object& points) {
@@ -75,7 +75,7 @@ void AttachPoints(Viewer& viewer, const PointRequest& points) {
 
 template <class T>
 Viewer MakeArrayViewer(const py::array& image, const bix::Resolution& resolution, const py::object& labels,
-                          const PointRequest& points, const std::string& name, py::object& keep) {
+                       const PointRequest& points, const std::string& name, py::object& keep) {
   if constexpr (std::is_same_v<T, int>)
     if (points.wanted)
       throw py::value_error("points: 32-bit integer images have no point viewer (uint8, uint16, float32 and RGB have)");

@@ -243,6 +243,14 @@ bix::ReadOptions ReadOptionsOf(const ViewerOptions& options) {
   return read;
 }
 
+bool HasDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
+
 std::string NoDisplayMessage() {
   return "orv-view needs a display to draw on, also for --snapshot, and DISPLAY is not set.\n"
          "Without a screen, run it under a virtual X server:\n"

@@ -58,6 +58,9 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
 
 std::string Usage();
 
+// Whether there is a display to open windows on (DISPLAY or WAYLAND_DISPLAY set).
+bool HasDisplay();
+
 // What to say when there is no display to open windows on.
 std::string NoDisplayMessage();
 

@@ -146,14 +146,6 @@ void ViewerApp::TakeSnapshotWhenShown() {
   m_frame->Close(true);
 }
 
-bool HasDisplay() {
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-    const char* value = std::getenv(name);
-    if (value && *value) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 wxIMPLEMENT_APP_NO_MAIN(ViewerApp);
@@ -176,7 +168,7 @@ int main(int argc, char** argv) {
   // A conversion to OME-Zarr needs no viewer, no display and not the whole image in memory.
   if (orvview::IsZarrConversion(g_options)) return orvview::RunZarrConversion(g_options);
   // GTK would only say "Unable to initialize GTK+, is DISPLAY set properly?".
-  if (!HasDisplay()) {
+  if (!orvview::HasDisplay()) {
     std::fputs(orvview::NoDisplayMessage().c_str(), stderr);
     return 1;
   }

@@ -576,16 +576,18 @@ TEST_F(CanvasTest, HidingWindowsRelaysTheCanvasOut) {
 namespace {
 
 // A host's layer: it writes down what it is handed, and paints so that the
-// order of the layers shows in the picture.
+// order of the layers shows in the picture. The log lives as long as the
+// layer: the canvas may paint until the frame is gone.
+using SharedLog = std::shared_ptr<std::vector<std::string>>;
 class RecordingLayer : public orv::orv_CanvasLayer {
 public:
-  RecordingLayer(std::vector<std::string>& log, std::string name) : m_log(log), m_name(std::move(name)) {}
+  RecordingLayer(SharedLog log, std::string name) : m_log(std::move(log)), m_name(std::move(name)) {}
   void CutExtracted(int index, const orv::orv_VoxelGrid& slice, bool projection) override {
-    m_log.push_back(m_name + " cut " + std::to_string(index) + (projection ? " projection" : ""));
+    m_log->push_back(m_name + " cut " + std::to_string(index) + (projection ? " projection" : ""));
     slices[index] = slice;
   }
   void PaintOver(int index, RGBBuffer& picture) override {
-    m_log.push_back(m_name + " paint " + std::to_string(index));
+    m_log->push_back(m_name + " paint " + std::to_string(index));
     RGB8& corner = picture.At(0, 0);
     // The first layer sets green; the second copies it to blue, so blue is
     // set only when the first painted before it.
@@ -593,18 +595,18 @@ public:
     else corner.blue = corner.green;
   }
   void Draw(wxDC& dc, orv::orv_ProjectionType window) override {
-    m_log.push_back(m_name + " draw " + std::to_string(orv::WindowIndex(window)));
+    m_log->push_back(m_name + " draw " + std::to_string(orv::WindowIndex(window)));
     if (m_name != "second") return;
     dc.SetPen(*wxWHITE_PEN);
     dc.DrawPoint(5, 5);
   }
   void OnMouse3d(orv::orv_Mouse3dEvent& event) override {
-    m_log.push_back(m_name + " mouse " + std::to_string(orv::WindowIndex(event.GetWindow()->GetProjectionType())));
+    m_log->push_back(m_name + " mouse " + std::to_string(orv::WindowIndex(event.GetWindow()->GetProjectionType())));
   }
   orv::orv_VoxelGrid slices[3];
 
 private:
-  std::vector<std::string>& m_log;
+  SharedLog m_log;
   std::string m_name;
 };
 
@@ -619,9 +621,10 @@ std::vector<std::string> Only(const std::vector<std::string>& log, const std::st
 
 TEST_F(CanvasTest, LayersTakePartInEveryStageInTheOrderTheyWereAdded) {
   Open(Octants());
-  std::vector<std::string> log;
-  auto& first = static_cast<RecordingLayer&>(canvas->AddLayer(std::make_unique<RecordingLayer>(log, "first")));
-  canvas->AddLayer(std::make_unique<RecordingLayer>(log, "second"));
+  const auto shared = std::make_shared<std::vector<std::string>>();
+  std::vector<std::string>& log = *shared;
+  auto& first = static_cast<RecordingLayer&>(canvas->AddLayer(std::make_unique<RecordingLayer>(shared, "first")));
+  canvas->AddLayer(std::make_unique<RecordingLayer>(shared, "second"));
   ASSERT_EQ(canvas->GetLayerCount(), 2u);
   const wxImage xy = Paint(PROJ_XY);
   using Log = std::vector<std::string>;
