@@ -77,18 +77,15 @@ class Viewing(unittest.TestCase):
         points = orv.view(image, labels=numpy.ones(image.shape, "int64"), points=True, title="cells")
         numpy.testing.assert_allclose(points, [[10.5, 32.0, 40.0]])
 
-        # Without points there is nothing to return.
-        self.drive("close")
-        self.assertIsNone(orv.view(image))
-
-    def test_a_point_file_is_read_and_clicked_points_return(self):
+        # A point file's points, from voxel (x, y, z) = (2, 3, 4); without points, nothing.
         path = scratch("points.txt")
         with open(path, "w") as f:
             f.write("Gravity(1)\tGravity(2)\tGravity(3)\n2\t3\t4\n")
         self.drive("close")
-        points = orv.view(numpy.zeros((10, 10, 10), "uint16"), voxel_size=VOXEL, points=path)
-        # Voxel (x, y, z) = (2, 3, 4) of 0.2 x 0.2 x 0.5 micron voxels.
+        points = orv.view(image, voxel_size=VOXEL, points=path)
         numpy.testing.assert_allclose(points, [[2.0, 0.6, 0.4]], rtol=1e-6)
+        self.drive("close")
+        self.assertIsNone(orv.view(image))
 
 
 class Files(unittest.TestCase):
@@ -114,14 +111,10 @@ class Files(unittest.TestCase):
                     numpy.testing.assert_allclose(voxel_size, (2.0, 0.5, 0.25), rtol=1e-6)
                     if ending != ".tif":  # a TIFF keeps no offset of its own
                         numpy.testing.assert_allclose(offset, (1.0, -2.0, 3.5), rtol=1e-6)
-
-    def test_a_strided_array_is_saved_as_it_reads_in_python(self):
-        array = numpy.arange(60, dtype="uint16").reshape(3, 4, 5)
-        view = array.transpose(0, 2, 1)[:, ::2, :]
+        # A strided array is saved as it reads in Python.
+        view = arrays[1].transpose(0, 2, 1)[:, ::2, :]
         orv.save(scratch("strided.tif"), view)
-        back, voxel_size, offset = orv.read(scratch("strided.tif"))
-        numpy.testing.assert_array_equal(back, view)
-        self.assertIsNone(voxel_size)
+        numpy.testing.assert_array_equal(orv.read(scratch("strided.tif"))[0], view)
 
     def test_failures_raise_oserror_with_the_librarys_message(self):
         with self.assertRaisesRegex(OSError, "/no-such-folder/a.tif"):
@@ -135,7 +128,6 @@ class BadArguments(unittest.TestCase):
         gray = numpy.zeros((2, 3, 4), "uint8")
         cases = [
             (TypeError, "array: the voxels are uint8, uint16, int32 or float32", lambda: orv.save("x.tif", gray.astype("float64"))),
-            (TypeError, "image: the voxels are .* not float64", lambda: orv.snapshot(gray.astype("float64"), "x.png")),
             (ValueError, r"image: a 3D array .* not shape \(3, 4\)", lambda: orv.snapshot(numpy.zeros((3, 4), "uint8"), "x.png")),
             (TypeError, "image: an RGB array holds uint8 or uint16", lambda: orv.snapshot(numpy.zeros((2, 3, 4, 3), "float32"), "x.png")),
             (ValueError, r"labels: shape \(2, 3, 5\) differs from the image's \(2, 3, 4\)",
@@ -143,7 +135,6 @@ class BadArguments(unittest.TestCase):
             (TypeError, "labels: an integer array", lambda: orv.snapshot(gray, "x.png", labels=numpy.zeros((2, 3, 4)))),
             (ValueError, "labels: negative labels", lambda: orv.snapshot(gray, "x.png", labels=-numpy.ones((2, 3, 4), "int8"))),
             (ValueError, r"voxel_size: three positive numbers \(z, y, x\)", lambda: orv.snapshot(gray, "x.png", voxel_size=(1, 0, 1))),
-            (ValueError, r"voxel_size: three positive numbers \(z, y, x\)", lambda: orv.snapshot(gray, "x.png", voxel_size=(1, 1))),
             (ValueError, r"points: an \(N, 3\) array", lambda: orv.snapshot(gray, "x.png", points=numpy.zeros((2, 2)))),
             (ValueError, "points: 32-bit integer images have no point viewer",
              lambda: orv.snapshot(gray.astype("int32"), "x.png", points=True)),
@@ -154,13 +145,6 @@ class BadArguments(unittest.TestCase):
             with self.subTest(message):
                 with self.assertRaisesRegex(error, message):
                     call()
-
-
-class Help(unittest.TestCase):
-    def test_the_module_and_its_functions_say_how_to_call_them(self):
-        self.assertIn("(z, y, x)", orv.__doc__)
-        for name in ("view", "snapshot", "read", "save"):
-            self.assertTrue(getattr(orv, name).__doc__.startswith(name + "("), name)
 
 
 if __name__ == "__main__":
