@@ -37,9 +37,8 @@ void orv_LabelOverlayCanvas<Base, L, B>::OverlayingChanged(orv_OverlayingEvent& 
   if (!event.GetReload()) {
     this->RemapPictures();
   } else {
-    const orv_VoxelGrid image = this->GetImageGrid();
-    if (this->GetImage())
-      m_overlayer.LoadOverlay(false, image.size, image.offset, this->GetImage()->GetResolution());
+    if (const bix::Image3d<Voxel>* image = this->GetImage())
+      m_overlayer.LoadOverlay(false, image->GetSize(), image->GetOffset(), image->GetResolution());
     this->MakeDirtyAndRefresh(PROJ_ALL);
     if (volume && volume->IsShown()) UpdateIsosurface();
   }
@@ -48,11 +47,11 @@ void orv_LabelOverlayCanvas<Base, L, B>::OverlayingChanged(orv_OverlayingEvent& 
 
 template <class Base, class L, class B>
 void orv_LabelOverlayCanvas<Base, L, B>::UpdateIsosurface() {
-  const orv_VoxelGrid image = this->GetImageGrid();
+  const bix::Image3d<Voxel>* image = this->GetImage();
   const bix::LabeledImage3d<L, B>* labels = m_overlayer.GetLabeledImage(false, false);
   wxFrame* volume = this->GetVolumeFrame();
-  if (!this->GetImage() || !labels || labels->GetVoxelCount() == 0 || !volume) return;
-  const VolumeGeometry geometry{image.size, image.offset, image.resolution};
+  if (!image || !labels || labels->GetVoxelCount() == 0 || !volume) return;
+  const VolumeGeometry geometry{image->GetSize(), image->GetOffset(), image->GetResolution().GetRes()};
   UpdateLabelSurfaces(volume, *labels, geometry, m_overlayer.GetOverlaying(), m_layer->SurfaceColours());
 }
 
