@@ -43,6 +43,8 @@ public:
 
   // The chunk if it is held (it becomes the most recently used), else null.
   ChunkData Find(const ChunkKey& key);
+  // Whether the chunk is held, leaving the order of use as it is.
+  bool Holds(const ChunkKey& key) const;
   void Insert(const ChunkKey& key, ChunkData data);
   // Drops every chunk of one image (closed, or changed on disk).
   void Forget(std::uint64_t image);

@@ -25,6 +25,11 @@ ChunkData ChunkCache::Find(const ChunkKey& key) {
   return found->second->second;
 }
 
+bool ChunkCache::Holds(const ChunkKey& key) const {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  return m_index.count(key) != 0;
+}
+
 void ChunkCache::Insert(const ChunkKey& key, ChunkData data) {
   if (!data) return;
   std::lock_guard<std::mutex> lock(m_mutex);

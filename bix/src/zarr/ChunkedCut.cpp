@@ -1,0 +1,162 @@
+#include <bix/Algorithms.h>
+#include <bix/ChunkedCut.h>
+#include <bix/Exceptions.h>
+
+#include "../io/StoredType.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace bix {
+
+namespace {
+
+// Along one axis of the slice: the level voxel each slice index samples (-1
+// outside the level), and the runs of slice indices that fall in one chunk.
+struct AxisRuns {
+  std::vector<long long> voxel;
+  struct Run {
+    unsigned chunk;               // chunk index along the axis
+    unsigned first, last;         // slice indices [first, last)
+  };
+  std::vector<Run> runs;
+};
+
+AxisRuns MapAxis(unsigned count, double sliceOffset, double sliceRes, const ChunkLevel& l, unsigned axis) {
+  AxisRuns m;
+  m.voxel.resize(count);
+  const double res = l.GetResolution().GetRes()[axis];
+  for (unsigned n = 0; n < count; ++n) {
+    const double q = VoxelIndexAt(sliceOffset + n / sliceRes, l.offset[axis], res);
+    const long long v = (q >= 0.0 && q < double(l.size[axis])) ? static_cast<long long>(q) : -1;
+    m.voxel[n] = v;
+    if (v < 0) continue;
+    const unsigned chunk = static_cast<unsigned>(v / l.chunk[axis]);
+    if (!m.runs.empty() && m.runs.back().chunk == chunk && m.runs.back().last == n)
+      ++m.runs.back().last;
+    else
+      m.runs.push_back({chunk, n, n + 1});
+  }
+  return m;
+}
+
+struct LevelMaps {
+  AxisRuns axis[3];
+};
+
+LevelMaps MapLevel(const ChunkLevel& l, const Vector3d<unsigned>& size, const Vector3d<float>& offset,
+                   const Vector3d<float>& res) {
+  LevelMaps maps;
+  for (unsigned a = 0; a < 3; ++a) maps.axis[a] = MapAxis(size[a], offset[a], res[a], l, a);
+  return maps;
+}
+
+// Copies into the slice every voxel it samples from one chunk.
+template <class T>
+void CopyFromChunk(const T* chunk, const ChunkLevel& l, const ChunkKey& key, const LevelMaps& maps,
+                   const AxisRuns::Run& rx, const AxisRuns::Run& ry, const AxisRuns::Run& rz, Image3d<T>& slice) {
+  const long long x0 = (long long)key.i * l.chunk.x, y0 = (long long)key.j * l.chunk.y,
+                  z0 = (long long)key.k * l.chunk.z;
+  const auto& xs = maps.axis[0].voxel;
+  const auto& ys = maps.axis[1].voxel;
+  const auto& zs = maps.axis[2].voxel;
+  for (unsigned z = rz.first; z < rz.last; ++z)
+    for (unsigned y = ry.first; y < ry.last; ++y) {
+      const T* row = chunk + (std::size_t(zs[z] - z0) * l.chunk.y + std::size_t(ys[y] - y0)) * l.chunk.x;
+      T* out = &slice.GetVoxel(rx.first, y, z);
+      for (unsigned x = rx.first; x < rx.last; ++x) *out++ = row[xs[x] - x0];
+    }
+}
+
+// Zeroes the pixels that lie outside the level along any axis.
+template <class T>
+void ZeroOutside(const LevelMaps& maps, Image3d<T>& slice) {
+  const Vector3d<unsigned>& n = slice.GetSize();
+  for (unsigned z = 0; z < n.z; ++z)
+    for (unsigned y = 0; y < n.y; ++y) {
+      const bool lineOut = maps.axis[2].voxel[z] < 0 || maps.axis[1].voxel[y] < 0;
+      T* out = &slice.GetVoxel(0, y, z);
+      for (unsigned x = 0; x < n.x; ++x)
+        if (lineOut || maps.axis[0].voxel[x] < 0) out[x] = T();
+    }
+}
+
+}  // namespace
+
+unsigned LevelForCut(const ChunkedImage& image, const Vector3d<float>& pixelRes, unsigned h, unsigned v) {
+  // A voxel a thousandth smaller than a pixel still counts as one pixel:
+  // level sizes and zooms arrive in single precision.
+  constexpr double kTolerance = 1e-3;
+  for (unsigned level = 0; level < image.Levels(); ++level) {
+    const Vector3d<float>& voxel = image.Level(level).voxelSize;
+    if (double(voxel[h]) * pixelRes[h] >= 1 - kTolerance && double(voxel[v]) * pixelRes[v] >= 1 - kTolerance)
+      return level;
+  }
+  return image.Levels() - 1;
+}
+
+unsigned LevelToHold(const ChunkedImage& image, std::size_t minVoxels) {
+  for (unsigned level = image.Levels(); level-- > 0;) {
+    const Vector3d<unsigned>& n = image.Level(level).size;
+    if (double(n.x) * n.y * n.z >= double(minVoxels)) return level;
+  }
+  return 0;
+}
+
+template <class T>
+CutChunks SampleCut(const ChunkedImage& image, unsigned t, unsigned c, unsigned level, const Image3d<T>& held,
+                    unsigned heldLevel, unsigned depthAxis, Image3d<T>& slice) {
+  if (io::NaturalVoxelType(io::StoredTypeOf<T>::value, image.Name()) != image.Type())
+    throw LibException("'" + image.Name() + "': the image's voxels are not of the type asked for");
+  if (level >= image.Levels() || heldLevel >= image.Levels() || depthAxis > 2)
+    throw LibException("'" + image.Name() + "': no such level or axis");
+  CutChunks found;
+  found.level = level;
+  CopyToImage(held, slice);
+  if (level >= heldLevel || slice.IsEmpty()) return found;
+
+  const Vector3d<unsigned>& size = slice.GetSize();
+  const Vector3d<float>& offset = slice.GetOffset();
+  const Vector3d<float>& res = slice.GetResolution().GetRes();
+  ChunkCache& cache = SharedChunkCache();
+  // Coarse to fine, so that the finest chunk at hand is written last.
+  for (unsigned l = heldLevel; l-- > level;) {
+    const ChunkLevel& lv = image.Level(l);
+    const LevelMaps maps = MapLevel(lv, size, offset, res);
+    for (const auto& rz : maps.axis[2].runs)
+      for (const auto& ry : maps.axis[1].runs)
+        for (const auto& rx : maps.axis[0].runs) {
+          const ChunkKey key{image.Id(), l, t, c, rx.chunk, ry.chunk, rz.chunk};
+          if (const ChunkData data = cache.Find(key))
+            CopyFromChunk(reinterpret_cast<const T*>(data->data()), lv, key, maps, rx, ry, rz, slice);
+          else if (l == level)
+            found.missing.push_back(key);
+        }
+    if (l != level) continue;
+    ZeroOutside(maps, slice);
+    // The chunks on either side of the cut's chunk in depth, for a cut that
+    // moves on.
+    const auto& depthRuns = maps.axis[depthAxis].runs;
+    if (depthRuns.empty()) continue;
+    const unsigned depthChunk = depthRuns.front().chunk, depthChunks = lv.Grid()[depthAxis];
+    for (unsigned side : {depthChunk - 1, depthChunk + 1}) {
+      if (side >= depthChunks) continue;  // also wraps round below 0
+      for (const auto& rz : maps.axis[2].runs)
+        for (const auto& ry : maps.axis[1].runs)
+          for (const auto& rx : maps.axis[0].runs) {
+            ChunkKey key{image.Id(), l, t, c, rx.chunk, ry.chunk, rz.chunk};
+            (depthAxis == 0 ? key.i : depthAxis == 1 ? key.j : key.k) = side;
+            if (!cache.Holds(key)) found.nearby.push_back(key);
+          }
+    }
+  }
+  return found;
+}
+
+#define BIX_INSTANTIATE_SAMPLECUT(T)                                                                       \
+  template BIX_EXPORT CutChunks SampleCut<T>(const ChunkedImage&, unsigned, unsigned, unsigned,           \
+                                             const Image3d<T>&, unsigned, unsigned, Image3d<T>&);
+BIX_FOR_EACH_GRAY_TYPE(BIX_INSTANTIATE_SAMPLECUT)
+#undef BIX_INSTANTIATE_SAMPLECUT
+
+}  // namespace bix

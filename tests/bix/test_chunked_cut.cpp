@@ -1,0 +1,132 @@
+// Cuts through chunked images that never wait: what is at hand is shown at
+// once, the missing chunks are named, and a cut whose chunks are all cached
+// equals the cut of the same level in memory, voxel for voxel.
+
+#include "io_test_support.h"
+
+#include <bix/Algorithms.h>
+#include <bix/ChunkedCut.h>
+#include <bix/OmeZarr.h>
+
+using namespace iotest;
+using bix::Image3d;
+
+namespace {
+
+// A cut of `size` voxels (one deep along the depth axis) at `offset`, `zoom` pixels per micron.
+Image3d<unsigned short> CutGrid(const Vector3d<unsigned>& size, const Vector3d<float>& offset, float zoom) {
+  Image3d<unsigned short> slice(size);
+  slice.SetOffset(offset);
+  slice.SetResolution(bix::Resolution(Vector3d<float>(zoom, zoom, zoom)));
+  return slice;
+}
+
+struct Store {
+  ScratchDir dir;
+  Image3d<unsigned short> image;
+  std::shared_ptr<bix::ChunkedImage> chunked;
+  Image3d<unsigned short> held;  // the coarsest level, in memory
+  unsigned heldLevel = 0;
+  Store() : image(Vector3d<unsigned>(520, 300, 60)) {
+    image.SetResolution(bix::Resolution(Vector3d<float>(1, 1, 0.5f)));
+    image.SetOffset(Vector3d<float>(-20, 5, 3));
+    unsigned n = 0;
+    for (unsigned short& v : image) v = static_cast<unsigned short>(1 + (n++ * 37) % 60000);
+    bix::OmeZarrWriteOptions options;
+    options.chunk = 32;
+    bix::WriteOmeZarr(image, dir / "c.zarr", options);
+    chunked = bix::OpenOmeZarr(dir / "c.zarr");
+    heldLevel = chunked->Levels() - 1;
+    const auto& l = chunked->Level(heldLevel);
+    chunked->ReadBox(heldLevel, 0, 0, Vector3d<unsigned>(0, 0, 0), l.size, held);
+    bix::SharedChunkCache().Forget(chunked->Id());
+  }
+  Image3d<unsigned short> Level(unsigned level) const {
+    Image3d<unsigned short> whole;
+    chunked->ReadBoxHere(level, 0, 0, Vector3d<unsigned>(0, 0, 0), chunked->Level(level).size, whole);
+    return whole;
+  }
+};
+
+}  // namespace
+
+TEST(ChunkedCut, LevelsAreChosenByZoomAndTheHeldOneByItsVoxelCount) {
+  Store s;
+  ASSERT_EQ(s.chunked->Levels(), 3u);  // 1 x 1 x 2 microns, then 2 x 2 x 2, then 4 x 4 x 4
+  struct Case {
+    float zoom;
+    unsigned h, v, level;
+  } cases[] = {{4, 0, 1, 0}, {1, 0, 1, 0}, {0.99f, 0, 1, 1}, {0.5f, 0, 1, 1}, {0.3f, 0, 1, 2},
+               {0.01f, 0, 1, 2}, {1, 0, 2, 0}, {0.5f, 1, 2, 1}, {0.26f, 0, 2, 2}};
+  for (const Case& c : cases)
+    EXPECT_EQ(bix::LevelForCut(*s.chunked, Vector3d<float>(c.zoom, c.zoom, c.zoom), c.h, c.v), c.level)
+        << c.zoom << " " << c.h << c.v;
+  EXPECT_EQ(bix::LevelToHold(*s.chunked, 1), 2u);
+  EXPECT_EQ(bix::LevelToHold(*s.chunked, 260 * 150 * 60), 1u);
+  EXPECT_EQ(bix::LevelToHold(*s.chunked, 260 * 150 * 60 + 1), 0u);
+  EXPECT_EQ(bix::LevelToHold(*s.chunked), 0u) << "a small image is held whole";
+}
+
+TEST(ChunkedCut, ShowsTheCoarseLevelAtOnceNamesWhatIsMissingAndFillsInAsChunksArrive) {
+  Store s;
+  const Image3d<unsigned short> level0 = s.Level(0);
+  // XY, XZ and YZ cuts at zoom 1 and 1.5, one reaching past the image's end.
+  struct Case {
+    Vector3d<unsigned> size;
+    Vector3d<float> offset;
+    float zoom;
+    unsigned depth;
+  } cases[] = {{{120, 90, 1}, {-20, 5, 40.2f}, 1, 2},
+               {{200, 1, 150}, {-33.5f, 100, 3}, 1.5f, 1},
+               {{1, 170, 90}, {7, 120, -1}, 1, 0}};
+  for (const Case& c : cases) {
+    bix::SharedChunkCache().Forget(s.chunked->Id());
+    Image3d<unsigned short> cut = CutGrid(c.size, c.offset, c.zoom);
+    const bix::CutChunks first = bix::SampleCut(*s.chunked, 0, 0, 0, s.held, s.heldLevel, c.depth, cut);
+    Image3d<unsigned short> coarse = CutGrid(c.size, c.offset, c.zoom), fine = coarse;
+    bix::CopyToImage(s.held, coarse);
+    bix::CopyToImage(level0, fine);
+    ASSERT_FALSE(first.Complete());
+    EXPECT_FALSE(first.nearby.empty());
+    // Nothing cached: the held level, but nothing beyond level 0's extent.
+    for (std::size_t n = 0; n < cut.GetVoxelCount(); ++n) {
+      const auto want = fine.GetFirstVoxelAddr()[n] ? coarse.GetFirstVoxelAddr()[n] : 0;
+      ASSERT_EQ(cut.GetFirstVoxelAddr()[n], want) << n;
+    }
+    // One chunk arrives: its pixels are level 0's, the rest stays coarse.
+    const bix::ChunkKey one = first.missing.front();
+    s.chunked->Chunk(one);
+    const bix::CutChunks second = bix::SampleCut(*s.chunked, 0, 0, 0, s.held, s.heldLevel, c.depth, cut);
+    EXPECT_EQ(second.missing.size(), first.missing.size() - 1);
+    std::size_t fromChunk = 0;
+    for (unsigned z = 0; z < c.size.z; ++z)
+      for (unsigned y = 0; y < c.size.y; ++y)
+        for (unsigned x = 0; x < c.size.x; ++x)
+          if (cut.GetVoxel(x, y, z) == fine.GetVoxel(x, y, z) && fine.GetVoxel(x, y, z) != coarse.GetVoxel(x, y, z))
+            ++fromChunk;
+    EXPECT_GT(fromChunk, 0u);
+    // Everything there: the cut of level 0 in memory, exactly.
+    for (const bix::ChunkKey& key : second.missing) s.chunked->Chunk(key);
+    const bix::CutChunks last = bix::SampleCut(*s.chunked, 0, 0, 0, s.held, s.heldLevel, c.depth, cut);
+    EXPECT_TRUE(last.Complete());
+    EXPECT_TRUE(SameVoxels(cut, fine));
+    // Level 1 cached, level 0 not: the finer level at hand is used.
+    bix::SharedChunkCache().Forget(s.chunked->Id());
+    const Image3d<unsigned short> level1 = s.Level(1);
+    for (const auto& key : bix::SampleCut(*s.chunked, 0, 0, 1, s.held, s.heldLevel, c.depth, cut).missing)
+      s.chunked->Chunk(key);
+    const bix::CutChunks middle = bix::SampleCut(*s.chunked, 0, 0, 0, s.held, s.heldLevel, c.depth, cut);
+    EXPECT_EQ(middle.missing.size(), first.missing.size());
+    Image3d<unsigned short> mid = CutGrid(c.size, c.offset, c.zoom);
+    bix::CopyToImage(level1, mid);
+    for (std::size_t n = 0; n < cut.GetVoxelCount(); ++n) {
+      if (!fine.GetFirstVoxelAddr()[n]) continue;
+      ASSERT_EQ(cut.GetFirstVoxelAddr()[n], mid.GetFirstVoxelAddr()[n]) << n;
+    }
+  }
+  // A level not finer than the held one is the held one; the wrong type is refused.
+  Image3d<unsigned short> cut = CutGrid({50, 50, 1}, {0, 0, 10}, 0.25f);
+  EXPECT_TRUE(bix::SampleCut(*s.chunked, 0, 0, 2, s.held, s.heldLevel, 2, cut).Complete());
+  Image3d<float> wrongHeld, wrongCut(Vector3d<unsigned>(2, 2, 1));
+  EXPECT_THROW(bix::SampleCut(*s.chunked, 0, 0, 0, wrongHeld, s.heldLevel, 2, wrongCut), bix::LibException);
+}
