@@ -12,6 +12,7 @@
 
 #include <orv/gray_mapping.h>
 #include <orv/rgb_mapping.h>
+#include <orv/orv_chunkedcanvas.h>
 #include <orv/orv_factory.h>
 #include <orv/orv_labeledcanvas.h>
 #include <orv/orv_labeledpointcanvas.h>
@@ -158,6 +159,41 @@ void CheckGeometry(const bix::Vector3d<unsigned>& size, const double voxels[3], 
   }
 }
 
+// What every viewer of orv-view gets once made: levels within the data's bit
+// depth, the stretch, the cut mouse, the help menu and the initial zoom.
+void SetUpViewer(orv::orv_OrthoscopeFrame* frame, const ViewerOptions& options, bool rgb, int channelBits) {
+  if (channelBits == 16 && !options.fullRange) RangeToBitDepth(frame);
+  ApplyStretch(frame, options.stretch.empty() ? DefaultStretch(rgb, channelBits) : options.stretch);
+  BindCutMouse(frame->GetCanvas());
+  AddHelpMenu(frame);
+  ApplyInitialZoom(frame);
+}
+
+// Time point t and channel c of an OME-Zarr image, shown from its chunks as
+// the windows need them: the image need not fit in memory.
+template <class T>
+orv::orv_OrthoscopeFrame* OpenChunked(const ViewerOptions& options, unsigned t, unsigned c) {
+  std::shared_ptr<const bix::ChunkedImage> source = bix::OpenOmeZarr(options.image);
+  const bix::ChunkLevel& full = source->Level(0);
+  const wxString name = wxFileName(wxString::FromUTF8(bix::OmeZarrFolder(options.image))).GetFullName();
+  const double voxels[3] = {full.voxelSize.x, full.voxelSize.y, full.voxelSize.z};
+  CheckGeometry(full.size, voxels, name);
+  const wxString title = ViewerTitle(name, VoxelTypeName<T>(), full.size, full.GetResolution());
+  orv::orv_OrthoscopeFrame* frame =
+      orv::orv_CreateChunkedImageFrame<T>(std::move(source), t, c, nullptr, wxID_ANY, title);
+  if (!frame) throw bix::IOException("There is not enough memory to show the image.");
+  SetUpViewer(frame, options, false, static_cast<int>(8 * sizeof(T)));
+  return frame;
+}
+
+// An OME-Zarr image of one channel (or one chosen) is shown from its chunks;
+// labels, points and a voxel size of the user's still need it in memory.
+bool OpensChunked(const ViewerOptions& options, const bix::ImageFileFacts& facts) {
+  const bool gray = facts.type != bix::VOXEL_RGB8 && facts.type != bix::VOXEL_RGB16;
+  return gray && bix::IsOmeZarr(options.image) && options.labels.empty() && options.points.empty() &&
+         !options.pointViewer && !options.hasVoxelSize;
+}
+
 }  // namespace
 
 template <class T>
@@ -184,13 +220,7 @@ orv::orv_OrthoscopeFrame* MakeViewer(std::unique_ptr<bix::Image3d<T>> image, con
   if (!frame) throw bix::IOException("There is not enough memory to show the image.");
   if (labeled) ShowOutlines(frame);
   if (labeled && !options.labels.empty()) ReloadLabelsFromFile(frame, options.labels, shown);
-  if constexpr (std::is_same_v<T, unsigned short> || std::is_same_v<T, bix::RGB16>)
-    if (!options.fullRange) RangeToBitDepth(frame);
-  const int channelBits = static_cast<int>(8 * (kIsRGB<T> ? sizeof(T) / 3 : sizeof(T)));
-  ApplyStretch(frame, options.stretch.empty() ? DefaultStretch(kIsRGB<T>, channelBits) : options.stretch);
-  BindCutMouse(frame->GetCanvas());
-  AddHelpMenu(frame);
-  ApplyInitialZoom(frame);
+  SetUpViewer(frame, options, kIsRGB<T>, static_cast<int>(8 * (kIsRGB<T> ? sizeof(T) / 3 : sizeof(T))));
   return frame;
 }
 
@@ -273,6 +303,17 @@ orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options, const bix::Pr
     return MakeViewer<unsigned short>(std::move(sample.image), options, "sample stack", std::move(nuclei));
   }
   const bix::ImageFileFacts facts = bix::ReadImageFacts(options.image, ReadOptionsOf(options));
+  if (OpensChunked(options, facts)) {
+    const std::string problem = StretchProblem(options.stretch, false);
+    if (!problem.empty()) throw OptionError(problem);
+    const unsigned t = options.timePoint - 1, c = options.channels.empty() ? 0 : options.channels.front() - 1;
+    switch (facts.type) {
+      case bix::VOXEL_UCHAR: return OpenChunked<unsigned char>(options, t, c);
+      case bix::VOXEL_USHORT: return OpenChunked<unsigned short>(options, t, c);
+      case bix::VOXEL_INT: return OpenChunked<int>(options, t, c);
+      default: return OpenChunked<float>(options, t, c);
+    }
+  }
   switch (facts.type) {
     case bix::VOXEL_UCHAR:
       return OpenFile<unsigned char>(options, facts.zSpacingAssumed, progress);

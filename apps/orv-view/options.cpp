@@ -3,6 +3,7 @@
 #include <wx/cmdline.h>
 #include <wx/msgout.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -47,6 +48,29 @@ bool ParseChannels(const std::string& text, std::vector<unsigned>& channels) {
 }
 
 }  // namespace
+
+bool ParseByteSize(const std::string& text, std::size_t& bytes) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  const double number = std::strtod(text.c_str(), &end);
+  if (errno != 0 || end == text.c_str() || !std::isfinite(number) || number <= 0) return false;
+  std::string unit(end);
+  for (char& ch : unit) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  if (unit.size() > 1 && unit.back() == 'B') unit.pop_back();
+  if (unit.size() > 1 && unit.back() == 'I') unit.pop_back();
+  static const std::string kUnits = "KMGT";
+  double scale = 1;
+  if (!unit.empty()) {
+    const auto at = kUnits.find(unit);
+    if (unit.size() != 1 || at == std::string::npos) return false;
+    scale = std::pow(1024.0, double(at + 1));
+  }
+  const double value = number * scale;
+  if (value < 1 << 20 || value > 1e18) return false;
+  bytes = static_cast<std::size_t>(value);
+  return true;
+}
 
 int ViewDirectionIndex(const std::string& name) {
   static const char* const kNames[] = {"x+", "x-", "y+", "y-", "z+", "z-"};
@@ -103,6 +127,8 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
       {wxCMD_LINE_OPTION, nullptr, "time", "the time point shown", wxCMD_LINE_VAL_STRING, 0},
       {wxCMD_LINE_OPTION, nullptr, "labels", "a label image shown over the image", wxCMD_LINE_VAL_STRING, 0},
       {wxCMD_LINE_OPTION, nullptr, "points", "a point file shown with the image", wxCMD_LINE_VAL_STRING, 0},
+      {wxCMD_LINE_OPTION, nullptr, "cache-size", "memory for decoded chunks of OME-Zarr images", wxCMD_LINE_VAL_STRING,
+       0},
       {wxCMD_LINE_SWITCH, nullptr, "no-labels", "the sample stack without its segmentation", wxCMD_LINE_VAL_NONE,
        0},
       {wxCMD_LINE_SWITCH, nullptr, "verbose", "log what the viewer finds out", wxCMD_LINE_VAL_NONE, 0},
@@ -177,6 +203,8 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
     if (value.empty()) return "--points needs the name of a point file";
     options.points = Utf8(value);
   }
+  if (parser.Found("cache-size", &value) && !ParseByteSize(Utf8(value), options.cacheBytes))
+    return "--cache-size needs a size of at least 1M, such as 2G or 512M";
   if (parser.GetParamCount() > 1)
     return "only one image can be opened, got " + Utf8(parser.GetParam(0)) + " and " + Utf8(parser.GetParam(1));
   if (parser.GetParamCount() == 1) options.image = Utf8(parser.GetParam(0));
@@ -186,7 +214,7 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
 std::string Usage() {
   return std::string("usage: orv-view [IMAGE] [--voxel-size X,Y,Z] [--stretch MODE] [--full-range]\n"
          "                [--channels C1,C2,C3] [--time N] [--labels FILE | --no-labels]\n"
-         "                [--points FILE]\n"
+         "                [--points FILE] [--cache-size SIZE]\n"
          "                [--snapshot FILE.png] [--snapshot-3d FILE.png [--view DIR] [--render MODE]]\n"
          "                [--verbose] [--help] [--version]\n"
          "                [--save-view FILE.tif [--projection xy|xz|yz|all] [--decoration N]]\n"
@@ -196,8 +224,10 @@ std::string Usage() {
          "Shows a 3D image as three orthogonal cuts (XY, XZ, YZ).\n"
          "\n"
          "  IMAGE               a TIFF stack (.tif, .tiff, one page per z slice), an ICS\n"
-         "                      file (.ics, with its .ids) or a .bix file; without IMAGE\n"
-         "                      the built-in sample stack is shown\n"
+         "                      file (.ics, with its .ids), a .bix file or an OME-Zarr\n"
+         "                      folder (.zarr, shown from its chunks as the windows\n"
+         "                      need them, so it need not fit in memory); without\n"
+         "                      IMAGE the built-in sample stack is shown\n"
          "  --voxel-size X,Y,Z  the voxel size in microns, overriding the file's\n"
          "  --stretch MODE      the intensity mapping on opening: none, linear, smart\n"
          "                      (RGB only), percentil; by default linear, and none for\n"
@@ -221,6 +251,9 @@ std::string Usage() {
          "                      selected by left-clicking and saved with Ctrl-S; a file\n"
          "                      that does not exist is created on the first save; with\n"
          "                      --labels, the points are marked over the outlines\n"
+         "  --cache-size SIZE   memory for the decoded chunks of OME-Zarr images, such as\n"
+         "                      2G or 512M (by default a quarter of the memory, at most\n"
+         "                      4G)\n"
          "  --snapshot FILE.png save a picture of the three cuts and exit\n"
          "  --snapshot-3d FILE.png\n"
          "                      save a picture of the 3D volume window and exit\n"

@@ -28,6 +28,7 @@ struct ViewerOptions {
   bool noLabels = false;           // the sample without its segmentation
   std::string points;              // a point file shown (and saved) with the image
   bool pointViewer = false;        // a point viewer also without a point file (a host's own points)
+  std::size_t cacheBytes = 0;      // the chunk cache's budget; 0: the library's default
   BatchSaves saves;                // views, galleries and data to save before exiting
   bool verbose = false;            // log verbose messages (the OpenGL driver, ...)
   bool help = false;
@@ -57,6 +58,10 @@ int StretchMenuOffset(const std::string& name);
 std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& options);
 
 std::string Usage();
+
+// A size in bytes as "2G", "512M", "1.5GiB" or a plain number of bytes
+// (units of 1024), at least one megabyte.
+bool ParseByteSize(const std::string& text, std::size_t& bytes);
 
 // Whether there is a display to open windows on (DISPLAY or WAYLAND_DISPLAY set).
 bool HasDisplay();

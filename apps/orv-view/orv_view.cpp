@@ -14,6 +14,9 @@
 #include "viewer_session.h"
 #include "zarr_conversion.h"
 
+#include <orv/orv_chunkedcanvas.h>
+
+#include <bix/ChunkCache.h>
 #include <bix/Exceptions.h>
 
 #include <wx/filename.h>
@@ -62,7 +65,11 @@ private:
   std::unique_ptr<orvview::ViewerSession> m_session;
   bool m_failed = false;
   bool m_cancelled = false;  // the command line's file was not read: the sample shows
+  wxDateTime m_failingSince;  // chunks of the snapshot's cuts fail since then
 };
+
+// How long a scripted snapshot waits for chunks that keep failing.
+constexpr int kGiveUpFailingAfterSeconds = 30;
 
 bool ViewerApp::OnInit() {
   // The library's debug messages (the levels a stretch chose) are for
@@ -121,6 +128,23 @@ void ViewerApp::TakeSnapshotWhenShown() {
     CallAfter(&ViewerApp::TakeSnapshotWhenShown);
     return;
   }
+  // An image shown from its chunks is saved at rest, once every cut has
+  // the detail its zoom asks for; chunks that keep failing end the wait.
+  if (auto* chunked = dynamic_cast<orv::orv_ChunkedView*>(canvas); chunked && !orvview::CutsAtRest(*canvas)) {
+    if (chunked->GetChunkFailure().empty()) {
+      m_failingSince = wxDateTime();
+    } else if (!m_failingSince.IsValid()) {
+      m_failingSince = wxDateTime::UNow();
+    } else if ((wxDateTime::UNow() - m_failingSince).GetSeconds() >= kGiveUpFailingAfterSeconds) {
+      std::fprintf(stderr, "orv-view: %s\n", chunked->GetChunkFailure().utf8_string().c_str());
+      m_failed = true;
+      m_frame->Close(true);
+      return;
+    }
+    wxMilliSleep(5);
+    CallAfter(&ViewerApp::TakeSnapshotWhenShown);
+    return;
+  }
   if (!g_options.snapshot.empty()) {
     const wxString path = wxString::FromUTF8(g_options.snapshot);
     const std::string error = orvview::SaveCanvasSnapshot(canvas, path);
@@ -165,6 +189,7 @@ int main(int argc, char** argv) {
     std::printf("orv-view %s\n", ORV_VERSION);
     return 0;
   }
+  if (g_options.cacheBytes) bix::SharedChunkCache().SetBudget(g_options.cacheBytes);
   // A conversion to OME-Zarr needs no viewer, no display and not the whole image in memory.
   if (orvview::IsZarrConversion(g_options)) return orvview::RunZarrConversion(g_options);
   // GTK would only say "Unable to initialize GTK+, is DISPLAY set properly?".

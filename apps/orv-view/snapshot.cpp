@@ -1,5 +1,7 @@
 #include "snapshot.h"
 
+#include <orv/orv_chunkedcanvas.h>
+
 #include <wx/image.h>
 #include <wx/log.h>
 
@@ -36,6 +38,19 @@ std::string SaveSnapshotPng(const wxImage& picture, const wxString& path) {
     why = why.Mid(static_cast<size_t>(error)).AfterFirst(':').Trim(false).RemoveLast();
   }
   return "cannot write the snapshot " + path.utf8_string() + (why.empty() ? "" : ": " + why.utf8_string());
+}
+
+bool CutsAtRest(orv::orv_OrthoscopeCanvas& canvas) {
+  const auto* chunked = dynamic_cast<const orv::orv_ChunkedView*>(&canvas);
+  if (!chunked) return true;
+  for (orv::orv_ProjectionType w : {orv::PROJ_XY, orv::PROJ_XZ, orv::PROJ_YZ}) {
+    orv::orv_DrWin3d* window = canvas.GetDrWin(w);
+    if (!window->IsShown()) continue;
+    // Painted now, so that the chunks that arrived are sampled.
+    window->Update();
+    if (!chunked->IsCutComplete(w)) return false;
+  }
+  return true;
 }
 
 std::string SaveCanvasSnapshot(orv::orv_OrthoscopeCanvas* canvas, const wxString& path) {

@@ -14,6 +14,10 @@ namespace orvview {
 // empty string.
 std::string SaveCanvasSnapshot(orv::orv_OrthoscopeCanvas* canvas, const wxString& path);
 
+// Whether every shown cut window of a canvas over a chunked image has all
+// the chunks its zoom asks for (always true for an image in memory).
+bool CutsAtRest(orv::orv_OrthoscopeCanvas& canvas);
+
 // Writes a snapshot as a PNG. Returns "cannot write the snapshot PATH: WHY"
 // (the system's reason, such as "Permission denied"), or an empty string.
 std::string SaveSnapshotPng(const wxImage& picture, const wxString& path);

@@ -4,7 +4,10 @@
 #include <orv/mapping_module.h>
 #include <orv/orv_frame.h>
 
+#include <bix/ChunkedImage.h>
 #include <bix/Image3d.h>
+
+#include <memory>
 
 namespace orv {
 
@@ -19,6 +22,21 @@ ORV_EXPORT orv_OrthoscopeFrame* orv_CreateImage3dFrame(bix::Image3d<T>* image, b
                                                        const wxPoint& pos = wxDefaultPosition,
                                                        const wxSize& size = wxDefaultSize,
                                                        long style = wxDEFAULT_FRAME_STYLE);
+
+// A complete viewer of time point `t` and channel `c` of a chunked image
+// (gray voxel types) that need not fit in memory: the level bix::LevelToHold
+// chooses is read whole now, for the first picture, the histograms and what
+// else needs the image in memory, and the cut windows fetch finer levels as
+// their zoom asks for them (orv_ChunkedImageCanvas). Raises bix::IOException
+// when that level cannot be read, bix::LibException when T is not the
+// image's voxel type or t or c is out of range. Returns null when memory ran out.
+template <class T>
+ORV_EXPORT orv_OrthoscopeFrame* orv_CreateChunkedImageFrame(std::shared_ptr<const bix::ChunkedImage> source,
+                                                            unsigned t, unsigned c, wxWindow* parent, int id,
+                                                            const wxString& title,
+                                                            const wxPoint& pos = wxDefaultPosition,
+                                                            const wxSize& size = wxDefaultSize,
+                                                            long style = wxDEFAULT_FRAME_STYLE);
 
 // The mapping module for images of type T, made with the image's histograms
 // (the gray module for gray types, the RGB module for RGB); the caller owns

@@ -76,6 +76,22 @@ public:
   orv_CanvasLayer& GetLayer(std::size_t i) const { return *m_layers.at(i); }
 
 protected:
+  // For canvases whose image in memory is a reduced copy of a larger one:
+  // the canvas is laid out on `grid`, the full image's voxel grid, while
+  // `image` serves whatever needs voxels in memory.
+  orv_ImageOrthoscopeCanvas(wxWindow* parent, const orv_Mapper<T>& mapper, bix::Image3d<T>* image,
+                            bool ownsImage, const orv_VoxelGrid& grid, int id = wxID_ANY,
+                            const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize);
+
+  // Fills window `index`'s slice (its size, offset and resolution place it)
+  // with the image's voxels: by default the nearest voxel of the image in memory.
+  virtual void ResampleCut(int index, bix::Image3d<T>& slice);
+  // What the info window says of the voxel at `position` (microns) under
+  // window `index`, whose picture shows `shown` there: by default that.
+  virtual wxString PointerValue(int index, const bix::Vector3d<float>& position, const wxString& shown);
+  // Marks window `index`'s cut as stale and repaints it.
+  void ResampleAgain(int index);
+
   void OnMouse3d(orv_Mouse3dEvent& event) override;
   virtual void MakeDirtyAndRefresh(orv_ProjectionType windows);
   // The voxel shown at window pixel (x, y) and its displayed colour; both are
@@ -97,6 +113,7 @@ protected:
   void RemapPictures();
 
 private:
+  void Init();
   void TakeGeometry();
   void Invalidate(orv_ProjectionType windows);
   const bix::Image3d<T>& Projection(int index);
@@ -108,6 +125,9 @@ private:
   const orv_Mapper<T>* m_mapper;
   bix::Image3d<T>* m_image;
   bool m_ownsImage;
+  // The full image's grid: the image's own unless a derived canvas gave one.
+  orv_VoxelGrid m_grid;
+  bool m_gridFromImage;
   unsigned long m_projections[3] = {0, 0, 0};
 };
 

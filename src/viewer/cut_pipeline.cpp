@@ -1,6 +1,5 @@
 #include "cut_pipeline.h"
 
-#include <bix/Algorithms.h>
 #include <bix/Types.h>
 
 #include <algorithm>
@@ -8,8 +7,8 @@
 namespace orv {
 
 template <class T>
-void CutPipeline<T>::Extract(const bix::Image3d<T>& source, const ViewModel& view, bool projection, unsigned width,
-                             unsigned height) {
+void CutPipeline<T>::Extract(const ViewModel& view, bool projection, unsigned width, unsigned height,
+                             const std::function<void(bix::Image3d<T>& slice)>& resample) {
   m_extractDirty = false;
   m_mapDirty = true;
   const CutAxes& axes = kCutAxes[m_window];
@@ -28,7 +27,7 @@ void CutPipeline<T>::Extract(const bix::Image3d<T>& source, const ViewModel& vie
   offset[axes.d] = projection ? 0.f : view.cut[axes.d];
   m_slice.SetOffset(offset);
   m_slice.SetResolution(bix::Resolution(view.zoom));
-  bix::CopyToImage(source, m_slice);
+  resample(m_slice);
   ++m_extractions;
 }
 

@@ -18,6 +18,7 @@
 
 #include <bix/Image3d.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -36,11 +37,11 @@ public:
   void InvalidateOrientation() { m_orientDirty = true; }
   bool CutIsStale() const { return m_extractDirty; }
 
-  // Resamples the cut through `source` (the image, or the autofocus
-  // projection along the window's depth axis, sampled at depth 0) for a
-  // client area of width x height pixels.
-  void Extract(const bix::Image3d<T>& source, const ViewModel& view, bool projection, unsigned width,
-               unsigned height);
+  // Places the slice for a client area of width x height pixels (at the cut,
+  // or at depth 0 for the autofocus projection along the window's depth
+  // axis) and has `resample` fill it.
+  void Extract(const ViewModel& view, bool projection, unsigned width, unsigned height,
+               const std::function<void(bix::Image3d<T>& slice)>& resample);
   // Runs the stages after extraction that are stale.
   void Finish(const orv_Mapper<T>& mapper, const CanvasLayers& layers,
               const CutOrientation& orientation);

@@ -19,15 +19,49 @@
 
 namespace orv {
 
+namespace {
+
+template <class T>
+orv_VoxelGrid GridOf(const bix::Image3d<T>* image) {
+  if (!image) return {};
+  return {image->GetSize(), image->GetOffset(), image->GetResolution().GetRes()};
+}
+
+}  // namespace
+
 template <class T>
 orv_ImageOrthoscopeCanvas<T>::orv_ImageOrthoscopeCanvas(wxWindow* parent, const orv_Mapper<T>& mapper,
                                                          bix::Image3d<T>* image, bool ownsImage, int id,
                                                          const wxPoint& pos, const wxSize& size)
-    : orv_OrthoscopeCanvas(parent, id, pos, size), m_mapper(&mapper), m_image(image), m_ownsImage(ownsImage) {
+    : orv_OrthoscopeCanvas(parent, id, pos, size),
+      m_mapper(&mapper),
+      m_image(image),
+      m_ownsImage(ownsImage),
+      m_grid(GridOf(image)),
+      m_gridFromImage(true) {
+  Init();
+}
+
+template <class T>
+orv_ImageOrthoscopeCanvas<T>::orv_ImageOrthoscopeCanvas(wxWindow* parent, const orv_Mapper<T>& mapper,
+                                                         bix::Image3d<T>* image, bool ownsImage,
+                                                         const orv_VoxelGrid& grid, int id, const wxPoint& pos,
+                                                         const wxSize& size)
+    : orv_OrthoscopeCanvas(parent, id, pos, size),
+      m_mapper(&mapper),
+      m_image(image),
+      m_ownsImage(ownsImage),
+      m_grid(grid),
+      m_gridFromImage(false) {
+  Init();
+}
+
+template <class T>
+void orv_ImageOrthoscopeCanvas<T>::Init() {
   for (int i = 0; i < 3; ++i) m_pipeline[i] = std::make_unique<CutPipeline<T>>(i);
   if (!m_image) return;
   TakeGeometry();
-  View().CutAtCentreVoxel(m_image->GetSize());
+  View().CutAtCentreVoxel(m_grid.size);
   RecomputeVisible();
   CenterViewIfOut();
 }
@@ -40,9 +74,11 @@ orv_ImageOrthoscopeCanvas<T>::~orv_ImageOrthoscopeCanvas() {
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::TakeGeometry() {
   ViewModel& view = View();
-  const bix::Resolution& res = m_image->GetResolution();
-  const bix::Vector3d<unsigned>& n = m_image->GetSize();
-  view.imageBox.offset = m_image->GetOffset();
+  if (m_gridFromImage) m_grid = GridOf(m_image);
+  // An image without a resolution lays out as one voxel per micron.
+  const bix::Resolution res = m_gridFromImage ? m_image->GetResolution() : bix::Resolution(m_grid.resolution);
+  const bix::Vector3d<unsigned>& n = m_grid.size;
+  view.imageBox.offset = m_grid.offset;
   view.imageBox.size = bix::PixelsToMicrons(n, res);
   // One x voxel is one pixel at zoom level 0 on every axis, so the display
   // keeps true proportions in microns.
@@ -54,7 +90,7 @@ void orv_ImageOrthoscopeCanvas<T>::TakeGeometry() {
 
 template <class T>
 bix::Vector3d<unsigned> orv_ImageOrthoscopeCanvas<T>::GetImageSize() {
-  return m_image ? m_image->GetSize() : bix::Vector3d<unsigned>();
+  return m_grid.size;
 }
 
 template <class T>
@@ -69,8 +105,7 @@ const bix::Image3d<T>& orv_ImageOrthoscopeCanvas<T>::GetSlice(int index) const {
 
 template <class T>
 orv_VoxelGrid orv_ImageOrthoscopeCanvas<T>::GetImageGrid() const {
-  if (!m_image) return {};
-  return {m_image->GetSize(), m_image->GetOffset(), m_image->GetResolution().GetRes()};
+  return m_grid;
 }
 
 template <class T>
@@ -108,13 +143,35 @@ void orv_ImageOrthoscopeCanvas<T>::UpdatePicture(int i) {
   if (pipeline.CutIsStale() && m_win[i]->IsShown()) {
     const wxSize client = m_win[i]->GetClientSize();
     const bool projection = View().content[i] == CONTENT_AUTOFOCUS;
-    pipeline.Extract(projection ? Projection(i) : *m_image, View(), projection,
-                     static_cast<unsigned>(std::max(client.x, 0)), static_cast<unsigned>(std::max(client.y, 0)));
+    pipeline.Extract(View(), projection, static_cast<unsigned>(std::max(client.x, 0)),
+                     static_cast<unsigned>(std::max(client.y, 0)), [&](bix::Image3d<T>& slice) {
+                       if (projection)
+                         bix::CopyToImage(Projection(i), slice);
+                       else
+                         ResampleCut(i, slice);
+                     });
     const bix::Image3d<T>& slice = pipeline.Slice();
     const orv_VoxelGrid grid{slice.GetSize(), slice.GetOffset(), slice.GetResolution().GetRes()};
     for (const auto& layer : m_layers) layer->CutExtracted(i, grid, projection);
   }
   pipeline.Finish(*m_mapper, m_layers, View().Orientation(i));
+}
+
+template <class T>
+void orv_ImageOrthoscopeCanvas<T>::ResampleCut(int, bix::Image3d<T>& slice) {
+  bix::CopyToImage(*m_image, slice);
+}
+
+template <class T>
+wxString orv_ImageOrthoscopeCanvas<T>::PointerValue(int, const bix::Vector3d<float>&, const wxString& shown) {
+  return shown;
+}
+
+template <class T>
+void orv_ImageOrthoscopeCanvas<T>::ResampleAgain(int index) {
+  m_pipeline[index]->InvalidateCut();
+  m_win[index]->Refresh(false);
+  if (index == 0) RequestIconRefresh();
 }
 
 template <class T>
@@ -190,7 +247,7 @@ void orv_ImageOrthoscopeCanvas<T>::OnDataChange() {
   // Data that shrank or moved may leave the cut outside: it would show no
   // voxel at all in two windows.
   ViewModel& view = View();
-  if (!view.cut.InCO(view.imageBox.offset, view.imageBox.End())) view.CutAtCentreVoxel(m_image->GetSize());
+  if (!view.cut.InCO(view.imageBox.offset, view.imageBox.End())) view.CutAtCentreVoxel(m_grid.size);
   RecomputeVisible();
   CenterViewIfOut();
   for (bool& dirty : m_projectionDirty) dirty = true;
@@ -220,10 +277,12 @@ void orv_ImageOrthoscopeCanvas<T>::InfoFrame_UpdatePixelInfo() {
   }
   InfoPixel pixel;
   pixel.position = pointer.position;
-  pixel.voxel = InfoVoxelIndex(pointer.position, m_image->GetOffset(), m_image->GetResolution().GetRes());
+  pixel.voxel = InfoVoxelIndex(pointer.position, m_grid.offset, m_grid.resolution);
   // The voxel and colour of what the window shows now, not of its last paint.
-  UpdatePicture(WindowIndex(pointer.window->GetProjectionType()));
+  const int window = WindowIndex(pointer.window->GetProjectionType());
+  UpdatePicture(window);
   GetColourInfo(pointer.window->GetProjectionType(), pointer.client.x, pointer.client.y, pixel.value, pixel.colour);
+  if (View().content[window] != CONTENT_AUTOFOCUS) pixel.value = PointerValue(window, pointer.position, pixel.value);
   ShowInfoPixel(m_infoFrame, &pixel);
 }
 
@@ -233,8 +292,8 @@ void orv_ImageOrthoscopeCanvas<T>::InfoFrame_UpdateImageInfo() {
   InfoImage image;
   image.type = GetImageTypeName();
   if (m_image) {
-    image.size = m_image->GetSize();
-    image.resolution = m_image->GetResolution();
+    image.size = m_grid.size;
+    image.resolution = m_gridFromImage ? m_image->GetResolution() : bix::Resolution(m_grid.resolution);
   }
   image.box = View().imageBox;
   ShowInfoImage(m_infoFrame, image);

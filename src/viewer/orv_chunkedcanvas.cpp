@@ -1,0 +1,208 @@
+#include <orv/orv_chunkedcanvas.h>
+#include <orv/orv_voxel.h>
+#include <orv/window_axes.h>
+
+#include "chunk_requests.h"
+#include "image_save.h"
+
+#include <bix/Algorithms.h>
+#include <bix/ChunkedCut.h>
+#include <bix/OmeZarr.h>
+#include <bix/Types.h>
+
+#include <wx/frame.h>
+#include <wx/log.h>
+#include <wx/statusbr.h>
+
+#include <mutex>
+#include <unistd.h>
+
+namespace orv {
+
+namespace {
+
+// The user of the chunk requests that the info window's voxel is.
+constexpr unsigned kPointerUser = 3;
+
+}  // namespace
+
+// Where the workers hand arrivals to: the canvas while it lives. A worker
+// posts under the lock, so once the canvas has cleared it no post can reach
+// a canvas being destroyed (posts already queued go with the canvas).
+template <class T>
+struct orv_ChunkedImageCanvas<T>::Mailbox {
+  std::mutex mutex;
+  orv_ChunkedImageCanvas<T>* canvas;
+};
+
+template <class T>
+orv_ChunkedImageCanvas<T>::orv_ChunkedImageCanvas(wxWindow* parent, const orv_Mapper<T>& mapper,
+                                                  std::shared_ptr<const bix::ChunkedImage> source, unsigned t,
+                                                  unsigned c, std::unique_ptr<bix::Image3d<T>> held,
+                                                  unsigned heldLevel, int id, const wxPoint& pos,
+                                                  const wxSize& size)
+    : orv_ImageOrthoscopeCanvas<T>(parent, mapper, held.release(), true,
+                                   orv_VoxelGrid{source->Level(0).size, source->Level(0).offset,
+                                                 source->Level(0).GetResolution().GetRes()},
+                                   id, pos, size),
+      m_source(std::move(source)),
+      m_t(t),
+      m_c(c),
+      m_heldLevel(heldLevel),
+      m_mailbox(std::make_shared<Mailbox>()),
+      m_retry(this) {
+  m_mailbox->canvas = this;
+  std::weak_ptr<Mailbox> mailbox = m_mailbox;
+  m_requests = std::make_unique<ChunkRequests>(m_source, [mailbox](const bix::ChunkKey& key, const std::string& error) {
+    const auto box = mailbox.lock();
+    if (!box) return;
+    std::lock_guard<std::mutex> lock(box->mutex);
+    if (orv_ChunkedImageCanvas<T>* canvas = box->canvas)
+      canvas->CallAfter([canvas, key, error] { canvas->OnChunkArrived(key, error); });
+  });
+  this->Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+    for (int i = 0; i < 3; ++i) this->ResampleAgain(i);
+    this->InfoFrame_UpdatePixelInfo();
+  }, m_retry.GetId());
+}
+
+template <class T>
+orv_ChunkedImageCanvas<T>::~orv_ChunkedImageCanvas() {
+  std::lock_guard<std::mutex> lock(m_mailbox->mutex);
+  m_mailbox->canvas = nullptr;
+}
+
+template <class T>
+void orv_ChunkedImageCanvas<T>::ResampleCut(int index, bix::Image3d<T>& slice) {
+  const orv_WindowAxes& axes = kWindowAxes[index];
+  const unsigned level = bix::LevelForCut(*m_source, slice.GetResolution().GetRes(), axes.h, axes.v);
+  const bix::CutChunks found =
+      bix::SampleCut(*m_source, m_t, m_c, level, *this->GetImage(), m_heldLevel, axes.d, slice);
+  m_level[index] = std::min(level, m_heldLevel);
+  m_complete[index] = found.Complete();
+  m_requests->Want(static_cast<unsigned>(index), found.missing, found.nearby, ChunkRequests::Clock::now());
+  ScheduleRetry();
+  ShowLoadingStatus();
+}
+
+// The full-resolution voxel, once its chunk is there ("…" until then, and
+// the chunk is asked for), with the level the window shows.
+template <class T>
+wxString orv_ChunkedImageCanvas<T>::PointerValue(int index, const bix::Vector3d<float>& position, const wxString&) {
+  const bix::ChunkLevel& l = m_source->Level(0);
+  const bix::Vector3d<float> res = l.GetResolution().GetRes();
+  bix::Vector3d<unsigned> voxel;
+  for (unsigned a = 0; a < 3; ++a) {
+    const double q = bix::VoxelIndexAt(position[a], l.offset[a], res[a]);
+    voxel[a] = static_cast<unsigned>(std::clamp(q, 0.0, double(l.size[a] - 1)));
+  }
+  const bix::ChunkKey key{m_source->Id(), 0, m_t, m_c, voxel.x / l.chunk.x, voxel.y / l.chunk.y, voxel.z / l.chunk.z};
+  wxString value = wxString::FromUTF8("\u2026");
+  std::vector<bix::ChunkKey> wanted;
+  if (const bix::ChunkData chunk = bix::SharedChunkCache().Find(key)) {
+    const std::size_t at = (std::size_t(voxel.z % l.chunk.z) * l.chunk.y + voxel.y % l.chunk.y) * l.chunk.x +
+                           voxel.x % l.chunk.x;
+    value = VoxelToStr(reinterpret_cast<const T*>(chunk->data())[at]);
+  } else {
+    wanted.push_back(key);
+  }
+  m_requests->Want(kPointerUser, wanted, {}, ChunkRequests::Clock::now());
+  return value + wxString::Format(" (level %u shown)", m_level[index]);
+}
+
+template <class T>
+void orv_ChunkedImageCanvas<T>::OnChunkArrived(const bix::ChunkKey& key, const std::string& error) {
+  const unsigned users = m_requests->Arrived(key, error, ChunkRequests::Clock::now());
+  for (int i = 0; i < 3; ++i)
+    if (users & (1u << i)) this->ResampleAgain(i);
+  if (users & (1u << kPointerUser)) this->InfoFrame_UpdatePixelInfo();
+  ScheduleRetry();
+  ShowLoadingStatus();
+}
+
+template <class T>
+void orv_ChunkedImageCanvas<T>::ScheduleRetry() {
+  const auto next = m_requests->NextRetry();
+  if (next == ChunkRequests::Clock::time_point::max()) return;
+  const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(next - ChunkRequests::Clock::now());
+  const int ms = static_cast<int>(std::max<long long>(wait.count(), 1)) + 1;
+  // The earliest retry wins; one already set sooner stays.
+  if (!m_retry.IsRunning() || m_retry.GetInterval() > ms) m_retry.StartOnce(ms);
+}
+
+template <class T>
+wxString orv_ChunkedImageCanvas<T>::GetLoadingStatus() const {
+  const bix::ChunkCache& cache = bix::SharedChunkCache();
+  wxString text = wxString::Format("%zu chunks pending, cache %.0f of %.0f MB", m_requests->Pending(),
+                                   cache.HeldBytes() / 1e6, cache.Budget() / 1e6);
+  if (!m_requests->LastFailure().empty()) text += " - " + GetChunkFailure() + " (trying again)";
+  return text;
+}
+
+template <class T>
+void orv_ChunkedImageCanvas<T>::ShowLoadingStatus() {
+  const wxString text = GetLoadingStatus();
+  if (text == m_status) return;
+  m_status = text;
+  auto* frame = wxDynamicCast(wxGetTopLevelParent(this), wxFrame);
+  wxStatusBar* bar = frame ? frame->GetStatusBar() : nullptr;
+  if (!bar) return;
+  if (bar->GetFieldsCount() < 2) {
+    const int widths[] = {-1, -2};
+    bar->SetFieldsCount(2, widths);
+  }
+  bar->SetStatusText(text, 1);
+}
+
+template <class T>
+unsigned orv_ChunkedImageCanvas<T>::GetShownLevel(orv_ProjectionType window) const {
+  const int i = WindowIndex(window);
+  return i < 0 ? 0 : m_level[i];
+}
+
+template <class T>
+bool orv_ChunkedImageCanvas<T>::IsCutComplete(orv_ProjectionType window) const {
+  const int i = WindowIndex(window);
+  return i >= 0 && m_complete[i];
+}
+
+template <class T>
+wxString orv_ChunkedImageCanvas<T>::GetChunkFailure() const {
+  return wxString::FromUTF8(m_requests->LastFailure());
+}
+
+// OME-Zarr is written chunk by chunk from the source; other formats need
+// level 0 in memory, which is refused when it would take more than half of it.
+template <class T>
+void orv_ChunkedImageCanvas<T>::Save3dData(const wxString& path) {
+  const std::string file(path.mb_str());
+  try {
+    if (path.Lower().EndsWith(".zarr")) {
+      bix::WriteOmeZarr(*m_source, 0, m_t, m_c, file);
+      return;
+    }
+    const bix::Vector3d<unsigned>& n = m_source->Level(0).size;
+    const double bytes = double(n.x) * n.y * n.z * sizeof(T);
+    const double memory = double(sysconf(_SC_PHYS_PAGES)) * double(sysconf(_SC_PAGESIZE));
+    if (bytes > memory / 2) {
+      wxLogError("The image (%.1f GB) is too large to save from memory; save it as OME-Zarr (a .zarr name) instead.",
+                 bytes / 1e9);
+      return;
+    }
+    bix::Image3d<T> whole;
+    m_source->ReadBox(0, m_t, m_c, bix::Vector3d<unsigned>(0, 0, 0), n, whole);
+    SaveImageOrLog(whole, file);
+  } catch (const std::exception& e) {
+    wxLogError("%s", wxString::FromUTF8(e.what()));
+  }
+}
+
+template <class T>
+std::size_t orv_ChunkedImageCanvas<T>::GetPendingChunkCount() const {
+  return m_requests->Pending();
+}
+
+#define ORV_INSTANTIATE_CHUNKED_CANVAS(T) template class orv_ChunkedImageCanvas<T>;
+BIX_FOR_EACH_GRAY_TYPE(ORV_INSTANTIATE_CHUNKED_CANVAS)
+
+}  // namespace orv
