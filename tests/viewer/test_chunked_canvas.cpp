@@ -1,0 +1,182 @@
+// A canvas over a chunked image never waits for a chunk: its first paint
+// shows the held coarse level while the chunks are held back, and once they
+// arrive the picture equals the in-memory viewer's, pixel for pixel. Cuts
+// moved away from are not fetched, a failing source is reported and asked
+// again, and the info window names the full-resolution voxel once it is there.
+
+#include "gated_chunks.h"
+#include "gui_test.h"
+#include "test_mappers.h"
+
+#include <orv/orv_chunkedcanvas.h>
+
+#include <wx/statusbr.h>
+
+using bix::Vector3d;
+using orv::PROJ_XY;
+using orv::PROJ_XZ;
+using orv::PROJ_YZ;
+using Chunks = orvtest::GatedChunks<unsigned char>;
+
+namespace {
+
+class OpenedChunkedCanvas : public orv::orv_ChunkedImageCanvas<unsigned char> {
+public:
+  using orv_ChunkedImageCanvas::orv_ChunkedImageCanvas;
+  using orv_ChunkedImageCanvas::PointerValue;
+};
+
+constexpr orv::orv_ProjectionType kWindows[] = {PROJ_XY, PROJ_XZ, PROJ_YZ};
+
+class ChunkedCanvasTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    bix::Image3d<unsigned char> image(Vector3d<unsigned>(150, 110, 70));
+    for (unsigned z = 0; z < 70; ++z)
+      for (unsigned y = 0; y < 110; ++y)
+        for (unsigned x = 0; x < 150; ++x)
+          image.GetVoxel(x, y, z) = static_cast<unsigned char>(1 + (x * 3 + y * 5 + z * 7) % 250);
+    image.SetOffset(Vector3d<float>(-10, 4, 2));
+    source = Chunks::Make(image, 3, 16);
+  }
+  void TearDown() override {
+    source->Open();
+    for (wxFrame* frame : frames) frame->Destroy();
+    orvtest::PumpUntil([] { return wxTopLevelWindows.empty(); });
+    bix::SharedChunkCache().Forget(source->Id());
+  }
+  template <class Canvas, class... Args>
+  Canvas* Show(Args&&... args) {
+    auto* frame = new wxFrame(nullptr, wxID_ANY, "chunked");
+    frame->CreateStatusBar(1);
+    frame->SetClientSize(wxSize(380, 300));
+    auto* canvas = new Canvas(frame, mapper, std::forward<Args>(args)...);
+    canvas->SetSize(frame->GetClientSize());
+    orv::orv_CutPointerStyle none;
+    none.style = orv::POINTER_NONE;
+    canvas->SetPointerStyle(none);
+    frames.push_back(frame);
+    EXPECT_TRUE(orvtest::ShowAndActivate(frame));
+    EXPECT_TRUE(orvtest::PumpUntil([&] { return canvas->GetDrWin(PROJ_XY)->IsShownOnScreen(); }));
+    return canvas;
+  }
+  OpenedChunkedCanvas* ShowChunked() {
+    return Show<OpenedChunkedCanvas>(source, 0u, 0u, std::make_unique<bix::Image3d<unsigned char>>(source->LevelImage(2)),
+                                     2u);
+  }
+  // An in-memory viewer of `image` laid out as the chunked one.
+  orv::orv_ImageOrthoscopeCanvas<unsigned char>* ShowInMemory(const bix::Image3d<unsigned char>& image) {
+    return Show<orv::orv_ImageOrthoscopeCanvas<unsigned char>>(new bix::Image3d<unsigned char>(image), true);
+  }
+  // Level 2 blown up to level 0's grid, voxel by voxel.
+  bix::Image3d<unsigned char> CoarseAtFullSize() const {
+    const auto& full = source->LevelImage(0);
+    const auto& coarse = source->LevelImage(2);
+    bix::Image3d<unsigned char> blown = full;
+    const Vector3d<unsigned> n = full.GetSize();
+    for (unsigned z = 0; z < n.z; ++z)
+      for (unsigned y = 0; y < n.y; ++y)
+        for (unsigned x = 0; x < n.x; ++x) blown.GetVoxel(x, y, z) = coarse.GetVoxel(x / 4, y / 4, z / 4);
+    return blown;
+  }
+  static bool SamePictures(orv::orv_OrthoscopeCanvas* a, orv::orv_OrthoscopeCanvas* b) {
+    for (auto w : kWindows) {
+      orvtest::PaintNow(a->GetDrWin(w));
+      orvtest::PaintNow(b->GetDrWin(w));
+      const wxImage pa = a->GetDrWin(w)->GetBitmapImage(), pb = b->GetDrWin(w)->GetBitmapImage();
+      if (pa.GetSize() != pb.GetSize() || memcmp(pa.GetData(), pb.GetData(), pa.GetWidth() * pa.GetHeight() * 3))
+        return false;
+    }
+    return true;
+  }
+  static bool AtRest(OpenedChunkedCanvas* canvas) {
+    for (auto w : kWindows) orvtest::PaintNow(canvas->GetDrWin(w));
+    return canvas->GetPendingChunkCount() == 0 &&
+           std::all_of(std::begin(kWindows), std::end(kWindows), [&](auto w) { return canvas->IsCutComplete(w); });
+  }
+  static wxString Status(wxWindow* canvas) {
+    wxStatusBar* bar = static_cast<wxFrame*>(canvas->GetParent())->GetStatusBar();
+    return bar->GetFieldsCount() > 1 ? bar->GetStatusText(1) : wxString();
+  }
+
+  std::shared_ptr<Chunks> source;
+  orvtest::GrayMapper mapper;
+  std::vector<wxFrame*> frames;
+};
+
+}  // namespace
+
+TEST_F(ChunkedCanvasTest, PaintsTheHeldLevelAtOnceAndTheInMemoryPictureOnceTheChunksArrive) {
+  source->Close();
+  OpenedChunkedCanvas* chunked = ShowChunked();
+  // With every chunk held back, the paint returns showing level 2.
+  EXPECT_TRUE(SamePictures(chunked, ShowInMemory(CoarseAtFullSize())));
+  for (auto w : kWindows) {
+    EXPECT_FALSE(chunked->IsCutComplete(w));
+    EXPECT_EQ(chunked->GetShownLevel(w), 0u) << "one voxel per pixel asks for level 0";
+  }
+  EXPECT_GT(chunked->GetPendingChunkCount(), 0u);
+  EXPECT_TRUE(Status(chunked).Matches("* chunks pending, cache * of * MB")) << Status(chunked);
+  source->Open();
+  ASSERT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }, 20000));
+  auto* memory = ShowInMemory(source->LevelImage(0));
+  EXPECT_TRUE(SamePictures(chunked, memory));
+  // Zoomed out twice (a pixel is four voxels): level 2, the held one, at once.
+  for (orv::orv_OrthoscopeCanvas* canvas : {static_cast<orv::orv_OrthoscopeCanvas*>(chunked),
+                                            static_cast<orv::orv_OrthoscopeCanvas*>(memory)}) {
+    orv::orv_CanvasSettings settings;
+    canvas->GetSettings(settings);
+    settings.zoomLevel = -2;
+    canvas->SetSettings(settings);
+  }
+  EXPECT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }));
+  EXPECT_EQ(chunked->GetShownLevel(PROJ_XY), 2u);
+}
+
+TEST_F(ChunkedCanvasTest, ChunksOfACutMovedAwayFromAreNeverFetched) {
+  std::unique_ptr<orvtest::WorkerBlock> block = std::make_unique<orvtest::WorkerBlock>();
+  OpenedChunkedCanvas* chunked = ShowChunked();
+  for (auto w : kWindows) orvtest::PaintNow(chunked->GetDrWin(w));
+  // The XY cut moves from the first chunk plane (z 0..15) to the last.
+  orv::orv_ImageCanvasSettings settings;
+  chunked->GetSettings(settings);
+  const Vector3d<float> first = settings.cut;
+  settings.cut.z = 2 + 66.5f;
+  chunked->SetSettings(settings);
+  for (auto w : kWindows) orvtest::PaintNow(chunked->GetDrWin(w));
+  block.reset();
+  ASSERT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }, 20000));
+  // Chunks of the first XY cut away from the XZ and YZ cuts (which stayed,
+  // and fetch their neighbours in depth): none was fetched, while the same
+  // chunks of the new cut were.
+  const unsigned ci = unsigned(first.x + 10) / 16, cj = unsigned(first.y - 4) / 16, ck = unsigned(first.z - 2) / 16;
+  auto decoded = [&](unsigned k) {
+    unsigned n = 0;
+    for (unsigned j = 0; j < 7; ++j)
+      for (unsigned i = 0; i < 10; ++i)
+        if ((i + 1 < ci || i > ci + 1) && (j + 1 < cj || j > cj + 1))
+          n += source->Decodes(bix::ChunkKey{source->Id(), 0, 0, 0, i, j, k}) > 0;
+    return n;
+  };
+  EXPECT_EQ(decoded(ck), 0u);
+  EXPECT_GT(decoded(4), 0u);
+}
+
+TEST_F(ChunkedCanvasTest, AFailingSourceIsReportedAndAskedAgainAndTheInfoNamesTheFullVoxel) {
+  source->Fail(true);
+  OpenedChunkedCanvas* chunked = ShowChunked();
+  const bix::ChunkKey atCut{source->Id(), 0, 0, 0, 75 / 16, 55 / 16, 35 / 16};  // the centre voxel's
+  const Vector3d<float> voxel(-10 + 3.5f, 4 + 5.5f, 2 + 7.5f);  // voxel (3, 5, 7)
+  EXPECT_EQ(chunked->PointerValue(0, voxel, "?"), wxString::FromUTF8("\u2026 (level 0 shown)"));
+  ASSERT_TRUE(orvtest::PumpUntil([&] { return Status(chunked).Contains("503"); }, 10000)) << Status(chunked);
+  EXPECT_TRUE(Status(chunked).EndsWith(" - the server answered 503 Service Unavailable (trying again)"));
+  EXPECT_EQ(chunked->GetChunkFailure(), "the server answered 503 Service Unavailable");
+  ASSERT_TRUE(orvtest::PumpUntil([&] { return source->Decodes(atCut) >= 2; }, 10000)) << "asked again";
+  source->Fail(false);
+  ASSERT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }, 20000));
+  EXPECT_EQ(chunked->GetChunkFailure(), "");
+  EXPECT_FALSE(Status(chunked).Contains("503"));
+  // Its failed chunk is asked for again once due, as the pointer moves on.
+  const wxString full = wxString::Format("%d (level 0 shown)", 1 + (3 * 3 + 5 * 5 + 7 * 7) % 250);
+  EXPECT_TRUE(orvtest::PumpUntil([&] { return chunked->PointerValue(0, voxel, "?") == full; }, 10000));
+}
