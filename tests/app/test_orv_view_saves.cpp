@@ -12,6 +12,7 @@
 #include <bix/ImageIO.h>
 #include <bix/OmeZarr.h>
 
+#include <orv/orv_chunkedcanvas.h>
 #include <orv/orv_labeledcanvas.h>
 
 using orvview::ParseOptions;
@@ -163,6 +164,52 @@ TEST_F(OrvViewSaves, OmeZarrStoresOpenWithTheirLabelsAndTheDataSavesAsOne) {
   bix::Image3d<unsigned short> data;
   bix::ReadImage(dir / "copy.zarr", data);
   EXPECT_TRUE(iotest::SameVoxels(data, image));
+}
+
+// A store of one channel is shown from its chunks, saves its full
+// resolution, and shows what the same image read into memory shows (with a
+// voxel size of the user's, which still reads it into memory).
+TEST_F(OrvViewSaves, OmeZarrStoresOfOneChannelAreShownFromTheirChunks) {
+  const bix::Resolution res(bix::Vector3d<float>(2, 2, 1));
+  const auto image = iotest::MakeImage<unsigned short>(bix::Vector3d<unsigned>(90, 70, 30), {3, 4, 5}, res);
+  bix::OmeZarrWriteOptions small;
+  small.chunk = 16;
+  bix::WriteOmeZarr(image, dir / "s.zarr", small);
+  ViewerOptions lazy, memory;
+  ASSERT_EQ(ParseOptions({dir / "s.zarr", "--save-data", dir / "copy.tif", "--cache-size", "64M"}, lazy), "");
+  ASSERT_EQ(ParseOptions({dir / "s.zarr", "--voxel-size", "0.5,0.5,1"}, memory), "");
+  EXPECT_EQ(lazy.cacheBytes, 64u << 20);
+  orv::orv_OrthoscopeFrame* chunked = orvview::OpenViewer(lazy);
+  orv::orv_OrthoscopeFrame* held = orvview::OpenViewer(memory);
+  auto* view = dynamic_cast<orv::orv_ChunkedView*>(chunked->GetCanvas());
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(dynamic_cast<orv::orv_ChunkedView*>(held->GetCanvas()), nullptr);
+  EXPECT_EQ(chunked->GetTitle(), held->GetTitle());
+  ASSERT_TRUE(orvtest::ShowAndActivate(chunked));
+  ASSERT_TRUE(orvtest::ShowAndActivate(held));
+  for (auto w : {orv::PROJ_XY, orv::PROJ_XZ, orv::PROJ_YZ}) {
+    ASSERT_TRUE(orvtest::PumpUntil([&] {
+      orvtest::PaintNow(chunked->GetCanvas()->GetDrWin(w));
+      return view->IsCutComplete(w);
+    }));
+    orvtest::PaintNow(held->GetCanvas()->GetDrWin(w));
+    EXPECT_TRUE(orvtest::SamePixels(chunked->GetCanvas()->GetDrWin(w)->GetBitmapImage(),
+                                     held->GetCanvas()->GetDrWin(w)->GetBitmapImage()))
+        << w;
+  }
+  EXPECT_TRUE(orvview::RunBatchSaves(chunked, lazy.saves));
+  bix::Image3d<unsigned short> data;
+  bix::ReadImage(dir / "copy.tif", data);
+  EXPECT_TRUE(iotest::SameVoxels(data, image));
+  // Sizes for --cache-size: units of 1024, at least a megabyte.
+  const std::pair<const char*, std::size_t> sizes[] = {
+      {"2G", 2ull << 30}, {"512m", 512u << 20}, {"1.5GiB", 3ull << 29}, {"1048576", 1u << 20}, {"3MB", 3u << 20},
+      {"1K", 0}, {"0", 0}, {"-1G", 0}, {"2X", 0}, {"G", 0}, {"2GG", 0}, {"", 0}};
+  for (const auto& [text, bytes] : sizes) {
+    std::size_t parsed = 0;
+    EXPECT_EQ(orvview::ParseByteSize(text, parsed), bytes != 0) << text;
+    EXPECT_EQ(parsed, bytes) << text;
+  }
 }
 
 // "orv-view IN --save-data OUT.zarr" alone converts without a viewer.

@@ -1,5 +1,7 @@
 #include "gui_test.h"
 
+#include <cstring>
+
 #include <wx/evtloop.h>
 #include <wx/glcanvas.h>
 
@@ -79,6 +81,11 @@ wxImage GrabClientArea(wxWindow* window) {
 
 wxColour PixelAt(const wxImage& image, int x, int y) {
   return wxColour(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));
+}
+
+bool SamePixels(const wxImage& a, const wxImage& b) {
+  return a.IsOk() && b.IsOk() && a.GetSize() == b.GetSize() &&
+         std::memcmp(a.GetData(), b.GetData(), std::size_t(a.GetWidth()) * a.GetHeight() * 3) == 0;
 }
 
 bool SendKeyDown(wxWindow* window, int keyCode, int modifiers, wxPoint mouse) {

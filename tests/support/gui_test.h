@@ -46,6 +46,8 @@ void PaintNow(wxWindow* window);
 wxImage GrabClientArea(wxWindow* window);
 // The colour of one pixel of an image, for compact comparisons.
 wxColour PixelAt(const wxImage& image, int x, int y);
+// Whether two pictures have the same size and the same RGB pixels.
+bool SamePixels(const wxImage& a, const wxImage& b);
 
 // Hands a synthesised key-down event to `window`'s handler. Returns whether a
 // handler processed it without skipping.

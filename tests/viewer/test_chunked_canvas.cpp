@@ -83,9 +83,7 @@ protected:
     for (auto w : kWindows) {
       orvtest::PaintNow(a->GetDrWin(w));
       orvtest::PaintNow(b->GetDrWin(w));
-      const wxImage pa = a->GetDrWin(w)->GetBitmapImage(), pb = b->GetDrWin(w)->GetBitmapImage();
-      if (pa.GetSize() != pb.GetSize() || memcmp(pa.GetData(), pb.GetData(), pa.GetWidth() * pa.GetHeight() * 3))
-        return false;
+      if (!orvtest::SamePixels(a->GetDrWin(w)->GetBitmapImage(), b->GetDrWin(w)->GetBitmapImage())) return false;
     }
     return true;
   }
