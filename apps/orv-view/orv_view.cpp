@@ -104,7 +104,7 @@ bool ViewerApp::OnInit() {
   m_session->Adopt(m_frame);
   // A snapshot is a script's run, not a file the user looked at.
   if (!g_options.Scripted() && !g_options.image.empty() && !m_cancelled)
-    m_session->AddRecent(wxFileName(wxString::FromUTF8(g_options.image)).GetAbsolutePath());
+    m_session->AddRecent(wxString::FromUTF8(g_options.image));
   m_frame->Show();
   if (g_options.Scripted()) CallAfter(&ViewerApp::TakeSnapshotWhenShown);
   return true;

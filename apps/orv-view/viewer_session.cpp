@@ -110,12 +110,15 @@ orv::orv_OrthoscopeFrame* ViewerSession::Open(const wxString& path, wxWindow* pa
     return nullptr;
   }
   Adopt(frame);
-  AddRecent(wxFileName(path).GetAbsolutePath());
+  AddRecent(path);
   frame->Show();
   return frame;
 }
 
-void ViewerSession::AddRecent(const wxString& path) {
+void ViewerSession::AddRecent(const wxString& given) {
+  // A web address stays as it is; a file is remembered by its absolute path.
+  const bool url = given.StartsWith("http://") || given.StartsWith("https://");
+  const wxString path = url ? given : wxFileName(given).GetAbsolutePath();
   m_recent.AddFileToHistory(path);
   m_config->SetPath(kRecentPath);
   m_recent.Save(*m_config);

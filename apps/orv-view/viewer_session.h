@@ -55,7 +55,8 @@ public:
   // Opened files are read telling `progress` (which may cancel) instead
   // of under a progress dialog.
   void SetReadProgress(bix::ProgressCallback progress) { m_progress = std::move(progress); }
-  // Puts a file at the top of the recent files and saves the list.
+  // Puts a file (by its absolute path) or a web address at the top of the
+  // recent files and saves the list.
   void AddRecent(const wxString& path);
 
   const std::vector<orv::orv_OrthoscopeFrame*>& Viewers() const { return m_viewers; }

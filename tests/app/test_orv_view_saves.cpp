@@ -2,6 +2,7 @@
 // data without dialogs, and what a run with them writes and says.
 
 #include "gui_test.h"
+#include "http_test_server.h"
 
 #include "../bix/io_test_support.h"
 #include "batch_saves.h"
@@ -179,23 +180,30 @@ TEST_F(OrvViewSaves, OmeZarrStoresOfOneChannelAreShownFromTheirChunks) {
   ASSERT_EQ(ParseOptions({dir / "s.zarr", "--save-data", dir / "copy.tif", "--cache-size", "64M"}, lazy), "");
   ASSERT_EQ(ParseOptions({dir / "s.zarr", "--voxel-size", "0.5,0.5,1"}, memory), "");
   EXPECT_EQ(lazy.cacheBytes, 64u << 20);
-  orv::orv_OrthoscopeFrame* chunked = orvview::OpenViewer(lazy);
+  orvtest::HttpTestServer server(dir.Path());
+  ViewerOptions remote;
+  remote.image = server.Url() + "/s.zarr";
   orv::orv_OrthoscopeFrame* held = orvview::OpenViewer(memory);
-  auto* view = dynamic_cast<orv::orv_ChunkedView*>(chunked->GetCanvas());
-  ASSERT_NE(view, nullptr);
-  EXPECT_EQ(dynamic_cast<orv::orv_ChunkedView*>(held->GetCanvas()), nullptr);
-  EXPECT_EQ(chunked->GetTitle(), held->GetTitle());
-  ASSERT_TRUE(orvtest::ShowAndActivate(chunked));
+  ASSERT_EQ(dynamic_cast<orv::orv_ChunkedView*>(held->GetCanvas()), nullptr);
   ASSERT_TRUE(orvtest::ShowAndActivate(held));
-  for (auto w : {orv::PROJ_XY, orv::PROJ_XZ, orv::PROJ_YZ}) {
-    ASSERT_TRUE(orvtest::PumpUntil([&] {
-      orvtest::PaintNow(chunked->GetCanvas()->GetDrWin(w));
-      return view->IsCutComplete(w);
-    }));
-    orvtest::PaintNow(held->GetCanvas()->GetDrWin(w));
-    EXPECT_TRUE(orvtest::SamePixels(chunked->GetCanvas()->GetDrWin(w)->GetBitmapImage(),
-                                     held->GetCanvas()->GetDrWin(w)->GetBitmapImage()))
-        << w;
+  // From the folder and from the web server alike.
+  orv::orv_OrthoscopeFrame* chunked = nullptr;
+  for (const ViewerOptions& options : {lazy, remote}) {
+    chunked = orvview::OpenViewer(options);
+    auto* view = dynamic_cast<orv::orv_ChunkedView*>(chunked->GetCanvas());
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(chunked->GetTitle(), held->GetTitle());
+    ASSERT_TRUE(orvtest::ShowAndActivate(chunked));
+    for (auto w : {orv::PROJ_XY, orv::PROJ_XZ, orv::PROJ_YZ}) {
+      ASSERT_TRUE(orvtest::PumpUntil([&] {
+        orvtest::PaintNow(chunked->GetCanvas()->GetDrWin(w));
+        return view->IsCutComplete(w);
+      }));
+      orvtest::PaintNow(held->GetCanvas()->GetDrWin(w));
+      EXPECT_TRUE(orvtest::SamePixels(chunked->GetCanvas()->GetDrWin(w)->GetBitmapImage(),
+                                       held->GetCanvas()->GetDrWin(w)->GetBitmapImage()))
+          << options.image << " " << w;
+    }
   }
   EXPECT_TRUE(orvview::RunBatchSaves(chunked, lazy.saves));
   bix::Image3d<unsigned short> data;

@@ -7,6 +7,7 @@
 #include "../Notices.h"
 #include "../io/IOError.h"
 #include "ZarrArray.h"
+#include "ZarrStore.h"
 #include "ZarrJson.h"
 
 #include <sys/stat.h>
@@ -164,7 +165,9 @@ std::string OmeZarrFolder(const std::string& path) {
   return folder;
 }
 
+// A URL names a store; whether one is there, opening it tells.
 bool IsOmeZarr(const std::string& path) {
+  if (zarr::IsUrl(path)) return true;
   const std::string folder = OmeZarrFolder(path);
   if (!IsFolder(folder) || !zarr::IsFile(folder + "/.zattrs")) return false;
   try {
@@ -177,8 +180,9 @@ bool IsOmeZarr(const std::string& path) {
 
 std::shared_ptr<ChunkedImage> OpenOmeZarr(const std::string& path) {
   const std::string folder = OmeZarrFolder(path);
-  const std::string name = folder + "/.zattrs";
-  const Json attrs = zarr::ReadJson(name);
+  const std::shared_ptr<const zarr::Store> store = zarr::OpenStore(folder);
+  const std::string name = store->Where(".zattrs");
+  const Json attrs = zarr::ReadJsonKey(*store, ".zattrs");
   const Json& multiscales = zarr::Member(attrs, "multiscales", name);
   if (!multiscales.is_array() || multiscales.empty()) io::Fail(name, "\"multiscales\" is not a list of images");
   const Json& ms = multiscales[0];
@@ -199,9 +203,9 @@ std::shared_ptr<ChunkedImage> OpenOmeZarr(const std::string& path) {
     const std::string levelPath = datasetPath.get<std::string>();
     if (levelPath.find("..") != std::string::npos || levelPath[0] == '/')
       io::Fail(name, "a dataset's \"path\" leaves the image's folder");
-    arrays.emplace_back(folder + "/" + levelPath);
+    arrays.emplace_back(store, levelPath);
     const zarr::ZarrArray& array = arrays.back();
-    const std::string arrayName = array.Folder() + "/.zarray";
+    const std::string arrayName = array.MetadataName();
     if (array.Shape().size() != axes.count) io::Fail(arrayName, "\"shape\" does not give one size per axis of \"axes\"");
     if (array.Type().voxel != arrays.front().Type().voxel)
       io::Fail(arrayName, "\"dtype\" differs from the first level's");
@@ -248,9 +252,11 @@ std::shared_ptr<ChunkedImage> OpenOmeZarr(const std::string& path) {
 }
 
 std::vector<std::string> OmeZarrLabelNames(const std::string& path) {
-  const std::string name = OmeZarrFolder(path) + "/labels/.zattrs";
-  if (!zarr::IsFile(name)) return {};
-  const Json attrs = zarr::ReadJson(name);
+  const std::shared_ptr<const zarr::Store> store = zarr::OpenStore(OmeZarrFolder(path));
+  const std::string name = store->Where("labels/.zattrs");
+  std::string text;
+  if (!store->Read("labels/.zattrs", text)) return {};
+  const Json attrs = zarr::ParseJson(text, name);
   const Json& labels = zarr::Member(attrs, "labels", name);
   if (!labels.is_array()) io::Fail(name, "\"labels\" is not a list of names");
   std::vector<std::string> names;
@@ -260,8 +266,9 @@ std::vector<std::string> OmeZarrLabelNames(const std::string& path) {
 }
 
 std::vector<OmeZarrLabelColour> OmeZarrLabelColours(const std::string& path) {
-  const std::string name = OmeZarrFolder(path) + "/.zattrs";
-  const Json attrs = zarr::ReadJson(name);
+  const std::shared_ptr<const zarr::Store> store = zarr::OpenStore(OmeZarrFolder(path));
+  const std::string name = store->Where(".zattrs");
+  const Json attrs = zarr::ReadJsonKey(*store, ".zattrs");
   std::vector<OmeZarrLabelColour> colours;
   if (!attrs.contains("image-label") || !attrs["image-label"].contains("colors")) return colours;
   for (const Json& entry : attrs["image-label"]["colors"]) {

@@ -116,9 +116,10 @@ Dtype ParseDtype(const std::string& text, const std::string& name) {
   return d;
 }
 
-ZarrArray::ZarrArray(const std::string& folder) : m_folder(folder) {
-  const std::string name = folder + "/.zarray";
-  const Json meta = ReadJson(name);
+ZarrArray::ZarrArray(std::shared_ptr<const Store> store, const std::string& prefix)
+    : m_store(std::move(store)), m_prefix(prefix) {
+  const std::string name = MetadataName();
+  const Json meta = ReadJsonKey(*m_store, m_prefix + "/.zarray");
   if (!meta.is_object()) io::Fail(name, "not a JSON object");
   if (UnsignedAt(Member(meta, "zarr_format", name), "zarr_format", 3, name) != 2)
     io::Fail(name, "\"zarr_format\" is not 2");
@@ -154,8 +155,8 @@ ZarrArray::ZarrArray(const std::string& folder) : m_folder(folder) {
   }
 }
 
-std::string ZarrArray::ChunkPath(const std::vector<std::uint64_t>& index) const {
-  std::string path = m_folder + "/";
+std::string ZarrArray::ChunkKey(const std::vector<std::uint64_t>& index) const {
+  std::string path = m_prefix + "/";
   for (std::size_t a = 0; a < index.size(); ++a) {
     if (a) path += m_separator;
     path += std::to_string(index[a]);
@@ -164,11 +165,13 @@ std::string ZarrArray::ChunkPath(const std::vector<std::uint64_t>& index) const 
 }
 
 void ZarrArray::ReadChunk(const std::vector<std::uint64_t>& index, std::vector<unsigned char>& out) const {
-  const std::string path = ChunkPath(index);
-  const std::string stored = ReadFileBytes(path, true);
+  const std::string key = ChunkKey(index);
+  const std::string path = m_store->Where(key);
+  std::string stored;
+  const bool found = m_store->Read(key, stored);
   const std::size_t voxelBytes = VoxelTypeBytes(m_dtype.voxel);
   out.resize(m_chunkElements * voxelBytes);
-  if (stored.empty() && !IsFile(path)) {
+  if (!found) {
     switch (m_dtype.voxel) {
       case VOXEL_UCHAR: Fill<unsigned char>(m_fill, m_chunkElements, out.data()); break;
       case VOXEL_USHORT: Fill<unsigned short>(m_fill, m_chunkElements, out.data()); break;

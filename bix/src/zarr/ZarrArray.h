@@ -1,10 +1,12 @@
 #ifndef BIX_ZARR_ZARRARRAY_H
 #define BIX_ZARR_ZARRARRAY_H
 
-// One Zarr v2 array on disk: its ".zarray" metadata, checked, and its chunks
-// read, decoded and turned into the voxel type the array reads as.
+// One Zarr v2 array of a store (on disk or on a web server): its ".zarray"
+// metadata, checked, and its chunks read, decoded and turned into the voxel
+// type the array reads as.
 
 #include "ZarrCodecs.h"
+#include "ZarrStore.h"
 
 #include <bix/ImageIO.h>
 
@@ -28,24 +30,26 @@ Dtype ParseDtype(const std::string& text, const std::string& name);
 
 class ZarrArray {
 public:
-  // Reads and checks "<folder>/.zarray". Raises IOException naming the
-  // file and the key at fault.
-  explicit ZarrArray(const std::string& folder);
+  // Reads and checks "<prefix>/.zarray" of the store. Raises IOException
+  // naming the file (or URL) and the key at fault.
+  ZarrArray(std::shared_ptr<const Store> store, const std::string& prefix);
 
-  const std::string& Folder() const { return m_folder; }
+  // Where its ".zarray" lies, for messages.
+  std::string MetadataName() const { return m_store->Where(m_prefix + "/.zarray"); }
   const std::vector<std::uint64_t>& Shape() const { return m_shape; }
   const std::vector<std::uint64_t>& Chunks() const { return m_chunks; }
   const Dtype& Type() const { return m_dtype; }
 
   // The chunk at grid position `index` (one entry per axis), decoded and
   // converted to the voxel type: a whole chunk's values of sizeof(voxel)
-  // bytes in C order. A chunk file that does not exist holds the fill value.
+  // bytes in C order. A chunk the store does not have holds the fill value.
   void ReadChunk(const std::vector<std::uint64_t>& index, std::vector<unsigned char>& out) const;
-  // The file of that chunk.
-  std::string ChunkPath(const std::vector<std::uint64_t>& index) const;
+  // The store's key of that chunk.
+  std::string ChunkKey(const std::vector<std::uint64_t>& index) const;
 
 private:
-  std::string m_folder;
+  std::shared_ptr<const Store> m_store;
+  std::string m_prefix;
   std::vector<std::uint64_t> m_shape, m_chunks;
   Dtype m_dtype;
   Codec m_codec;

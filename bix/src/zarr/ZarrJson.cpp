@@ -28,12 +28,13 @@ std::string ReadFileBytes(const std::string& path, bool missingOk) {
   return bytes;
 }
 
-Json ReadJson(const std::string& path) {
-  const std::string text = ReadFileBytes(path);
+Json ReadJson(const std::string& path) { return ParseJson(ReadFileBytes(path), path); }
+
+Json ParseJson(const std::string& text, const std::string& name) {
   try {
     return Json::parse(text);
   } catch (const Json::exception& e) {
-    io::Fail(path, std::string("not JSON (") + e.what() + ")");
+    io::Fail(name, std::string("not JSON (") + e.what() + ")");
   }
 }
 

@@ -20,6 +20,8 @@ bool IsFile(const std::string& path);
 std::string ReadFileBytes(const std::string& path, bool missingOk = false);
 // The JSON document of a file; IOException naming the file when it is none.
 Json ReadJson(const std::string& path);
+// `text` as a JSON document; IOException naming `name` when it is none.
+Json ParseJson(const std::string& text, const std::string& name);
 // Writes a JSON document, indented as zarr-python writes it.
 void WriteJson(const std::string& path, const Json& json);
 
