@@ -7,6 +7,7 @@
 
 #include <wx/timer.h>
 
+#include <chrono>
 #include <memory>
 
 namespace orv {
@@ -70,7 +71,8 @@ protected:
 
 private:
   struct Mailbox;
-  void OnChunkArrived(const bix::ChunkKey& key, const std::string& error);
+  void OnChunksArrived();
+  void Refine(unsigned windows);
   void ScheduleRetry();
   void ShowLoadingStatus();
 
@@ -78,10 +80,13 @@ private:
   unsigned m_t, m_c, m_heldLevel;
   std::shared_ptr<Mailbox> m_mailbox;
   std::unique_ptr<ChunkRequests> m_requests;
-  wxTimer m_retry;
+  wxTimer m_retry, m_refine;
+  unsigned m_refineWindows = 0;  // windows with chunks arrived and not yet resampled
+  std::chrono::steady_clock::time_point m_lastRefine;
   unsigned m_level[3] = {0, 0, 0};
   bool m_complete[3] = {false, false, false};
-  wxString m_status;
+  wxString m_status, m_statusFailure;
+  std::chrono::steady_clock::time_point m_statusShown;
 };
 
 }  // namespace orv

@@ -24,7 +24,9 @@ ChunkRequests::~ChunkRequests() {
 }
 
 bool ChunkRequests::Wanted(const bix::ChunkKey& key) const {
-  return std::any_of(std::begin(m_wanted), std::end(m_wanted), [&](const auto& set) { return set.count(key); });
+  for (unsigned u = 0; u < kUsers; ++u)
+    if (m_shown[u].count(key) || m_nearby[u].count(key)) return true;
+  return false;
 }
 
 void ChunkRequests::Request(const bix::ChunkKey& key, int priority, Clock::time_point now) {
@@ -47,10 +49,8 @@ void ChunkRequests::Request(const bix::ChunkKey& key, int priority, Clock::time_
 
 void ChunkRequests::Want(unsigned user, const std::vector<bix::ChunkKey>& shown,
                          const std::vector<bix::ChunkKey>& nearby, Clock::time_point now) {
-  auto& wanted = m_wanted[user];
-  wanted.clear();
-  wanted.insert(shown.begin(), shown.end());
-  wanted.insert(nearby.begin(), nearby.end());
+  m_shown[user] = KeySet(shown.begin(), shown.end());
+  m_nearby[user] = KeySet(nearby.begin(), nearby.end());
   for (const auto& key : shown) Request(key, kShownPriority, now);
   for (const auto& key : nearby) Request(key, kNearbyPriority, now);
   for (auto it = m_inFlight.begin(); it != m_inFlight.end();) {
@@ -76,8 +76,12 @@ unsigned ChunkRequests::Arrived(const bix::ChunkKey& key, const std::string& err
   }
   unsigned users = 0;
   for (unsigned u = 0; u < kUsers; ++u)
-    if (m_wanted[u].count(key)) users |= 1u << u;
+    if (m_shown[u].count(key)) users |= 1u << u;
   return users;
+}
+
+bool ChunkRequests::AwaitsShown(unsigned user) const {
+  return std::any_of(m_shown[user].begin(), m_shown[user].end(), [&](const auto& key) { return m_inFlight.count(key) != 0; });
 }
 
 ChunkRequests::Clock::time_point ChunkRequests::NextRetry() const {

@@ -46,10 +46,13 @@ public:
   void Want(unsigned user, const std::vector<bix::ChunkKey>& shown, const std::vector<bix::ChunkKey>& nearby,
             Clock::time_point now);
   // A chunk's arrival (an empty error) or failure, handed on by the
-  // Arrival. Returns the mask of users (1 << user) that want it.
+  // Arrival. Returns the mask of users (1 << user) that want it shown (a
+  // chunk fetched ahead changes nothing shown).
   unsigned Arrived(const bix::ChunkKey& key, const std::string& error, Clock::time_point now);
 
   std::size_t Pending() const { return m_inFlight.size(); }
+  // Whether a chunk `user` wants shown is still being fetched.
+  bool AwaitsShown(unsigned user) const;
   // The last failure's message, until a chunk arrives after it.
   const std::string& LastFailure() const { return m_lastFailure; }
   // When the first failed chunk that a user still wants may be asked for
@@ -70,7 +73,8 @@ private:
 
   std::shared_ptr<const bix::ChunkedImage> m_image;
   Arrival m_arrival;
-  std::unordered_set<bix::ChunkKey, bix::ChunkKeyHash> m_wanted[kUsers];
+  using KeySet = std::unordered_set<bix::ChunkKey, bix::ChunkKeyHash>;
+  KeySet m_shown[kUsers], m_nearby[kUsers];
   std::unordered_map<bix::ChunkKey, InFlight, bix::ChunkKeyHash> m_inFlight;
   std::unordered_map<bix::ChunkKey, Failure, bix::ChunkKeyHash> m_failures;
   std::string m_lastFailure;

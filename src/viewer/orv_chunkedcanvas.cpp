@@ -16,6 +16,7 @@
 
 #include <mutex>
 #include <unistd.h>
+#include <vector>
 
 namespace orv {
 
@@ -23,16 +24,21 @@ namespace {
 
 // The user of the chunk requests that the info window's voxel is.
 constexpr unsigned kPointerUser = 3;
+// How often a window still waiting for chunks resamples to show those that came.
+constexpr std::chrono::milliseconds kRefineInterval(100);
 
 }  // namespace
 
-// Where the workers hand arrivals to: the canvas while it lives. A worker
-// posts under the lock, so once the canvas has cleared it no post can reach
-// a canvas being destroyed (posts already queued go with the canvas).
+// Where the workers hand arrivals to: the canvas while it lives. Arrivals
+// collect here and the canvas is called once for all that came meanwhile,
+// so that a burst of chunks costs the UI thread one pass, not one per chunk.
+// A worker posts under the lock, so once the canvas has cleared it no post
+// can reach a canvas being destroyed (posts already queued go with it).
 template <class T>
 struct orv_ChunkedImageCanvas<T>::Mailbox {
   std::mutex mutex;
   orv_ChunkedImageCanvas<T>* canvas;
+  std::vector<std::pair<bix::ChunkKey, std::string>> arrived;
 };
 
 template <class T>
@@ -50,20 +56,24 @@ orv_ChunkedImageCanvas<T>::orv_ChunkedImageCanvas(wxWindow* parent, const orv_Ma
       m_c(c),
       m_heldLevel(heldLevel),
       m_mailbox(std::make_shared<Mailbox>()),
-      m_retry(this) {
+      m_retry(this),
+      m_refine(this) {
   m_mailbox->canvas = this;
   std::weak_ptr<Mailbox> mailbox = m_mailbox;
   m_requests = std::make_unique<ChunkRequests>(m_source, [mailbox](const bix::ChunkKey& key, const std::string& error) {
     const auto box = mailbox.lock();
     if (!box) return;
     std::lock_guard<std::mutex> lock(box->mutex);
-    if (orv_ChunkedImageCanvas<T>* canvas = box->canvas)
-      canvas->CallAfter([canvas, key, error] { canvas->OnChunkArrived(key, error); });
+    orv_ChunkedImageCanvas<T>* canvas = box->canvas;
+    if (!canvas) return;
+    box->arrived.emplace_back(key, error);
+    if (box->arrived.size() == 1) canvas->CallAfter([canvas] { canvas->OnChunksArrived(); });
   });
   this->Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
     for (int i = 0; i < 3; ++i) this->ResampleAgain(i);
     this->InfoFrame_UpdatePixelInfo();
   }, m_retry.GetId());
+  this->Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Refine(m_refineWindows); }, m_refine.GetId());
 }
 
 template <class T>
@@ -111,13 +121,40 @@ wxString orv_ChunkedImageCanvas<T>::PointerValue(int index, const bix::Vector3d<
 }
 
 template <class T>
-void orv_ChunkedImageCanvas<T>::OnChunkArrived(const bix::ChunkKey& key, const std::string& error) {
-  const unsigned users = m_requests->Arrived(key, error, ChunkRequests::Clock::now());
-  for (int i = 0; i < 3; ++i)
-    if (users & (1u << i)) this->ResampleAgain(i);
+void orv_ChunkedImageCanvas<T>::OnChunksArrived() {
+  std::vector<std::pair<bix::ChunkKey, std::string>> arrived;
+  {
+    std::lock_guard<std::mutex> lock(m_mailbox->mutex);
+    arrived.swap(m_mailbox->arrived);
+  }
+  unsigned users = 0;
+  const auto now = ChunkRequests::Clock::now();
+  for (const auto& [key, error] : arrived) users |= m_requests->Arrived(key, error, now);
+  m_refineWindows |= users & 7u;
+  // A window whose last chunk came shows it at once; the others sharpen
+  // a few times a second, so that resampling leaves the cores to decoding.
+  unsigned complete = 0;
+  for (unsigned i = 0; i < 3; ++i)
+    if ((m_refineWindows & (1u << i)) && !m_requests->AwaitsShown(i)) complete |= 1u << i;
+  if (now - m_lastRefine >= kRefineInterval)
+    Refine(m_refineWindows);
+  else if (complete)
+    Refine(complete);
+  if (m_refineWindows && !m_refine.IsRunning()) {
+    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kRefineInterval - (now - m_lastRefine));
+    m_refine.StartOnce(static_cast<int>(std::max<long long>(wait.count(), 1)));
+  }
   if (users & (1u << kPointerUser)) this->InfoFrame_UpdatePixelInfo();
   ScheduleRetry();
   ShowLoadingStatus();
+}
+
+template <class T>
+void orv_ChunkedImageCanvas<T>::Refine(unsigned windows) {
+  for (int i = 0; i < 3; ++i)
+    if (windows & (1u << i)) this->ResampleAgain(i);
+  m_refineWindows &= ~windows;
+  if (windows == 7u || !m_refineWindows) m_lastRefine = ChunkRequests::Clock::now();
 }
 
 template <class T>
@@ -139,11 +176,19 @@ wxString orv_ChunkedImageCanvas<T>::GetLoadingStatus() const {
   return text;
 }
 
+// At most a few times a second while chunks come in (the cache's figure
+// changes with every chunk), and at once when the last one has come or a
+// failure is new.
 template <class T>
 void orv_ChunkedImageCanvas<T>::ShowLoadingStatus() {
   const wxString text = GetLoadingStatus();
   if (text == m_status) return;
+  const auto now = std::chrono::steady_clock::now();
+  const bool settled = m_requests->Pending() == 0 || GetChunkFailure() != m_statusFailure;
+  if (!settled && now - m_statusShown < std::chrono::milliseconds(200)) return;
   m_status = text;
+  m_statusShown = now;
+  m_statusFailure = GetChunkFailure();
   auto* frame = wxDynamicCast(wxGetTopLevelParent(this), wxFrame);
   wxStatusBar* bar = frame ? frame->GetStatusBar() : nullptr;
   if (!bar) return;

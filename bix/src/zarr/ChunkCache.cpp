@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <queue>
 #include <thread>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace bix {
@@ -93,13 +94,23 @@ std::size_t DefaultChunkCacheBudget() {
 
 namespace {
 
+// The workers' niceness: below the threads that draw and answer the user.
+constexpr int kWorkerNice = 10;
+
 // The decoding workers: a priority queue served by one thread per core,
 // started on first use and joined when the program ends.
 class Workers {
 public:
   Workers() {
     const unsigned n = std::max(1u, std::thread::hardware_concurrency());
-    for (unsigned i = 0; i < n; ++i) m_threads.emplace_back([this] { Run(); });
+    for (unsigned i = 0; i < n; ++i)
+      m_threads.emplace_back([this] {
+        // Decoding yields to the thread that draws: a viewer stays quick to
+        // answer while its chunks decode on every core (alone, the workers
+        // lose nothing by it).
+        setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kWorkerNice);
+        Run();
+      });
   }
   ~Workers() {
     {

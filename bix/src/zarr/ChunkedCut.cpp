@@ -60,11 +60,16 @@ void CopyFromChunk(const T* chunk, const ChunkLevel& l, const ChunkKey& key, con
   const auto& xs = maps.axis[0].voxel;
   const auto& ys = maps.axis[1].voxel;
   const auto& zs = maps.axis[2].voxel;
+  // One voxel per pixel along x: each row is one copy.
+  const bool contiguous = xs[rx.last - 1] - xs[rx.first] == (long long)(rx.last - rx.first) - 1;
   for (unsigned z = rz.first; z < rz.last; ++z)
     for (unsigned y = ry.first; y < ry.last; ++y) {
       const T* row = chunk + (std::size_t(zs[z] - z0) * l.chunk.y + std::size_t(ys[y] - y0)) * l.chunk.x;
       T* out = &slice.GetVoxel(rx.first, y, z);
-      for (unsigned x = rx.first; x < rx.last; ++x) *out++ = row[xs[x] - x0];
+      if (contiguous)
+        std::memcpy(static_cast<void*>(out), row + (xs[rx.first] - x0), (rx.last - rx.first) * sizeof(T));
+      else
+        for (unsigned x = rx.first; x < rx.last; ++x) *out++ = row[xs[x] - x0];
     }
 }
 
@@ -112,43 +117,73 @@ CutChunks SampleCut(const ChunkedImage& image, unsigned t, unsigned c, unsigned 
     throw LibException("'" + image.Name() + "': no such level or axis");
   CutChunks found;
   found.level = level;
-  CopyToImage(held, slice);
-  if (level >= heldLevel || slice.IsEmpty()) return found;
-
+  if (level >= heldLevel || slice.IsEmpty()) {
+    CopyToImage(held, slice);
+    return found;
+  }
   const Vector3d<unsigned>& size = slice.GetSize();
   const Vector3d<float>& offset = slice.GetOffset();
   const Vector3d<float>& res = slice.GetResolution().GetRes();
   ChunkCache& cache = SharedChunkCache();
-  // Coarse to fine, so that the finest chunk at hand is written last.
-  for (unsigned l = heldLevel; l-- > level;) {
-    const ChunkLevel& lv = image.Level(l);
-    const LevelMaps maps = MapLevel(lv, size, offset, res);
-    for (const auto& rz : maps.axis[2].runs)
-      for (const auto& ry : maps.axis[1].runs)
-        for (const auto& rx : maps.axis[0].runs) {
-          const ChunkKey key{image.Id(), l, t, c, rx.chunk, ry.chunk, rz.chunk};
-          if (const ChunkData data = cache.Find(key))
-            CopyFromChunk(reinterpret_cast<const T*>(data->data()), lv, key, maps, rx, ry, rz, slice);
-          else if (l == level)
-            found.missing.push_back(key);
-        }
-    if (l != level) continue;
-    ZeroOutside(maps, slice);
-    // The chunks on either side of the cut's chunk in depth, for a cut that
-    // moves on.
-    const auto& depthRuns = maps.axis[depthAxis].runs;
-    if (depthRuns.empty()) continue;
-    const unsigned depthChunk = depthRuns.front().chunk, depthChunks = lv.Grid()[depthAxis];
-    for (unsigned side : {depthChunk - 1, depthChunk + 1}) {
-      if (side >= depthChunks) continue;  // also wraps round below 0
+  const ChunkLevel& lv = image.Level(level);
+  const LevelMaps target = MapLevel(lv, size, offset, res);
+  auto keyOf = [&](unsigned l, const AxisRuns::Run& rx, const AxisRuns::Run& ry, const AxisRuns::Run& rz) {
+    return ChunkKey{image.Id(), l, t, c, rx.chunk, ry.chunk, rz.chunk};
+  };
+  // With every chunk of the level at hand (a cut at rest, paged within its
+  // chunks), that level alone fills the slice (the chunks are held here, so
+  // the cache may drop them meanwhile).
+  std::vector<ChunkData> atHand;
+  bool allAtHand = true;
+  for (const auto& rz : target.axis[2].runs)
+    for (const auto& ry : target.axis[1].runs)
+      for (const auto& rx : target.axis[0].runs) {
+        if (!allAtHand) continue;
+        if (ChunkData data = cache.Find(keyOf(level, rx, ry, rz)))
+          atHand.push_back(std::move(data));
+        else
+          allAtHand = false;
+      }
+  if (allAtHand) {
+    std::size_t n = 0;
+    for (const auto& rz : target.axis[2].runs)
+      for (const auto& ry : target.axis[1].runs)
+        for (const auto& rx : target.axis[0].runs)
+          CopyFromChunk(reinterpret_cast<const T*>(atHand[n++]->data()), lv, keyOf(level, rx, ry, rz), target, rx,
+                        ry, rz, slice);
+  } else {
+    // Else the held level first and the finer ones over it, coarse to fine,
+    // so that the finest chunk at hand is written last.
+    CopyToImage(held, slice);
+    for (unsigned l = heldLevel; l-- > level;) {
+      const ChunkLevel& finer = image.Level(l);
+      const LevelMaps maps = l == level ? target : MapLevel(finer, size, offset, res);
       for (const auto& rz : maps.axis[2].runs)
         for (const auto& ry : maps.axis[1].runs)
           for (const auto& rx : maps.axis[0].runs) {
-            ChunkKey key{image.Id(), l, t, c, rx.chunk, ry.chunk, rz.chunk};
-            (depthAxis == 0 ? key.i : depthAxis == 1 ? key.j : key.k) = side;
-            if (!cache.Holds(key)) found.nearby.push_back(key);
+            const ChunkKey key = keyOf(l, rx, ry, rz);
+            if (const ChunkData data = cache.Find(key))
+              CopyFromChunk(reinterpret_cast<const T*>(data->data()), finer, key, maps, rx, ry, rz, slice);
+            else if (l == level)
+              found.missing.push_back(key);
           }
     }
+  }
+  ZeroOutside(target, slice);
+  // The chunks on either side of the cut's chunk in depth, for a cut that
+  // moves on.
+  const auto& depthRuns = target.axis[depthAxis].runs;
+  if (depthRuns.empty()) return found;
+  const unsigned depthChunk = depthRuns.front().chunk, depthChunks = lv.Grid()[depthAxis];
+  for (unsigned side : {depthChunk - 1, depthChunk + 1}) {
+    if (side >= depthChunks) continue;  // also wraps round below 0
+    for (const auto& rz : target.axis[2].runs)
+      for (const auto& ry : target.axis[1].runs)
+        for (const auto& rx : target.axis[0].runs) {
+          ChunkKey key = keyOf(level, rx, ry, rz);
+          (depthAxis == 0 ? key.i : depthAxis == 1 ? key.j : key.k) = side;
+          if (!cache.Holds(key)) found.nearby.push_back(key);
+        }
   }
   return found;
 }
