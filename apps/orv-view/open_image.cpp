@@ -7,6 +7,7 @@
 #include "initial_zoom.h"
 #include "label_file.h"
 #include "label_reload.h"
+#include "level_menu.h"
 #include "sample_volume.h"
 #include "viewer_title.h"
 
@@ -182,6 +183,7 @@ orv::orv_OrthoscopeFrame* OpenChunked(const ViewerOptions& options, unsigned t, 
   orv::orv_OrthoscopeFrame* frame =
       orv::orv_CreateChunkedImageFrame<T>(std::move(source), t, c, nullptr, wxID_ANY, title);
   if (!frame) throw bix::IOException("There is not enough memory to show the image.");
+  AddLevelMenu(frame);
   SetUpViewer(frame, options, false, static_cast<int>(8 * sizeof(T)));
   return frame;
 }

@@ -30,6 +30,17 @@ public:
   // What the frame's status bar says: chunks pending, the cache's use, the
   // last failure while it lasts.
   virtual wxString GetLoadingStatus() const = 0;
+  virtual const bix::ChunkedImage& GetSource() const = 0;
+  // The level read whole at opening, for the first picture.
+  virtual unsigned GetHeldLevel() const = 0;
+  // The level that whole-stack work reads into memory (autofocus
+  // projections, the volume window): by default the finest that takes at
+  // most a quarter of the memory, never coarser than the held one. It is
+  // read when first needed, under a progress dialog with Cancel (cancelled,
+  // the held level serves); setting another drops the one read and computes
+  // what shows again.
+  virtual unsigned GetWorkLevel() const = 0;
+  virtual void SetWorkLevel(unsigned level) = 0;
 };
 
 // An image canvas over a chunked multiscale image (OME-Zarr on disk or on a
@@ -54,8 +65,8 @@ public:
                          const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize);
   ~orv_ChunkedImageCanvas() override;
 
-  const bix::ChunkedImage& GetSource() const { return *m_source; }
-  unsigned GetHeldLevel() const { return m_heldLevel; }
+  const bix::ChunkedImage& GetSource() const override { return *m_source; }
+  unsigned GetHeldLevel() const override { return m_heldLevel; }
   unsigned GetShownLevel(orv_ProjectionType window) const override;
   bool IsCutComplete(orv_ProjectionType window) const override;
   std::size_t GetPendingChunkCount() const override;
@@ -64,13 +75,21 @@ public:
   // Saves level 0 whole, read into memory (an image too large for memory is
   // refused with a message: convert it to OME-Zarr instead).
   void Save3dData(const wxString& path) override;
+  unsigned GetWorkLevel() const override { return m_workLevel; }
+  void SetWorkLevel(unsigned level) override;
+  void OnContentChange(orv_ProjectionType windows) override;
+  void OnVis3dChange(orv_ProjectionType windows) override;
+  void UpdateVolVis() override;
 
 protected:
   void ResampleCut(int index, bix::Image3d<T>& slice) override;
+  const bix::Image3d<T>& WholeStack() const override;
   wxString PointerValue(int index, const bix::Vector3d<float>& position, const wxString& shown) override;
 
 private:
   struct Mailbox;
+  void LoadWorkLevel();
+  void LoadWorkLevelIfProjected();
   void OnChunksArrived();
   void Refine(unsigned windows);
   void ScheduleRetry();
@@ -85,6 +104,8 @@ private:
   std::chrono::steady_clock::time_point m_lastRefine;
   unsigned m_level[3] = {0, 0, 0};
   bool m_complete[3] = {false, false, false};
+  unsigned m_workLevel;
+  std::unique_ptr<bix::Image3d<T>> m_work;  // the work level, once read (when finer than the held one)
   wxString m_status, m_statusFailure;
   std::chrono::steady_clock::time_point m_statusShown;
 };

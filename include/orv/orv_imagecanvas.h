@@ -91,6 +91,11 @@ protected:
   virtual wxString PointerValue(int index, const bix::Vector3d<float>& position, const wxString& shown);
   // Marks window `index`'s cut as stale and repaints it.
   void ResampleAgain(int index);
+  // The whole image in memory for whole-stack work (autofocus projections,
+  // the volume window): by default the canvas's image.
+  virtual const bix::Image3d<T>& WholeStack() const { return *m_image; }
+  // The projections are computed again when next shown (WholeStack changed).
+  void ProjectionsStale();
 
   void OnMouse3d(orv_Mouse3dEvent& event) override;
   virtual void MakeDirtyAndRefresh(orv_ProjectionType windows);

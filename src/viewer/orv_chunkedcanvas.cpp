@@ -4,6 +4,7 @@
 
 #include "chunk_requests.h"
 #include "image_save.h"
+#include "view_model.h"
 
 #include <bix/Algorithms.h>
 #include <bix/ChunkedCut.h>
@@ -12,8 +13,10 @@
 
 #include <wx/frame.h>
 #include <wx/log.h>
+#include <wx/progdlg.h>
 #include <wx/statusbr.h>
 
+#include <cstring>
 #include <mutex>
 #include <unistd.h>
 #include <vector>
@@ -26,6 +29,21 @@ namespace {
 constexpr unsigned kPointerUser = 3;
 // How often a window still waiting for chunks resamples to show those that came.
 constexpr std::chrono::milliseconds kRefineInterval(100);
+// Levels above this size are read under a progress dialog.
+constexpr double kProgressFromBytes = 64.0 * (1 << 20);
+
+double MemoryBytes() { return double(sysconf(_SC_PHYS_PAGES)) * double(sysconf(_SC_PAGESIZE)); }
+
+double LevelBytes(const bix::ChunkLevel& l, std::size_t voxelBytes) {
+  return double(l.size.x) * l.size.y * l.size.z * double(voxelBytes);
+}
+
+// The finest level that takes at most a quarter of the memory.
+unsigned DefaultWorkLevel(const bix::ChunkedImage& source, std::size_t voxelBytes) {
+  for (unsigned level = 0; level < source.Levels(); ++level)
+    if (LevelBytes(source.Level(level), voxelBytes) <= MemoryBytes() / 4) return level;
+  return source.Levels() - 1;
+}
 
 }  // namespace
 
@@ -57,7 +75,8 @@ orv_ChunkedImageCanvas<T>::orv_ChunkedImageCanvas(wxWindow* parent, const orv_Ma
       m_heldLevel(heldLevel),
       m_mailbox(std::make_shared<Mailbox>()),
       m_retry(this),
-      m_refine(this) {
+      m_refine(this),
+      m_workLevel(std::min(DefaultWorkLevel(*m_source, sizeof(T)), heldLevel)) {
   m_mailbox->canvas = this;
   std::weak_ptr<Mailbox> mailbox = m_mailbox;
   m_requests = std::make_unique<ChunkRequests>(m_source, [mailbox](const bix::ChunkKey& key, const std::string& error) {
@@ -209,6 +228,96 @@ template <class T>
 bool orv_ChunkedImageCanvas<T>::IsCutComplete(orv_ProjectionType window) const {
   const int i = WindowIndex(window);
   return i >= 0 && m_complete[i];
+}
+
+template <class T>
+const bix::Image3d<T>& orv_ChunkedImageCanvas<T>::WholeStack() const {
+  return m_work ? *m_work : *this->GetImage();
+}
+
+template <class T>
+void orv_ChunkedImageCanvas<T>::SetWorkLevel(unsigned level) {
+  level = std::min(level, m_heldLevel);
+  if (level == m_workLevel) return;
+  m_workLevel = level;
+  m_work.reset();
+  LoadWorkLevelIfProjected();
+  this->ProjectionsStale();
+  UpdateVolVis();
+}
+
+// Read slab by slab of chunks along z, so that the dialog can follow and
+// cancel; a level that fails or is cancelled leaves the held one serving.
+template <class T>
+void orv_ChunkedImageCanvas<T>::LoadWorkLevel() {
+  if (m_work || m_workLevel >= m_heldLevel) return;
+  const bix::ChunkLevel& l = m_source->Level(m_workLevel);
+  const double bytes = LevelBytes(l, sizeof(T));
+  std::unique_ptr<wxProgressDialog> progress;
+  if (bytes > kProgressFromBytes)
+    progress = std::make_unique<wxProgressDialog>(
+        "Reading", wxString::Format("Reading level %u (%.0f MB) for whole-stack work...", m_workLevel, bytes / 1e6),
+        1000, this, wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE | wxPD_ELAPSED_TIME);
+  auto work = std::make_unique<bix::Image3d<T>>();
+  try {
+    work->MakeRoomUninitialized(l.size);
+    bix::Image3d<T> slab;
+    const std::size_t plane = std::size_t(l.size.x) * l.size.y;
+    for (unsigned z = 0; z < l.size.z; z += l.chunk.z) {
+      const unsigned depth = std::min(l.chunk.z, l.size.z - z);
+      m_source->ReadBox(m_workLevel, m_t, m_c, bix::Vector3d<unsigned>(0, 0, z),
+                        bix::Vector3d<unsigned>(l.size.x, l.size.y, depth), slab);
+      std::memcpy(static_cast<void*>(work->GetFirstVoxelAddr() + plane * z), slab.GetFirstVoxelAddr(),
+                  plane * depth * sizeof(T));
+      if (progress && !progress->Update(static_cast<int>(1000.0 * (z + depth) / l.size.z))) {
+        wxLogStatus("Reading level %u cancelled: whole-stack work uses level %u.", m_workLevel, m_heldLevel);
+        m_workLevel = m_heldLevel;
+        return;
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    wxLogError("There is not enough memory for level %u: whole-stack work uses level %u.", m_workLevel, m_heldLevel);
+    m_workLevel = m_heldLevel;
+    return;
+  } catch (const std::exception& e) {
+    wxLogError("%s", wxString::FromUTF8(e.what()));
+    m_workLevel = m_heldLevel;
+    return;
+  }
+  work->SetOffset(l.offset);
+  work->SetResolution(l.GetResolution());
+  m_work = std::move(work);
+  this->ProjectionsStale();
+}
+
+// A window that shows its projection needs the work level: read now, in the
+// change that asked for it, and never while painting.
+template <class T>
+void orv_ChunkedImageCanvas<T>::LoadWorkLevelIfProjected() {
+  for (int i = 0; i < 3; ++i)
+    if (this->View().content[i] == CONTENT_AUTOFOCUS) return LoadWorkLevel();
+}
+
+template <class T>
+void orv_ChunkedImageCanvas<T>::OnContentChange(orv_ProjectionType windows) {
+  LoadWorkLevelIfProjected();
+  orv_ImageOrthoscopeCanvas<T>::OnContentChange(windows);
+}
+
+// Settings (the preferences dialog, a saved view) change what windows show
+// along with the visible box.
+template <class T>
+void orv_ChunkedImageCanvas<T>::OnVis3dChange(orv_ProjectionType windows) {
+  LoadWorkLevelIfProjected();
+  orv_ImageOrthoscopeCanvas<T>::OnVis3dChange(windows);
+}
+
+template <class T>
+void orv_ChunkedImageCanvas<T>::UpdateVolVis() {
+  wxFrame* volume = this->GetVolumeFrame();
+  if (!volume || !volume->IsShown()) return;
+  LoadWorkLevel();
+  orv_ImageOrthoscopeCanvas<T>::UpdateVolVis();
 }
 
 template <class T>

@@ -168,6 +168,15 @@ wxString orv_ImageOrthoscopeCanvas<T>::PointerValue(int, const bix::Vector3d<flo
 }
 
 template <class T>
+void orv_ImageOrthoscopeCanvas<T>::ProjectionsStale() {
+  for (int i = 0; i < 3; ++i) {
+    m_projectionDirty[i] = true;
+    if (View().content[i] == CONTENT_AUTOFOCUS) m_pipeline[i]->InvalidateCut();
+  }
+  Refresh(false);
+}
+
+template <class T>
 void orv_ImageOrthoscopeCanvas<T>::ResampleAgain(int index) {
   m_pipeline[index]->InvalidateCut();
   m_win[index]->Refresh(false);
@@ -179,9 +188,9 @@ const bix::Image3d<T>& orv_ImageOrthoscopeCanvas<T>::Projection(int i) {
   if (m_projectionDirty[i]) {
     m_projectionDirty[i] = false;
     switch (kCutWindows[i]) {
-      case PROJ_XY: bix::Get_AF_XY(*m_image, m_projection[i]); break;
-      case PROJ_XZ: bix::Get_AF_XZ(*m_image, m_projection[i]); break;
-      default: bix::Get_AF_YZ(*m_image, m_projection[i]); break;
+      case PROJ_XY: bix::Get_AF_XY(WholeStack(), m_projection[i]); break;
+      case PROJ_XZ: bix::Get_AF_XZ(WholeStack(), m_projection[i]); break;
+      default: bix::Get_AF_YZ(WholeStack(), m_projection[i]); break;
     }
     ++m_projections[i];
   }
@@ -262,7 +271,7 @@ void orv_ImageOrthoscopeCanvas<T>::OnDataChange() {
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::UpdateVolVis() {
   if (!m_image || !m_volumeFrame || !m_volumeFrame->IsShown()) return;
-  UpdateVolumeWindow(m_volumeFrame.get(), *m_image, *m_mapper);
+  UpdateVolumeWindow(m_volumeFrame.get(), WholeStack(), *m_mapper);
 }
 
 // The info window is written only while it is shown (showing it refreshes

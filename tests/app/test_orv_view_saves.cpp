@@ -193,6 +193,11 @@ TEST_F(OrvViewSaves, OmeZarrStoresOfOneChannelAreShownFromTheirChunks) {
     auto* view = dynamic_cast<orv::orv_ChunkedView*>(chunked->GetCanvas());
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(chunked->GetTitle(), held->GetTitle());
+    const int levels = chunked->GetMenuBar()->FindMenu("Levels");
+    ASSERT_NE(levels, wxNOT_FOUND);
+    const wxMenuItem* finest = chunked->GetMenuBar()->GetMenu(levels)->FindItemByPosition(0);
+    EXPECT_EQ(finest->GetItemLabelText(), "Whole-stack work on level 0: 90 x 70 x 30 voxels (0.4 MB)");
+    EXPECT_TRUE(finest->IsChecked());
     ASSERT_TRUE(orvtest::ShowAndActivate(chunked));
     for (auto w : {orv::PROJ_XY, orv::PROJ_XZ, orv::PROJ_YZ}) {
       ASSERT_TRUE(orvtest::PumpUntil([&] {

@@ -178,3 +178,22 @@ TEST_F(ChunkedCanvasTest, AFailingSourceIsReportedAndAskedAgainAndTheInfoNamesTh
   const wxString full = wxString::Format("%d (level 0 shown)", 1 + (3 * 3 + 5 * 5 + 7 * 7) % 250);
   EXPECT_TRUE(orvtest::PumpUntil([&] { return chunked->PointerValue(0, voxel, "?") == full; }, 10000));
 }
+
+TEST_F(ChunkedCanvasTest, AutofocusProjectionsComeFromTheWorkLevel) {
+  OpenedChunkedCanvas* chunked = ShowChunked();
+  auto* memory = ShowInMemory(source->LevelImage(0));
+  EXPECT_EQ(chunked->GetWorkLevel(), 0u) << "the finest that fits in memory";
+  for (orv::orv_OrthoscopeCanvas* canvas : {static_cast<orv::orv_OrthoscopeCanvas*>(chunked),
+                                            static_cast<orv::orv_OrthoscopeCanvas*>(memory)}) {
+    orv::orv_CanvasSettings settings;
+    canvas->GetSettings(settings);
+    settings.content[0] = orv::CONTENT_AUTOFOCUS;
+    canvas->SetSettings(settings);
+  }
+  ASSERT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }, 20000));
+  EXPECT_TRUE(SamePictures(chunked, memory));
+  chunked->SetWorkLevel(2);
+  EXPECT_FALSE(SamePictures(chunked, memory)) << "projected from level 2";
+  chunked->SetWorkLevel(0);
+  EXPECT_TRUE(SamePictures(chunked, memory));
+}
