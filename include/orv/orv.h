@@ -16,6 +16,7 @@
 #include <orv/point_set_module.h>
 #include <orv/orv_buffer2d.h>
 #include <orv/orv_canvas.h>
+#include <orv/orv_chunkedcanvas.h>
 #include <orv/orv_events.h>
 #include <orv/orv_factory.h>
 #include <orv/orv_frame.h>

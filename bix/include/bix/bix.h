@@ -12,6 +12,7 @@
 #include <bix/LabeledImage3d.h>
 #include <bix/MappedImage.h>
 #include <bix/Notices.h>
+#include <bix/ChunkedCut.h>
 #include <bix/OmeZarr.h>
 #include <bix/RGB.h>
 #include <bix/Resolution.h>
