@@ -3,6 +3,7 @@
 
 #include <bix/Algorithms.h>
 #include <bix/ChunkCache.h>
+#include <bix/ChunkedCut.h>
 #include <bix/ChunkedImage.h>
 #include <bix/Exceptions.h>
 #include <bix/FileFormat.h>
@@ -12,7 +13,6 @@
 #include <bix/LabeledImage3d.h>
 #include <bix/MappedImage.h>
 #include <bix/Notices.h>
-#include <bix/ChunkedCut.h>
 #include <bix/OmeZarr.h>
 #include <bix/RGB.h>
 #include <bix/Resolution.h>
