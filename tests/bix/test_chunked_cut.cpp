@@ -79,50 +79,41 @@ TEST(ChunkedCut, ShowsTheCoarseLevelAtOnceNamesWhatIsMissingAndFillsInAsChunksAr
   } cases[] = {{{120, 90, 1}, {-20, 5, 40.2f}, 1, 2},
                {{200, 1, 150}, {-33.5f, 100, 3}, 1.5f, 1},
                {{1, 170, 90}, {7, 120, -1}, 1, 0}};
+  const Image3d<unsigned short> level1 = s.Level(1);
   for (const Case& c : cases) {
     bix::SharedChunkCache().Forget(s.chunked->Id());
-    Image3d<unsigned short> cut = CutGrid(c.size, c.offset, c.zoom);
-    const bix::CutChunks first = bix::SampleCut(*s.chunked, 0, 0, 0, s.held, s.heldLevel, c.depth, cut);
-    Image3d<unsigned short> coarse = CutGrid(c.size, c.offset, c.zoom), fine = coarse;
+    Image3d<unsigned short> cut = CutGrid(c.size, c.offset, c.zoom), coarse = cut, middle = cut, fine = cut;
     bix::CopyToImage(s.held, coarse);
+    bix::CopyToImage(level1, middle);
     bix::CopyToImage(level0, fine);
+    auto sample = [&](unsigned level) {
+      return bix::SampleCut(*s.chunked, 0, 0, level, s.held, s.heldLevel, c.depth, cut);
+    };
+    // Each pixel inside level 0 shows the voxel `from` has there, the others nothing.
+    auto shows = [&](const Image3d<unsigned short>& from) {
+      for (std::size_t n = 0; n < cut.GetVoxelCount(); ++n)
+        if (cut.GetFirstVoxelAddr()[n] != (fine.GetFirstVoxelAddr()[n] ? from.GetFirstVoxelAddr()[n] : 0))
+          return false;
+      return true;
+    };
+    const bix::CutChunks first = sample(0);
     ASSERT_FALSE(first.Complete());
     EXPECT_FALSE(first.nearby.empty());
-    // Nothing cached: the held level, but nothing beyond level 0's extent.
-    for (std::size_t n = 0; n < cut.GetVoxelCount(); ++n) {
-      const auto want = fine.GetFirstVoxelAddr()[n] ? coarse.GetFirstVoxelAddr()[n] : 0;
-      ASSERT_EQ(cut.GetFirstVoxelAddr()[n], want) << n;
-    }
-    // One chunk arrives: its pixels are level 0's, the rest stays coarse.
-    const bix::ChunkKey one = first.missing.front();
-    s.chunked->Chunk(one);
-    const bix::CutChunks second = bix::SampleCut(*s.chunked, 0, 0, 0, s.held, s.heldLevel, c.depth, cut);
-    EXPECT_EQ(second.missing.size(), first.missing.size() - 1);
-    std::size_t fromChunk = 0;
-    for (unsigned z = 0; z < c.size.z; ++z)
-      for (unsigned y = 0; y < c.size.y; ++y)
-        for (unsigned x = 0; x < c.size.x; ++x)
-          if (cut.GetVoxel(x, y, z) == fine.GetVoxel(x, y, z) && fine.GetVoxel(x, y, z) != coarse.GetVoxel(x, y, z))
-            ++fromChunk;
-    EXPECT_GT(fromChunk, 0u);
-    // Everything there: the cut of level 0 in memory, exactly.
-    for (const bix::ChunkKey& key : second.missing) s.chunked->Chunk(key);
-    const bix::CutChunks last = bix::SampleCut(*s.chunked, 0, 0, 0, s.held, s.heldLevel, c.depth, cut);
-    EXPECT_TRUE(last.Complete());
-    EXPECT_TRUE(SameVoxels(cut, fine));
-    // Level 1 cached, level 0 not: the finer level at hand is used.
+    EXPECT_TRUE(shows(coarse)) << "nothing cached: the held level";
+    // One chunk arrives: its pixels become level 0's, the others stay coarse.
+    s.chunked->Chunk(first.missing.front());
+    EXPECT_EQ(sample(0).missing.size(), first.missing.size() - 1);
+    EXPECT_FALSE(shows(coarse));
+    EXPECT_FALSE(shows(fine));
+    // Level 1 cached and level 0 not: the finer level at hand.
     bix::SharedChunkCache().Forget(s.chunked->Id());
-    const Image3d<unsigned short> level1 = s.Level(1);
-    for (const auto& key : bix::SampleCut(*s.chunked, 0, 0, 1, s.held, s.heldLevel, c.depth, cut).missing)
-      s.chunked->Chunk(key);
-    const bix::CutChunks middle = bix::SampleCut(*s.chunked, 0, 0, 0, s.held, s.heldLevel, c.depth, cut);
-    EXPECT_EQ(middle.missing.size(), first.missing.size());
-    Image3d<unsigned short> mid = CutGrid(c.size, c.offset, c.zoom);
-    bix::CopyToImage(level1, mid);
-    for (std::size_t n = 0; n < cut.GetVoxelCount(); ++n) {
-      if (!fine.GetFirstVoxelAddr()[n]) continue;
-      ASSERT_EQ(cut.GetFirstVoxelAddr()[n], mid.GetFirstVoxelAddr()[n]) << n;
-    }
+    for (const bix::ChunkKey& key : sample(1).missing) s.chunked->Chunk(key);
+    EXPECT_EQ(sample(0).missing.size(), first.missing.size());
+    EXPECT_TRUE(shows(middle));
+    // Everything there: the cut of level 0 in memory, exactly.
+    for (const bix::ChunkKey& key : sample(0).missing) s.chunked->Chunk(key);
+    EXPECT_TRUE(sample(0).Complete());
+    EXPECT_TRUE(SameVoxels(cut, fine));
   }
   // A level not finer than the held one is the held one; the wrong type is refused.
   Image3d<unsigned short> cut = CutGrid({50, 50, 1}, {0, 0, 10}, 0.25f);

@@ -44,30 +44,18 @@ public:
     std::lock_guard<std::mutex> lock(m_mutex);
     m_failing = failing;
   }
-  // How often chunks were decoded (tried), and how many wait at the gate.
+  // How often a chunk was decoded (or tried).
   unsigned Decodes(const bix::ChunkKey& key) const {
     std::lock_guard<std::mutex> lock(m_mutex);
     const auto found = m_decodes.find(Tuple(key));
     return found == m_decodes.end() ? 0 : found->second;
-  }
-  unsigned TotalDecodes() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    unsigned n = 0;
-    for (const auto& entry : m_decodes) n += entry.second;
-    return n;
-  }
-  unsigned Waiting() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_waiting;
   }
 
 protected:
   void DecodeChunk(const bix::ChunkKey& key, std::vector<unsigned char>& out) const override {
     {
       std::unique_lock<std::mutex> lock(m_mutex);
-      ++m_waiting;
       m_changed.wait(lock, [&] { return m_open; });
-      --m_waiting;
       ++m_decodes[Tuple(key)];
       if (m_failing) throw bix::IOException("the server answered 503 Service Unavailable");
     }
@@ -93,21 +81,19 @@ private:
   static bix::VoxelType TypeOf() {
     if constexpr (std::is_same_v<T, unsigned char>) return bix::VOXEL_UCHAR;
     if constexpr (std::is_same_v<T, unsigned short>) return bix::VOXEL_USHORT;
-    if constexpr (std::is_same_v<T, int>) return bix::VOXEL_INT;
-    return bix::VOXEL_FLOAT;
+    return std::is_same_v<T, int> ? bix::VOXEL_INT : bix::VOXEL_FLOAT;
   }
   static std::vector<bix::Image3d<T>> Pyramid(const bix::Image3d<T>& full, unsigned count) {
     std::vector<bix::Image3d<T>> images{full};
     while (images.size() < count) {
       const bix::Image3d<T>& finer = images.back();
-      bix::Vector3d<unsigned> size;
-      for (unsigned a = 0; a < 3; ++a) size[a] = (finer.GetSize()[a] + 1) / 2;
-      bix::Image3d<T> coarser(size);
-      for (unsigned z = 0; z < size.z; ++z)
-        for (unsigned y = 0; y < size.y; ++y)
-          for (unsigned x = 0; x < size.x; ++x) coarser.GetVoxel(x, y, z) = finer.GetVoxel(2 * x, 2 * y, 2 * z);
-      const bix::Vector3d<float> res = finer.GetResolution().GetRes();
-      coarser.SetResolution(bix::Resolution(bix::Vector3d<float>(res.x / 2, res.y / 2, res.z / 2)));
+      const bix::Vector3d<unsigned> n = finer.GetSize();
+      bix::Image3d<T> coarser(bix::Vector3d<unsigned>((n.x + 1) / 2, (n.y + 1) / 2, (n.z + 1) / 2));
+      for (unsigned z = 0; z < coarser.GetSize().z; ++z)
+        for (unsigned y = 0; y < coarser.GetSize().y; ++y)
+          for (unsigned x = 0; x < coarser.GetSize().x; ++x)
+            coarser.GetVoxel(x, y, z) = finer.GetVoxel(2 * x, 2 * y, 2 * z);
+      coarser.SetResolution(bix::Resolution(finer.GetResolution().GetRes() * 0.5f));
       coarser.SetOffset(finer.GetOffset());
       images.push_back(std::move(coarser));
     }
@@ -116,13 +102,9 @@ private:
   static std::vector<bix::ChunkLevel> LevelsOf(const std::vector<bix::Image3d<T>>& images, unsigned chunk) {
     std::vector<bix::ChunkLevel> levels;
     for (const bix::Image3d<T>& image : images) {
-      bix::ChunkLevel l;
-      l.size = image.GetSize();
-      l.chunk = bix::Vector3d<unsigned>(chunk, chunk, chunk);
       const bix::Vector3d<float> res = image.GetResolution().GetRes();
-      l.voxelSize = bix::Vector3d<float>(1 / res.x, 1 / res.y, 1 / res.z);
-      l.offset = image.GetOffset();
-      levels.push_back(l);
+      levels.push_back({image.GetSize(), bix::Vector3d<unsigned>(chunk, chunk, chunk),
+                        bix::Vector3d<float>(1 / res.x, 1 / res.y, 1 / res.z), image.GetOffset()});
     }
     return levels;
   }
@@ -134,7 +116,6 @@ private:
   mutable std::mutex m_mutex;
   mutable std::condition_variable m_changed;
   bool m_open = true, m_failing = false;
-  mutable unsigned m_waiting = 0;
   mutable std::map<std::tuple<unsigned, unsigned, unsigned, unsigned>, unsigned> m_decodes;
 };
 

@@ -1,13 +1,7 @@
 #!/usr/bin/env python3
-"""A web server for the tests: serves a folder over HTTP/1.1 (connections
-kept open between requests) on a free port of 127.0.0.1, which it prints
-first. It fails on purpose while told to:
-    GET /__fail__/on     every other request is answered 503
-    GET /__fail__/off    served again
-    GET /__stats__       "REQUESTS CONNECTIONS" served so far (files only)
-
-    http_test_server.py FOLDER
-"""
+"""Serves FOLDER over HTTP/1.1 (connections kept) on a free port of
+127.0.0.1, which it prints first. GET /__fail__/on makes it answer 503 to
+every file until /__fail__/off; /__stats__ says "REQUESTS CONNECTIONS"."""
 import functools
 import http.server
 import sys
