@@ -152,8 +152,10 @@ private:
 };
 
 TiffReader::TiffReader(const std::string& name, const ReadOptions& options)
-    // "m": read() straight into our memory rather than copy out of a mapping.
-    : ImageReader(name), m_file((CheckHasPages(name), name), "rm", name) {
+    // "m": read() straight into our memory rather than copy out of a mapping;
+    // "c": a page stored as one strip is read as one (libtiff would split it
+    // into strips of 8 KiB, a read and a seek each).
+    : ImageReader(name), m_file((CheckHasPages(name), name), "rmc", name) {
   TIFF* tif = m_file.get();
   const std::uint64_t fileBytes = FileSize(name);
   std::string description;
