@@ -113,9 +113,13 @@ protected:
   // Brings window `index`'s picture up to date: every stage the changes
   // since the last time made stale (a hidden window keeps its old cut).
   void UpdatePicture(int index);
-  // The mapped pictures are stale (a new mapping, new overlay colours): all
-  // windows map and paint over again, the icon and the info window follow.
+  // The mapped pictures are stale (a new mapping): all windows map and
+  // paint over again, the icon and the info window follow.
   void RemapPictures();
+  // What the layers paint over the pictures changed (an overlay's
+  // transparency or colours): they paint again over the mapped pictures,
+  // which are not mapped again.
+  void RepaintLayers();
 
 private:
   void Init();

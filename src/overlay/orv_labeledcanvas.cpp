@@ -35,7 +35,7 @@ template <class Base, class L, class B>
 void orv_LabelOverlayCanvas<Base, L, B>::OverlayingChanged(orv_OverlayingEvent& event) {
   wxFrame* volume = this->GetVolumeFrame();
   if (!event.GetReload()) {
-    this->RemapPictures();
+    this->RepaintLayers();
   } else {
     if (const bix::Image3d<Voxel>* image = this->GetImage())
       m_overlayer.LoadOverlay(false, image->GetSize(), image->GetOffset(), image->GetResolution());

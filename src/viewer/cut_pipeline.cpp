@@ -3,6 +3,7 @@
 #include <bix/Types.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace orv {
 
@@ -34,14 +35,33 @@ void CutPipeline<T>::Extract(const ViewModel& view, bool projection, unsigned wi
 template <class T>
 void CutPipeline<T>::Finish(const orv_Mapper<T>& mapper, const CanvasLayers& layers,
                             const CutOrientation& orientation) {
+  const std::size_t bytes = std::size_t(m_buffer.width) * m_buffer.height * sizeof(bix::RGB8);
+  const bool kept = !m_mapped.IsEmpty() && m_mapped.width == m_buffer.width && m_mapped.height == m_buffer.height;
+  // Only the layers changed: they paint over the mapped picture kept from
+  // the last mapping (mapped again when none was kept).
+  if (m_paintDirty && !m_mapDirty && !m_buffer.IsEmpty()) {
+    if (kept)
+      std::memcpy(static_cast<void*>(m_buffer.data), m_mapped.data, bytes);
+    else
+      m_mapDirty = true;
+  }
   if (m_mapDirty) {
     m_mapDirty = false;
-    m_orientDirty = true;
+    m_paintDirty = true;
     if (!m_buffer.IsEmpty()) {
       mapper.Map(m_slice.GetFirstVoxelAddr(), m_buffer);
       ++m_mappings;
-      for (const auto& layer : layers) layer->PaintOver(m_window, m_buffer);
+      if (!layers.empty()) {
+        if (!kept) m_mapped.Resize(m_buffer.width, m_buffer.height);
+        std::memcpy(static_cast<void*>(m_mapped.data), m_buffer.data, bytes);
+      }
     }
+  }
+  if (m_paintDirty) {
+    m_paintDirty = false;
+    m_orientDirty = true;
+    if (!m_buffer.IsEmpty())
+      for (const auto& layer : layers) layer->PaintOver(m_window, m_buffer);
   }
   if (m_orientDirty) {
     m_orientDirty = false;

@@ -34,6 +34,10 @@ public:
 
   void InvalidateCut() { m_extractDirty = true; }
   void InvalidateMapping() { m_mapDirty = true; }
+  // Only what the layers paint over the mapped picture changed (an
+  // overlay's transparency or colours): painted again over the mapped
+  // picture kept from the last mapping, which is not redone.
+  void InvalidateLayers() { m_paintDirty = true; }
   void InvalidateOrientation() { m_orientDirty = true; }
   bool CutIsStale() const { return m_extractDirty; }
 
@@ -56,8 +60,9 @@ private:
   int m_window;
   bix::Image3d<T> m_slice;
   RGB8Buffer m_buffer;
+  RGB8Buffer m_mapped;  // the mapped picture before the layers painted over it (when there are layers)
   CutPicture m_picture;
-  bool m_extractDirty = true, m_mapDirty = false, m_orientDirty = false;
+  bool m_extractDirty = true, m_mapDirty = false, m_paintDirty = false, m_orientDirty = false;
   unsigned long m_extractions = 0, m_mappings = 0;
 };
 

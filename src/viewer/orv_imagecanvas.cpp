@@ -244,6 +244,14 @@ void orv_ImageOrthoscopeCanvas<T>::RemapPictures() {
 }
 
 template <class T>
+void orv_ImageOrthoscopeCanvas<T>::RepaintLayers() {
+  for (auto& pipeline : m_pipeline) pipeline->InvalidateLayers();
+  Refresh(false);
+  RequestIconRefresh();
+  InfoFrame_UpdatePixelInfo();
+}
+
+template <class T>
 void orv_ImageOrthoscopeCanvas<T>::MappingChanged(orv_MappingEvent& event) {
   RemapPictures();
   if (event.GetUpdateVolume()) UpdateVolVis();

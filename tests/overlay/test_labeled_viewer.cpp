@@ -238,7 +238,9 @@ TEST_F(LabeledViewerTest, ReloadResamplesEveryCutATransparencyChangeNone) {
   for (auto w : {PROJ_XY, PROJ_XZ, PROJ_YZ}) Paint(w);
   std::vector<unsigned long> after = counts();
   for (int i = 0; i < 3; ++i) EXPECT_EQ(after[i], before[i]) << "window " << i << " resampled";
-  for (int i = 3; i < 6; ++i) EXPECT_EQ(after[i], before[i] + 1) << "window " << i - 3 << " not painted again";
+  // The overlay paints again over the mapped pictures kept (the blend tests
+  // show it is painted once, not over its last painting).
+  for (int i = 3; i < 6; ++i) EXPECT_EQ(after[i], before[i]) << "window " << i - 3 << " mapped again";
   Overlay(Module::MENU_RELOAD);
   for (auto w : {PROJ_XY, PROJ_XZ, PROJ_YZ}) Paint(w);
   const std::vector<unsigned long> reloaded = counts();
