@@ -18,7 +18,7 @@
 #include "open_image.h"
 #include "options.h"
 
-#include <orv/orv_chunkedcanvas.h>
+#include <orv/orv_chunkedview.h>
 
 #include <bix/ChunkCache.h>
 #include <bix/ChunkedCut.h>
@@ -71,7 +71,7 @@ void PaintAll(orv::orv_OrthoscopeCanvas* canvas) {
 // Every window complete, and (unless only the detail counts) nothing more
 // to fetch, the chunks next to the cuts included.
 bool AtRest(orv::orv_OrthoscopeCanvas* canvas, bool detailOnly) {
-  auto* view = dynamic_cast<orv::orv_ChunkedView*>(canvas);
+  orv::orv_ChunkedView* view = canvas->GetChunkedView();
   if (!view) return true;
   return (detailOnly || view->GetPendingChunkCount() == 0) &&
          std::all_of(std::begin(kWindows), std::end(kWindows), [&](auto w) { return view->IsCutComplete(w); });

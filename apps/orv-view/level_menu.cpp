@@ -1,6 +1,6 @@
 #include "level_menu.h"
 
-#include <orv/orv_chunkedcanvas.h>
+#include <orv/orv_chunkedview.h>
 
 #include <wx/menu.h>
 
@@ -16,7 +16,7 @@ wxString LevelItemText(unsigned level, const bix::ChunkLevel& l, std::size_t vox
 }
 
 void AddLevelMenu(orv::orv_OrthoscopeFrame* frame) {
-  auto* view = dynamic_cast<orv::orv_ChunkedView*>(frame->GetCanvas());
+  auto* view = frame->GetCanvas()->GetChunkedView();
   if (!view) return;
   const bix::ChunkedImage& source = view->GetSource();
   const std::size_t voxelBytes = source.Type() == bix::VOXEL_UCHAR ? 1 : source.Type() == bix::VOXEL_USHORT ? 2 : 4;

@@ -13,13 +13,14 @@
 
 #include <orv/gray_mapping.h>
 #include <orv/rgb_mapping.h>
-#include <orv/orv_chunkedcanvas.h>
 #include <orv/orv_factory.h>
+#include <orv/orv_imagecanvas.h>
 #include <orv/orv_labeledcanvas.h>
 #include <orv/orv_labeledpointcanvas.h>
 #include <orv/overlaying_module.h>
 #include <orv/point_set_module.h>
 
+#include <bix/ChunkedCut.h>
 #include <bix/Exceptions.h>
 #include <bix/ImageIO.h>
 #include <bix/OmeZarr.h>
@@ -28,6 +29,7 @@
 #include <wx/progdlg.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 #include <memory>
 #include <type_traits>
@@ -83,9 +85,14 @@ constexpr bool kHasPointViewer = !std::is_same_v<T, int>;
 // with the command line's point file: loaded when it exists (a failure is
 // shown, or under --snapshot ends the run), or the file the first "Save"
 // creates.
+// What a viewer needs done as soon as it is made, before its points load
+// (a chunked source attached, which places the canvas on its grid).
+using PrepareFrame = std::function<void(orv::orv_OrthoscopeFrame*)>;
+
 template <class T>
 orv::orv_OrthoscopeFrame* CreatePointFrame(bix::Image3d<T>* image, ViewerLabels& labels,
-                                           const ViewerOptions& options, const wxString& title) {
+                                           const ViewerOptions& options, const wxString& title,
+                                           const PrepareFrame& prepare) {
   if constexpr (kHasPointViewer<T>) {
     if (wxFileName::DirExists(wxString::FromUTF8(options.points))) {
       delete image;
@@ -102,6 +109,7 @@ orv::orv_OrthoscopeFrame* CreatePointFrame(bix::Image3d<T>* image, ViewerLabels&
       return orv::orv_CreateImage3dPointsFrame<T>(image, true, wxEmptyString, nullptr, wxID_ANY, title);
     };
     orv::orv_OrthoscopeFrame* frame = create();
+    if (frame && prepare) prepare(frame);
     if (!frame || options.points.empty()) return frame;
     auto* module = FindModule<orv::orv_PointSetModule<T>>(frame);
     const wxString file = wxString::FromUTF8(options.points);
@@ -122,18 +130,30 @@ orv::orv_OrthoscopeFrame* CreatePointFrame(bix::Image3d<T>* image, ViewerLabels&
 
 // The viewer of `image`, labeled when there are labels, with points when
 // the command line names a point file; the frame owns what it shows.
+// 32-bit labels go with 8-bit images only.
+template <class T>
+orv::orv_OrthoscopeFrame* CreateWideLabeledFrame(bix::Image3d<T>* image, ViewerLabels& labels, const wxString& title) {
+  if constexpr (std::is_same_v<T, unsigned char>)
+    return orv::orv_CreateLabeledImage3dFrame<T, unsigned, unsigned char>(image, labels.wide.release(), true, true,
+                                                                          nullptr, wxID_ANY, title);
+  return nullptr;
+}
+
 template <class T>
 orv::orv_OrthoscopeFrame* CreateFrame(bix::Image3d<T>* image, ViewerLabels& labels, const ViewerOptions& options,
-                                      const wxString& title) {
-  if (!options.points.empty() || options.pointViewer) return CreatePointFrame<T>(image, labels, options, title);
+                                      const wxString& title, const PrepareFrame& prepare = PrepareFrame()) {
+  if (!options.points.empty() || options.pointViewer)
+    return CreatePointFrame<T>(image, labels, options, title, prepare);
+  orv::orv_OrthoscopeFrame* frame = nullptr;
   if (labels.narrow)
-    return orv::orv_CreateLabeledImage3dFrame<T, unsigned short, bool>(image, labels.narrow.release(), true, true,
-                                                                       nullptr, wxID_ANY, title);
-  if constexpr (std::is_same_v<T, unsigned char>)
-    if (labels.wide)
-      return orv::orv_CreateLabeledImage3dFrame<T, unsigned, unsigned char>(image, labels.wide.release(), true,
-                                                                            true, nullptr, wxID_ANY, title);
-  return orv::orv_CreateImage3dFrame<T>(image, true, nullptr, wxID_ANY, title);
+    frame = orv::orv_CreateLabeledImage3dFrame<T, unsigned short, bool>(image, labels.narrow.release(), true, true,
+                                                                        nullptr, wxID_ANY, title);
+  else if (std::is_same_v<T, unsigned char> && labels.wide)
+    frame = CreateWideLabeledFrame<T>(image, labels, title);
+  else
+    frame = orv::orv_CreateImage3dFrame<T>(image, true, nullptr, wxID_ANY, title);
+  if (frame && prepare) prepare(frame);
+  return frame;
 }
 
 // Labels are shown as outlines, so the image shows inside every object.
@@ -171,7 +191,10 @@ void SetUpViewer(orv::orv_OrthoscopeFrame* frame, const ViewerOptions& options, 
 }
 
 // Time point t and channel c of an OME-Zarr image, shown from its chunks as
-// the windows need them: the image need not fit in memory.
+// the windows need them: the image need not fit in memory. The coarse level
+// held for the first picture is what the viewer is made with; the chunked
+// source is attached at once, before labels are placed or points loaded, so
+// that they take level 0's grid.
 template <class T>
 orv::orv_OrthoscopeFrame* OpenChunked(const ViewerOptions& options, unsigned t, unsigned c) {
   std::shared_ptr<const bix::ChunkedImage> source = bix::OpenOmeZarr(options.image);
@@ -179,21 +202,33 @@ orv::orv_OrthoscopeFrame* OpenChunked(const ViewerOptions& options, unsigned t, 
   const wxString name = wxFileName(wxString::FromUTF8(bix::OmeZarrFolder(options.image))).GetFullName();
   const double voxels[3] = {full.voxelSize.x, full.voxelSize.y, full.voxelSize.z};
   CheckGeometry(full.size, voxels, name);
-  const wxString title = ViewerTitle(name, VoxelTypeName<T>(), full.size, full.GetResolution());
+  const bix::Resolution resolution = full.GetResolution();
+  ViewerLabels labels;
+  if (!options.labels.empty()) labels = ReadLabelFile(options.labels, std::is_same_v<T, unsigned char>, resolution);
+  const bool labeled = !labels.Empty();
+  const ShownLabels shown{labels.narrow.get(), labels.wide.get(), std::is_same_v<T, unsigned char>, resolution};
+  const unsigned heldLevel = bix::LevelToHold(*source);
+  auto held = std::make_unique<bix::Image3d<T>>();
+  source->ReadBox(heldLevel, t, c, bix::Vector3d<unsigned>(0, 0, 0), source->Level(heldLevel).size, *held);
+  const wxString title = ViewerTitle(name, VoxelTypeName<T>(), full.size, resolution);
   orv::orv_OrthoscopeFrame* frame =
-      orv::orv_CreateChunkedImageFrame<T>(std::move(source), t, c, nullptr, wxID_ANY, title);
+      CreateFrame<T>(held.release(), labels, options, title, [&](orv::orv_OrthoscopeFrame* made) {
+        static_cast<orv::orv_ImageOrthoscopeCanvas<T>*>(made->GetCanvas())
+            ->AttachChunkedSource(source, t, c, heldLevel);
+      });
   if (!frame) throw bix::IOException("There is not enough memory to show the image.");
+  if (labeled) ShowOutlines(frame);
+  if (labeled && !options.labels.empty()) ReloadLabelsFromFile(frame, options.labels, shown);
   AddLevelMenu(frame);
   SetUpViewer(frame, options, false, static_cast<int>(8 * sizeof(T)));
   return frame;
 }
 
 // An OME-Zarr image of one channel (or one chosen) is shown from its chunks;
-// labels, points and a voxel size of the user's still need it in memory.
+// a voxel size of the user's still needs it in memory.
 bool OpensChunked(const ViewerOptions& options, const bix::ImageFileFacts& facts) {
   const bool gray = facts.type != bix::VOXEL_RGB8 && facts.type != bix::VOXEL_RGB16;
-  return gray && bix::IsOmeZarr(options.image) && options.labels.empty() && options.points.empty() &&
-         !options.pointViewer && !options.hasVoxelSize;
+  return gray && bix::IsOmeZarr(options.image) && !options.hasVoxelSize;
 }
 
 }  // namespace

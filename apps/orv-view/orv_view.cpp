@@ -14,7 +14,7 @@
 #include "viewer_session.h"
 #include "zarr_conversion.h"
 
-#include <orv/orv_chunkedcanvas.h>
+#include <orv/orv_chunkedview.h>
 
 #include <bix/ChunkCache.h>
 #include <bix/Exceptions.h>
@@ -130,7 +130,7 @@ void ViewerApp::TakeSnapshotWhenShown() {
   }
   // An image shown from its chunks is saved at rest, once every cut has
   // the detail its zoom asks for; chunks that keep failing end the wait.
-  if (auto* chunked = dynamic_cast<orv::orv_ChunkedView*>(canvas); chunked && !orvview::CutsAtRest(*canvas)) {
+  if (auto* chunked = canvas->GetChunkedView(); chunked && !orvview::CutsAtRest(*canvas)) {
     if (chunked->GetChunkFailure().empty()) {
       m_failingSince = wxDateTime();
     } else if (!m_failingSince.IsValid()) {

@@ -1,6 +1,6 @@
 #include "snapshot.h"
 
-#include <orv/orv_chunkedcanvas.h>
+#include <orv/orv_chunkedview.h>
 
 #include <wx/image.h>
 #include <wx/log.h>
@@ -41,7 +41,7 @@ std::string SaveSnapshotPng(const wxImage& picture, const wxString& path) {
 }
 
 bool CutsAtRest(orv::orv_OrthoscopeCanvas& canvas) {
-  const auto* chunked = dynamic_cast<const orv::orv_ChunkedView*>(&canvas);
+  const orv::orv_ChunkedView* chunked = canvas.GetChunkedView();
   if (!chunked) return true;
   for (orv::orv_ProjectionType w : {orv::PROJ_XY, orv::PROJ_XZ, orv::PROJ_YZ}) {
     orv::orv_DrWin3d* window = canvas.GetDrWin(w);

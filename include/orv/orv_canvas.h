@@ -24,6 +24,7 @@ namespace orv {
 class orv_DrWin3d;
 class orv_OrthoscopeCanvas;
 class orv_Mouse3dEvent;
+class orv_ChunkedView;
 class ViewModel;
 
 wxDECLARE_EXPORTED_EVENT(ORV_EXPORT, orv_EVT_MOUSE3D, orv_Mouse3dEvent);
@@ -179,6 +180,9 @@ public:
   // Where the image's voxels lie; all zero when there is no image.
   virtual orv_VoxelGrid GetImageGrid() const;
   virtual void Save3dData(const wxString& path) = 0;
+  // How loading goes when the image comes from the chunks of a multiscale
+  // image; null for an image in memory.
+  virtual orv_ChunkedView* GetChunkedView() { return nullptr; }
   virtual void SaveActualView(const char* path, int border, orv_ProjectionType windows) = 0;
   virtual void SaveGalleryView(const char* path, int first, int last, int step, bool labels,
                                int columns, int border) = 0;

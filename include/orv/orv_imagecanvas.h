@@ -3,9 +3,11 @@
 
 #include <orv/orv_buffer2d.h>
 #include <orv/orv_canvas.h>
+#include <orv/orv_chunkedview.h>
 #include <orv/orv_layer.h>
 #include <orv/orv_mapper.h>
 
+#include <bix/ChunkedImage.h>
 #include <bix/Image3d.h>
 
 #include <wx/bitmap.h>
@@ -18,6 +20,8 @@ namespace orv {
 
 template <class T>
 class CutPipeline;
+template <class T>
+class ChunkedSource;
 
 // The image canvas's settings: the same content as the canvas's.
 struct ORV_EXPORT orv_ImageCanvasSettings : orv_CanvasSettings {};
@@ -69,6 +73,18 @@ public:
   unsigned long GetMappingCount(orv_ProjectionType window) const;
   unsigned long GetProjectionCount(orv_ProjectionType window) const;
 
+  // From now on the image comes from time point `t` and channel `c` of a
+  // multiscale image that need not fit in memory, whose level `heldLevel`
+  // the canvas's image is (read whole): the canvas is laid out on level 0's
+  // grid; each cut window shows the finest data at hand at once and
+  // sharpens as the chunks its zoom asks for arrive, decoded on the
+  // library's workers; whole-stack work (autofocus projections, the volume
+  // window, saving) reads the work level. Gray voxel types only. Layers
+  // (labels, points) work as over an image in memory.
+  void AttachChunkedSource(std::shared_ptr<const bix::ChunkedImage> source, unsigned t, unsigned c,
+                           unsigned heldLevel);
+  orv_ChunkedView* GetChunkedView() override;
+
   // Adds a layer over the image and the layers before it; the canvas owns
   // it. Every window takes its cut again.
   orv_CanvasLayer& AddLayer(std::unique_ptr<orv_CanvasLayer> layer);
@@ -76,24 +92,20 @@ public:
   orv_CanvasLayer& GetLayer(std::size_t i) const { return *m_layers.at(i); }
 
 protected:
-  // For canvases whose image in memory is a reduced copy of a larger one:
-  // the canvas is laid out on `grid`, the full image's voxel grid, while
-  // `image` serves whatever needs voxels in memory.
-  orv_ImageOrthoscopeCanvas(wxWindow* parent, const orv_Mapper<T>& mapper, bix::Image3d<T>* image,
-                            bool ownsImage, const orv_VoxelGrid& grid, int id = wxID_ANY,
-                            const wxPoint& pos = wxDefaultPosition, const wxSize& size = wxDefaultSize);
-
   // Fills window `index`'s slice (its size, offset and resolution place it)
-  // with the image's voxels: by default the nearest voxel of the image in memory.
+  // with the image's voxels: the nearest voxel of the image in memory, or
+  // the finest at hand of a chunked source.
   virtual void ResampleCut(int index, bix::Image3d<T>& slice);
   // What the info window says of the voxel at `position` (microns) under
-  // window `index`, whose picture shows `shown` there: by default that.
+  // window `index`, whose picture shows `shown` there: that, or for a
+  // chunked source the full-resolution voxel once its chunk is there.
   virtual wxString PointerValue(int index, const bix::Vector3d<float>& position, const wxString& shown);
   // Marks window `index`'s cut as stale and repaints it.
   void ResampleAgain(int index);
   // The whole image in memory for whole-stack work (autofocus projections,
-  // the volume window): by default the canvas's image.
-  virtual const bix::Image3d<T>& WholeStack() const { return *m_image; }
+  // the volume window): the canvas's image, or a chunked source's work level
+  // once read.
+  virtual const bix::Image3d<T>& WholeStack() const;
   // The projections are computed again when next shown (WholeStack changed).
   void ProjectionsStale();
 
@@ -122,6 +134,7 @@ protected:
   void RepaintLayers();
 
 private:
+  friend class ChunkedSource<T>;
   void Init();
   void TakeGeometry();
   void Invalidate(orv_ProjectionType windows);
@@ -137,6 +150,7 @@ private:
   // The full image's grid: the image's own unless a derived canvas gave one.
   orv_VoxelGrid m_grid;
   bool m_gridFromImage;
+  std::unique_ptr<ChunkedSource<T>> m_chunked;
   unsigned long m_projections[3] = {0, 0, 0};
 };
 

@@ -47,11 +47,12 @@ void orv_LabelOverlayCanvas<Base, L, B>::OverlayingChanged(orv_OverlayingEvent& 
 
 template <class Base, class L, class B>
 void orv_LabelOverlayCanvas<Base, L, B>::UpdateIsosurface() {
-  const bix::Image3d<Voxel>* image = this->GetImage();
   const bix::LabeledImage3d<L, B>* labels = m_overlayer.GetLabeledImage(false, false);
   wxFrame* volume = this->GetVolumeFrame();
-  if (!image || !labels || labels->GetVoxelCount() == 0 || !volume) return;
-  const VolumeGeometry geometry{image->GetSize(), image->GetOffset(), image->GetResolution().GetRes()};
+  if (!this->GetImage() || !labels || labels->GetVoxelCount() == 0 || !volume) return;
+  // The full image's grid (an image shown from its chunks holds a coarser level).
+  const orv_VoxelGrid grid = this->GetImageGrid();
+  const VolumeGeometry geometry{grid.size, grid.offset, grid.resolution};
   UpdateLabelSurfaces(volume, *labels, geometry, m_overlayer.GetOverlaying(), m_layer->SurfaceColours());
 }
 

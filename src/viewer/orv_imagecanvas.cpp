@@ -4,6 +4,7 @@
 #include <orv/orv_voxel_traits.h>
 
 #include "canvas_pictures.h"
+#include "chunked_source.h"
 #include "cut_pipeline.h"
 #include "image_save.h"
 #include "info_frame.h"
@@ -16,6 +17,8 @@
 #include <bix/Types.h>
 
 #include <wx/log.h>
+
+#include <type_traits>
 
 namespace orv {
 
@@ -39,20 +42,6 @@ orv_ImageOrthoscopeCanvas<T>::orv_ImageOrthoscopeCanvas(wxWindow* parent, const 
       m_ownsImage(ownsImage),
       m_grid(GridOf(image)),
       m_gridFromImage(true) {
-  Init();
-}
-
-template <class T>
-orv_ImageOrthoscopeCanvas<T>::orv_ImageOrthoscopeCanvas(wxWindow* parent, const orv_Mapper<T>& mapper,
-                                                         bix::Image3d<T>* image, bool ownsImage,
-                                                         const orv_VoxelGrid& grid, int id, const wxPoint& pos,
-                                                         const wxSize& size)
-    : orv_OrthoscopeCanvas(parent, id, pos, size),
-      m_mapper(&mapper),
-      m_image(image),
-      m_ownsImage(ownsImage),
-      m_grid(grid),
-      m_gridFromImage(false) {
   Init();
 }
 
@@ -158,13 +147,46 @@ void orv_ImageOrthoscopeCanvas<T>::UpdatePicture(int i) {
 }
 
 template <class T>
-void orv_ImageOrthoscopeCanvas<T>::ResampleCut(int, bix::Image3d<T>& slice) {
-  bix::CopyToImage(*m_image, slice);
+void orv_ImageOrthoscopeCanvas<T>::AttachChunkedSource(std::shared_ptr<const bix::ChunkedImage> source, unsigned t,
+                                                       unsigned c, unsigned heldLevel) {
+  if constexpr (!std::is_arithmetic_v<T>)
+    throw bix::LibException("chunked images are shown in gray: an RGB image is read into memory");
+  if (!m_image) return;
+  const bix::ChunkLevel& full = source->Level(0);
+  m_grid = {full.size, full.offset, full.GetResolution().GetRes()};
+  m_gridFromImage = false;
+  TakeGeometry();
+  View().CutAtCentreVoxel(m_grid.size);
+  RecomputeVisible();
+  CenterViewIfOut();
+  m_chunked = std::make_unique<ChunkedSource<T>>(*this, std::move(source), t, c, heldLevel);
+  for (auto& pipeline : m_pipeline) pipeline->InvalidateCut();
+  ProjectionsStale();
 }
 
 template <class T>
-wxString orv_ImageOrthoscopeCanvas<T>::PointerValue(int, const bix::Vector3d<float>&, const wxString& shown) {
-  return shown;
+orv_ChunkedView* orv_ImageOrthoscopeCanvas<T>::GetChunkedView() {
+  return m_chunked.get();
+}
+
+template <class T>
+void orv_ImageOrthoscopeCanvas<T>::ResampleCut(int index, bix::Image3d<T>& slice) {
+  if (m_chunked)
+    m_chunked->ResampleCut(index, slice);
+  else
+    bix::CopyToImage(*m_image, slice);
+}
+
+template <class T>
+wxString orv_ImageOrthoscopeCanvas<T>::PointerValue(int index, const bix::Vector3d<float>& position,
+                                                    const wxString& shown) {
+  return m_chunked ? m_chunked->PointerValue(index, position) : shown;
+}
+
+template <class T>
+const bix::Image3d<T>& orv_ImageOrthoscopeCanvas<T>::WholeStack() const {
+  const bix::Image3d<T>* work = m_chunked ? m_chunked->WholeStack() : nullptr;
+  return work ? *work : *m_image;
 }
 
 template <class T>
@@ -225,13 +247,18 @@ void orv_ImageOrthoscopeCanvas<T>::OnCutChange(orv_ProjectionType windows) {
   InfoFrame_UpdateCutAndVisBoxInfo();
 }
 
+// Settings (the preferences dialog, a saved view) change what windows show
+// along with the visible box: a chunked source reads its work level for a
+// projection now, in the change, never while painting.
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::OnVis3dChange(orv_ProjectionType windows) {
+  if (m_chunked) m_chunked->LoadWorkLevelIfProjected();
   OnCutChange(windows);
 }
 
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::OnContentChange(orv_ProjectionType windows) {
+  if (m_chunked) m_chunked->LoadWorkLevelIfProjected();
   MakeDirtyAndRefresh(windows);
 }
 
@@ -279,6 +306,7 @@ void orv_ImageOrthoscopeCanvas<T>::OnDataChange() {
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::UpdateVolVis() {
   if (!m_image || !m_volumeFrame || !m_volumeFrame->IsShown()) return;
+  if (m_chunked) m_chunked->LoadWorkLevel();
   UpdateVolumeWindow(m_volumeFrame.get(), WholeStack(), *m_mapper);
 }
 
@@ -324,7 +352,10 @@ void orv_ImageOrthoscopeCanvas<T>::InfoFrame_UpdateCutAndVisBoxInfo() {
 
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::Save3dData(const wxString& path) {
-  if (m_image) SaveImageOrLog(*m_image, std::string(path.mb_str()));
+  if (m_chunked)
+    m_chunked->Save3dData(path);
+  else if (m_image)
+    SaveImageOrLog(*m_image, std::string(path.mb_str()));
 }
 
 template <class T>

@@ -13,8 +13,9 @@
 #include <bix/ImageIO.h>
 #include <bix/OmeZarr.h>
 
-#include <orv/orv_chunkedcanvas.h>
+#include <orv/orv_chunkedview.h>
 #include <orv/orv_labeledcanvas.h>
+#include <orv/orv_labeledpointcanvas.h>
 
 using orvview::ParseOptions;
 using orvview::ViewerOptions;
@@ -167,32 +168,49 @@ TEST_F(OrvViewSaves, OmeZarrStoresOpenWithTheirLabelsAndTheDataSavesAsOne) {
   EXPECT_TRUE(iotest::SameVoxels(data, image));
 }
 
-// A store of one channel is shown from its chunks, saves its full
-// resolution, and shows what the same image read into memory shows (with a
-// voxel size of the user's, which still reads it into memory).
+// A store of one channel is shown from its chunks, with labels and points
+// over it, saves its full resolution, and shows what the same image read
+// into memory shows (with a voxel size of the user's, which still reads it
+// into memory).
 TEST_F(OrvViewSaves, OmeZarrStoresOfOneChannelAreShownFromTheirChunks) {
   const bix::Resolution res(bix::Vector3d<float>(2, 2, 1));
   const auto image = iotest::MakeImage<unsigned short>(bix::Vector3d<unsigned>(90, 70, 30), {3, 4, 5}, res);
   bix::OmeZarrWriteOptions small;
   small.chunk = 16;
   bix::WriteOmeZarr(image, dir / "s.zarr", small);
-  ViewerOptions lazy, memory;
-  ASSERT_EQ(ParseOptions({dir / "s.zarr", "--save-data", dir / "copy.tif", "--cache-size", "64M"}, lazy), "");
-  ASSERT_EQ(ParseOptions({dir / "s.zarr", "--voxel-size", "0.5,0.5,1"}, memory), "");
+  bix::Image3d<unsigned> cells(bix::Vector3d<unsigned>(90, 70, 30), nullptr, &res);
+  cells.SetOffset({3, 4, 5});
+  for (unsigned y = 30; y < 40; ++y)
+    for (unsigned x = 40; x < 52; ++x) cells.GetVoxel(x, y, 15) = 3;
+  bix::OmeZarrWriteOptions asLabels;
+  asLabels.labels = true;
+  bix::WriteOmeZarr(cells, dir / "s.zarr/labels/cells", asLabels);
+  iotest::WriteBytes(dir / "p.txt", "x0\ty0\tz0\n44\t36\t15\n");
+  const std::vector<std::string> over = {"--labels", dir / "s.zarr/labels/cells", "--points", dir / "p.txt"};
+  auto parse = [&](std::vector<std::string> args) {
+    args.insert(args.end(), over.begin(), over.end());
+    ViewerOptions options;
+    EXPECT_EQ(ParseOptions(args, options), "");
+    return options;
+  };
+  const ViewerOptions lazy = parse({dir / "s.zarr", "--save-data", dir / "copy.tif", "--cache-size", "64M"});
+  const ViewerOptions memory = parse({dir / "s.zarr", "--voxel-size", "0.5,0.5,1"});
   EXPECT_EQ(lazy.cacheBytes, 64u << 20);
   orvtest::HttpTestServer server(dir.Path());
-  ViewerOptions remote;
-  remote.image = server.Url() + "/s.zarr";
+  const ViewerOptions remote = parse({server.Url() + "/s.zarr"});
   orv::orv_OrthoscopeFrame* held = orvview::OpenViewer(memory);
-  ASSERT_EQ(dynamic_cast<orv::orv_ChunkedView*>(held->GetCanvas()), nullptr);
+  ASSERT_EQ(held->GetCanvas()->GetChunkedView(), nullptr);
   ASSERT_TRUE(orvtest::ShowAndActivate(held));
   // From the folder and from the web server alike.
   orv::orv_OrthoscopeFrame* chunked = nullptr;
   for (const ViewerOptions& options : {lazy, remote}) {
     chunked = orvview::OpenViewer(options);
-    auto* view = dynamic_cast<orv::orv_ChunkedView*>(chunked->GetCanvas());
+    auto* view = chunked->GetCanvas()->GetChunkedView();
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(chunked->GetTitle(), held->GetTitle());
+    using Canvas = orv::orv_LabeledPointOrthoscopeCanvas<unsigned short, unsigned short, bool>;
+    ASSERT_NE(dynamic_cast<Canvas*>(chunked->GetCanvas()), nullptr);
+    EXPECT_EQ(dynamic_cast<Canvas*>(chunked->GetCanvas())->GetPoints().GetCount(), 1u);
     const int levels = chunked->GetMenuBar()->FindMenu("Levels");
     ASSERT_NE(levels, wxNOT_FOUND);
     const wxMenuItem* finest = chunked->GetMenuBar()->GetMenu(levels)->FindItemByPosition(0);

@@ -24,6 +24,7 @@ class OpenedChunkedCanvas : public orv::orv_ChunkedImageCanvas<unsigned char> {
 public:
   using orv_ChunkedImageCanvas::orv_ChunkedImageCanvas;
   using orv_ChunkedImageCanvas::PointerValue;
+  orv::orv_ChunkedView& Loading() { return *GetChunkedView(); }
 };
 
 constexpr orv::orv_ProjectionType kWindows[] = {PROJ_XY, PROJ_XZ, PROJ_YZ};
@@ -89,8 +90,8 @@ protected:
   }
   static bool AtRest(OpenedChunkedCanvas* canvas) {
     for (auto w : kWindows) orvtest::PaintNow(canvas->GetDrWin(w));
-    return canvas->GetPendingChunkCount() == 0 &&
-           std::all_of(std::begin(kWindows), std::end(kWindows), [&](auto w) { return canvas->IsCutComplete(w); });
+    return canvas->Loading().GetPendingChunkCount() == 0 &&
+           std::all_of(std::begin(kWindows), std::end(kWindows), [&](auto w) { return canvas->Loading().IsCutComplete(w); });
   }
   static wxString Status(wxWindow* canvas) {
     wxStatusBar* bar = static_cast<wxFrame*>(canvas->GetParent())->GetStatusBar();
@@ -110,10 +111,10 @@ TEST_F(ChunkedCanvasTest, PaintsTheHeldLevelAtOnceAndTheInMemoryPictureOnceTheCh
   // With every chunk held back, the paint returns showing level 2.
   EXPECT_TRUE(SamePictures(chunked, ShowInMemory(CoarseAtFullSize())));
   for (auto w : kWindows) {
-    EXPECT_FALSE(chunked->IsCutComplete(w));
-    EXPECT_EQ(chunked->GetShownLevel(w), 0u) << "one voxel per pixel asks for level 0";
+    EXPECT_FALSE(chunked->Loading().IsCutComplete(w));
+    EXPECT_EQ(chunked->Loading().GetShownLevel(w), 0u) << "one voxel per pixel asks for level 0";
   }
-  EXPECT_GT(chunked->GetPendingChunkCount(), 0u);
+  EXPECT_GT(chunked->Loading().GetPendingChunkCount(), 0u);
   EXPECT_TRUE(Status(chunked).Matches("* chunks pending, cache * of * MB")) << Status(chunked);
   source->Open();
   ASSERT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }, 20000));
@@ -128,7 +129,7 @@ TEST_F(ChunkedCanvasTest, PaintsTheHeldLevelAtOnceAndTheInMemoryPictureOnceTheCh
     canvas->SetSettings(settings);
   }
   EXPECT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }));
-  EXPECT_EQ(chunked->GetShownLevel(PROJ_XY), 2u);
+  EXPECT_EQ(chunked->Loading().GetShownLevel(PROJ_XY), 2u);
 }
 
 TEST_F(ChunkedCanvasTest, ChunksOfACutMovedAwayFromAreNeverFetched) {
@@ -168,11 +169,11 @@ TEST_F(ChunkedCanvasTest, AFailingSourceIsReportedAndAskedAgainAndTheInfoNamesTh
   EXPECT_EQ(chunked->PointerValue(0, voxel, "?"), wxString::FromUTF8("\u2026 (level 0 shown)"));
   ASSERT_TRUE(orvtest::PumpUntil([&] { return Status(chunked).Contains("503"); }, 10000)) << Status(chunked);
   EXPECT_TRUE(Status(chunked).EndsWith(" - the server answered 503 Service Unavailable (trying again)"));
-  EXPECT_EQ(chunked->GetChunkFailure(), "the server answered 503 Service Unavailable");
+  EXPECT_EQ(chunked->Loading().GetChunkFailure(), "the server answered 503 Service Unavailable");
   ASSERT_TRUE(orvtest::PumpUntil([&] { return source->Decodes(atCut) >= 2; }, 10000)) << "asked again";
   source->Fail(false);
   ASSERT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }, 20000));
-  EXPECT_EQ(chunked->GetChunkFailure(), "");
+  EXPECT_EQ(chunked->Loading().GetChunkFailure(), "");
   EXPECT_FALSE(Status(chunked).Contains("503"));
   // Its failed chunk is asked for again once due, as the pointer moves on.
   const wxString full = wxString::Format("%d (level 0 shown)", 1 + (3 * 3 + 5 * 5 + 7 * 7) % 250);
@@ -182,7 +183,7 @@ TEST_F(ChunkedCanvasTest, AFailingSourceIsReportedAndAskedAgainAndTheInfoNamesTh
 TEST_F(ChunkedCanvasTest, AutofocusProjectionsComeFromTheWorkLevel) {
   OpenedChunkedCanvas* chunked = ShowChunked();
   auto* memory = ShowInMemory(source->LevelImage(0));
-  EXPECT_EQ(chunked->GetWorkLevel(), 0u) << "the finest that fits in memory";
+  EXPECT_EQ(chunked->Loading().GetWorkLevel(), 0u) << "the finest that fits in memory";
   for (orv::orv_OrthoscopeCanvas* canvas : {static_cast<orv::orv_OrthoscopeCanvas*>(chunked),
                                             static_cast<orv::orv_OrthoscopeCanvas*>(memory)}) {
     orv::orv_CanvasSettings settings;
@@ -192,8 +193,8 @@ TEST_F(ChunkedCanvasTest, AutofocusProjectionsComeFromTheWorkLevel) {
   }
   ASSERT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }, 20000));
   EXPECT_TRUE(SamePictures(chunked, memory));
-  chunked->SetWorkLevel(2);
+  chunked->Loading().SetWorkLevel(2);
   EXPECT_FALSE(SamePictures(chunked, memory)) << "projected from level 2";
-  chunked->SetWorkLevel(0);
+  chunked->Loading().SetWorkLevel(0);
   EXPECT_TRUE(SamePictures(chunked, memory));
 }

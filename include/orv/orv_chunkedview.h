@@ -1,0 +1,47 @@
+#ifndef ORV_CHUNKEDVIEW_H
+#define ORV_CHUNKEDVIEW_H
+
+#include <orv/orv_export.h>
+#include <orv/orv_types.h>
+
+#include <bix/ChunkedImage.h>
+
+#include <wx/string.h>
+
+#include <cstddef>
+
+namespace orv {
+
+// What a host asks of a canvas whose image comes from the chunks of a
+// multiscale image (orv_OrthoscopeCanvas::GetChunkedView), without knowing
+// its voxel type.
+class ORV_EXPORT orv_ChunkedView {
+public:
+  virtual ~orv_ChunkedView() = default;
+  // The level a window's cut was last sampled for (the held one while the
+  // window asks for nothing finer), and whether all its chunks were there.
+  virtual unsigned GetShownLevel(orv_ProjectionType window) const = 0;
+  virtual bool IsCutComplete(orv_ProjectionType window) const = 0;
+  // Chunks asked for and not yet arrived.
+  virtual std::size_t GetPendingChunkCount() const = 0;
+  // The last failure's message until a chunk arrives after it; empty when none.
+  virtual wxString GetChunkFailure() const = 0;
+  // What the frame's status bar says: chunks pending, the cache's use, the
+  // last failure while it lasts.
+  virtual wxString GetLoadingStatus() const = 0;
+  virtual const bix::ChunkedImage& GetSource() const = 0;
+  // The level read whole at opening, for the first picture.
+  virtual unsigned GetHeldLevel() const = 0;
+  // The level that whole-stack work reads into memory (autofocus
+  // projections, the volume window): by default the finest that takes at
+  // most a quarter of the memory, never coarser than the held one. It is
+  // read when first needed, under a progress dialog with Cancel (cancelled,
+  // the held level serves); setting another drops the one read and computes
+  // what shows again.
+  virtual unsigned GetWorkLevel() const = 0;
+  virtual void SetWorkLevel(unsigned level) = 0;
+};
+
+}  // namespace orv
+
+#endif

@@ -1,0 +1,77 @@
+#ifndef ORV_SRC_CHUNKED_SOURCE_H
+#define ORV_SRC_CHUNKED_SOURCE_H
+
+// What an image canvas does when its image comes from the chunks of a
+// multiscale image (orv_ImageOrthoscopeCanvas::AttachChunkedSource): the
+// canvas's image is one coarse level read whole; each cut is resampled from
+// whatever is cached without waiting, the chunks still missing are fetched
+// on the workers (ChunkRequests) and the windows sharpen as they arrive;
+// whole-stack work reads the work level.
+
+#include <orv/orv_chunkedcanvas.h>
+
+#include <bix/ChunkedImage.h>
+#include <bix/Image3d.h>
+
+#include <wx/timer.h>
+
+#include <chrono>
+#include <memory>
+
+namespace orv {
+
+class ChunkRequests;
+
+template <class T>
+class ChunkedSource : public orv_ChunkedView {
+public:
+  ChunkedSource(orv_ImageOrthoscopeCanvas<T>& canvas, std::shared_ptr<const bix::ChunkedImage> source, unsigned t,
+                unsigned c, unsigned heldLevel);
+  ~ChunkedSource() override;
+
+  unsigned GetShownLevel(orv_ProjectionType window) const override;
+  bool IsCutComplete(orv_ProjectionType window) const override;
+  std::size_t GetPendingChunkCount() const override;
+  wxString GetChunkFailure() const override;
+  wxString GetLoadingStatus() const override;
+  const bix::ChunkedImage& GetSource() const override { return *m_source; }
+  unsigned GetHeldLevel() const override { return m_heldLevel; }
+  unsigned GetWorkLevel() const override { return m_workLevel; }
+  void SetWorkLevel(unsigned level) override;
+
+  // The canvas's hooks.
+  void ResampleCut(int index, bix::Image3d<T>& slice);
+  wxString PointerValue(int index, const bix::Vector3d<float>& position);
+  const bix::Image3d<T>* WholeStack() const { return m_work.get(); }
+  // A window that shows its projection needs the work level: read now, in
+  // the change that asked for it, and never while painting.
+  void LoadWorkLevelIfProjected();
+  void LoadWorkLevel();
+  void Save3dData(const wxString& path) const;
+
+private:
+  struct Mailbox;
+  void OnChunksArrived();
+  void Refine(unsigned windows);
+  void ScheduleRetry();
+  void ShowLoadingStatus();
+
+  orv_ImageOrthoscopeCanvas<T>& m_canvas;
+  std::shared_ptr<const bix::ChunkedImage> m_source;
+  unsigned m_t, m_c, m_heldLevel;
+  std::shared_ptr<Mailbox> m_mailbox;
+  std::unique_ptr<ChunkRequests> m_requests;
+  wxTimer m_retry, m_refine;
+  unsigned m_refineWindows = 0;  // windows with chunks arrived and not yet resampled
+  std::chrono::steady_clock::time_point m_lastRefine;
+  unsigned m_level[3] = {0, 0, 0};
+  bool m_complete[3] = {false, false, false};
+  unsigned m_workLevel;
+  std::unique_ptr<bix::Image3d<T>> m_work;  // the work level, once read (when finer than the held one)
+  wxString m_status, m_statusFailure;
+  std::chrono::steady_clock::time_point m_statusShown;
+};
+
+}  // namespace orv
+
+#endif
