@@ -1,8 +1,10 @@
 // A canvas over a chunked image never waits for a chunk: its first paint
 // shows the held coarse level while the chunks are held back, and once they
-// arrive the picture equals the in-memory viewer's, pixel for pixel. Cuts
-// moved away from are not fetched, a failing source is reported and asked
-// again, and the info window names the full-resolution voxel once it is there.
+// arrive the picture equals the in-memory viewer's, pixel for pixel (the
+// requests' own test shows what is moved away from is never fetched). A
+// failing source is reported and asked again, the info window names the
+// full-resolution voxel once it is there, and projections come from the
+// work level.
 
 #include "gated_chunks.h"
 #include "gui_test.h"
@@ -130,35 +132,6 @@ TEST_F(ChunkedCanvasTest, PaintsTheHeldLevelAtOnceAndTheInMemoryPictureOnceTheCh
   }
   EXPECT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }));
   EXPECT_EQ(chunked->Loading().GetShownLevel(PROJ_XY), 2u);
-}
-
-TEST_F(ChunkedCanvasTest, ChunksOfACutMovedAwayFromAreNeverFetched) {
-  std::unique_ptr<orvtest::WorkerBlock> block = std::make_unique<orvtest::WorkerBlock>();
-  OpenedChunkedCanvas* chunked = ShowChunked();
-  for (auto w : kWindows) orvtest::PaintNow(chunked->GetDrWin(w));
-  // The XY cut moves from the first chunk plane (z 0..15) to the last.
-  orv::orv_ImageCanvasSettings settings;
-  chunked->GetSettings(settings);
-  const Vector3d<float> first = settings.cut;
-  settings.cut.z = 2 + 66.5f;
-  chunked->SetSettings(settings);
-  for (auto w : kWindows) orvtest::PaintNow(chunked->GetDrWin(w));
-  block.reset();
-  ASSERT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }, 20000));
-  // Chunks of the first XY cut away from the XZ and YZ cuts (which stayed,
-  // and fetch their neighbours in depth): none was fetched, while the same
-  // chunks of the new cut were.
-  const unsigned ci = unsigned(first.x + 10) / 16, cj = unsigned(first.y - 4) / 16, ck = unsigned(first.z - 2) / 16;
-  auto decoded = [&](unsigned k) {
-    unsigned n = 0;
-    for (unsigned j = 0; j < 7; ++j)
-      for (unsigned i = 0; i < 10; ++i)
-        if ((i + 1 < ci || i > ci + 1) && (j + 1 < cj || j > cj + 1))
-          n += source->Decodes(bix::ChunkKey{source->Id(), 0, 0, 0, i, j, k}) > 0;
-    return n;
-  };
-  EXPECT_EQ(decoded(ck), 0u);
-  EXPECT_GT(decoded(4), 0u);
 }
 
 TEST_F(ChunkedCanvasTest, AFailingSourceIsReportedAndAskedAgainAndTheInfoNamesTheFullVoxel) {
