@@ -260,47 +260,60 @@ void ChunkedSource<T>::SetWorkLevel(unsigned level) {
   m_canvas.UpdateVolVis();
 }
 
+namespace {
+
+// A progress dialog for long work on the canvas's behalf, or none for
+// short work (`bytes` below kProgressFromBytes).
+std::unique_ptr<wxProgressDialog> ProgressFor(wxWindow* parent, double bytes, const wxString& title,
+                                              const wxString& message) {
+  if (bytes <= kProgressFromBytes) return nullptr;
+  return std::make_unique<wxProgressDialog>(title, message, 1000, parent,
+                                            wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE | wxPD_ELAPSED_TIME);
+}
+
+}  // namespace
+
 // Read slab by slab of chunks along z, so that the dialog can follow and
-// cancel; a level that fails or is cancelled leaves the held one serving.
+// cancel (null then).
+template <class T>
+std::unique_ptr<bix::Image3d<T>> ChunkedSource<T>::ReadLevel(unsigned level, const wxString& why) const {
+  const bix::ChunkLevel& l = m_source->Level(level);
+  const double bytes = LevelBytes(l, sizeof(T));
+  const auto progress = ProgressFor(&m_canvas, bytes, "Reading",
+                                    wxString::Format("Reading level %u (%.0f MB) %s...", level, bytes / 1e6, why));
+  auto image = std::make_unique<bix::Image3d<T>>();
+  image->MakeRoomUninitialized(l.size);
+  bix::Image3d<T> slab;
+  const std::size_t plane = std::size_t(l.size.x) * l.size.y;
+  for (unsigned z = 0; z < l.size.z; z += l.chunk.z) {
+    const unsigned depth = std::min(l.chunk.z, l.size.z - z);
+    ReadBoxOf(*m_source, level, m_t, m_c, bix::Vector3d<unsigned>(0, 0, z),
+              bix::Vector3d<unsigned>(l.size.x, l.size.y, depth), slab);
+    std::memcpy(static_cast<void*>(image->GetFirstVoxelAddr() + plane * z), slab.GetFirstVoxelAddr(),
+                plane * depth * sizeof(T));
+    if (progress && !progress->Update(static_cast<int>(1000.0 * (z + depth) / l.size.z))) return nullptr;
+  }
+  image->SetOffset(l.offset);
+  image->SetResolution(l.GetResolution());
+  return image;
+}
+
+// A level that fails or is cancelled leaves the held one serving.
 template <class T>
 void ChunkedSource<T>::LoadWorkLevel() {
   if (m_work || m_workLevel >= m_heldLevel) return;
-  const bix::ChunkLevel& l = m_source->Level(m_workLevel);
-  const double bytes = LevelBytes(l, sizeof(T));
-  std::unique_ptr<wxProgressDialog> progress;
-  if (bytes > kProgressFromBytes)
-    progress = std::make_unique<wxProgressDialog>(
-        "Reading", wxString::Format("Reading level %u (%.0f MB) for whole-stack work...", m_workLevel, bytes / 1e6),
-        1000, &m_canvas, wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE | wxPD_ELAPSED_TIME);
-  auto work = std::make_unique<bix::Image3d<T>>();
   try {
-    work->MakeRoomUninitialized(l.size);
-    bix::Image3d<T> slab;
-    const std::size_t plane = std::size_t(l.size.x) * l.size.y;
-    for (unsigned z = 0; z < l.size.z; z += l.chunk.z) {
-      const unsigned depth = std::min(l.chunk.z, l.size.z - z);
-      ReadBoxOf(*m_source, m_workLevel, m_t, m_c, bix::Vector3d<unsigned>(0, 0, z),
-                        bix::Vector3d<unsigned>(l.size.x, l.size.y, depth), slab);
-      std::memcpy(static_cast<void*>(work->GetFirstVoxelAddr() + plane * z), slab.GetFirstVoxelAddr(),
-                  plane * depth * sizeof(T));
-      if (progress && !progress->Update(static_cast<int>(1000.0 * (z + depth) / l.size.z))) {
-        wxLogStatus("Reading level %u cancelled: whole-stack work uses level %u.", m_workLevel, m_heldLevel);
-        m_workLevel = m_heldLevel;
-        return;
-      }
-    }
+    m_work = ReadLevel(m_workLevel, "for whole-stack work");
+    if (!m_work) wxLogStatus("Reading level %u cancelled: whole-stack work uses level %u.", m_workLevel, m_heldLevel);
   } catch (const std::bad_alloc&) {
     wxLogError("There is not enough memory for level %u: whole-stack work uses level %u.", m_workLevel, m_heldLevel);
-    m_workLevel = m_heldLevel;
-    return;
   } catch (const std::exception& e) {
     wxLogError("%s", wxString::FromUTF8(e.what()));
+  }
+  if (!m_work) {
     m_workLevel = m_heldLevel;
     return;
   }
-  work->SetOffset(l.offset);
-  work->SetResolution(l.GetResolution());
-  m_work = std::move(work);
   m_canvas.ProjectionsStale();
 }
 
@@ -322,7 +335,12 @@ void ChunkedSource<T>::Save3dData(const wxString& path) const {
   const std::string file(path.mb_str());
   try {
     if (path.Lower().EndsWith(".zarr")) {
-      if constexpr (kGray<T>) bix::WriteOmeZarr(*m_source, 0, m_t, m_c, file);
+      const auto progress = ProgressFor(&m_canvas, LevelBytes(m_source->Level(0), sizeof(T)), "Saving",
+                                        "Saving " + path + "...");
+      if constexpr (kGray<T>)
+        bix::WriteOmeZarr(*m_source, 0, m_t, m_c, file, bix::OmeZarrWriteOptions(), [&](double done) {
+          return !progress || progress->Update(static_cast<int>(1000 * done));
+        });
       return;
     }
     const bix::Vector3d<unsigned>& n = m_source->Level(0).size;
@@ -333,9 +351,9 @@ void ChunkedSource<T>::Save3dData(const wxString& path) const {
                  bytes / 1e9);
       return;
     }
-    bix::Image3d<T> whole;
-    ReadBoxOf(*m_source, 0, m_t, m_c, bix::Vector3d<unsigned>(0, 0, 0), n, whole);
-    SaveImageOrLog(whole, file);
+    if (const auto whole = ReadLevel(0, "to save it")) SaveImageOrLog(*whole, file);
+  } catch (const bix::ReadCancelled&) {
+    // The user's choice: the earlier file stays as it was.
   } catch (const std::exception& e) {
     wxLogError("%s", wxString::FromUTF8(e.what()));
   }

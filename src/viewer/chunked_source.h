@@ -51,6 +51,9 @@ public:
 
 private:
   struct Mailbox;
+  // A whole level in memory, read under a progress dialog when it is large;
+  // null when the user cancelled. Raises what the source raises.
+  std::unique_ptr<bix::Image3d<T>> ReadLevel(unsigned level, const wxString& why) const;
   void OnChunksArrived();
   void Refine(unsigned windows);
   void ScheduleRetry();

@@ -10,6 +10,7 @@
 #include <bix/MappedImage.h>
 #include <bix/OmeZarr.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -248,8 +249,15 @@ TEST(ZarrConvert, AFileConvertedPlaneByPlaneGivesTheStoreAnImageInMemoryGives) {
     memory->ReadBox(l, 0, 0, Vector3d<unsigned>(0, 0, 0), memory->Level(l).size, b);
     EXPECT_TRUE(SameVoxels(a, b)) << "level " << l;
   }
-  // A level of a store written again as a store of its own, chunk by chunk.
-  bix::WriteOmeZarr(*memory, 1, 0, 0, dir / "level1.zarr", small);
+  // A level of a store written again as a store of its own, chunk by chunk,
+  // telling its progress.
+  std::vector<double> told;
+  bix::WriteOmeZarr(*memory, 1, 0, 0, dir / "level1.zarr", small, [&](double done) {
+    told.push_back(done);
+    return true;
+  });
+  EXPECT_FALSE(told.empty());
+  EXPECT_TRUE(std::is_sorted(told.begin(), told.end()) && told.back() <= 1.0);
   const auto level1 = bix::OpenOmeZarr(dir / "level1.zarr");
   EXPECT_EQ(level1->Level(0).size, memory->Level(1).size);
   EXPECT_EQ(level1->Level(0).offset, memory->Level(1).offset);
@@ -262,6 +270,8 @@ TEST(ZarrConvert, AFileConvertedPlaneByPlaneGivesTheStoreAnImageInMemoryGives) {
   unsigned calls = 0;
   EXPECT_THROW(bix::ConvertToOmeZarr(dir / "in.tif", dir / "cancelled.zarr", bix::ReadOptions(), small,
                                      [&](double) { return ++calls < 2; }),
+               bix::ReadCancelled);
+  EXPECT_THROW(bix::WriteOmeZarr(*memory, 0, 0, 0, dir / "cancelled.zarr", small, [](double) { return false; }),
                bix::ReadCancelled);
   EXPECT_EQ(dir.List(), (std::vector<std::string>{"in.tif", "memory.zarr", "streamed.zarr"}));
 }

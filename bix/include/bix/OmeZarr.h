@@ -74,9 +74,12 @@ BIX_EXPORT void ConvertToOmeZarr(const std::string& input, const std::string& pa
 // store being re-chunked, a mapped file) as OME-Zarr with the pyramid
 // WriteOmeZarr makes, chunk by chunk: each chunk of the source is read once,
 // past the cache, so memory stays within the workers' blocks and the cache's
-// budget. Gray images only. Raises IOException.
+// budget. Gray images only. `progress` is told the fraction written, on the
+// calling thread, and may cancel (ReadCancelled; the store is not written).
+// Raises IOException.
 BIX_EXPORT void WriteOmeZarr(const ChunkedImage& source, unsigned level, unsigned t, unsigned c,
-                             const std::string& path, const OmeZarrWriteOptions& options = OmeZarrWriteOptions());
+                             const std::string& path, const OmeZarrWriteOptions& options = OmeZarrWriteOptions(),
+                             const ProgressCallback& progress = ProgressCallback());
 
 #define BIX_DECLARE_WRITE_OMEZARR(T) \
   extern template BIX_EXPORT void WriteOmeZarr<T>(const Image3d<T>&, const std::string&, const OmeZarrWriteOptions&);

@@ -443,22 +443,31 @@ void ForGrayType(VoxelType type, bool labels, const std::string& name, Write wri
 
 template <class T>
 void WriteFromSource(const ChunkedImage& source, unsigned level, unsigned t, unsigned c, const std::string& path,
-                     const OmeZarrWriteOptions& options) {
+                     const OmeZarrWriteOptions& options, const ProgressCallback& progress) {
   const ChunkLevel& l = source.Level(level);
   WriteStore(path, options, [&](const fs::path& store, const std::string& name) {
     const LevelArray<T> array(store / "0", l.size, 0, options);
     const unsigned side = options.chunk;
-    RunOnChunkWorkers(array.ChunkCount(), [&](std::size_t n) {
-      const Vector3d<unsigned> chunk = array.ChunkAt(n);
-      Vector3d<unsigned> first, span;
-      for (unsigned a = 0; a < 3; ++a) {
-        first[a] = chunk[a] * side;
-        span[a] = std::min(side, l.size[a] - first[a]);
-      }
-      Image3d<T> block;
-      source.ReadBoxHere(level, t, c, first, span, block);
-      array.Write(0, chunk, block, first);
-    });
+    // In batches, so that the caller hears of the progress (and may cancel)
+    // on its own thread between them.
+    const std::size_t count = array.ChunkCount();
+    const std::size_t batch = progress ? std::max<std::size_t>(count / 100, 4 * ChunkWorkerCount()) : count;
+    for (std::size_t from = 0; from < count; from += batch) {
+      RunOnChunkWorkers(std::min(batch, count - from), [&](std::size_t k) {
+        const Vector3d<unsigned> chunk = array.ChunkAt(from + k);
+        Vector3d<unsigned> first, span;
+        for (unsigned a = 0; a < 3; ++a) {
+          first[a] = chunk[a] * side;
+          span[a] = std::min(side, l.size[a] - first[a]);
+        }
+        Image3d<T> block;
+        source.ReadBoxHere(level, t, c, first, span, block);
+        array.Write(0, chunk, block, first);
+      });
+      // The reduced levels take a few percent more.
+      if (progress && !progress(0.95 * double(std::min(count, from + batch)) / double(count)))
+        throw ReadCancelled("'" + path + "': writing cancelled");
+    }
     Multiscales levels(l.offset, l.GetResolution());
     WriteReducedLevels<T>(store, name, l.size, levels, options);
   });
@@ -467,11 +476,11 @@ void WriteFromSource(const ChunkedImage& source, unsigned level, unsigned t, uns
 }  // namespace
 
 void WriteOmeZarr(const ChunkedImage& source, unsigned level, unsigned t, unsigned c, const std::string& path,
-                  const OmeZarrWriteOptions& options) {
+                  const OmeZarrWriteOptions& options, const ProgressCallback& progress) {
   if (level >= source.Levels() || t >= source.TimePoints() || c >= source.Channels())
     io::Fail(path, "the image to write has no such level, time point or channel");
   ForGrayType(source.Type(), options.labels, path, [&](auto voxel) {
-    WriteFromSource<decltype(voxel)>(source, level, t, c, path, options);
+    WriteFromSource<decltype(voxel)>(source, level, t, c, path, options, progress);
   });
 }
 
