@@ -7,6 +7,7 @@
 #include "chunk_requests.h"
 #include "image_save.h"
 #include "view_model.h"
+#include "volume_texture.h"
 
 #include <bix/Algorithms.h>
 #include <bix/Exceptions.h>
@@ -315,6 +316,22 @@ void ChunkedSource<T>::LoadWorkLevel() {
     return;
   }
   m_canvas.ProjectionsStale();
+}
+
+template <class T>
+void ChunkedSource<T>::LoadVolumeLevel() {
+  if (m_work || m_volume || m_volumeTried) return;
+  unsigned level = 0;
+  while (level < m_heldLevel && VolumeTextureBytes(m_source->Level(level).size, 1) > kVolumeTextureBudget) ++level;
+  m_volumeTried = true;
+  if (level >= m_heldLevel) return;
+  try {
+    m_volume = ReadLevel(level, "for the volume window");
+  } catch (const std::bad_alloc&) {
+    wxLogError("There is not enough memory for level %u: the volume window shows level %u.", level, m_heldLevel);
+  } catch (const std::exception& e) {
+    wxLogError("%s", wxString::FromUTF8(e.what()));
+  }
 }
 
 template <class T>

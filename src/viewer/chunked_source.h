@@ -43,6 +43,10 @@ public:
   void ResampleCut(int index, bix::Image3d<T>& slice);
   wxString PointerValue(int index, const bix::Vector3d<float>& position);
   const bix::Image3d<T>* WholeStack() const { return m_work.get(); }
+  // The volume window's image: the work level once read, else the finest
+  // level whose texture fits the volume window's budget, read for it.
+  const bix::Image3d<T>* VolumeStack() const { return m_work ? m_work.get() : m_volume.get(); }
+  void LoadVolumeLevel();
   // A window that shows its projection needs the work level: read now, in
   // the change that asked for it, and never while painting.
   void LoadWorkLevelIfProjected();
@@ -71,6 +75,8 @@ private:
   bool m_complete[3] = {false, false, false};
   unsigned m_workLevel;
   std::unique_ptr<bix::Image3d<T>> m_work;  // the work level, once read (when finer than the held one)
+  std::unique_ptr<bix::Image3d<T>> m_volume;  // the volume window's level, when the work level is not read
+  bool m_volumeTried = false;  // its reading was cancelled or failed: the held level serves
   wxString m_status, m_statusFailure;
   std::chrono::steady_clock::time_point m_statusShown;
 };

@@ -306,8 +306,12 @@ void orv_ImageOrthoscopeCanvas<T>::OnDataChange() {
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::UpdateVolVis() {
   if (!m_image || !m_volumeFrame || !m_volumeFrame->IsShown()) return;
-  if (m_chunked) m_chunked->LoadWorkLevel();
-  UpdateVolumeWindow(m_volumeFrame.get(), WholeStack(), *m_mapper);
+  const bix::Image3d<T>* volume = m_image;
+  if (m_chunked) {
+    m_chunked->LoadVolumeLevel();
+    if (m_chunked->VolumeStack()) volume = m_chunked->VolumeStack();
+  }
+  UpdateVolumeWindow(m_volumeFrame.get(), *volume, *m_mapper);
 }
 
 // The info window is written only while it is shown (showing it refreshes
