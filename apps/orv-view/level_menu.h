@@ -11,7 +11,7 @@ namespace orvview {
 
 // For a viewer shown from a chunked image, a "&Levels" menu whose radio
 // items choose the level whole-stack work (autofocus projections, the
-// volume window) reads into memory; other viewers get none.
+// volume window once it is read) reads into memory; other viewers get none.
 void AddLevelMenu(orv::orv_OrthoscopeFrame* frame);
 
 // One level's item: "Whole-stack work on level 1: 1024 x 1024 x 1024 voxels (2.1 GB)".

@@ -33,7 +33,8 @@ public:
   // The level read whole at opening, for the first picture.
   virtual unsigned GetHeldLevel() const = 0;
   // The level that whole-stack work reads into memory (autofocus
-  // projections, the volume window): by default the finest that takes at
+  // projections; the volume window too once it is read, else the finest
+  // level that fits its texture budget): by default the finest that takes at
   // most a quarter of the memory, never coarser than the held one. It is
   // read when first needed, under a progress dialog with Cancel (cancelled,
   // the held level serves); setting another drops the one read and computes

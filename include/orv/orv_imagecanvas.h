@@ -102,9 +102,8 @@ protected:
   virtual wxString PointerValue(int index, const bix::Vector3d<float>& position, const wxString& shown);
   // Marks window `index`'s cut as stale and repaints it.
   void ResampleAgain(int index);
-  // The whole image in memory for whole-stack work (autofocus projections,
-  // the volume window): the canvas's image, or a chunked source's work level
-  // once read.
+  // The whole image in memory for whole-stack work (autofocus projections):
+  // the canvas's image, or a chunked source's work level once read.
   virtual const bix::Image3d<T>& WholeStack() const;
   // The projections are computed again when next shown (WholeStack changed).
   void ProjectionsStale();
