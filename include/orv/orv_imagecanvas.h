@@ -78,9 +78,10 @@ public:
   // the canvas's image is (read whole): the canvas is laid out on level 0's
   // grid; each cut window shows the finest data at hand at once and
   // sharpens as the chunks its zoom asks for arrive, decoded on the
-  // library's workers; whole-stack work (autofocus projections, the volume
-  // window, saving) reads the work level. Gray voxel types only. Layers
-  // (labels, points) work as over an image in memory.
+  // library's workers; autofocus projections read the work level, the
+  // volume window a level that fits its texture budget, saving level 0 (see
+  // orv_ChunkedView). Gray voxel types only, and once (LibException
+  // otherwise). Layers (labels, points) work as over an image in memory.
   void AttachChunkedSource(std::shared_ptr<const bix::ChunkedImage> source, unsigned t, unsigned c,
                            unsigned heldLevel);
   orv_ChunkedView* GetChunkedView() override;

@@ -99,10 +99,13 @@ ChunkedSource<T>::ChunkedSource(orv_ImageOrthoscopeCanvas<T>& canvas, std::share
         const auto box = mailbox.lock();
         if (!box) return;
         std::lock_guard<std::mutex> lock(box->mutex);
-        ChunkedSource<T>* self = box->source;
-        if (!self) return;
+        if (!box->source) return;
         box->arrived.emplace_back(key, error);
-        if (box->arrived.size() == 1) window->CallAfter([self] { self->OnChunksArrived(); });
+        if (box->arrived.size() == 1)
+          window->CallAfter([mailbox] {
+            const auto live = mailbox.lock();
+            if (live && live->source) live->source->OnChunksArrived();
+          });
       });
   canvas.Bind(
       wxEVT_TIMER,
@@ -114,7 +117,8 @@ ChunkedSource<T>::ChunkedSource(orv_ImageOrthoscopeCanvas<T>& canvas, std::share
   canvas.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { Refine(m_refineWindows); }, m_refine.GetId());
 }
 
-// Posts already queued go with the canvas, which destroys this first.
+// Posts already queued find the mailbox gone (the canvas destroys this
+// before itself).
 template <class T>
 ChunkedSource<T>::~ChunkedSource() {
   std::lock_guard<std::mutex> lock(m_mailbox->mutex);

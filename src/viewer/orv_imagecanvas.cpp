@@ -151,6 +151,7 @@ void orv_ImageOrthoscopeCanvas<T>::AttachChunkedSource(std::shared_ptr<const bix
                                                        unsigned c, unsigned heldLevel) {
   if constexpr (!std::is_arithmetic_v<T>)
     throw bix::LibException("chunked images are shown in gray: an RGB image is read into memory");
+  if (m_chunked) throw bix::LibException("the canvas's image comes from a chunked source already");
   if (!m_image) return;
   const bix::ChunkLevel& full = source->Level(0);
   m_grid = {full.size, full.offset, full.GetResolution().GetRes()};
