@@ -96,16 +96,16 @@ protected:
   // Fills window `index`'s slice (its size, offset and resolution place it)
   // with the image's voxels: the nearest voxel of the image in memory, or
   // the finest at hand of a chunked source.
-  virtual void ResampleCut(int index, bix::Image3d<T>& slice);
+  void ResampleCut(int index, bix::Image3d<T>& slice);
   // What the info window says of the voxel at `position` (microns) under
   // window `index`, whose picture shows `shown` there: that, or for a
   // chunked source the full-resolution voxel once its chunk is there.
-  virtual wxString PointerValue(int index, const bix::Vector3d<float>& position, const wxString& shown);
+  wxString PointerValue(int index, const bix::Vector3d<float>& position, const wxString& shown);
   // Marks window `index`'s cut as stale and repaints it.
   void ResampleAgain(int index);
   // The whole image in memory for whole-stack work (autofocus projections):
   // the canvas's image, or a chunked source's work level once read.
-  virtual const bix::Image3d<T>& WholeStack() const;
+  const bix::Image3d<T>& WholeStack() const;
   // The projections are computed again when next shown (WholeStack changed).
   void ProjectionsStale();
 

@@ -355,19 +355,16 @@ template <class T>
 void ChunkedSource<T>::Save3dData(const wxString& path) const {
   const std::string file(path.mb_str());
   try {
+    const double bytes = LevelBytes(m_source->Level(0), sizeof(T));
     if (path.Lower().EndsWith(".zarr")) {
-      const auto progress = ProgressFor(&m_canvas, LevelBytes(m_source->Level(0), sizeof(T)), "Saving",
-                                        "Saving " + path + "...");
+      const auto progress = ProgressFor(&m_canvas, bytes, "Saving", "Saving " + path + "...");
       if constexpr (kGray<T>)
         bix::WriteOmeZarr(*m_source, 0, m_t, m_c, file, bix::OmeZarrWriteOptions(), [&](double done) {
           return !progress || progress->Update(static_cast<int>(1000 * done));
         });
       return;
     }
-    const bix::Vector3d<unsigned>& n = m_source->Level(0).size;
-    const double bytes = double(n.x) * n.y * n.z * sizeof(T);
-    const double memory = double(sysconf(_SC_PHYS_PAGES)) * double(sysconf(_SC_PAGESIZE));
-    if (bytes > memory / 2) {
+    if (bytes > MemoryBytes() / 2) {
       wxLogError("The image (%.1f GB) is too large to save from memory; save it as OME-Zarr (a .zarr name) instead.",
                  bytes / 1e9);
       return;
