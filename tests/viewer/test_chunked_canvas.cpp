@@ -14,6 +14,8 @@
 
 #include <wx/statusbr.h>
 
+#include <functional>
+
 using bix::Vector3d;
 using orv::PROJ_XY;
 using orv::PROJ_XZ;
@@ -95,6 +97,16 @@ protected:
     return canvas->Loading().GetPendingChunkCount() == 0 &&
            std::all_of(std::begin(kWindows), std::end(kWindows), [&](auto w) { return canvas->Loading().IsCutComplete(w); });
   }
+  // The same change of settings on both canvases.
+  static void ChangeBoth(orv::orv_OrthoscopeCanvas* a, orv::orv_OrthoscopeCanvas* b,
+                         const std::function<void(orv::orv_CanvasSettings&)>& change) {
+    for (orv::orv_OrthoscopeCanvas* canvas : {a, b}) {
+      orv::orv_CanvasSettings settings;
+      canvas->GetSettings(settings);
+      change(settings);
+      canvas->SetSettings(settings);
+    }
+  }
   static wxString Status(wxWindow* canvas) {
     wxStatusBar* bar = static_cast<wxFrame*>(canvas->GetParent())->GetStatusBar();
     return bar->GetFieldsCount() > 1 ? bar->GetStatusText(1) : wxString();
@@ -107,7 +119,7 @@ protected:
 
 }  // namespace
 
-TEST_F(ChunkedCanvasTest, PaintsTheHeldLevelAtOnceAndTheInMemoryPictureOnceTheChunksArrive) {
+TEST_F(ChunkedCanvasTest, PaintsTheHeldLevelAtOnceAndTheInMemoryPicturesOnceTheChunksArrive) {
   source->Close();
   OpenedChunkedCanvas* chunked = ShowChunked();
   // With every chunk held back, the paint returns showing level 2.
@@ -122,16 +134,20 @@ TEST_F(ChunkedCanvasTest, PaintsTheHeldLevelAtOnceAndTheInMemoryPictureOnceTheCh
   ASSERT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }, 20000));
   auto* memory = ShowInMemory(source->LevelImage(0));
   EXPECT_TRUE(SamePictures(chunked, memory));
+  // Autofocus projections come from the work level (the finest that fits
+  // in memory: level 0 here); from level 2 they differ.
+  EXPECT_EQ(chunked->Loading().GetWorkLevel(), 0u);
+  ChangeBoth(chunked, memory, [](auto& settings) { settings.content[0] = orv::CONTENT_AUTOFOCUS; });
+  ASSERT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }, 20000));
+  EXPECT_TRUE(SamePictures(chunked, memory));
+  chunked->Loading().SetWorkLevel(2);
+  EXPECT_FALSE(SamePictures(chunked, memory));
+  chunked->Loading().SetWorkLevel(0);
+  EXPECT_TRUE(SamePictures(chunked, memory));
   // Zoomed out twice (a pixel is four voxels): level 2, the held one, at once.
-  for (orv::orv_OrthoscopeCanvas* canvas : {static_cast<orv::orv_OrthoscopeCanvas*>(chunked),
-                                            static_cast<orv::orv_OrthoscopeCanvas*>(memory)}) {
-    orv::orv_CanvasSettings settings;
-    canvas->GetSettings(settings);
-    settings.zoomLevel = -2;
-    canvas->SetSettings(settings);
-  }
+  ChangeBoth(chunked, memory, [](auto& settings) { settings.zoomLevel = -2; });
   EXPECT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }));
-  EXPECT_EQ(chunked->Loading().GetShownLevel(PROJ_XY), 2u);
+  EXPECT_EQ(chunked->Loading().GetShownLevel(PROJ_XZ), 2u);
 }
 
 TEST_F(ChunkedCanvasTest, AFailingSourceIsReportedAndAskedAgainAndTheInfoNamesTheFullVoxel) {
@@ -151,23 +167,4 @@ TEST_F(ChunkedCanvasTest, AFailingSourceIsReportedAndAskedAgainAndTheInfoNamesTh
   // Its failed chunk is asked for again once due, as the pointer moves on.
   const wxString full = wxString::Format("%d (level 0 shown)", 1 + (3 * 3 + 5 * 5 + 7 * 7) % 250);
   EXPECT_TRUE(orvtest::PumpUntil([&] { return chunked->PointerValue(0, voxel, "?") == full; }, 10000));
-}
-
-TEST_F(ChunkedCanvasTest, AutofocusProjectionsComeFromTheWorkLevel) {
-  OpenedChunkedCanvas* chunked = ShowChunked();
-  auto* memory = ShowInMemory(source->LevelImage(0));
-  EXPECT_EQ(chunked->Loading().GetWorkLevel(), 0u) << "the finest that fits in memory";
-  for (orv::orv_OrthoscopeCanvas* canvas : {static_cast<orv::orv_OrthoscopeCanvas*>(chunked),
-                                            static_cast<orv::orv_OrthoscopeCanvas*>(memory)}) {
-    orv::orv_CanvasSettings settings;
-    canvas->GetSettings(settings);
-    settings.content[0] = orv::CONTENT_AUTOFOCUS;
-    canvas->SetSettings(settings);
-  }
-  ASSERT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }, 20000));
-  EXPECT_TRUE(SamePictures(chunked, memory));
-  chunked->Loading().SetWorkLevel(2);
-  EXPECT_FALSE(SamePictures(chunked, memory)) << "projected from level 2";
-  chunked->Loading().SetWorkLevel(0);
-  EXPECT_TRUE(SamePictures(chunked, memory));
 }
