@@ -2,8 +2,10 @@
 
 #include "open_image.h"
 
+#include <bix/ChunkedCut.h>
 #include <bix/Exceptions.h>
 #include <bix/ImageIO.h>
+#include <bix/OmeZarr.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -64,6 +66,32 @@ ViewerLabels ReadLabelFile(const std::string& path, bool wideAllowed, const bix:
   // A label image placed by the image's voxel size when it has none.
   if (!wide->GetResolution().IsDefined()) wide->SetResolution(imageResolution);
   return LabelsFromImage(std::move(wide), wideAllowed, path);
+}
+
+ChunkedLabels ReadChunkedLabels(const std::string& path, bool wideAllowed, const bix::Resolution& imageResolution) {
+  ChunkedLabels chunked;
+  if (!bix::IsOmeZarr(path)) {
+    chunked.labels = ReadLabelFile(path, wideAllowed, imageResolution);
+    return chunked;
+  }
+  auto held = std::make_unique<Wide>();
+  try {
+    chunked.source = bix::OpenOmeZarr(path);
+    chunked.heldLevel = bix::LevelToHold(*chunked.source);
+    chunked.source->ReadBox(chunked.heldLevel, 0, 0, bix::Vector3d<unsigned>(0, 0, 0),
+                            chunked.source->Level(chunked.heldLevel).size, *held);
+  } catch (const std::runtime_error& e) {  // IOException, or LibException for voxels of no label type
+    RefuseVoxelKind(path);
+    throw OptionError(std::string("the label image cannot be read: ") + e.what());
+  }
+  held->UpdateComponents();
+  if (held->GetHighestLabel() >= (wideAllowed ? kWideLimit : kNarrowLimit)) {
+    chunked.source.reset();
+    chunked.labels = ReadLabelFile(path, wideAllowed, imageResolution);
+    return chunked;
+  }
+  chunked.labels = LabelsFromImage(std::move(held), wideAllowed, path);
+  return chunked;
 }
 
 ViewerLabels LabelsFromImage(std::unique_ptr<bix::LabeledImage3d<unsigned, unsigned char>> wide, bool wideAllowed,

@@ -1,6 +1,7 @@
 #ifndef ORV_VIEW_LABEL_FILE_H
 #define ORV_VIEW_LABEL_FILE_H
 
+#include <bix/ChunkedImage.h>
 #include <bix/LabeledImage3d.h>
 #include <bix/Resolution.h>
 
@@ -29,6 +30,18 @@ ViewerLabels ReadLabelFile(const std::string& path, bool wideAllowed, const bix:
 // The same for labels already in memory; `name` names them in messages.
 ViewerLabels LabelsFromImage(std::unique_ptr<bix::LabeledImage3d<unsigned, unsigned char>> labels, bool wideAllowed,
                              const std::string& name);
+
+// An OME-Zarr label image (a folder or URL) shown from its chunks: `labels`
+// hold one coarse level (`heldLevel` of `source`), read now; the cuts take
+// the finer levels' chunks as they need them. `source` is null when the
+// labels were read whole instead, which they are when they are no OME-Zarr
+// or their held level needs renumbering (their chunks could not follow).
+struct ChunkedLabels {
+  ViewerLabels labels;
+  std::shared_ptr<const bix::ChunkedImage> source;
+  unsigned heldLevel = 0;
+};
+ChunkedLabels ReadChunkedLabels(const std::string& path, bool wideAllowed, const bix::Resolution& imageResolution);
 
 }  // namespace orvview
 

@@ -203,8 +203,10 @@ orv::orv_OrthoscopeFrame* OpenChunked(const ViewerOptions& options, unsigned t, 
   const double voxels[3] = {full.voxelSize.x, full.voxelSize.y, full.voxelSize.z};
   CheckGeometry(full.size, voxels, name);
   const bix::Resolution resolution = full.GetResolution();
-  ViewerLabels labels;
-  if (!options.labels.empty()) labels = ReadLabelFile(options.labels, std::is_same_v<T, unsigned char>, resolution);
+  ChunkedLabels chunkedLabels;
+  if (!options.labels.empty())
+    chunkedLabels = ReadChunkedLabels(options.labels, std::is_same_v<T, unsigned char>, resolution);
+  ViewerLabels& labels = chunkedLabels.labels;
   const bool labeled = !labels.Empty();
   const ShownLabels shown{labels.narrow.get(), labels.wide.get(), std::is_same_v<T, unsigned char>, resolution};
   const unsigned heldLevel = bix::LevelToHold(*source);
@@ -215,10 +217,12 @@ orv::orv_OrthoscopeFrame* OpenChunked(const ViewerOptions& options, unsigned t, 
       CreateFrame<T>(held.release(), labels, options, title, [&](orv::orv_OrthoscopeFrame* made) {
         static_cast<orv::orv_ImageOrthoscopeCanvas<T>*>(made->GetCanvas())
             ->AttachChunkedSource(source, t, c, heldLevel);
+        if (chunkedLabels.source) made->GetCanvas()->AttachChunkedLabels(chunkedLabels.source, chunkedLabels.heldLevel);
       });
   if (!frame) throw bix::IOException("There is not enough memory to show the image.");
   if (labeled) ShowOutlines(frame);
-  if (labeled && !options.labels.empty()) ReloadLabelsFromFile(frame, options.labels, shown);
+  // Labels from their chunks are not read again whole (they need not fit in memory).
+  if (labeled && !chunkedLabels.source) ReloadLabelsFromFile(frame, options.labels, shown);
   AddLevelMenu(frame);
   SetUpViewer(frame, options, false, static_cast<int>(8 * sizeof(T)));
   return frame;

@@ -71,6 +71,12 @@ public:
   void Buffer_Render(unsigned int buffer) override;
   void Buffer_OnMouse(unsigned int, int, int, const bix::Vector3d<unsigned int>&, wxFrame*,
                       const wxMouseEvent&) override {}
+  // Labels of the chunked label image that the held level lacks (small
+  // objects a coarse level drops) are shown as cuts come upon them: the
+  // highest label shown rises with them.
+  bool AttachChunkedLabels(std::shared_ptr<const bix::ChunkedImage> source, unsigned heldLevel) override;
+  std::shared_ptr<const bix::ChunkedImage> GetChunkedLabels() const override { return m_chunked; }
+  bix::CutChunks GetMissingChunks(unsigned int buffer) const override;
 
 protected:
   const bix::LabeledImage3d<L, B>* GetLabeledImage(bool, bool) const override { return m_image; }
@@ -86,6 +92,10 @@ protected:
 private:
   void ResetVisibility();
   void RenderProjection(orv_OverlayBuffer<L>& buffer, int plane);
+  void RenderChunkedCut(unsigned int buffer);
+  // Labels a cut from the chunks holds: those at or above the boundary bit
+  // become background, those above the highest known join the components.
+  void AdmitCutLabels(bix::Image3d<L>& cut);
 
   // The table a subclass gives through GetVis; null when the module's own
   // rule holds.
@@ -100,6 +110,9 @@ private:
   bix::Image3d<L> m_projection[3][2];
   bool m_projectionReady[3] = {false, false, false};
   std::vector<std::unique_ptr<orv_OverlayBuffer<L>>> m_buffers;
+  std::shared_ptr<const bix::ChunkedImage> m_chunked;
+  unsigned m_chunkedHeld = 0;
+  std::vector<bix::CutChunks> m_missing;  // per buffer, of chunked labels
 };
 
 }  // namespace orv

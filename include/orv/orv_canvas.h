@@ -6,6 +6,7 @@
 #include <orv/orv_layer.h>
 #include <orv/orv_types.h>
 
+#include <bix/ChunkedImage.h>
 #include <bix/VOI.h>
 #include <bix/Vector3d.h>
 
@@ -183,6 +184,10 @@ public:
   // How loading goes when the image comes from the chunks of a multiscale
   // image; null for an image in memory.
   virtual orv_ChunkedView* GetChunkedView() { return nullptr; }
+  // Labels shown from the chunks of a chunked label image, of which the
+  // canvas's label image is level `heldLevel`; false for canvases without
+  // labels (or whose overlay cannot).
+  virtual bool AttachChunkedLabels(std::shared_ptr<const bix::ChunkedImage>, unsigned) { return false; }
   virtual void SaveActualView(const char* path, int border, orv_ProjectionType windows) = 0;
   virtual void SaveGalleryView(const char* path, int first, int last, int step, bool labels,
                                int columns, int border) = 0;

@@ -4,11 +4,13 @@
 #include <orv/orv_export.h>
 #include <orv/orv_types.h>
 
+#include <bix/ChunkedCut.h>
 #include <bix/ChunkedImage.h>
 
 #include <wx/string.h>
 
 #include <cstddef>
+#include <memory>
 
 namespace orv {
 
@@ -41,6 +43,13 @@ public:
   // what shows again.
   virtual unsigned GetWorkLevel() const = 0;
   virtual void SetWorkLevel(unsigned level) = 0;
+  // What an overlay drawn from another chunked image (a label pyramid) found
+  // missing when it sampled its cut in `window`, in place of what it found
+  // before: those chunks are fetched with the image's own, the window is
+  // sampled again as they arrive, and its cut is complete only once they
+  // are all there.
+  virtual void WantOverlayChunks(orv_ProjectionType window, const std::shared_ptr<const bix::ChunkedImage>& overlay,
+                                 const bix::CutChunks& found) = 0;
 };
 
 }  // namespace orv

@@ -32,6 +32,10 @@ public:
 
   void OverlayingChanged(orv_OverlayingEvent& event) override;
   void UpdateIsosurface() override;
+  // The overlayer's labels shown from the chunks of `labels`, of which they
+  // are level `heldLevel` (orv_Overlayer::AttachChunkedLabels); over an image
+  // from its chunks, those chunks are fetched with the image's.
+  bool AttachChunkedLabels(std::shared_ptr<const bix::ChunkedImage> labels, unsigned heldLevel) override;
 
   orv_Overlayer<L, B>& GetOverlayer() const { return m_overlayer; }
   // The overlay buffer of a window kind (OVERLAY_CUT_XY .. OVERLAY_PROJ_YZ).

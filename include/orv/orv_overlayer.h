@@ -4,6 +4,8 @@
 #include <orv/orv_buffer2d.h>
 #include <orv/orv_export.h>
 
+#include <bix/ChunkedCut.h>
+#include <bix/ChunkedImage.h>
 #include <bix/LabeledImage3d.h>
 #include <bix/RGB.h>
 #include <bix/Resolution.h>
@@ -67,6 +69,15 @@ public:
   // A mouse event over a window that shows this buffer, on image voxel `voxel`.
   virtual void Buffer_OnMouse(unsigned int buffer, int x, int y, const bix::Vector3d<unsigned int>& voxel,
                               wxFrame* frame, const wxMouseEvent& event) = 0;
+  // Labels shown from the chunks of a chunked label image (an OME-Zarr label
+  // pyramid) whose level `heldLevel` is the overlay's label image: each cut
+  // buffer then shows the finest chunks at hand of the level that suits its
+  // zoom, over the held level. False when the overlay cannot (the default).
+  virtual bool AttachChunkedLabels(std::shared_ptr<const bix::ChunkedImage>, unsigned) { return false; }
+  // The chunked label image (null without one), and what the last rendering
+  // of cut buffer `buffer` found missing of it.
+  virtual std::shared_ptr<const bix::ChunkedImage> GetChunkedLabels() const { return nullptr; }
+  virtual bix::CutChunks GetMissingChunks(unsigned int) const { return {}; }
 
   bool GetOverlaying() const { return m_overlaying; }
   void SetOverlaying(bool overlaying) { m_overlaying = overlaying; }

@@ -2,7 +2,10 @@
 
 #include "overlay_paint.h"
 
+#include <orv/window_axes.h>
+
 #include <bix/Algorithms.h>
+#include <bix/ChunkedCut.h>
 
 #include <algorithm>
 #include <type_traits>
@@ -111,7 +114,10 @@ void orv_BasicOverlayingModule<L, B>::Buffer_Render(unsigned int buffer) {
     case OVERLAY_CUT_XY:
     case OVERLAY_CUT_XZ:
     case OVERLAY_CUT_YZ:
-      bix::CopyToImage<L>(*GetLabeledImage(false, false), b.GetLayer(0));
+      if (m_chunked)
+        RenderChunkedCut(buffer);
+      else
+        bix::CopyToImage<L>(*GetLabeledImage(false, false), b.GetLayer(0));
       ComputeBoundary(buffer);
       b.SetLayersCount(1);
       break;
@@ -150,6 +156,55 @@ void orv_BasicOverlayingModule<L, B>::RenderProjection(orv_OverlayBuffer<L>& buf
   bix::CopyToImage(m_projection[plane][0], buffer.GetLayer(0));
   bix::CopyToImage(m_projection[plane][1], buffer.GetLayer(1));
   buffer.SetLayersCount(2);
+}
+
+template <class L, class B>
+bool orv_BasicOverlayingModule<L, B>::AttachChunkedLabels(std::shared_ptr<const bix::ChunkedImage> source,
+                                                          unsigned heldLevel) {
+  if (!m_image || !source || heldLevel >= source->Levels()) return false;
+  m_chunked = std::move(source);
+  m_chunkedHeld = heldLevel;
+  return true;
+}
+
+template <class L, class B>
+bix::CutChunks orv_BasicOverlayingModule<L, B>::GetMissingChunks(unsigned int buffer) const {
+  return buffer < m_missing.size() ? m_missing[buffer] : bix::CutChunks();
+}
+
+// The held level first, then the finest chunks at hand of the level that
+// suits the buffer's zoom, as the image's cut is sampled.
+template <class L, class B>
+void orv_BasicOverlayingModule<L, B>::RenderChunkedCut(unsigned int buffer) {
+  orv_OverlayBuffer<L>& b = *m_buffers[buffer];
+  const orv_WindowAxes& axes = kWindowAxes[b.GetType() - OVERLAY_CUT_XY];
+  bix::Image3d<L>& cut = b.GetLayer(0);
+  const unsigned level = bix::LevelForCut(*m_chunked, cut.GetResolution().GetRes(), axes.h, axes.v);
+  if (m_missing.size() < m_buffers.size()) m_missing.resize(m_buffers.size());
+  m_missing[buffer] = bix::SampleLabelCut(*m_chunked, 0, 0, level, *m_image, m_chunkedHeld, axes.d, cut);
+  AdmitCutLabels(cut);
+}
+
+template <class L, class B>
+void orv_BasicOverlayingModule<L, B>::AdmitCutLabels(bix::Image3d<L>& cut) {
+  const L bit = GetHighestBit();
+  const L highest = m_image->GetHighestLabel();
+  std::vector<L> found;
+  for (L& v : cut) {
+    if (v >= bit)
+      v = 0;
+    else if (v > highest)
+      found.push_back(v);
+  }
+  if (found.empty()) return;
+  std::vector<L> components = m_image->GetComponents();
+  components.insert(components.end(), found.begin(), found.end());
+  std::sort(components.begin(), components.end());
+  components.erase(std::unique(components.begin(), components.end()), components.end());
+  m_image->SetComponents(components);
+  // The projections and the labels shown follow the new highest.
+  std::fill(std::begin(m_projectionReady), std::end(m_projectionReady), false);
+  ResetVisibility();
 }
 
 template <class L, class B>

@@ -3,6 +3,7 @@
 #include "info_frame.h"
 
 #include <orv/basic_overlaying.h>
+#include <orv/orv_chunkedview.h>
 #include <orv/orv_palette.h>
 
 #include <bix/Types.h>
@@ -24,10 +25,16 @@ unsigned int LabelOverlayLayer<L, B>::ActiveBuffer(int index) const {
 
 // Both buffers of the window are placed on its new slice; the one it shows
 // samples the labels there (a projection from the cached label projection).
+// Labels from a chunked label image over an image from its chunks have the
+// chunks their cut lacks fetched with the image's.
 template <class L, class B>
-void LabelOverlayLayer<L, B>::CutExtracted(int index, const orv_VoxelGrid& slice, bool) {
+void LabelOverlayLayer<L, B>::CutExtracted(int index, const orv_VoxelGrid& slice, bool projection) {
   for (int k : {index, index + 3}) m_overlayer.Buffer_SetDim(m_buffers[k], slice.size, slice.offset, slice.resolution);
   m_overlayer.Buffer_Render(ActiveBuffer(index));
+  if (const auto labels = m_overlayer.GetChunkedLabels())
+    if (orv_ChunkedView* view = m_canvas.GetChunkedView())
+      view->WantOverlayChunks(kCutWindows[index], labels,
+                              projection ? bix::CutChunks() : m_overlayer.GetMissingChunks(m_buffers[index]));
 }
 
 template <class L, class B>

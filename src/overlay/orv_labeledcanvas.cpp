@@ -46,6 +46,14 @@ void orv_LabelOverlayCanvas<Base, L, B>::OverlayingChanged(orv_OverlayingEvent& 
 }
 
 template <class Base, class L, class B>
+bool orv_LabelOverlayCanvas<Base, L, B>::AttachChunkedLabels(std::shared_ptr<const bix::ChunkedImage> labels,
+                                                              unsigned heldLevel) {
+  if (!m_overlayer.AttachChunkedLabels(std::move(labels), heldLevel)) return false;
+  this->MakeDirtyAndRefresh(PROJ_ALL);
+  return true;
+}
+
+template <class Base, class L, class B>
 void orv_LabelOverlayCanvas<Base, L, B>::UpdateIsosurface() {
   const bix::LabeledImage3d<L, B>* labels = m_overlayer.GetLabeledImage(false, false);
   wxFrame* volume = this->GetVolumeFrame();

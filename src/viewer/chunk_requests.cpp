@@ -17,7 +17,13 @@ ChunkRequests::Clock::duration RetryDelay(unsigned failures) {
 }  // namespace
 
 ChunkRequests::ChunkRequests(std::shared_ptr<const bix::ChunkedImage> image, Arrival arrival)
-    : m_image(std::move(image)), m_arrival(std::move(arrival)) {}
+    : m_images{std::move(image)}, m_arrival(std::move(arrival)) {}
+
+void ChunkRequests::AddImage(std::shared_ptr<const bix::ChunkedImage> image) {
+  for (const auto& known : m_images)
+    if (known->Id() == image->Id()) return;
+  m_images.push_back(std::move(image));
+}
 
 ChunkRequests::~ChunkRequests() {
   for (const auto& entry : m_inFlight) bix::CancelChunkRequest(entry.second.ticket);
@@ -39,8 +45,10 @@ void ChunkRequests::Request(const bix::ChunkKey& key, int priority, Clock::time_
     // task already started finishes anyway and only its first answer counts).
     bix::CancelChunkRequest(flying->second.ticket);
   }
+  const auto image = std::find_if(m_images.begin(), m_images.end(), [&](const auto& i) { return i->Id() == key.image; });
+  if (image == m_images.end()) return;
   const Arrival arrival = m_arrival;
-  m_inFlight[key] = {m_image->RequestChunk(key, priority,
+  m_inFlight[key] = {(*image)->RequestChunk(key, priority,
                                            [arrival](const bix::ChunkKey& k, bix::ChunkData, const std::string& error) {
                                              arrival(k, error);
                                            }),

@@ -2,7 +2,8 @@
 #define ORV_SRC_CHUNK_REQUESTS_H
 
 // The chunk requests of a canvas over a chunked image: which chunks each of
-// its users (the cut windows, the info window) wants now, which are being
+// its users (the cut windows, the info window, the overlays of the cut
+// windows) wants now, which are being
 // fetched, and which failed and when to ask again. Chunks nobody wants any
 // more are cancelled; a chunk several users want is fetched once. Plain
 // bookkeeping, called from one thread; the chunks themselves are decoded on
@@ -31,9 +32,12 @@ public:
   // show next.
   static constexpr int kShownPriority = 10;
   static constexpr int kNearbyPriority = 1;
-  static constexpr unsigned kUsers = 4;
+  static constexpr unsigned kUsers = 7;
 
   ChunkRequests(std::shared_ptr<const bix::ChunkedImage> image, Arrival arrival);
+  // Another image whose chunks are asked for here too (an overlay's over
+  // the image), told apart by its id in the keys; once is enough.
+  void AddImage(std::shared_ptr<const bix::ChunkedImage> image);
   // Cancels everything still queued.
   ~ChunkRequests();
   ChunkRequests(const ChunkRequests&) = delete;
@@ -71,7 +75,7 @@ private:
   bool Wanted(const bix::ChunkKey& key) const;
   void Request(const bix::ChunkKey& key, int priority, Clock::time_point now);
 
-  std::shared_ptr<const bix::ChunkedImage> m_image;
+  std::vector<std::shared_ptr<const bix::ChunkedImage>> m_images;
   Arrival m_arrival;
   using KeySet = std::unordered_set<bix::ChunkKey, bix::ChunkKeyHash>;
   KeySet m_shown[kUsers], m_nearby[kUsers];

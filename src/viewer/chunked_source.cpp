@@ -45,8 +45,13 @@ void ReadBoxOf(const bix::ChunkedImage& source, unsigned level, unsigned t, unsi
     throw bix::LibException("chunked images are read in gray");
 }
 
-// The user of the chunk requests that the info window's voxel is.
+// The users of the chunk requests beside the cut windows (0 to 2): the info
+// window's voxel, and the overlays of the cut windows (4 to 6).
 constexpr unsigned kPointerUser = 3;
+constexpr unsigned kOverlayUsers = 4;
+
+// The cut windows among users: a window's overlay counts as the window.
+unsigned WindowsOf(unsigned users) { return (users | users >> kOverlayUsers) & 7u; }
 // How often a window still waiting for chunks resamples to show those that came.
 constexpr std::chrono::milliseconds kRefineInterval(100);
 // Levels above this size are read under a progress dialog.
@@ -173,12 +178,13 @@ void ChunkedSource<T>::OnChunksArrived() {
   unsigned users = 0;
   const auto now = ChunkRequests::Clock::now();
   for (const auto& [key, error] : arrived) users |= m_requests->Arrived(key, error, now);
-  m_refineWindows |= users & 7u;
+  m_refineWindows |= WindowsOf(users);
   // A window whose last chunk came shows it at once; the others sharpen
   // a few times a second, so that resampling leaves the cores to decoding.
   unsigned complete = 0;
   for (unsigned i = 0; i < 3; ++i)
-    if ((m_refineWindows & (1u << i)) && !m_requests->AwaitsShown(i)) complete |= 1u << i;
+    if ((m_refineWindows & (1u << i)) && !m_requests->AwaitsShown(i) && !m_requests->AwaitsShown(kOverlayUsers + i))
+      complete |= 1u << i;
   if (now - m_lastRefine >= kRefineInterval)
     Refine(m_refineWindows);
   else if (complete)
@@ -251,7 +257,21 @@ unsigned ChunkedSource<T>::GetShownLevel(orv_ProjectionType window) const {
 template <class T>
 bool ChunkedSource<T>::IsCutComplete(orv_ProjectionType window) const {
   const int i = WindowIndex(window);
-  return i >= 0 && m_complete[i];
+  return i >= 0 && m_complete[i] && m_overlayComplete[i];
+}
+
+template <class T>
+void ChunkedSource<T>::WantOverlayChunks(orv_ProjectionType window,
+                                         const std::shared_ptr<const bix::ChunkedImage>& overlay,
+                                         const bix::CutChunks& found) {
+  const int i = WindowIndex(window);
+  if (i < 0) return;
+  m_requests->AddImage(overlay);
+  m_overlayComplete[i] = found.Complete();
+  m_requests->Want(kOverlayUsers + static_cast<unsigned>(i), found.missing, found.nearby,
+                   ChunkRequests::Clock::now());
+  ScheduleRetry();
+  ShowLoadingStatus();
 }
 
 template <class T>

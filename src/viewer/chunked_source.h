@@ -38,6 +38,8 @@ public:
   unsigned GetHeldLevel() const override { return m_heldLevel; }
   unsigned GetWorkLevel() const override { return m_workLevel; }
   void SetWorkLevel(unsigned level) override;
+  void WantOverlayChunks(orv_ProjectionType window, const std::shared_ptr<const bix::ChunkedImage>& overlay,
+                         const bix::CutChunks& found) override;
 
   // The canvas's hooks.
   void ResampleCut(int index, bix::Image3d<T>& slice);
@@ -73,6 +75,7 @@ private:
   std::chrono::steady_clock::time_point m_lastRefine;
   unsigned m_level[3] = {0, 0, 0};
   bool m_complete[3] = {false, false, false};
+  bool m_overlayComplete[3] = {true, true, true};
   unsigned m_workLevel;
   std::unique_ptr<bix::Image3d<T>> m_work;  // the work level, once read (when finer than the held one)
   std::unique_ptr<bix::Image3d<T>> m_volume;  // the volume window's level, when the work level is not read

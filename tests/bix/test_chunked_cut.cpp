@@ -121,3 +121,48 @@ TEST(ChunkedCut, ShowsTheCoarseLevelAtOnceNamesWhatIsMissingAndFillsInAsChunksAr
   Image3d<float> wrongHeld, wrongCut(Vector3d<unsigned>(2, 2, 1));
   EXPECT_THROW(bix::SampleCut(*s.chunked, 0, 0, 0, wrongHeld, s.heldLevel, 2, wrongCut), bix::LibException);
 }
+
+TEST(ChunkedCut, LabelCutsTakeAnyIntegerStoreAndMakeBackgroundOfWhatTheLabelsCannotHold) {
+  ScratchDir dir;
+  Image3d<int> image(Vector3d<unsigned>(300, 70, 20));
+  int n = 0;
+  for (int& v : image) v = n % 3 == 0 ? -5 : n % 3 == 1 ? 70000 + n : n % 1000, ++n;
+  bix::OmeZarrWriteOptions options;
+  options.chunk = 16;
+  bix::WriteOmeZarr(image, dir / "l.zarr", options);
+  const auto chunked = bix::OpenOmeZarr(dir / "l.zarr");
+  const unsigned heldLevel = chunked->Levels() - 1;
+  ASSERT_GT(heldLevel, 0u);
+  auto check = [&](auto label) {
+    using L = decltype(label);
+    auto asLabels = [](const Image3d<int>& from, Image3d<L>& to) {
+      to.MakeRoomUninitialized(from.GetSize());
+      to.SetOffset(from.GetOffset());
+      to.SetResolution(from.GetResolution());
+      std::transform(from.begin(), from.end(), to.begin(), [](int v) {
+        return v < 0 || static_cast<unsigned>(v) > std::numeric_limits<L>::max() ? L(0) : static_cast<L>(v);
+      });
+    };
+    Image3d<int> stored;
+    chunked->ReadBoxHere(heldLevel, 0, 0, Vector3d<unsigned>(0, 0, 0), chunked->Level(heldLevel).size, stored);
+    Image3d<L> held, full;
+    asLabels(stored, held);
+    asLabels(image, full);
+    Image3d<L> cut(Vector3d<unsigned>(280, 1, 20)), expected;
+    cut.SetOffset(Vector3d<float>(3, 33, 0));
+    expected = cut;
+    bix::CopyToImage(full, expected);
+    bix::SharedChunkCache().Forget(chunked->Id());
+    for (const bix::ChunkKey& key : bix::SampleLabelCut(*chunked, 0, 0, 0, held, heldLevel, 1, cut).missing)
+      chunked->Chunk(key);
+    EXPECT_TRUE(bix::SampleLabelCut(*chunked, 0, 0, 0, held, heldLevel, 1, cut).Complete());
+    EXPECT_TRUE(SameVoxels(cut, expected)) << sizeof(L);
+  };
+  check((unsigned short)0);
+  check(0u);
+  // Floating-point voxels are no labels.
+  Image3d<float> floats(Vector3d<unsigned>(40, 40, 40));
+  bix::WriteOmeZarr(floats, dir / "f.zarr", options);
+  Image3d<unsigned short> none, cut(Vector3d<unsigned>(2, 2, 1));
+  EXPECT_THROW(bix::SampleLabelCut(*bix::OpenOmeZarr(dir / "f.zarr"), 0, 0, 0, none, 1, 2, cut), bix::LibException);
+}

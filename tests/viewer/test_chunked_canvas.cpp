@@ -4,13 +4,15 @@
 // requests' own test shows what is moved away from is never fetched). A
 // failing source is reported and asked again, the info window names the
 // full-resolution voxel once it is there, and projections come from the
-// work level.
+// work level. Labels from their own chunks follow the same rules.
 
 #include "gated_chunks.h"
 #include "gui_test.h"
 #include "test_mappers.h"
 
+#include <orv/basic_overlaying.h>
 #include <orv/orv_chunkedcanvas.h>
+#include <orv/orv_labeledcanvas.h>
 
 #include <wx/statusbr.h>
 
@@ -21,6 +23,9 @@ using orv::PROJ_XY;
 using orv::PROJ_XZ;
 using orv::PROJ_YZ;
 using Chunks = orvtest::GatedChunks<unsigned char>;
+using LabelChunks = orvtest::GatedChunks<unsigned short>;
+using LabelModule = orv::orv_BasicOverlayingModule<unsigned short, bool>;
+using LabeledCanvas = orv::orv_LabeledImageOrthoscopeCanvas<unsigned char, unsigned short, bool>;
 
 namespace {
 
@@ -92,10 +97,20 @@ protected:
     }
     return true;
   }
-  static bool AtRest(OpenedChunkedCanvas* canvas) {
+  static bool AtRest(orv::orv_OrthoscopeCanvas* canvas) {
     for (auto w : kWindows) orvtest::PaintNow(canvas->GetDrWin(w));
-    return canvas->Loading().GetPendingChunkCount() == 0 &&
-           std::all_of(std::begin(kWindows), std::end(kWindows), [&](auto w) { return canvas->Loading().IsCutComplete(w); });
+    orv::orv_ChunkedView& loading = *canvas->GetChunkedView();
+    return loading.GetPendingChunkCount() == 0 &&
+           std::all_of(std::begin(kWindows), std::end(kWindows), [&](auto w) { return loading.IsCutComplete(w); });
+  }
+  // A labeled canvas over `image` with `labels` shown solid.
+  LabeledCanvas* ShowLabeled(const bix::Image3d<unsigned char>& image, const bix::Image3d<unsigned short>& labels) {
+    auto held = std::make_unique<bix::LabeledImage3d<unsigned short, bool>>();
+    static_cast<bix::Image3d<unsigned short>&>(*held) = labels;
+    held->UpdateComponents();
+    modules.push_back(std::make_unique<LabelModule>(nullptr, held.release(), true));
+    modules.back()->SetOverlaying(true);
+    return Show<LabeledCanvas>(*modules.back(), new bix::Image3d<unsigned char>(image), true);
   }
   // The same change of settings on both canvases.
   static void ChangeBoth(orv::orv_OrthoscopeCanvas* a, orv::orv_OrthoscopeCanvas* b,
@@ -115,6 +130,7 @@ protected:
   std::shared_ptr<Chunks> source;
   orvtest::GrayMapper mapper;
   std::vector<wxFrame*> frames;
+  std::vector<std::unique_ptr<LabelModule>> modules;  // outlive the frames
 };
 
 }  // namespace
@@ -167,4 +183,34 @@ TEST_F(ChunkedCanvasTest, AFailingSourceIsReportedAndAskedAgainAndTheInfoNamesTh
   // Its failed chunk is asked for again once due, as the pointer moves on.
   const wxString full = wxString::Format("%d (level 0 shown)", 1 + (3 * 3 + 5 * 5 + 7 * 7) % 250);
   EXPECT_TRUE(orvtest::PumpUntil([&] { return chunked->PointerValue(0, voxel, "?") == full; }, 10000));
+}
+
+TEST_F(ChunkedCanvasTest, LabelsFromTheirChunksShowTheHeldLevelAtOnceAndTheInMemoryOverlayAtRest) {
+  // Blocks of labels 1 to 12, and at the cut point one voxel of label 40
+  // that only level 0 has (the coarser levels take even voxels).
+  const bix::Image3d<unsigned char>& image = source->LevelImage(0);
+  bix::Image3d<unsigned short> labels(image.GetSize());
+  labels.SetOffset(image.GetOffset());
+  for (unsigned z = 0; z < 70; ++z)
+    for (unsigned y = 0; y < 110; ++y)
+      for (unsigned x = 0; x < 150; ++x)
+        labels.GetVoxel(x, y, z) = (z / 8) % 2 ? 0 : static_cast<unsigned short>(1 + x / 25 + 6 * (y / 56));
+  labels.GetVoxel(75, 55, 35) = 40;
+  const auto labelSource = LabelChunks::Make(labels, 3, 16);
+  source->Close();
+  labelSource->Close();
+  LabeledCanvas* chunked = ShowLabeled(source->LevelImage(2), labelSource->LevelImage(2));
+  chunked->AttachChunkedSource(source, 0, 0, 2);
+  ASSERT_TRUE(chunked->AttachChunkedLabels(labelSource, 2));
+  bix::Image3d<unsigned short> coarseLabels = labels;
+  for (unsigned z = 0; z < 70; ++z)
+    for (unsigned y = 0; y < 110; ++y)
+      for (unsigned x = 0; x < 150; ++x)
+        coarseLabels.GetVoxel(x, y, z) = labelSource->LevelImage(2).GetVoxel(x / 4, y / 4, z / 4);
+  EXPECT_TRUE(SamePictures(chunked, ShowLabeled(CoarseAtFullSize(), coarseLabels)));
+  for (auto w : kWindows) EXPECT_FALSE(chunked->GetChunkedView()->IsCutComplete(w));
+  source->Open();
+  labelSource->Open();
+  ASSERT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }, 20000));
+  EXPECT_TRUE(SamePictures(chunked, ShowLabeled(image, labels)));
 }

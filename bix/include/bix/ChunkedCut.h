@@ -54,6 +54,21 @@ CutChunks SampleCut(const ChunkedImage& image, unsigned t, unsigned c, unsigned 
 BIX_FOR_EACH_GRAY_TYPE(BIX_DECLARE_SAMPLECUT)
 #undef BIX_DECLARE_SAMPLECUT
 
+// SampleCut for label images (L unsigned short or unsigned int) from a
+// chunked image of any integer voxels: the stored values are the labels,
+// and those L cannot hold (negative ones, 16-bit labels above 65535) are
+// background.
+template <class L>
+CutChunks SampleLabelCut(const ChunkedImage& image, unsigned t, unsigned c, unsigned level, const Image3d<L>& held,
+                         unsigned heldLevel, unsigned depthAxis, Image3d<L>& slice);
+
+#define BIX_DECLARE_SAMPLELABELCUT(L)                                                                     \
+  extern template BIX_EXPORT CutChunks SampleLabelCut<L>(const ChunkedImage&, unsigned, unsigned, unsigned, \
+                                                         const Image3d<L>&, unsigned, unsigned, Image3d<L>&);
+BIX_DECLARE_SAMPLELABELCUT(unsigned short)
+BIX_FOR_EACH_EXTRA_LABEL_TYPE(BIX_DECLARE_SAMPLELABELCUT)
+#undef BIX_DECLARE_SAMPLELABELCUT
+
 }  // namespace bix
 
 #endif

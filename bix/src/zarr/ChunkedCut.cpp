@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <type_traits>
 
 namespace bix {
 
@@ -51,9 +53,21 @@ LevelMaps MapLevel(const ChunkLevel& l, const Vector3d<unsigned>& size, const Ve
   return maps;
 }
 
-// Copies into the slice every voxel it samples from one chunk.
-template <class T>
-void CopyFromChunk(const T* chunk, const ChunkLevel& l, const ChunkKey& key, const LevelMaps& maps,
+// A stored value as a label of type T: values T cannot hold (negative ones,
+// those above its range) are background.
+template <class T, class S>
+T AsLabel(S value) {
+  if constexpr (std::is_same_v<S, T>) {
+    return value;
+  } else {
+    const long long v = static_cast<long long>(value);
+    return v >= 0 && static_cast<unsigned long long>(v) <= std::numeric_limits<T>::max() ? static_cast<T>(v) : T();
+  }
+}
+
+// Copies into the slice every voxel it samples from one chunk of voxels S.
+template <class S, class T>
+void CopyFromChunk(const S* chunk, const ChunkLevel& l, const ChunkKey& key, const LevelMaps& maps,
                    const AxisRuns::Run& rx, const AxisRuns::Run& ry, const AxisRuns::Run& rz, Image3d<T>& slice) {
   const long long x0 = (long long)key.i * l.chunk.x, y0 = (long long)key.j * l.chunk.y,
                   z0 = (long long)key.k * l.chunk.z;
@@ -64,12 +78,12 @@ void CopyFromChunk(const T* chunk, const ChunkLevel& l, const ChunkKey& key, con
   const bool contiguous = xs[rx.last - 1] - xs[rx.first] == (long long)(rx.last - rx.first) - 1;
   for (unsigned z = rz.first; z < rz.last; ++z)
     for (unsigned y = ry.first; y < ry.last; ++y) {
-      const T* row = chunk + (std::size_t(zs[z] - z0) * l.chunk.y + std::size_t(ys[y] - y0)) * l.chunk.x;
+      const S* row = chunk + (std::size_t(zs[z] - z0) * l.chunk.y + std::size_t(ys[y] - y0)) * l.chunk.x;
       T* out = &slice.GetVoxel(rx.first, y, z);
-      if (contiguous)
+      if (std::is_same_v<S, T> && contiguous)
         std::memcpy(static_cast<void*>(out), row + (xs[rx.first] - x0), (rx.last - rx.first) * sizeof(T));
       else
-        for (unsigned x = rx.first; x < rx.last; ++x) *out++ = row[xs[x] - x0];
+        for (unsigned x = rx.first; x < rx.last; ++x) *out++ = AsLabel<T>(row[xs[x] - x0]);
     }
 }
 
@@ -108,11 +122,12 @@ unsigned LevelToHold(const ChunkedImage& image, std::size_t minVoxels) {
   return 0;
 }
 
-template <class T>
-CutChunks SampleCut(const ChunkedImage& image, unsigned t, unsigned c, unsigned level, const Image3d<T>& held,
-                    unsigned heldLevel, unsigned depthAxis, Image3d<T>& slice) {
-  if (io::NaturalVoxelType(io::StoredTypeOf<T>::value, image.Name()) != image.Type())
-    throw LibException("'" + image.Name() + "': the image's voxels are not of the type asked for");
+namespace {
+
+// SampleCut from an image whose chunks hold voxels S.
+template <class S, class T>
+CutChunks SampleCutFrom(const ChunkedImage& image, unsigned t, unsigned c, unsigned level, const Image3d<T>& held,
+                        unsigned heldLevel, unsigned depthAxis, Image3d<T>& slice) {
   if (level >= image.Levels() || heldLevel >= image.Levels() || depthAxis > 2)
     throw LibException("'" + image.Name() + "': no such level or axis");
   CutChunks found;
@@ -149,7 +164,7 @@ CutChunks SampleCut(const ChunkedImage& image, unsigned t, unsigned c, unsigned 
     for (const auto& rz : target.axis[2].runs)
       for (const auto& ry : target.axis[1].runs)
         for (const auto& rx : target.axis[0].runs)
-          CopyFromChunk(reinterpret_cast<const T*>(atHand[n++]->data()), lv, keyOf(level, rx, ry, rz), target, rx,
+          CopyFromChunk(reinterpret_cast<const S*>(atHand[n++]->data()), lv, keyOf(level, rx, ry, rz), target, rx,
                         ry, rz, slice);
   } else {
     // Else the held level first and the finer ones over it, coarse to fine,
@@ -163,7 +178,7 @@ CutChunks SampleCut(const ChunkedImage& image, unsigned t, unsigned c, unsigned 
           for (const auto& rx : maps.axis[0].runs) {
             const ChunkKey key = keyOf(l, rx, ry, rz);
             if (const ChunkData data = cache.Find(key))
-              CopyFromChunk(reinterpret_cast<const T*>(data->data()), finer, key, maps, rx, ry, rz, slice);
+              CopyFromChunk(reinterpret_cast<const S*>(data->data()), finer, key, maps, rx, ry, rz, slice);
             else if (l == level)
               found.missing.push_back(key);
           }
@@ -188,10 +203,39 @@ CutChunks SampleCut(const ChunkedImage& image, unsigned t, unsigned c, unsigned 
   return found;
 }
 
+}  // namespace
+
+template <class T>
+CutChunks SampleCut(const ChunkedImage& image, unsigned t, unsigned c, unsigned level, const Image3d<T>& held,
+                    unsigned heldLevel, unsigned depthAxis, Image3d<T>& slice) {
+  if (io::NaturalVoxelType(io::StoredTypeOf<T>::value, image.Name()) != image.Type())
+    throw LibException("'" + image.Name() + "': the image's voxels are not of the type asked for");
+  return SampleCutFrom<T, T>(image, t, c, level, held, heldLevel, depthAxis, slice);
+}
+
+template <class L>
+CutChunks SampleLabelCut(const ChunkedImage& image, unsigned t, unsigned c, unsigned level, const Image3d<L>& held,
+                         unsigned heldLevel, unsigned depthAxis, Image3d<L>& slice) {
+  switch (image.Type()) {
+    case VOXEL_UCHAR:
+      return SampleCutFrom<unsigned char, L>(image, t, c, level, held, heldLevel, depthAxis, slice);
+    case VOXEL_USHORT:
+      return SampleCutFrom<unsigned short, L>(image, t, c, level, held, heldLevel, depthAxis, slice);
+    case VOXEL_INT: return SampleCutFrom<int, L>(image, t, c, level, held, heldLevel, depthAxis, slice);
+    default: throw LibException("'" + image.Name() + "' does not hold whole numbers, as labels are");
+  }
+}
+
 #define BIX_INSTANTIATE_SAMPLECUT(T)                                                                       \
   template BIX_EXPORT CutChunks SampleCut<T>(const ChunkedImage&, unsigned, unsigned, unsigned,           \
                                              const Image3d<T>&, unsigned, unsigned, Image3d<T>&);
 BIX_FOR_EACH_GRAY_TYPE(BIX_INSTANTIATE_SAMPLECUT)
 #undef BIX_INSTANTIATE_SAMPLECUT
+#define BIX_INSTANTIATE_SAMPLELABELCUT(L)                                                                  \
+  template BIX_EXPORT CutChunks SampleLabelCut<L>(const ChunkedImage&, unsigned, unsigned, unsigned,      \
+                                                  const Image3d<L>&, unsigned, unsigned, Image3d<L>&);
+BIX_INSTANTIATE_SAMPLELABELCUT(unsigned short)
+BIX_FOR_EACH_EXTRA_LABEL_TYPE(BIX_INSTANTIATE_SAMPLELABELCUT)
+#undef BIX_INSTANTIATE_SAMPLELABELCUT
 
 }  // namespace bix
