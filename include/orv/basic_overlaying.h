@@ -77,6 +77,7 @@ public:
   bool AttachChunkedLabels(std::shared_ptr<const bix::ChunkedImage> source, unsigned heldLevel) override;
   std::shared_ptr<const bix::ChunkedImage> GetChunkedLabels() const override { return m_chunked; }
   bix::CutChunks GetMissingChunks(unsigned int buffer) const override;
+  bool UseChunkedLevel(unsigned level, wxWindow* parent) override;
 
 protected:
   const bix::LabeledImage3d<L, B>* GetLabeledImage(bool, bool) const override { return m_image; }
@@ -111,7 +112,8 @@ private:
   bool m_projectionReady[3] = {false, false, false};
   std::vector<std::unique_ptr<orv_OverlayBuffer<L>>> m_buffers;
   std::shared_ptr<const bix::ChunkedImage> m_chunked;
-  unsigned m_chunkedHeld = 0;
+  unsigned m_chunkedHeld = 0;  // the level the label image is
+  unsigned m_chunkedBase = 0;  // the level attached with, the coarsest used
   std::vector<bix::CutChunks> m_missing;  // per buffer, of chunked labels
 };
 

@@ -38,6 +38,10 @@ public:
   // Window `index` resampled its slice (`slice` is where it lies), from the
   // image or, with `projection`, from its autofocus projection.
   virtual void CutExtracted(int index, const orv_VoxelGrid& slice, bool projection);
+  // The image that whole-stack work uses (autofocus projections) changed: a
+  // chunked image's work level was read or another chosen. Called in the
+  // change that made it, before the projections are computed again.
+  virtual void WholeStackChanged();
   // Paints on window `index`'s mapped picture, one pixel per slice voxel and
   // before the axes are mirrored; runs whenever the picture is mapped again
   // (what it paints is cached with the picture).

@@ -78,6 +78,12 @@ public:
   // of cut buffer `buffer` found missing of it.
   virtual std::shared_ptr<const bix::ChunkedImage> GetChunkedLabels() const { return nullptr; }
   virtual bix::CutChunks GetMissingChunks(unsigned int) const { return {}; }
+  // Reads level `level` of the chunked labels (never coarser than the one
+  // they were attached with) to be the label image, for whole-stack work
+  // (projections, surfaces), under a progress dialog over `parent` when it
+  // is large. Returns whether the label image changed (not when the level
+  // is the one held, or reading it was cancelled or failed, which is said).
+  virtual bool UseChunkedLevel(unsigned, wxWindow*) { return false; }
 
   bool GetOverlaying() const { return m_overlaying; }
   void SetOverlaying(bool overlaying) { m_overlaying = overlaying; }

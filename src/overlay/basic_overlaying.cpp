@@ -1,11 +1,14 @@
 #include <orv/basic_overlaying.h>
 
+#include "level_reading.h"
 #include "overlay_paint.h"
 
 #include <orv/window_axes.h>
 
 #include <bix/Algorithms.h>
 #include <bix/ChunkedCut.h>
+
+#include <wx/log.h>
 
 #include <algorithm>
 #include <type_traits>
@@ -163,7 +166,42 @@ bool orv_BasicOverlayingModule<L, B>::AttachChunkedLabels(std::shared_ptr<const 
                                                           unsigned heldLevel) {
   if (!m_image || !source || heldLevel >= source->Levels()) return false;
   m_chunked = std::move(source);
-  m_chunkedHeld = heldLevel;
+  m_chunkedHeld = m_chunkedBase = heldLevel;
+  return true;
+}
+
+// Labels the finer level lacks that cuts have shown stay known.
+template <class L, class B>
+bool orv_BasicOverlayingModule<L, B>::UseChunkedLevel(unsigned level, wxWindow* parent) {
+  if (!m_chunked) return false;
+  level = std::min(level, m_chunkedBase);
+  if (level == m_chunkedHeld) return false;
+  std::unique_ptr<bix::Image3d<unsigned>> read;
+  try {
+    read = ReadWholeLevel<unsigned>(*m_chunked, level, 0, 0, parent, "of the labels for whole-stack work");
+  } catch (const std::bad_alloc&) {
+    wxLogError("There is not enough memory for level %u of the labels: they stay at level %u.", level, m_chunkedHeld);
+  } catch (const std::exception& e) {
+    wxLogError("%s", wxString::FromUTF8(e.what()));
+  }
+  if (!read) return false;
+  const bix::Vector3d<float> offset = read->GetOffset();
+  const bix::Resolution resolution = read->GetResolution();
+  bix::LabeledImage3d<L, B> labels(read->GetSize(), &offset, &resolution);
+  const L bit = GetHighestBit();
+  std::transform(read->begin(), read->end(), labels.begin(), [bit](unsigned v) { return v < bit ? L(v) : L(0); });
+  read.reset();
+  labels.UpdateComponents();
+  std::vector<L> components = labels.GetComponents();
+  const std::vector<L>& known = m_image->GetComponents();
+  components.insert(components.end(), known.begin(), known.end());
+  std::sort(components.begin(), components.end());
+  components.erase(std::unique(components.begin(), components.end()), components.end());
+  labels.SetComponents(components);
+  *m_image = std::move(labels);
+  m_chunkedHeld = level;
+  std::fill(std::begin(m_projectionReady), std::end(m_projectionReady), false);
+  ResetVisibility();
   return true;
 }
 

@@ -37,6 +37,26 @@ void LabelOverlayLayer<L, B>::CutExtracted(int index, const orv_VoxelGrid& slice
                               projection ? bix::CutChunks() : m_overlayer.GetMissingChunks(m_buffers[index]));
 }
 
+// Label projections are made from the labels at the work level once the
+// image's projections are.
+template <class L, class B>
+void LabelOverlayLayer<L, B>::WholeStackChanged() {
+  for (orv_ProjectionType window : kCutWindows)
+    if (m_canvas.GetContent(window) == CONTENT_AUTOFOCUS) {
+      FollowWorkLevel();
+      return;
+    }
+}
+
+template <class L, class B>
+bool LabelOverlayLayer<L, B>::FollowWorkLevel() {
+  const auto labels = m_overlayer.GetChunkedLabels();
+  orv_ChunkedView* view = m_canvas.GetChunkedView();
+  if (!labels || !view) return false;
+  const bix::Vector3d<float> voxel = view->GetSource().Level(view->GetWorkLevel()).voxelSize;
+  return m_overlayer.UseChunkedLevel(bix::LevelForVoxel(*labels, voxel), &m_canvas);
+}
+
 template <class L, class B>
 void LabelOverlayLayer<L, B>::PaintOver(int index, RGBBuffer& picture) {
   if (m_overlayer.IsEmpty(false)) return;

@@ -23,6 +23,7 @@ public:
   LabelOverlayLayer(orv_OrthoscopeCanvas& canvas, orv_Overlayer<L, B>& overlayer);
 
   void CutExtracted(int index, const orv_VoxelGrid& slice, bool projection) override;
+  void WholeStackChanged() override;
   void PaintOver(int index, RGBBuffer& picture) override;
   void OnMouse3d(orv_Mouse3dEvent& event) override;
 
@@ -32,6 +33,10 @@ public:
   // The overlay's palette, or the label palette when it has none: the
   // colours of the label surfaces.
   std::vector<bix::RGB8> SurfaceColours() const;
+  // Chunked labels over a chunked image take the level that matches the
+  // image's work level for whole-stack work (read now when they hold
+  // another); returns whether they changed.
+  bool FollowWorkLevel();
 
 private:
   // The buffer that window `index` shows: its projection's or its cut's.

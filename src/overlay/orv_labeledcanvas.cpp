@@ -53,11 +53,13 @@ bool orv_LabelOverlayCanvas<Base, L, B>::AttachChunkedLabels(std::shared_ptr<con
   return true;
 }
 
+// Chunked labels build their surfaces at the work level.
 template <class Base, class L, class B>
 void orv_LabelOverlayCanvas<Base, L, B>::UpdateIsosurface() {
   const bix::LabeledImage3d<L, B>* labels = m_overlayer.GetLabeledImage(false, false);
   wxFrame* volume = this->GetVolumeFrame();
   if (!this->GetImage() || !labels || labels->GetVoxelCount() == 0 || !volume) return;
+  if (m_layer->FollowWorkLevel()) this->ProjectionsStale();
   // The full image's grid (an image shown from its chunks holds a coarser level).
   const orv_VoxelGrid grid = this->GetImageGrid();
   const VolumeGeometry geometry{grid.size, grid.offset, grid.resolution};

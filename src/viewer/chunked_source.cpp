@@ -6,6 +6,7 @@
 
 #include "chunk_requests.h"
 #include "image_save.h"
+#include "level_reading.h"
 #include "view_model.h"
 #include "volume_texture.h"
 
@@ -17,13 +18,10 @@
 
 #include <wx/frame.h>
 #include <wx/log.h>
-#include <wx/progdlg.h>
 #include <wx/statusbr.h>
 
-#include <cstring>
 #include <mutex>
 #include <type_traits>
-#include <unistd.h>
 #include <vector>
 
 namespace orv {
@@ -36,15 +34,6 @@ namespace {
 template <class T>
 constexpr bool kGray = std::is_arithmetic_v<T>;
 
-template <class T>
-void ReadBoxOf(const bix::ChunkedImage& source, unsigned level, unsigned t, unsigned c,
-               const bix::Vector3d<unsigned>& first, const bix::Vector3d<unsigned>& size, bix::Image3d<T>& out) {
-  if constexpr (kGray<T>)
-    source.ReadBox(level, t, c, first, size, out);
-  else
-    throw bix::LibException("chunked images are read in gray");
-}
-
 // The users of the chunk requests beside the cut windows (0 to 2): the info
 // window's voxel, and the overlays of the cut windows (4 to 6).
 constexpr unsigned kPointerUser = 3;
@@ -52,17 +41,9 @@ constexpr unsigned kOverlayUsers = 4;
 
 // The cut windows among users: a window's overlay counts as the window.
 unsigned WindowsOf(unsigned users) { return (users | users >> kOverlayUsers) & 7u; }
+
 // How often a window still waiting for chunks resamples to show those that came.
 constexpr std::chrono::milliseconds kRefineInterval(100);
-// Levels above this size are read under a progress dialog.
-constexpr double kProgressFromBytes = 64.0 * (1 << 20);
-
-double MemoryBytes() { return double(sysconf(_SC_PHYS_PAGES)) * double(sysconf(_SC_PAGESIZE)); }
-
-double LevelBytes(const bix::ChunkLevel& l, std::size_t voxelBytes) {
-  return double(l.size.x) * l.size.y * l.size.z * double(voxelBytes);
-}
-
 // The finest level that takes at most a quarter of the memory.
 unsigned DefaultWorkLevel(const bix::ChunkedImage& source, std::size_t voxelBytes) {
   for (unsigned level = 0; level < source.Levels(); ++level)
@@ -285,42 +266,12 @@ void ChunkedSource<T>::SetWorkLevel(unsigned level) {
   m_canvas.UpdateVolVis();
 }
 
-namespace {
-
-// A progress dialog for long work on the canvas's behalf, or none for
-// short work (`bytes` below kProgressFromBytes).
-std::unique_ptr<wxProgressDialog> ProgressFor(wxWindow* parent, double bytes, const wxString& title,
-                                              const wxString& message) {
-  if (bytes <= kProgressFromBytes) return nullptr;
-  return std::make_unique<wxProgressDialog>(title, message, 1000, parent,
-                                            wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE | wxPD_ELAPSED_TIME);
-}
-
-}  // namespace
-
-// Read slab by slab of chunks along z, so that the dialog can follow and
-// cancel (null then).
 template <class T>
 std::unique_ptr<bix::Image3d<T>> ChunkedSource<T>::ReadLevel(unsigned level, const wxString& why) const {
-  const bix::ChunkLevel& l = m_source->Level(level);
-  const double bytes = LevelBytes(l, sizeof(T));
-  const auto progress = ProgressFor(&m_canvas, bytes, "Reading",
-                                    wxString::Format("Reading level %u (%.0f MB) %s...", level, bytes / 1e6, why));
-  auto image = std::make_unique<bix::Image3d<T>>();
-  image->MakeRoomUninitialized(l.size);
-  bix::Image3d<T> slab;
-  const std::size_t plane = std::size_t(l.size.x) * l.size.y;
-  for (unsigned z = 0; z < l.size.z; z += l.chunk.z) {
-    const unsigned depth = std::min(l.chunk.z, l.size.z - z);
-    ReadBoxOf(*m_source, level, m_t, m_c, bix::Vector3d<unsigned>(0, 0, z),
-              bix::Vector3d<unsigned>(l.size.x, l.size.y, depth), slab);
-    std::memcpy(static_cast<void*>(image->GetFirstVoxelAddr() + plane * z), slab.GetFirstVoxelAddr(),
-                plane * depth * sizeof(T));
-    if (progress && !progress->Update(static_cast<int>(1000.0 * (z + depth) / l.size.z))) return nullptr;
-  }
-  image->SetOffset(l.offset);
-  image->SetResolution(l.GetResolution());
-  return image;
+  if constexpr (kGray<T>)
+    return ReadWholeLevel<T>(*m_source, level, m_t, m_c, &m_canvas, why);
+  else
+    throw bix::LibException("chunked images are read in gray");
 }
 
 // A level that fails or is cancelled leaves the held one serving.

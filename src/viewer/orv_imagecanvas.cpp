@@ -192,6 +192,7 @@ const bix::Image3d<T>& orv_ImageOrthoscopeCanvas<T>::WholeStack() const {
 
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::ProjectionsStale() {
+  for (const auto& layer : m_layers) layer->WholeStackChanged();
   for (int i = 0; i < 3; ++i) {
     m_projectionDirty[i] = true;
     if (View().content[i] == CONTENT_AUTOFOCUS) m_pipeline[i]->InvalidateCut();

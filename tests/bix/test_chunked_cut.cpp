@@ -61,6 +61,10 @@ TEST(ChunkedCut, LevelsAreChosenByZoomAndTheHeldOneByItsVoxelCount) {
   for (const Case& c : cases)
     EXPECT_EQ(bix::LevelForCut(*s.chunked, Vector3d<float>(c.zoom, c.zoom, c.zoom), c.h, c.v), c.level)
         << c.zoom << " " << c.h << c.v;
+  // The level of a pyramid that matches a voxel of another.
+  const std::pair<Vector3d<float>, unsigned> voxels[] = {
+      {{1, 1, 2}, 0}, {{0.5f, 1, 1}, 0}, {{1.5f, 1, 1}, 1}, {{2, 2, 2}, 1}, {{2, 2, 2.5f}, 2}, {{9, 9, 9}, 2}};
+  for (const auto& [voxel, level] : voxels) EXPECT_EQ(bix::LevelForVoxel(*s.chunked, voxel), level) << voxel.x;
   EXPECT_EQ(bix::LevelToHold(*s.chunked, 1), 2u);
   EXPECT_EQ(bix::LevelToHold(*s.chunked, 260 * 150 * 60), 1u);
   EXPECT_EQ(bix::LevelToHold(*s.chunked, 260 * 150 * 60 + 1), 0u);

@@ -212,5 +212,10 @@ TEST_F(ChunkedCanvasTest, LabelsFromTheirChunksShowTheHeldLevelAtOnceAndTheInMem
   source->Open();
   labelSource->Open();
   ASSERT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }, 20000));
-  EXPECT_TRUE(SamePictures(chunked, ShowLabeled(image, labels)));
+  LabeledCanvas* memory = ShowLabeled(image, labels);
+  EXPECT_TRUE(SamePictures(chunked, memory));
+  // Projections take the labels at the image's work level (level 0 here).
+  ChangeBoth(chunked, memory, [](auto& settings) { settings.content[0] = orv::CONTENT_AUTOFOCUS; });
+  ASSERT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }, 20000));
+  EXPECT_TRUE(SamePictures(chunked, memory));
 }

@@ -21,6 +21,11 @@ namespace bix {
 // coarsest when zoomed out beyond it).
 BIX_EXPORT unsigned LevelForCut(const ChunkedImage& image, const Vector3d<float>& pixelRes, unsigned h, unsigned v);
 
+// The finest level whose voxels are not smaller than `voxelSize` (microns)
+// along any axis: a level of another pyramid (the labels of an image) that
+// matches a level of this one; the coarsest when none is that coarse.
+BIX_EXPORT unsigned LevelForVoxel(const ChunkedImage& image, const Vector3d<float>& voxelSize);
+
 // The level worth holding in memory for everything that needs a whole image
 // at once (histograms, the first picture, projections): the coarsest with at
 // least `minVoxels` voxels, or level 0 when none has that many.

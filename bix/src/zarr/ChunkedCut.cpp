@@ -114,6 +114,17 @@ unsigned LevelForCut(const ChunkedImage& image, const Vector3d<float>& pixelRes,
   return image.Levels() - 1;
 }
 
+unsigned LevelForVoxel(const ChunkedImage& image, const Vector3d<float>& voxelSize) {
+  constexpr double kTolerance = 1e-3;  // as LevelForCut's
+  for (unsigned level = 0; level < image.Levels(); ++level) {
+    const Vector3d<float>& voxel = image.Level(level).voxelSize;
+    bool coarseEnough = true;
+    for (unsigned a = 0; a < 3; ++a) coarseEnough = coarseEnough && voxel[a] >= voxelSize[a] * (1 - kTolerance);
+    if (coarseEnough) return level;
+  }
+  return image.Levels() - 1;
+}
+
 unsigned LevelToHold(const ChunkedImage& image, std::size_t minVoxels) {
   for (unsigned level = image.Levels(); level-- > 0;) {
     const Vector3d<unsigned>& n = image.Level(level).size;
