@@ -10,10 +10,15 @@
 //   detail        a moved XY cut's full-resolution chunks arriving in the
 //                 viewer, against reading and decoding the same number of
 //                 chunks alone on the workers
+// stack-1g.zarr runs once more with its cells' labels over it (their chunks
+// load with the image's; "decoding alone" counts the image's chunks only),
+// also read into memory as the baseline.
 // With --memory it pages through all of stack-16g.zarr instead and reports
 // the peak resident memory against the cache's budget.
 //
-//   xvfb-run -s "-screen 0 1600x1600x24" build-release/bench/orv_lazy_bench /data/lazy [--memory]
+// With --only TEXT it runs the rows whose name holds TEXT.
+//
+//   xvfb-run -s "-screen 0 1600x1600x24" build-release/bench/orv_lazy_bench /data/lazy [--memory | --only TEXT]
 
 #include "open_image.h"
 #include "options.h"
@@ -104,9 +109,11 @@ double Percentile(std::vector<double> v, double p) {
   return v[std::min(v.size() - 1, static_cast<std::size_t>(p * (v.size() - 1) + 0.5))];
 }
 
-orv::orv_OrthoscopeFrame* Open(const std::string& image, double& firstPaintMs, bool inMemory = false) {
+orv::orv_OrthoscopeFrame* Open(const std::string& image, double& firstPaintMs, bool inMemory = false,
+                               const std::string& labels = "") {
   orvview::ViewerOptions options;
   options.image = image;
+  options.labels = labels;
   if (inMemory) {
     // A voxel size of the user's reads the store into memory.
     const bix::ChunkLevel& l = bix::OpenOmeZarr(image)->Level(0);
@@ -148,10 +155,14 @@ double DecodeAlone(const std::string& image, unsigned z, unsigned width, unsigne
   return Ms(Clock::now() - t0);
 }
 
-void RunStore(const std::string& label, const std::string& image, bool inMemory = false) {
+std::string g_only;  // --only's text
+
+void RunStore(const std::string& label, const std::string& image, bool inMemory = false,
+              const std::string& labels = "") {
+  if (label.find(g_only) == std::string::npos) return;
   bix::SharedChunkCache().SetBudget(bix::DefaultChunkCacheBudget());
   double firstPaint = 0;
-  orv::orv_OrthoscopeFrame* frame = Open(image, firstPaint, inMemory);
+  orv::orv_OrthoscopeFrame* frame = Open(image, firstPaint, inMemory, labels);
   orv::orv_OrthoscopeCanvas* canvas = frame->GetCanvas();
   std::vector<double> events;
   const double rest = WaitForRest(canvas, &events);
@@ -254,11 +265,12 @@ public:
 
 int main(int argc, char** argv) {
   if (argc < 2 || !wxGetEnv("DISPLAY", nullptr)) {
-    std::fprintf(stderr, "usage (with an X display): %s DATA_DIR [--memory]\n", argv[0]);
+    std::fprintf(stderr, "usage (with an X display): %s DATA_DIR [--memory | --only TEXT]\n", argv[0]);
     return 2;
   }
   const std::string data = argv[1];
   const bool memory = argc > 2 && std::string(argv[2]) == "--memory";
+  if (argc > 3 && std::string(argv[2]) == "--only") g_only = argv[3];
   wxApp::SetInstance(new BenchApp);
   int wxArgc = 1;
   if (!wxEntryStart(wxArgc, argv) || !wxTheApp->CallOnInit()) return 2;
@@ -284,6 +296,10 @@ int main(int argc, char** argv) {
       RunStore(std::string(store) + " disk", data + "/" + store);
       RunStore(std::string(store) + " http", std::string("http://127.0.0.1:8765/") + store);
     }
+    const std::string web = "http://127.0.0.1:8765/stack-1g.zarr";
+    RunStore("stack-1g+labels memory", data + "/stack-1g.zarr", true, data + "/stack-1g.zarr/labels/cells");
+    RunStore("stack-1g+labels disk", data + "/stack-1g.zarr", false, data + "/stack-1g.zarr/labels/cells");
+    RunStore("stack-1g+labels http", web, false, web + "/labels/cells");
     kill(server, SIGTERM);
     waitpid(server, nullptr, 0);
   }
