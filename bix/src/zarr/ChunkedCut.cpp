@@ -90,6 +90,11 @@ void CopyFromChunk(const S* chunk, const ChunkLevel& l, const ChunkKey& key, con
 // Zeroes the pixels that lie outside the level along any axis.
 template <class T>
 void ZeroOutside(const LevelMaps& maps, Image3d<T>& slice) {
+  // Most cuts lie wholly inside the level.
+  if (std::none_of(std::begin(maps.axis), std::end(maps.axis), [](const AxisRuns& a) {
+        return std::any_of(a.voxel.begin(), a.voxel.end(), [](long long v) { return v < 0; });
+      }))
+    return;
   const Vector3d<unsigned>& n = slice.GetSize();
   for (unsigned z = 0; z < n.z; ++z)
     for (unsigned y = 0; y < n.y; ++y) {
