@@ -97,6 +97,9 @@ private:
   // Labels a cut from the chunks holds: those at or above the boundary bit
   // become background, those above the highest known join the components.
   void AdmitCutLabels(bix::Image3d<L>& cut);
+  // Adds `more` to the label image's components; the projections and the
+  // labels shown follow.
+  void JoinComponents(std::vector<L> more);
 
   // The table a subclass gives through GetVis; null when the module's own
   // rule holds.

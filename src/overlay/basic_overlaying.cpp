@@ -192,16 +192,10 @@ bool orv_BasicOverlayingModule<L, B>::UseChunkedLevel(unsigned level, wxWindow* 
   std::transform(read->begin(), read->end(), labels.begin(), [bit](unsigned v) { return v < bit ? L(v) : L(0); });
   read.reset();
   labels.UpdateComponents();
-  std::vector<L> components = labels.GetComponents();
-  const std::vector<L>& known = m_image->GetComponents();
-  components.insert(components.end(), known.begin(), known.end());
-  std::sort(components.begin(), components.end());
-  components.erase(std::unique(components.begin(), components.end()), components.end());
-  labels.SetComponents(components);
+  std::vector<L> known = m_image->GetComponents();
   *m_image = std::move(labels);
   m_chunkedHeld = level;
-  std::fill(std::begin(m_projectionReady), std::end(m_projectionReady), false);
-  ResetVisibility();
+  JoinComponents(std::move(known));
   return true;
 }
 
@@ -234,12 +228,16 @@ void orv_BasicOverlayingModule<L, B>::AdmitCutLabels(bix::Image3d<L>& cut) {
     else if (v > highest)
       found.push_back(v);
   }
-  if (found.empty()) return;
-  std::vector<L> components = m_image->GetComponents();
-  components.insert(components.end(), found.begin(), found.end());
-  std::sort(components.begin(), components.end());
-  components.erase(std::unique(components.begin(), components.end()), components.end());
-  m_image->SetComponents(components);
+  if (!found.empty()) JoinComponents(std::move(found));
+}
+
+template <class L, class B>
+void orv_BasicOverlayingModule<L, B>::JoinComponents(std::vector<L> more) {
+  const std::vector<L>& known = m_image->GetComponents();
+  more.insert(more.end(), known.begin(), known.end());
+  std::sort(more.begin(), more.end());
+  more.erase(std::unique(more.begin(), more.end()), more.end());
+  m_image->SetComponents(more);
   // The projections and the labels shown follow the new highest.
   std::fill(std::begin(m_projectionReady), std::end(m_projectionReady), false);
   ResetVisibility();
