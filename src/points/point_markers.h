@@ -76,6 +76,34 @@ private:
   std::vector<std::uint32_t> m_last;  // (style + 1) << 8 | r, 0 for none
 };
 
+// A window-sized layer of marker pixels in cairo's ARGB32 (premultiplied,
+// 0 transparent), laid over the picture in one paint: crosses and pluses
+// are set pixel by pixel, a fraction of what stroking them as paths costs
+// when thousands are near the cut. A cross of half-size r covers the two
+// diagonals from (x - r, y - r) and (x - r, y + r), 2r + 1 pixels each; a
+// plus the column and the row through (x, y) from -r to r.
+class MarkerPixels {
+public:
+  // All transparent, `width` x `height` (the memory is kept between paints).
+  void Reset(int width, int height);
+  void Cross(int x, int y, int r, std::uint32_t argb);
+  void Plus(int x, int y, int r, std::uint32_t argb);
+  // Whether any pixel was set since Reset.
+  bool Any() const { return m_any; }
+  int Width() const { return m_width; }
+  int Height() const { return m_height; }
+  std::uint32_t* Data() { return m_pixels.data(); }
+  std::uint32_t At(int x, int y) const { return m_pixels[static_cast<std::size_t>(y) * m_width + x]; }
+
+private:
+  void Set(int x, int y, std::uint32_t argb) {
+    if (x >= 0 && y >= 0 && x < m_width && y < m_height) m_pixels[static_cast<std::size_t>(y) * m_width + x] = argb;
+  }
+  std::vector<std::uint32_t> m_pixels;
+  int m_width = 0, m_height = 0;
+  bool m_any = false;
+};
+
 // The points whose coordinate on `axis` lies within [low, high], ascending,
 // found through `order` (the point indices sorted by that coordinate).
 std::vector<unsigned> PointsBetween(const std::vector<bix::Vector3d<float>>& points,

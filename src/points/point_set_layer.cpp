@@ -17,6 +17,8 @@
 #include <wx/msgdlg.h>
 #include <wx/graphics.h>
 
+#include <cairo.h>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -188,9 +190,10 @@ unsigned PointSetLayer::AddPoint(const bix::Vector3d<float>& p) {
   return i;
 }
 
-// Crosses and pluses, the markers of large point sets, are gathered into
-// one path per style and stroked at once: a stroke per line is what costs
-// when thousands of points are near the cut. Rings go on top.
+// Crosses and pluses, the markers of large point sets, are set pixel by
+// pixel in a layer laid over the picture in one paint: stroking lines is
+// what costs when thousands of points are near the cut. The other markers
+// are drawn under them, rings on top.
 void PointSetLayer::Draw(wxDC& dc, orv_ProjectionType window) {
   const int w = WindowIndex(window);
   if (!m_pointsShown || w < 0 || m_points.GetCount() == 0) return;
@@ -205,8 +208,8 @@ void PointSetLayer::Draw(wxDC& dc, orv_ProjectionType window) {
   const unsigned axis = projection ? axes.h : axes.d;
   const float reach = projection ? view.visibleBox.size[axis] : m_fadingDepth * view.voxelStep[axis];
   const float from = projection ? view.visibleBox.offset[axis] : view.cut[axis] - reach;
-  std::vector<wxGraphicsPath> lines(gc ? m_styles.size() : 0);
-  std::vector<bool> used(lines.size(), false);
+  cairo_t* cr = gc ? static_cast<cairo_t*>(gc->GetNativeContext()) : nullptr;
+  if (cr) m_marks.Reset(size.x, size.y);
   std::vector<MarkerPlace> rings;
   // A marker that would only repeat one drawn at its pixel is left out: the
   // repaint is bounded by the window's pixels, not by the points.
@@ -224,37 +227,31 @@ void PointSetLayer::Draw(wxDC& dc, orv_ProjectionType window) {
     const unsigned style = styles[i];
     if (!sieve.Adds(place.x, place.y, style, place.r)) continue;
     const int kind = m_styles[style].marker;
-    if (gc && kind != MARKER_CIRCLE && kind != MARKER_BOX && kind != MARKER_TEXT) {
-      if (!used[style]) lines[style] = gc->CreatePath();
-      used[style] = true;
-      AddMarkerLines(lines[style], kind, place.x, place.y, place.r);
+    if (cr && (kind == MARKER_CROSS || kind == MARKER_PLUS)) {
+      const wxColour& c = m_styles[style].colour;
+      const std::uint32_t argb = 0xFF000000u | std::uint32_t(c.Red()) << 16 | std::uint32_t(c.Green()) << 8 | c.Blue();
+      if (kind == MARKER_PLUS)
+        m_marks.Plus(place.x, place.y, place.r, argb);
+      else
+        m_marks.Cross(place.x, place.y, place.r, argb);
     } else {
       DrawMarker(dc, i, m_styles[style], place.x, place.y, place.r);
     }
   }
-  for (std::size_t style = 0; style < lines.size(); ++style) {
-    if (!used[style]) continue;
-    gc->SetPen(wxPen(m_styles[style].colour, 1, wxPENSTYLE_SOLID));
-    gc->StrokePath(lines[style]);
+  if (cr && m_marks.Any()) {
+    cairo_surface_t* marks =
+        cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(m_marks.Data()), CAIRO_FORMAT_ARGB32,
+                                            m_marks.Width(), m_marks.Height(), m_marks.Width() * 4);
+    cairo_save(cr);
+    cairo_set_source_surface(cr, marks, 0, 0);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    cairo_surface_destroy(marks);
   }
   dc.SetPen(wxPen(m_selectedColour, 1, wxPENSTYLE_SOLID));
   dc.SetBrush(*wxTRANSPARENT_BRUSH);
   for (const MarkerPlace& ring : rings)
     dc.DrawEllipse(ring.x - ring.r - 4, ring.y - ring.r - 4, 2 * ring.r + 9, 2 * ring.r + 9);
-}
-
-void PointSetLayer::AddMarkerLines(wxGraphicsPath& path, int kind, int x, int y, int r) {
-  auto line = [&path](int x1, int y1, int x2, int y2) {
-    path.MoveToPoint(x1, y1);
-    path.AddLineToPoint(x2, y2);
-  };
-  if (kind == MARKER_PLUS) {
-    line(x, y - r, x, y + r + 1);
-    line(x - r, y, x + r + 1, y);
-  } else {
-    line(x - r, y - r, x + r + 1, y + r + 1);
-    line(x - r, y + r, x + r + 1, y - r - 1);
-  }
 }
 
 void PointSetLayer::DrawMarker(wxDC& dc, unsigned i, const orv_PointStyle& style, int x, int y,

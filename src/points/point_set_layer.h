@@ -6,6 +6,8 @@
 #include <orv/orv_pointcanvas.h>
 #include <orv/orv_pointset.h>
 
+#include "point_markers.h"
+
 #include <wx/graphics.h>
 
 #include <vector>
@@ -59,7 +61,6 @@ private:
   // the styles change: a repaint of millions of markers reads no label.
   const std::vector<unsigned>& PointStyles();
   void DrawMarker(wxDC& dc, unsigned i, const orv_PointStyle& style, int x, int y, int r);
-  static void AddMarkerLines(wxGraphicsPath& path, int kind, int x, int y, int r);
 
   orv_OrthoscopeCanvas& m_canvas;
   LabelledPointSet m_points;
@@ -79,6 +80,7 @@ private:
   bool m_orderStale[3] = {true, true, true};
   std::vector<unsigned> m_pointStyles;
   unsigned long m_pointStylesOf = ~0ul;  // the set's change count they were made at
+  MarkerPixels m_marks;  // the crosses and pluses of the window being drawn
 };
 
 }  // namespace orv

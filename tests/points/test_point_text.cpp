@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <random>
 
 using bix::Vector3d;
@@ -189,4 +191,39 @@ TEST(PointMarkers, PickingTakesTheNearestWithinTheTolerance) {
   EXPECT_EQ(orv::NearestPoint(points, {4}, xy, t, click), -1);
   std::vector<unsigned> byZ = {0, 1, 3, 4, 2};
   EXPECT_EQ(orv::PointsBetween(points, byZ, 2, 19, 21), (std::vector<unsigned>{0, 1, 3, 4}));
+}
+
+// Crosses and pluses are set pixel by pixel, clipped to the window; Reset
+// clears them.
+TEST(PointMarkers, CrossesAndPlusesSetTheirPixelsClippedToTheWindow) {
+  orv::MarkerPixels marks;
+  marks.Reset(7, 6);
+  EXPECT_FALSE(marks.Any());
+  marks.Cross(2, 2, 2, 0xFFFF0000u);
+  marks.Plus(6, 5, 1, 0xFF00FF00u);  // in the corner: its outer arms fall outside
+  const char* const expected[] = {"C...C..", ".C.C...", "..C....", ".C.C...", "C...C.P", ".....PP"};
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 7; ++x) {
+      const char c = expected[y][x];
+      EXPECT_EQ(marks.At(x, y), c == 'C' ? 0xFFFF0000u : c == 'P' ? 0xFF00FF00u : 0u) << x << "," << y;
+    }
+  marks.Reset(7, 6);
+  EXPECT_FALSE(marks.Any());
+  EXPECT_EQ(marks.At(2, 2), 0u);
+}
+
+// The points within a range come in index order whichever way they are
+// collected (a few sorted, many through a bit set).
+TEST(PointMarkers, PointsWithinARangeComeInIndexOrder) {
+  std::vector<Vector3d<float>> points;
+  for (unsigned i = 0; i < 5000; ++i) points.emplace_back(0.f, 0.f, float((i * 7919) % 5000));
+  std::vector<unsigned> byZ(points.size());
+  std::iota(byZ.begin(), byZ.end(), 0u);
+  std::sort(byZ.begin(), byZ.end(), [&](unsigned a, unsigned b) { return points[a].z < points[b].z; });
+  for (const auto& [low, high] : {std::pair<float, float>(10, 12), {100, 2000}, {-1, 5000}}) {
+    std::vector<unsigned> expected;
+    for (unsigned i = 0; i < points.size(); ++i)
+      if (points[i].z >= low && points[i].z <= high) expected.push_back(i);
+    EXPECT_EQ(orv::PointsBetween(points, byZ, 2, low, high), expected) << low << " to " << high;
+  }
 }
