@@ -2,6 +2,8 @@
 // label in one pass, on all cores (slabs 0) and on one (slabs 1):
 //   A: 256 x 256 x 256, up to 1000 ellipsoids (about 1.5 million triangles);
 //   B: 512 x 512 x 128, up to 5000 ellipsoids (about 6.5 million triangles).
+// BM_SmoothSurfaces smooths the meshes of each volume (the volume window's
+// "Smooth surfaces", on all cores), to be set against the build's own time.
 // The baseline is VTK's vtkDiscreteMarchingCubes over the same volumes, run
 // by bench/vtk_baseline.py (one core): with ORV_SURFACE_BENCH_WRITE=<folder>
 // set, this program writes each volume there when it first builds it, as
@@ -190,6 +192,30 @@ void BuildSurfaces(benchmark::State& state, const LabelVolume& v) {
   state.counters["attempts"] = double(v.attempts);
   state.counters["placing_s"] = v.seconds;
 }
+
+// The meshes of a volume, built once.
+std::vector<orv::vol3D_SurfaceMesh> MeshesOf(const LabelVolume& v) {
+  std::vector<unsigned short> components(v.placed);
+  for (unsigned i = 0; i < v.placed; ++i) components[i] = static_cast<unsigned short>(i + 1);
+  orv::IsosurfaceBuilder builder;
+  builder.Build(v.labels.data(), orv::LabelIndexMap(components), v.X, v.Y, v.Z, 1.0, 1.0, 1.0);
+  return builder.TakeMeshes();
+}
+
+void BM_SmoothSurfaces(benchmark::State& state) {
+  const std::vector<orv::vol3D_SurfaceMesh> built = MeshesOf(state.range(0) == 0 ? VolumeA() : VolumeB());
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::vector<orv::vol3D_SurfaceMesh> meshes = built;
+    state.ResumeTiming();
+    orv::SmoothSurfaces(meshes);
+    benchmark::DoNotOptimize(meshes.data());
+  }
+  std::size_t vertices = 0;
+  for (const orv::vol3D_SurfaceMesh& mesh : built) vertices += mesh.VertexCount();
+  state.counters["vertices"] = double(vertices);
+}
+BENCHMARK(BM_SmoothSurfaces)->Arg(0)->Arg(1)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 void BM_IsosurfaceA(benchmark::State& state) { BuildSurfaces(state, VolumeA()); }
 BENCHMARK(BM_IsosurfaceA)->Arg(0)->Arg(1)->Iterations(5)->UseRealTime()->Unit(benchmark::kMillisecond);

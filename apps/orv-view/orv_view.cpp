@@ -15,6 +15,7 @@
 #include "zarr_conversion.h"
 
 #include <orv/orv_chunkedview.h>
+#include <orv/vol3d_canvas.h>
 
 #include <bix/ChunkCache.h>
 #include <bix/Exceptions.h>
@@ -83,6 +84,8 @@ bool ViewerApp::OnInit() {
   orvview::LogAssertionsInsteadOfAsking();
 #endif
   wxInitAllImageHandlers();
+  // Label surfaces are shown smoothed (the volume window's View menu turns it off).
+  orv::vol3D_VolVisCanvas::SetSmoothSurfacesByDefault(true);
   // Nobody answers a message box in a scripted run: the log goes to the terminal.
   if (g_options.Scripted()) delete wxLog::SetActiveTarget(new wxLogStderr);
   try {

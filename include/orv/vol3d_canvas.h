@@ -59,7 +59,14 @@ public:
   bool SaveViewTo(const wxString& path);
   bool LoadViewFrom(const wxString& path);
 
-  void SetIsosurfaceMeshes(const std::vector<vol3D_SurfaceMesh>& meshes, const bix::Vector3d<float>& offset);
+  // The surfaces of labelled objects, moved by `offset` in model space. The
+  // window keeps them as given, to show them smoothed or as they are.
+  void SetIsosurfaceMeshes(std::vector<vol3D_SurfaceMesh> meshes, const bix::Vector3d<float>& offset);
+  // Whether the surfaces are shown smoothed (volume-preserving, normals
+  // made again); a new window takes the default, off unless a host sets it.
+  void SetSmoothSurfaces(bool smooth);
+  bool GetSmoothSurfaces() const { return m_smoothMeshes; }
+  static void SetSmoothSurfacesByDefault(bool smooth);
   void SetIsosurfaceDisplay(bool show, const std::vector<bix::RGB8>& colours);
   bool IsIsosurfaceShown() const { return m_showMeshes; }
   // The surfaces as uploaded: how many, each one's label and triangles, the
@@ -94,6 +101,8 @@ private:
   void DrawBox();
   void DrawPlane(const std::array<std::array<float, 3>, 4>& corners, bool outline);
   void DeleteMeshes();
+  // Uploads the kept meshes, smoothed or not.
+  void UploadMeshes();
 
   void OnSize(wxSizeEvent& event);
   void OnPaint(wxPaintEvent& event);
@@ -138,6 +147,8 @@ private:
   std::size_t m_litIndexCount = 0, m_meshIndexCount = 0;
   bix::Vector3d<float> m_meshOffset;
   unsigned m_meshUploads = 0;
+  std::vector<vol3D_SurfaceMesh> m_surfaces;  // as given
+  bool m_smoothMeshes;
   std::vector<bix::RGB8> m_meshColours;
 
   wxDECLARE_EVENT_TABLE();
@@ -162,6 +173,7 @@ private:
   void OnViewAlong(wxCommandEvent& event);
   void OnBackground(wxCommandEvent& event);
   void OnRenderMode(wxCommandEvent& event);
+  void OnSmoothSurfaces(wxCommandEvent& event);
   void OnHidePlane(wxCommandEvent& event);
   void OnHideBox(wxCommandEvent& event);
   void OnSaveView(wxCommandEvent& event);

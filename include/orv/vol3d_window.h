@@ -27,6 +27,7 @@ enum vol3D_CommandId {
   ID_VOL3D_LOAD_VIEW = 10006,
   ID_VOL3D_RENDER_COMPOSITE = 10007,
   ID_VOL3D_RENDER_MAXIMUM = 10008,
+  ID_VOL3D_SMOOTH_SURFACES = 10009,
 };
 
 // Renders one frame of a shown volume window (the frame a viewer canvas's

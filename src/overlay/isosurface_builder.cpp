@@ -14,34 +14,6 @@
 namespace orv {
 
 // ---------------------------------------------------------------------------
-// Normals
-
-void ComputeVertexNormals(vol3D_SurfaceMesh& mesh) {
-  const std::vector<float>& p = mesh.positions;
-  std::vector<double> sum(p.size(), 0.0);
-  for (std::size_t t = 0; t + 2 < mesh.triangles.size(); t += 3) {
-    const std::size_t i0 = 3 * std::size_t(mesh.triangles[t]), i1 = 3 * std::size_t(mesh.triangles[t + 1]),
-                      i2 = 3 * std::size_t(mesh.triangles[t + 2]);
-    const double u[3] = {double(p[i2]) - p[i0], double(p[i2 + 1]) - p[i0 + 1], double(p[i2 + 2]) - p[i0 + 2]};
-    const double v[3] = {double(p[i1]) - p[i0], double(p[i1 + 1]) - p[i0 + 1], double(p[i1 + 2]) - p[i0 + 2]};
-    const double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
-    for (std::size_t i : {i0, i1, i2})
-      for (int a = 0; a < 3; ++a) sum[i + a] += n[a];
-  }
-  mesh.normals.resize(p.size());
-  for (std::size_t i = 0; i < p.size(); i += 3) {
-    const double length = std::sqrt(sum[i] * sum[i] + sum[i + 1] * sum[i + 1] + sum[i + 2] * sum[i + 2]);
-    // Opposite triangles can cancel (a sheet one voxel thin): such a vertex
-    // still needs a normal the renderer can light.
-    if (length > 0) {
-      for (int a = 0; a < 3; ++a) mesh.normals[i + a] = static_cast<float>(sum[i + a] / length);
-    } else {
-      mesh.normals[i] = 0, mesh.normals[i + 1] = 0, mesh.normals[i + 2] = 1;
-    }
-  }
-}
-
-// ---------------------------------------------------------------------------
 // The builder
 //
 // Instead of an ordered map of edge keys per object, vertices come from a

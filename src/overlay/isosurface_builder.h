@@ -14,6 +14,7 @@
 // of (p2 - p0) x (p1 - p0) over its triangles.
 
 #include "label_index_map.h"
+#include "surface_geometry.h"
 
 #include <orv/surface_mesh.h>
 
@@ -57,10 +58,6 @@ private:
   bool m_built = false;
   bool m_cancelled = false;
 };
-
-// The normals of a mesh from its positions and triangles, as described above;
-// a vertex whose sum is zero gets (0, 0, 1).
-void ComputeVertexNormals(vol3D_SurfaceMesh& mesh);
 
 }  // namespace orv
 

@@ -94,7 +94,7 @@ void UpdateLabelSurfaces(wxFrame* volume, const bix::LabeledImage3d<L, B>& label
   // goes back to the system before the window copies the meshes.
   malloc_trim(0);
 #endif
-  // Handed over, not copied: the meshes are freed as soon as the window has them.
+  // Handed over, not copied: the window keeps them.
   SetVolumeWindowSurfaces(volume, builder.TakeMeshes(), placement.offset);
   SetVolumeWindowSurfaceDisplay(volume, show, colours);
 }

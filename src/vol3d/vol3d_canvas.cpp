@@ -10,6 +10,13 @@
 
 namespace orv {
 
+namespace {
+
+// Whether new volume windows show surfaces smoothed (SetSmoothSurfacesByDefault).
+bool g_smoothByDefault = false;
+
+}  // namespace
+
 wxBEGIN_EVENT_TABLE(vol3D_VolVisCanvas, wxGLCanvas)
   EVT_SIZE(vol3D_VolVisCanvas::OnSize)
   EVT_PAINT(vol3D_VolVisCanvas::OnPaint)
@@ -35,13 +42,16 @@ wxGLAttributes CanvasAttributes() {
 
 }  // namespace
 
+void vol3D_VolVisCanvas::SetSmoothSurfacesByDefault(bool smooth) { g_smoothByDefault = smooth; }
+
 vol3D_VolVisCanvas::vol3D_VolVisCanvas(wxStatusBar* statusBar, wxWindow* parent, wxWindowID id, const wxPoint& pos,
                                        const wxSize& size, long style, const wxString& name)
     : wxGLCanvas(parent, CanvasAttributes(), id, pos, size, style | wxFULL_REPAINT_ON_RESIZE | wxWANTS_CHARS, name),
       m_statusBar(statusBar),
       m_scale(0, 0, 0),
       m_view(std::make_unique<VolumeViewState>()),
-      m_drag(std::make_unique<VolumeDragState>()) {
+      m_drag(std::make_unique<VolumeDragState>()),
+      m_smoothMeshes(g_smoothByDefault) {
   ResetView();
   const ProxyGrid grid = MakeProxyGrid();
   m_proxyGrid.assign(grid.begin(), grid.end());

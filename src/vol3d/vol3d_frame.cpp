@@ -18,6 +18,7 @@ wxBEGIN_EVENT_TABLE(vol3D_VolVisFrame, wxFrame)
   EVT_MENU(ID_VOL3D_HIDE_PLANE, vol3D_VolVisFrame::OnHidePlane)
   EVT_MENU(ID_VOL3D_HIDE_BOX, vol3D_VolVisFrame::OnHideBox)
   EVT_MENU_RANGE(ID_VOL3D_RENDER_COMPOSITE, ID_VOL3D_RENDER_MAXIMUM, vol3D_VolVisFrame::OnRenderMode)
+  EVT_MENU(ID_VOL3D_SMOOTH_SURFACES, vol3D_VolVisFrame::OnSmoothSurfaces)
   EVT_MENU(ID_VOL3D_SAVE_VIEW, vol3D_VolVisFrame::OnSaveView)
   EVT_MENU(ID_VOL3D_LOAD_VIEW, vol3D_VolVisFrame::OnLoadView)
   EVT_SET_FOCUS(vol3D_VolVisFrame::OnSetFocus)
@@ -44,6 +45,9 @@ wxMenuBar* MakeMenuBar() {
   view->AppendRadioItem(ID_VOL3D_RENDER_COMPOSITE, "&Compositing", "Blend the volume's samples back to front");
   view->AppendRadioItem(ID_VOL3D_RENDER_MAXIMUM, "Maximum &intensity",
                         "Show the brightest sample along each ray (maximum-intensity projection)");
+  view->AppendSeparator();
+  view->AppendCheckItem(ID_VOL3D_SMOOTH_SURFACES, "S&mooth surfaces",
+                        "Smooth the surfaces of labelled objects, keeping their volume");
   view->AppendSeparator();
   view->Append(ID_VOL3D_SAVE_VIEW, "&Save view", "Save current view to a file");
   view->Append(ID_VOL3D_LOAD_VIEW, "&Load view", "Load view from a file");
@@ -102,6 +106,7 @@ vol3D_VolVisFrame::vol3D_VolVisFrame(wxWindow* parent, wxWindowID id, const wxSt
   const int widths[3] = {-4, -7, -3};
   status->SetStatusWidths(3, widths);
   m_canvas = new vol3D_VolVisCanvas(status, this, wxID_ANY, wxPoint(0, 0), GetClientSize(), 0, "VolGLCanvas");
+  GetMenuBar()->Check(ID_VOL3D_SMOOTH_SURFACES, m_canvas->GetSmoothSurfaces());
 }
 
 vol3D_VolVisFrame::~vol3D_VolVisFrame() {
@@ -130,6 +135,7 @@ void vol3D_VolVisFrame::OnHideBox(wxCommandEvent& event) { m_canvas->SetDrawBox(
 void vol3D_VolVisFrame::OnRenderMode(wxCommandEvent& event) {
   m_canvas->SetMaximumIntensity(event.GetId() == ID_VOL3D_RENDER_MAXIMUM);
 }
+void vol3D_VolVisFrame::OnSmoothSurfaces(wxCommandEvent& event) { m_canvas->SetSmoothSurfaces(event.IsChecked()); }
 void vol3D_VolVisFrame::OnSaveView(wxCommandEvent&) { m_canvas->SaveView(); }
 void vol3D_VolVisFrame::OnLoadView(wxCommandEvent&) { m_canvas->LoadView(); }
 

@@ -4,6 +4,7 @@
 
 #include <orv/vol3d_canvas.h>
 
+#include "surface_geometry.h"
 #include "volume_view.h"
 
 #include <algorithm>
@@ -239,13 +240,31 @@ void vol3D_VolVisCanvas::DeleteMeshes() {
 // The meshes are written straight into the buffers (mapped), so that their
 // upload needs no second copy on the host: a million labels' surfaces cost
 // their own size here and the driver's copy, nothing more.
-void vol3D_VolVisCanvas::SetIsosurfaceMeshes(const std::vector<vol3D_SurfaceMesh>& meshes,
+void vol3D_VolVisCanvas::SetIsosurfaceMeshes(std::vector<vol3D_SurfaceMesh> meshes,
                                              const bix::Vector3d<float>& offset) {
+  m_surfaces = std::move(meshes);
+  m_meshOffset = offset;
+  UploadMeshes();
+}
+
+void vol3D_VolVisCanvas::SetSmoothSurfaces(bool smooth) {
+  if (smooth == m_smoothMeshes) return;
+  m_smoothMeshes = smooth;
+  if (!m_surfaces.empty()) UploadMeshes();
+  Refresh(false);
+}
+
+void vol3D_VolVisCanvas::UploadMeshes() {
   if (!m_context) return;
+  std::vector<vol3D_SurfaceMesh> smoothed;
+  if (m_smoothMeshes) {
+    smoothed = m_surfaces;
+    SmoothSurfaces(smoothed);
+  }
+  const std::vector<vol3D_SurfaceMesh>& meshes = m_smoothMeshes ? smoothed : m_surfaces;
   MakeCurrent();
   DeleteMeshes();
   ++m_meshUploads;
-  m_meshOffset = offset;
   m_meshes.resize(meshes.size());
   // Places: the meshes with normals first, then the others.
   std::size_t vertices = 0, indices = 0;

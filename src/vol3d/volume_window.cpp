@@ -37,9 +37,9 @@ void SetVolumeWindowTexture(wxFrame* frame, const VolumeTexture& texture) {
     canvas->SetVolumeData(texture.rgba.get(), texture.size, texture.scale, texture.factor);
 }
 
-void SetVolumeWindowSurfaces(wxFrame* frame, const std::vector<vol3D_SurfaceMesh>& meshes,
+void SetVolumeWindowSurfaces(wxFrame* frame, std::vector<vol3D_SurfaceMesh> meshes,
                              const bix::Vector3d<float>& offset) {
-  if (vol3D_VolVisCanvas* canvas = CanvasOf(frame)) canvas->SetIsosurfaceMeshes(meshes, offset);
+  if (vol3D_VolVisCanvas* canvas = CanvasOf(frame)) canvas->SetIsosurfaceMeshes(std::move(meshes), offset);
 }
 
 void SetVolumeWindowSurfaceDisplay(wxFrame* frame, bool show,

@@ -25,7 +25,7 @@ void ResetVolumeWindow(wxFrame* frame);
 unsigned VolumeWindowTextureLimit(wxFrame* frame);
 void SetVolumeWindowTexture(wxFrame* frame, const VolumeTexture& texture);
 // The surfaces of labelled objects, moved by `offset` in model space.
-void SetVolumeWindowSurfaces(wxFrame* frame, const std::vector<vol3D_SurfaceMesh>& meshes,
+void SetVolumeWindowSurfaces(wxFrame* frame, std::vector<vol3D_SurfaceMesh> meshes,
                              const bix::Vector3d<float>& offset);
 // Whether the surfaces are drawn, and the colour of label l: colours[l mod size].
 void SetVolumeWindowSurfaceDisplay(wxFrame* frame, bool show,

@@ -241,3 +241,58 @@ TEST(IsosurfaceBuilder, PlacementPutsVoxelCentresWhereTheVolumeShowsThem) {
 
 }  // namespace
 }  // namespace orv
+
+namespace orv {
+namespace {
+
+// The volume a closed mesh encloses (divergence theorem) and how far its
+// vertices stray from a sphere of radius r about c, root mean square.
+double EnclosedVolume(const vol3D_SurfaceMesh& m) {
+  double volume = 0;
+  for (std::size_t t = 0; t < m.triangles.size(); t += 3) {
+    const float* a = &m.positions[3 * m.triangles[t]];
+    const float* b = &m.positions[3 * m.triangles[t + 1]];
+    const float* c = &m.positions[3 * m.triangles[t + 2]];
+    volume += (double(a[0]) * (double(b[1]) * c[2] - double(b[2]) * c[1]) -
+               double(a[1]) * (double(b[0]) * c[2] - double(b[2]) * c[0]) +
+               double(a[2]) * (double(b[0]) * c[1] - double(b[1]) * c[0])) / 6;
+  }
+  return std::fabs(volume);
+}
+
+double SphereDeviation(const vol3D_SurfaceMesh& m, double c, double r) {
+  double sum = 0;
+  for (std::size_t v = 0; v < m.VertexCount(); ++v) {
+    const double dx = m.positions[3 * v] - c, dy = m.positions[3 * v + 1] - c, dz = m.positions[3 * v + 2] - c;
+    const double d = std::sqrt(dx * dx + dy * dy + dz * dz) - r;
+    sum += d * d;
+  }
+  return std::sqrt(sum / double(m.VertexCount()));
+}
+
+}  // namespace
+
+// Smoothing takes the staircase off a voxel ball (its vertices come nearer
+// to the sphere) and keeps its volume; its normals are unit length again,
+// and the mesh keeps its vertices and triangles.
+TEST(SurfaceSmoothing, AVoxelBallComesNearerItsSphereAndKeepsItsVolume) {
+  LabelVolume<unsigned short> v(24, 24, 24);
+  v.Ellipsoid(11.5, 11.5, 11.5, 8, 8, 8, 1);
+  std::vector<vol3D_SurfaceMesh> meshes = Build<unsigned short>(v, {1});
+  ASSERT_EQ(meshes.size(), 1u);
+  const vol3D_SurfaceMesh raw = meshes[0];
+  SmoothSurfaces(meshes);
+  const vol3D_SurfaceMesh& smooth = meshes[0];
+  EXPECT_EQ(smooth.triangles, raw.triangles);
+  ASSERT_EQ(smooth.positions.size(), raw.positions.size());
+  EXPECT_LT(SphereDeviation(smooth, 11.5, 8), 0.6 * SphereDeviation(raw, 11.5, 8));
+  EXPECT_NEAR(EnclosedVolume(smooth), EnclosedVolume(raw), 0.02 * EnclosedVolume(raw));
+  for (std::size_t i = 0; i < smooth.normals.size(); i += 3)
+    EXPECT_NEAR(std::hypot(smooth.normals[i], smooth.normals[i + 1], smooth.normals[i + 2]), 1.0, 1e-5);
+  // A mesh without triangles stays as it is.
+  vol3D_SurfaceMesh empty;
+  SmoothSurface(empty);
+  EXPECT_TRUE(empty.positions.empty() && empty.normals.empty());
+}
+
+}  // namespace orv

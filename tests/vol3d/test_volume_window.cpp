@@ -151,6 +151,8 @@ TEST_F(VolumeWindowTest, TheMenusAreExactlyTheTable) {
       {10007, "&Compositing", wxITEM_RADIO, "Blend the volume's samples back to front"},
       {10008, "Maximum &intensity", wxITEM_RADIO, "Show the brightest sample along each ray (maximum-intensity projection)"},
       {wxID_SEPARATOR, "", wxITEM_SEPARATOR, ""},
+      {10009, "S&mooth surfaces", wxITEM_CHECK, "Smooth the surfaces of labelled objects, keeping their volume"},
+      {wxID_SEPARATOR, "", wxITEM_SEPARATOR, ""},
       {10005, "&Save view", wxITEM_NORMAL, "Save current view to a file"},
       {10006, "&Load view", wxITEM_NORMAL, "Load view from a file"},
   };
@@ -538,4 +540,32 @@ TEST_F(VolumeWindowTest, MaximumIntensityShowsTheBrightestSampleWhateverLiesInFr
   // Back to compositing: the picture as before.
   const wxImage again = render(false, ID_VOL3D_RENDER_COMPOSITE);
   EXPECT_EQ(0, std::memcmp(again.GetData(), composite.GetData(), 3ul * composite.GetWidth() * composite.GetHeight()));
+}
+
+// "Smooth surfaces" reshapes the surfaces shown (a cube's corners round off)
+// and, switched off again, shows them exactly as given.
+TEST_F(VolumeWindowTest, SurfacesShowSmoothedOnRequestAndAsGivenAgainAfter) {
+  canvas->SetDrawPlane(false);
+  canvas->SetDrawBox(false);
+  Upload(Cube(16, 0, 0, 0));
+  vol3D_SurfaceMesh cube;
+  cube.positions = {0.5f, 0.5f, 0.5f, 1.5f, 0.5f, 0.5f, 1.5f, 1.5f, 0.5f, 0.5f, 1.5f, 0.5f,
+                    0.5f, 0.5f, 1.5f, 1.5f, 0.5f, 1.5f, 1.5f, 1.5f, 1.5f, 0.5f, 1.5f, 1.5f};
+  cube.triangles = {0, 2, 1, 0, 3, 2, 4, 5, 6, 4, 6, 7, 0, 1, 5, 0, 5, 4,
+                    2, 3, 7, 2, 7, 6, 1, 2, 6, 1, 6, 5, 0, 4, 7, 0, 7, 3};
+  cube.label = 1;
+  canvas->SetIsosurfaceMeshes({cube}, Vector3d<float>(-1, -1, -1));
+  canvas->SetIsosurfaceDisplay(true, {RGB8(0, 0, 0), RGB8(255, 0, 0)});
+  auto smooth = [&](bool on) {
+    frame->GetMenuBar()->Check(ID_VOL3D_SMOOTH_SURFACES, on);
+    wxCommandEvent command(wxEVT_MENU, ID_VOL3D_SMOOTH_SURFACES);
+    command.SetInt(on);
+    frame->GetEventHandler()->ProcessEvent(command);
+    return Picture();
+  };
+  EXPECT_FALSE(canvas->GetSmoothSurfaces()) << "off in the library";
+  const wxImage given = Picture();
+  const std::size_t bytes = 3ul * given.GetWidth() * given.GetHeight();
+  EXPECT_NE(0, std::memcmp(smooth(true).GetData(), given.GetData(), bytes));
+  EXPECT_EQ(0, std::memcmp(smooth(false).GetData(), given.GetData(), bytes));
 }
