@@ -51,6 +51,15 @@ public:
   // status bar when above 1.
   void SetVolumeData(const unsigned char* data, const bix::Vector3d<unsigned>& size,
                      const bix::Vector3d<float>& scale, unsigned factor = 1);
+  // The same data slab by slab, without the whole of it in host memory:
+  // BeginVolumeData makes room for the texture (once per size: an update
+  // of the same size reuses it; false, told to the user, when the driver
+  // cannot), SetVolumeSlab uploads `planes` whole planes (size.x * size.y
+  // RGBA voxels each) from plane `first`, and EndVolumeData shows the
+  // texture once every plane came.
+  bool BeginVolumeData(const bix::Vector3d<unsigned>& size, const bix::Vector3d<float>& scale, unsigned factor = 1);
+  void SetVolumeSlab(unsigned first, unsigned planes, const unsigned char* data);
+  void EndVolumeData();
   void SetViewAlong(float distance, const bix::Vector3d<float>& forward, const bix::Vector3d<float>& up);
   // Ask for a file and save or load the view matrices.
   void SaveView();
@@ -101,6 +110,11 @@ private:
   void DrawBox();
   void DrawPlane(const std::array<std::array<float, 3>, 4>& corners, bool outline);
   void DeleteMeshes();
+  // Binds the texture with its parameters for an upload of `size`; false
+  // (told to the user) when the driver's limit is below it.
+  bool PrepareTexture(const bix::Vector3d<unsigned>& size, const bix::Vector3d<float>& scale, unsigned factor);
+  // Whether the last texture call failed (told to the user).
+  bool TextureFailed();
   // Uploads the kept meshes, smoothed or not.
   void UploadMeshes();
 
@@ -130,6 +144,7 @@ private:
   wxGLContext* m_context = nullptr;
   GLuint m_texture = 0;
   bool m_textureValid = false;
+  bix::Vector3d<unsigned> m_textureSize;  // what the texture has room for
   int m_max3dTexture = 0;
   unsigned m_factor = 1;
   bix::Vector3d<float> m_scale;

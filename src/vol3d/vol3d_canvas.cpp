@@ -131,15 +131,15 @@ void vol3D_VolVisCanvas::SetupProjection() {
   m_height = size.y;
 }
 
-void vol3D_VolVisCanvas::SetVolumeData(const unsigned char* data, const bix::Vector3d<unsigned>& size,
-                                       const bix::Vector3d<float>& scale, unsigned factor) {
+bool vol3D_VolVisCanvas::PrepareTexture(const bix::Vector3d<unsigned>& size, const bix::Vector3d<float>& scale,
+                                        unsigned factor) {
   m_textureValid = false;
-  if (!m_context) return;
+  if (!m_context) return false;
   MakeCurrent();
   const unsigned limit = static_cast<unsigned>(m_max3dTexture);
   if (size.x > limit || size.y > limit || size.z > limit) {
     wxLogError("Sorry. The data is too big and cannot be displayed");
-    return;
+    return false;
   }
   m_scale = scale;
   m_factor = factor;
@@ -154,12 +154,47 @@ void vol3D_VolVisCanvas::SetVolumeData(const unsigned char* data, const bix::Vec
   // Only an error of this upload may count.
   while (glGetError() != GL_NO_ERROR) {
   }
+  return true;
+}
+
+bool vol3D_VolVisCanvas::TextureFailed() {
+  if (glGetError() == GL_NO_ERROR) return false;
+  m_textureSize = bix::Vector3d<unsigned>(0, 0, 0);
+  wxLogError("Sorry. Creating the 3D texture failed (the image is probably too big), no data will be displayed.");
+  return true;
+}
+
+void vol3D_VolVisCanvas::SetVolumeData(const unsigned char* data, const bix::Vector3d<unsigned>& size,
+                                       const bix::Vector3d<float>& scale, unsigned factor) {
+  if (!PrepareTexture(size, scale, factor)) return;
   const GLsizei w = static_cast<GLsizei>(size.x), h = static_cast<GLsizei>(size.y), d = static_cast<GLsizei>(size.z);
+  m_textureSize = size;
   glTexImage3D(GL_TEXTURE_3D, 0, GL_RGBA8, w, h, d, 0, GL_RGBA, GL_UNSIGNED_BYTE, data);
-  if (glGetError() != GL_NO_ERROR) {
-    wxLogError("Sorry. Creating the 3D texture failed (the image is probably too big), no data will be displayed.");
-    return;
-  }
+  if (TextureFailed()) return;
+  m_textureValid = true;
+  Refresh(false);
+}
+
+bool vol3D_VolVisCanvas::BeginVolumeData(const bix::Vector3d<unsigned>& size, const bix::Vector3d<float>& scale,
+                                         unsigned factor) {
+  if (!PrepareTexture(size, scale, factor)) return false;
+  if (size == m_textureSize) return true;
+  m_textureSize = size;
+  glTexImage3D(GL_TEXTURE_3D, 0, GL_RGBA8, static_cast<GLsizei>(size.x), static_cast<GLsizei>(size.y),
+               static_cast<GLsizei>(size.z), 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  return !TextureFailed();
+}
+
+void vol3D_VolVisCanvas::SetVolumeSlab(unsigned first, unsigned planes, const unsigned char* data) {
+  if (!m_context || first + planes > m_textureSize.z) return;
+  MakeCurrent();
+  glBindTexture(GL_TEXTURE_3D, m_texture);
+  glTexSubImage3D(GL_TEXTURE_3D, 0, 0, 0, static_cast<GLint>(first), static_cast<GLsizei>(m_textureSize.x),
+                  static_cast<GLsizei>(m_textureSize.y), static_cast<GLsizei>(planes), GL_RGBA, GL_UNSIGNED_BYTE, data);
+}
+
+void vol3D_VolVisCanvas::EndVolumeData() {
+  if (!m_context || m_textureSize.z == 0 || TextureFailed()) return;
   m_textureValid = true;
   Refresh(false);
 }

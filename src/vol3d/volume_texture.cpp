@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <vector>
 
@@ -107,35 +109,73 @@ bix::Vector3d<float> VolumeTextureScale(const bix::Vector3d<unsigned>& inner, co
   return bix::Vector3d<float>(res.x * m, (X * res.y / Y) * m, 0.5f * (X * res.z / Z) * m);
 }
 
+VolumeTextureShape ShapeOfVolumeTexture(const bix::Vector3d<unsigned>& size, const bix::Vector3d<float>& res,
+                                        unsigned factor) {
+  VolumeTextureShape shape;
+  if (factor == 0) return shape;
+  const bix::Vector3d<unsigned> inner(Reduced(size.x, factor), Reduced(size.y, factor), Reduced(size.z, factor));
+  shape.size = bix::Vector3d<unsigned>(inner.x + 2, inner.y + 2, inner.z + 2);
+  const float f = static_cast<float>(factor);
+  shape.scale = VolumeTextureScale(inner, shape.size, bix::Vector3d<float>(res.x / f, res.y / f, res.z / f));
+  shape.factor = factor;
+  return shape;
+}
+
+namespace {
+
+// A few planes of the texture in the making, passed between the workers
+// that fill them and the calling thread that takes them.
+struct Slab {
+  std::vector<std::uint8_t> rgba;
+  unsigned first = 0, planes = 0;
+};
+
+}  // namespace
+
+// Slabs of whole planes are filled on every core, one slice at a time so
+// that the mapped colours of a slice stay in the cache while they become
+// RGBA, and handed to the calling thread as they are done; each worker has
+// two, so that it fills one while the other is being taken.
 template <class T>
-bool BuildVolumeTexture(const bix::Image3d<T>& image, const orv_Mapper<T>& mapper, unsigned factor,
-                        VolumeTexture& out) {
-  out = VolumeTexture();
-  const bix::Vector3d<unsigned> n = image.GetSize();
+bool StreamVolumeTexture(const bix::Image3d<T>& image, const orv_Mapper<T>& mapper, unsigned factor,
+                         const VolumeSlabSink& take) {
   const T* voxels = image.GetFirstVoxelAddr();
   if (factor == 0 || !voxels) return false;
-  const bix::Vector3d<unsigned> inner(Reduced(n.x, factor), Reduced(n.y, factor), Reduced(n.z, factor));
-  const bix::Vector3d<unsigned> padded(inner.x + 2, inner.y + 2, inner.z + 2);
+  const bix::Vector3d<unsigned> n = image.GetSize();
+  const bix::Vector3d<unsigned> padded = ShapeOfVolumeTexture(n, image.GetResolution().GetRes(), factor).size;
+  const bix::Vector3d<unsigned> inner(padded.x - 2, padded.y - 2, padded.z - 2);
   const std::size_t rowBytes = std::size_t(4) * padded.x, sliceBytes = rowBytes * padded.y;
-  std::unique_ptr<std::uint8_t[]> rgba(new (std::nothrow) std::uint8_t[sliceBytes * padded.z]);
-  if (!rgba) return false;
-  const AlphaTable& alphas = Alphas();
   const std::size_t sliceVoxels = std::size_t(n.x) * n.y;
-  // Runs of slices on every core; within a run one slice at a time, so the
-  // mapped colours of a slice stay in the cache while they become RGBA.
-  std::atomic<bool> failed(false);
-  const auto slices = [&](std::size_t, std::size_t first, std::size_t last) {
-    Buffer2d<RGB8> mapped;
-    std::vector<T> picked;
-    try {
-      mapped.Resize(inner.x, inner.y);
-      if (factor > 1) picked.resize(std::size_t(inner.x) * inner.y);
-    } catch (const std::bad_alloc&) {
-      failed = true;
-      return;
-    }
-    for (std::size_t z = first; z < last; ++z) {
-      const T* slice = voxels + sliceVoxels * z * factor;
+  // Slabs of about 4 MiB: small enough to stay near the cores, large enough
+  // that handing them over costs nothing.
+  const unsigned perSlab = static_cast<unsigned>(std::clamp<std::size_t>((std::size_t(4) << 20) / sliceBytes, 1, padded.z));
+  const unsigned slabs = (padded.z + perSlab - 1) / perSlab;
+  const std::size_t outVoxels = std::size_t(inner.x) * inner.y * inner.z;
+  const std::size_t workers = std::min<std::size_t>(slabs, RunsFor(outVoxels));
+  const AlphaTable& alphas = Alphas();
+
+  std::vector<Slab> pool(2 * workers);
+  std::vector<Slab*> empty, done;
+  for (Slab& slab : pool) empty.push_back(&slab);
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::atomic<unsigned> next(0);
+  bool failed = false;
+  // `mapped` and `picked`: the worker's own, kept from slab to slab.
+  auto fill = [&](Slab& slab, Buffer2d<RGB8>& mapped, std::vector<T>& picked) {
+    slab.rgba.resize(sliceBytes * slab.planes);
+    for (unsigned k = 0; k < slab.planes; ++k) {
+      const unsigned pz = slab.first + k;
+      std::uint8_t* plane = slab.rgba.data() + sliceBytes * k;
+      if (pz == 0 || pz == padded.z - 1) {
+        std::memset(plane, 0, sliceBytes);
+        continue;
+      }
+      if (mapped.IsEmpty()) {
+        mapped.Resize(inner.x, inner.y);
+        if (factor > 1) picked.resize(std::size_t(inner.x) * inner.y);
+      }
+      const T* slice = voxels + sliceVoxels * (pz - 1) * factor;
       if (factor > 1) {
         // A reduced stack shows every factor-th voxel, as a cut window
         // zoomed out shows one voxel per pixel.
@@ -147,29 +187,82 @@ bool BuildVolumeTexture(const bix::Image3d<T>& image, const orv_Mapper<T>& mappe
         slice = picked.data();
       }
       mapper.Map(slice, mapped);
-      std::uint8_t* plane = rgba.get() + sliceBytes * (z + 1);
       std::memset(plane, 0, rowBytes);
       for (unsigned y = 0; y < inner.y; ++y) WriteRow(plane + rowBytes * (y + 1), &mapped.At(0, y), inner.x, alphas);
       std::memset(plane + rowBytes * (padded.y - 1), 0, rowBytes);
     }
   };
-  const std::size_t outVoxels = std::size_t(inner.x) * inner.y * inner.z;
-  ForEachRun(inner.z, std::min<std::size_t>(inner.z, RunsFor(outVoxels)), slices);
-  if (failed) return false;
-  std::memset(rgba.get(), 0, sliceBytes);
-  std::memset(rgba.get() + sliceBytes * (padded.z - 1), 0, sliceBytes);
+  auto work = [&](std::size_t, std::size_t, std::size_t) {
+    Buffer2d<RGB8> mapped;
+    std::vector<T> picked;
+    for (unsigned s = next++; s < slabs; s = next++) {
+      Slab* slab;
+      {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return failed || !empty.empty(); });
+        if (failed) return;
+        slab = empty.back();
+        empty.pop_back();
+      }
+      slab->first = s * perSlab;
+      slab->planes = std::min(perSlab, padded.z - slab->first);
+      try {
+        fill(*slab, mapped, picked);
+      } catch (const std::bad_alloc&) {
+        std::lock_guard<std::mutex> lock(mutex);
+        failed = true;
+        changed.notify_all();
+        return;
+      }
+      std::lock_guard<std::mutex> lock(mutex);
+      done.push_back(slab);
+      changed.notify_all();
+    }
+  };
+  // The calling thread takes the slabs as they come.
+  auto takeAll = [&] {
+    for (unsigned taken = 0; taken < slabs; ++taken) {
+      Slab* slab;
+      {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return failed || !done.empty(); });
+        if (failed) return;
+        slab = done.back();
+        done.pop_back();
+      }
+      take(slab->first, slab->planes, slab->rgba.data());
+      std::lock_guard<std::mutex> lock(mutex);
+      empty.push_back(slab);
+      changed.notify_all();
+    }
+  };
+  ForEachRun(workers, workers, work, takeAll);
+  return !failed;
+}
 
-  const bix::Vector3d<float>& r = image.GetResolution().GetRes();
-  const float f = static_cast<float>(factor);
-  out.scale = VolumeTextureScale(inner, padded, bix::Vector3d<float>(r.x / f, r.y / f, r.z / f));
+template <class T>
+bool BuildVolumeTexture(const bix::Image3d<T>& image, const orv_Mapper<T>& mapper, unsigned factor,
+                        VolumeTexture& out) {
+  out = VolumeTexture();
+  if (factor == 0 || !image.GetFirstVoxelAddr()) return false;
+  const VolumeTextureShape shape = ShapeOfVolumeTexture(image.GetSize(), image.GetResolution().GetRes(), factor);
+  const std::size_t sliceBytes = std::size_t(4) * shape.size.x * shape.size.y;
+  std::unique_ptr<std::uint8_t[]> rgba(new (std::nothrow) std::uint8_t[sliceBytes * shape.size.z]);
+  if (!rgba) return false;
+  const bool built = StreamVolumeTexture(image, mapper, factor, [&](unsigned first, unsigned planes, const std::uint8_t* slab) {
+    std::memcpy(rgba.get() + sliceBytes * first, slab, sliceBytes * planes);
+  });
+  if (!built) return false;
   out.rgba = std::move(rgba);
-  out.size = padded;
+  out.size = shape.size;
+  out.scale = shape.scale;
   out.factor = factor;
   return true;
 }
 
-#define ORV_INSTANTIATE_VOLUME_TEXTURE(T) \
-  template bool BuildVolumeTexture<T>(const bix::Image3d<T>&, const orv_Mapper<T>&, unsigned, VolumeTexture&);
+#define ORV_INSTANTIATE_VOLUME_TEXTURE(T)                                                                     \
+  template bool BuildVolumeTexture<T>(const bix::Image3d<T>&, const orv_Mapper<T>&, unsigned, VolumeTexture&); \
+  template bool StreamVolumeTexture<T>(const bix::Image3d<T>&, const orv_Mapper<T>&, unsigned, const VolumeSlabSink&);
 BIX_FOR_EACH_VOXEL_TYPE(ORV_INSTANTIATE_VOLUME_TEXTURE)
 
 }  // namespace orv

@@ -11,6 +11,7 @@
 #include <bix/Vector3d.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace orv {
@@ -46,6 +47,29 @@ std::uint8_t LuminanceAlpha(std::uint8_t r, std::uint8_t g, std::uint8_t b);
 // voxels of resolution `res` (pixels per micron) per axis.
 bix::Vector3d<float> VolumeTextureScale(const bix::Vector3d<unsigned>& inner, const bix::Vector3d<unsigned>& padded,
                                         const bix::Vector3d<float>& res);
+
+// The shape of the texture of an image of `size` voxels of resolution `res`
+// reduced by `factor`: padded counts, scale and factor.
+struct VolumeTextureShape {
+  bix::Vector3d<unsigned> size;
+  bix::Vector3d<float> scale;
+  unsigned factor = 1;
+};
+VolumeTextureShape ShapeOfVolumeTexture(const bix::Vector3d<unsigned>& size, const bix::Vector3d<float>& res,
+                                        unsigned factor);
+
+// Takes `planes` whole padded planes of the texture from plane `first`
+// (RGBA, x fastest), valid during the call.
+using VolumeSlabSink = std::function<void(unsigned first, unsigned planes, const std::uint8_t* rgba)>;
+
+// The texture of `image` through `mapper` (as BuildVolumeTexture makes it)
+// slab by slab of planes, made on every core and handed to `take` on the
+// calling thread as they are done, in no set order: each can be uploaded
+// while the next are made, and no more than a few slabs are ever held.
+// False when the memory cannot be had (the slabs taken are then not all).
+template <class T>
+bool StreamVolumeTexture(const bix::Image3d<T>& image, const orv_Mapper<T>& mapper, unsigned factor,
+                         const VolumeSlabSink& take);
 
 // Builds the texture of `image` through `mapper`. With a factor above 1 the
 // texture holds every factor-th voxel along each axis (from voxel 0), each

@@ -2,6 +2,8 @@
 
 #include "busy_notice.h"
 
+#include <orv/vol3d_canvas.h>
+
 #include <bix/Types.h>
 
 #include <wx/msgdlg.h>
@@ -20,12 +22,21 @@ void UpdateVolumeWindow(wxFrame* frame, const bix::Image3d<T>& image, const orv_
   // canvas then refuses the full-size texture with its own message.
   const unsigned factor =
       std::max(1u, ChooseVolumeFactor(image.GetSize(), VolumeWindowTextureLimit(frame), kVolumeTextureBudget));
-  VolumeTexture texture;
-  if (!BuildVolumeTexture(image, mapper, factor, texture)) {
+  // Uploaded slab by slab as the cores make them, into a texture that keeps
+  // its room from one update to the next of the same size.
+  vol3D_VolVisCanvas* canvas = VolumeWindowCanvas(frame);
+  if (!canvas) return;
+  const VolumeTextureShape shape = ShapeOfVolumeTexture(image.GetSize(), image.GetResolution().GetRes(), factor);
+  if (!canvas->BeginVolumeData(shape.size, shape.scale, shape.factor)) return;
+  const bool built = StreamVolumeTexture(image, mapper, factor, [canvas](unsigned first, unsigned planes,
+                                                                         const std::uint8_t* rgba) {
+    canvas->SetVolumeSlab(first, planes, rgba);
+  });
+  if (!built) {
     wxMessageBox("Not enough memory to create the 3D texture!", "Error", wxOK);
     return;
   }
-  SetVolumeWindowTexture(frame, texture);
+  canvas->EndVolumeData();
 }
 
 #define ORV_INSTANTIATE_VOLUME_UPDATE(T) \

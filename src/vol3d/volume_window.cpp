@@ -4,14 +4,10 @@
 
 namespace orv {
 
-namespace {
-
-vol3D_VolVisCanvas* CanvasOf(wxFrame* frame) {
+vol3D_VolVisCanvas* VolumeWindowCanvas(wxFrame* frame) {
   auto* volume = dynamic_cast<vol3D_VolVisFrame*>(frame);
   return volume ? volume->GetCanvas() : nullptr;
 }
-
-}  // namespace
 
 wxFrame* CreateVolumeWindow() {
   auto* frame = new vol3D_VolVisFrame(nullptr, wxID_ANY, "Volume visualization", wxDefaultPosition, wxSize(600, 600),
@@ -24,32 +20,32 @@ wxFrame* CreateVolumeWindow() {
 }
 
 void ResetVolumeWindow(wxFrame* frame) {
-  if (vol3D_VolVisCanvas* canvas = CanvasOf(frame)) canvas->ResetView();
+  if (vol3D_VolVisCanvas* canvas = VolumeWindowCanvas(frame)) canvas->ResetView();
 }
 
 unsigned VolumeWindowTextureLimit(wxFrame* frame) {
-  const vol3D_VolVisCanvas* canvas = CanvasOf(frame);
+  const vol3D_VolVisCanvas* canvas = VolumeWindowCanvas(frame);
   return canvas ? static_cast<unsigned>(canvas->GetMax3dTextureSize()) : 0;
 }
 
 void SetVolumeWindowTexture(wxFrame* frame, const VolumeTexture& texture) {
-  if (vol3D_VolVisCanvas* canvas = CanvasOf(frame))
+  if (vol3D_VolVisCanvas* canvas = VolumeWindowCanvas(frame))
     canvas->SetVolumeData(texture.rgba.get(), texture.size, texture.scale, texture.factor);
 }
 
 void SetVolumeWindowSurfaces(wxFrame* frame, std::vector<vol3D_SurfaceMesh> meshes,
                              const bix::Vector3d<float>& offset) {
-  if (vol3D_VolVisCanvas* canvas = CanvasOf(frame)) canvas->SetIsosurfaceMeshes(std::move(meshes), offset);
+  if (vol3D_VolVisCanvas* canvas = VolumeWindowCanvas(frame)) canvas->SetIsosurfaceMeshes(std::move(meshes), offset);
 }
 
 void SetVolumeWindowSurfaceDisplay(wxFrame* frame, bool show,
                                    const std::vector<bix::RGB8>& colours) {
-  if (vol3D_VolVisCanvas* canvas = CanvasOf(frame)) canvas->SetIsosurfaceDisplay(show, colours);
+  if (vol3D_VolVisCanvas* canvas = VolumeWindowCanvas(frame)) canvas->SetIsosurfaceDisplay(show, colours);
 }
 
 // The back buffer is read before any swap: it holds exactly what was drawn.
 wxImage vol3D_RenderImage(wxFrame* frame) {
-  vol3D_VolVisCanvas* canvas = CanvasOf(frame);
+  vol3D_VolVisCanvas* canvas = VolumeWindowCanvas(frame);
   if (!canvas || !canvas->HasContext() || !canvas->IsShownOnScreen()) return wxImage();
   const wxSize size = canvas->GetClientSize();
   if (size.x <= 0 || size.y <= 0) return wxImage();

@@ -16,9 +16,13 @@
 
 namespace orv {
 
+class vol3D_VolVisCanvas;
+
 // Creates the volume frame ("Volume visualization", 600 x 600, no parent) and
 // starts its renderer; null, with the frame destroyed, when that fails.
 wxFrame* CreateVolumeWindow();
+// The GL canvas of a volume window (null for another frame), for the GL side.
+vol3D_VolVisCanvas* VolumeWindowCanvas(wxFrame* frame);
 // Back to the start view.
 void ResetVolumeWindow(wxFrame* frame);
 // The largest 3D texture side the window's driver takes.

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <thread>
 
 using namespace orv;
 using bix::Vector3d;
@@ -154,4 +156,31 @@ TEST(VolumeTexture, AReducedStackHoldsEveryFactorthVoxelMappedAsTheCutsMapIt) {
   EXPECT_NEAR(t.scale.x, 4.0 / 4, 1e-6);
   EXPECT_NEAR(t.scale.y, 4.0 / 3, 1e-6);
   EXPECT_NEAR(t.scale.z, 0.5 * 4.0 / 8, 1e-6);
+}
+
+// A large texture comes in slabs, on the calling thread, each plane once
+// and each voxel in its place, as the whole texture holds it.
+TEST(VolumeTexture, SlabsCoverEveryPlaneOnceOnTheCallingThread) {
+  const bix::Resolution res(Vector3d<float>(1, 1, 1));
+  bix::Image3d<unsigned char> image(Vector3d<unsigned>(700, 700, 12), nullptr, &res);
+  for (unsigned z = 0; z < 12; ++z)
+    for (unsigned y = 0; y < 700; ++y)
+      for (unsigned x = 0; x < 700; ++x) image.GetVoxel(x, y, z) = static_cast<unsigned char>(x + 3 * y + 17 * z);
+  VolumeTexture whole;
+  ASSERT_TRUE(BuildVolumeTexture(image, GrayMapper(), 1, whole));
+  const std::size_t planeBytes = std::size_t(4) * 702 * 702;
+  std::vector<unsigned> taken(14, 0);
+  unsigned slabs = 0;
+  const std::thread::id caller = std::this_thread::get_id();
+  ASSERT_TRUE(StreamVolumeTexture(image, GrayMapper(), 1, [&](unsigned first, unsigned planes, const std::uint8_t* rgba) {
+    ++slabs;
+    EXPECT_EQ(std::this_thread::get_id(), caller);
+    for (unsigned p = first; p < first + planes; ++p) {
+      ++taken.at(p);
+      EXPECT_EQ(0, std::memcmp(rgba + planeBytes * (p - first), whole.rgba.get() + planeBytes * p, planeBytes)) << p;
+    }
+  }));
+  EXPECT_GT(slabs, 1u);
+  EXPECT_EQ(taken, std::vector<unsigned>(14, 1));
+  EXPECT_EQ(Voxel(whole, 1 + 699, 1 + 5, 1 + 11)[0], static_cast<unsigned char>(699 + 15 + 187));
 }

@@ -569,3 +569,27 @@ TEST_F(VolumeWindowTest, SurfacesShowSmoothedOnRequestAndAsGivenAgainAfter) {
   EXPECT_NE(0, std::memcmp(smooth(true).GetData(), given.GetData(), bytes));
   EXPECT_EQ(0, std::memcmp(smooth(false).GetData(), given.GetData(), bytes));
 }
+
+// A texture uploaded slab by slab holds what the whole one holds; the next
+// update of the same size reuses its room and leaves nothing of the last.
+TEST_F(VolumeWindowTest, TexturesUploadedBySlabsHoldEveryPlane) {
+  const bix::Resolution res(Vector3d<float>(1, 1, 1));
+  bix::Image3d<unsigned char> image(Vector3d<unsigned>(700, 700, 12), nullptr, &res);
+  auto uploaded = [&] {
+    canvas->MakeCurrent();
+    std::vector<unsigned char> texels(std::size_t(702) * 702 * 14 * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_3D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    return texels;
+  };
+  for (unsigned char shift : {0, 101}) {
+    for (unsigned z = 0; z < 12; ++z)
+      for (unsigned y = 0; y < 700; ++y)
+        for (unsigned x = 0; x < 700; ++x) image.GetVoxel(x, y, z) = static_cast<unsigned char>(x + 3 * y + 17 * z + shift);
+    UpdateVolumeWindow(frame, image, GrayMapper());
+    ASSERT_TRUE(canvas->IsTextureValid());
+    VolumeTexture whole;
+    ASSERT_TRUE(BuildVolumeTexture(image, GrayMapper(), 1, whole));
+    EXPECT_EQ(0, std::memcmp(uploaded().data(), whole.rgba.get(), std::size_t(702) * 702 * 14 * 4)) << int(shift);
+  }
+}
