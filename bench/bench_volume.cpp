@@ -107,6 +107,49 @@ void BM_VolumeFrameRotating(benchmark::State& state) {
 }
 BENCHMARK(BM_VolumeFrameRotating)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
+// Turning the model with the mouse in an 800 x 800 window: each step a drag
+// motion and its frame read back. Arg 1: 0 the sample, 1 the large stack;
+// arg 2: 0 every frame full (the view set directly, as before frames were
+// reduced), 1 the frames the drag draws (reduced while it moves).
+void BM_VolumeFrameTurning(benchmark::State& state) {
+  VolumeViewer viewer(StackOf(static_cast<int>(state.range(0))));
+  viewer.canvas->ShowVolVis(wxIconBundle());
+  viewer.Volume()->SetClientSize(800, 800);
+  bench::Pump();
+  orv::vol3D_VolVisCanvas* canvas = viewer.VolumeCanvas();
+  const bool dragged = state.range(1) != 0;
+  const wxSize size = canvas->GetClientSize();
+  wxMouseEvent down(wxEVT_LEFT_DOWN);
+  down.m_x = size.x / 2;
+  down.m_y = size.y / 2;
+  canvas->GetEventHandler()->ProcessEvent(down);
+  float angle = 0;
+  int step = 0;
+  for (auto _ : state) {
+    angle += 0.05f;
+    if (dragged) {
+      wxMouseEvent move(wxEVT_MOTION);
+      move.m_x = size.x / 2 + (++step % 40) * 5 - 100;
+      move.m_y = size.y / 2;
+      move.m_leftDown = true;
+      canvas->GetEventHandler()->ProcessEvent(move);
+    } else {
+      canvas->SetViewAlong(-5.f, bix::Vector3d<float>(std::sin(angle), 0, -std::cos(angle)),
+                           bix::Vector3d<float>(0, 1, 0));
+    }
+    benchmark::DoNotOptimize(orv::vol3D_RenderImage(viewer.Volume()));
+  }
+  state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_VolumeFrameTurning)
+    ->Args({0, 0})
+    ->Args({0, 1})
+    ->Args({1, 0})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0)
+    ->UseRealTime();
+
 // Rebuilding the texture after a mapping change: every voxel mapped, the
 // opacity, the picking of a reduced stack and the upload.
 void BM_UpdateVolVis(benchmark::State& state) {

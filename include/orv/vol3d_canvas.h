@@ -18,6 +18,7 @@
 #include <wx/dialog.h>
 #include <wx/frame.h>
 #include <wx/glcanvas.h>
+#include <wx/timer.h>
 #include <wx/statusbr.h>
 
 #include <array>
@@ -93,8 +94,16 @@ public:
   void SetMaximumIntensity(bool maximum);
 
   // Draws one frame into the back buffer without swapping (the paint handler
-  // swaps); the context must be current.
+  // swaps); the context must be current. While the model or the plane is
+  // being dragged, the frame is drawn reduced: at a fraction of the window's
+  // pixels, chosen from the time frames take so that one takes about
+  // kTurningFrameMs, and scaled up; the full frame follows once the motion
+  // stops (the button released, or no motion for kRestAfterMs).
   void Render();
+  static constexpr double kTurningFrameMs = 50;
+  static constexpr int kRestAfterMs = 250;
+  // Whether a drag is moving the view (frames are drawn reduced).
+  bool IsTurning() const { return m_turning; }
   bool HasContext() const { return m_context != nullptr; }
   void MakeCurrent();
   // The largest 3D texture side the driver takes (0 before Init).
@@ -105,6 +114,14 @@ public:
 
 private:
   void SetupProjection();
+  // The frame as Render draws it at rest, into the current viewport.
+  void RenderScene();
+  // The fraction of the window's width and height a reduced frame takes.
+  double ReducedScale() const;
+  // Scales the frame drawn into the lower left w x h pixels up to the window.
+  void ScaleUpFrom(int w, int h);
+  void StartTurning();
+  void StopTurning();
   void UpdateStatusBar();
   void DrawMeshes();
   void DrawBox();
@@ -144,6 +161,10 @@ private:
   wxGLContext* m_context = nullptr;
   GLuint m_texture = 0;
   bool m_textureValid = false;
+  GLuint m_reducedFrame = 0;  // the reduced frame, as a 2D texture to scale up
+  bool m_turning = false;
+  wxTimer m_rest;  // ends the turning once the motion pauses
+  double m_fullFrameMs = 0;  // what a full frame takes, as last measured (0: not yet)
   bix::Vector3d<unsigned> m_textureSize;  // what the texture has room for
   int m_max3dTexture = 0;
   unsigned m_factor = 1;

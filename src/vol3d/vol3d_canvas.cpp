@@ -52,7 +52,9 @@ vol3D_VolVisCanvas::vol3D_VolVisCanvas(wxStatusBar* statusBar, wxWindow* parent,
       m_view(std::make_unique<VolumeViewState>()),
       m_drag(std::make_unique<VolumeDragState>()),
       m_smoothMeshes(g_smoothByDefault) {
+  m_rest.SetOwner(this);
   ResetView();
+  Bind(wxEVT_TIMER, [this](wxTimerEvent&) { StopTurning(); }, m_rest.GetId());
   const ProxyGrid grid = MakeProxyGrid();
   m_proxyGrid.assign(grid.begin(), grid.end());
 }
@@ -63,6 +65,7 @@ vol3D_VolVisCanvas::~vol3D_VolVisCanvas() {
   if (m_context && IsShownOnScreen()) {
     MakeCurrent();
     if (m_texture) glDeleteTextures(1, &m_texture);
+    if (m_reducedFrame) glDeleteTextures(1, &m_reducedFrame);
     DeleteMeshes();
   }
   delete m_context;
@@ -273,6 +276,7 @@ void vol3D_VolVisCanvas::OnLeftDown(wxMouseEvent& event) {
 
 void vol3D_VolVisCanvas::OnLeftUp(wxMouseEvent&) {
   m_drag->left = false;
+  StopTurning();
   Refresh(false);
 }
 
@@ -286,6 +290,20 @@ void vol3D_VolVisCanvas::OnRightDown(wxMouseEvent& event) {
 
 void vol3D_VolVisCanvas::OnRightUp(wxMouseEvent&) {
   m_drag->right = false;
+  StopTurning();
+  Refresh(false);
+}
+
+void vol3D_VolVisCanvas::StartTurning() {
+  m_turning = true;
+  m_rest.StartOnce(kRestAfterMs);
+}
+
+// The full frame, at once.
+void vol3D_VolVisCanvas::StopTurning() {
+  m_rest.Stop();
+  if (!m_turning) return;
+  m_turning = false;
   Refresh(false);
 }
 
@@ -308,11 +326,14 @@ void vol3D_VolVisCanvas::OnMotion(wxMouseEvent& event) {
     m_drag->lastY = y;
     changed = true;
   }
-  if (changed) Refresh(false);
+  if (!changed) return;
+  StartTurning();
+  Refresh(false);
 }
 
 void vol3D_VolVisCanvas::OnLeave(wxMouseEvent&) {
   m_drag->left = m_drag->right = false;
+  StopTurning();
 }
 
 void vol3D_VolVisCanvas::OnEraseBackground(wxEraseEvent&) {}

@@ -8,6 +8,8 @@
 #include "volume_view.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdint>
 
 namespace orv {
@@ -36,7 +38,62 @@ const std::array<GLushort, 7 * 7 * 4>& ProxyQuads() {
 
 }  // namespace
 
+double vol3D_VolVisCanvas::ReducedScale() const {
+  if (!m_turning || !m_textureValid) return 1;
+  // Frames cost about their pixels; before any was measured, a quarter.
+  if (m_fullFrameMs <= 0) return 0.5;
+  return std::clamp(std::sqrt(kTurningFrameMs / m_fullFrameMs), 0.2, 1.0);
+}
+
+// Each frame's time (finished, so that the driver's work counts) feeds the
+// estimate of a full frame that sizes the reduced ones.
 void vol3D_VolVisCanvas::Render() {
+  const auto start = std::chrono::steady_clock::now();
+  const double scale = ReducedScale();
+  const int w = std::max(1, static_cast<int>(m_width * scale)), h = std::max(1, static_cast<int>(m_height * scale));
+  if (scale < 1) glViewport(0, 0, w, h);
+  RenderScene();
+  if (scale < 1) ScaleUpFrom(w, h);
+  if (!m_textureValid) return;
+  glFinish();
+  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  m_fullFrameMs = ms / (scale * scale);
+}
+
+void vol3D_VolVisCanvas::ScaleUpFrom(int w, int h) {
+  if (!m_reducedFrame) glGenTextures(1, &m_reducedFrame);
+  glBindTexture(GL_TEXTURE_2D, m_reducedFrame);
+  glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 0, 0, w, h, 0);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  glViewport(0, 0, m_width, m_height);
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_BLEND);
+  glEnable(GL_TEXTURE_2D);
+  for (GLenum matrix : {GL_PROJECTION, GL_TEXTURE, GL_MODELVIEW}) {
+    glMatrixMode(matrix);
+    glPushMatrix();
+    glLoadIdentity();
+  }
+  glColor4f(1, 1, 1, 1);
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 0), glVertex2f(-1, -1);
+  glTexCoord2f(1, 0), glVertex2f(1, -1);
+  glTexCoord2f(1, 1), glVertex2f(1, 1);
+  glTexCoord2f(0, 1), glVertex2f(-1, 1);
+  glEnd();
+  for (GLenum matrix : {GL_PROJECTION, GL_TEXTURE, GL_MODELVIEW}) {
+    glMatrixMode(matrix);
+    glPopMatrix();
+  }
+  glDisable(GL_TEXTURE_2D);
+  glEnable(GL_DEPTH_TEST);
+}
+
+void vol3D_VolVisCanvas::RenderScene() {
   VolumeViewState& view = *m_view;
   glEnable(GL_DEPTH_TEST);
   glClearColor(view.background[0], view.background[1], view.background[2], 0);

@@ -593,3 +593,38 @@ TEST_F(VolumeWindowTest, TexturesUploadedBySlabsHoldEveryPlane) {
     EXPECT_EQ(0, std::memcmp(uploaded().data(), whole.rgba.get(), std::size_t(702) * 702 * 14 * 4)) << int(shift);
   }
 }
+
+// While a drag turns the model the frame is drawn reduced (blurred, not the
+// full picture); once the motion pauses, or the button is released, the
+// frame is the full one, exactly what the same view shows without a drag.
+TEST_F(VolumeWindowTest, TurningDrawsReducedFramesAndTheFrameAtRestIsTheFullOne) {
+  Upload(Cube(16, 4, 11, 255));
+  const wxPoint centre(120, 120);
+  orvtest::SendMouse(canvas, wxEVT_LEFT_DOWN, centre);
+  auto drag = [&](int dx) {
+    wxMouseEvent move(wxEVT_MOTION);
+    move.m_x = centre.x + dx;
+    move.m_y = centre.y + dx / 2;
+    move.m_leftDown = true;
+    canvas->GetEventHandler()->ProcessEvent(move);
+  };
+  auto same = [](const wxImage& a, const wxImage& b) {
+    return a.GetSize() == b.GetSize() && std::memcmp(a.GetData(), b.GetData(), 3ul * a.GetWidth() * a.GetHeight()) == 0;
+  };
+  drag(30);
+  ASSERT_TRUE(canvas->IsTurning());
+  const wxImage reduced = Picture();
+  // The button still held: the motion pauses, the full frame comes.
+  ASSERT_TRUE(orvtest::PumpUntil([&] { return !canvas->IsTurning(); }, 5000));
+  const wxImage rest = Picture();
+  EXPECT_FALSE(same(reduced, rest));
+  const VolumeViewState turned = canvas->GetViewState();
+  canvas->ResetView();
+  canvas->ViewState() = turned;
+  EXPECT_TRUE(same(Picture(), rest)) << "the frame at rest is the full frame of the view";
+  orvtest::SendMouse(canvas, wxEVT_LEFT_DOWN, centre);
+  drag(45);
+  EXPECT_TRUE(canvas->IsTurning());
+  orvtest::SendMouse(canvas, wxEVT_LEFT_UP, centre);
+  EXPECT_FALSE(canvas->IsTurning()) << "released: the full frame at once";
+}
