@@ -345,38 +345,66 @@ BIX_ROW_KERNEL Acc RayScores(const Acc* __restrict sum, const Acc* __restrict sq
   return largest;
 }
 
+// The largest and smallest voxel of a row of integers, for the exactness of
+// its levels, gathered in the pass that works on the row.
+template <class T>
+struct RowRange {
+  T high{}, low{};
+  BIX_ROW_KERNEL void Take(T v) {
+    high = v > high ? v : high;
+    low = v < low ? v : low;
+  }
+  template <class Acc>
+  BIX_ROW_KERNEL bool Exact() const {
+    constexpr long long limit = ExactLevelLimit<Acc>();
+    return static_cast<long long>(high) <= limit && static_cast<long long>(low) >= -limit;
+  }
+};
+
 // For source row y (clamped), the sums over z of three rows around each z of
-// [z0, z1), into the rows of `sum` and `squares`. False when a level is not
-// exact in Acc.
+// [z0, z1), into the rows of `sum` and `squares`: straight from the voxels,
+// one pass per output row, the exactness of each new row's levels checked
+// in the same pass. False when a level is not exact in Acc.
 template <class T, class Acc>
-BIX_ROW_KERNEL bool SumOverZ(const RowGrid<T>& grid, long long y, std::size_t z0, std::size_t z1,
-                             ThreeRows<T, Acc>& rows, Acc* sum, Acc* squares) {
+BIX_ROW_KERNEL bool SumOverZ(const RowGrid<T>& grid, long long y, std::size_t z0, std::size_t z1, Acc* sum,
+                             Acc* squares) {
   const std::size_t w = grid.width, sy = grid.depths;
   const std::size_t ry = static_cast<std::size_t>(std::min<long long>(std::max<long long>(y, 0), sy - 1));
   const long long first = static_cast<long long>(z0);
-  if (!rows.Push(grid.Row(ry, first - 1)) || !rows.Push(grid.Row(ry, first))) return false;
+  if (!LevelsExact<Acc>(grid.Row(ry, first - 1), w) || !LevelsExact<Acc>(grid.Row(ry, first), w)) return false;
   for (std::size_t z = z0; z < z1; ++z) {
     const long long next = static_cast<long long>(z) + 1;
     if (ry + 1 < sy) PrefetchRow(grid.Row(ry + 1, next), w);
-    if (!rows.Push(grid.Row(ry, next))) return false;
-    rows.Sum(&sum[(z - z0) * w], &squares[(z - z0) * w]);
+    const T* __restrict a = grid.Row(ry, next - 2);
+    const T* __restrict b = grid.Row(ry, next - 1);
+    const T* __restrict c = grid.Row(ry, next);
+    Acc* __restrict s = &sum[(z - z0) * w];
+    Acc* __restrict q = &squares[(z - z0) * w];
+    RowRange<T> range;
+    for (std::size_t x = 0; x < w; ++x) {
+      if constexpr (!AlwaysExact<T, Acc>()) range.Take(c[x]);
+      const Acc la = LevelOf<Acc>(a[x]), lb = LevelOf<Acc>(b[x]), lc = LevelOf<Acc>(c[x]);
+      s[x] = la + lb + lc;
+      q[x] = la * la + lb * lb + lc * lc;
+    }
+    if constexpr (!AlwaysExact<T, Acc>())
+      if (!range.template Exact<Acc>()) return false;
   }
   return true;
 }
 
 // The YZ projection of the output rows [z0, z1) from exact levels: per source
-// row y, the sums over z of three rows (each row's levels computed once per
-// band), then per ray the sum of three of those over y.
+// row y, the sums over z of three rows, then per ray the sum of three of
+// those over y.
 template <class T, class Acc>
 BIX_ROW_KERNEL bool SharpestRaysExact(const RowGrid<T>& grid, std::size_t z0, std::size_t z1, T* out) {
   const std::size_t w = grid.width, sy = grid.depths, n = z1 - z0;
-  ThreeRows<T, Acc> rows(w);
   // Sums over z for three consecutive y, in a ring: slot y % 3.
   std::vector<Acc> zsum(3 * n * w), zsquares(3 * n * w), score(w);
   // (No lambda here: it would not be compiled for the clone's processor.)
   for (long long y = -1; y <= static_cast<long long>(sy); ++y) {
     const std::size_t slot = static_cast<std::size_t>(y + 3) % 3 * n * w;
-    if (!SumOverZ(grid, y, z0, z1, rows, &zsum[slot], &zsquares[slot])) return false;
+    if (!SumOverZ(grid, y, z0, z1, &zsum[slot], &zsquares[slot])) return false;
     if (y < 1) continue;
     const std::size_t ray = static_cast<std::size_t>(y - 1);
     for (std::size_t z = z0; z < z1; ++z) {

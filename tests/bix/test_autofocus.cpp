@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <utility>
@@ -266,4 +267,73 @@ TEST(LabeledAutofocus, XZAndYZLookAlongYAndX) {
   EXPECT_EQ(yz.GetVoxel(0, 2, 1), 7u);
   EXPECT_EQ(yz.GetVoxel(0, 1, 1), 3u);
   EXPECT_EQ(yz.GetVoxel(0, 0, 0), 0u);
+}
+
+namespace {
+
+// The projection by its definition: for each ray, the first depth whose
+// 3 x 3 in-plane neighbourhood (edges replicated) has the largest
+// 9 * (sum of squares) - sum^2, in exact 64-bit arithmetic.
+Image3d<unsigned short> PlainProjection(const Image3d<unsigned short>& s, Window w) {
+  const Vector3d<unsigned> n = s.GetSize();
+  Vector3d<unsigned> outSize = n;
+  outSize[w.depthAxis] = 1;
+  Image3d<unsigned short> out(outSize);
+  const unsigned H = n[w.horizontalAxis], V = n[w.verticalAxis], D = n[w.depthAxis];
+  auto at = [&](long long a, long long b, unsigned d) {
+    Vector3d<unsigned> p(0, 0, 0);
+    p[w.horizontalAxis] = static_cast<unsigned>(std::clamp<long long>(a, 0, H - 1));
+    p[w.verticalAxis] = static_cast<unsigned>(std::clamp<long long>(b, 0, V - 1));
+    p[w.depthAxis] = d;
+    return s.GetVoxel(p.x, p.y, p.z);
+  };
+  for (unsigned b = 0; b < V; ++b)
+    for (unsigned a = 0; a < H; ++a) {
+      long long best = 0;
+      unsigned kept = 0;
+      for (unsigned d = 0; d < D; ++d) {
+        long long sum = 0, squares = 0;
+        for (int db = -1; db <= 1; ++db)
+          for (int da = -1; da <= 1; ++da) {
+            const long long v = at(static_cast<long long>(a) + da, static_cast<long long>(b) + db, d);
+            sum += v;
+            squares += v * v;
+          }
+        const long long score = 9 * squares - sum * sum;
+        if (d == 0 || score > best) best = score, kept = d;
+      }
+      Vector3d<unsigned> p(0, 0, 0);
+      p[w.horizontalAxis] = a;
+      p[w.verticalAxis] = b;
+      out.GetVoxel(p.x, p.y, p.z) = at(a, b, kept);
+    }
+  return out;
+}
+
+}  // namespace
+
+// Random 12-bit stacks, and the same with a few rows of full 16-bit values
+// that the narrow sums cannot hold (the work starts over wider mid-stack):
+// every window gives what the definition gives.
+TEST(Autofocus, EveryWindowEqualsTheDefinitionAlsoWhenLevelsOutgrowTheNarrowSums) {
+  for (bool large : {false, true}) {
+    Image3d<unsigned short> stack(Vector3d<unsigned>(37, 29, 23));
+    unsigned state = 7;
+    for (unsigned short& v : stack) {
+      state = state * 1103515245u + 12345u;
+      v = static_cast<unsigned short>(100 + (state >> 16) % 3500);
+    }
+    if (large)
+      for (unsigned x = 0; x < 37; ++x) stack.GetVoxel(x, 20, 17) = stack.GetVoxel(x, 3, 9) = 60000 - 300 * (x % 5);
+    for (const auto& [window, project] :
+         {std::pair{kXY, bix::Get_AF_XY<unsigned short>}, std::pair{kXZ, bix::Get_AF_XZ<unsigned short>},
+          std::pair{kYZ, bix::Get_AF_YZ<unsigned short>}}) {
+      Image3d<unsigned short> out;
+      project(stack, out);
+      const Image3d<unsigned short> expected = PlainProjection(stack, window);
+      ASSERT_EQ(out.GetSize(), expected.GetSize());
+      const auto miss = std::mismatch(out.begin(), out.end(), expected.begin());
+      EXPECT_TRUE(miss.first == out.end()) << window.depthAxis << (large ? " large" : "") << " at " << (miss.first - out.begin()) << ": " << (miss.first == out.end() ? 0 : *miss.first) << " vs " << (miss.first == out.end() ? 0 : *miss.second);
+    }
+  }
 }
