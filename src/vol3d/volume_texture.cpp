@@ -192,18 +192,27 @@ bool StreamVolumeTexture(const bix::Image3d<T>& image, const orv_Mapper<T>& mapp
       std::memset(plane + rowBytes * (padded.y - 1), 0, rowBytes);
     }
   };
+  // A slab from `list` once there is one (null once anything failed), and
+  // back onto a list.
+  auto takeFrom = [&](std::vector<Slab*>& list) -> Slab* {
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait(lock, [&] { return failed || !list.empty(); });
+    if (failed) return nullptr;
+    Slab* slab = list.back();
+    list.pop_back();
+    return slab;
+  };
+  auto putOn = [&](std::vector<Slab*>& list, Slab* slab) {
+    std::lock_guard<std::mutex> lock(mutex);
+    list.push_back(slab);
+    changed.notify_all();
+  };
   auto work = [&](std::size_t, std::size_t, std::size_t) {
     Buffer2d<RGB8> mapped;
     std::vector<T> picked;
     for (unsigned s = next++; s < slabs; s = next++) {
-      Slab* slab;
-      {
-        std::unique_lock<std::mutex> lock(mutex);
-        changed.wait(lock, [&] { return failed || !empty.empty(); });
-        if (failed) return;
-        slab = empty.back();
-        empty.pop_back();
-      }
+      Slab* slab = takeFrom(empty);
+      if (!slab) return;
       slab->first = s * perSlab;
       slab->planes = std::min(perSlab, padded.z - slab->first);
       try {
@@ -214,26 +223,16 @@ bool StreamVolumeTexture(const bix::Image3d<T>& image, const orv_Mapper<T>& mapp
         changed.notify_all();
         return;
       }
-      std::lock_guard<std::mutex> lock(mutex);
-      done.push_back(slab);
-      changed.notify_all();
+      putOn(done, slab);
     }
   };
   // The calling thread takes the slabs as they come.
   auto takeAll = [&] {
     for (unsigned taken = 0; taken < slabs; ++taken) {
-      Slab* slab;
-      {
-        std::unique_lock<std::mutex> lock(mutex);
-        changed.wait(lock, [&] { return failed || !done.empty(); });
-        if (failed) return;
-        slab = done.back();
-        done.pop_back();
-      }
+      Slab* slab = takeFrom(done);
+      if (!slab) return;
       take(slab->first, slab->planes, slab->rgba.data());
-      std::lock_guard<std::mutex> lock(mutex);
-      empty.push_back(slab);
-      changed.notify_all();
+      putOn(empty, slab);
     }
   };
   ForEachRun(workers, workers, work, takeAll);
