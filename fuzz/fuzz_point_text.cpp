@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   orv::PointFileContents read;
   const std::string failure = orv::ParsePointText(text, offset, res, read);
   if (failure.size() > 200) __builtin_trap();
-  if (read.labels.size() != read.coords.size() || read.values.size() != read.coords.size()) __builtin_trap();
+  if (read.labels.Count() != read.coords.size() || read.values.size() != read.coords.size()) __builtin_trap();
   for (std::size_t i = 0; i < read.coords.size(); ++i)
     for (unsigned a = 0; a < 3; ++a) {
       const float p = read.coords[i][a];

@@ -345,26 +345,10 @@ BIX_ROW_KERNEL Acc RayScores(const Acc* __restrict sum, const Acc* __restrict sq
   return largest;
 }
 
-// The largest and smallest voxel of a row of integers, for the exactness of
-// its levels, gathered in the pass that works on the row.
-template <class T>
-struct RowRange {
-  T high{}, low{};
-  BIX_ROW_KERNEL void Take(T v) {
-    high = v > high ? v : high;
-    low = v < low ? v : low;
-  }
-  template <class Acc>
-  BIX_ROW_KERNEL bool Exact() const {
-    constexpr long long limit = ExactLevelLimit<Acc>();
-    return static_cast<long long>(high) <= limit && static_cast<long long>(low) >= -limit;
-  }
-};
-
 // For source row y (clamped), the sums over z of three rows around each z of
 // [z0, z1), into the rows of `sum` and `squares`: straight from the voxels,
-// one pass per output row, the exactness of each new row's levels checked
-// in the same pass. False when a level is not exact in Acc.
+// one pass per output row (each new row's levels checked for exactness
+// first). False when a level is not exact in Acc.
 template <class T, class Acc>
 BIX_ROW_KERNEL bool SumOverZ(const RowGrid<T>& grid, long long y, std::size_t z0, std::size_t z1, Acc* sum,
                              Acc* squares) {
@@ -378,17 +362,15 @@ BIX_ROW_KERNEL bool SumOverZ(const RowGrid<T>& grid, long long y, std::size_t z0
     const T* __restrict a = grid.Row(ry, next - 2);
     const T* __restrict b = grid.Row(ry, next - 1);
     const T* __restrict c = grid.Row(ry, next);
+    // Checked before the sums: a level too large would overflow them.
+    if (!LevelsExact<Acc>(c, w)) return false;
     Acc* __restrict s = &sum[(z - z0) * w];
     Acc* __restrict q = &squares[(z - z0) * w];
-    RowRange<T> range;
     for (std::size_t x = 0; x < w; ++x) {
-      if constexpr (!AlwaysExact<T, Acc>()) range.Take(c[x]);
       const Acc la = LevelOf<Acc>(a[x]), lb = LevelOf<Acc>(b[x]), lc = LevelOf<Acc>(c[x]);
       s[x] = la + lb + lc;
       q[x] = la * la + lb * lb + lc * lc;
     }
-    if constexpr (!AlwaysExact<T, Acc>())
-      if (!range.template Exact<Acc>()) return false;
   }
   return true;
 }

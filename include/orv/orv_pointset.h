@@ -1,6 +1,7 @@
 #ifndef ORV_POINTSET_H
 #define ORV_POINTSET_H
 
+#include <orv/label_texts.h>
 #include <orv/orv_export.h>
 
 #include <bix/Vector3d.h>
@@ -8,8 +9,10 @@
 #include <wx/arrstr.h>
 
 #include <array>
+#include <cstdint>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orv {
@@ -17,8 +20,8 @@ namespace orv {
 // A set of 3D points in microns (image space, offset included), each with a
 // label text (its label fields, each preceded by the separator), the names
 // of the label columns, and the selected points. Label texts are held as
-// UTF-8 (a quarter of the toolkit's wide strings: point files with long
-// labels are read into about their own size).
+// UTF-8 in one buffer (a quarter of the toolkit's wide strings, and no
+// string per point: point files are read into about their own size).
 class ORV_EXPORT LabelledPointSet {
 public:
   explicit LabelledPointSet(wxChar separator = wxT('\t'))
@@ -34,7 +37,8 @@ public:
   const bix::Vector3d<float>& operator[](unsigned pt_idx) const;
   const std::vector<bix::Vector3d<float>>& GetCoords() const { return m_coords; }
   wxString GetAllLabels(unsigned pt_idx) const;
-  const std::string& GetAllLabelsUtf8(unsigned pt_idx) const;
+  // Valid until the labels change.
+  std::string_view GetAllLabelsUtf8(unsigned pt_idx) const;
   void SetAllLabels(unsigned pt_idx, const wxString& text);
   // The point's field in label column `column`, empty fields skipped; empty
   // when the point has fewer fields.
@@ -69,11 +73,21 @@ public:
   // The same with the label texts in UTF-8.
   void Assign(std::vector<bix::Vector3d<float>> coords, std::vector<std::string> labels,
               std::vector<FileValues> read = {});
+  // The same with the label texts in one buffer, as a point file is read.
+  void Assign(std::vector<bix::Vector3d<float>> coords, LabelTexts labels, std::vector<FileValues> read = {});
 
 private:
   wxArrayString m_label_names;
   std::vector<bix::Vector3d<float>> m_coords;
-  std::vector<std::string> m_labels;  // UTF-8
+  // Sets point i's label text; the one it replaces stays in the buffer
+  // until half of it is such (then the buffer is compacted).
+  void SetLabelText(std::size_t i, std::string_view text);
+  void CompactLabels();
+
+  std::string m_labelText;               // the label texts, one after another
+  std::vector<std::uint64_t> m_labelAt;  // where each point's text starts
+  std::vector<std::uint32_t> m_labelSize;
+  std::size_t m_labelUnused = 0;  // bytes of replaced texts still in the buffer
   std::vector<FileValues> m_read;  // one entry per point
   std::set<unsigned> m_selection;
   unsigned long m_changes = 0;

@@ -32,22 +32,41 @@ const bix::Vector3d<float>& LabelledPointSet::operator[](unsigned pt_idx) const 
 }
 
 wxString LabelledPointSet::GetAllLabels(unsigned pt_idx) const {
-  const std::string& text = GetAllLabelsUtf8(pt_idx);
+  const std::string_view text = GetAllLabelsUtf8(pt_idx);
   return wxString::FromUTF8(text.data(), text.size());
 }
 
-const std::string& LabelledPointSet::GetAllLabelsUtf8(unsigned pt_idx) const {
-  static const std::string none;
-  wxCHECK_MSG(pt_idx < m_labels.size(), none, "pt_idx < m_labels.size()");
-  return m_labels[pt_idx];
+std::string_view LabelledPointSet::GetAllLabelsUtf8(unsigned pt_idx) const {
+  wxCHECK_MSG(pt_idx < m_labelAt.size(), std::string_view(), "pt_idx < m_labelAt.size()");
+  return std::string_view(m_labelText).substr(m_labelAt[pt_idx], m_labelSize[pt_idx]);
 }
 
 void LabelledPointSet::SetAllLabels(unsigned pt_idx, const wxString& text) {
-  wxCHECK_RET(pt_idx < m_labels.size(), "pt_idx < m_labels.size()");
-  std::string utf8 = text.utf8_string();
-  if (m_labels[pt_idx] == utf8) return;
-  m_labels[pt_idx] = std::move(utf8);
+  wxCHECK_RET(pt_idx < m_labelAt.size(), "pt_idx < m_labelAt.size()");
+  const std::string utf8 = text.utf8_string();
+  if (GetAllLabelsUtf8(pt_idx) == utf8) return;
+  SetLabelText(pt_idx, utf8);
   ++m_changes;
+}
+
+void LabelledPointSet::SetLabelText(std::size_t i, std::string_view text) {
+  m_labelUnused += m_labelSize[i];
+  m_labelAt[i] = m_labelText.size();
+  m_labelSize[i] = static_cast<std::uint32_t>(text.size());
+  m_labelText.append(text);
+  if (m_labelUnused > m_labelText.size() / 2) CompactLabels();
+}
+
+void LabelledPointSet::CompactLabels() {
+  std::string text;
+  text.reserve(m_labelText.size() - std::min(m_labelUnused, m_labelText.size()));
+  for (std::size_t i = 0; i < m_labelAt.size(); ++i) {
+    const std::uint64_t at = text.size();
+    text.append(m_labelText, m_labelAt[i], m_labelSize[i]);
+    m_labelAt[i] = at;
+  }
+  m_labelText = std::move(text);
+  m_labelUnused = 0;
 }
 
 const LabelledPointSet::FileValues& LabelledPointSet::GetFileValues(unsigned pt_idx) const {
@@ -78,7 +97,8 @@ unsigned LabelledPointSet::AddPoint(const bix::Vector3d<float>& coords) {
   // A point at NaN or infinity has no place to be drawn, picked or saved.
   if (!std::isfinite(coords.x) || !std::isfinite(coords.y) || !std::isfinite(coords.z)) return GetCount();
   m_coords.push_back(coords);
-  m_labels.emplace_back();
+  m_labelAt.push_back(m_labelText.size());
+  m_labelSize.push_back(0);
   m_read.push_back({kNotRead, kNotRead, kNotRead});
   ++m_changes;
   return GetCount() - 1;
@@ -87,7 +107,10 @@ unsigned LabelledPointSet::AddPoint(const bix::Vector3d<float>& coords) {
 void LabelledPointSet::Clear() {
   m_label_names.Clear();
   m_coords.clear();
-  m_labels.clear();
+  m_labelText.clear();
+  m_labelAt.clear();
+  m_labelSize.clear();
+  m_labelUnused = 0;
   m_read.clear();
   m_selection.clear();
   ++m_changes;
@@ -116,12 +139,16 @@ void LabelledPointSet::DeleteSelected() {
     if (m_selection.count(static_cast<unsigned>(i))) continue;
     if (keep != i) {
       m_coords[keep] = m_coords[i];
-      m_labels[keep] = std::move(m_labels[i]);
+      m_labelAt[keep] = m_labelAt[i];
+      m_labelSize[keep] = m_labelSize[i];
       m_read[keep] = m_read[i];
     }
     ++keep;
   }
-  m_labels.resize(keep);
+  m_labelAt.resize(keep);
+  m_labelSize.resize(keep);
+  // The deleted points' texts go with them.
+  CompactLabels();
   m_coords.resize(keep);
   m_read.resize(keep);
   m_selection.clear();
@@ -138,11 +165,31 @@ void LabelledPointSet::Assign(std::vector<bix::Vector3d<float>> coords, wxArrayS
 
 void LabelledPointSet::Assign(std::vector<bix::Vector3d<float>> coords, std::vector<std::string> labels,
                               std::vector<FileValues> read) {
+  LabelTexts texts;
+  texts.ends.reserve(labels.size());
+  for (const std::string& text : labels) {
+    texts.text += text;
+    texts.EndPoint();
+  }
+  Assign(std::move(coords), std::move(texts), std::move(read));
+}
+
+// Points without a text get an empty one; texts without a point are left out.
+void LabelledPointSet::Assign(std::vector<bix::Vector3d<float>> coords, LabelTexts labels,
+                              std::vector<FileValues> read) {
   wxASSERT_MSG(read.empty() || read.size() == coords.size(), "read.size() == coords.size()");
-  labels.resize(coords.size());
   read.resize(coords.size(), {kNotRead, kNotRead, kNotRead});
+  const std::size_t n = coords.size();
+  labels.ends.resize(n, labels.ends.empty() ? 0 : labels.ends.back());
+  m_labelAt.resize(n);
+  m_labelSize.resize(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    m_labelAt[i] = i ? labels.ends[i - 1] : 0;
+    m_labelSize[i] = static_cast<std::uint32_t>(labels.ends[i] - m_labelAt[i]);
+  }
+  m_labelText = std::move(labels.text);
+  m_labelUnused = m_labelText.size() - (n ? labels.ends[n - 1] : 0);
   m_coords = std::move(coords);
-  m_labels = std::move(labels);
   m_read = std::move(read);
   m_selection.clear();
   ++m_changes;

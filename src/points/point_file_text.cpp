@@ -99,18 +99,19 @@ std::string DecodePointFileText(std::string bytes) {
 
 bool IsBlankLine(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
 
+// Fields are short (a number, a name): a plain scan beats a library search
+// per field.
 void SplitFields(std::string_view line, std::vector<std::string_view>& fields) {
   fields.clear();
+  const char* const data = line.data();
+  const std::size_t n = line.size();
   std::size_t start = 0;
-  while (start < line.size()) {
-    const std::size_t tab = line.find('\t', start);
-    if (tab == std::string_view::npos) {
-      fields.push_back(line.substr(start));
-      return;
+  for (std::size_t i = 0; i < n; ++i)
+    if (data[i] == '\t') {
+      fields.emplace_back(data + start, i - start);
+      start = i + 1;
     }
-    fields.push_back(line.substr(start, tab - start));
-    start = tab + 1;
-  }
+  if (start < n) fields.emplace_back(data + start, n - start);
 }
 
 PointFileColumns ClassifyColumns(const std::vector<std::string_view>& header) {
@@ -151,7 +152,7 @@ std::string ParsePointText(std::string_view text, const bix::Vector3d<float>& of
   const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
   contents.coords.reserve(lines);
   contents.values.reserve(lines);
-  contents.labels.reserve(lines);
+  contents.labels.ends.reserve(lines);
   PointFileColumns columns;
   std::size_t lineNumber = 0;
   std::vector<std::string_view> fields;
@@ -185,12 +186,13 @@ std::string ParsePointText(std::string_view text, const bix::Vector3d<float>& of
     }
     // The fields of the header's label columns, so that a label's place
     // in the text is its column's place among the label names.
-    std::string& label = contents.labels.emplace_back();
+    std::string& label = contents.labels.text;
     for (int k : columns.labelColumns)
       if (static_cast<std::size_t>(k) < fields.size()) {
         label += '\t';
         label.append(fields[k]);
       }
+    contents.labels.EndPoint();
     contents.coords.push_back(p);
     contents.values.push_back(values);
     return true;

@@ -7,6 +7,8 @@
 
 #include "quoted_field.h"
 
+#include <orv/label_texts.h>
+
 #include <bix/Vector3d.h>
 
 #include <array>
@@ -75,7 +77,7 @@ struct PointFileContents {
   std::vector<std::string> labelNames;
   std::vector<bix::Vector3d<float>> coords;
   std::vector<std::array<double, 3>> values;
-  std::vector<std::string> labels;
+  LabelTexts labels;
 };
 
 // Reads a point file's text for an image of that offset and resolution

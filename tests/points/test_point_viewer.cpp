@@ -526,3 +526,27 @@ TEST_F(PointViewerTest, EveryMarkerKindIsDrawnAtItsPlaceAndFullSizeInProjections
   ASSERT_EQ(canvas->GetContent(PROJ_XY), CONTENT_AUTOFOCUS);
   check(3, "projection");
 }
+
+// Label texts live in one buffer: texts replaced (many times over, so that
+// the buffer is compacted), points deleted and points without a text leave
+// every other point's text as it was.
+TEST(LabelledPointSetTexts, ReplacingDeletingAndAssigningKeepEveryOtherText) {
+  LabelledPointSet set;
+  set.Assign({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}}, std::vector<std::string>{"\ta", "\tbb", "\tccc"});
+  EXPECT_EQ(set.GetAllLabels(3), "") << "a point without a text";
+  for (int k = 0; k < 50; ++k) set.SetAllLabels(1, wxString::Format("\tb%d", k));
+  EXPECT_EQ(set.GetAllLabels(0), "\ta");
+  EXPECT_EQ(set.GetAllLabels(1), "\tb49");
+  EXPECT_EQ(set.GetAllLabels(2), "\tccc");
+  const unsigned added = set.AddPoint({4, 0, 0});
+  EXPECT_EQ(set.GetAllLabels(added), "");
+  set.SetAllLabels(added, wxString::FromUTF8("\t\xC3\xA9t\xC3\xA9"));
+  set.Select(0, true, true);
+  set.Select(2, true, false);
+  set.DeleteSelected();
+  ASSERT_EQ(set.GetCount(), 3u);
+  EXPECT_EQ(set.GetAllLabels(0), "\tb49");
+  EXPECT_EQ(set.GetAllLabels(1), "");
+  EXPECT_EQ(set.GetLabel(2, 0), wxString::FromUTF8("\xC3\xA9t\xC3\xA9"));
+  EXPECT_EQ(set.GetAllLabelsUtf8(2), "\t\xC3\xA9t\xC3\xA9");
+}
