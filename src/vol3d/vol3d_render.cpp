@@ -36,6 +36,38 @@ const std::array<GLushort, 7 * 7 * 4>& ProxyQuads() {
   return quads;
 }
 
+// The window pixels the model box [-1, 1]^3 covers under `modelview` and the
+// current projection and viewport, a pixel of margin around: the slices
+// outside it only sample the texture's transparent border. False when a
+// corner lies behind the eye (the whole viewport then).
+bool BoxOnScreen(const Matrix4f& modelview, GLint box[4]) {
+  Matrix4f projection;
+  glGetFloatv(GL_PROJECTION_MATRIX, projection.data());
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  double low[2] = {1e30, 1e30}, high[2] = {-1e30, -1e30};
+  for (int corner = 0; corner < 8; ++corner) {
+    const float p[4] = {corner & 1 ? 1.f : -1.f, corner & 2 ? 1.f : -1.f, corner & 4 ? 1.f : -1.f, 1.f};
+    float eye[4], clip[4];
+    for (int r = 0; r < 4; ++r) eye[r] = modelview[r] * p[0] + modelview[4 + r] * p[1] + modelview[8 + r] * p[2] + modelview[12 + r];
+    for (int r = 0; r < 4; ++r)
+      clip[r] = projection[r] * eye[0] + projection[4 + r] * eye[1] + projection[8 + r] * eye[2] + projection[12 + r] * eye[3];
+    if (clip[3] <= 0) return false;
+    for (int a = 0; a < 2; ++a) {
+      const double window = viewport[a] + (clip[a] / clip[3] + 1) / 2 * viewport[2 + a];
+      low[a] = std::min(low[a], window);
+      high[a] = std::max(high[a], window);
+    }
+  }
+  for (int a = 0; a < 2; ++a) {
+    const double from = std::max<double>(viewport[a], std::floor(low[a]) - 1);
+    const double to = std::min<double>(viewport[a] + viewport[2 + a], std::ceil(high[a]) + 1);
+    box[a] = static_cast<GLint>(from);
+    box[2 + a] = static_cast<GLint>(std::max(0.0, to - from));
+  }
+  return true;
+}
+
 }  // namespace
 
 double vol3D_VolVisCanvas::ReducedScale() const {
@@ -170,7 +202,14 @@ void vol3D_VolVisCanvas::RenderScene() {
   glBindTexture(GL_TEXTURE_3D, m_texture);
   glTranslatef(0, 0, view.distance);
 
-  // Slices from 1 behind the model centre to 1 in front, back to front.
+  // Slices from 1 behind the model centre to 1 in front, back to front,
+  // drawn only where the box can show.
+  GLint box[4];
+  const bool scissored = BoxOnScreen(modelview, box);
+  if (scissored) {
+    glScissor(box[0], box[1], box[2], box[3]);
+    glEnable(GL_SCISSOR_TEST);
+  }
   glBindBuffer(GL_ARRAY_BUFFER, 0);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   glEnableClientState(GL_VERTEX_ARRAY);
@@ -185,6 +224,7 @@ void vol3D_VolVisCanvas::RenderScene() {
   }
   glDisableClientState(GL_VERTEX_ARRAY);
   glPopMatrix();
+  glDisable(GL_SCISSOR_TEST);
   glBlendEquation(GL_FUNC_ADD);
   glDisable(GL_CLIP_PLANE0);
   glDisable(GL_ALPHA_TEST);
