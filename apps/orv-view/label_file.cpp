@@ -53,6 +53,36 @@ void RefuseVoxelKind(const std::string& path) {
                       " voxels; a label image holds whole numbers (8, 16 or 32-bit integers, 0 for background)");
 }
 
+// LabelsFromImage for labels whose components are known (UpdateComponents).
+ViewerLabels LabelsFromScanned(std::unique_ptr<Wide> wide, bool wideAllowed, const std::string& path) {
+  const unsigned highest = wide->GetHighestLabel();
+  const std::vector<unsigned>& present = wide->GetComponents();  // ascending, without 0
+
+  ViewerLabels labels;
+  if (highest < kNarrowLimit) {
+    labels.narrow = NarrowLabels(*wide, [](unsigned v) { return static_cast<unsigned short>(v); },
+                                 std::vector<unsigned short>(present.begin(), present.end()));
+  } else if (wideAllowed && highest < kWideLimit) {
+    labels.wide = std::move(wide);
+  } else {
+    if (present.size() >= kNarrowLimit)
+      throw OptionError("'" + path + "' has " + std::to_string(present.size()) + " labels (up to " +
+                        std::to_string(highest) + "); this viewer shows at most 32767 different labels");
+    std::vector<unsigned short> renumbered(present.size());
+    std::iota(renumbered.begin(), renumbered.end(), static_cast<unsigned short>(1));
+    labels.narrow = NarrowLabels(
+        *wide,
+        [&](unsigned v) {
+          return static_cast<unsigned short>(
+              v == 0 ? 0 : std::lower_bound(present.begin(), present.end(), v) - present.begin() + 1);
+        },
+        renumbered);
+    std::fprintf(stderr, "orv-view: %s: labels up to %u renumbered 1 to %zu in their order\n", path.c_str(), highest,
+                 present.size());
+  }
+  return labels;
+}
+
 }  // namespace
 
 ViewerLabels ReadLabelFile(const std::string& path, bool wideAllowed, const bix::Resolution& imageResolution) {
@@ -90,7 +120,7 @@ ChunkedLabels ReadChunkedLabels(const std::string& path, bool wideAllowed, const
     chunked.labels = ReadLabelFile(path, wideAllowed, imageResolution);
     return chunked;
   }
-  chunked.labels = LabelsFromImage(std::move(held), wideAllowed, path);
+  chunked.labels = LabelsFromScanned(std::move(held), wideAllowed, path);
   return chunked;
 }
 
@@ -98,32 +128,7 @@ ViewerLabels LabelsFromImage(std::unique_ptr<bix::LabeledImage3d<unsigned, unsig
                              const std::string& path) {
   // The labels present and the highest, from the label image's own scan.
   wide->UpdateComponents();
-  const unsigned highest = wide->GetHighestLabel();
-  const std::vector<unsigned>& present = wide->GetComponents();  // ascending, without 0
-
-  ViewerLabels labels;
-  if (highest < kNarrowLimit) {
-    labels.narrow = NarrowLabels(*wide, [](unsigned v) { return static_cast<unsigned short>(v); },
-                                 std::vector<unsigned short>(present.begin(), present.end()));
-  } else if (wideAllowed && highest < kWideLimit) {
-    labels.wide = std::move(wide);
-  } else {
-    if (present.size() >= kNarrowLimit)
-      throw OptionError("'" + path + "' has " + std::to_string(present.size()) + " labels (up to " +
-                        std::to_string(highest) + "); this viewer shows at most 32767 different labels");
-    std::vector<unsigned short> renumbered(present.size());
-    std::iota(renumbered.begin(), renumbered.end(), static_cast<unsigned short>(1));
-    labels.narrow = NarrowLabels(
-        *wide,
-        [&](unsigned v) {
-          return static_cast<unsigned short>(
-              v == 0 ? 0 : std::lower_bound(present.begin(), present.end(), v) - present.begin() + 1);
-        },
-        renumbered);
-    std::fprintf(stderr, "orv-view: %s: labels up to %u renumbered 1 to %zu in their order\n", path.c_str(), highest,
-                 present.size());
-  }
-  return labels;
+  return LabelsFromScanned(std::move(wide), wideAllowed, path);
 }
 
 }  // namespace orvview

@@ -117,7 +117,7 @@ private:
   std::shared_ptr<const bix::ChunkedImage> m_chunked;
   unsigned m_chunkedHeld = 0;  // the level the label image is
   unsigned m_chunkedBase = 0;  // the level attached with, the coarsest used
-  std::vector<bix::CutChunks> m_missing;  // per buffer, of chunked labels
+  std::vector<bix::CutChunks> m_missing;  // per buffer: what its cut lacks of chunked labels
 };
 
 }  // namespace orv

@@ -87,6 +87,7 @@ bool orv_BasicOverlayingModule<L, B>::IsEmpty(bool) const {
 template <class L, class B>
 unsigned int orv_BasicOverlayingModule<L, B>::Buffer_Create(orv_OverlayWindowType type) {
   m_buffers.push_back(std::make_unique<orv_OverlayBuffer<L>>(type));
+  m_missing.emplace_back();
   return static_cast<unsigned int>(m_buffers.size() - 1);
 }
 
@@ -212,7 +213,6 @@ void orv_BasicOverlayingModule<L, B>::RenderChunkedCut(unsigned int buffer) {
   const orv_WindowAxes& axes = kWindowAxes[b.GetType() - OVERLAY_CUT_XY];
   bix::Image3d<L>& cut = b.GetLayer(0);
   const unsigned level = bix::LevelForCut(*m_chunked, cut.GetResolution().GetRes(), axes.h, axes.v);
-  if (m_missing.size() < m_buffers.size()) m_missing.resize(m_buffers.size());
   m_missing[buffer] = bix::SampleLabelCut(*m_chunked, 0, 0, level, *m_image, m_chunkedHeld, axes.d, cut);
   AdmitCutLabels(cut);
 }

@@ -28,11 +28,6 @@ unsigned VolumeWindowTextureLimit(wxFrame* frame) {
   return canvas ? static_cast<unsigned>(canvas->GetMax3dTextureSize()) : 0;
 }
 
-void SetVolumeWindowTexture(wxFrame* frame, const VolumeTexture& texture) {
-  if (vol3D_VolVisCanvas* canvas = VolumeWindowCanvas(frame))
-    canvas->SetVolumeData(texture.rgba.get(), texture.size, texture.scale, texture.factor);
-}
-
 void SetVolumeWindowSurfaces(wxFrame* frame, std::vector<vol3D_SurfaceMesh> meshes,
                              const bix::Vector3d<float>& offset) {
   if (vol3D_VolVisCanvas* canvas = VolumeWindowCanvas(frame)) canvas->SetIsosurfaceMeshes(std::move(meshes), offset);

@@ -27,7 +27,6 @@ vol3D_VolVisCanvas* VolumeWindowCanvas(wxFrame* frame);
 void ResetVolumeWindow(wxFrame* frame);
 // The largest 3D texture side the window's driver takes.
 unsigned VolumeWindowTextureLimit(wxFrame* frame);
-void SetVolumeWindowTexture(wxFrame* frame, const VolumeTexture& texture);
 // The surfaces of labelled objects, moved by `offset` in model space.
 void SetVolumeWindowSurfaces(wxFrame* frame, std::vector<vol3D_SurfaceMesh> meshes,
                              const bix::Vector3d<float>& offset);
