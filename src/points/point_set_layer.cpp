@@ -215,6 +215,12 @@ void PointSetLayer::Draw(wxDC& dc, orv_ProjectionType window) {
   // repaint is bounded by the window's pixels, not by the points.
   MarkerSieve sieve(size.x, size.y);
   const std::vector<unsigned>& styles = PointStyles();
+  // Each style's colour as the marker layer's pixels hold it.
+  std::vector<std::uint32_t> argb(m_styles.size());
+  for (std::size_t k = 0; k < m_styles.size(); ++k) {
+    const wxColour& c = m_styles[k].colour;
+    argb[k] = 0xFF000000u | std::uint32_t(c.Red()) << 16 | std::uint32_t(c.Green()) << 8 | c.Blue();
+  }
   const bool anySelected = !m_points.GetSelection().empty();
   MarkerSieve ringSieve(anySelected ? size.x : 0, anySelected ? size.y : 0);
   // The points within reach on the window's depth axis, or on its
@@ -228,12 +234,10 @@ void PointSetLayer::Draw(wxDC& dc, orv_ProjectionType window) {
     if (!sieve.Adds(place.x, place.y, style, place.r)) continue;
     const int kind = m_styles[style].marker;
     if (cr && (kind == MARKER_CROSS || kind == MARKER_PLUS)) {
-      const wxColour& c = m_styles[style].colour;
-      const std::uint32_t argb = 0xFF000000u | std::uint32_t(c.Red()) << 16 | std::uint32_t(c.Green()) << 8 | c.Blue();
       if (kind == MARKER_PLUS)
-        m_marks.Plus(place.x, place.y, place.r, argb);
+        m_marks.Plus(place.x, place.y, place.r, argb[style]);
       else
-        m_marks.Cross(place.x, place.y, place.r, argb);
+        m_marks.Cross(place.x, place.y, place.r, argb[style]);
     } else {
       DrawMarker(dc, i, m_styles[style], place.x, place.y, place.r);
     }
