@@ -11,6 +11,7 @@
 #include "sample_volume.h"
 #include "viewer_title.h"
 
+#include <orv/channels_module.h>
 #include <orv/gray_mapping.h>
 #include <orv/rgb_mapping.h>
 #include <orv/orv_factory.h>
@@ -69,7 +70,10 @@ void RangeToBitDepth(orv::orv_OrthoscopeFrame* frame) {
   auto brightest = [](const orv::Histogram<unsigned short>& h) {
     return static_cast<unsigned long>(h.empty() ? 0 : h.GetBinCenter(h.FindLastNonZero()));
   };
-  if (auto* gray = FindModule<orv::orv_GrayMappingModule<unsigned short>>(frame); gray && gray->HasData()) {
+  orv::orv_GrayMappingModule<unsigned short>* gray = FindModule<orv::orv_GrayMappingModule<unsigned short>>(frame);
+  if (auto* channels = FindModule<orv::orv_ChannelsModule<unsigned short>>(frame))
+    gray = &channels->GetMapping(channels->GetMappedChannel());
+  if (gray && gray->HasData()) {
     gray->SetBitdepth(DataBitDepth(brightest(gray->GetHistograms().Get())));
   } else if (auto* rgb = FindModule<orv::orv_RGBMappingModule<unsigned short>>(frame); rgb && rgb->HasData()) {
     unsigned long top = 0;
@@ -181,10 +185,25 @@ void CheckGeometry(const bix::Vector3d<unsigned>& size, const double voxels[3], 
 }
 
 // What every viewer of orv-view gets once made: levels within the data's bit
-// depth, the stretch, the cut mouse, the help menu and the initial zoom.
+// depth and the stretch (for each channel: channels added are stretched as
+// the channels of an RGB image are), the cut mouse, the help menu and the
+// initial zoom.
+template <class T>
 void SetUpViewer(orv::orv_OrthoscopeFrame* frame, const ViewerOptions& options, bool rgb, int channelBits) {
-  if (channelBits == 16 && !options.fullRange) RangeToBitDepth(frame);
-  ApplyStretch(frame, options.stretch.empty() ? DefaultStretch(rgb, channelBits) : options.stretch);
+  auto setUpMapping = [&](bool composite) {
+    if (channelBits == 16 && !options.fullRange) RangeToBitDepth(frame);
+    ApplyStretch(frame, options.stretch.empty() ? DefaultStretch(rgb || composite, channelBits) : options.stretch);
+  };
+  orv::orv_ChannelsModule<T>* channels = nullptr;
+  if constexpr (std::is_arithmetic_v<T>) channels = FindModule<orv::orv_ChannelsModule<T>>(frame);
+  if (channels) {
+    for (unsigned c = channels->GetChannelCount(); c-- > 0;) {
+      channels->SetMappedChannel(c);
+      setUpMapping(true);
+    }
+  } else {
+    setUpMapping(false);
+  }
   BindCutMouse(frame->GetCanvas());
   AddHelpMenu(frame);
   ApplyInitialZoom(frame);
@@ -224,7 +243,7 @@ orv::orv_OrthoscopeFrame* OpenChunked(const ViewerOptions& options, unsigned t, 
   // Labels from their chunks are not read again whole (they need not fit in memory).
   if (labeled && !chunkedLabels.source) ReloadLabelsFromFile(frame, options.labels, shown);
   AddLevelMenu(frame);
-  SetUpViewer(frame, options, false, static_cast<int>(8 * sizeof(T)));
+  SetUpViewer<T>(frame, options, false, static_cast<int>(8 * sizeof(T)));
   return frame;
 }
 
@@ -237,9 +256,16 @@ bool OpensChunked(const ViewerOptions& options, const bix::ImageFileFacts& facts
 
 }  // namespace
 
+namespace {
+
+// The viewer of one image, or of channels (each in its style) when there
+// are several: MakeViewer's work.
 template <class T>
-orv::orv_OrthoscopeFrame* MakeViewer(std::unique_ptr<bix::Image3d<T>> image, const ViewerOptions& options,
-                                     const wxString& name, ViewerLabels labels) {
+orv::orv_OrthoscopeFrame* MakeViewerOf(std::vector<std::unique_ptr<bix::Image3d<T>>> channels,
+                                       const std::vector<orv::orv_ChannelStyle>& styles, const ViewerOptions& options,
+                                       const wxString& name, ViewerLabels labels) {
+  std::unique_ptr<bix::Image3d<T>> image = std::move(channels.front());
+  channels.erase(channels.begin());
   bix::Resolution resolution = image->GetResolution();
   // Checked in microns, before they become pixels per micron: 1e-45 microns
   // has no such number.
@@ -251,18 +277,34 @@ orv::orv_OrthoscopeFrame* MakeViewer(std::unique_ptr<bix::Image3d<T>> image, con
   }
   ApplyVoxelSize(options, resolution);
   image->SetResolution(resolution);
+  for (auto& channel : channels) channel->SetResolution(resolution);
   if (!options.labels.empty())
     labels = ReadLabelFile(options.labels, std::is_same_v<T, unsigned char>, resolution);
   const bool labeled = !labels.Empty();
   const ShownLabels shown{labels.narrow.get(), labels.wide.get(), std::is_same_v<T, unsigned char>, resolution};
-  const wxString title = ViewerTitle(name, VoxelTypeName<T>(), image->GetSize(), resolution);
-  orv::orv_OrthoscopeFrame* frame = CreateFrame<T>(image.release(), labels, options, title);
+  wxString title = ViewerTitle(name, VoxelTypeName<T>(), image->GetSize(), resolution);
+  if (!channels.empty()) title += wxString::Format(", %zu channels", channels.size() + 1);
+  orv::orv_OrthoscopeFrame* frame =
+      CreateFrame<T>(image.release(), labels, options, title, [&](orv::orv_OrthoscopeFrame* made) {
+        if constexpr (std::is_arithmetic_v<T>)
+          if (!channels.empty()) orv::orv_AddChannels<T>(made, std::move(channels), styles);
+      });
   // The frame's canvas owns the image now (or it was deleted with a failed frame).
   if (!frame) throw bix::IOException("There is not enough memory to show the image.");
   if (labeled) ShowOutlines(frame);
   if (labeled && !options.labels.empty()) ReloadLabelsFromFile(frame, options.labels, shown);
-  SetUpViewer(frame, options, kIsRGB<T>, static_cast<int>(8 * (kIsRGB<T> ? sizeof(T) / 3 : sizeof(T))));
+  SetUpViewer<T>(frame, options, kIsRGB<T>, static_cast<int>(8 * (kIsRGB<T> ? sizeof(T) / 3 : sizeof(T))));
   return frame;
+}
+
+}  // namespace
+
+template <class T>
+orv::orv_OrthoscopeFrame* MakeViewer(std::unique_ptr<bix::Image3d<T>> image, const ViewerOptions& options,
+                                     const wxString& name, ViewerLabels labels) {
+  std::vector<std::unique_ptr<bix::Image3d<T>>> channels;
+  channels.push_back(std::move(image));
+  return MakeViewerOf<T>(std::move(channels), {}, options, name, std::move(labels));
 }
 
 #define ORV_VIEW_INSTANTIATE_MAKE_VIEWER(T)                                                                \
@@ -272,28 +314,96 @@ BIX_FOR_EACH_VOXEL_TYPE(ORV_VIEW_INSTANTIATE_MAKE_VIEWER)
 
 namespace {
 
+// Reads what `read` chooses of the options' file (each of `parts` reads
+// takes its share of the progress, the `part`-th now), under a progress
+// dialog for large files unless the caller is told the progress.
+template <class T>
+void ReadPart(const ViewerOptions& options, const bix::ReadOptions& read, const bix::ProgressCallback& given,
+              unsigned part, unsigned parts, bix::Image3d<T>& image, std::unique_ptr<wxProgressDialog>& progress) {
+  const wxFileName file(wxString::FromUTF8(options.image));
+  if (!given && !progress && file.GetSize() != wxInvalidSize && file.GetSize().GetValue() > kProgressFromBytes)
+    progress = std::make_unique<wxProgressDialog>("orv-view", "Reading " + file.GetFullName() + "...", 1000, nullptr,
+                                                  wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE | wxPD_ELAPSED_TIME);
+  auto report = [&](double fraction) {
+    const double whole = (part + fraction) / parts;
+    return progress ? progress->Update(static_cast<int>(whole * 1000)) : given(whole);
+  };
+  bix::ReadImage<T>(options.image, image, progress || given ? bix::ProgressCallback(report) : bix::ProgressCallback(),
+                    read);
+}
+
+// The name a viewer's title gives the options' file: an OME-Zarr store is
+// named by its folder, also when its ".zattrs" was chosen.
+wxString ImageName(const ViewerOptions& options) {
+  return bix::IsOmeZarr(options.image)
+             ? wxFileName(wxString::FromUTF8(bix::OmeZarrFolder(options.image))).GetFullName()
+             : wxFileName(wxString::FromUTF8(options.image)).GetFullName();
+}
+
+void NoteAssumedZSpacing(const ViewerOptions& options, bool zSpacingAssumed) {
+  if (!options.hasVoxelSize && zSpacingAssumed)
+    std::fprintf(stderr, "orv-view: z spacing not in the file; using the x spacing, override with --voxel-size\n");
+}
+
 template <class T>
 orv::orv_OrthoscopeFrame* OpenFile(const ViewerOptions& options, bool zSpacingAssumed,
                                    const bix::ProgressCallback& given) {
   const std::string problem = StretchProblem(options.stretch, kIsRGB<T>);
   if (!problem.empty()) throw OptionError(problem);
   auto image = std::make_unique<bix::Image3d<T>>();
-  const wxFileName file(wxString::FromUTF8(options.image));
   std::unique_ptr<wxProgressDialog> progress;
-  if (!given && file.GetSize() != wxInvalidSize && file.GetSize().GetValue() > kProgressFromBytes)
-    progress = std::make_unique<wxProgressDialog>("orv-view", "Reading " + file.GetFullName() + "...", 1000, nullptr,
-                                                  wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE | wxPD_ELAPSED_TIME);
-  bix::ProgressCallback report = given;
-  if (progress) report = [&](double fraction) { return progress->Update(static_cast<int>(fraction * 1000)); };
-  bix::ReadImage<T>(options.image, *image, report, ReadOptionsOf(options));
+  ReadPart<T>(options, ReadOptionsOf(options), given, 0, 1, *image, progress);
   progress.reset();
-  if (!options.hasVoxelSize && zSpacingAssumed)
-    std::fprintf(stderr, "orv-view: z spacing not in the file; using the x spacing, override with --voxel-size\n");
-  // An OME-Zarr store is named by its folder, also when its ".zattrs" was chosen.
-  const wxString name = bix::IsOmeZarr(options.image)
-                            ? wxFileName(wxString::FromUTF8(bix::OmeZarrFolder(options.image))).GetFullName()
-                            : file.GetFullName();
-  return MakeViewer<T>(std::move(image), options, name, ViewerLabels());
+  NoteAssumedZSpacing(options, zSpacingAssumed);
+  return MakeViewer<T>(std::move(image), options, ImageName(options), ViewerLabels());
+}
+
+// The channels a viewer of `layout` shows: those the options name, else all.
+std::vector<unsigned> ShownChannels(const ViewerOptions& options, const bix::ImageLayout& layout) {
+  if (!options.channels.empty()) return options.channels;
+  std::vector<unsigned> all(layout.channels);
+  for (unsigned c = 0; c < layout.channels; ++c) all[c] = c + 1;
+  return all;
+}
+
+// How the channels are shown: the file's names and colours. Colours that
+// are all alike (an ImageJ hyperstack in grayscale mode: white for every
+// channel) tell the channels apart no better than none, so the defaults
+// take their place.
+std::vector<orv::orv_ChannelStyle> ChannelStyles(const bix::ImageLayout& layout, const std::vector<unsigned>& shown) {
+  std::vector<orv::orv_ChannelStyle> styles(shown.size());
+  bool alike = true;
+  for (std::size_t k = 0; k < shown.size(); ++k) {
+    const bix::ChannelFacts& facts = layout.channelFacts.at(shown[k] - 1);
+    const bix::ChannelFacts& first = layout.channelFacts.at(shown[0] - 1);
+    alike = alike && facts.hasColour && first.hasColour && facts.red == first.red && facts.green == first.green &&
+            facts.blue == first.blue;
+    styles[k].name = wxString::FromUTF8(facts.name);
+    if (facts.hasColour) styles[k].colour = wxColour(facts.red, facts.green, facts.blue);
+  }
+  if (alike && shown.size() > 1)
+    for (auto& style : styles) style.colour = wxColour();
+  return styles;
+}
+
+// A file's channels, each read at the chosen time point and shown in its own
+// colour with its own mapping, added.
+template <class T>
+orv::orv_OrthoscopeFrame* OpenChannels(const ViewerOptions& options, const bix::ImageLayout& layout,
+                                       const std::vector<unsigned>& shown, const bix::ProgressCallback& given) {
+  const std::string problem = StretchProblem(options.stretch, true);
+  if (!problem.empty()) throw OptionError(problem);
+  std::vector<std::unique_ptr<bix::Image3d<T>>> channels;
+  std::unique_ptr<wxProgressDialog> progress;
+  for (std::size_t k = 0; k < shown.size(); ++k) {
+    channels.push_back(std::make_unique<bix::Image3d<T>>());
+    ReadPart<T>(options, bix::ReadOptions{{shown[k]}, options.timePoint}, given, static_cast<unsigned>(k),
+                static_cast<unsigned>(shown.size()), *channels.back(), progress);
+  }
+  progress.reset();
+  NoteAssumedZSpacing(options, layout.zSpacingAssumed);
+  return MakeViewerOf<T>(std::move(channels), ChannelStyles(layout, shown), options, ImageName(options),
+                         ViewerLabels());
 }
 
 }  // namespace
@@ -342,6 +452,24 @@ orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options, const bix::Pr
     ViewerLabels nuclei;
     nuclei.narrow = std::move(sample.labels);
     return MakeViewer<unsigned short>(std::move(sample.image), options, "sample stack", std::move(nuclei));
+  }
+  // Several channels open as one coloured layer each, unless --as-rgb.
+  if (!options.asRgb) {
+    const bix::ImageLayout layout = bix::ReadImageLayout(options.image);
+    const std::vector<unsigned> shown = ShownChannels(options, layout);
+    if (shown.size() > 1) {
+      for (unsigned c : shown)
+        if (c > layout.channels)
+          throw bix::IOException("'" + options.image + "' has " + std::to_string(layout.channels) +
+                                 " channels, not a channel " + std::to_string(c));
+      switch (layout.channelType) {
+        case bix::VOXEL_UCHAR: return OpenChannels<unsigned char>(options, layout, shown, progress);
+        case bix::VOXEL_USHORT: return OpenChannels<unsigned short>(options, layout, shown, progress);
+        case bix::VOXEL_INT: return OpenChannels<int>(options, layout, shown, progress);
+        case bix::VOXEL_FLOAT: return OpenChannels<float>(options, layout, shown, progress);
+        default: break;  // RGB voxels: one channel of their own
+      }
+    }
   }
   const bix::ImageFileFacts facts = bix::ReadImageFacts(options.image, ReadOptionsOf(options));
   if (OpensChunked(options, facts)) {

@@ -33,7 +33,7 @@ bool ParseVoxelSize(const std::string& text, bix::Vector3d<float>& size) {
   return ParsePositive(parts[0], size.x) && ParsePositive(parts[1], size.y) && ParsePositive(parts[2], size.z);
 }
 
-// One to three channel numbers separated by commas, such as "2,1".
+// Channel numbers separated by commas, such as "2,1".
 bool ParseChannels(const std::string& text, std::vector<unsigned>& channels) {
   std::vector<unsigned> parsed;
   std::stringstream in(text);
@@ -42,7 +42,7 @@ bool ParseChannels(const std::string& text, std::vector<unsigned>& channels) {
     if (!ParseWhole(part, 1, c)) return false;
     parsed.push_back(c);
   }
-  if (parsed.empty() || parsed.size() > 3 || text.back() == ',') return false;
+  if (parsed.empty() || text.back() == ',') return false;
   channels = parsed;
   return true;
 }
@@ -123,7 +123,8 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
       {wxCMD_LINE_OPTION, nullptr, "stretch", "the intensity mapping on opening", wxCMD_LINE_VAL_STRING, 0},
       {wxCMD_LINE_SWITCH, nullptr, "full-range", "16-bit gray: levels and thresholds over 0..65535",
        wxCMD_LINE_VAL_NONE, 0},
-      {wxCMD_LINE_OPTION, nullptr, "channels", "the channels shown as red, green, blue", wxCMD_LINE_VAL_STRING, 0},
+      {wxCMD_LINE_OPTION, nullptr, "channels", "the channels shown, in their order", wxCMD_LINE_VAL_STRING, 0},
+      {wxCMD_LINE_SWITCH, nullptr, "as-rgb", "up to three channels read as one RGB image", wxCMD_LINE_VAL_NONE, 0},
       {wxCMD_LINE_OPTION, nullptr, "time", "the time point shown", wxCMD_LINE_VAL_STRING, 0},
       {wxCMD_LINE_OPTION, nullptr, "labels", "a label image shown over the image", wxCMD_LINE_VAL_STRING, 0},
       {wxCMD_LINE_OPTION, nullptr, "points", "a point file shown with the image", wxCMD_LINE_VAL_STRING, 0},
@@ -190,8 +191,12 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
     if (StretchMenuOffset(Utf8(value)) < 0) return "--stretch needs one of none, linear, smart, percentil";
     options.stretch = Utf8(value);
   }
+  options.asRgb = parser.Found("as-rgb");
   if (parser.Found("channels", &value) && !ParseChannels(Utf8(value), options.channels))
-    return "--channels needs one to three channel numbers from 1, such as 2,1";
+    return "--channels needs channel numbers from 1, such as 2,1";
+  if (options.asRgb && options.channels.size() > 3)
+    return "--as-rgb reads one to three channels as red, green and blue, not " +
+           std::to_string(options.channels.size());
   if (parser.Found("time", &value) && !ParseWhole(Utf8(value), 1, options.timePoint))
     return "--time needs a time point number from 1, such as 2";
   if (parser.Found("labels", &value)) {
@@ -213,7 +218,8 @@ std::string ParseOptions(const std::vector<std::string>& args, ViewerOptions& op
 
 std::string Usage() {
   return std::string("usage: orv-view [IMAGE] [--voxel-size X,Y,Z] [--stretch MODE] [--full-range]\n"
-         "                [--channels C1,C2,C3] [--time N] [--labels FILE | --no-labels]\n"
+         "                [--channels C1,C2,...] [--as-rgb] [--time N]\n"
+         "                [--labels FILE | --no-labels]\n"
          "                [--points FILE] [--cache-size SIZE]\n"
          "                [--snapshot FILE.png] [--snapshot-3d FILE.png [--view DIR] [--render MODE]]\n"
          "                [--verbose] [--help] [--version]\n"
@@ -234,10 +240,14 @@ std::string Usage() {
          "                      8-bit RGB (the colours as stored)\n"
          "  --full-range        16-bit data: levels and thresholds span 0..65535 instead\n"
          "                      of the data's bit depth\n"
-         "  --channels C1,C2,C3\n"
+         "  --channels C1,C2,...\n"
          "                      the channels of a multi-channel file (numbered from 1)\n"
-         "                      shown as red, green and blue (one channel: grey); by\n"
-         "                      default all of them, when there are up to three\n"
+         "                      shown, in this order; by default all of them, each in\n"
+         "                      its own colour (the file's, else green, magenta, cyan,\n"
+         "                      yellow, red, blue...) with its own mapping, added\n"
+         "  --as-rgb            read one to three channels as one RGB image: the first\n"
+         "                      red, the second green, the third blue (the channels\n"
+         "                      --channels names, else all when there are up to three)\n"
          "  --time N            the time point of a time series, from 1 (the first by\n"
          "                      default)\n"
          "  --labels FILE       a label image (TIFF, ICS, .bix or OME-Zarr of 8, 16 or\n"

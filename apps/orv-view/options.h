@@ -22,7 +22,8 @@ struct ViewerOptions {
   bool maximumIntensity = false;   // --render mip: the volume window's maximum-intensity projection
   std::string stretch;             // the mapping applied on opening; empty: the image's default
   bool fullRange = false;          // 16-bit gray: keep the range 0..65535
-  std::vector<unsigned> channels;  // channel numbers from 1 in the order red, green, blue; empty: all
+  std::vector<unsigned> channels;  // channel numbers from 1 in the order shown; empty: all
+  bool asRgb = false;              // up to three channels read as one RGB image (red, green, blue)
   unsigned timePoint = 1;          // the time point shown, from 1
   std::string labels;              // a label image shown over the image
   bool noLabels = false;           // the sample without its segmentation

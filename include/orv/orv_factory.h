@@ -1,6 +1,7 @@
 #ifndef ORV_FACTORY_H
 #define ORV_FACTORY_H
 
+#include <orv/channels_module.h>
 #include <orv/mapping_module.h>
 #include <orv/orv_frame.h>
 
@@ -8,6 +9,7 @@
 #include <bix/Image3d.h>
 
 #include <memory>
+#include <vector>
 
 namespace orv {
 
@@ -37,6 +39,20 @@ ORV_EXPORT orv_OrthoscopeFrame* orv_CreateChunkedImageFrame(std::shared_ptr<cons
                                                             const wxPoint& pos = wxDefaultPosition,
                                                             const wxSize& size = wxDefaultSize,
                                                             long style = wxDEFAULT_FRAME_STYLE);
+
+// Makes `frame`, a viewer of a gray image of type T made by these
+// factories (labelled, with points or not), a viewer of several channels:
+// its image is channel 0, `further` are the next ones (each of its size),
+// every channel with a gray mapping module of its own, shown in its style
+// (`styles`, one per channel; colours not given are the defaults) and
+// added; a "&Channels" menu shows, hides and colours them and chooses the
+// channel the "&Mapping" menu acts on. Returns the channels module (the
+// frame owns it); raises bix::LibException when the frame shows no image of
+// type T or a stack has another size.
+template <class T>
+ORV_EXPORT orv_ChannelsModule<T>* orv_AddChannels(orv_OrthoscopeFrame* frame,
+                                                  std::vector<std::unique_ptr<bix::Image3d<T>>> further,
+                                                  const std::vector<orv_ChannelStyle>& styles);
 
 // The mapping module for images of type T, made with the image's histograms
 // (the gray module for gray types, the RGB module for RGB); the caller owns

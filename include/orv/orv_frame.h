@@ -28,6 +28,10 @@ public:
   // An owned module gets a menu under `title` and is deleted with the frame;
   // every module is pushed onto the event handler chain.
   void AddExtensionModule(orv_ExtensionModule* module, const wxString& title, bool owned);
+  // An owned module whose menu is made (over its own block of ids) but not
+  // put in the menu bar: returned for the caller to place or delete. For
+  // modules that take turns under one title (the channels' mappings).
+  wxMenu* AddExtensionModuleAside(orv_ExtensionModule* module);
   // Appends a copy of a host's menu (ids, labels, help strings, kinds).
   void AppendMenu(const wxMenu* menu, const wxString& title);
   void RefreshIcon();

@@ -22,6 +22,8 @@ template <class T>
 class CutPipeline;
 template <class T>
 class ChunkedSource;
+template <class T>
+class ChannelStack;
 
 // The image canvas's settings: the same content as the canvas's.
 struct ORV_EXPORT orv_ImageCanvasSettings : orv_CanvasSettings {};
@@ -85,6 +87,31 @@ public:
   void AttachChunkedSource(std::shared_ptr<const bix::ChunkedImage> source, unsigned t, unsigned c,
                            unsigned heldLevel);
   orv_ChunkedView* GetChunkedView() override;
+
+  // Shows the image through `mapper` from now on (not owned; it must
+  // outlive the canvas).
+  void SetMapper(const orv_Mapper<T>& mapper);
+
+  // Adds a channel after the image (channel 0, shown through the canvas's
+  // mapper) and the channels added before: a stack of the image's size,
+  // shown through `mapper`, which must outlive the canvas. The windows, the
+  // icon, saved views and the volume window show the sum of every channel's
+  // mapped colour, each component clamped at 255; the info window lists
+  // every channel's voxel. Gray voxel types and images in memory only
+  // (LibException otherwise, and for a stack of another size).
+  void AddChannel(std::unique_ptr<bix::Image3d<T>> image, const orv_Mapper<T>& mapper);
+  // Channel 0 (the image) and those added.
+  unsigned GetChannelCount() const;
+  const bix::Image3d<T>& GetChannelImage(unsigned c) const;
+  // Names the channels in the info window (one per channel; "C1", "C2"...
+  // by default).
+  void SetChannelNames(const std::vector<wxString>& names);
+  // Exchanges every channel's voxels with those of `stacks` (one per
+  // channel, each of the image's size, else LibException and nothing
+  // changes): the caller gets the former voxels back, to keep or drop.
+  // Another time point of the same image: the cut, zoom and mappings stay;
+  // the windows, projections and the volume window show the new voxels.
+  void SwapChannelStacks(std::vector<bix::Image3d<T>>& stacks);
 
   // Adds a layer over the image and the layers before it; the canvas owns
   // it. Every window takes its cut again.
@@ -151,6 +178,8 @@ private:
   orv_VoxelGrid m_grid;
   bool m_gridFromImage;
   std::unique_ptr<ChunkedSource<T>> m_chunked;
+  std::unique_ptr<ChannelStack<T>> m_channels;  // channels after the first; null for one
+  std::vector<wxString> m_channelNames;
   unsigned long m_projections[3] = {0, 0, 0};
 };
 

@@ -34,7 +34,8 @@ void CutPipeline<T>::Extract(const ViewModel& view, bool projection, unsigned wi
 
 template <class T>
 void CutPipeline<T>::Finish(const orv_Mapper<T>& mapper, const CanvasLayers& layers,
-                            const CutOrientation& orientation) {
+                            const CutOrientation& orientation,
+                            const std::function<void(RGB8Buffer&)>& addChannels) {
   const std::size_t bytes = std::size_t(m_buffer.width) * m_buffer.height * sizeof(bix::RGB8);
   const bool kept = !m_mapped.IsEmpty() && m_mapped.width == m_buffer.width && m_mapped.height == m_buffer.height;
   // Only the layers changed: they paint over the mapped picture kept from
@@ -50,6 +51,7 @@ void CutPipeline<T>::Finish(const orv_Mapper<T>& mapper, const CanvasLayers& lay
     m_paintDirty = true;
     if (!m_buffer.IsEmpty()) {
       mapper.Map(m_slice.GetFirstVoxelAddr(), m_buffer);
+      if (addChannels) addChannels(m_buffer);
       ++m_mappings;
       if (!layers.empty()) {
         if (!kept) m_mapped.Resize(m_buffer.width, m_buffer.height);

@@ -46,9 +46,11 @@ public:
   // axis) and has `resample` fill it.
   void Extract(const ViewModel& view, bool projection, unsigned width, unsigned height,
                const std::function<void(bix::Image3d<T>& slice)>& resample);
-  // Runs the stages after extraction that are stale.
-  void Finish(const orv_Mapper<T>& mapper, const CanvasLayers& layers,
-              const CutOrientation& orientation);
+  // Runs the stages after extraction that are stale; `addChannels`, when
+  // given, adds the colours of further channels to the mapped picture
+  // before the layers paint over it.
+  void Finish(const orv_Mapper<T>& mapper, const CanvasLayers& layers, const CutOrientation& orientation,
+              const std::function<void(RGB8Buffer&)>& addChannels = {});
 
   const bix::Image3d<T>& Slice() const { return m_slice; }
   const RGB8Buffer& Buffer() const { return m_buffer; }

@@ -129,6 +129,13 @@ void orv_OrthoscopeFrame::AddExtensionModule(orv_ExtensionModule* module, const 
   m_moduleOwned.push_back(owned);
 }
 
+wxMenu* orv_OrthoscopeFrame::AddExtensionModuleAside(orv_ExtensionModule* module) {
+  wxMenu* menu = module->CreateMenu(m_lastMenuId);
+  AddExtensionModule(module, wxEmptyString, false);
+  m_moduleOwned.back() = true;
+  return menu;
+}
+
 void orv_OrthoscopeFrame::AppendMenu(const wxMenu* menu, const wxString& title) {
   wxASSERT(menu);
   if (!menu) return;

@@ -4,6 +4,7 @@
 #include <orv/orv_voxel_traits.h>
 
 #include "canvas_pictures.h"
+#include "channel_stack.h"
 #include "chunked_source.h"
 #include "cut_pipeline.h"
 #include "image_save.h"
@@ -107,6 +108,55 @@ orv_CanvasLayer& orv_ImageOrthoscopeCanvas<T>::AddLayer(std::unique_ptr<orv_Canv
 }
 
 template <class T>
+void orv_ImageOrthoscopeCanvas<T>::SetMapper(const orv_Mapper<T>& mapper) {
+  m_mapper = &mapper;
+  RemapPictures();
+  UpdateVolVis();
+}
+
+template <class T>
+void orv_ImageOrthoscopeCanvas<T>::AddChannel(std::unique_ptr<bix::Image3d<T>> image, const orv_Mapper<T>& mapper) {
+  if constexpr (!std::is_arithmetic_v<T>)
+    throw bix::LibException("channels are added to gray images; an RGB image has its three");
+  if (m_chunked) throw bix::LibException("channels are added to an image in memory, not to a chunked source");
+  if (!m_image || !image || image->GetSize() != m_image->GetSize())
+    throw bix::LibException("a channel must have the size of the canvas's image");
+  if (!m_channels) m_channels = std::make_unique<ChannelStack<T>>();
+  m_channels->Add(std::move(image), mapper);
+  for (auto& pipeline : m_pipeline) pipeline->InvalidateCut();
+  Refresh(false);
+  RequestIconRefresh();
+}
+
+template <class T>
+unsigned orv_ImageOrthoscopeCanvas<T>::GetChannelCount() const {
+  return 1 + static_cast<unsigned>(m_channels ? m_channels->Count() : 0);
+}
+
+template <class T>
+const bix::Image3d<T>& orv_ImageOrthoscopeCanvas<T>::GetChannelImage(unsigned c) const {
+  if (c >= GetChannelCount() || !m_image) throw bix::LibException("no channel " + std::to_string(c + 1));
+  return c == 0 ? *m_image : m_channels->Image(c - 1);
+}
+
+template <class T>
+void orv_ImageOrthoscopeCanvas<T>::SetChannelNames(const std::vector<wxString>& names) {
+  m_channelNames = names;
+  InfoFrame_UpdatePixelInfo();
+}
+
+template <class T>
+void orv_ImageOrthoscopeCanvas<T>::SwapChannelStacks(std::vector<bix::Image3d<T>>& stacks) {
+  if (!m_image || stacks.size() != GetChannelCount())
+    throw bix::LibException("one stack per channel is needed, " + std::to_string(GetChannelCount()) + " in all");
+  for (const bix::Image3d<T>& stack : stacks)
+    if (stack.GetSize() != m_image->GetSize()) throw bix::LibException("a channel's stack has another size");
+  std::swap(*m_image, stacks[0]);
+  for (std::size_t k = 1; k < stacks.size(); ++k) std::swap(m_channels->Image(k - 1), stacks[k]);
+  OnDataChange();
+}
+
+template <class T>
 void orv_ImageOrthoscopeCanvas<T>::OnMouse3d(orv_Mouse3dEvent& event) {
   orv_OrthoscopeCanvas::OnMouse3d(event);
   for (const auto& layer : m_layers) layer->OnMouse3d(event);
@@ -140,10 +190,15 @@ void orv_ImageOrthoscopeCanvas<T>::UpdatePicture(int i) {
                          ResampleCut(i, slice);
                      });
     const bix::Image3d<T>& slice = pipeline.Slice();
+    if (m_channels) m_channels->Resample(i, slice, projection);
     const orv_VoxelGrid grid{slice.GetSize(), slice.GetOffset(), slice.GetResolution().GetRes()};
     for (const auto& layer : m_layers) layer->CutExtracted(i, grid, projection);
   }
-  pipeline.Finish(*m_mapper, m_layers, View().Orientation(i));
+  if (m_channels)
+    pipeline.Finish(*m_mapper, m_layers, View().Orientation(i),
+                    [this, i](RGBBuffer& picture) { m_channels->AddOver(i, picture); });
+  else
+    pipeline.Finish(*m_mapper, m_layers, View().Orientation(i));
 }
 
 template <class T>
@@ -193,6 +248,7 @@ const bix::Image3d<T>& orv_ImageOrthoscopeCanvas<T>::WholeStack() const {
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::ProjectionsStale() {
   for (const auto& layer : m_layers) layer->WholeStackChanged();
+  if (m_channels) m_channels->ProjectionsStale();
   for (int i = 0; i < 3; ++i) {
     m_projectionDirty[i] = true;
     if (View().content[i] == CONTENT_AUTOFOCUS) m_pipeline[i]->InvalidateCut();
@@ -211,11 +267,7 @@ template <class T>
 const bix::Image3d<T>& orv_ImageOrthoscopeCanvas<T>::Projection(int i) {
   if (m_projectionDirty[i]) {
     m_projectionDirty[i] = false;
-    switch (kCutWindows[i]) {
-      case PROJ_XY: bix::Get_AF_XY(WholeStack(), m_projection[i]); break;
-      case PROJ_XZ: bix::Get_AF_XZ(WholeStack(), m_projection[i]); break;
-      default: bix::Get_AF_YZ(WholeStack(), m_projection[i]); break;
-    }
+    ProjectStack(i, WholeStack(), m_projection[i]);
     ++m_projections[i];
   }
   return m_projection[i];
@@ -297,6 +349,7 @@ void orv_ImageOrthoscopeCanvas<T>::OnDataChange() {
   RecomputeVisible();
   CenterViewIfOut();
   for (bool& dirty : m_projectionDirty) dirty = true;
+  if (m_channels) m_channels->ProjectionsStale();
   MakeDirtyAndRefresh(PROJ_ALL);
   UpdateVolVis();
   InfoFrame_Move();
@@ -312,6 +365,13 @@ void orv_ImageOrthoscopeCanvas<T>::UpdateVolVis() {
   if (m_chunked) {
     m_chunked->LoadVolumeLevel();
     if (m_chunked->VolumeStack()) volume = m_chunked->VolumeStack();
+  }
+  if (m_channels) {
+    std::vector<VolumeChannel<T>> channels{{m_image, m_mapper}};
+    for (std::size_t k = 0; k < m_channels->Count(); ++k)
+      channels.push_back({&m_channels->Image(k), &m_channels->Mapper(k)});
+    UpdateVolumeWindow(m_volumeFrame.get(), channels);
+    return;
   }
   UpdateVolumeWindow(m_volumeFrame.get(), *volume, *m_mapper);
 }
@@ -387,6 +447,16 @@ void orv_ImageOrthoscopeCanvas<T>::GetColourInfo(orv_ProjectionType window, int 
   if (b.IsEmpty() || !orientation.BufferElement(x, y, b.width, b.height, column, row)) return;
   const bix::Vector3d<unsigned> voxel = orientation.SliceVoxel(column, row);
   value = VoxelToStr(m_pipeline[i]->Slice().GetVoxel(voxel.x, voxel.y, voxel.z));
+  if (m_channels) {
+    // Every channel's voxel, named: "C1: 12, C2: 40".
+    auto named = [this](unsigned c, const wxString& text) {
+      const wxString name = c < m_channelNames.size() ? m_channelNames[c] : wxString::Format("C%u", c + 1);
+      return name + ": " + text;
+    };
+    value = named(0, value);
+    for (std::size_t k = 0; k < m_channels->Count(); ++k)
+      value += ", " + named(static_cast<unsigned>(k + 1), VoxelToStr(m_channels->SliceVoxel(k, i, voxel)));
+  }
   const bix::RGB8& c = b.At(column, row);
   colour = wxColour(c.red, c.green, c.blue, 255);
 }

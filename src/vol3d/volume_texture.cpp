@@ -1,5 +1,6 @@
 #include "volume_texture.h"
 
+#include "colour_sum.h"
 #include "parallel_runs.h"
 
 #include <bix/Types.h>
@@ -139,8 +140,16 @@ struct Slab {
 template <class T>
 bool StreamVolumeTexture(const bix::Image3d<T>& image, const orv_Mapper<T>& mapper, unsigned factor,
                          const VolumeSlabSink& take) {
-  const T* voxels = image.GetFirstVoxelAddr();
-  if (factor == 0 || !voxels) return false;
+  return StreamVolumeTexture(std::vector<VolumeChannel<T>>{{&image, &mapper}}, factor, take);
+}
+
+template <class T>
+bool StreamVolumeTexture(const std::vector<VolumeChannel<T>>& channels, unsigned factor, const VolumeSlabSink& take) {
+  if (factor == 0 || channels.empty()) return false;
+  for (const VolumeChannel<T>& channel : channels)
+    if (!channel.image->GetFirstVoxelAddr() || channel.image->GetSize() != channels.front().image->GetSize())
+      return false;
+  const bix::Image3d<T>& image = *channels.front().image;
   const bix::Vector3d<unsigned> n = image.GetSize();
   const bix::Vector3d<unsigned> padded = ShapeOfVolumeTexture(n, image.GetResolution().GetRes(), factor).size;
   const bix::Vector3d<unsigned> inner(padded.x - 2, padded.y - 2, padded.z - 2);
@@ -161,8 +170,8 @@ bool StreamVolumeTexture(const bix::Image3d<T>& image, const orv_Mapper<T>& mapp
   std::condition_variable changed;
   std::atomic<unsigned> next(0);
   bool failed = false;
-  // `mapped` and `picked`: the worker's own, kept from slab to slab.
-  auto fill = [&](Slab& slab, Buffer2d<RGB8>& mapped, std::vector<T>& picked) {
+  // `mapped`, `added` and `picked`: the worker's own, kept from slab to slab.
+  auto fill = [&](Slab& slab, Buffer2d<RGB8>& mapped, Buffer2d<RGB8>& added, std::vector<T>& picked) {
     slab.rgba.resize(sliceBytes * slab.planes);
     for (unsigned k = 0; k < slab.planes; ++k) {
       const unsigned pz = slab.first + k;
@@ -175,18 +184,26 @@ bool StreamVolumeTexture(const bix::Image3d<T>& image, const orv_Mapper<T>& mapp
         mapped.Resize(inner.x, inner.y);
         if (factor > 1) picked.resize(std::size_t(inner.x) * inner.y);
       }
-      const T* slice = voxels + sliceVoxels * (pz - 1) * factor;
-      if (factor > 1) {
-        // A reduced stack shows every factor-th voxel, as a cut window
-        // zoomed out shows one voxel per pixel.
-        for (unsigned y = 0; y < inner.y; ++y) {
-          const T* row = slice + std::size_t(n.x) * y * factor;
-          T* to = &picked[std::size_t(y) * inner.x];
-          for (unsigned x = 0; x < inner.x; ++x) to[x] = row[std::size_t(x) * factor];
+      for (std::size_t c = 0; c < channels.size(); ++c) {
+        const T* slice = channels[c].image->GetFirstVoxelAddr() + sliceVoxels * (pz - 1) * factor;
+        if (factor > 1) {
+          // A reduced stack shows every factor-th voxel, as a cut window
+          // zoomed out shows one voxel per pixel.
+          for (unsigned y = 0; y < inner.y; ++y) {
+            const T* row = slice + std::size_t(n.x) * y * factor;
+            T* to = &picked[std::size_t(y) * inner.x];
+            for (unsigned x = 0; x < inner.x; ++x) to[x] = row[std::size_t(x) * factor];
+          }
+          slice = picked.data();
         }
-        slice = picked.data();
+        if (c == 0) {
+          channels[c].mapper->Map(slice, mapped);
+        } else {
+          if (added.IsEmpty()) added.Resize(inner.x, inner.y);
+          channels[c].mapper->Map(slice, added);
+          AddColoursClamped(added.data, mapped.data, std::size_t(inner.x) * inner.y);
+        }
       }
-      mapper.Map(slice, mapped);
       std::memset(plane, 0, rowBytes);
       for (unsigned y = 0; y < inner.y; ++y) WriteRow(plane + rowBytes * (y + 1), &mapped.At(0, y), inner.x, alphas);
       std::memset(plane + rowBytes * (padded.y - 1), 0, rowBytes);
@@ -208,7 +225,7 @@ bool StreamVolumeTexture(const bix::Image3d<T>& image, const orv_Mapper<T>& mapp
     changed.notify_all();
   };
   auto work = [&](std::size_t, std::size_t, std::size_t) {
-    Buffer2d<RGB8> mapped;
+    Buffer2d<RGB8> mapped, added;
     std::vector<T> picked;
     for (unsigned s = next++; s < slabs; s = next++) {
       Slab* slab = takeFrom(empty);
@@ -216,7 +233,7 @@ bool StreamVolumeTexture(const bix::Image3d<T>& image, const orv_Mapper<T>& mapp
       slab->first = s * perSlab;
       slab->planes = std::min(perSlab, padded.z - slab->first);
       try {
-        fill(*slab, mapped, picked);
+        fill(*slab, mapped, added, picked);
       } catch (const std::bad_alloc&) {
         std::lock_guard<std::mutex> lock(mutex);
         failed = true;
@@ -261,7 +278,8 @@ bool BuildVolumeTexture(const bix::Image3d<T>& image, const orv_Mapper<T>& mappe
 
 #define ORV_INSTANTIATE_VOLUME_TEXTURE(T)                                                                     \
   template bool BuildVolumeTexture<T>(const bix::Image3d<T>&, const orv_Mapper<T>&, unsigned, VolumeTexture&); \
-  template bool StreamVolumeTexture<T>(const bix::Image3d<T>&, const orv_Mapper<T>&, unsigned, const VolumeSlabSink&);
+  template bool StreamVolumeTexture<T>(const bix::Image3d<T>&, const orv_Mapper<T>&, unsigned, const VolumeSlabSink&); \
+  template bool StreamVolumeTexture<T>(const std::vector<VolumeChannel<T>>&, unsigned, const VolumeSlabSink&);
 BIX_FOR_EACH_VOXEL_TYPE(ORV_INSTANTIATE_VOLUME_TEXTURE)
 
 }  // namespace orv

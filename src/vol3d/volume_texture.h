@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace orv {
 
@@ -62,6 +63,15 @@ VolumeTextureShape ShapeOfVolumeTexture(const bix::Vector3d<unsigned>& size, con
 // (RGBA, x fastest), valid during the call.
 using VolumeSlabSink = std::function<void(unsigned first, unsigned planes, const std::uint8_t* rgba)>;
 
+// One channel of a composite texture: its stack and its mapper. The texture
+// shows the sum of the channels' mapped colours (clamped); every stack has
+// the first one's size.
+template <class T>
+struct VolumeChannel {
+  const bix::Image3d<T>* image;
+  const orv_Mapper<T>* mapper;
+};
+
 // The texture of `image` through `mapper` (as BuildVolumeTexture makes it)
 // slab by slab of planes, made on every core and handed to `take` on the
 // calling thread as they are done, in no set order: each can be uploaded
@@ -70,6 +80,9 @@ using VolumeSlabSink = std::function<void(unsigned first, unsigned planes, const
 template <class T>
 bool StreamVolumeTexture(const bix::Image3d<T>& image, const orv_Mapper<T>& mapper, unsigned factor,
                          const VolumeSlabSink& take);
+// The same for the composite of several channels.
+template <class T>
+bool StreamVolumeTexture(const std::vector<VolumeChannel<T>>& channels, unsigned factor, const VolumeSlabSink& take);
 
 // Builds the texture of `image` through `mapper`. With a factor above 1 the
 // texture holds every factor-th voxel along each axis (from voxel 0), each

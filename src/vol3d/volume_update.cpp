@@ -15,7 +15,13 @@ namespace orv {
 
 template <class T>
 void UpdateVolumeWindow(wxFrame* frame, const bix::Image3d<T>& image, const orv_Mapper<T>& mapper) {
-  if (!image.GetFirstVoxelAddr()) return;
+  UpdateVolumeWindow(frame, std::vector<VolumeChannel<T>>{{&image, &mapper}});
+}
+
+template <class T>
+void UpdateVolumeWindow(wxFrame* frame, const std::vector<VolumeChannel<T>>& channels) {
+  if (channels.empty() || !channels.front().image->GetFirstVoxelAddr()) return;
+  const bix::Image3d<T>& image = *channels.front().image;
   wxWindowDisabler disabler;
   const auto notice = ShowBusyNotice("Updating 3D data...");
   // A driver whose limit no factor meets (under 3 texels) gives none: the
@@ -28,7 +34,7 @@ void UpdateVolumeWindow(wxFrame* frame, const bix::Image3d<T>& image, const orv_
   if (!canvas) return;
   const VolumeTextureShape shape = ShapeOfVolumeTexture(image.GetSize(), image.GetResolution().GetRes(), factor);
   if (!canvas->BeginVolumeData(shape.size, shape.scale, shape.factor)) return;
-  const bool built = StreamVolumeTexture(image, mapper, factor, [canvas](unsigned first, unsigned planes,
+  const bool built = StreamVolumeTexture(channels, factor, [canvas](unsigned first, unsigned planes,
                                                                          const std::uint8_t* rgba) {
     canvas->SetVolumeSlab(first, planes, rgba);
   });
@@ -40,7 +46,8 @@ void UpdateVolumeWindow(wxFrame* frame, const bix::Image3d<T>& image, const orv_
 }
 
 #define ORV_INSTANTIATE_VOLUME_UPDATE(T) \
-  template void UpdateVolumeWindow<T>(wxFrame*, const bix::Image3d<T>&, const orv_Mapper<T>&);
+  template void UpdateVolumeWindow<T>(wxFrame*, const bix::Image3d<T>&, const orv_Mapper<T>&); \
+  template void UpdateVolumeWindow<T>(wxFrame*, const std::vector<VolumeChannel<T>>&);
 BIX_FOR_EACH_VOXEL_TYPE(ORV_INSTANTIATE_VOLUME_UPDATE)
 
 }  // namespace orv

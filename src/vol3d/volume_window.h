@@ -39,6 +39,9 @@ void SetVolumeWindowSurfaceDisplay(wxFrame* frame, bool show,
 // budget, with the application's windows disabled and a busy notice shown.
 template <class T>
 void UpdateVolumeWindow(wxFrame* frame, const bix::Image3d<T>& image, const orv_Mapper<T>& mapper);
+// The same for the composite of several channels.
+template <class T>
+void UpdateVolumeWindow(wxFrame* frame, const std::vector<VolumeChannel<T>>& channels);
 
 }  // namespace orv
 

@@ -29,8 +29,15 @@ TEST(OrvViewOptions, ChannelsAndTimePoint) {
   EXPECT_EQ(ParseOptions({"--channels", "4"}, one), "");
   EXPECT_EQ(one.channels, (std::vector<unsigned>{4}));
 
-  const std::string channelsError = "--channels needs one to three channel numbers from 1, such as 2,1";
-  for (const char* bad : {"", "0", "1,2,3,4", "1,", ",1", "1,,2", "-1", "a", "1.5", "2 1", "99999999999"}) {
+  ViewerOptions many;
+  EXPECT_EQ(ParseOptions({"--channels", "5,1,4,2,3"}, many), "");
+  EXPECT_EQ(many.channels, (std::vector<unsigned>{5, 1, 4, 2, 3}));
+  EXPECT_FALSE(many.asRgb);
+  EXPECT_EQ(ParseOptions({"--channels", "1,2,3,4", "--as-rgb"}, many),
+            "--as-rgb reads one to three channels as red, green and blue, not 4");
+
+  const std::string channelsError = "--channels needs channel numbers from 1, such as 2,1";
+  for (const char* bad : {"", "0", "1,", ",1", "1,,2", "-1", "a", "1.5", "2 1", "99999999999"}) {
     ViewerOptions q;
     EXPECT_EQ(ParseOptions({"--channels", bad}, q), channelsError) << bad;
   }
@@ -44,16 +51,20 @@ TEST(OrvViewOptions, ChannelsAndTimePoint) {
   EXPECT_EQ(ParseOptions({"--time"}, r), "Option 'time' requires a value.");
 
   const std::string usage = orvview::Usage();
-  EXPECT_NE(usage.find("[--channels C1,C2,C3] [--time N]"), std::string::npos);
+  EXPECT_NE(usage.find("[--channels C1,C2,...] [--as-rgb] [--time N]"), std::string::npos);
   EXPECT_NE(usage.find("  --time N            the time point of a time series, from 1"), std::string::npos);
 }
 
 namespace {
 
 template <class T>
-void ExpectOpensAs(const ViewerOptions& options, const bix::Vector3d<unsigned>& size) {
+void ExpectOpensAs(const ViewerOptions& options, const bix::Vector3d<unsigned>& size, unsigned channels = 1) {
   orv::orv_OrthoscopeFrame* frame = orvview::OpenViewer(options);
-  EXPECT_NE(dynamic_cast<orv::orv_ImageOrthoscopeCanvas<T>*>(frame->GetCanvas()), nullptr);
+  auto* canvas = dynamic_cast<orv::orv_ImageOrthoscopeCanvas<T>*>(frame->GetCanvas());
+  EXPECT_NE(canvas, nullptr);
+  if (canvas) {
+    EXPECT_EQ(canvas->GetChannelCount(), channels);
+  }
   EXPECT_EQ(frame->GetCanvas()->GetImageSize(), size);
   frame->Destroy();
   orvtest::PumpUntil([frame] { return !wxTopLevelWindows.Find(frame); });
@@ -71,11 +82,16 @@ TEST(OrvViewOpen, MultiChannelFilesOpenAsTheChosenChannels) {
   ASSERT_TRUE(iotest::WriteTiffFile(dir / "hyper.tif", "w", pages));
   ViewerOptions options;
   options.image = dir / "hyper.tif";
+  ExpectOpensAs<unsigned short>(options, {4, 3, 2}, 3);
+  options.asRgb = true;
   ExpectOpensAs<bix::RGB_generic<unsigned short>>(options, {4, 3, 2});
+  options.asRgb = false;
   options.channels = {2};
   options.timePoint = 2;
   ExpectOpensAs<unsigned short>(options, {4, 3, 2});
   options.channels = {3, 1};
+  ExpectOpensAs<unsigned short>(options, {4, 3, 2}, 2);
+  options.asRgb = true;
   ExpectOpensAs<bix::RGB_generic<unsigned short>>(options, {4, 3, 2});
   options.timePoint = 3;
   try {
@@ -85,12 +101,22 @@ TEST(OrvViewOpen, MultiChannelFilesOpenAsTheChosenChannels) {
     EXPECT_EQ(std::string(e.what()), "'" + options.image + "': has 2 time points; there is no time point 3");
   }
 
-  // Four channels need a choice.
+  // Four channels read as RGB need a choice.
   pages = iotest::Pages(4, iotest::TiffPage());
   pages[0].description = "ImageJ=1.53t\nimages=4\nchannels=4\nhyperstack=true\n";
   ASSERT_TRUE(iotest::WriteTiffFile(dir / "four.tif", "w", pages));
   ViewerOptions four;
   four.image = dir / "four.tif";
+  ExpectOpensAs<unsigned char>(four, {4, 3, 1}, 4);
+  four.channels = {4, 5};
+  try {
+    orvview::OpenViewer(four);
+    ADD_FAILURE() << "channel 5 opened";
+  } catch (const bix::IOException& e) {
+    EXPECT_EQ(std::string(e.what()), "'" + four.image + "' has 4 channels, not a channel 5");
+  }
+  four.channels.clear();
+  four.asRgb = true;
   try {
     orvview::OpenViewer(four);
     ADD_FAILURE() << "four channels opened";

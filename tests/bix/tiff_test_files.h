@@ -6,6 +6,7 @@
 
 #include <tiffio.h>
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -26,7 +27,27 @@ struct TiffPage {
   std::string description;         // on this page when not empty
   float xres = 0, yres = 0;        // resolution tags when positive
   std::uint16_t resolutionUnit = RESUNIT_NONE;
+  // ImageJ's IJMetadataByteCounts and IJMetadata tags when not empty.
+  std::vector<std::uint32_t> ijByteCounts;
+  std::vector<std::uint8_t> ijMetadata;
 };
+
+// ImageJ's metadata of a hyperstack whose channels have look-up tables from
+// black to each of `colours` (r, g, b), as ImageJ writes them (big-endian).
+inline void SetImageJLuts(TiffPage& page, const std::vector<std::array<std::uint8_t, 3>>& colours) {
+  auto put32 = [&](std::uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) page.ijMetadata.push_back(std::uint8_t(v >> shift));
+  };
+  put32(0x494a494a);  // "IJIJ"
+  put32(0x6c757473);  // "luts"
+  put32(std::uint32_t(colours.size()));
+  page.ijByteCounts = {12};
+  for (const auto& rgb : colours) {
+    for (unsigned c = 0; c < 3; ++c)
+      for (unsigned i = 0; i < 256; ++i) page.ijMetadata.push_back(std::uint8_t(i * rgb[c] / 255));
+    page.ijByteCounts.push_back(768);
+  }
+}
 
 // A sample's value: page, x, y, sample index.
 using SampleValue = std::function<std::uint64_t(unsigned, unsigned, unsigned, unsigned)>;
@@ -41,6 +62,10 @@ inline bool WriteTiffFile(const std::string& path, const char* mode, const std::
                           const SampleValue& value = DefaultValue) {
   TIFF* tif = TIFFOpen(path.c_str(), mode);
   if (!tif) return false;
+  static const TIFFFieldInfo kImageJTags[] = {
+      {50838, TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_LONG, FIELD_CUSTOM, 1, 1, const_cast<char*>("IJMetadataByteCounts")},
+      {50839, TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_BYTE, FIELD_CUSTOM, 1, 1, const_cast<char*>("IJMetadata")}};
+  TIFFMergeFieldInfo(tif, kImageJTags, 2);
   bool ok = true;
   for (unsigned p = 0; p < pages.size() && ok; ++p) {
     const TiffPage& g = pages[p];
@@ -56,6 +81,10 @@ inline bool WriteTiffFile(const std::string& path, const char* mode, const std::
                  g.photometric != TiffPage::kAuto ? g.photometric : (g.samples == 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK));
     if (g.subfileType) TIFFSetField(tif, TIFFTAG_SUBFILETYPE, g.subfileType);
     if (!g.description.empty()) TIFFSetField(tif, TIFFTAG_IMAGEDESCRIPTION, g.description.c_str());
+    if (!g.ijByteCounts.empty()) {
+      TIFFSetField(tif, 50838, std::uint32_t(g.ijByteCounts.size()), g.ijByteCounts.data());
+      TIFFSetField(tif, 50839, std::uint32_t(g.ijMetadata.size()), g.ijMetadata.data());
+    }
     if (g.xres > 0) {
       TIFFSetField(tif, TIFFTAG_XRESOLUTION, g.xres);
       TIFFSetField(tif, TIFFTAG_YRESOLUTION, g.yres);

@@ -64,6 +64,27 @@ struct ImageFileFacts {
 };
 ImageFileFacts ReadImageFacts(const std::string& name, const ReadOptions& options = ReadOptions());
 
+// What a file says of one of its channels.
+struct ChannelFacts {
+  std::string name;        // empty when the file names none
+  bool hasColour = false;  // the file gives the colour the channel is shown in
+  unsigned char red = 0, green = 0, blue = 0;
+};
+
+// The channels and time points of a file (or an OME-Zarr image), each
+// channel read on its own with ReadOptions{{c}, t}: the voxel type one
+// channel reads as, and what the file says of each channel (as many
+// entries as channels). A file of one channel has one, also when its
+// voxels are RGB (then channelType is RGB). Raises IOException as
+// ReadImageType does.
+struct ImageLayout {
+  VoxelType channelType = VOXEL_UCHAR;
+  unsigned channels = 1, timePoints = 1;
+  std::vector<ChannelFacts> channelFacts;
+  bool zSpacingAssumed = false;
+};
+ImageLayout ReadImageLayout(const std::string& name);
+
 // Reads a whole file into `out`: size, voxels, offset and resolution. Formats
 // that store no offset (TIFF without ImageJ origins) give offset 0; files
 // without a physical spacing give an undefined resolution. T must be the type

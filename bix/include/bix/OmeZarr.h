@@ -28,6 +28,11 @@ BIX_EXPORT std::string OmeZarrFolder(const std::string& path);
 // fault.
 BIX_EXPORT std::shared_ptr<ChunkedImage> OpenOmeZarr(const std::string& path);
 
+// What an OME-Zarr image's "omero" metadata say of its `channels` channels
+// ("label", "color" as six hexadecimal digits): as many entries as channels,
+// empty where nothing is said.
+BIX_EXPORT std::vector<ChannelFacts> OmeZarrChannels(const std::string& path, unsigned channels);
+
 // The label images an OME-Zarr image has ("labels/.zattrs"), by name.
 BIX_EXPORT std::vector<std::string> OmeZarrLabelNames(const std::string& path);
 
@@ -58,6 +63,16 @@ template <class T>
 void WriteOmeZarr(const Image3d<T>& image, const std::string& path,
                   const OmeZarrWriteOptions& options = OmeZarrWriteOptions());
 
+// Writes time points and channels of gray stacks as one OME-Zarr image,
+// `stacks[t][c]`, all of one size and placed as the first: "t" and "c"
+// axes before z, y and x (an axis of one entry is left out), the pyramid
+// WriteOmeZarr makes for each stack, and the channels' names and colours
+// (`channels`, may be empty) in the "omero" metadata. Raises IOException.
+template <class T>
+void WriteOmeZarrSeries(const std::vector<std::vector<const Image3d<T>*>>& stacks,
+                        const std::vector<ChannelFacts>& channels, const std::string& path,
+                        const OmeZarrWriteOptions& options = OmeZarrWriteOptions());
+
 // Converts an image file (TIFF, ICS, BIX) to OME-Zarr without holding it:
 // its planes are read one chunk's depth at a time and written as the first
 // level, and each further level is made from the one written before through
@@ -83,6 +98,12 @@ BIX_EXPORT void WriteOmeZarr(const ChunkedImage& source, unsigned level, unsigne
 
 #define BIX_DECLARE_WRITE_OMEZARR(T) \
   extern template BIX_EXPORT void WriteOmeZarr<T>(const Image3d<T>&, const std::string&, const OmeZarrWriteOptions&);
+#define BIX_DECLARE_WRITE_SERIES(T)                                                                   \
+  extern template BIX_EXPORT void WriteOmeZarrSeries<T>(const std::vector<std::vector<const Image3d<T>*>>&, \
+                                                        const std::vector<ChannelFacts>&, const std::string&,  \
+                                                        const OmeZarrWriteOptions&);
+BIX_FOR_EACH_GRAY_TYPE(BIX_DECLARE_WRITE_SERIES)
+#undef BIX_DECLARE_WRITE_SERIES
 BIX_FOR_EACH_VOXEL_TYPE(BIX_DECLARE_WRITE_OMEZARR)
 BIX_DECLARE_WRITE_OMEZARR(unsigned int)
 #undef BIX_DECLARE_WRITE_OMEZARR

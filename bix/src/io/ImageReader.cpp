@@ -99,6 +99,8 @@ bool ChooseChannelPlanes(const std::string& name, const std::vector<PlaneDimensi
   for (const PlaneDimension& d : dimensions) count[d.axis] = d.size;
   const std::uint64_t channels = count[AXIS_C], times = count[AXIS_T];
   const bool single = channels == 1 && times == 1;
+  info.fileChannels = unsigned(std::min<std::uint64_t>(channels, 0xffffffffu));
+  info.fileTimePoints = unsigned(std::min<std::uint64_t>(times, 0xffffffffu));
   // A file of one plane per z slice names no channels of its own: its RGB
   // voxels are not several channels to combine.
   const std::vector<unsigned> chosen =

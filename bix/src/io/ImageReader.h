@@ -38,6 +38,10 @@ struct ImageInfo {
   // z slices.
   std::vector<ChannelPlane> channelPlanes;
   unsigned chosenChannels = 0;
+  // The file's channels and time points (1 each for a plain stack), and
+  // what it says of each channel (empty when nothing).
+  unsigned fileChannels = 1, fileTimePoints = 1;
+  std::vector<ChannelFacts> channelFacts;
 
   std::uint64_t PlaneBytes() const {
     return std::uint64_t(size.x) * size.y * VoxelBytes(type);

@@ -40,6 +40,16 @@ ImageFileFacts OmeZarrFacts(const std::string& name, const ReadOptions& options)
   return {image->Type() == VOXEL_UCHAR ? VOXEL_RGB8 : VOXEL_RGB16, false};
 }
 
+ImageLayout OmeZarrLayout(const std::string& name) {
+  const std::shared_ptr<ChunkedImage> image = OpenOmeZarr(name);
+  ImageLayout layout;
+  layout.channelType = image->Type();
+  layout.channels = image->Channels();
+  layout.timePoints = image->TimePoints();
+  layout.channelFacts = OmeZarrChannels(name, layout.channels);
+  return layout;
+}
+
 namespace {
 
 // Reads channel `c` of one level into `out`, slab by slab of chunks along z

@@ -13,6 +13,9 @@ namespace bix::io {
 // The voxel type of an OME-Zarr store's images.
 ImageFileFacts OmeZarrFacts(const std::string& name, const ReadOptions& options);
 
+// The channels and time points of an OME-Zarr store (see ReadImageLayout).
+ImageLayout OmeZarrLayout(const std::string& name);
+
 // Reads the finest level of an OME-Zarr store whose voxels fit in the chunk
 // cache's budget (saying which level in a notice when it is not the first),
 // at the chosen time point: one channel as it is, two or three 8/16-bit

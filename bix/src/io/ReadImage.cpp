@@ -96,6 +96,27 @@ ImageFileFacts ReadImageFacts(const std::string& name, const ReadOptions& option
   return {io::NaturalVoxelType(info.type, name), info.zSpacingAssumed};
 }
 
+ImageLayout ReadImageLayout(const std::string& name) {
+  if (IsOmeZarr(name)) return io::OmeZarrLayout(name);
+  // Choosing the first channel opens a file of any number of channels; a
+  // file whose voxels are RGB has no channels of its own to choose.
+  std::unique_ptr<io::ImageReader> reader;
+  try {
+    reader = io::OpenImageFile(name, ReadOptions{{1}, 1});
+  } catch (const IOException&) {
+    reader = io::OpenImageFile(name, ReadOptions());
+  }
+  const io::ImageInfo& info = reader->GetInfo();
+  ImageLayout layout;
+  layout.channelType = io::NaturalVoxelType(info.type, name);
+  layout.channels = info.fileChannels;
+  layout.timePoints = info.fileTimePoints;
+  layout.channelFacts = info.channelFacts;
+  layout.channelFacts.resize(layout.channels);
+  layout.zSpacingAssumed = info.zSpacingAssumed;
+  return layout;
+}
+
 VoxelType ReadImageType(const std::string& name, const ReadOptions& options) {
   return ReadImageFacts(name, options).type;
 }

@@ -48,15 +48,54 @@ std::string Attribute(const std::string& xml, std::size_t from, std::size_t to, 
   return std::string();
 }
 
-// The start of the first "<Pixels" or "<prefix:Pixels" tag.
-std::size_t FindPixelsTag(const std::string& xml) {
-  for (std::size_t at = xml.find("Pixels"); at != std::string::npos; at = xml.find("Pixels", at + 1)) {
-    if (at + 6 >= xml.size() || !std::isspace(static_cast<unsigned char>(xml[at + 6]))) continue;
+// The start of the name of the first "<Name" or "<prefix:Name" start tag
+// at or after `from`.
+std::size_t FindTag(const std::string& xml, const std::string& name, std::size_t from = 0) {
+  for (std::size_t at = xml.find(name, from); at != std::string::npos; at = xml.find(name, at + 1)) {
+    const std::size_t after = at + name.size();
+    if (after >= xml.size() || !(std::isspace(static_cast<unsigned char>(xml[after])) || xml[after] == '/' ||
+                                 xml[after] == '>'))
+      continue;
     std::size_t i = at;
     while (i > 0 && (std::isalnum(static_cast<unsigned char>(xml[i - 1])) || xml[i - 1] == ':')) --i;
     if (i > 0 && xml[i - 1] == '<' && (i == at || xml[at - 1] == ':')) return at;
   }
   return std::string::npos;
+}
+
+// An attribute's text with XML's five named entities replaced.
+std::string Unescape(const std::string& text) {
+  static const char* const kEntities[][2] = {{"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""},
+                                             {"&apos;", "'"}};
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    bool replaced = false;
+    for (const auto& e : kEntities)
+      if (text.compare(i, std::char_traits<char>::length(e[0]), e[0]) == 0) {
+        out += e[1];
+        i += std::char_traits<char>::length(e[0]);
+        replaced = true;
+        break;
+      }
+    if (!replaced) out += text[i++];
+  }
+  return out;
+}
+
+// A non-negative whole number filling all of `text`, else `absent`.
+std::uint64_t ParseIndex(const std::string& text, std::uint64_t absent) {
+  const double v = ParseNumber(text);
+  return v >= 0 && v < 1.8e19 && v == std::floor(v) ? static_cast<std::uint64_t>(v) : absent;
+}
+
+// Every start tag `name` from `from` up to `limit`, each as its span (name to '>').
+template <class Visit>
+void ForEachTag(const std::string& xml, const std::string& name, std::size_t from, std::size_t limit, Visit visit) {
+  for (std::size_t at = FindTag(xml, name, from); at < limit; at = FindTag(xml, name, at + 1)) {
+    const std::size_t end = xml.find('>', at);
+    if (end == std::string::npos) return;
+    visit(at, end);
+  }
 }
 
 }  // namespace
@@ -124,7 +163,7 @@ OmeDescription::OmeDescription() : voxelMicrons(kNaN, kNaN, kNaN) {}
 OmeDescription ParseOmeDescription(const std::string& text) {
   OmeDescription d;
   if (text.find("<?xml") == std::string::npos || text.find("OME") == std::string::npos) return d;
-  const std::size_t tag = FindPixelsTag(text);
+  const std::size_t tag = FindTag(text, "Pixels");
   if (tag == std::string::npos) return d;
   const std::size_t end = text.find('>', tag);
   if (end == std::string::npos) return d;
@@ -140,6 +179,32 @@ OmeDescription ParseOmeDescription(const std::string& text) {
   d.sizeT = ParseCount(Attribute(text, tag, end, "SizeT"));
   d.sizeZ = ParseCount(Attribute(text, tag, end, "SizeZ"));
   d.dimensionOrder = Attribute(text, tag, end, "DimensionOrder");
+  // The channels and planes of this image: up to the next image's Pixels.
+  const std::size_t limit = FindTag(text, "Pixels", end);
+  ForEachTag(text, "Channel", end, limit, [&](std::size_t from, std::size_t to) {
+    ChannelFacts channel;
+    channel.name = Unescape(Attribute(text, from, to, "Name"));
+    const std::string colour = Attribute(text, from, to, "Color");
+    const double rgba = ParseNumber(colour);
+    if (rgba >= -2147483648.0 && rgba <= 4294967295.0 && rgba == std::floor(rgba)) {
+      const auto bits = static_cast<std::uint32_t>(static_cast<std::int64_t>(rgba));
+      channel.hasColour = true;
+      channel.red = static_cast<unsigned char>(bits >> 24);
+      channel.green = static_cast<unsigned char>(bits >> 16);
+      channel.blue = static_cast<unsigned char>(bits >> 8);
+    }
+    d.channels.push_back(std::move(channel));
+  });
+  ForEachTag(text, "TiffData", end, limit, [&](std::size_t from, std::size_t to) {
+    OmeTiffData data;
+    data.ifd = ParseIndex(Attribute(text, from, to, "IFD"), 0);
+    data.firstZ = ParseIndex(Attribute(text, from, to, "FirstZ"), 0);
+    data.firstC = ParseIndex(Attribute(text, from, to, "FirstC"), 0);
+    data.firstT = ParseIndex(Attribute(text, from, to, "FirstT"), 0);
+    const bool bare = text.find('=', from) > to;
+    data.planeCount = ParseIndex(Attribute(text, from, to, "PlaneCount"), bare ? 0 : 1);
+    d.tiffData.push_back(data);
+  });
   return d;
 }
 

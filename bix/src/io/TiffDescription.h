@@ -4,7 +4,11 @@
 #include <bix/Resolution.h>
 #include <bix/Vector3d.h>
 
+#include <bix/ImageIO.h>
+
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace bix::io {
 
@@ -35,11 +39,21 @@ std::string ComposeImageJDescription(unsigned pages, const Resolution& resolutio
 // that is no OME-XML.
 // SizeC, SizeT and SizeZ of the same element are 0 where absent;
 // DimensionOrder ("XYZCT"...) is empty where absent.
+// Its Channel elements give each channel's Name and Color (a signed 32-bit
+// RGBA number); its TiffData elements map planes to pages: the IFD of the
+// plane at (FirstZ, FirstC, FirstT) and of the PlaneCount - 1 planes after
+// it in the dimension order.
+struct OmeTiffData {
+  std::uint64_t ifd = 0, firstZ = 0, firstC = 0, firstT = 0;
+  std::uint64_t planeCount = 0;  // 0: every plane from the first (no attributes at all), else 1 when absent
+};
 struct OmeDescription {
   bool present = false;
   Vector3d<double> voxelMicrons;
   unsigned long sizeC = 0, sizeT = 0, sizeZ = 0;
   std::string dimensionOrder;
+  std::vector<ChannelFacts> channels;
+  std::vector<OmeTiffData> tiffData;
   OmeDescription();
 };
 OmeDescription ParseOmeDescription(const std::string& text);

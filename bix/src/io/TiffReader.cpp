@@ -9,6 +9,7 @@
 // image's memory.
 
 #include "ByteOrder.h"
+#include "ImageJMetadata.h"
 #include "ImageReader.h"
 #include "IOError.h"
 #include "PosixFile.h"
@@ -17,6 +18,7 @@
 #include "Units.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -44,6 +46,24 @@ constexpr std::uint64_t kMaxTileBytes = 64 << 20;
 std::string PageText(std::size_t index) { return "page " + std::to_string(index + 1); }
 
 // "1 channel", "3 channels".
+// The colours of an ImageJ hyperstack's channels from the current page's
+// IJMetadata (libtiff keeps the unknown tags as anonymous fields); empty
+// when there are none.
+std::vector<std::array<std::uint8_t, 3>> ReadImageJLutColours(TIFF* tif) {
+  std::uint32_t entries = 0, bytes = 0;
+  std::uint32_t* counts = nullptr;
+  std::uint8_t* data = nullptr;
+  const TIFFField* countsField = TIFFFindField(tif, kImageJByteCountsTag, TIFF_ANY);
+  const TIFFField* dataField = TIFFFindField(tif, kImageJMetadataTag, TIFF_ANY);
+  if (!countsField || !dataField || TIFFFieldDataType(countsField) != TIFF_LONG ||
+      (TIFFFieldDataType(dataField) != TIFF_BYTE && TIFFFieldDataType(dataField) != TIFF_UNDEFINED))
+    return {};
+  if (!TIFFGetField(tif, kImageJByteCountsTag, &entries, &counts) ||
+      !TIFFGetField(tif, kImageJMetadataTag, &bytes, &data))
+    return {};
+  return ParseImageJLutColours(data, bytes, counts, entries);
+}
+
 std::string Counted(unsigned long n, const std::string& what) {
   return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
 }
@@ -118,6 +138,9 @@ private:
   // description; the planes `options` choose among them.
   void ChoosePlanes(const PageLayout& first, const ImageJDescription& ij, const OmeDescription& ome,
                     const ReadOptions& options);
+  // Puts the chosen planes on the pages the OME TiffData elements name
+  // (planes are otherwise the pages in the dimension order).
+  void MapPlanesToPages(const std::vector<PlaneDimension>& dimensions, const std::vector<OmeTiffData>& tiffData);
   void GoToPage(std::size_t index);
   // "N pages of w x h voxels": what the file claims, counting its directories
   // (or an ImageJ description's images).
@@ -160,6 +183,7 @@ TiffReader::TiffReader(const std::string& name, const ReadOptions& options)
   const std::uint64_t fileBytes = FileSize(name);
   std::string description;
   ImageJDescription ij;
+  std::vector<std::array<std::uint8_t, 3>> lutColours;
   std::uint64_t maxRatio = 1;  // of any page's codec
   for (tdir_t dir = 0;; ++dir) {
     std::uint32_t subfile = 0;
@@ -170,6 +194,7 @@ TiffReader::TiffReader(const std::string& name, const ReadOptions& options)
         char* text = nullptr;
         if (TIFFGetField(tif, TIFFTAG_IMAGEDESCRIPTION, &text) && text) description = text;
         ij = ParseImageJDescription(description);
+        if (ij.present) lutColours = ReadImageJLutColours(tif);
       } else {
         CheckSameAsFirst(page, m_pages.size());
       }
@@ -200,7 +225,21 @@ TiffReader::TiffReader(const std::string& name, const ReadOptions& options)
   CheckDataFits(name, m_info.size, m_info.type, fileBytes, maxRatio);
   m_storedType = m_info.type;
   ReadGeometry(first, ij, description);
-  ChoosePlanes(first, ij, ParseOmeDescription(description), options);
+  const OmeDescription ome = ParseOmeDescription(description);
+  ChoosePlanes(first, ij, ome, options);
+  // What the file says of its channels: OME's Channel elements, or the
+  // colours of an ImageJ hyperstack's look-up tables.
+  if (ij.present && ij.channels > 1) {
+    for (const auto& rgb : lutColours) {
+      ChannelFacts channel;
+      channel.hasColour = true;
+      channel.red = rgb[0], channel.green = rgb[1], channel.blue = rgb[2];
+      m_info.channelFacts.push_back(channel);
+    }
+  } else if (ome.present) {
+    m_info.channelFacts = ome.channels;
+  }
+  m_info.channelFacts.resize(m_info.fileChannels);
   ApplyCalibration(ij);
 }
 
@@ -259,9 +298,37 @@ void TiffReader::ChoosePlanes(const PageLayout& first, const ImageJDescription& 
                                                : PlaneDimension{AXIS_T, t});
     }
   }
-  ChooseChannelPlanes(m_name, dimensions, options, m_info);
+  if (ChooseChannelPlanes(m_name, dimensions, options, m_info) && ome.present && !ome.tiffData.empty() &&
+      !(ij.present && (ij.channels > 1 || ij.frames > 1)))
+    MapPlanesToPages(dimensions, ome.tiffData);
   // A stack of one time point has only its z slices' spacing to check.
   if (!m_info.channelPlanes.empty()) m_info.zSpacingAssumed = m_info.zSpacingAssumed && m_info.size.z > 1;
+}
+
+void TiffReader::MapPlanesToPages(const std::vector<PlaneDimension>& dimensions,
+                                  const std::vector<OmeTiffData>& tiffData) {
+  std::uint64_t stride[3] = {0, 0, 0}, total = 1;
+  for (const PlaneDimension& d : dimensions) {
+    stride[d.axis] = total;
+    total *= d.size;
+  }
+  // Planes no TiffData names stay on the page of their place in the order.
+  std::vector<std::uint64_t> page(static_cast<std::size_t>(total));
+  for (std::uint64_t p = 0; p < total; ++p) page[std::size_t(p)] = p;
+  for (const OmeTiffData& data : tiffData) {
+    const std::uint64_t first = data.firstZ * stride[AXIS_Z] + data.firstC * stride[AXIS_C] + data.firstT * stride[AXIS_T];
+    if (first >= total) continue;
+    const std::uint64_t count = data.planeCount ? data.planeCount : total - std::min(first, total);
+    for (std::uint64_t k = 0; k < count && first + k < total; ++k) {
+      if (data.ifd + k >= m_pages.size())
+        Fail(m_name, "its OME TiffData places a plane on IFD " + std::to_string(data.ifd + k) + " but the file has " +
+                         Counted(m_pages.size(), "page"));
+      page[std::size_t(first + k)] = data.ifd + k;
+    }
+  }
+  for (ChannelPlane& plane : m_info.channelPlanes) plane.index = page[std::size_t(plane.index)];
+  std::stable_sort(m_info.channelPlanes.begin(), m_info.channelPlanes.end(),
+                   [](const ChannelPlane& a, const ChannelPlane& b) { return a.index < b.index; });
 }
 
 void TiffReader::ReadChannelPlane(const ChannelPlane& plane, unsigned char* destination) {

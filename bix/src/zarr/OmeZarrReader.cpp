@@ -251,6 +251,32 @@ std::shared_ptr<ChunkedImage> OpenOmeZarr(const std::string& path) {
                                         std::move(arrays), axes);
 }
 
+std::vector<ChannelFacts> OmeZarrChannels(const std::string& path, unsigned channels) {
+  std::vector<ChannelFacts> facts(channels);
+  const std::shared_ptr<const zarr::Store> store = zarr::OpenStore(OmeZarrFolder(path));
+  const Json attrs = zarr::ReadJsonKey(*store, ".zattrs");
+  const auto omero = attrs.find("omero");
+  if (omero == attrs.end() || !omero->is_object()) return facts;
+  const auto list = omero->find("channels");
+  if (list == omero->end() || !list->is_array()) return facts;
+  for (std::size_t c = 0; c < facts.size() && c < list->size(); ++c) {
+    const Json& channel = (*list)[c];
+    if (!channel.is_object()) continue;
+    if (const auto label = channel.find("label"); label != channel.end() && label->is_string())
+      facts[c].name = label->get<std::string>();
+    const auto colour = channel.find("color");
+    if (colour == channel.end() || !colour->is_string()) continue;
+    const std::string hex = colour->get<std::string>();
+    if (hex.size() != 6 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) continue;
+    const unsigned long rgb = std::stoul(hex, nullptr, 16);
+    facts[c].hasColour = true;
+    facts[c].red = static_cast<unsigned char>(rgb >> 16);
+    facts[c].green = static_cast<unsigned char>(rgb >> 8);
+    facts[c].blue = static_cast<unsigned char>(rgb);
+  }
+  return facts;
+}
+
 std::vector<std::string> OmeZarrLabelNames(const std::string& path) {
   const std::shared_ptr<const zarr::Store> store = zarr::OpenStore(OmeZarrFolder(path));
   const std::string name = store->Where("labels/.zattrs");

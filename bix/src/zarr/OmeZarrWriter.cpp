@@ -112,16 +112,22 @@ Image3d<T> ReduceLevel(const Image3d<T>& in, const Vector3d<unsigned>& factor, b
   return out;
 }
 
+// The axes before z, y and x: time points and channels, 0 where the axis
+// is left out. Stack s is time point s / channels, channel s % channels.
+struct OuterAxes {
+  unsigned times = 0, channels = 0;
+  unsigned Stacks() const { return std::max(times, 1u) * std::max(channels, 1u); }
+};
+
 // One level's array: its ".zarray", the folders of its chunks ("k/j/i",
-// after the channel with a channel axis), and each chunk written from a
-// chunk-sized block.
+// after the time point and the channel where those axes are), and each
+// chunk written from a chunk-sized block.
 template <class T>
 class LevelArray {
 public:
-  // `channels` 0: no channel axis (z, y, x); else that many along c first.
-  LevelArray(const fs::path& folder, const Vector3d<unsigned>& size, unsigned channels,
+  LevelArray(const fs::path& folder, const Vector3d<unsigned>& size, OuterAxes outer,
              const OmeZarrWriteOptions& options)
-      : m_folder(folder), m_size(size), m_chunk(options.chunk), m_channels(channels) {
+      : m_folder(folder), m_size(size), m_chunk(options.chunk), m_outer(outer) {
     m_codec.id = "blosc";
     m_codec.cname = options.cname;
     m_codec.level = options.clevel;
@@ -129,10 +135,11 @@ public:
     MakeFolder(folder);
     const unsigned c = m_chunk;
     Json shape = {size.z, size.y, size.x}, chunks = {c, c, c};
-    if (channels) {
-      shape.insert(shape.begin(), channels);
-      chunks.insert(chunks.begin(), 1);
-    }
+    for (unsigned count : {outer.channels, outer.times})
+      if (count) {
+        shape.insert(shape.begin(), count);
+        chunks.insert(chunks.begin(), 1);
+      }
     const Json meta = {{"zarr_format", 2},
                        {"shape", shape},
                        {"chunks", chunks},
@@ -146,9 +153,9 @@ public:
                        {"dimension_separator", "/"}};
     zarr::WriteJson((folder / ".zarray").string(), meta);
     m_grid = Vector3d<unsigned>((size.x + c - 1) / c, (size.y + c - 1) / c, (size.z + c - 1) / c);
-    for (unsigned ch = 0; ch < std::max(channels, 1u); ++ch)
+    for (unsigned s = 0; s < outer.Stacks(); ++s)
       for (unsigned k = 0; k < m_grid.z; ++k)
-        for (unsigned j = 0; j < m_grid.y; ++j) MakeFolder(ChunkFolder(ch) / std::to_string(k) / std::to_string(j));
+        for (unsigned j = 0; j < m_grid.y; ++j) MakeFolder(ChunkFolder(s) / std::to_string(k) / std::to_string(j));
   }
   const Vector3d<unsigned>& Grid() const { return m_grid; }
   std::size_t ChunkCount() const { return std::size_t(m_grid.x) * m_grid.y * m_grid.z; }
@@ -157,7 +164,7 @@ public:
     return Vector3d<unsigned>(unsigned(n % m_grid.x), unsigned(n / m_grid.x % m_grid.y),
                               unsigned(n / m_grid.x / m_grid.y));
   }
-  // Writes chunk (i, j, k) of channel `ch` from the voxels of `image` whose
+  // Writes chunk (i, j, k) of stack `ch` from the voxels of `image` whose
   // voxel (0, 0, 0) is the level's voxel `origin`; zero past the level's edges.
   void Write(unsigned ch, const Vector3d<unsigned>& chunk, const Image3d<T>& image,
              const Vector3d<unsigned>& origin) const {
@@ -183,23 +190,28 @@ public:
   }
 
 private:
-  fs::path ChunkFolder(unsigned ch) const { return m_channels ? m_folder / std::to_string(ch) : m_folder; }
+  fs::path ChunkFolder(unsigned s) const {
+    fs::path folder = m_folder;
+    const unsigned channels = std::max(m_outer.channels, 1u);
+    if (m_outer.times) folder /= std::to_string(s / channels);
+    if (m_outer.channels) folder /= std::to_string(s % channels);
+    return folder;
+  }
 
   fs::path m_folder;
   Vector3d<unsigned> m_size;
   unsigned m_chunk;
-  unsigned m_channels;
+  OuterAxes m_outer;
   zarr::Codec m_codec;
   Vector3d<unsigned> m_grid;
 };
 
-// Writes a whole level held in memory, one image per channel (a channel
-// axis when there are several).
+// Writes a whole level held in memory, one image per stack.
 template <class T>
-void WriteLevel(const std::vector<const Image3d<T>*>& channels, const fs::path& folder,
+void WriteLevel(const std::vector<const Image3d<T>*>& channels, const fs::path& folder, OuterAxes outer,
                 const OmeZarrWriteOptions& options) {
   const unsigned count = static_cast<unsigned>(channels.size());
-  const LevelArray<T> array(folder, channels[0]->GetSize(), count > 1 ? count : 0, options);
+  const LevelArray<T> array(folder, channels[0]->GetSize(), outer, options);
   RunOnChunkWorkers(array.ChunkCount() * count, [&](std::size_t n) {
     const unsigned ch = unsigned(n / array.ChunkCount());
     array.Write(ch, array.ChunkAt(n % array.ChunkCount()), *channels[ch], Vector3d<unsigned>(0, 0, 0));
@@ -217,9 +229,9 @@ bool IsTop(const Vector3d<unsigned>& n) { return n.x <= kTopSide && n.y <= kTopS
 // The metadata of a store's levels: voxel sizes and the image's place.
 class Multiscales {
 public:
-  // `channelAxis`: the levels have a channel axis before z, y and x.
-  Multiscales(const Vector3d<float>& offset, const Resolution& resolution, bool channelAxis = false)
-      : m_offset(offset), m_channelAxis(channelAxis) {
+  // `outer`: the axes the levels have before z, y and x.
+  Multiscales(const Vector3d<float>& offset, const Resolution& resolution, OuterAxes outer = OuterAxes())
+      : m_offset(offset), m_outer(outer) {
     // An undefined resolution counts as 1 micron per voxel.
     for (unsigned a = 0; a < 3; ++a) {
       const float res = resolution.GetRes()[a];
@@ -231,18 +243,22 @@ public:
   void Add(const Vector3d<unsigned>& factorToNext) {
     Json scale = {m_voxel[2], m_voxel[1], m_voxel[0]};
     Json translation = {m_offset.z + m_voxel[2] / 2, m_offset.y + m_voxel[1] / 2, m_offset.x + m_voxel[0] / 2};
-    if (m_channelAxis) {
-      scale.insert(scale.begin(), 1);
-      translation.insert(translation.begin(), 0);
-    }
+    for (unsigned count : {m_outer.channels, m_outer.times})
+      if (count) {
+        scale.insert(scale.begin(), 1);
+        translation.insert(translation.begin(), 0);
+      }
     m_datasets.push_back({{"path", std::to_string(m_datasets.size())},
                           {"coordinateTransformations",
                            {{{"type", "scale"}, {"scale", scale}}, {{"type", "translation"}, {"translation", translation}}}}});
     for (unsigned a = 0; a < 3; ++a) m_voxel[a] *= factorToNext[a];
   }
-  void Write(const fs::path& store, const std::string& name, bool labels) const {
+  // `channels`: names and colours for the "omero" metadata (none when empty).
+  void Write(const fs::path& store, const std::string& name, bool labels,
+             const std::vector<ChannelFacts>& channels = {}) const {
     Json axes = Json::array();
-    if (m_channelAxis) axes.push_back({{"name", "c"}, {"type", "channel"}});
+    if (m_outer.times) axes.push_back({{"name", "t"}, {"type", "time"}});
+    if (m_outer.channels) axes.push_back({{"name", "c"}, {"type", "channel"}});
     for (const char* axis : {"z", "y", "x"}) axes.push_back({{"name", axis}, {"type", "space"}, {"unit", "micrometer"}});
     Json attrs = {{"multiscales",
                    {{{"version", "0.4"},
@@ -251,12 +267,26 @@ public:
                      {"datasets", m_datasets},
                      {"type", labels ? "nearest" : "mean"}}}}};
     if (labels) attrs["image-label"] = {{"version", "0.4"}, {"colors", Json::array()}};
+    if (!channels.empty()) {
+      Json list = Json::array();
+      for (const ChannelFacts& channel : channels) {
+        Json entry = {{"active", true}};
+        if (!channel.name.empty()) entry["label"] = channel.name;
+        if (channel.hasColour) {
+          char hex[8];
+          std::snprintf(hex, sizeof hex, "%02X%02X%02X", channel.red, channel.green, channel.blue);
+          entry["color"] = hex;
+        }
+        list.push_back(entry);
+      }
+      attrs["omero"] = {{"channels", list}};
+    }
     zarr::WriteJson((store / ".zattrs").string(), attrs);
   }
 
 private:
   Vector3d<float> m_offset;
-  bool m_channelAxis;
+  OuterAxes m_outer;
   double m_voxel[3];
   Json m_datasets = Json::array();
 };
@@ -312,7 +342,7 @@ void WriteReducedLevels(const fs::path& store, const std::string& name, Vector3d
     const std::shared_ptr<ChunkedImage> written = OpenOmeZarr(store.string());
     const Vector3d<unsigned> finer = size;
     size = Reduced(size, factor);
-    const LevelArray<T> array(store / std::to_string(l), size, 0, options);
+    const LevelArray<T> array(store / std::to_string(l), size, OuterAxes(), options);
     const unsigned c = options.chunk;
     RunOnChunkWorkers(array.ChunkCount(), [&](std::size_t n) {
       const Vector3d<unsigned> chunk = array.ChunkAt(n);
@@ -338,17 +368,18 @@ void WriteReducedLevels(const fs::path& store, const std::string& name, Vector3d
 
 namespace {
 
-// The pyramid of images in memory, one per channel, every level reduced in
+// The pyramid of images in memory, one per stack, every level reduced in
 // memory from the one before.
 template <class C>
-void WriteChannelPyramid(const std::vector<const Image3d<C>*>& first, const Vector3d<float>& offset,
-                         const Resolution& resolution, const std::string& path, const OmeZarrWriteOptions& options) {
+void WriteChannelPyramid(const std::vector<const Image3d<C>*>& first, OuterAxes outer, const Vector3d<float>& offset,
+                         const Resolution& resolution, const std::string& path, const OmeZarrWriteOptions& options,
+                         const std::vector<ChannelFacts>& channels = {}) {
   WriteStore(path, options, [&](const fs::path& store, const std::string& name) {
-    Multiscales levels(offset, resolution, first.size() > 1);
+    Multiscales levels(offset, resolution, outer);
     std::vector<const Image3d<C>*> level = first;
     std::vector<Image3d<C>> reduced;
     for (unsigned l = 0;; ++l) {
-      WriteLevel(level, store / std::to_string(l), options);
+      WriteLevel(level, store / std::to_string(l), outer, options);
       const Vector3d<unsigned> n = level[0]->GetSize();
       if (IsTop(n)) break;
       const Vector3d<unsigned> factor = NextFactor(n, levels.Voxel());
@@ -359,7 +390,7 @@ void WriteChannelPyramid(const std::vector<const Image3d<C>*>& first, const Vect
       for (std::size_t ch = 0; ch < level.size(); ++ch) level[ch] = &reduced[ch];
     }
     levels.Add(Vector3d<unsigned>(1, 1, 1));
-    levels.Write(store, name, options.labels);
+    levels.Write(store, name, options.labels, channels);
   });
 }
 
@@ -369,7 +400,7 @@ template <class T>
 void WriteOmeZarr(const Image3d<T>& image, const std::string& path, const OmeZarrWriteOptions& options) {
   if (image.GetVoxelCount() == 0) io::Fail(path, "an empty image is not written");
   if constexpr (std::is_arithmetic_v<T>) {
-    WriteChannelPyramid<T>({&image}, image.GetOffset(), image.GetResolution(), path, options);
+    WriteChannelPyramid<T>({&image}, OuterAxes(), image.GetOffset(), image.GetResolution(), path, options);
   } else {
     // RGB: red, green and blue along a channel axis.
     using C = typename T::component_type;
@@ -380,10 +411,36 @@ void WriteOmeZarr(const Image3d<T>& image, const std::string& path, const OmeZar
       C* to = channels[ch].GetFirstVoxelAddr();
       for (std::size_t i = 0, n = image.GetVoxelCount(); i < n; ++i) to[i] = from[i].GetComponent(ch);
     }
-    WriteChannelPyramid<C>({&channels[0], &channels[1], &channels[2]}, image.GetOffset(), image.GetResolution(), path,
-                           options);
+    WriteChannelPyramid<C>({&channels[0], &channels[1], &channels[2]}, OuterAxes{0, 3}, image.GetOffset(),
+                           image.GetResolution(), path, options);
   }
 }
+
+template <class T>
+void WriteOmeZarrSeries(const std::vector<std::vector<const Image3d<T>*>>& stacks,
+                        const std::vector<ChannelFacts>& channels, const std::string& path,
+                        const OmeZarrWriteOptions& options) {
+  const std::size_t count = stacks.empty() ? 0 : stacks.front().size();
+  std::vector<const Image3d<T>*> all;
+  for (const auto& time : stacks) {
+    if (time.size() != count) io::Fail(path, "every time point needs the same channels");
+    for (const Image3d<T>* stack : time) {
+      if (!stack || stack->GetVoxelCount() == 0) io::Fail(path, "an empty image is not written");
+      if (stack->GetSize() != stacks.front().front()->GetSize())
+        io::Fail(path, "every channel and time point needs the same size");
+      all.push_back(stack);
+    }
+  }
+  if (all.empty()) io::Fail(path, "an empty image is not written");
+  const OuterAxes outer{stacks.size() > 1 ? unsigned(stacks.size()) : 0u, count > 1 ? unsigned(count) : 0u};
+  WriteChannelPyramid<T>(all, outer, all[0]->GetOffset(), all[0]->GetResolution(), path, options, channels);
+}
+
+#define BIX_INSTANTIATE_WRITE_SERIES(T)                                                                          \
+  template void WriteOmeZarrSeries<T>(const std::vector<std::vector<const Image3d<T>*>>&,                       \
+                                      const std::vector<ChannelFacts>&, const std::string&, const OmeZarrWriteOptions&);
+BIX_FOR_EACH_GRAY_TYPE(BIX_INSTANTIATE_WRITE_SERIES)
+#undef BIX_INSTANTIATE_WRITE_SERIES
 
 namespace {
 
@@ -393,7 +450,7 @@ template <class T>
 void WriteLevelFromPlanes(io::PlaneStream<T>& planes, const fs::path& folder, const OmeZarrWriteOptions& options,
                           const ProgressCallback& progress, const std::string& input) {
   const io::ImageInfo& info = planes.Info();
-  const LevelArray<T> array(folder, info.size, 0, options);
+  const LevelArray<T> array(folder, info.size, OuterAxes(), options);
   const unsigned c = options.chunk;
   Image3d<T> slab;
   for (unsigned k = 0; k < array.Grid().z; ++k) {
@@ -446,7 +503,7 @@ void WriteFromSource(const ChunkedImage& source, unsigned level, unsigned t, uns
                      const OmeZarrWriteOptions& options, const ProgressCallback& progress) {
   const ChunkLevel& l = source.Level(level);
   WriteStore(path, options, [&](const fs::path& store, const std::string& name) {
-    const LevelArray<T> array(store / "0", l.size, 0, options);
+    const LevelArray<T> array(store / "0", l.size, OuterAxes(), options);
     const unsigned side = options.chunk;
     // In batches, so that the caller hears of the progress (and may cancel)
     // on its own thread between them.

@@ -1,0 +1,163 @@
+// orv-view on files of several channels: each channel a coloured layer of
+// its own, added; the same data as an ImageJ hyperstack and as OME-Zarr.
+
+#include "gui_test.h"
+
+#include "frame_modules.h"
+
+#include "../bix/io_test_support.h"
+#include "../bix/tiff_test_files.h"
+#include "open_image.h"
+#include "options.h"
+
+#include <orv/channels_module.h>
+#include <orv/orv_imagecanvas.h>
+
+#include <bix/OmeZarr.h>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+using Colour = std::array<std::uint8_t, 3>;
+
+constexpr unsigned kChannels = 5, kTimes = 4, kW = 16, kH = 12, kD = 6;
+const Colour kColours[kChannels] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 128, 0}, {128, 0, 255}};
+
+unsigned Value(unsigned c, unsigned t, unsigned x, unsigned y, unsigned z) {
+  return (37 * c + 11 * t + 3 * x + 5 * y + 7 * z) % 90 + 10;
+}
+
+void WriteHyperstack(const std::string& path) {
+  iotest::TiffPage page;
+  page.width = kW;
+  page.height = kH;
+  std::vector<iotest::TiffPage> pages = iotest::Pages(kChannels * kD * kTimes, page);
+  pages[0].description = "ImageJ=1.53t\nimages=120\nchannels=5\nslices=6\nframes=4\nhyperstack=true\nmode=composite\n";
+  iotest::SetImageJLuts(pages[0], std::vector<Colour>(std::begin(kColours), std::end(kColours)));
+  // ImageJ's order: channel fastest, then slice, then frame.
+  ASSERT_TRUE(iotest::WriteTiffFile(path, "w", pages, [](unsigned p, unsigned x, unsigned y, unsigned) {
+    return Value(p % kChannels, p / (kChannels * kD), x, y, p / kChannels % kD);
+  }));
+}
+
+void WriteZarr(const std::string& path) {
+  std::vector<std::vector<bix::Image3d<unsigned char>>> stacks(kTimes);
+  std::vector<std::vector<const bix::Image3d<unsigned char>*>> pointers(kTimes);
+  std::vector<bix::ChannelFacts> facts(kChannels);
+  for (unsigned c = 0; c < kChannels; ++c) {
+    facts[c].hasColour = true;
+    facts[c].red = kColours[c][0], facts[c].green = kColours[c][1], facts[c].blue = kColours[c][2];
+  }
+  for (unsigned t = 0; t < kTimes; ++t) {
+    stacks[t].resize(kChannels);
+    for (unsigned c = 0; c < kChannels; ++c) {
+      stacks[t][c].MakeRoom(bix::Vector3d<unsigned>(kW, kH, kD));
+      for (unsigned z = 0; z < kD; ++z)
+        for (unsigned y = 0; y < kH; ++y)
+          for (unsigned x = 0; x < kW; ++x) stacks[t][c].GetVoxel(x, y, z) = (unsigned char)Value(c, t, x, y, z);
+      pointers[t].push_back(&stacks[t][c]);
+    }
+  }
+  bix::WriteOmeZarrSeries<unsigned char>(pointers, facts, path);
+}
+
+// The XY window's pixel of voxel (x, y) at zoom level 0 (a pixel per voxel).
+wxColour ShownAt(orv::orv_OrthoscopeCanvas* canvas, unsigned x, unsigned y) {
+  return orvtest::PixelAt(canvas->GetDrWin(orv::PROJ_XY)->GetBitmapImage(), int(x), int(y));
+}
+
+// The sum of the channels' colours at a voxel of the cut (8-bit channels
+// without a stretch show their values), clamped; `off` is left out.
+wxColour Expected(unsigned t, unsigned x, unsigned y, unsigned z, int off = -1) {
+  unsigned sum[3] = {0, 0, 0};
+  for (unsigned c = 0; c < kChannels; ++c)
+    for (unsigned k = 0; k < 3 && int(c) != off; ++k) sum[k] += (Value(c, t, x, y, z) * kColours[c][k] + 127) / 255;
+  return wxColour(std::min(sum[0], 255u), std::min(sum[1], 255u), std::min(sum[2], 255u));
+}
+
+void Command(orv::orv_OrthoscopeFrame* frame, int id) {
+  wxCommandEvent command(wxEVT_MENU, id);
+  command.SetEventObject(frame);
+  frame->ProcessWindowEvent(command);
+}
+
+}  // namespace
+
+TEST(OrvViewComposite, HyperstackAndOmeZarrShowEveryChannelInItsColourAdded) {
+  iotest::ScratchDir dir;
+  WriteHyperstack(dir / "cells.tif");
+  WriteZarr(dir / "cells.zarr");
+  for (const std::string name : {"cells.tif", "cells.zarr"}) {
+    SCOPED_TRACE(name);
+    orvview::ViewerOptions options;
+    options.image = dir / name;
+    options.timePoint = 2;
+    orv::orv_OrthoscopeFrame* frame = orvview::OpenViewer(options);
+    auto* canvas = dynamic_cast<orv::orv_ImageOrthoscopeCanvas<unsigned char>*>(frame->GetCanvas());
+    ASSERT_NE(canvas, nullptr);
+    EXPECT_EQ(canvas->GetChannelCount(), kChannels);
+    auto* channels = orvview::FindModule<orv::orv_ChannelsModule<unsigned char>>(frame);
+    ASSERT_NE(channels, nullptr);
+    for (unsigned c = 0; c < kChannels; ++c) {
+      const bix::RGB8 colour = channels->GetChannelColour(c);
+      EXPECT_EQ((Colour{colour.red, colour.green, colour.blue}), kColours[c]) << "the file's colour of channel " << c;
+    }
+    orv::orv_ImageCanvasSettings settings;
+    canvas->GetSettings(settings);
+    settings.zoomLevel = 0;
+    canvas->SetSettings(settings);
+    const unsigned z = kD / 2, t = 1;  // the cut's depth; time point 2
+    const std::pair<unsigned, unsigned> voxels[] = {{2, 2}, {13, 3}, {5, 10}};
+    for (const auto& [x, y] : voxels) EXPECT_EQ(ShownAt(canvas, x, y), Expected(t, x, y, z)) << x << "," << y;
+
+    // Switching channel 3 off takes away its colour and nothing else.
+    Command(frame, channels->ShowItem(3));
+    for (const auto& [x, y] : voxels) EXPECT_EQ(ShownAt(canvas, x, y), Expected(t, x, y, z, 3)) << x << "," << y;
+    const wxColour before = ShownAt(canvas, 2, 2);
+    Command(frame, channels->ShowItem(3));
+
+    // Another stretch of channel 3 (mapped through the "&Mapping" menu)
+    // changes its part of the picture alone.
+    Command(frame, channels->MapItem(3));
+    orvview::ApplyStretch(frame, "linear");
+    EXPECT_NE(ShownAt(canvas, 13, 3), Expected(t, 13, 3, z));
+    Command(frame, channels->ShowItem(3));
+    EXPECT_EQ(ShownAt(canvas, 2, 2), before);
+    frame->Destroy();
+    orvtest::Pump();
+  }
+}
+
+TEST(OrvViewComposite, TwoChannelsDifferFromTheirRgbReadingOnlyByTheirColours) {
+  iotest::ScratchDir dir;
+  iotest::TiffPage page;
+  page.width = kW;
+  page.height = kH;
+  std::vector<iotest::TiffPage> pages = iotest::Pages(2 * kD, page);
+  pages[0].description = "ImageJ=1.53t\nimages=12\nchannels=2\nslices=6\nhyperstack=true\n";
+  ASSERT_TRUE(iotest::WriteTiffFile(dir / "two.tif", "w", pages, [](unsigned p, unsigned x, unsigned y, unsigned) {
+    return Value(p % 2, 0, x, y, p / 2) * 2;
+  }));
+  orvview::ViewerOptions options;
+  options.image = dir / "two.tif";
+  options.asRgb = true;
+  orv::orv_OrthoscopeFrame* rgb = orvview::OpenViewer(options);
+  options.asRgb = false;
+  orv::orv_OrthoscopeFrame* composite = orvview::OpenViewer(options);
+  auto* channels = orvview::FindModule<orv::orv_ChannelsModule<unsigned char>>(composite);
+  ASSERT_NE(channels, nullptr);
+  EXPECT_EQ(channels->GetChannelColour(0), bix::RGB8(0, 255, 0)) << "green, then magenta, without the file's colours";
+  EXPECT_EQ(channels->GetChannelColour(1), bix::RGB8(255, 0, 255));
+  auto shown = [](orv::orv_OrthoscopeFrame* frame) {
+    return frame->GetCanvas()->GetDrWin(orv::PROJ_XY)->GetBitmapImage();
+  };
+  EXPECT_FALSE(orvtest::SamePixels(shown(rgb), shown(composite)));
+  channels->SetChannelColour(0, bix::RGB8(255, 0, 0));
+  channels->SetChannelColour(1, bix::RGB8(0, 255, 0));
+  EXPECT_TRUE(orvtest::SamePixels(shown(rgb), shown(composite)));
+  rgb->Destroy();
+  composite->Destroy();
+  orvtest::Pump();
+}
