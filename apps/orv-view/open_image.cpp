@@ -15,6 +15,7 @@
 #include <orv/gray_mapping.h>
 #include <orv/rgb_mapping.h>
 #include <orv/orv_factory.h>
+#include <orv/time_axis.h>
 #include <orv/orv_imagecanvas.h>
 #include <orv/orv_labeledcanvas.h>
 #include <orv/orv_labeledpointcanvas.h>
@@ -345,8 +346,46 @@ void NoteAssumedZSpacing(const ViewerOptions& options, bool zSpacingAssumed) {
     std::fprintf(stderr, "orv-view: z spacing not in the file; using the x spacing, override with --voxel-size\n");
 }
 
+// What each stack of a time point is read with: one read per channel shown,
+// or the options' own reading of one image.
+std::vector<bix::ReadOptions> StackReads(const ViewerOptions& options, const std::vector<unsigned>& channels,
+                                         unsigned timePoint) {
+  if (channels.empty()) {
+    bix::ReadOptions read = ReadOptionsOf(options);
+    read.timePoint = timePoint;
+    return {read};
+  }
+  std::vector<bix::ReadOptions> reads;
+  for (unsigned c : channels) reads.push_back(bix::ReadOptions{{c}, timePoint});
+  return reads;
+}
+
+// A viewer of a time series in memory gets its time axis: the other time
+// points are read as they are asked for, placed where the viewer's first
+// one is (a voxel size given on the command line included).
 template <class T>
-orv::orv_OrthoscopeFrame* OpenFile(const ViewerOptions& options, bool zSpacingAssumed,
+void AddTimeAxis(orv::orv_OrthoscopeFrame* frame, const ViewerOptions& options, unsigned timePoints,
+                 const std::vector<unsigned>& channels) {
+  if (timePoints < 2) return;
+  const bix::Image3d<T>& shown = static_cast<orv::orv_ImageOrthoscopeCanvas<T>*>(frame->GetCanvas())->GetChannelImage(0);
+  const bix::Resolution resolution = shown.GetResolution();
+  const bix::Vector3d<float> offset = shown.GetOffset();
+  orv::orv_TimePointReader<T> read = [options, channels, resolution, offset](
+                                         unsigned t, std::vector<bix::Image3d<T>>& stacks,
+                                         const std::function<bool()>& keepGoing) {
+    const std::vector<bix::ReadOptions> reads = StackReads(options, channels, t + 1);
+    stacks.resize(reads.size());
+    for (std::size_t k = 0; k < reads.size(); ++k) {
+      bix::ReadImage<T>(options.image, stacks[k], [&](double) { return keepGoing(); }, reads[k]);
+      stacks[k].SetResolution(resolution);
+      stacks[k].SetOffset(offset);
+    }
+  };
+  orv::orv_AddTimeAxis<T>(frame, timePoints, options.timePoint - 1, std::move(read));
+}
+
+template <class T>
+orv::orv_OrthoscopeFrame* OpenFile(const ViewerOptions& options, bool zSpacingAssumed, unsigned timePoints,
                                    const bix::ProgressCallback& given) {
   const std::string problem = StretchProblem(options.stretch, kIsRGB<T>);
   if (!problem.empty()) throw OptionError(problem);
@@ -355,7 +394,9 @@ orv::orv_OrthoscopeFrame* OpenFile(const ViewerOptions& options, bool zSpacingAs
   ReadPart<T>(options, ReadOptionsOf(options), given, 0, 1, *image, progress);
   progress.reset();
   NoteAssumedZSpacing(options, zSpacingAssumed);
-  return MakeViewer<T>(std::move(image), options, ImageName(options), ViewerLabels());
+  orv::orv_OrthoscopeFrame* frame = MakeViewer<T>(std::move(image), options, ImageName(options), ViewerLabels());
+  AddTimeAxis<T>(frame, options, timePoints, {});
+  return frame;
 }
 
 // The channels a viewer of `layout` shows: those the options name, else all.
@@ -402,8 +443,10 @@ orv::orv_OrthoscopeFrame* OpenChannels(const ViewerOptions& options, const bix::
   }
   progress.reset();
   NoteAssumedZSpacing(options, layout.zSpacingAssumed);
-  return MakeViewerOf<T>(std::move(channels), ChannelStyles(layout, shown), options, ImageName(options),
-                         ViewerLabels());
+  orv::orv_OrthoscopeFrame* frame = MakeViewerOf<T>(std::move(channels), ChannelStyles(layout, shown), options,
+                                                    ImageName(options), ViewerLabels());
+  AddTimeAxis<T>(frame, options, layout.timePoints, shown);
+  return frame;
 }
 
 }  // namespace
@@ -454,8 +497,8 @@ orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options, const bix::Pr
     return MakeViewer<unsigned short>(std::move(sample.image), options, "sample stack", std::move(nuclei));
   }
   // Several channels open as one coloured layer each, unless --as-rgb.
+  const bix::ImageLayout layout = bix::ReadImageLayout(options.image);
   if (!options.asRgb) {
-    const bix::ImageLayout layout = bix::ReadImageLayout(options.image);
     const std::vector<unsigned> shown = ShownChannels(options, layout);
     if (shown.size() > 1) {
       for (unsigned c : shown)
@@ -485,17 +528,17 @@ orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options, const bix::Pr
   }
   switch (facts.type) {
     case bix::VOXEL_UCHAR:
-      return OpenFile<unsigned char>(options, facts.zSpacingAssumed, progress);
+      return OpenFile<unsigned char>(options, facts.zSpacingAssumed, layout.timePoints, progress);
     case bix::VOXEL_USHORT:
-      return OpenFile<unsigned short>(options, facts.zSpacingAssumed, progress);
+      return OpenFile<unsigned short>(options, facts.zSpacingAssumed, layout.timePoints, progress);
     case bix::VOXEL_INT:
-      return OpenFile<int>(options, facts.zSpacingAssumed, progress);
+      return OpenFile<int>(options, facts.zSpacingAssumed, layout.timePoints, progress);
     case bix::VOXEL_FLOAT:
-      return OpenFile<float>(options, facts.zSpacingAssumed, progress);
+      return OpenFile<float>(options, facts.zSpacingAssumed, layout.timePoints, progress);
     case bix::VOXEL_RGB8:
-      return OpenFile<bix::RGB8>(options, facts.zSpacingAssumed, progress);
+      return OpenFile<bix::RGB8>(options, facts.zSpacingAssumed, layout.timePoints, progress);
     case bix::VOXEL_RGB16:
-      return OpenFile<bix::RGB16>(options, facts.zSpacingAssumed, progress);
+      return OpenFile<bix::RGB16>(options, facts.zSpacingAssumed, layout.timePoints, progress);
   }
   throw bix::IOException("'" + options.image + "': unknown voxel type");
 }

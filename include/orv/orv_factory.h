@@ -4,10 +4,12 @@
 #include <orv/channels_module.h>
 #include <orv/mapping_module.h>
 #include <orv/orv_frame.h>
+#include <orv/time_axis.h>
 
 #include <bix/ChunkedImage.h>
 #include <bix/Image3d.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -53,6 +55,27 @@ template <class T>
 ORV_EXPORT orv_ChannelsModule<T>* orv_AddChannels(orv_OrthoscopeFrame* frame,
                                                   std::vector<std::unique_ptr<bix::Image3d<T>>> further,
                                                   const std::vector<orv_ChannelStyle>& styles);
+
+// Reads time point `t` of an image in memory: one stack per channel, in the
+// viewer's channel order, each of the viewer's size. It should stop (by
+// raising) once `keepGoing` says false; failures raise exceptions, whose
+// message the viewer shows.
+template <class T>
+using orv_TimePointReader =
+    std::function<void(unsigned t, std::vector<bix::Image3d<T>>& stacks, const std::function<bool()>& keepGoing)>;
+
+// Gives `frame`, a viewer made by these factories of an image in memory (of
+// one channel or several), a time axis of `count` time points whose time
+// point `shown` (from 0) the viewer shows now: the "&Time" menu (keys "["
+// and "]") and a slider under the cut windows. Other time points are read by
+// `read` on a thread of its own when asked for (the windows keep showing
+// the last one meanwhile), and the next one in the direction of travel
+// ahead; time points read or shown before are kept while they fit in
+// `memoryBytes` (0: a quarter of the machine's memory). The frame owns the
+// axis; raises bix::LibException when the frame shows no image of type T.
+template <class T>
+ORV_EXPORT orv_TimeAxis* orv_AddTimeAxis(orv_OrthoscopeFrame* frame, unsigned count, unsigned shown,
+                                         orv_TimePointReader<T> read, std::size_t memoryBytes = 0);
 
 // The mapping module for images of type T, made with the image's histograms
 // (the gray module for gray types, the RGB module for RGB); the caller owns

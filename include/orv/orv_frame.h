@@ -8,6 +8,7 @@
 
 #include <wx/frame.h>
 #include <wx/menu.h>
+#include <wx/sizer.h>
 
 #include <deque>
 
@@ -32,6 +33,9 @@ public:
   // put in the menu bar: returned for the caller to place or delete. For
   // modules that take turns under one title (the channels' mappings).
   wxMenu* AddExtensionModuleAside(orv_ExtensionModule* module);
+  // Puts `window` (a child of the frame) under the canvas, across the
+  // frame; the canvas keeps the rest of the client area.
+  void AddBelowCanvas(wxWindow* window);
   // Appends a copy of a host's menu (ids, labels, help strings, kinds).
   void AppendMenu(const wxMenu* menu, const wxString& title);
   void RefreshIcon();
@@ -59,6 +63,7 @@ private:
   void OnCharHook(wxKeyEvent& event);
 
   int m_lastMenuId = FIRST_MODULE_ID;
+  wxBoxSizer* m_sizer = nullptr;  // the canvas over the windows below it, once there are any
   std::deque<bool> m_moduleOwned;
   orv_OrthoscopeCanvas* m_canvas = nullptr;
 

@@ -116,8 +116,26 @@ orv_OrthoscopeFrame::~orv_OrthoscopeFrame() {
 
 void orv_OrthoscopeFrame::SetCanvas(orv_OrthoscopeCanvas* canvas) {
   if (m_canvas && m_canvas != canvas) m_canvas->Destroy();
+  if (m_sizer && m_sizer->GetItemCount() > 0 && m_sizer->GetItem(std::size_t(0))->GetWindow() == m_canvas)
+    m_sizer->Detach(0);
   m_canvas = canvas;
-  if (m_canvas) m_canvas->SetSize(GetClientSize());
+  if (m_sizer && m_canvas) {
+    m_sizer->Insert(0, m_canvas, 1, wxEXPAND);
+    Layout();
+  } else if (m_canvas) {
+    m_canvas->SetSize(GetClientSize());
+  }
+}
+
+void orv_OrthoscopeFrame::AddBelowCanvas(wxWindow* window) {
+  if (!m_sizer) {
+    m_sizer = new wxBoxSizer(wxVERTICAL);
+    if (m_canvas) m_sizer->Add(m_canvas, 1, wxEXPAND);
+    SetSizer(m_sizer);
+  }
+  m_sizer->Add(window, 0, wxEXPAND);
+  Layout();
+  ResizeFrameIfRequired();
 }
 
 void orv_OrthoscopeFrame::AddExtensionModule(orv_ExtensionModule* module, const wxString& title, bool owned) {
@@ -164,7 +182,12 @@ void orv_OrthoscopeFrame::ResizeFrameIfRequired() {
 
 void orv_OrthoscopeFrame::AdjustFrameSize() {
   if (!m_canvas) return;
-  wxSize size = ClientToWindowSize(m_canvas->GetOptimalSize());
+  wxSize canvas = m_canvas->GetOptimalSize();
+  // The windows below the canvas keep their height.
+  if (m_sizer)
+    for (const wxSizerItem* item : m_sizer->GetChildren())
+      if (item->GetWindow() && item->GetWindow() != m_canvas) canvas.y += item->GetWindow()->GetBestSize().y;
+  wxSize size = ClientToWindowSize(canvas);
   size.IncTo(wxSize(100, 100));
   size.DecTo(wxGetClientDisplayRect().GetSize());
   if (!IsMaximized()) SetSize(size);

@@ -12,6 +12,7 @@
 
 #include <orv/channels_module.h>
 #include <orv/orv_imagecanvas.h>
+#include <orv/time_axis.h>
 
 #include <bix/OmeZarr.h>
 
@@ -160,4 +161,65 @@ TEST(OrvViewComposite, TwoChannelsDifferFromTheirRgbReadingOnlyByTheirColours) {
   rgb->Destroy();
   composite->Destroy();
   orvtest::Pump();
+}
+
+namespace {
+
+// Presses `key` in the XY window as a user would: the frame's key hook
+// finds the menu item it is the key of.
+void PressKey(orv::orv_OrthoscopeFrame* frame, int key) {
+  wxKeyEvent event(wxEVT_CHAR_HOOK);
+  event.SetEventObject(frame->GetCanvas()->GetDrWin(orv::PROJ_XY));
+  event.m_keyCode = key;
+  frame->GetEventHandler()->ProcessEvent(event);
+}
+
+}  // namespace
+
+TEST(OrvViewComposite, TimeKeysAndSliderMoveThroughTimeKeepingTheCutAndTheMappings) {
+  iotest::ScratchDir dir;
+  WriteHyperstack(dir / "cells.tif");
+  WriteZarr(dir / "cells.zarr");
+  for (const std::string name : {"cells.tif", "cells.zarr"}) {
+    SCOPED_TRACE(name);
+    orvview::ViewerOptions options;
+    options.image = dir / name;
+    options.timePoint = 2;
+    orv::orv_OrthoscopeFrame* frame = orvview::OpenViewer(options);
+    auto* canvas = frame->GetCanvas();
+    auto* channels = orvview::FindModule<orv::orv_ChannelsModule<unsigned char>>(frame);
+    auto* axis = orvview::FindModule<orv::orv_TimeAxis>(frame);
+    ASSERT_NE(axis, nullptr);
+    EXPECT_EQ(axis->GetTimePointCount(), kTimes);
+    EXPECT_EQ(axis->GetShownTimePoint(), 1u) << "--time 2";
+    orv::orv_ImageCanvasSettings settings;
+    canvas->GetSettings(settings);
+    settings.zoomLevel = 0;
+    canvas->SetSettings(settings);
+    const unsigned z = 1;
+    canvas->ChangeCut(bix::Vector3d<float>(8.5f, 6.5f, z + 0.5f));
+    channels->SetChannelVisible(3, false);
+    const bix::Vector3d<float> cut = canvas->GetCut();
+
+    PressKey(frame, ']');
+    ASSERT_TRUE(orvtest::PumpUntil([&] { return axis->GetShownTimePoint() == 2; }));
+    EXPECT_EQ(axis->GetSlider()->GetValue(), 3);
+    EXPECT_EQ(ShownAt(canvas, 2, 2), Expected(2, 2, 2, z, 3)) << "time point 3, channel 4 still hidden";
+    EXPECT_EQ(canvas->GetCut(), cut);
+    EXPECT_EQ(canvas->GetZoomLevel(), 0);
+
+    axis->GetSlider()->SetValue(4);
+    wxCommandEvent moved(wxEVT_SLIDER, axis->GetSlider()->GetId());
+    moved.SetEventObject(axis->GetSlider());
+    axis->GetSlider()->GetEventHandler()->ProcessEvent(moved);
+    ASSERT_TRUE(orvtest::PumpUntil([&] { return axis->GetShownTimePoint() == 3; }));
+    EXPECT_EQ(ShownAt(canvas, 13, 3), Expected(3, 13, 3, z, 3));
+    PressKey(frame, ']');
+    EXPECT_EQ(axis->GetTimePoint(), 3u) << "the last time point is the last";
+    for (int k = 0; k < 4; ++k) PressKey(frame, '[');
+    ASSERT_TRUE(orvtest::PumpUntil([&] { return axis->GetShownTimePoint() == 0; }));
+    EXPECT_EQ(ShownAt(canvas, 5, 10), Expected(0, 5, 10, z, 3));
+    frame->Destroy();
+    orvtest::Pump();
+  }
 }
