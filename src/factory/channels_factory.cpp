@@ -4,6 +4,8 @@
 #include <orv/histogram.h>
 #include <orv/orv_imagecanvas.h>
 
+#include "series_saving.h"
+
 #include <bix/Exceptions.h>
 #include <bix/Types.h>
 
@@ -41,6 +43,7 @@ orv_ChannelsModule<T>* orv_AddChannels(orv_OrthoscopeFrame* frame, std::vector<s
     names.push_back(channels->GetChannelName(static_cast<unsigned>(k + 1)));
   }
   canvas->SetChannelNames(names);
+  SeriesSaving<T>::Of(frame).SetChannels(channels);
   return channels;
 }
 

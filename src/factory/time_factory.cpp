@@ -3,6 +3,7 @@
 #include <orv/orv_imagecanvas.h>
 
 #include "level_reading.h"
+#include "series_saving.h"
 #include "time_point_cache.h"
 
 #include <bix/Exceptions.h>
@@ -74,11 +75,13 @@ orv_TimeAxis* orv_AddTimeAxis(orv_OrthoscopeFrame* frame, unsigned count, unsign
   auto* canvas = frame ? dynamic_cast<orv_ImageOrthoscopeCanvas<T>*>(frame->GetCanvas()) : nullptr;
   if (!canvas) throw bix::LibException("a time axis is added to a viewer of an image made by the library's factories");
   const std::size_t budget = memoryBytes ? memoryBytes : static_cast<std::size_t>(MemoryBytes() / 4);
+  orv_TimePointReader<T> readToSave = read;
   auto source = std::make_unique<MemoryTimePoints<T>>(*canvas, shown, std::move(read), budget);
   MemoryTimePoints<T>* points = source.get();
   auto* axis = new orv_TimeAxis(frame, count, shown, std::move(source));
   points->SetAxis(axis);
   frame->AddExtensionModule(axis, "&Time", true);
+  if constexpr (std::is_arithmetic_v<T>) SeriesSaving<T>::Of(frame).SetTime(axis, std::move(readToSave));
   return axis;
 }
 

@@ -9,26 +9,6 @@
 
 namespace orv {
 
-namespace {
-
-constexpr long kSaveStyle = wxFD_SAVE | wxFD_OVERWRITE_PROMPT | wxFD_CHANGE_DIR;
-
-// The chosen file of a save dialog (with the chosen filter's extension when
-// the name has none), or an empty string when it was cancelled. The dialog
-// asked before replacing the name typed; a file the extension makes another
-// one is asked about here.
-wxString AskSavePath(wxWindow* parent, const wxString& title, const wxString& filter) {
-  wxFileDialog dialog(parent, title, wxEmptyString, wxEmptyString, filter, kSaveStyle);
-  if (dialog.ShowModal() != wxID_OK) return wxString();
-  const wxString path = WithFilterExtension(dialog.GetPath(), filter, dialog.GetFilterIndex());
-  if (path != dialog.GetPath() && wxFileName::FileExists(path) &&
-      wxMessageBox(wxString::Format("%s already exists.\nDo you want to replace it?", path), "Confirm",
-                   wxYES_NO | wxICON_QUESTION, parent) != wxYES)
-    return wxString();
-  return path;
-}
-
-}  // namespace
 
 void orv_OrthoscopeFrame::OnSaveView(wxCommandEvent&) {
   if (!m_canvas) return;

@@ -5,6 +5,7 @@
 #include "../wdr/dialog_child.h"
 #include "../wdr/dlg_save_wdr.h"
 
+#include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/stattext.h>
@@ -13,6 +14,20 @@
 #include <algorithm>
 
 namespace orv {
+
+constexpr long kSaveStyle = wxFD_SAVE | wxFD_OVERWRITE_PROMPT | wxFD_CHANGE_DIR;
+
+wxString AskSavePath(wxWindow* parent, const wxString& title, const wxString& filter) {
+  wxFileDialog dialog(parent, title, wxEmptyString, wxEmptyString, filter, kSaveStyle);
+  if (dialog.ShowModal() != wxID_OK) return wxString();
+  const wxString path = WithFilterExtension(dialog.GetPath(), filter, dialog.GetFilterIndex());
+  if (path != dialog.GetPath() && wxFileName::FileExists(path) &&
+      wxMessageBox(wxString::Format("%s already exists.\nDo you want to replace it?", path), "Confirm",
+                   wxYES_NO | wxICON_QUESTION, parent) != wxYES)
+    return wxString();
+  return path;
+}
+
 
 namespace {
 

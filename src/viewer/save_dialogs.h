@@ -19,6 +19,12 @@ namespace orv {
 // typed without extension is saved in the format the user picked.
 wxString WithFilterExtension(const wxString& path, const wxString& wildcard, int filterIndex);
 
+// The chosen file of a save dialog (with the chosen filter's extension when
+// the name has none), or an empty string when it was cancelled. The dialog
+// asks before replacing the name typed; a file the extension makes another
+// one is asked about here.
+wxString AskSavePath(wxWindow* parent, const wxString& title, const wxString& filter);
+
 // "Save view": which windows to save and the decoration size (the gaps
 // between them, pixels), which it writes into the caller's variable on OK.
 class DecorationDialog : public wxDialog {

@@ -11,10 +11,13 @@
 #include "options.h"
 
 #include <orv/channels_module.h>
+#include <orv/orv_ids.h>
 #include <orv/orv_imagecanvas.h>
 #include <orv/time_axis.h>
 
 #include <bix/OmeZarr.h>
+
+#include <wx/filedlg.h>
 
 #include <algorithm>
 #include <array>
@@ -222,4 +225,58 @@ TEST(OrvViewComposite, TimeKeysAndSliderMoveThroughTimeKeepingTheCutAndTheMappin
     frame->Destroy();
     orvtest::Pump();
   }
+}
+
+namespace {
+
+orvtest::ExpectDialog<wxFileDialog> ChooseFile(const std::string& path) {
+  return orvtest::ExpectDialog<wxFileDialog>([=](wxFileDialog* d) {
+    EXPECT_EQ(d->GetWildcard(), "OME-TIFF (*.ome.tif)|*.ome.tif|OME-Zarr (*.zarr)|*.zarr");
+    d->SetPath(path);
+    EXPECT_TRUE(orvtest::PumpUntil([&] { return d->GetPath() == path; }));
+    return int(wxID_OK);
+  });
+}
+
+// Every channel and time point of a saved series reads back with its values
+// and its channel's colour.
+void ExpectSeries(const std::string& path, const std::vector<unsigned>& times) {
+  const bix::ImageLayout layout = bix::ReadImageLayout(path);
+  ASSERT_EQ(layout.channels, kChannels);
+  ASSERT_EQ(layout.timePoints, times.size());
+  for (unsigned c = 0; c < kChannels; ++c) {
+    const bix::ChannelFacts& facts = layout.channelFacts[c];
+    EXPECT_TRUE(facts.hasColour);
+    EXPECT_EQ((Colour{facts.red, facts.green, facts.blue}), kColours[c]);
+    for (std::size_t k = 0; k < times.size(); ++k) {
+      bix::Image3d<unsigned char> stack;
+      bix::ReadImage(path, stack, {}, bix::ReadOptions{{c + 1}, unsigned(k + 1)});
+      ASSERT_EQ(stack.GetSize(), bix::Vector3d<unsigned>(kW, kH, kD));
+      unsigned wrong = 0;
+      for (unsigned z = 0; z < kD; ++z)
+        for (unsigned y = 0; y < kH; ++y)
+          for (unsigned x = 0; x < kW; ++x) wrong += stack.GetVoxel(x, y, z) != Value(c, times[k], x, y, z);
+      EXPECT_EQ(wrong, 0u) << "channel " << c << ", time point " << times[k];
+    }
+  }
+}
+
+}  // namespace
+
+TEST(OrvViewComposite, Save3dDataWritesEveryChannelOfEveryTimePointOrOfTheShownOne) {
+  iotest::ScratchDir dir;
+  WriteHyperstack(dir / "cells.tif");
+  orvview::ViewerOptions options;
+  options.image = dir / "cells.tif";
+  options.timePoint = 3;
+  orv::orv_OrthoscopeFrame* frame = orvview::OpenViewer(options);
+  const wxString question = "Save all 4 time points, or time point 3 alone?";
+  wxTEST_DIALOG(Command(frame, orv::ID_SAVE_3D_DATA), ChooseFile(dir / "all.ome.tif"),
+                orvtest::ExpectMessageBox(question, "Save 3d data", wxID_YES));
+  ExpectSeries(dir / "all.ome.tif", {0, 1, 2, 3});
+  wxTEST_DIALOG(Command(frame, orv::ID_SAVE_3D_DATA), ChooseFile(dir / "shown.zarr"),
+                orvtest::ExpectMessageBox(question, "Save 3d data", wxID_NO));
+  ExpectSeries(dir / "shown.zarr", {2});
+  frame->Destroy();
+  orvtest::Pump();
 }

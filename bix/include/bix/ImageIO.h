@@ -85,6 +85,16 @@ struct ImageLayout {
 };
 ImageLayout ReadImageLayout(const std::string& name);
 
+// Writes time points and channels of gray stacks (`stacks[t][c]`, all of
+// one size) as one OME-TIFF: a page per plane, z fastest, then channel, then
+// time point (DimensionOrder "XYZCT"), deflate-compressed, with the OME-XML
+// (voxel size, each channel's name and colour from `channels`, which may be
+// empty) in the first page's description. Written to a temporary file that
+// takes the place of `path` once complete; raises IOException.
+template <class T>
+void SaveOmeTiff(const std::vector<std::vector<const Image3d<T>*>>& stacks, const std::vector<ChannelFacts>& channels,
+                 const std::string& path);
+
 // Reads a whole file into `out`: size, voxels, offset and resolution. Formats
 // that store no offset (TIFF without ImageJ origins) give offset 0; files
 // without a physical spacing give an undefined resolution. T must be the type
@@ -102,6 +112,11 @@ void ReadImage(const std::string& name, Image3d<T>& out,
 BIX_FOR_EACH_VOXEL_TYPE(BIX_DECLARE_READIMAGE)
 BIX_FOR_EACH_EXTRA_LABEL_TYPE(BIX_DECLARE_READIMAGE)
 #undef BIX_DECLARE_READIMAGE
+#define BIX_DECLARE_SAVE_OME_TIFF(T)                                                                          \
+  extern template void SaveOmeTiff<T>(const std::vector<std::vector<const Image3d<T>*>>&,                   \
+                                      const std::vector<ChannelFacts>&, const std::string&);
+BIX_FOR_EACH_GRAY_TYPE(BIX_DECLARE_SAVE_OME_TIFF)
+#undef BIX_DECLARE_SAVE_OME_TIFF
 
 }  // namespace bix
 

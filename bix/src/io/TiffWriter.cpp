@@ -61,18 +61,17 @@ void SetPageTags(TiffFile& file, const VoxelBox& box, std::uint32_t rowsPerStrip
 
 }  // namespace
 
-void WriteTiff(const std::string& path, const std::string& name, const VoxelBox& box, bool compressAsked) {
+void WriteTiffPages(TiffFile& file, const VoxelBox& box, bool compressAsked, const std::string* description,
+                    std::uint64_t firstPage) {
   const bool compress = compressAsked && !(box.type.channels == 3 && box.type.numeric == NUM_U16);
-  const std::uint64_t total = std::uint64_t(box.PlaneBytes()) * box.size.z;
-  TiffFile file(path, total > kClassicLimit ? "w8" : "w", name);
-  const std::string description = ComposeImageJDescription(box.size.z, box.resolution, box.offset);
   const std::size_t rowBytes = box.RowBytes();
   const std::uint32_t rowsPerStrip =
       std::uint32_t(std::clamp<std::size_t>(kStripBytes / rowBytes, 1, box.size.y));
   const std::uint32_t strips = (box.size.y + rowsPerStrip - 1) / rowsPerStrip;
   std::vector<unsigned char> strip;
   for (unsigned z = 0; z < box.size.z; ++z) {
-    SetPageTags(file, box, rowsPerStrip, compress, z == 0 ? &description : nullptr);
+    const std::string page = std::to_string(firstPage + z + 1);
+    SetPageTags(file, box, rowsPerStrip, compress, z == 0 ? description : nullptr);
     for (std::uint32_t s = 0; s < strips; ++s) {
       const std::uint32_t first = s * rowsPerStrip, rows = std::min(rowsPerStrip, box.size.y - first);
       const tmsize_t bytes = tmsize_t(rows * rowBytes);
@@ -88,11 +87,20 @@ void WriteTiff(const std::string& path, const std::string& name, const VoxelBox&
       errno = 0;
       const tmsize_t written = compress ? TIFFWriteEncodedStrip(file.get(), s, buffer, bytes)
                                         : TIFFWriteRawStrip(file.get(), s, buffer, bytes);
-      if (written < 0) file.Fail("cannot be written: page " + std::to_string(z + 1) + " failed");
+      if (written < 0) file.Fail("cannot be written: page " + page + " failed");
     }
     errno = 0;
-    if (!TIFFWriteDirectory(file.get())) file.Fail("cannot be written: page " + std::to_string(z + 1) + " failed");
+    if (!TIFFWriteDirectory(file.get())) file.Fail("cannot be written: page " + page + " failed");
   }
+}
+
+bool NeedsBigTiff(std::uint64_t bytes) { return bytes > kClassicLimit; }
+
+void WriteTiff(const std::string& path, const std::string& name, const VoxelBox& box, bool compressAsked) {
+  const std::uint64_t total = std::uint64_t(box.PlaneBytes()) * box.size.z;
+  TiffFile file(path, NeedsBigTiff(total) ? "w8" : "w", name);
+  const std::string description = ComposeImageJDescription(box.size.z, box.resolution, box.offset);
+  WriteTiffPages(file, box, compressAsked, &description, 0);
   file.Close();
 }
 
