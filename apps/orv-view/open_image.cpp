@@ -240,6 +240,15 @@ orv::orv_OrthoscopeFrame* OpenChunked(const ViewerOptions& options, unsigned t, 
         if (chunkedLabels.source) made->GetCanvas()->AttachChunkedLabels(chunkedLabels.source, chunkedLabels.heldLevel);
       });
   if (!frame) throw bix::IOException("There is not enough memory to show the image.");
+  if (source->TimePoints() > 1) {
+    // Other time points: their held levels are read as they are asked for.
+    orv::orv_TimePointReader<T> read = [source, heldLevel, c](unsigned time, std::vector<bix::Image3d<T>>& stacks,
+                                                              const std::function<bool()>&) {
+      stacks.resize(1);
+      source->ReadBox(heldLevel, time, c, bix::Vector3d<unsigned>(0, 0, 0), source->Level(heldLevel).size, stacks[0]);
+    };
+    orv::orv_AddTimeAxis<T>(frame, source->TimePoints(), t, std::move(read));
+  }
   if (labeled) ShowOutlines(frame);
   // Labels from their chunks are not read again whole (they need not fit in memory).
   if (labeled && !chunkedLabels.source) ReloadLabelsFromFile(frame, options.labels, shown);

@@ -42,6 +42,13 @@ public:
   // the held level serves); setting another drops the one read and computes
   // what shows again.
   virtual unsigned GetWorkLevel() const = 0;
+  // The time point the cuts show. Another one is shown at once from what
+  // the cache holds of it, over the held level of the one before until the
+  // canvas's image becomes this one's held level (SwapChannelStacks); the
+  // chunks the cuts lack are fetched as for a moved cut. Whole-stack work
+  // reads its level of the new time point when next needed.
+  virtual unsigned GetTimePoint() const = 0;
+  virtual void SetTimePoint(unsigned t) = 0;
   virtual void SetWorkLevel(unsigned level) = 0;
   // What an overlay drawn from another chunked image (a label pyramid) found
   // missing when it sampled its cut in `window`, in place of what it found

@@ -71,8 +71,11 @@ using orv_TimePointReader =
 // `read` on a thread of its own when asked for (the windows keep showing
 // the last one meanwhile), and the next one in the direction of travel
 // ahead; time points read or shown before are kept while they fit in
-// `memoryBytes` (0: a quarter of the machine's memory). The frame owns the
-// axis; raises bix::LibException when the frame shows no image of type T.
+// `memoryBytes` (0: a quarter of the machine's memory). A viewer of a
+// chunked image (orv_CreateChunkedImageFrame) moves its cuts to the new time
+// point at once, from its chunks, and `read` gives the time point's held
+// level (the level the canvas's image is). The frame owns the axis; raises
+// bix::LibException when the frame shows no image of type T.
 template <class T>
 ORV_EXPORT orv_TimeAxis* orv_AddTimeAxis(orv_OrthoscopeFrame* frame, unsigned count, unsigned shown,
                                          orv_TimePointReader<T> read, std::size_t memoryBytes = 0);

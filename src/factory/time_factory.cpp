@@ -15,8 +15,10 @@ namespace orv {
 
 namespace {
 
-// Time points of an image in memory: the canvas shows one, the cache holds
-// those read ahead or shown before.
+// Time points of an image in memory, or the held levels of a chunked
+// image's time points: the canvas shows one, the cache holds those read
+// ahead or shown before. A chunked canvas's cuts move to a new time point
+// at once, from its chunks; its held level follows when read.
 template <class T>
 class MemoryTimePoints : public orv_TimeAxis::Source {
 public:
@@ -34,6 +36,7 @@ public:
 
   bool Show(unsigned t) override {
     m_wanted = t;
+    if (orv_ChunkedView* chunked = m_canvas.GetChunkedView()) chunked->SetTimePoint(t);
     std::vector<bix::Image3d<T>> stacks;
     if (!m_cache.Take(t, stacks)) {
       m_cache.Want(t);

@@ -267,6 +267,21 @@ void ChunkedSource<T>::SetWorkLevel(unsigned level) {
 }
 
 template <class T>
+void ChunkedSource<T>::SetTimePoint(unsigned t) {
+  if (t >= m_source->TimePoints()) throw bix::LibException("there is no time point " + std::to_string(t + 1));
+  if (t == m_t) return;
+  m_t = t;
+  m_work.reset();
+  m_volume.reset();
+  m_volumeTried = false;
+  for (int i = 0; i < 3; ++i) m_canvas.ResampleAgain(i);
+  LoadWorkLevelIfProjected();
+  m_canvas.ProjectionsStale();
+  m_canvas.UpdateVolVis();
+  m_canvas.InfoFrame_UpdatePixelInfo();
+}
+
+template <class T>
 std::unique_ptr<bix::Image3d<T>> ChunkedSource<T>::ReadLevel(unsigned level, const wxString& why) const {
   if constexpr (kGray<T>)
     return ReadWholeLevel<T>(*m_source, level, m_t, m_c, &m_canvas, why);

@@ -38,6 +38,8 @@ public:
   unsigned GetHeldLevel() const override { return m_heldLevel; }
   unsigned GetWorkLevel() const override { return m_workLevel; }
   void SetWorkLevel(unsigned level) override;
+  unsigned GetTimePoint() const override { return m_t; }
+  void SetTimePoint(unsigned t) override;
   void WantOverlayChunks(orv_ProjectionType window, const std::shared_ptr<const bix::ChunkedImage>& overlay,
                          const bix::CutChunks& found) override;
 

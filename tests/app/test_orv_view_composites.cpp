@@ -280,3 +280,38 @@ TEST(OrvViewComposite, Save3dDataWritesEveryChannelOfEveryTimePointOrOfTheShownO
   frame->Destroy();
   orvtest::Pump();
 }
+
+TEST(OrvViewComposite, AChunkedChannelMovesThroughTimeFromItsChunks) {
+  iotest::ScratchDir dir;
+  WriteZarr(dir / "cells.zarr");
+  orvview::ViewerOptions options;
+  options.image = dir / "cells.zarr";
+  options.channels = {2};
+  options.stretch = "none";
+  options.timePoint = 2;
+  orv::orv_OrthoscopeFrame* stepped = orvview::OpenViewer(options);
+  ASSERT_NE(stepped->GetCanvas()->GetChunkedView(), nullptr) << "one channel of a store is shown from its chunks";
+  auto* axis = orvview::FindModule<orv::orv_TimeAxis>(stepped);
+  ASSERT_NE(axis, nullptr);
+  PressKey(stepped, ']');
+  EXPECT_EQ(stepped->GetCanvas()->GetChunkedView()->GetTimePoint(), 2u) << "the cuts move at once";
+  options.timePoint = 3;
+  orv::orv_OrthoscopeFrame* direct = orvview::OpenViewer(options);
+  auto atRest = [](orv::orv_OrthoscopeFrame* frame) {
+    orv::orv_ChunkedView* view = frame->GetCanvas()->GetChunkedView();
+    bool complete = true;
+    for (orv::orv_ProjectionType window : {orv::PROJ_XY, orv::PROJ_XZ, orv::PROJ_YZ}) {
+      frame->GetCanvas()->GetDrWin(window)->GetBitmapImage();  // painted: the cut taken from what is there
+      complete = complete && view->IsCutComplete(window);
+    }
+    return complete;
+  };
+  ASSERT_TRUE(orvtest::PumpUntil([&] { return axis->GetShownTimePoint() == 2 && atRest(stepped) && atRest(direct); }))
+      << axis->GetShownTimePoint() << atRest(stepped) << atRest(direct);
+  for (orv::orv_ProjectionType window : {orv::PROJ_XY, orv::PROJ_XZ, orv::PROJ_YZ})
+    EXPECT_TRUE(orvtest::SamePixels(stepped->GetCanvas()->GetDrWin(window)->GetBitmapImage(),
+                                    direct->GetCanvas()->GetDrWin(window)->GetBitmapImage()));
+  stepped->Destroy();
+  direct->Destroy();
+  orvtest::Pump();
+}
