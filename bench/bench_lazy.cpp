@@ -15,6 +15,8 @@
 // also read into memory as the baseline.
 // With --memory it pages through all of stack-16g.zarr instead and reports
 // the peak resident memory against the cache's budget.
+// series-1g.zarr (bench/make_time_series.py), when there, times steps
+// through its time points.
 //
 // With --only TEXT it runs the rows whose name holds TEXT.
 //
@@ -24,6 +26,7 @@
 #include "options.h"
 
 #include <orv/orv_chunkedview.h>
+#include <orv/time_axis.h>
 
 #include <bix/ChunkCache.h>
 #include <bix/ChunkedCut.h>
@@ -227,6 +230,56 @@ void RunStore(const std::string& label, const std::string& image, bool inMemory 
   std::fflush(stdout);
 }
 
+// Time steps through a series of 1 GiB time points (bench/make_time_series.py):
+// the UI-thread time of each step (the key's work and the repaint from what
+// is at hand), the longest event the UI thread handled while the new time
+// point loaded (chunk arrivals, its held level taking over), and the time
+// until the windows show its full detail. Three steps to time points not
+// yet read, then three back to ones read before.
+void RunTimeSteps(const std::string& label, const std::string& image) {
+  if (label.find(g_only) == std::string::npos || !wxDirExists(image)) return;
+  bix::SharedChunkCache().SetBudget(bix::DefaultChunkCacheBudget());
+  double firstPaint = 0;
+  orv::orv_OrthoscopeFrame* frame = Open(image, firstPaint);
+  orv::orv_OrthoscopeCanvas* canvas = frame->GetCanvas();
+  WaitForRest(canvas, nullptr);
+  orv::orv_TimeAxis* axis = nullptr;
+  for (wxEvtHandler* h = frame->GetEventHandler(); h && h != frame && !axis; h = h->GetNextHandler())
+    axis = dynamic_cast<orv::orv_TimeAxis*>(h);
+  if (!axis) {
+    std::printf("%-22s has no time axis\n", label.c_str());
+    Close(frame);
+    return;
+  }
+  std::vector<double> steps[2], events[2], loads[2];
+  const unsigned order[] = {1, 2, 3, 2, 1, 0};
+  for (unsigned n = 0; n < 6; ++n) {
+    const int warm = n >= 3;
+    const unsigned t = order[n] % axis->GetTimePointCount();
+    const auto t0 = Clock::now();
+    axis->SetTimePoint(t);
+    PaintAll(canvas);
+    steps[warm].push_back(Ms(Clock::now() - t0));
+    const auto l0 = Clock::now();
+    while (!(axis->GetShownTimePoint() == t && AtRest(canvas, true)) && Ms(Clock::now() - l0) < 600000) {
+      Pump(&events[warm]);
+      PaintAll(canvas);
+      wxMilliSleep(1);
+    }
+    loads[warm].push_back(Ms(Clock::now() - l0));
+  }
+  Close(frame);
+  for (int warm = 0; warm < 2; ++warm) {
+    const std::vector<double>& e = events[warm];
+    std::printf("%-22s %s time step: UI %5.1f ms median, %5.1f ms most; longest event while loading %6.1f ms; "
+                "full detail after %6.0f ms median\n",
+                label.c_str(), warm ? "back, read before," : "to a new time point,", Percentile(steps[warm], 0.5),
+                *std::max_element(steps[warm].begin(), steps[warm].end()),
+                e.empty() ? 0.0 : *std::max_element(e.begin(), e.end()), Percentile(loads[warm], 0.5));
+  }
+  std::fflush(stdout);
+}
+
 void RunMemory(const std::string& image) {
   const std::size_t budget = std::size_t(1) << 30;
   bix::SharedChunkCache().SetBudget(budget);
@@ -300,6 +353,7 @@ int main(int argc, char** argv) {
     RunStore("stack-1g+labels memory", data + "/stack-1g.zarr", true, data + "/stack-1g.zarr/labels/cells");
     RunStore("stack-1g+labels disk", data + "/stack-1g.zarr", false, data + "/stack-1g.zarr/labels/cells");
     RunStore("stack-1g+labels http", web, false, web + "/labels/cells");
+    RunTimeSteps("series-1g.zarr disk", data + "/series-1g.zarr");
     kill(server, SIGTERM);
     waitpid(server, nullptr, 0);
   }

@@ -4,6 +4,7 @@
 #   stack-1g.zarr    1024 x 1024 x 512, 16-bit (1 GiB), with its pyramid and
 #                    its cells' labels (labels/cells)
 #   stack-16g.zarr   2048 x 2048 x 2048, 16-bit (16 GiB), with its pyramid
+#   series-1g.zarr   four time points of stack-1g.zarr (links to its chunks)
 #   virtual-16t.zarr a 32768 x 32768 x 8192 pyramid (16 TiB) whose five finest
 #                    levels hold no chunks (the fill value) and whose coarse
 #                    levels are complete
@@ -22,4 +23,5 @@ if [ ! -d "$out/virtual-16t.zarr" ]; then
   "$make" "$out/virtual-16t.zarr" 1024 1024 256 6.4 lz4
   /usr/bin/python3 "$here/make_virtual_pyramid.py" "$out/virtual-16t.zarr" 5
 fi
+/usr/bin/python3 "$here/make_time_series.py" "$out" 4
 du -sh "$out"/*.zarr

@@ -241,11 +241,14 @@ orv::orv_OrthoscopeFrame* OpenChunked(const ViewerOptions& options, unsigned t, 
       });
   if (!frame) throw bix::IOException("There is not enough memory to show the image.");
   if (source->TimePoints() > 1) {
-    // Other time points: their held levels are read as they are asked for.
+    // Other time points: their held levels are read as they are asked for,
+    // on the time axis's thread alone, so that the decoding workers serve
+    // the chunks the cuts show first.
     orv::orv_TimePointReader<T> read = [source, heldLevel, c](unsigned time, std::vector<bix::Image3d<T>>& stacks,
                                                               const std::function<bool()>&) {
       stacks.resize(1);
-      source->ReadBox(heldLevel, time, c, bix::Vector3d<unsigned>(0, 0, 0), source->Level(heldLevel).size, stacks[0]);
+      source->ReadBoxHere(heldLevel, time, c, bix::Vector3d<unsigned>(0, 0, 0), source->Level(heldLevel).size,
+                          stacks[0]);
     };
     orv::orv_AddTimeAxis<T>(frame, source->TimePoints(), t, std::move(read));
   }
