@@ -52,7 +52,7 @@ TEST(OrvViewOptions, ChannelsAndTimePoint) {
 
   const std::string usage = orvview::Usage();
   EXPECT_NE(usage.find("[--channels C1,C2,...] [--as-rgb] [--time N]"), std::string::npos);
-  EXPECT_NE(usage.find("  --time N            the time point of a time series, from 1"), std::string::npos);
+  EXPECT_NE(usage.find("  --time N            the time point of a time series shown first, from 1"), std::string::npos);
 }
 
 namespace {

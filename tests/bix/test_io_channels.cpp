@@ -346,3 +346,86 @@ TEST(ChannelFiles, IcsChannelsInterleavedInEachVoxel) {
   EXPECT_EQ(ReadError<RGB_generic<unsigned short>>(three, Choose({}, 2)),
             "'" + three + "': has 1 time point; there is no time point 2");
 }
+
+TEST(ChannelFiles, LayoutsCountChannelsAndTimePointsAndGiveTheFilesColours) {
+  ScratchDir dir;
+  struct Case {
+    std::string name;
+    unsigned channels, times;
+    std::vector<bix::ChannelFacts> facts;
+  };
+  auto fact = [](const char* name, bool coloured, unsigned char r, unsigned char g, unsigned char b) {
+    bix::ChannelFacts f;
+    f.name = name;
+    f.hasColour = coloured;
+    f.red = r, f.green = g, f.blue = b;
+    return f;
+  };
+  std::vector<Case> cases;
+  // OME: names (with an entity) and colours as signed RGBA numbers; a
+  // channel without a Color attribute has none.
+  std::vector<TiffPage> ome = Pages(12, TiffPage());
+  ome[0].description = OmeXml("XYZCT", 3, 2, 2);
+  const std::string channels = "<Channel ID=\"Channel:0:0\" Name=\"DAPI &amp; more\" Color=\"65535\"/>"
+                               "<Channel ID=\"Channel:0:1\" Color=\"-16776961\" SamplesPerPixel=\"1\"/>"
+                               "<Channel ID=\"Channel:0:2\" Name=\"GFP\"/>";
+  ome[0].description.insert(ome[0].description.find("<TiffData/>"), channels);
+  ASSERT_TRUE(WriteTiffFile(dir / "ome.tif", "w", ome));
+  cases.push_back({"ome.tif", 3, 2,
+                   {fact("DAPI & more", true, 0, 0, 255), fact("", true, 255, 0, 0), fact("GFP", false, 0, 0, 0)}});
+  // ImageJ: the brightest entries of the channels' look-up tables.
+  std::vector<TiffPage> ij = Pages(4, TiffPage());
+  ij[0].description = "ImageJ=1.53t\nimages=4\nchannels=2\nslices=2\nhyperstack=true\nmode=composite\n";
+  SetImageJLuts(ij[0], {{255, 0, 255}, {0, 255, 128}});
+  ASSERT_TRUE(WriteTiffFile(dir / "ij.tif", "w", ij));
+  cases.push_back({"ij.tif", 2, 1, {fact("", true, 255, 0, 255), fact("", true, 0, 255, 128)}});
+  // ICS: channels and time points, nothing said of the channels; a plain
+  // stack has one of each, also with RGB voxels.
+  WriteIcs<unsigned char>(dir / "xyzct.ics", Ics_uint8, {4, 3, 2, 3, 2}, {"x", "y", "z", "ch", "t"});
+  cases.push_back({"xyzct.ics", 3, 2, std::vector<bix::ChannelFacts>(3)});
+  TiffPage rgb;
+  rgb.samples = 3;
+  ASSERT_TRUE(WriteTiffFile(dir / "rgb.tif", "w", Pages(2, rgb)));
+  cases.push_back({"rgb.tif", 1, 1, std::vector<bix::ChannelFacts>(1)});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const bix::ImageLayout layout = bix::ReadImageLayout(dir / c.name);
+    EXPECT_EQ(layout.channels, c.channels);
+    EXPECT_EQ(layout.timePoints, c.times);
+    ASSERT_EQ(layout.channelFacts.size(), c.facts.size());
+    for (std::size_t k = 0; k < c.facts.size(); ++k) {
+      EXPECT_EQ(layout.channelFacts[k].name, c.facts[k].name) << k;
+      EXPECT_EQ(layout.channelFacts[k].hasColour, c.facts[k].hasColour) << k;
+      EXPECT_EQ((std::array<unsigned char, 3>{layout.channelFacts[k].red, layout.channelFacts[k].green,
+                                              layout.channelFacts[k].blue}),
+                (std::array<unsigned char, 3>{c.facts[k].red, c.facts[k].green, c.facts[k].blue}))
+          << k;
+    }
+  }
+  EXPECT_EQ(bix::ReadImageLayout(dir / "rgb.tif").channelType, bix::VOXEL_RGB8);
+}
+
+TEST(ChannelFiles, OmeTiffDataPlaceThePlanesOnTheirPages) {
+  ScratchDir dir;
+  // 2 channels x 3 z planes in the order XYZCT, stored with channel 2 first:
+  // its planes on pages 0..2, channel 1's on pages 3..5; one plane of
+  // channel 1 (z 1) is named on its own, on page 4.
+  std::vector<TiffPage> pages = Pages(6, TiffPage());
+  pages[0].description = OmeXml("XYZCT", 2, 3, 1);
+  const std::string data = "<TiffData IFD=\"3\" FirstC=\"0\" PlaneCount=\"3\"/>"
+                           "<TiffData IFD=\"0\" FirstC=\"1\" FirstZ=\"0\" PlaneCount=\"3\"/>"
+                           "<TiffData IFD=\"4\" FirstC=\"0\" FirstZ=\"1\"/>";
+  const std::size_t at = pages[0].description.find("<TiffData/>");
+  pages[0].description.replace(at, std::string("<TiffData/>").size(), data);
+  ASSERT_TRUE(WriteTiffFile(dir / "mapped.ome.tif", "w", pages));
+  for (unsigned c : {1u, 2u}) {
+    Image3d<unsigned char> grey;
+    bix::ReadImage(dir / "mapped.ome.tif", grey, bix::ProgressCallback(), Choose({c}));
+    ExpectPages(grey, 1, 0xff, [c](unsigned, unsigned z) { return c == 1 ? int(3 + z) : int(z); });
+  }
+  // A TiffData naming a page the file lacks is refused.
+  pages[0].description.replace(pages[0].description.find("IFD=\"4\""), 7, "IFD=\"9\"");
+  ASSERT_TRUE(WriteTiffFile(dir / "bad.ome.tif", "w", pages));
+  EXPECT_EQ(ReadError<unsigned char>(dir / "bad.ome.tif", Choose({1})),
+            "'" + dir / "bad.ome.tif" + "': its OME TiffData places a plane on IFD 9 but the file has 6 pages");
+}

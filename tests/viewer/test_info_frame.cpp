@@ -361,6 +361,23 @@ TEST_F(InfoFrameTest, ThePointerInACutWindowShowsItsVoxel) {
   ExpectPixel("[43.000, 23.500, 40.250]", "[66, 7, 20]", "6", "  6 249   7");
 }
 
+// A canvas of several channels lists each channel's voxel, named, with the
+// colour of their sum.
+TEST_F(InfoFrameTest, EveryChannelsVoxelIsListedByName) {
+  Open(Octants());
+  auto second = Octants(), third = Octants();
+  for (unsigned char& v : *second) v = static_cast<unsigned char>(v * 10);
+  for (unsigned char& v : *third) v = static_cast<unsigned char>(v + 100);
+  canvas->AddChannel(std::move(second), mapper);
+  canvas->AddChannel(std::move(third), mapper);
+  canvas->SetChannelNames({"DAPI", "GFP"});
+  ShowInfo();
+  PointAt(PROJ_XY, wxPoint(13, 7));
+  EXPECT_EQ(Text(kValue), "DAPI: 5, GFP: 50, C3: 105");
+  // SplitMapper's colours, added and clamped: (5 + 50 + 105, 255, 21).
+  ExpectSwatch(wxColour(160, 255, 21));
+}
+
 // At ten voxels per micron and an offset of 0.1 most window columns lie
 // on a voxel boundary that single precision puts a hair below or above: the
 // voxel named is the one whose value is shown, column after column.
