@@ -210,13 +210,16 @@ void SetUpViewer(orv::orv_OrthoscopeFrame* frame, const ViewerOptions& options, 
   ApplyInitialZoom(frame);
 }
 
-// Time point t and channel c of an OME-Zarr image, shown from its chunks as
-// the windows need them: the image need not fit in memory. The coarse level
-// held for the first picture is what the viewer is made with; the chunked
-// source is attached at once, before labels are placed or points loaded, so
-// that they take level 0's grid.
+// Time point t and channels `channels` (from 0) of an OME-Zarr image, shown
+// from its chunks as the windows need them: the image need not fit in
+// memory. The coarse level held for the first picture is what the viewer is
+// made with; the chunked source is attached at once, before labels are
+// placed or points loaded, so that they take level 0's grid. Several
+// channels are shown in `styles`, each from its own chunks.
 template <class T>
-orv::orv_OrthoscopeFrame* OpenChunked(const ViewerOptions& options, unsigned t, unsigned c) {
+orv::orv_OrthoscopeFrame* OpenChunked(const ViewerOptions& options, unsigned t, const std::vector<unsigned>& channels,
+                                      const std::vector<orv::orv_ChannelStyle>& styles) {
+  const unsigned c = channels.front();
   std::shared_ptr<const bix::ChunkedImage> source = bix::OpenOmeZarr(options.image);
   const bix::ChunkLevel& full = source->Level(0);
   const wxString name = wxFileName(wxString::FromUTF8(bix::OmeZarrFolder(options.image))).GetFullName();
@@ -230,13 +233,23 @@ orv::orv_OrthoscopeFrame* OpenChunked(const ViewerOptions& options, unsigned t, 
   const bool labeled = !labels.Empty();
   const ShownLabels shown{labels.narrow.get(), labels.wide.get(), std::is_same_v<T, unsigned char>, resolution};
   const unsigned heldLevel = bix::LevelToHold(*source);
-  auto held = std::make_unique<bix::Image3d<T>>();
-  source->ReadBox(heldLevel, t, c, bix::Vector3d<unsigned>(0, 0, 0), source->Level(heldLevel).size, *held);
-  const wxString title = ViewerTitle(name, VoxelTypeName<T>(), full.size, resolution);
+  const bix::Vector3d<unsigned> heldSize = source->Level(heldLevel).size;
+  std::vector<std::unique_ptr<bix::Image3d<T>>> held;
+  for (unsigned channel : channels) {
+    held.push_back(std::make_unique<bix::Image3d<T>>());
+    source->ReadBox(heldLevel, t, channel, bix::Vector3d<unsigned>(0, 0, 0), heldSize, *held.back());
+  }
+  wxString title = ViewerTitle(name, VoxelTypeName<T>(), full.size, resolution);
+  if (channels.size() > 1) title += wxString::Format(", %zu channels", channels.size());
+  std::unique_ptr<bix::Image3d<T>> first = std::move(held.front());
+  held.erase(held.begin());
   orv::orv_OrthoscopeFrame* frame =
-      CreateFrame<T>(held.release(), labels, options, title, [&](orv::orv_OrthoscopeFrame* made) {
+      CreateFrame<T>(first.release(), labels, options, title, [&](orv::orv_OrthoscopeFrame* made) {
         static_cast<orv::orv_ImageOrthoscopeCanvas<T>*>(made->GetCanvas())
             ->AttachChunkedSource(source, t, c, heldLevel);
+        if (!held.empty())
+          orv::orv_AddChannels<T>(made, std::move(held), styles,
+                                  std::vector<unsigned>(channels.begin() + 1, channels.end()));
         if (chunkedLabels.source) made->GetCanvas()->AttachChunkedLabels(chunkedLabels.source, chunkedLabels.heldLevel);
       });
   if (!frame) throw bix::IOException("There is not enough memory to show the image.");
@@ -244,11 +257,12 @@ orv::orv_OrthoscopeFrame* OpenChunked(const ViewerOptions& options, unsigned t, 
     // Other time points: their held levels are read as they are asked for,
     // on the time axis's thread alone, so that the decoding workers serve
     // the chunks the cuts show first.
-    orv::orv_TimePointReader<T> read = [source, heldLevel, c](unsigned time, std::vector<bix::Image3d<T>>& stacks,
-                                                              const std::function<bool()>&) {
-      stacks.resize(1);
-      source->ReadBoxHere(heldLevel, time, c, bix::Vector3d<unsigned>(0, 0, 0), source->Level(heldLevel).size,
-                          stacks[0]);
+    orv::orv_TimePointReader<T> read = [source, heldLevel, channels, heldSize](
+                                           unsigned time, std::vector<bix::Image3d<T>>& stacks,
+                                           const std::function<bool()>&) {
+      stacks.resize(channels.size());
+      for (std::size_t k = 0; k < channels.size(); ++k)
+        source->ReadBoxHere(heldLevel, time, channels[k], bix::Vector3d<unsigned>(0, 0, 0), heldSize, stacks[k]);
     };
     orv::orv_AddTimeAxis<T>(frame, source->TimePoints(), t, std::move(read));
   }
@@ -260,10 +274,10 @@ orv::orv_OrthoscopeFrame* OpenChunked(const ViewerOptions& options, unsigned t, 
   return frame;
 }
 
-// An OME-Zarr image of one channel (or one chosen) is shown from its chunks;
-// a voxel size of the user's still needs it in memory.
-bool OpensChunked(const ViewerOptions& options, const bix::ImageFileFacts& facts) {
-  const bool gray = facts.type != bix::VOXEL_RGB8 && facts.type != bix::VOXEL_RGB16;
+// An OME-Zarr image of gray channels is shown from its chunks; a voxel size
+// of the user's, or channels read as RGB, still need it in memory.
+bool OpensChunked(const ViewerOptions& options, bix::VoxelType type) {
+  const bool gray = type != bix::VOXEL_RGB8 && type != bix::VOXEL_RGB16;
   return gray && bix::IsOmeZarr(options.image) && !options.hasVoxelSize;
 }
 
@@ -411,6 +425,11 @@ orv::orv_OrthoscopeFrame* OpenFile(const ViewerOptions& options, bool zSpacingAs
   return frame;
 }
 
+// "1 channel", "4 channels".
+std::string Counted(unsigned n, const std::string& what) {
+  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
 // The channels a viewer of `layout` shows: those the options name, else all.
 std::vector<unsigned> ShownChannels(const ViewerOptions& options, const bix::ImageLayout& layout) {
   if (!options.channels.empty()) return options.channels;
@@ -515,8 +534,25 @@ orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options, const bix::Pr
     if (shown.size() > 1) {
       for (unsigned c : shown)
         if (c > layout.channels)
-          throw bix::IOException("'" + options.image + "' has " + std::to_string(layout.channels) +
-                                 " channels, not a channel " + std::to_string(c));
+          throw bix::IOException("'" + options.image + "': has " + Counted(layout.channels, "channel") +
+                                 "; there is no channel " + std::to_string(c));
+      if (OpensChunked(options, layout.channelType)) {
+        const std::vector<orv::orv_ChannelStyle> styles = ChannelStyles(layout, shown);
+        std::vector<unsigned> channels;
+        for (unsigned c : shown) channels.push_back(c - 1);
+        const std::string problem = StretchProblem(options.stretch, true);
+        if (!problem.empty()) throw OptionError(problem);
+        const unsigned t = options.timePoint - 1;
+        if (t >= layout.timePoints)
+          throw bix::IOException("'" + options.image + "': has " + Counted(layout.timePoints, "time point") +
+                                 "; there is no time point " + std::to_string(options.timePoint));
+        switch (layout.channelType) {
+          case bix::VOXEL_UCHAR: return OpenChunked<unsigned char>(options, t, channels, styles);
+          case bix::VOXEL_USHORT: return OpenChunked<unsigned short>(options, t, channels, styles);
+          case bix::VOXEL_INT: return OpenChunked<int>(options, t, channels, styles);
+          default: return OpenChunked<float>(options, t, channels, styles);
+        }
+      }
       switch (layout.channelType) {
         case bix::VOXEL_UCHAR: return OpenChannels<unsigned char>(options, layout, shown, progress);
         case bix::VOXEL_USHORT: return OpenChannels<unsigned short>(options, layout, shown, progress);
@@ -527,15 +563,15 @@ orv::orv_OrthoscopeFrame* OpenViewer(const ViewerOptions& options, const bix::Pr
     }
   }
   const bix::ImageFileFacts facts = bix::ReadImageFacts(options.image, ReadOptionsOf(options));
-  if (OpensChunked(options, facts)) {
+  if (OpensChunked(options, facts.type)) {
     const std::string problem = StretchProblem(options.stretch, false);
     if (!problem.empty()) throw OptionError(problem);
     const unsigned t = options.timePoint - 1, c = options.channels.empty() ? 0 : options.channels.front() - 1;
     switch (facts.type) {
-      case bix::VOXEL_UCHAR: return OpenChunked<unsigned char>(options, t, c);
-      case bix::VOXEL_USHORT: return OpenChunked<unsigned short>(options, t, c);
-      case bix::VOXEL_INT: return OpenChunked<int>(options, t, c);
-      default: return OpenChunked<float>(options, t, c);
+      case bix::VOXEL_UCHAR: return OpenChunked<unsigned char>(options, t, {c}, {});
+      case bix::VOXEL_USHORT: return OpenChunked<unsigned short>(options, t, {c}, {});
+      case bix::VOXEL_INT: return OpenChunked<int>(options, t, {c}, {});
+      default: return OpenChunked<float>(options, t, {c}, {});
     }
   }
   switch (facts.type) {

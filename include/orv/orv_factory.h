@@ -48,13 +48,16 @@ ORV_EXPORT orv_OrthoscopeFrame* orv_CreateChunkedImageFrame(std::shared_ptr<cons
 // every channel with a gray mapping module of its own, shown in its style
 // (`styles`, one per channel; colours not given are the defaults) and
 // added; a "&Channels" menu shows, hides and colours them and chooses the
-// channel the "&Mapping" menu acts on. Returns the channels module (the
-// frame owns it); raises bix::LibException when the frame shows no image of
-// type T or a stack has another size.
+// channel the "&Mapping" menu acts on. A viewer of a chunked image takes
+// the held levels of further channels of its source, `sourceChannels` (one
+// per stack). Returns the channels module (the frame owns it); raises
+// bix::LibException when the frame shows no image of type T or a stack has
+// another size.
 template <class T>
 ORV_EXPORT orv_ChannelsModule<T>* orv_AddChannels(orv_OrthoscopeFrame* frame,
                                                   std::vector<std::unique_ptr<bix::Image3d<T>>> further,
-                                                  const std::vector<orv_ChannelStyle>& styles);
+                                                  const std::vector<orv_ChannelStyle>& styles,
+                                                  const std::vector<unsigned>& sourceChannels = {});
 
 // Reads time point `t` of an image in memory: one stack per channel, in the
 // viewer's channel order, each of the viewer's size. It should stop (by

@@ -97,9 +97,12 @@ public:
   // shown through `mapper`, which must outlive the canvas. The windows, the
   // icon, saved views and the volume window show the sum of every channel's
   // mapped colour, each component clamped at 255; the info window lists
-  // every channel's voxel. Gray voxel types and images in memory only
-  // (LibException otherwise, and for a stack of another size).
-  void AddChannel(std::unique_ptr<bix::Image3d<T>> image, const orv_Mapper<T>& mapper);
+  // every channel's voxel. Over a chunked source (AttachChunkedSource
+  // first), `image` is the held level of the source's channel
+  // `sourceChannel`, and the cuts sample its chunks as they do channel 0's.
+  // Gray voxel types only (LibException otherwise, for a stack of another
+  // size, and for a chunked source without a channel).
+  void AddChannel(std::unique_ptr<bix::Image3d<T>> image, const orv_Mapper<T>& mapper, int sourceChannel = -1);
   // Channel 0 (the image) and those added.
   unsigned GetChannelCount() const;
   const bix::Image3d<T>& GetChannelImage(unsigned c) const;

@@ -13,7 +13,8 @@ namespace orv {
 
 template <class T>
 orv_ChannelsModule<T>* orv_AddChannels(orv_OrthoscopeFrame* frame, std::vector<std::unique_ptr<bix::Image3d<T>>> further,
-                                       const std::vector<orv_ChannelStyle>& styles) {
+                                       const std::vector<orv_ChannelStyle>& styles,
+                                       const std::vector<unsigned>& sourceChannels) {
   auto* canvas = frame ? dynamic_cast<orv_ImageOrthoscopeCanvas<T>*>(frame->GetCanvas()) : nullptr;
   orv_GrayMappingModule<T>* first = nullptr;
   if (frame)
@@ -39,7 +40,8 @@ orv_ChannelsModule<T>* orv_AddChannels(orv_OrthoscopeFrame* frame, std::vector<s
   canvas->SetMapper(channels->GetMapper(0));
   std::vector<wxString> names{channels->GetChannelName(0)};
   for (std::size_t k = 0; k < further.size(); ++k) {
-    canvas->AddChannel(std::move(further[k]), channels->GetMapper(static_cast<unsigned>(k + 1)));
+    canvas->AddChannel(std::move(further[k]), channels->GetMapper(static_cast<unsigned>(k + 1)),
+                       k < sourceChannels.size() ? int(sourceChannels[k]) : -1);
     names.push_back(channels->GetChannelName(static_cast<unsigned>(k + 1)));
   }
   canvas->SetChannelNames(names);
@@ -50,7 +52,8 @@ orv_ChannelsModule<T>* orv_AddChannels(orv_OrthoscopeFrame* frame, std::vector<s
 #define ORV_INSTANTIATE_ADD_CHANNELS(T)                                                                     \
   template orv_ChannelsModule<T>* orv_AddChannels<T>(orv_OrthoscopeFrame*,                                  \
                                                      std::vector<std::unique_ptr<bix::Image3d<T>>>,         \
-                                                     const std::vector<orv_ChannelStyle>&);
+                                                     const std::vector<orv_ChannelStyle>&,                  \
+                                                     const std::vector<unsigned>&);
 BIX_FOR_EACH_GRAY_TYPE(ORV_INSTANTIATE_ADD_CHANNELS)
 
 }  // namespace orv

@@ -26,7 +26,8 @@ void ChannelStack<T>::Add(std::unique_ptr<bix::Image3d<T>> image, const orv_Mapp
 
 template <class T>
 void ChannelStack<T>::Resample(int window, const bix::Image3d<T>& placed, bool projection) {
-  for (Channel& channel : m_channels) {
+  for (std::size_t k = 0; k < m_channels.size(); ++k) {
+    Channel& channel = m_channels[k];
     bix::Image3d<T>& slice = channel.slice[window];
     if (slice.GetSize() != placed.GetSize()) slice.MakeRoomUninitialized(placed.GetSize());
     slice.SetOffset(placed.GetOffset());
@@ -37,6 +38,8 @@ void ChannelStack<T>::Resample(int window, const bix::Image3d<T>& placed, bool p
         channel.projectionStale[window] = false;
       }
       bix::CopyToImage(channel.projection[window], slice);
+    } else if (m_sample) {
+      m_sample(k, window, slice);
     } else {
       bix::CopyToImage(*channel.image, slice);
     }

@@ -12,6 +12,7 @@
 
 #include <bix/Image3d.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -44,6 +45,10 @@ public:
   T SliceVoxel(std::size_t k, int window, const bix::Vector3d<unsigned>& voxel) const;
   // The stacks changed: projections are made again when next needed.
   void ProjectionsStale();
+  // Resamples channel k's cut slices (not projections) instead of copying
+  // them from its stack (which is then a coarse level of a chunked image).
+  using CutSampler = std::function<void(std::size_t k, int window, bix::Image3d<T>& slice)>;
+  void SetCutSampler(CutSampler sample) { m_sample = std::move(sample); }
 
 private:
   struct Channel {
@@ -54,6 +59,7 @@ private:
     bool projectionStale[3] = {true, true, true};
   };
   std::vector<Channel> m_channels;
+  CutSampler m_sample;
   RGB8Buffer m_mapped;  // one channel's colours before they are added
 };
 

@@ -119,9 +119,25 @@ void ChunkedSource<T>::ResampleCut(int index, bix::Image3d<T>& slice) {
   if constexpr (kGray<T>) found = bix::SampleCut(*m_source, m_t, m_c, level, *m_canvas.GetImage(), m_heldLevel, axes.d, slice);
   m_level[index] = std::min(level, m_heldLevel);
   m_complete[index] = found.Complete();
-  m_requests->Want(static_cast<unsigned>(index), found.missing, found.nearby, ChunkRequests::Clock::now());
+  m_wanted[index] = std::move(found);
+  m_requests->Want(static_cast<unsigned>(index), m_wanted[index].missing, m_wanted[index].nearby,
+                   ChunkRequests::Clock::now());
   ScheduleRetry();
   ShowLoadingStatus();
+}
+
+template <class T>
+void ChunkedSource<T>::ResampleChannel(std::size_t k, int index, const bix::Image3d<T>& held, bix::Image3d<T>& slice) {
+  const orv_WindowAxes& axes = kWindowAxes[index];
+  const unsigned level = bix::LevelForCut(*m_source, slice.GetResolution().GetRes(), axes.h, axes.v);
+  bix::CutChunks found;
+  if constexpr (kGray<T>) found = bix::SampleCut(*m_source, m_t, m_channels.at(k), level, held, m_heldLevel, axes.d, slice);
+  m_complete[index] = m_complete[index] && found.Complete();
+  bix::CutChunks& wanted = m_wanted[index];
+  wanted.missing.insert(wanted.missing.end(), found.missing.begin(), found.missing.end());
+  wanted.nearby.insert(wanted.nearby.end(), found.nearby.begin(), found.nearby.end());
+  m_requests->Want(static_cast<unsigned>(index), wanted.missing, wanted.nearby, ChunkRequests::Clock::now());
+  ScheduleRetry();
 }
 
 // The full-resolution voxel, once its chunk is there ("…" until then, and

@@ -17,6 +17,7 @@
 
 #include <chrono>
 #include <memory>
+#include <vector>
 
 namespace orv {
 
@@ -45,6 +46,12 @@ public:
 
   // The canvas's hooks.
   void ResampleCut(int index, bix::Image3d<T>& slice);
+  // A further channel of the canvas (its k-th added) is the source's
+  // channel `c`; its cuts are resampled, right after channel 0's of the
+  // same window, over its held level `held`, and their chunks asked for
+  // with channel 0's.
+  void AddChannel(unsigned c) { m_channels.push_back(c); }
+  void ResampleChannel(std::size_t k, int index, const bix::Image3d<T>& held, bix::Image3d<T>& slice);
   wxString PointerValue(int index, const bix::Vector3d<float>& position);
   const bix::Image3d<T>* WholeStack() const { return m_work.get(); }
   // The volume window's image: the work level once read, else the finest
@@ -70,6 +77,9 @@ private:
   orv_ImageOrthoscopeCanvas<T>& m_canvas;
   std::shared_ptr<const bix::ChunkedImage> m_source;
   unsigned m_t, m_c, m_heldLevel;
+  std::vector<unsigned> m_channels;  // the source's channels of the canvas's further channels
+  // The chunks window i's cuts (all channels) lack, gathered channel by channel.
+  bix::CutChunks m_wanted[3];
   std::shared_ptr<Mailbox> m_mailbox;
   std::unique_ptr<ChunkRequests> m_requests;
   wxTimer m_retry, m_refine;

@@ -115,14 +115,22 @@ void orv_ImageOrthoscopeCanvas<T>::SetMapper(const orv_Mapper<T>& mapper) {
 }
 
 template <class T>
-void orv_ImageOrthoscopeCanvas<T>::AddChannel(std::unique_ptr<bix::Image3d<T>> image, const orv_Mapper<T>& mapper) {
+void orv_ImageOrthoscopeCanvas<T>::AddChannel(std::unique_ptr<bix::Image3d<T>> image, const orv_Mapper<T>& mapper,
+                                              int sourceChannel) {
   if constexpr (!std::is_arithmetic_v<T>)
     throw bix::LibException("channels are added to gray images; an RGB image has its three");
-  if (m_chunked) throw bix::LibException("channels are added to an image in memory, not to a chunked source");
+  if (m_chunked && (sourceChannel < 0 || unsigned(sourceChannel) >= m_chunked->GetSource().Channels()))
+    throw bix::LibException("a channel over a chunked source needs its channel in the source");
   if (!m_image || !image || image->GetSize() != m_image->GetSize())
     throw bix::LibException("a channel must have the size of the canvas's image");
   if (!m_channels) m_channels = std::make_unique<ChannelStack<T>>();
   m_channels->Add(std::move(image), mapper);
+  if (m_chunked) {
+    m_chunked->AddChannel(static_cast<unsigned>(sourceChannel));
+    m_channels->SetCutSampler([this](std::size_t k, int window, bix::Image3d<T>& slice) {
+      m_chunked->ResampleChannel(k, window, m_channels->Image(k), slice);
+    });
+  }
   for (auto& pipeline : m_pipeline) pipeline->InvalidateCut();
   Refresh(false);
   RequestIconRefresh();
@@ -393,7 +401,9 @@ void orv_ImageOrthoscopeCanvas<T>::InfoFrame_UpdatePixelInfo() {
   const int window = WindowIndex(pointer.window->GetProjectionType());
   UpdatePicture(window);
   GetColourInfo(pointer.window->GetProjectionType(), pointer.client.x, pointer.client.y, pixel.value, pixel.colour);
-  if (View().content[window] != CONTENT_AUTOFOCUS) pixel.value = PointerValue(window, pointer.position, pixel.value);
+  // Several channels: their voxels as the picture shows them.
+  if (View().content[window] != CONTENT_AUTOFOCUS && !m_channels)
+    pixel.value = PointerValue(window, pointer.position, pixel.value);
   ShowInfoPixel(m_infoFrame, &pixel);
 }
 

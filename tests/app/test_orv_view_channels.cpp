@@ -113,7 +113,7 @@ TEST(OrvViewOpen, MultiChannelFilesOpenAsTheChosenChannels) {
     orvview::OpenViewer(four);
     ADD_FAILURE() << "channel 5 opened";
   } catch (const bix::IOException& e) {
-    EXPECT_EQ(std::string(e.what()), "'" + four.image + "' has 4 channels, not a channel 5");
+    EXPECT_EQ(std::string(e.what()), "'" + four.image + "': has 4 channels; there is no channel 5");
   }
   four.channels.clear();
   four.asRgb = true;

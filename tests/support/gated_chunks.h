@@ -25,11 +25,20 @@ namespace orvtest {
 template <class T>
 class GatedChunks : public bix::ChunkedImage {
 public:
-  static std::shared_ptr<GatedChunks> Make(const bix::Image3d<T>& full, unsigned levels, unsigned chunk) {
-    return std::shared_ptr<GatedChunks>(new GatedChunks(full, levels, chunk));
+  // `channels` channels: channel c holds ChannelValue(v, c) where channel 0
+  // holds v.
+  static std::shared_ptr<GatedChunks> Make(const bix::Image3d<T>& full, unsigned levels, unsigned chunk,
+                                           unsigned channels = 1) {
+    return std::shared_ptr<GatedChunks>(new GatedChunks(full, levels, chunk, channels));
   }
+  static T ChannelValue(T v, unsigned c) { return static_cast<T>(v + 37 * c); }
   // The image of one level, as a viewer in memory would hold it.
   const bix::Image3d<T>& LevelImage(unsigned level) const { return m_images.at(level); }
+  bix::Image3d<T> LevelImage(unsigned level, unsigned c) const {
+    bix::Image3d<T> image = m_images.at(level);
+    for (T& v : image) v = ChannelValue(v, c);
+    return image;
+  }
 
   void Close() {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -68,15 +77,15 @@ protected:
         for (unsigned x = 0; x < l.chunk.x; ++x) {
           const unsigned ix = key.i * l.chunk.x + x, iy = key.j * l.chunk.y + y, iz = key.k * l.chunk.z + z;
           if (ix < l.size.x && iy < l.size.y && iz < l.size.z)
-            to[(std::size_t(z) * l.chunk.y + y) * l.chunk.x + x] = image.GetVoxel(ix, iy, iz);
+            to[(std::size_t(z) * l.chunk.y + y) * l.chunk.x + x] = ChannelValue(image.GetVoxel(ix, iy, iz), key.c);
         }
   }
 
 private:
-  GatedChunks(const bix::Image3d<T>& full, unsigned levels, unsigned chunk)
-      : GatedChunks(Pyramid(full, levels), chunk) {}
-  GatedChunks(std::vector<bix::Image3d<T>> images, unsigned chunk)
-      : bix::ChunkedImage("gated", TypeOf(), LevelsOf(images, chunk), 1, 1), m_images(std::move(images)) {}
+  GatedChunks(const bix::Image3d<T>& full, unsigned levels, unsigned chunk, unsigned channels)
+      : GatedChunks(Pyramid(full, levels), chunk, channels) {}
+  GatedChunks(std::vector<bix::Image3d<T>> images, unsigned chunk, unsigned channels)
+      : bix::ChunkedImage("gated", TypeOf(), LevelsOf(images, chunk), channels, 1), m_images(std::move(images)) {}
 
   static bix::VoxelType TypeOf() {
     if constexpr (std::is_same_v<T, unsigned char>) return bix::VOXEL_UCHAR;

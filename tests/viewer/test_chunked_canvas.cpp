@@ -47,7 +47,7 @@ protected:
         for (unsigned x = 0; x < 150; ++x)
           image.GetVoxel(x, y, z) = static_cast<unsigned char>(1 + (x * 3 + y * 5 + z * 7) % 250);
     image.SetOffset(Vector3d<float>(-10, 4, 2));
-    source = Chunks::Make(image, 3, 16);
+    source = Chunks::Make(image, 3, 16, 2);
   }
   void TearDown() override {
     source->Open();
@@ -164,6 +164,48 @@ TEST_F(ChunkedCanvasTest, PaintsTheHeldLevelAtOnceAndTheInMemoryPicturesOnceTheC
   ChangeBoth(chunked, memory, [](auto& settings) { settings.zoomLevel = -2; });
   EXPECT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }));
   EXPECT_EQ(chunked->Loading().GetShownLevel(PROJ_XZ), 2u);
+}
+
+namespace {
+
+// Channel 0 in red, channel 1 in green: added, neither saturates the other.
+class ColourMapper : public orv::orv_Mapper<unsigned char> {
+public:
+  explicit ColourMapper(unsigned component) : m_component(component) {}
+  void Map(const unsigned char* v, orv::Buffer2d<bix::RGB8>& out) const override {
+    for (std::size_t i = 0, n = std::size_t(out.width) * out.height; i < n; ++i) {
+      out.data[i] = bix::RGB8(0, 0, 0);
+      (m_component ? out.data[i].green : out.data[i].red) = v[i];
+    }
+  }
+
+private:
+  unsigned m_component;
+};
+
+}  // namespace
+
+TEST_F(ChunkedCanvasTest, FurtherChannelsShowTheirHeldLevelAtOnceAndTheirOwnChunksOnceThere) {
+  const ColourMapper red(0), green(1);
+  source->Close();
+  OpenedChunkedCanvas* chunked = ShowChunked();
+  chunked->SetMapper(red);
+  chunked->AddChannel(std::make_unique<bix::Image3d<unsigned char>>(source->LevelImage(2, 1)), green, 1);
+  auto* coarse = ShowInMemory(CoarseAtFullSize());
+  coarse->SetMapper(red);
+  bix::Image3d<unsigned char> coarse1 = CoarseAtFullSize();
+  for (unsigned char& v : coarse1) v = Chunks::ChannelValue(v, 1);
+  coarse->AddChannel(std::make_unique<bix::Image3d<unsigned char>>(coarse1), green);
+  EXPECT_TRUE(SamePictures(chunked, coarse)) << "both channels' held levels at once";
+  source->Open();
+  ASSERT_TRUE(orvtest::PumpUntil([&] { return AtRest(chunked); }, 20000));
+  auto* memory = ShowInMemory(source->LevelImage(0));
+  memory->SetMapper(red);
+  memory->AddChannel(std::make_unique<bix::Image3d<unsigned char>>(source->LevelImage(0, 1)), green);
+  EXPECT_TRUE(SamePictures(chunked, memory)) << "channel 1 from its own chunks";
+  EXPECT_THROW(chunked->AddChannel(std::make_unique<bix::Image3d<unsigned char>>(source->LevelImage(2, 1)), green),
+               bix::LibException)
+      << "a further channel of a chunked source names its channel";
 }
 
 TEST_F(ChunkedCanvasTest, AFailingSourceIsReportedAndAskedAgainAndTheInfoNamesTheFullVoxel) {
