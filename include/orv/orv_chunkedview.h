@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <vector>
 
 namespace orv {
 
@@ -49,6 +50,8 @@ public:
   // reads its level of the new time point when next needed.
   virtual unsigned GetTimePoint() const = 0;
   virtual void SetTimePoint(unsigned t) = 0;
+  // The source's channel of each of the canvas's channels, channel 0 first.
+  virtual std::vector<unsigned> GetChannels() const = 0;
   virtual void SetWorkLevel(unsigned level) = 0;
   // What an overlay drawn from another chunked image (a label pyramid) found
   // missing when it sampled its cut in `window`, in place of what it found

@@ -58,15 +58,25 @@ void SeriesSaving<T>::OnSave(wxCommandEvent& event) {
   const std::string file = path.utf8_string();
   try {
     // The shown time point's stacks are the canvas's; the others are read.
-    std::vector<std::vector<bix::Image3d<T>>> read(all ? times : 0);
+    std::vector<std::vector<bix::Image3d<T>>> read(times);
     std::vector<std::vector<const bix::Image3d<T>*>> stacks;
     std::unique_ptr<wxProgressDialog> progress;
     if (all && times > 1)
       progress = std::make_unique<wxProgressDialog>("Save 3d data", "Reading the time points...", int(times), frame,
                                                     wxPD_APP_MODAL | wxPD_CAN_ABORT | wxPD_AUTO_HIDE);
+    // A chunked image's channels are saved at full resolution, read from
+    // level 0 (the canvas holds a coarse level).
+    orv_ChunkedView* chunked = canvas->GetChunkedView();
     for (unsigned t = all ? 0 : shown; t < (all ? times : shown + 1); ++t) {
       std::vector<const bix::Image3d<T>*> time;
-      if (t == shown) {
+      if (chunked) {
+        const bix::ChunkedImage& source = chunked->GetSource();
+        for (unsigned c : chunked->GetChannels()) {
+          read[t].emplace_back();
+          source.ReadBox(0, t, c, bix::Vector3d<unsigned>(0, 0, 0), source.Level(0).size, read[t].back());
+        }
+        for (const auto& stack : read[t]) time.push_back(&stack);
+      } else if (t == shown) {
         for (unsigned c = 0; c < canvas->GetChannelCount(); ++c) time.push_back(&canvas->GetChannelImage(c));
       } else {
         m_read(t, read[t], [&] { return !progress || progress->Update(int(t)); });

@@ -41,6 +41,11 @@ public:
   void SetWorkLevel(unsigned level) override;
   unsigned GetTimePoint() const override { return m_t; }
   void SetTimePoint(unsigned t) override;
+  std::vector<unsigned> GetChannels() const override {
+    std::vector<unsigned> channels{m_c};
+    channels.insert(channels.end(), m_channels.begin(), m_channels.end());
+    return channels;
+  }
   void WantOverlayChunks(orv_ProjectionType window, const std::shared_ptr<const bix::ChunkedImage>& overlay,
                          const bix::CutChunks& found) override;
 

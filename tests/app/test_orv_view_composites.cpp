@@ -266,19 +266,23 @@ void ExpectSeries(const std::string& path, const std::vector<unsigned>& times) {
 TEST(OrvViewComposite, Save3dDataWritesEveryChannelOfEveryTimePointOrOfTheShownOne) {
   iotest::ScratchDir dir;
   WriteHyperstack(dir / "cells.tif");
-  orvview::ViewerOptions options;
-  options.image = dir / "cells.tif";
-  options.timePoint = 3;
-  orv::orv_OrthoscopeFrame* frame = orvview::OpenViewer(options);
-  const wxString question = "Save all 4 time points, or time point 3 alone?";
-  wxTEST_DIALOG(Command(frame, orv::ID_SAVE_3D_DATA), ChooseFile(dir / "all.ome.tif"),
-                orvtest::ExpectMessageBox(question, "Save 3d data", wxID_YES));
-  ExpectSeries(dir / "all.ome.tif", {0, 1, 2, 3});
-  wxTEST_DIALOG(Command(frame, orv::ID_SAVE_3D_DATA), ChooseFile(dir / "shown.zarr"),
-                orvtest::ExpectMessageBox(question, "Save 3d data", wxID_NO));
-  ExpectSeries(dir / "shown.zarr", {2});
-  frame->Destroy();
-  orvtest::Pump();
+  WriteZarr(dir / "cells.zarr");
+  for (const std::string name : {"cells.tif", "cells.zarr"}) {
+    SCOPED_TRACE(name);
+    orvview::ViewerOptions options;
+    options.image = dir / name;
+    options.timePoint = 3;
+    orv::orv_OrthoscopeFrame* frame = orvview::OpenViewer(options);
+    const wxString question = "Save all 4 time points, or time point 3 alone?";
+    wxTEST_DIALOG(Command(frame, orv::ID_SAVE_3D_DATA), ChooseFile(dir / ("all-" + name + ".ome.tif")),
+                  orvtest::ExpectMessageBox(question, "Save 3d data", wxID_YES));
+    ExpectSeries(dir / ("all-" + name + ".ome.tif"), {0, 1, 2, 3});
+    wxTEST_DIALOG(Command(frame, orv::ID_SAVE_3D_DATA), ChooseFile(dir / ("shown-" + name + ".zarr")),
+                  orvtest::ExpectMessageBox(question, "Save 3d data", wxID_NO));
+    ExpectSeries(dir / ("shown-" + name + ".zarr"), {2});
+    frame->Destroy();
+    orvtest::Pump();
+  }
 }
 
 TEST(OrvViewComposite, AChunkedChannelMovesThroughTimeFromItsChunks) {
