@@ -1,5 +1,6 @@
 #include "time_point_cache.h"
 
+#include <bix/ChunkCache.h>
 #include <bix/Types.h>
 
 #include <algorithm>
@@ -118,6 +119,8 @@ std::size_t TimePointCache<T>::HeldCount() {
 
 template <class T>
 void TimePointCache<T>::Run() {
+  // Reading ahead never holds up the thread that draws.
+  bix::YieldToDrawing();
   std::unique_lock<std::mutex> lock(m_mutex);
   for (;;) {
     m_changed.wait(lock, [this] { return m_quit || !m_queue.empty(); });

@@ -85,6 +85,11 @@ BIX_EXPORT unsigned ChunkWorkerCount();
 // ended. Not to be called from a worker (it would wait for itself).
 BIX_EXPORT void RunOnChunkWorkers(std::size_t count, const std::function<void(std::size_t)>& job);
 
+// Lowers the calling thread's scheduling priority to the decoding workers':
+// for threads that read ahead in the background, so that they yield to the
+// thread that draws.
+BIX_EXPORT void YieldToDrawing();
+
 }  // namespace bix
 
 #endif

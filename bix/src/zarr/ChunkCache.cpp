@@ -108,7 +108,7 @@ public:
         // Decoding yields to the thread that draws: a viewer stays quick to
         // answer while its chunks decode on every core (alone, the workers
         // lose nothing by it).
-        setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kWorkerNice);
+        YieldToDrawing();
         Run();
       });
   }
@@ -186,6 +186,8 @@ void SubmitChunkTask(int priority, const ChunkTicket& ticket, std::function<void
 }
 
 unsigned ChunkWorkerCount() { return TheShared().workers.Count(); }
+
+void YieldToDrawing() { setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kWorkerNice); }
 
 void RunOnChunkWorkers(std::size_t count, const std::function<void(std::size_t)>& job) {
   std::mutex mutex;

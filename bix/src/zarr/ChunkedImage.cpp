@@ -154,8 +154,12 @@ void ChunkedImage::ReadBoxOn(bool workers, unsigned level, unsigned t, unsigned 
   const double chunkBytes = double(l.chunk.x) * l.chunk.y * l.chunk.z * zarr::VoxelTypeBytes(m_type);
   const bool pastCache = !workers || chunkBytes * keys.size() > double(SharedChunkCache().Budget()) / 4;
   // Fresh memory has its pages made on another core meanwhile; reused
-  // memory has them already.
-  const io::PagePrefault prefault(fresh ? box.GetFirstVoxelAddr() : nullptr, box.GetVoxelCount() * sizeof(T));
+  // memory has them already. A read on the calling thread alone (in the
+  // background) faults its pages as it goes: populating them all at once
+  // holds the process's memory map, which a drawing thread's allocations
+  // would wait for.
+  const io::PagePrefault prefault(fresh && workers ? box.GetFirstVoxelAddr() : nullptr,
+                                  box.GetVoxelCount() * sizeof(T));
   auto copy = [&](std::size_t n) {
     if (pastCache) {
       if (const ChunkData held = SharedChunkCache().Find(keys[n])) {
