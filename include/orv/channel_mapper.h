@@ -20,8 +20,8 @@ struct ORV_EXPORT orv_ChannelStyle {
 };
 
 // The colour channel `c` (from 0) is shown in when its file gives none:
-// green, magenta, cyan, yellow, red, blue, then hues spread around the
-// colour circle.
+// green, magenta, cyan, yellow, red, blue, then saturated hues halfway
+// between those given before (30, 90, ... 330 degrees, then 15, 45, ...).
 ORV_EXPORT bix::RGB8 orv_DefaultChannelColour(unsigned c);
 
 // A channel's mapper: its gray mapping (stretches, levels, thresholds),

@@ -12,9 +12,17 @@ bix::RGB8 orv_DefaultChannelColour(unsigned c) {
                                      {255, 255, 0}, {255, 0, 0}, {0, 0, 255}};
   constexpr unsigned kCount = sizeof kFirst / sizeof kFirst[0];
   if (c < kCount) return kFirst[c];
-  // Beyond them, hues a golden angle apart (each new one far from the last),
-  // at full saturation and brightness.
-  const double hue = std::fmod(30.0 + 137.50776405 * (c - kCount), 360.0) / 60.0;
+  // Beyond them, hues halfway between those already given: 30, 90, ... 330
+  // degrees (between the six), then 15, 45, ... and so on, at full
+  // saturation and brightness; no colour repeats among the first 750.
+  unsigned n = c - kCount, block = kCount;
+  double step = 60.0;
+  while (n >= block) {
+    n -= block;
+    block *= 2;
+    step /= 2;
+  }
+  const double hue = (step / 2 + step * n) / 60.0;
   const double x = 1 - std::fabs(std::fmod(hue, 2.0) - 1);
   const auto level = [](double v) { return static_cast<unsigned char>(std::lround(255 * v)); };
   switch (static_cast<int>(hue)) {

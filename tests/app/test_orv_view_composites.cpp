@@ -319,3 +319,31 @@ TEST(OrvViewComposite, AChunkedChannelMovesThroughTimeFromItsChunks) {
   direct->Destroy();
   orvtest::Pump();
 }
+
+TEST(OrvViewComposite, AChannelShownAloneIsItsIntensityInItsColourOrItsPalettesColours) {
+  iotest::ScratchDir dir;
+  WriteHyperstack(dir / "cells.tif");
+  orvview::ViewerOptions options;
+  options.image = dir / "cells.tif";
+  orv::orv_OrthoscopeFrame* frame = orvview::OpenViewer(options);
+  auto* channels = orvview::FindModule<orv::orv_ChannelsModule<unsigned char>>(frame);
+  orv::orv_ImageCanvasSettings settings;
+  frame->GetCanvas()->GetSettings(settings);
+  settings.zoomLevel = 0;
+  frame->GetCanvas()->SetSettings(settings);
+  Command(frame, channels->MapItem(3));
+  Command(frame, channels->ShowOnlyItem());
+  const unsigned char v = static_cast<unsigned char>(Value(3, 0, 2, 2, kD / 2));
+  auto tinted = [&](unsigned k) { return (v * kColours[3][k] + 127) / 255; };
+  EXPECT_EQ(ShownAt(frame->GetCanvas(), 2, 2), wxColour(tinted(0), tinted(1), tinted(2)));
+  // The periodic palette's colours, as the channel's mapping gives them.
+  Command(frame, frame->GetMenuBar()->FindMenuItem("Mapping", "Periodic"));
+  orv::Buffer2d<bix::RGB8> one(1, 1);
+  channels->GetMapping(3).Map(&v, one);
+  EXPECT_NE(one.data[0], bix::RGB8(v, v, v));
+  EXPECT_EQ(ShownAt(frame->GetCanvas(), 2, 2), wxColour(one.data[0].red, one.data[0].green, one.data[0].blue));
+  Command(frame, channels->ShowItem(3));
+  EXPECT_EQ(ShownAt(frame->GetCanvas(), 2, 2), wxColour(0, 0, 0)) << "no channel shown";
+  frame->Destroy();
+  orvtest::Pump();
+}

@@ -1,3 +1,4 @@
+#include <orv/channel_mapper.h>
 #include <orv/orv_palette.h>
 
 #include <gtest/gtest.h>
@@ -5,7 +6,9 @@
 #include <wx/file.h>
 #include <wx/filename.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 using C = bix::RGB_generic<unsigned char>;
 
@@ -102,4 +105,24 @@ TEST(PaletteFile, ProblemsNameTheFileTheLineAndWhatWasExpected) {
   EXPECT_TRUE(orv::LoadPaletteFile(good, palette));
   for (const wxString& path : {good, shortLine, letters, empty}) wxRemoveFile(path);
   wxRmdir(dir);
+}
+
+// Channels without colours of their own: green, magenta, cyan, yellow, red,
+// blue, then saturated hues, none repeating among the first 750.
+TEST(ChannelColours, TheDefaultsAreSixNamedColoursThenDistinctSaturatedHues) {
+  const std::vector<bix::RGB8> first = {{0, 255, 0}, {255, 0, 255}, {0, 255, 255},
+                                        {255, 255, 0}, {255, 0, 0}, {0, 0, 255}};
+  std::vector<bix::RGB8> seen;
+  for (unsigned c = 0; c < 750; ++c) {
+    const bix::RGB8 colour = orv::orv_DefaultChannelColour(c);
+    if (c < first.size()) {
+      EXPECT_EQ(colour, first[c]) << c;
+    }
+    const int high = std::max({colour.red, colour.green, colour.blue});
+    const int low = std::min({colour.red, colour.green, colour.blue});
+    EXPECT_EQ(high, 255) << c;
+    EXPECT_EQ(low, 0) << c;
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), colour), 0) << c;
+    seen.push_back(colour);
+  }
 }

@@ -184,3 +184,41 @@ TEST(VolumeTexture, SlabsCoverEveryPlaneOnceOnTheCallingThread) {
   EXPECT_EQ(taken, std::vector<unsigned>(14, 1));
   EXPECT_EQ(Voxel(whole, 1 + 699, 1 + 5, 1 + 11)[0], static_cast<unsigned char>(699 + 15 + 187));
 }
+
+// Channels shown together: each texture voxel is the sum of the channels'
+// mapped colours, clamped, also reduced, with the opacity of the sum.
+TEST(VolumeTexture, SeveralChannelsAddTheirMappedColoursClamped) {
+  const bix::Resolution res(Vector3d<float>(1, 1, 1));
+  bix::Image3d<unsigned char> a(Vector3d<unsigned>(4, 3, 4), nullptr, &res), b = a;
+  for (unsigned z = 0; z < 4; ++z)
+    for (unsigned y = 0; y < 3; ++y)
+      for (unsigned x = 0; x < 4; ++x) {
+        a.GetVoxel(x, y, z) = static_cast<unsigned char>(20 * x + 7 * y + 30 * z);
+        b.GetVoxel(x, y, z) = static_cast<unsigned char>(200 - 9 * x - 11 * z);
+      }
+  const SplitMapper split;
+  const GrayMapper gray;
+  for (unsigned factor : {1u, 2u}) {
+    SCOPED_TRACE(factor);
+    const Vector3d<unsigned> padded = ShapeOfVolumeTexture(a.GetSize(), res.GetRes(), factor).size;
+    std::vector<std::uint8_t> rgba(std::size_t(4) * padded.x * padded.y * padded.z);
+    const std::size_t plane = std::size_t(4) * padded.x * padded.y;
+    ASSERT_TRUE(StreamVolumeTexture<unsigned char>({{&a, &split}, {&b, &gray}}, factor,
+                                                   [&](unsigned first, unsigned planes, const std::uint8_t* slab) {
+                                                     std::memcpy(&rgba[plane * first], slab, plane * planes);
+                                                   }));
+    for (unsigned z = 0; z + 2 < padded.z; ++z)
+      for (unsigned y = 0; y + 2 < padded.y; ++y)
+        for (unsigned x = 0; x + 2 < padded.x; ++x) {
+          const int va = a.GetVoxel(x * factor, y * factor, z * factor), vb = b.GetVoxel(x * factor, y * factor, z * factor);
+          const int r = std::min(255, va + vb), g = std::min(255, va / 2 + vb), bl = std::min(255, 255 - va + vb);
+          const std::uint8_t* v = &rgba[4 * ((std::size_t(z + 1) * padded.y + y + 1) * padded.x + x + 1)];
+          ASSERT_EQ((std::vector<int>{v[0], v[1], v[2], v[3]}), (std::vector<int>{r, g, bl, FormulaAlpha(r, g, bl)}))
+              << x << "," << y << "," << z;
+        }
+  }
+  // Stacks of different sizes make no texture.
+  bix::Image3d<unsigned char> small(Vector3d<unsigned>(2, 2, 2), nullptr, &res);
+  EXPECT_FALSE(StreamVolumeTexture<unsigned char>({{&a, &split}, {&small, &gray}}, 1,
+                                                  [](unsigned, unsigned, const std::uint8_t*) {}));
+}
