@@ -56,7 +56,7 @@ void SeriesSaving<T>::OnSave(wxCommandEvent& event) {
     facts[c].red = colour.red, facts[c].green = colour.green, facts[c].blue = colour.blue;
   }
   const std::string file = path.utf8_string();
-  try {
+  SaveOrLogErrors(file, [&] {
     // The shown time point's stacks are the canvas's; the others are read.
     std::vector<std::vector<bix::Image3d<T>>> read(times);
     std::vector<std::vector<const bix::Image3d<T>*>> stacks;
@@ -90,14 +90,7 @@ void SeriesSaving<T>::OnSave(wxCommandEvent& event) {
       bix::WriteOmeZarrSeries<T>(stacks, facts, file);
     else
       bix::SaveOmeTiff<T>(stacks, facts, file);
-  } catch (const bix::ReadCancelled&) {
-  } catch (const bix::IOException& e) {
-    wxLogError("%s", wxString::FromUTF8(e.what()));
-  } catch (const bix::LibException& e) {
-    wxLogError("%s", wxString::FromUTF8(e.what()));
-  } catch (const std::bad_alloc&) {
-    LogNoMemoryToSave(file);
-  }
+  });
 }
 
 #define ORV_INSTANTIATE_SERIES_SAVING(T) template class SeriesSaving<T>;

@@ -38,13 +38,15 @@ void SaveOrLogNoMemory(const std::string& path, Save save) {
   }
 }
 
-// Saves `image` in the format its name asks for. The library writes beside
-// the file first, so a failure keeps any previous file, and its message
-// names the file and the fault: the user reads it as it is.
-template <class T>
-void SaveImageOrLog(const bix::Image3d<T>& image, const std::string& path) {
+// Runs a save of image data to `path`, saying in the log why it failed:
+// the library writes beside the file first, so a failure keeps any previous
+// file, and its message names the file and the fault, which the user reads
+// as it is. A cancelled read is no failure.
+template <class Save>
+void SaveOrLogErrors(const std::string& path, Save save) {
   try {
-    image.SaveImage(path, 0, true);
+    save();
+  } catch (const bix::ReadCancelled&) {
   } catch (const bix::IOException& e) {
     wxLogError("%s", wxString::FromUTF8(e.what()));
   } catch (const bix::LibException& e) {
@@ -52,6 +54,12 @@ void SaveImageOrLog(const bix::Image3d<T>& image, const std::string& path) {
   } catch (const std::bad_alloc&) {
     LogNoMemoryToSave(path);
   }
+}
+
+// Saves `image` in the format its name asks for (see SaveOrLogErrors).
+template <class T>
+void SaveImageOrLog(const bix::Image3d<T>& image, const std::string& path) {
+  SaveOrLogErrors(path, [&] { image.SaveImage(path, 0, true); });
 }
 
 }  // namespace orv

@@ -20,6 +20,7 @@
 #include <wx/filedlg.h>
 
 #include <algorithm>
+#include <functional>
 #include <array>
 
 namespace {
@@ -87,18 +88,36 @@ void Command(orv::orv_OrthoscopeFrame* frame, int id) {
   frame->ProcessWindowEvent(command);
 }
 
-}  // namespace
+void ShowOneVoxelPerPixel(orv::orv_OrthoscopeCanvas* canvas) {
+  orv::orv_ImageCanvasSettings settings;
+  canvas->GetSettings(settings);
+  settings.zoomLevel = 0;
+  canvas->SetSettings(settings);
+}
 
-TEST(OrvViewComposite, HyperstackAndOmeZarrShowEveryChannelInItsColourAdded) {
-  iotest::ScratchDir dir;
+// Runs `check` on the cells opened at time point `timePoint` (from 1) as an
+// ImageJ hyperstack and as OME-Zarr, in `dir`; each viewer is closed after.
+void ForBothFiles(const iotest::ScratchDir& dir, unsigned timePoint,
+                  const std::function<void(orv::orv_OrthoscopeFrame*, const std::string& name)>& check) {
   WriteHyperstack(dir / "cells.tif");
   WriteZarr(dir / "cells.zarr");
   for (const std::string name : {"cells.tif", "cells.zarr"}) {
     SCOPED_TRACE(name);
     orvview::ViewerOptions options;
     options.image = dir / name;
-    options.timePoint = 2;
+    options.timePoint = timePoint;
     orv::orv_OrthoscopeFrame* frame = orvview::OpenViewer(options);
+    check(frame, name);
+    frame->Destroy();
+    orvtest::Pump();
+  }
+}
+
+}  // namespace
+
+TEST(OrvViewComposite, HyperstackAndOmeZarrShowEveryChannelInItsColourAdded) {
+  iotest::ScratchDir dir;
+  ForBothFiles(dir, 2, [](orv::orv_OrthoscopeFrame* frame, const std::string&) {
     auto* canvas = dynamic_cast<orv::orv_ImageOrthoscopeCanvas<unsigned char>*>(frame->GetCanvas());
     ASSERT_NE(canvas, nullptr);
     EXPECT_EQ(canvas->GetChannelCount(), kChannels);
@@ -108,10 +127,7 @@ TEST(OrvViewComposite, HyperstackAndOmeZarrShowEveryChannelInItsColourAdded) {
       const bix::RGB8 colour = channels->GetChannelColour(c);
       EXPECT_EQ((Colour{colour.red, colour.green, colour.blue}), kColours[c]) << "the file's colour of channel " << c;
     }
-    orv::orv_ImageCanvasSettings settings;
-    canvas->GetSettings(settings);
-    settings.zoomLevel = 0;
-    canvas->SetSettings(settings);
+    ShowOneVoxelPerPixel(canvas);
     const unsigned z = kD / 2, t = 1;  // the cut's depth; time point 2
     const std::pair<unsigned, unsigned> voxels[] = {{2, 2}, {13, 3}, {5, 10}};
     for (const auto& [x, y] : voxels) EXPECT_EQ(ShownAt(canvas, x, y), Expected(t, x, y, z)) << x << "," << y;
@@ -129,9 +145,7 @@ TEST(OrvViewComposite, HyperstackAndOmeZarrShowEveryChannelInItsColourAdded) {
     EXPECT_NE(ShownAt(canvas, 13, 3), Expected(t, 13, 3, z));
     Command(frame, channels->ShowItem(3));
     EXPECT_EQ(ShownAt(canvas, 2, 2), before);
-    frame->Destroy();
-    orvtest::Pump();
-  }
+  });
 }
 
 TEST(OrvViewComposite, TwoChannelsDifferFromTheirRgbReadingOnlyByTheirColours) {
@@ -181,24 +195,14 @@ void PressKey(orv::orv_OrthoscopeFrame* frame, int key) {
 
 TEST(OrvViewComposite, TimeKeysAndSliderMoveThroughTimeKeepingTheCutAndTheMappings) {
   iotest::ScratchDir dir;
-  WriteHyperstack(dir / "cells.tif");
-  WriteZarr(dir / "cells.zarr");
-  for (const std::string name : {"cells.tif", "cells.zarr"}) {
-    SCOPED_TRACE(name);
-    orvview::ViewerOptions options;
-    options.image = dir / name;
-    options.timePoint = 2;
-    orv::orv_OrthoscopeFrame* frame = orvview::OpenViewer(options);
+  ForBothFiles(dir, 2, [](orv::orv_OrthoscopeFrame* frame, const std::string&) {
     auto* canvas = frame->GetCanvas();
     auto* channels = orvview::FindModule<orv::orv_ChannelsModule<unsigned char>>(frame);
     auto* axis = orvview::FindModule<orv::orv_TimeAxis>(frame);
     ASSERT_NE(axis, nullptr);
     EXPECT_EQ(axis->GetTimePointCount(), kTimes);
     EXPECT_EQ(axis->GetShownTimePoint(), 1u) << "--time 2";
-    orv::orv_ImageCanvasSettings settings;
-    canvas->GetSettings(settings);
-    settings.zoomLevel = 0;
-    canvas->SetSettings(settings);
+    ShowOneVoxelPerPixel(canvas);
     const unsigned z = 1;
     canvas->ChangeCut(bix::Vector3d<float>(8.5f, 6.5f, z + 0.5f));
     channels->SetChannelVisible(3, false);
@@ -222,9 +226,7 @@ TEST(OrvViewComposite, TimeKeysAndSliderMoveThroughTimeKeepingTheCutAndTheMappin
     for (int k = 0; k < 4; ++k) PressKey(frame, '[');
     ASSERT_TRUE(orvtest::PumpUntil([&] { return axis->GetShownTimePoint() == 0; }));
     EXPECT_EQ(ShownAt(canvas, 5, 10), Expected(0, 5, 10, z, 3));
-    frame->Destroy();
-    orvtest::Pump();
-  }
+  });
 }
 
 namespace {
@@ -265,14 +267,7 @@ void ExpectSeries(const std::string& path, const std::vector<unsigned>& times) {
 
 TEST(OrvViewComposite, Save3dDataWritesEveryChannelOfEveryTimePointOrOfTheShownOne) {
   iotest::ScratchDir dir;
-  WriteHyperstack(dir / "cells.tif");
-  WriteZarr(dir / "cells.zarr");
-  for (const std::string name : {"cells.tif", "cells.zarr"}) {
-    SCOPED_TRACE(name);
-    orvview::ViewerOptions options;
-    options.image = dir / name;
-    options.timePoint = 3;
-    orv::orv_OrthoscopeFrame* frame = orvview::OpenViewer(options);
+  ForBothFiles(dir, 3, [&dir](orv::orv_OrthoscopeFrame* frame, const std::string& name) {
     const wxString question = "Save all 4 time points, or time point 3 alone?";
     wxTEST_DIALOG(Command(frame, orv::ID_SAVE_3D_DATA), ChooseFile(dir / ("all-" + name + ".ome.tif")),
                   orvtest::ExpectMessageBox(question, "Save 3d data", wxID_YES));
@@ -280,9 +275,7 @@ TEST(OrvViewComposite, Save3dDataWritesEveryChannelOfEveryTimePointOrOfTheShownO
     wxTEST_DIALOG(Command(frame, orv::ID_SAVE_3D_DATA), ChooseFile(dir / ("shown-" + name + ".zarr")),
                   orvtest::ExpectMessageBox(question, "Save 3d data", wxID_NO));
     ExpectSeries(dir / ("shown-" + name + ".zarr"), {2});
-    frame->Destroy();
-    orvtest::Pump();
-  }
+  });
 }
 
 TEST(OrvViewComposite, AChunkedChannelMovesThroughTimeFromItsChunks) {
@@ -327,10 +320,7 @@ TEST(OrvViewComposite, AChannelShownAloneIsItsIntensityInItsColourOrItsPalettesC
   options.image = dir / "cells.tif";
   orv::orv_OrthoscopeFrame* frame = orvview::OpenViewer(options);
   auto* channels = orvview::FindModule<orv::orv_ChannelsModule<unsigned char>>(frame);
-  orv::orv_ImageCanvasSettings settings;
-  frame->GetCanvas()->GetSettings(settings);
-  settings.zoomLevel = 0;
-  frame->GetCanvas()->SetSettings(settings);
+  ShowOneVoxelPerPixel(frame->GetCanvas());
   Command(frame, channels->MapItem(3));
   Command(frame, channels->ShowOnlyItem());
   const unsigned char v = static_cast<unsigned char>(Value(3, 0, 2, 2, kD / 2));
