@@ -369,17 +369,19 @@ void orv_ImageOrthoscopeCanvas<T>::OnDataChange() {
 template <class T>
 void orv_ImageOrthoscopeCanvas<T>::UpdateVolVis() {
   if (!m_image || !m_volumeFrame || !m_volumeFrame->IsShown()) return;
-  const bix::Image3d<T>* volume = m_image;
-  if (m_chunked) {
-    m_chunked->LoadVolumeLevel();
-    if (m_chunked->VolumeStack()) volume = m_chunked->VolumeStack();
-  }
+  // Several channels: the composite of the stacks the canvas holds (a
+  // chunked source's held levels).
   if (m_channels) {
     std::vector<VolumeChannel<T>> channels{{m_image, m_mapper}};
     for (std::size_t k = 0; k < m_channels->Count(); ++k)
       channels.push_back({&m_channels->Image(k), &m_channels->Mapper(k)});
     UpdateVolumeWindow(m_volumeFrame.get(), channels);
     return;
+  }
+  const bix::Image3d<T>* volume = m_image;
+  if (m_chunked) {
+    m_chunked->LoadVolumeLevel();
+    if (m_chunked->VolumeStack()) volume = m_chunked->VolumeStack();
   }
   UpdateVolumeWindow(m_volumeFrame.get(), *volume, *m_mapper);
 }

@@ -189,3 +189,30 @@ TEST_F(VolumeViewerTest, MappingAndDataChangesRebuildTheTextureWhileShown) {
   frame->GetCanvas()->OnDataChange();
   EXPECT_EQ(Texel(2, 1, 1), first);
 }
+
+// The volume window of several channels shows the sum of the visible
+// channels' colours: hiding one rebuilds it without that one.
+TEST_F(VolumeViewerTest, ChannelsShowTheirCompositeAndAHiddenOneGoes) {
+  std::vector<std::unique_ptr<bix::Image3d<unsigned char>>> further;
+  further.emplace_back(MakeImage<unsigned char>());
+  for (unsigned char& v : *further.back()) v = static_cast<unsigned char>(v / 2 + 3);
+  const bix::Image3d<unsigned char> second = *further.back();
+  orv_ChannelsModule<unsigned char>* channels = orv_AddChannels<unsigned char>(frame, std::move(further), {});
+  channels->SetChannelColour(0, bix::RGB8(255, 0, 0));
+  channels->SetChannelColour(1, bix::RGB8(0, 0, 255));
+  OpenVolume(frame);
+  Vector3d<unsigned> size;
+  auto texel = [&](unsigned x, unsigned y, unsigned z) {
+    return &TextureOf(VolumeFrameOf(frame)->GetCanvas(), size)[4 * (((z + 1) * 6 + y + 1) * 7 + x + 1)];
+  };
+  // Channel 0 in red, channel 1 in blue, both through their own mappings.
+  Buffer2d<RGB8> red(1, 1), blue(1, 1);
+  channels->GetMapper(0).Map(&image->GetVoxel(3, 2, 1), red);
+  channels->GetMapper(1).Map(&second.GetVoxel(3, 2, 1), blue);
+  std::vector<unsigned char> got(texel(3, 2, 1), texel(3, 2, 1) + 3);
+  EXPECT_EQ(got, (std::vector<unsigned char>{red.data[0].red, 0, blue.data[0].blue}));
+  EXPECT_GT(blue.data[0].blue, 0);
+  channels->SetChannelVisible(1, false);
+  got.assign(texel(3, 2, 1), texel(3, 2, 1) + 3);
+  EXPECT_EQ(got, (std::vector<unsigned char>{red.data[0].red, 0, 0}));
+}
