@@ -20,9 +20,9 @@ namespace {
 // ahead or shown before. A chunked canvas's cuts move to a new time point
 // at once, from its chunks; its held level follows when read.
 template <class T>
-class MemoryTimePoints : public orv_TimeAxis::Source {
+class HeldTimePoints : public orv_TimeAxis::Source {
 public:
-  MemoryTimePoints(orv_ImageOrthoscopeCanvas<T>& canvas, unsigned shown, orv_TimePointReader<T> read,
+  HeldTimePoints(orv_ImageOrthoscopeCanvas<T>& canvas, unsigned shown, orv_TimePointReader<T> read,
                    std::size_t budget)
       : m_canvas(canvas),
         m_shown(shown),
@@ -79,8 +79,8 @@ orv_TimeAxis* orv_AddTimeAxis(orv_OrthoscopeFrame* frame, unsigned count, unsign
   if (!canvas) throw bix::LibException("a time axis is added to a viewer of an image made by the library's factories");
   const std::size_t budget = memoryBytes ? memoryBytes : static_cast<std::size_t>(MemoryBytes() / 4);
   orv_TimePointReader<T> readToSave = read;
-  auto source = std::make_unique<MemoryTimePoints<T>>(*canvas, shown, std::move(read), budget);
-  MemoryTimePoints<T>* points = source.get();
+  auto source = std::make_unique<HeldTimePoints<T>>(*canvas, shown, std::move(read), budget);
+  HeldTimePoints<T>* points = source.get();
   auto* axis = new orv_TimeAxis(frame, count, shown, std::move(source));
   points->SetAxis(axis);
   frame->AddExtensionModule(axis, "&Time", true);

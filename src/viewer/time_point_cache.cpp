@@ -75,8 +75,12 @@ void TimePointCache<T>::Want(unsigned t) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_queue.clear();
     if (m_held.count(t)) return;
-    if (m_reading && m_current == t) return;
-    if (m_reading) m_stopCurrent = true;
+    if (m_reading) {
+      // The read under way goes on when it is this time point's (also when
+      // it was asked to stop for another one meanwhile).
+      m_stopCurrent = m_current != t;
+      if (!m_stopCurrent) return;
+    }
     m_queue.push_back(t);
   }
   m_changed.notify_all();
@@ -133,10 +137,11 @@ void TimePointCache<T>::Run() {
     lock.unlock();
     Stacks stacks;
     std::string error;
-    bool stopped = false;
+    bool abandoned = false;  // the reader was told to stop
     try {
-      m_read(t, stacks, [this] {
+      m_read(t, stacks, [this, &abandoned] {
         std::lock_guard<std::mutex> guard(m_mutex);
+        abandoned = abandoned || m_stopCurrent;
         return !m_stopCurrent;
       });
     } catch (const std::exception& e) {
@@ -144,9 +149,13 @@ void TimePointCache<T>::Run() {
     }
     lock.lock();
     m_reading = false;
-    stopped = m_stopCurrent;
     if (m_quit) return;
-    if (stopped) continue;  // another time point is wanted: this one is dropped
+    if (m_stopCurrent) continue;  // another time point is wanted: this one is dropped
+    if (abandoned && !error.empty()) {
+      // Stopped, then wanted again before the stop was seen here: read anew.
+      m_queue.push_front(t);
+      continue;
+    }
     if (error.empty()) {
       m_timePointBytes = std::max(m_timePointBytes, BytesOf(stacks));
       m_held[t] = std::move(stacks);
