@@ -195,16 +195,17 @@ void SetUpViewer(orv::orv_OrthoscopeFrame* frame, const ViewerOptions& options, 
     if (channelBits == 16 && !options.fullRange) RangeToBitDepth(frame);
     ApplyStretch(frame, options.stretch.empty() ? DefaultStretch(rgb || composite, channelBits) : options.stretch);
   };
-  orv::orv_ChannelsModule<T>* channels = nullptr;
-  if constexpr (std::is_arithmetic_v<T>) channels = FindModule<orv::orv_ChannelsModule<T>>(frame);
-  if (channels) {
-    for (unsigned c = channels->GetChannelCount(); c-- > 0;) {
-      channels->SetMappedChannel(c);
-      setUpMapping(true);
+  bool composite = false;
+  if constexpr (std::is_arithmetic_v<T>) {
+    if (auto* channels = FindModule<orv::orv_ChannelsModule<T>>(frame)) {
+      composite = true;
+      for (unsigned c = channels->GetChannelCount(); c-- > 0;) {
+        channels->SetMappedChannel(c);
+        setUpMapping(true);
+      }
     }
-  } else {
-    setUpMapping(false);
   }
+  if (!composite) setUpMapping(false);
   BindCutMouse(frame->GetCanvas());
   AddHelpMenu(frame);
   ApplyInitialZoom(frame);
