@@ -243,9 +243,7 @@ void RunTimeSteps(const std::string& label, const std::string& image) {
   orv::orv_OrthoscopeFrame* frame = Open(image, firstPaint);
   orv::orv_OrthoscopeCanvas* canvas = frame->GetCanvas();
   WaitForRest(canvas, nullptr);
-  orv::orv_TimeAxis* axis = nullptr;
-  for (wxEvtHandler* h = frame->GetEventHandler(); h && h != frame && !axis; h = h->GetNextHandler())
-    axis = dynamic_cast<orv::orv_TimeAxis*>(h);
+  orv::orv_TimeAxis* axis = frame->FindModule<orv::orv_TimeAxis>();
   if (!axis) {
     std::printf("%-22s has no time axis\n", label.c_str());
     Close(frame);

@@ -9,9 +9,7 @@ namespace orvview {
 // module), searched along the frame's chain of event handlers; null if none.
 template <class M>
 M* FindModule(orv::orv_OrthoscopeFrame* frame) {
-  for (wxEvtHandler* h = frame->GetEventHandler(); h && h != frame; h = h->GetNextHandler())
-    if (auto* module = dynamic_cast<M*>(h)) return module;
-  return nullptr;
+  return frame->FindModule<M>();
 }
 
 }  // namespace orvview

@@ -45,7 +45,7 @@ public:
   virtual unsigned GetWorkLevel() const = 0;
   // The time point the cuts show. Another one is shown at once from what
   // the cache holds of it, over the held level of the one before until the
-  // canvas's image becomes this one's held level (SwapChannelStacks); the
+  // canvas's image becomes this one's held level (ShowTimePoint); the
   // chunks the cuts lack are fetched as for a moved cut. Whole-stack work
   // reads its level of the new time point when next needed.
   virtual unsigned GetTimePoint() const = 0;

@@ -29,6 +29,14 @@ public:
   // An owned module gets a menu under `title` and is deleted with the frame;
   // every module is pushed onto the event handler chain.
   void AddExtensionModule(orv_ExtensionModule* module, const wxString& title, bool owned);
+  // The module of type M along the frame's chain of event handlers (the
+  // one added last, when there are several), or null.
+  template <class M>
+  M* FindModule() const {
+    for (wxEvtHandler* h = GetEventHandler(); h && h != this; h = h->GetNextHandler())
+      if (auto* module = dynamic_cast<M*>(h)) return module;
+    return nullptr;
+  }
   // An owned module whose menu is made (over its own block of ids) but not
   // put in the menu bar: returned for the caller to place or delete. For
   // modules that take turns under one title (the channels' mappings).

@@ -109,12 +109,14 @@ public:
   // Names the channels in the info window (one per channel; "C1", "C2"...
   // by default).
   void SetChannelNames(const std::vector<wxString>& names);
-  // Exchanges every channel's voxels with those of `stacks` (one per
-  // channel, each of the image's size, else LibException and nothing
-  // changes): the caller gets the former voxels back, to keep or drop.
-  // Another time point of the same image: the cut, zoom and mappings stay;
-  // the windows, projections and the volume window show the new voxels.
-  void SwapChannelStacks(std::vector<bix::Image3d<T>>& stacks);
+  // The windows show time point `t` (from 0) of the same image, keeping
+  // the cut, zoom and mappings: a chunked source's cuts move to it at once
+  // (orv_ChunkedView::SetTimePoint), and `stacks`, when given, are
+  // exchanged with every channel's voxels (one per channel, each of the
+  // image's size, else LibException and nothing changes; a chunked source's
+  // held levels), so that the caller gets the former ones back, to keep or
+  // drop. The windows, projections and the volume window follow once.
+  void ShowTimePoint(unsigned t, std::vector<bix::Image3d<T>>* stacks);
 
   // Adds a layer over the image and the layers before it; the canvas owns
   // it. Every window takes its cut again.

@@ -16,10 +16,7 @@ orv_ChannelsModule<T>* orv_AddChannels(orv_OrthoscopeFrame* frame, std::vector<s
                                        const std::vector<orv_ChannelStyle>& styles,
                                        const std::vector<unsigned>& sourceChannels) {
   auto* canvas = frame ? dynamic_cast<orv_ImageOrthoscopeCanvas<T>*>(frame->GetCanvas()) : nullptr;
-  orv_GrayMappingModule<T>* first = nullptr;
-  if (frame)
-    for (wxEvtHandler* h = frame->GetEventHandler(); h && h != frame && !first; h = h->GetNextHandler())
-      first = dynamic_cast<orv_GrayMappingModule<T>*>(h);
+  orv_GrayMappingModule<T>* first = frame ? frame->FindModule<orv_GrayMappingModule<T>>() : nullptr;
   wxMenuBar* bar = frame ? frame->GetMenuBar() : nullptr;
   const int mapping = bar ? bar->FindMenu("Mapping") : wxNOT_FOUND;
   if (!canvas || !first || mapping == wxNOT_FOUND)

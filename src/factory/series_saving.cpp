@@ -18,8 +18,7 @@ namespace orv {
 
 template <class T>
 SeriesSaving<T>& SeriesSaving<T>::Of(orv_OrthoscopeFrame* frame) {
-  for (wxEvtHandler* h = frame->GetEventHandler(); h && h != frame; h = h->GetNextHandler())
-    if (auto* saving = dynamic_cast<SeriesSaving*>(h)) return *saving;
+  if (auto* saving = frame->FindModule<SeriesSaving>()) return *saving;
   auto* saving = new SeriesSaving(frame);
   frame->AddExtensionModule(saving, wxEmptyString, true);
   return *saving;

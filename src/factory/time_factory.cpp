@@ -36,13 +36,14 @@ public:
 
   bool Show(unsigned t) override {
     m_wanted = t;
-    if (orv_ChunkedView* chunked = m_canvas.GetChunkedView()) chunked->SetTimePoint(t);
     std::vector<bix::Image3d<T>> stacks;
     if (!m_cache.Take(t, stacks)) {
+      // A chunked canvas's cuts move at once; its held level follows.
+      m_canvas.ShowTimePoint(t, nullptr);
       m_cache.Want(t);
       return false;
     }
-    m_canvas.SwapChannelStacks(stacks);
+    m_canvas.ShowTimePoint(t, &stacks);
     const unsigned before = m_shown;
     m_shown = t;
     m_cache.Keep(before, std::move(stacks), t);

@@ -284,17 +284,19 @@ void ChunkedSource<T>::SetWorkLevel(unsigned level) {
 
 template <class T>
 void ChunkedSource<T>::SetTimePoint(unsigned t) {
+  m_canvas.ShowTimePoint(t, nullptr);
+}
+
+template <class T>
+bool ChunkedSource<T>::MoveToTimePoint(unsigned t) {
   if (t >= m_source->TimePoints()) throw bix::LibException("there is no time point " + std::to_string(t + 1));
-  if (t == m_t) return;
+  if (t == m_t) return false;
   m_t = t;
   m_work.reset();
   m_volume.reset();
   m_volumeTried = false;
-  for (int i = 0; i < 3; ++i) m_canvas.ResampleAgain(i);
   LoadWorkLevelIfProjected();
-  m_canvas.ProjectionsStale();
-  m_canvas.UpdateVolVis();
-  m_canvas.InfoFrame_UpdatePixelInfo();
+  return true;
 }
 
 template <class T>

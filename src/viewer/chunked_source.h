@@ -41,6 +41,11 @@ public:
   void SetWorkLevel(unsigned level) override;
   unsigned GetTimePoint() const override { return m_t; }
   void SetTimePoint(unsigned t) override;
+  // The canvas's part of a time step: the cuts are taken from time point t
+  // from now on, the levels read whole for another time point are dropped
+  // (the work level read again now when a window shows its projection).
+  // False, changing nothing, when t is shown already.
+  bool MoveToTimePoint(unsigned t);
   std::vector<unsigned> GetChannels() const override {
     std::vector<unsigned> channels{m_c};
     channels.insert(channels.end(), m_channels.begin(), m_channels.end());

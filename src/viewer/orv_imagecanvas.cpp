@@ -154,13 +154,21 @@ void orv_ImageOrthoscopeCanvas<T>::SetChannelNames(const std::vector<wxString>& 
 }
 
 template <class T>
-void orv_ImageOrthoscopeCanvas<T>::SwapChannelStacks(std::vector<bix::Image3d<T>>& stacks) {
-  if (!m_image || stacks.size() != GetChannelCount())
-    throw bix::LibException("one stack per channel is needed, " + std::to_string(GetChannelCount()) + " in all");
-  for (const bix::Image3d<T>& stack : stacks)
-    if (stack.GetSize() != m_image->GetSize()) throw bix::LibException("a channel's stack has another size");
-  std::swap(*m_image, stacks[0]);
-  for (std::size_t k = 1; k < stacks.size(); ++k) std::swap(m_channels->Image(k - 1), stacks[k]);
+void orv_ImageOrthoscopeCanvas<T>::ShowTimePoint(unsigned t, std::vector<bix::Image3d<T>>* stacks) {
+  if (!m_image) return;
+  if (stacks) {
+    if (stacks->size() != GetChannelCount())
+      throw bix::LibException("one stack per channel is needed, " + std::to_string(GetChannelCount()) + " in all");
+    for (const bix::Image3d<T>& stack : *stacks)
+      if (stack.GetSize() != m_image->GetSize()) throw bix::LibException("a channel's stack has another size");
+  }
+  const bool moved = m_chunked && m_chunked->MoveToTimePoint(t);
+  if (!moved && !stacks) return;
+  if (stacks) {
+    std::swap(*m_image, (*stacks)[0]);
+    for (std::size_t k = 1; k < stacks->size(); ++k) std::swap(m_channels->Image(k - 1), (*stacks)[k]);
+  }
+  if (moved) ProjectionsStale();
   OnDataChange();
 }
 
